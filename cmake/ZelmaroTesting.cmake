@@ -1,0 +1,34 @@
+# add_unit_test(NAME <name> SOURCES <files...> LIBS <targets...> [QT] [LABELS <labels...>])
+#
+# One GoogleTest executable per area. Tests are discovered when ctest runs, so a
+# build never executes test code. QT marks widget tests: they link QtTest and
+# run on the offscreen platform.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+function(add_unit_test)
+  cmake_parse_arguments(T "QT" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
+  target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_compile_definitions(${T_NAME} PRIVATE
+    ZELMARO_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
+    ZELMARO_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  set(env "")
+  if(T_QT)
+    target_link_libraries(${T_NAME} PRIVATE Qt6::Test Qt6::Widgets)
+    set_target_properties(${T_NAME} PROPERTIES AUTOMOC ON)
+    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+  endif()
+  if(ZELMARO_SANITIZE)
+    list(APPEND env
+      "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1"
+      "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0"
+      "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+  endif()
+  set(labels unit ${T_LABELS})
+  gtest_discover_tests(${T_NAME}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS "${labels}" ENVIRONMENT "${env}" TIMEOUT 300)
+endfunction()

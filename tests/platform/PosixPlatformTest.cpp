@@ -1,0 +1,67 @@
+#include "Platform.h"
+#include "posix/PosixLocale.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+using namespace zelmaro;
+
+TEST(StrftimeToPicture, TurnsLocaleFormatsIntoPictures)
+{
+    struct Case {
+        const char* format;
+        const char* picture;
+    } cases[] = {
+        {"%d.%m.%Y", "dd.MM.yyyy"},   // de_DE
+        {"%H:%M:%S", "HH:mm:ss"},     // de_DE, C
+        {"%m/%d/%y", "MM/dd/yy"},     // C
+        {"%I:%M:%S %p", "hh:mm:ss tt"}, // en_US
+        {"%r", "hh:mm:ss tt"},
+        {"%T", "HH:mm:ss"},
+        {"%F", "yyyy-MM-dd"},
+        {"%-d.%-m.%Y", "d.M.yyyy"},
+        {"%Y年%m月%d日", "yyyy年MM月dd日"}, // non-letters pass through
+        {"%d de %m", "dd' de 'MM"},       // letters are quoted
+        {"%%", "%"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(posix::StrftimeToPicture(c.format), c.picture) << c.format;
+}
+
+TEST(PosixPlatform, AnswersAboutTheRunningSystem)
+{
+    Platform& platform = SystemPlatform();
+    std::string self = platform.ModuleFileName();
+    ASSERT_FALSE(self.empty());
+    EXPECT_TRUE(std::filesystem::exists(self));
+    EXPECT_EQ(platform.OsVersion(), OsVersionInfo{});
+    EXPECT_GT(platform.PhysicalMemoryBytes(), 0u);
+    EXPECT_FALSE(platform.ProcessorDescription().empty());
+}
+
+TEST(PosixPlatform, FileAttributes)
+{
+    Platform& platform = SystemPlatform();
+    auto dir = std::filesystem::temp_directory_path() / "zelmaro-attr-test";
+    std::filesystem::create_directories(dir / ".hidden");
+    EXPECT_EQ(platform.FileAttributes(dir.string()).value_or(0) & kFileAttributeDirectory,
+              kFileAttributeDirectory);
+    EXPECT_TRUE(platform.FileAttributes((dir / ".hidden").string()).value_or(0) & kFileAttributeHidden);
+    EXPECT_FALSE(platform.FileAttributes((dir / "missing").string()).has_value());
+    EXPECT_FALSE(platform.FileAttributes("").has_value());
+    std::filesystem::remove_all(dir);
+}
+
+TEST(PosixPlatform, FormatSettingsFollowTheLocaleEnvironment)
+{
+    // The C locale: decimal point, month/day/year.
+    ::setenv("LC_ALL", "C", 1);
+    FormatSettings c = SystemPlatform().UserFormatSettings();
+    EXPECT_EQ(c.DecimalSeparator, '.');
+    EXPECT_EQ(c.ShortDateFormat, "MM/dd/yy");
+    EXPECT_EQ(c.LongTimeFormat, "HH:mm:ss");
+    EXPECT_EQ(c.DateSeparator, '/');
+    ::unsetenv("LC_ALL");
+}
