@@ -1,0 +1,39 @@
+#include "Paths.h"
+
+#include "Platform.h"
+
+namespace zelmaro {
+
+std::string JoinPath(std::string_view directory, std::string_view name, TPathStyle style)
+{
+    std::string result(directory);
+    if (!result.empty()) {
+        const char last = result.back();
+        if (style == TPathStyle::psWindows) {
+            const bool driveLetter =
+                result.size() == 1 && ((last >= 'A' && last <= 'Z') || (last >= 'a' && last <= 'z'));
+            if (driveLetter)
+                result += ":\\";
+            else if (last != ':' && last != '\\')
+                result += '\\';
+        } else if (last != '/') {
+            result += '/';
+        }
+    }
+    result += name;
+    return result;
+}
+
+bool DirExists(const std::string& path)
+{
+    auto attributes = SystemPlatform().FileAttributes(path);
+    return attributes && (*attributes & kFileAttributeDirectory) != 0;
+}
+
+bool FileExists(const std::string& path)
+{
+    auto attributes = SystemPlatform().FileAttributes(path);
+    return attributes && (*attributes & kFileAttributeDirectory) == 0;
+}
+
+} // namespace zelmaro

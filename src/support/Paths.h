@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zelmaro {
+
+// Path flavours: Windows ("\" with drive letters) and POSIX ("/").
+enum class TPathStyle { psWindows, psPosix };
+
+#ifdef _WIN32
+inline constexpr TPathStyle kNativePathStyle = TPathStyle::psWindows;
+inline constexpr char kPathDelimiter = '\\';
+#else
+inline constexpr TPathStyle kNativePathStyle = TPathStyle::psPosix;
+inline constexpr char kPathDelimiter = '/';
+#endif
+
+// The directory with a separator made sure, then the name unchanged.
+// Windows: "" -> name; ends in ":" or "\" -> nothing added; a lone drive
+// letter gets ":\"; else "\". POSIX: "" -> name; ends in "/" -> nothing added;
+// else "/".
+std::string JoinPath(std::string_view directory, std::string_view name,
+                     TPathStyle style = kNativePathStyle);
+
+// True when the path names an existing directory; false otherwise, also for "".
+bool DirExists(const std::string& path);
+
+// True when the path names an existing file (not a directory).
+bool FileExists(const std::string& path);
+
+} // namespace zelmaro

@@ -1,0 +1,31 @@
+#include "Strings.h"
+
+namespace zelmaro {
+
+std::vector<std::string> SplitString(std::string_view text, std::string_view separators,
+                                     TSplitOptions options)
+{
+    std::vector<std::string> pieces;
+    std::string current;
+    bool afterSeparator = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (separators.find(c) == std::string_view::npos) {
+            current += c;
+            afterSeparator = false;
+            continue;
+        }
+        if (i == 0 && options.SkipLeading) {
+            afterSeparator = true;
+        } else if (!(options.SkipRepeated && afterSeparator)) {
+            pieces.push_back(std::move(current));
+            current.clear();
+            afterSeparator = true;
+        }
+    }
+    if (!(current.empty() && options.SkipEmptyLast))
+        pieces.push_back(std::move(current));
+    return pieces;
+}
+
+} // namespace zelmaro
