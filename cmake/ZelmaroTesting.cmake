@@ -3,7 +3,13 @@
 # One GoogleTest executable per area. Tests are discovered when ctest runs, so a
 # build never executes test code. QT marks widget tests: they link QtTest and
 # run on the offscreen platform.
-find_package(GTest REQUIRED)
+if(CMAKE_CROSSCOMPILING)
+  # No prebuilt GoogleTest for the target: build Debian's sources with it.
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+else()
+  find_package(GTest REQUIRED)
+endif()
 include(GoogleTest)
 
 function(add_unit_test)

@@ -12,6 +12,9 @@ packages=(
   xvfb xauth imagemagick
   locales
 )
+if [ "${ZELMARO_WINDOWS:-0}" = 1 ]; then
+  packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 wine googletest)
+fi
 if [ "${ZELMARO_FUZZ:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev)
 fi
