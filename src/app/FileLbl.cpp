@@ -45,11 +45,11 @@ void SplitAtSeparator(std::string_view text, std::string_view separator,
     parts.emplace_back(text);
 }
 
-TFileStaticText::TFileStaticText(QWidget* parent)
-    : QLabel(parent), FSeparator(1, kPathDelimiter)
+TFileStaticText::TFileStaticText(QWidget* parent) : QLabel(parent), FSeparator(1, kPathDelimiter)
 {
     setTextFormat(Qt::PlainText);
     setWordWrap(false);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
     FCanvas = std::make_unique<TFontMeasure>(this, font());
     ParseFileName();
 }

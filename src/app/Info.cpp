@@ -91,10 +91,8 @@ TFileStaticText* MakePathLabel(QWidget* parent, int top)
 TfrmInfo::TfrmInfo(QWidget* mainWindow)
     : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
-      lblInfo1(MakeLabel(this, "Lese Verzeichnis:", 10, 10)),
-      txtInfo1(MakePathLabel(this, 30)),
-      lblInfo2(MakeLabel(this, "Gefundene Dateien:", 10, 70)),
-      txtInfo2(new QLabel(this)),
+      lblInfo1(MakeLabel(this, "Lese Verzeichnis:", 10, 10)), txtInfo1(MakePathLabel(this, 30)),
+      lblInfo2(MakeLabel(this, "Gefundene Dateien:", 10, 70)), txtInfo2(new QLabel(this)),
       lblInfo3(MakeLabel(this, "Lese Daten von Datei:", 10, 110)),
       txtInfo3(MakePathLabel(this, 130)),
       cmdCancel(new QPushButton(CancelIcon(), QStringLiteral("Abbrechen"), this)),
@@ -110,6 +108,7 @@ TfrmInfo::TfrmInfo(QWidget* mainWindow)
 
     txtInfo2->setTextFormat(Qt::PlainText);
     txtInfo2->setFont(ArialFont(true));
+    txtInfo2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     txtInfo2->setGeometry(140, 70, 11, 20);
     SetSizedStaticText(txtInfo2, QStringLiteral("0"));
 

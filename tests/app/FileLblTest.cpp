@@ -154,9 +154,8 @@ TEST_F(FileLblTest, DriveIsAFirstPartOfTwoOrMoreCharactersEndingInColon)
         bool drive;
     };
     const Case cases[] = {
-        {"C:\\a.jpg", true}, {"ab:\\a.jpg", true}, {"C\\a.jpg", false},
-        {":\\a.jpg", false}, {"\\a.jpg", false},   {"a.jpg", false},
-        {"", false},
+        {"C:\\a.jpg", true}, {"ab:\\a.jpg", true}, {"C\\a.jpg", false}, {":\\a.jpg", false},
+        {"\\a.jpg", false},  {"a.jpg", false},     {"", false},
     };
     auto label = MakeLabel(100);
     for (const Case& c : cases) {

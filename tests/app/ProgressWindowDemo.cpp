@@ -68,7 +68,7 @@ int main(int argc, char* argv[])
     Work(host, 200);
 
     const QStringList masks = {"*.CR2", "*.CRW", "*.DNG", "*.JPG", "*.JPEG", "*.MRW",
-                               "*.NEF", "*.ORF", "*.PEF", "*.PSD", "*.TIF", "*.TIFF"};
+                               "*.NEF", "*.ORF", "*.PEF", "*.PSD", "*.TIF",  "*.TIFF"};
     const QStringList files =
         QDir(dir).entryList(masks, QDir::Files | QDir::CaseSensitive, QDir::Name);
     progress->ShowFoundCount(static_cast<int>(files.size()));
