@@ -35,11 +35,6 @@ protected:
     MemoryRegistryStore store_;
 };
 
-TEST_F(QuandrelTest, KeyPathIsBelowTheQuandrelKey)
-{
-    EXPECT_EQ(AppKeyPath("Zelmaro"), kKey);
-}
-
 struct IntegerCase {
     const char* label;
     std::optional<RegistryValue> stored; // nullopt: no such value
@@ -136,15 +131,6 @@ TEST_F(QuandrelTest, CreateAppKeyMakesParentsAndKeepsExistingValues)
     WriteAppInteger(store, "Zelmaro", "Top", 5);
     CreateAppKey(store, "Zelmaro");
     EXPECT_EQ(ReadAppInteger(store, "Zelmaro", "Top", 0), 5);
-}
-
-TEST_F(QuandrelTest, ApplicationsKeepSeparateKeys)
-{
-    CreateAppKey(store_, "Other");
-    WriteAppInteger(store_, "Other", "Left", 1);
-    WriteAppInteger(store_, "Zelmaro", "Left", 2);
-    EXPECT_EQ(ReadAppInteger(store_, "Other", "Left", 0), 1);
-    EXPECT_EQ(ReadAppInteger(store_, "Zelmaro", "Left", 0), 2);
 }
 
 // The seven values of a close, read back at the next start; run against the
