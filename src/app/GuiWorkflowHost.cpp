@@ -1,0 +1,61 @@
+#include "GuiWorkflowHost.h"
+
+#include "AppCursor.h"
+#include "AppShell.h"
+#include "Info.h"
+
+#include <QCoreApplication>
+
+namespace zelmaro {
+
+TGuiWorkflowHost::TGuiWorkflowHost(QWidget* window) : FWindow(window), FMessages(window) {}
+
+std::unique_ptr<TProgressView> TGuiWorkflowHost::CreateProgress()
+{
+    return std::make_unique<TfrmInfo>(FWindow.data());
+}
+
+bool TGuiWorkflowHost::CancelRequested() const
+{
+    return zelmaro::CancelRequested;
+}
+
+void TGuiWorkflowHost::ProcessPendingEvents()
+{
+    zelmaro::ProcessPendingEvents();
+}
+
+TCursorKind TGuiWorkflowHost::Cursor() const
+{
+    return AppCursor();
+}
+
+void TGuiWorkflowHost::SetCursor(TCursorKind cursor)
+{
+    SetAppCursor(cursor);
+}
+
+void TGuiWorkflowHost::ShowError(std::string_view message, std::string_view caption)
+{
+    FMessages.ShowError(message, caption);
+}
+
+void TGuiWorkflowHost::ShowWarning(std::string_view message, std::string_view caption)
+{
+    FMessages.ShowWarning(message, caption);
+}
+
+void TGuiWorkflowHost::ShowInfo(std::string_view message, std::string_view caption)
+{
+    FMessages.ShowInfo(message, caption);
+}
+
+void TGuiWorkflowHost::RequestTerminate()
+{
+    FTerminateRequested = true;
+    // Ends every running event loop once control returns to it; without a
+    // running loop the flag alone tells the program's entry.
+    QCoreApplication::exit(0);
+}
+
+} // namespace zelmaro

@@ -1,0 +1,180 @@
+#include "AppCursor.h"
+#include "AppShell.h"
+#include "GuiWorkflowHost.h"
+#include "Info.h"
+#include "QtMessageBoxes.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QTranslator>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace zelmaro {
+namespace {
+
+struct SeenBox {
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString title;
+    QString text;
+    int buttons = 0;
+};
+
+// Answers the next modal message box with OK and records what it showed.
+void AnswerNextBox(SeenBox& seen)
+{
+    QTimer::singleShot(0, [&seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr)
+            return;
+        seen.icon = box->icon();
+        seen.title = box->windowTitle();
+        seen.text = box->text();
+        seen.buttons = static_cast<int>(box->buttons().size());
+        box->button(QMessageBox::Ok)->click();
+    });
+}
+
+TEST(ShellTest, MessageBoxesAreModalWithTheirIcon)
+{
+    struct Case {
+        void (MessageBoxes::*show)(std::string_view, std::string_view);
+        QMessageBox::Icon icon;
+    };
+    const Case cases[] = {
+        {&MessageBoxes::ShowError, QMessageBox::Critical},
+        {&MessageBoxes::ShowWarning, QMessageBox::Warning},
+        {&MessageBoxes::ShowInfo, QMessageBox::Information},
+    };
+    QWidget window;
+    TQtMessageBoxes boxes(&window);
+    for (const Case& c : cases) {
+        SeenBox seen;
+        AnswerNextBox(seen);
+        (boxes.*c.show)("Keine \xC3\x9C"
+                        "bereinstimmung gefunden!",
+                        kAppCaption);
+        EXPECT_EQ(seen.icon, c.icon);
+        EXPECT_EQ(seen.title, "Zelmaro");
+        EXPECT_EQ(seen.text, QString::fromUtf8("Keine Übereinstimmung gefunden!"));
+        EXPECT_EQ(seen.buttons, 1);
+    }
+}
+
+TEST(ShellTest, BusyPointerIsOneApplicationSetting)
+{
+    SetAppCursor(TCursorKind::crDefault);
+    EXPECT_EQ(AppCursor(), TCursorKind::crDefault);
+
+    SetAppCursor(TCursorKind::crHourGlass);
+    SetAppCursor(TCursorKind::crHourGlass);
+    EXPECT_EQ(AppCursor(), TCursorKind::crHourGlass);
+    SetAppCursor(TCursorKind::crDefault);
+    EXPECT_EQ(AppCursor(), TCursorKind::crDefault);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    {
+        TBusyCursor outer;
+        EXPECT_EQ(AppCursor(), TCursorKind::crHourGlass);
+        {
+            TBusyCursor inner;
+        }
+        // The inner one restores what it found: still busy.
+        EXPECT_EQ(AppCursor(), TCursorKind::crHourGlass);
+    }
+    EXPECT_EQ(AppCursor(), TCursorKind::crDefault);
+}
+
+TEST(ShellTest, GermanTranslationsGiveTheStockCaptions)
+{
+    QTranslator* translator = LoadQtTranslations(*QCoreApplication::instance(),
+                                                 QLocale(QLocale::German, QLocale::Germany));
+    ASSERT_NE(translator, nullptr) << "qtbase_de.qm is missing (qt6-translations-l10n)";
+    QDialogButtonBox buttons(QDialogButtonBox::Close);
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Close)->text().remove('&'), "Schließen");
+
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+    QDialogButtonBox english(QDialogButtonBox::Close);
+    EXPECT_EQ(english.button(QDialogButtonBox::Close)->text().remove('&'), "Close");
+}
+
+TEST(ShellTest, RunCommandShowsAnEscapedErrorAndGoesOn)
+{
+    struct Recorder final : MessageBoxes {
+        std::vector<std::string> errors;
+        void ShowError(std::string_view m, std::string_view c) override
+        {
+            errors.push_back(std::string(c) + ": " + std::string(m));
+        }
+        void ShowWarning(std::string_view, std::string_view) override { ADD_FAILURE(); }
+        void ShowInfo(std::string_view, std::string_view) override { ADD_FAILURE(); }
+    } boxes;
+
+    bool ran = false;
+    RunCommand(boxes, [&] { ran = true; });
+    EXPECT_TRUE(ran);
+    EXPECT_TRUE(boxes.errors.empty());
+
+    RunCommand(boxes, [] { throw std::invalid_argument("'x' ist kein gültiger Integerwert"); });
+    ASSERT_EQ(boxes.errors.size(), 1U);
+    EXPECT_EQ(boxes.errors[0], "Zelmaro: 'x' ist kein gültiger Integerwert");
+}
+
+// The main window's own parts, as plain fields.
+class TTestHost final : public TGuiWorkflowHost {
+public:
+    using TGuiWorkflowHost::TGuiWorkflowHost;
+    std::string DirectoryText() const override { return {}; }
+    void SetDirectoryText(const std::string&) override {}
+    int OffsetValue() const override { return 0; }
+    void SetOffsetValue(int) override {}
+    int ToleranceValue() const override { return 1; }
+    void SetReadFileEnabled(bool) override {}
+};
+
+TEST(ShellTest, HostProgressWindowAndCancelRequest)
+{
+    QWidget window;
+    TTestHost host(&window);
+    CancelRequested = true;
+    std::unique_ptr<TProgressView> progress = host.CreateProgress();
+    auto* info = dynamic_cast<TfrmInfo*>(progress.get());
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(frmInfo, info);
+    EXPECT_FALSE(host.CancelRequested());
+
+    // A click waits in the queue until the operation lets events run.
+    QMetaObject::invokeMethod(info->cmdCancel, &QPushButton::click, Qt::QueuedConnection);
+    EXPECT_FALSE(host.CancelRequested());
+    host.ProcessPendingEvents();
+    EXPECT_TRUE(host.CancelRequested());
+
+    progress.reset();
+    EXPECT_EQ(frmInfo, nullptr);
+}
+
+TEST(ShellTest, TerminateEndsTheLoopAfterTheRunningHandler)
+{
+    TTestHost host(nullptr);
+    bool handlerFinished = false;
+    QTimer::singleShot(0, [&] {
+        host.RequestTerminate();
+        handlerFinished = true;
+    });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); }); // a safety net only
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_TRUE(handlerFinished);
+    EXPECT_TRUE(host.TerminateRequested());
+}
+
+} // namespace
+} // namespace zelmaro

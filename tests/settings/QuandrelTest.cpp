@@ -1,0 +1,204 @@
+#include "Quandrel.h"
+
+#include "MemoryRegistryStore.h"
+#include "Platform.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <limits>
+#include <optional>
+#include <random>
+#include <string>
+
+#ifndef _WIN32
+#include <stdlib.h>
+#endif
+
+namespace zelmaro {
+namespace {
+
+using namespace std::string_literals;
+
+const std::string kKey = "Software\\Quandrel\\Zelmaro";
+
+class QuandrelTest : public ::testing::Test {
+protected:
+    void SetUp() override { store_.CreateKey(kKey); }
+
+    void Put(std::string_view name, std::uint32_t type, std::string data)
+    {
+        ASSERT_TRUE(store_.SetValue(kKey, name, RegistryValue{type, std::move(data)}));
+    }
+
+    MemoryRegistryStore store_;
+};
+
+struct IntegerCase {
+    const char* label;
+    std::optional<RegistryValue> stored; // nullopt: no such value
+    std::int32_t defaultValue;
+    std::int32_t expected;
+};
+
+TEST_F(QuandrelTest, ReadAppIntegerFollowsTheStoredBytes)
+{
+    const IntegerCase cases[] = {
+        {"missing value", std::nullopt, 759, 759},
+        {"dword", RegistryValue{kRegDword, "\x10\x02\x00\x00"s}, 0, 528},
+        {"negative as two's complement", RegistryValue{kRegDword, "\xD4\xFE\xFF\xFF"s}, 0, -300},
+        {"most negative", RegistryValue{kRegDword, "\x00\x00\x00\x80"s}, 0,
+         std::numeric_limits<std::int32_t>::min()},
+        {"two bytes replace the low half", RegistryValue{kRegBinary, "\x34\x12"s}, 0x7F7F7F7F,
+         0x7F7F1234},
+        {"one byte replaces the lowest byte", RegistryValue{kRegBinary, "\x01"s}, -1, -255},
+        {"no data keeps the default", RegistryValue{kRegDword, ""}, 42, 42},
+        {"five bytes are refused", RegistryValue{kRegBinary, "\x01\x00\x00\x00\x00"s}, 42, 42},
+        {"type is not looked at", RegistryValue{kRegSz, "abcd"}, 0, 0x64636261},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        MemoryRegistryStore store;
+        store.CreateKey(kKey);
+        if (c.stored)
+            store.SetValue(kKey, "Width", *c.stored);
+        EXPECT_EQ(ReadAppInteger(store, "Zelmaro", "Width", c.defaultValue), c.expected);
+    }
+}
+
+TEST_F(QuandrelTest, ReadsGiveTheDefaultWithoutTheKey)
+{
+    MemoryRegistryStore empty;
+    EXPECT_EQ(ReadAppInteger(empty, "Zelmaro", "Left", -17), -17);
+    EXPECT_EQ(ReadAppString(empty, "Zelmaro", "User", "Anna"), "Anna");
+}
+
+TEST_F(QuandrelTest, ReadAppStringFollowsTheStoredBytes)
+{
+    struct Case {
+        const char* label;
+        std::optional<RegistryValue> stored;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"missing value", std::nullopt, "first user"},
+        {"stored empty text", RegistryValue{kRegSz, ""}, "first user"},
+        {"plain text", RegistryValue{kRegSz, "/home/anna/Bilder"}, "/home/anna/Bilder"},
+        {"cut at the first NUL", RegistryValue{kRegSz, "abc\0def"s}, "abc"},
+        {"NUL first gives empty text", RegistryValue{kRegSz, "\0abc"s}, ""},
+        {"type is not looked at", RegistryValue{kRegDword, "Anna"}, "Anna"},
+        {"bytes stay bytes", RegistryValue{kRegSz, "M\xFCller"s}, "M\xFCller"s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        MemoryRegistryStore store;
+        store.CreateKey(kKey);
+        if (c.stored)
+            store.SetValue(kKey, "User", *c.stored);
+        EXPECT_EQ(ReadAppString(store, "Zelmaro", "User", "first user"), c.expected);
+    }
+}
+
+TEST_F(QuandrelTest, WritesStoreTypedValuesWithoutTerminator)
+{
+    WriteAppInteger(store_, "Zelmaro", "Correct", -300);
+    WriteAppString(store_, "Zelmaro", "LastPath", "/home/anna/Bilder");
+    WriteAppString(store_, "Zelmaro", "User", "");
+
+    EXPECT_EQ(store_.QueryValue(kKey, "Correct"), (RegistryValue{kRegDword, "\xD4\xFE\xFF\xFF"s}));
+    EXPECT_EQ(store_.QueryValue(kKey, "LastPath"), (RegistryValue{kRegSz, "/home/anna/Bilder"}));
+    EXPECT_EQ(store_.QueryValue(kKey, "User"), (RegistryValue{kRegSz, ""}));
+}
+
+TEST_F(QuandrelTest, WritesIntoAMissingKeyDoNothing)
+{
+    MemoryRegistryStore store;
+    WriteAppInteger(store, "Zelmaro", "Left", 10);
+    WriteAppString(store, "Zelmaro", "User", "Anna");
+    EXPECT_FALSE(store.KeyExists(kKey));
+    EXPECT_FALSE(store.QueryValue(kKey, "Left"));
+    EXPECT_FALSE(store.QueryValue(kKey, "User"));
+}
+
+TEST_F(QuandrelTest, CreateAppKeyMakesParentsAndKeepsExistingValues)
+{
+    MemoryRegistryStore store;
+    CreateAppKey(store, "Zelmaro");
+    EXPECT_TRUE(store.KeyExists("Software\\Quandrel"));
+    EXPECT_TRUE(store.KeyExists(kKey));
+
+    WriteAppInteger(store, "Zelmaro", "Top", 5);
+    CreateAppKey(store, "Zelmaro");
+    EXPECT_EQ(ReadAppInteger(store, "Zelmaro", "Top", 0), 5);
+}
+
+// The seven values of a close, read back at the next start; run against the
+// in-memory store and the user's real store (pointed at a temporary folder).
+class SettingsRoundTrip : public ::testing::TestWithParam<bool> {
+protected:
+    static void SetUpTestSuite()
+    {
+#ifndef _WIN32
+        char pattern[] = "/tmp/zelmaro-settings-XXXXXX";
+        if (const char* dir = ::mkdtemp(pattern)) {
+            configDir_ = dir;
+            ::setenv("XDG_CONFIG_HOME", dir, 1);
+        }
+#endif
+    }
+    static void TearDownTestSuite()
+    {
+        std::error_code ignored;
+        if (!configDir_.empty())
+            std::filesystem::remove_all(configDir_, ignored);
+    }
+
+    RegistryStore& Store()
+    {
+        return GetParam() ? SystemPlatform().UserRegistry() : memory_;
+    }
+
+    static inline std::string configDir_;
+    MemoryRegistryStore memory_;
+};
+
+TEST_P(SettingsRoundTrip, FirstRunGivesDefaultsThenCloseStoresAllValues)
+{
+    RegistryStore& store = Store();
+    // A name of its own, so that the shared real store starts without the key.
+    const std::string app = "ZelmaroRoundTrip" + std::to_string(std::random_device{}());
+
+    EXPECT_EQ(ReadAppInteger(store, app, "Width", 759), 759);
+    EXPECT_EQ(ReadAppString(store, app, "LastPath", ""), "");
+
+    CreateAppKey(store, app);
+    WriteAppInteger(store, app, "Left", -8);
+    WriteAppInteger(store, app, "Top", std::numeric_limits<std::int32_t>::max());
+    WriteAppInteger(store, app, "Width", 1024);
+    WriteAppInteger(store, app, "Height", 735);
+    WriteAppInteger(store, app, "Correct", -300);
+    WriteAppString(store, app, "LastPath", "");
+    WriteAppString(store, app, "User", "Anna M\xFCller");
+
+    EXPECT_EQ(ReadAppInteger(store, app, "Left", 0), -8);
+    EXPECT_EQ(ReadAppInteger(store, app, "Top", 0), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(ReadAppInteger(store, app, "Width", 759), 1024);
+    EXPECT_EQ(ReadAppInteger(store, app, "Height", 735), 735);
+    EXPECT_EQ(ReadAppInteger(store, app, "Correct", 0), -300);
+    // An empty directory is kept as a value without data and reads as the default.
+    EXPECT_EQ(store.QueryValue(AppKeyPath(app), "LastPath"), (RegistryValue{kRegSz, ""}));
+    EXPECT_EQ(ReadAppString(store, app, "LastPath", "unchanged"), "unchanged");
+    EXPECT_EQ(ReadAppString(store, app, "User", "first"), "Anna M\xFCller");
+}
+
+#ifdef _WIN32
+// There the real store is the user's registry, which tests leave alone.
+INSTANTIATE_TEST_SUITE_P(Stores, SettingsRoundTrip, ::testing::Values(false));
+#else
+INSTANTIATE_TEST_SUITE_P(Stores, SettingsRoundTrip, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "UserRegistry" : "Memory"; });
+#endif
+
+} // namespace
+} // namespace zelmaro
