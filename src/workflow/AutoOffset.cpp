@@ -2,6 +2,10 @@
 #include "Matching.h"
 #include "Workflow.h"
 
+using zelmaro::detail::kCountingSpan;
+using zelmaro::detail::kMaxCountingSpan;
+using zelmaro::detail::kMaxSortedPairs;
+
 #include <algorithm>
 #include <functional>
 #include <limits>
@@ -10,12 +14,9 @@
 
 namespace zelmaro {
 
-namespace {
-
 // The pairs coincide under offset k exactly when k is their signed 32-bit
 // difference, so the best offset is the most frequent difference.
 
-// Counts every difference in an array spanning minDiff..minDiff+span-1.
 std::int32_t MostFrequentByCounting(std::span<const std::uint32_t> imageDates,
                                     std::span<const std::uint32_t> shotDates,
                                     std::int32_t minDiff, std::size_t span)
@@ -31,9 +32,56 @@ std::int32_t MostFrequentByCounting(std::span<const std::uint32_t> imageDates,
     return static_cast<std::int32_t>(base + static_cast<std::uint32_t>(best - counts.begin()));
 }
 
-// For wide spreads: each image's differences against the sorted shots fall
-// into at most three descending runs; merging all runs visits the differences
-// in ascending order with memory for the runs only.
+std::int32_t MostFrequentBySorting(std::span<const std::uint32_t> imageDates,
+                                   std::span<const std::uint32_t> shotDates)
+{
+    // Keys that sort like the signed differences; three 11-bit radix passes
+    // whose counts stay in the first-level cache.
+    constexpr std::uint32_t kSignFlip = 0x80000000u;
+    constexpr int kBits = 11;
+    constexpr std::uint32_t kMask = (1u << kBits) - 1;
+    const std::size_t count = imageDates.size() * shotDates.size();
+    std::vector<std::uint32_t> keys(count);
+    std::vector<std::uint32_t> buffer(count);
+    std::uint32_t histogram[3][kMask + 2] = {};
+    std::size_t k = 0;
+    for (std::uint32_t image : imageDates) {
+        const std::uint32_t flipped = image ^ kSignFlip;
+        for (std::uint32_t shot : shotDates) {
+            const std::uint32_t key = flipped - shot;
+            keys[k++] = key;
+            ++histogram[0][(key & kMask) + 1];
+            ++histogram[1][((key >> kBits) & kMask) + 1];
+            ++histogram[2][(key >> (2 * kBits)) + 1];
+        }
+    }
+    for (auto& h : histogram) {
+        for (std::size_t b = 1; b < kMask + 2; ++b)
+            h[b] += h[b - 1];
+    }
+    for (int pass = 0; pass < 3; ++pass) {
+        std::uint32_t* position = histogram[pass];
+        const int shift = pass * kBits;
+        for (std::uint32_t key : keys)
+            buffer[position[(key >> shift) & kMask]++] = key;
+        keys.swap(buffer);
+    }
+
+    std::uint32_t best = keys[0];
+    std::size_t bestCount = 0;
+    for (std::size_t a = 0; a < count;) {
+        std::size_t b = a + 1;
+        while (b < count && keys[b] == keys[a])
+            ++b;
+        if (b - a > bestCount) {
+            bestCount = b - a;
+            best = keys[a];
+        }
+        a = b;
+    }
+    return static_cast<std::int32_t>(best ^ kSignFlip);
+}
+
 std::int32_t MostFrequentByMerging(std::span<const std::uint32_t> imageDates,
                                    std::span<const std::uint32_t> shotDates)
 {
@@ -91,8 +139,6 @@ std::int32_t MostFrequentByMerging(std::span<const std::uint32_t> imageDates,
     return best;
 }
 
-} // namespace
-
 std::optional<std::int32_t> BestAutoOffset(std::span<const std::uint32_t> imageDates,
                                            std::span<const std::uint32_t> shotDates)
 {
@@ -111,10 +157,14 @@ std::optional<std::int32_t> BestAutoOffset(std::span<const std::uint32_t> imageD
                                                           static_cast<std::int64_t>(minDiff)) +
                                1;
     const std::uint64_t pairs = static_cast<std::uint64_t>(imageDates.size()) * shotDates.size();
-    const std::uint64_t countingLimit = std::clamp<std::uint64_t>(4 * pairs, 1u << 16, 1u << 24);
-    if (span <= countingLimit)
+    // An array of counts for narrow spreads (a night's shooting); sorting all
+    // differences when the spread is wide; merging when even the differences
+    // would take too much memory. None of them depends on the spread.
+    if (span <= std::max<std::uint64_t>(kCountingSpan, std::min(pairs, kMaxCountingSpan)))
         return MostFrequentByCounting(imageDates, shotDates, minDiff,
                                       static_cast<std::size_t>(span));
+    if (pairs <= kMaxSortedPairs)
+        return MostFrequentBySorting(imageDates, shotDates);
     return MostFrequentByMerging(imageDates, shotDates);
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <limits>
 #include <random>
+#include <span>
 
 using namespace zelmaro;
 using namespace zelmaro::testing;
@@ -28,6 +29,27 @@ std::vector<std::uint32_t> Dates(const auto& list)
     for (const auto& item : list)
         dates.push_back(item.Date);
     return dates;
+}
+
+// Each way of searching on its own, whatever BestAutoOffset would pick.
+void ExpectEveryStrategyFinds(std::span<const std::uint32_t> images,
+                              std::span<const std::uint32_t> shots, std::int32_t expected)
+{
+    std::int32_t minDiff = std::numeric_limits<std::int32_t>::max();
+    std::int32_t maxDiff = std::numeric_limits<std::int32_t>::min();
+    for (std::uint32_t i : images) {
+        for (std::uint32_t s : shots) {
+            minDiff = std::min(minDiff, static_cast<std::int32_t>(i - s));
+            maxDiff = std::max(maxDiff, static_cast<std::int32_t>(i - s));
+        }
+    }
+    const std::int64_t span = static_cast<std::int64_t>(maxDiff) - minDiff + 1;
+    if (span <= (1 << 22)) {
+        EXPECT_EQ(MostFrequentByCounting(images, shots, minDiff, static_cast<std::size_t>(span)),
+                  expected);
+    }
+    EXPECT_EQ(MostFrequentBySorting(images, shots), expected);
+    EXPECT_EQ(MostFrequentByMerging(images, shots), expected);
 }
 
 } // namespace
@@ -116,7 +138,11 @@ TEST(BestAutoOffset, AgreesWithTheLiteralSearch)
         Fill(rig, imageDates, shotDates);
         SCOPED_TRACE("trial " + std::to_string(trial));
         const auto expected = LiteralAutoOffset(rig.Flow.Images(), rig.Flow.Shots());
-        ASSERT_EQ(BestAutoOffset(Dates(rig.Flow.Images()), Dates(rig.Flow.Shots())), expected);
+        const auto imageList = Dates(rig.Flow.Images());
+        const auto shotList = Dates(rig.Flow.Shots());
+        ASSERT_EQ(BestAutoOffset(imageList, shotList), expected);
+        if (expected)
+            ExpectEveryStrategyFinds(imageList, shotList, *expected);
     }
 }
 
@@ -141,6 +167,7 @@ TEST(BestAutoOffset, AgreesWithTheLiteralSearchBeyondTheSentinels)
     const std::uint32_t images[] = {5, 0x80000000u + 10};
     const std::uint32_t shots[] = {5, 10};
     EXPECT_EQ(BestAutoOffset(images, shots), std::numeric_limits<std::int32_t>::min());
+    ExpectEveryStrategyFinds(images, shots, std::numeric_limits<std::int32_t>::min());
 }
 
 TEST(BestAutoOffset, WideSpreadsAgreeWithCountingAllDifferences)
@@ -178,6 +205,8 @@ TEST(BestAutoOffset, WideSpreadsAgreeWithCountingAllDifferences)
             }
             a = b;
         }
-        EXPECT_EQ(BestAutoOffset(images, shots), best) << "trial " << trial;
+        SCOPED_TRACE("trial " + std::to_string(trial));
+        EXPECT_EQ(BestAutoOffset(images, shots), best);
+        ExpectEveryStrategyFinds(images, shots, best);
     }
 }
