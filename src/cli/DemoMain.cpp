@@ -65,7 +65,10 @@ public:
     void BeginUpdate() override {}
     void EndUpdate() override {}
     void Clear() override { Rows.clear(); }
-    void AppendRow(const TMatchItem* item, bool checked) override { Rows.emplace_back(item, checked); }
+    void AppendRow(const TMatchItem* item, bool checked) override
+    {
+        Rows.emplace_back(item, checked);
+    }
     int RowCount() const override { return static_cast<int>(Rows.size()); }
     bool IsChecked(int row) const override { return Rows.at(static_cast<std::size_t>(row)).second; }
     const TMatchItem* RowItem(int row) const override
@@ -83,8 +86,8 @@ std::uint32_t Moment(int hour, int minute, int second, const FormatSettings& set
 
 void Print(const TWorkflow& flow, const ConsoleTable& table, int offset)
 {
-    static const char* const kCaptions[] = {"Bildname",      "Bilddatum", "Verschlusszeit", "=",
-                                            "Aufnahmedatum", "Verschlusszeit"};
+    static const char* const kCaptions[] = {"Bildname", "Bilddatum",     "Verschlusszeit",
+                                            "=",        "Aufnahmedatum", "Verschlusszeit"};
     std::vector<std::vector<std::string>> cells;
     std::vector<std::size_t> widths;
     for (const char* caption : kCaptions)
@@ -125,8 +128,10 @@ int main()
         const char* name;
         int h, m, s;
         double exposure;
-    } images[] = {{"IMG_0001.CR2", 21, 3, 44, 0.5}, {"IMG_0002.CR2", 21, 5, 0, 30},
-                  {"IMG_0003.CR2", 21, 6, 10, 0.004}, {"IMG_0004.CR2", 21, 8, 0, 1.0 / 60},
+    } images[] = {{"IMG_0001.CR2", 21, 3, 44, 0.5},
+                  {"IMG_0002.CR2", 21, 5, 0, 30},
+                  {"IMG_0003.CR2", 21, 6, 10, 0.004},
+                  {"IMG_0004.CR2", 21, 8, 0, 1.0 / 60},
                   {"IMG_0005.CR2", 21, 9, 37, 0.5}};
     const struct {
         int h, m, s;

@@ -18,8 +18,8 @@ namespace zelmaro {
 // difference, so the best offset is the most frequent difference.
 
 std::int32_t MostFrequentByCounting(std::span<const std::uint32_t> imageDates,
-                                    std::span<const std::uint32_t> shotDates,
-                                    std::int32_t minDiff, std::size_t span)
+                                    std::span<const std::uint32_t> shotDates, std::int32_t minDiff,
+                                    std::size_t span)
 {
     std::vector<std::uint32_t> counts(span, 0);
     const std::uint32_t base = static_cast<std::uint32_t>(minDiff);

@@ -74,8 +74,8 @@ TMatchItem TWorkflow::MakeMatch(const TImageItem* image, const TShotItem* shot,
         item.TimeState = TMatchState::msNear;
     else
         item.TimeState = TMatchState::msDifferent;
-    item.ExposureState = image->ExposureTime == shot->ExposureTime ? TMatchState::msEqual
-                                                                   : TMatchState::msDifferent;
+    item.ExposureState =
+        image->ExposureTime == shot->ExposureTime ? TMatchState::msEqual : TMatchState::msDifferent;
     return item;
 }
 
@@ -118,9 +118,9 @@ void TWorkflow::MatchAll()
         const std::ptrdiff_t j = static_cast<std::ptrdiff_t>(aj) + k;
         const TImageItem* image =
             i >= 0 && i < static_cast<std::ptrdiff_t>(images.size()) ? images[i] : nullptr;
-        const TShotItem* shot = anchor.Shot && j >= 0 && j < static_cast<std::ptrdiff_t>(shots.size())
-                                    ? shots[j]
-                                    : nullptr;
+        const TShotItem* shot =
+            anchor.Shot && j >= 0 && j < static_cast<std::ptrdiff_t>(shots.size()) ? shots[j]
+                                                                                   : nullptr;
         return MakeMatch(image, shot, offset);
     };
     std::vector<TMatchItem> matches;

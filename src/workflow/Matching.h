@@ -40,8 +40,8 @@ inline constexpr std::uint64_t kMaxSortedPairs = 1u << 25;
 // Counts in an array spanning minDiff .. minDiff + span - 1, which must hold
 // every difference.
 std::int32_t MostFrequentByCounting(std::span<const std::uint32_t> imageDates,
-                                    std::span<const std::uint32_t> shotDates,
-                                    std::int32_t minDiff, std::size_t span);
+                                    std::span<const std::uint32_t> shotDates, std::int32_t minDiff,
+                                    std::size_t span);
 // Sorts all differences: memory for two copies of them.
 std::int32_t MostFrequentBySorting(std::span<const std::uint32_t> imageDates,
                                    std::span<const std::uint32_t> shotDates);

@@ -8,8 +8,7 @@ namespace {
 
 // Behind every record with a Date less than or equal to the new one. Logs and
 // scans mostly arrive in time order, so the place is searched from the end.
-template <typename Item>
-const Item& InsertOrdered(std::list<Item>& list, Item item)
+template <typename Item> const Item& InsertOrdered(std::list<Item>& list, Item item)
 {
     auto pos = list.end();
     while (pos != list.begin() && item.Date < std::prev(pos)->Date)

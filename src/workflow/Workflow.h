@@ -48,8 +48,7 @@ public:
     // Rebuilds the pairs around the closest image and shot and refills the table.
     void MatchAll();
     // A row for the image and shot graded under the offset and the host's tolerance.
-    TMatchItem MakeMatch(const TImageItem* image, const TShotItem* shot,
-                         std::int32_t offset) const;
+    TMatchItem MakeMatch(const TImageItem* image, const TShotItem* shot, std::int32_t offset) const;
     // Refills the table from the pairs and checks the rows to be written.
     void FillTable();
     // Puts the offset with the most exact pairs into the offset field, or tells

@@ -1,5 +1,5 @@
-#include "DateTime.h"
 #include "FormatText.h"
+#include "DateTime.h"
 
 #include <gtest/gtest.h>
 

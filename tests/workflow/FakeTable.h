@@ -49,7 +49,10 @@ public:
         Rows.push_back({item, checked});
     }
     int RowCount() const override { return static_cast<int>(Rows.size()); }
-    bool IsChecked(int row) const override { return Rows.at(static_cast<std::size_t>(row)).Checked; }
+    bool IsChecked(int row) const override
+    {
+        return Rows.at(static_cast<std::size_t>(row)).Checked;
+    }
     const TMatchItem* RowItem(int row) const override
     {
         return Rows.at(static_cast<std::size_t>(row)).Item;
@@ -57,7 +60,10 @@ public:
     void SetWriteEnabled(bool enabled) override { WriteEnabled = enabled; }
 
     // The user clicks a check box.
-    void SetChecked(int row, bool checked) { Rows.at(static_cast<std::size_t>(row)).Checked = checked; }
+    void SetChecked(int row, bool checked)
+    {
+        Rows.at(static_cast<std::size_t>(row)).Checked = checked;
+    }
 };
 
 } // namespace zelmaro::testing

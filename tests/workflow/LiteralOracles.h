@@ -25,8 +25,8 @@ inline TMatchItem LiteralMakeMatch(const TImageItem* image, const TShotItem* sho
     item.TimeState = d <= tolerance       ? TMatchState::msEqual
                      : d <= tolerance + 5 ? TMatchState::msNear
                                           : TMatchState::msDifferent;
-    item.ExposureState = image->ExposureTime == shot->ExposureTime ? TMatchState::msEqual
-                                                                   : TMatchState::msDifferent;
+    item.ExposureState =
+        image->ExposureTime == shot->ExposureTime ? TMatchState::msEqual : TMatchState::msDifferent;
     return item;
 }
 
@@ -53,8 +53,8 @@ inline std::vector<TMatchItem> LiteralMatchAll(const std::list<TImageItem>& imag
     }
     const bool haveShot = !shots.empty();
     std::deque<TMatchItem> rows;
-    rows.push_back(LiteralMakeMatch(&*anchorImage, haveShot ? &*anchorShot : nullptr, offset,
-                                    tolerance));
+    rows.push_back(
+        LiteralMakeMatch(&*anchorImage, haveShot ? &*anchorShot : nullptr, offset, tolerance));
     // Walk backwards.
     {
         const TImageItem* image = nullptr;

@@ -1,5 +1,5 @@
-#include "LiteralOracles.h"
 #include "Matching.h"
+#include "LiteralOracles.h"
 #include "WorkflowRig.h"
 
 #include <gtest/gtest.h>
@@ -78,10 +78,9 @@ TEST(MakeMatch, GradesByToleranceAndExposure)
         std::uint32_t distance;
         S state;
     } cases[] = {
-        {0, 0, S::msEqual},     {0, 1, S::msNear},      {0, 5, S::msNear},
-        {0, 6, S::msDifferent}, {1, 1, S::msEqual},     {1, 2, S::msNear},
-        {1, 6, S::msNear},      {1, 7, S::msDifferent}, {2, 2, S::msEqual},
-        {2, 7, S::msNear},      {2, 8, S::msDifferent},
+        {0, 0, S::msEqual}, {0, 1, S::msNear}, {0, 5, S::msNear},      {0, 6, S::msDifferent},
+        {1, 1, S::msEqual}, {1, 2, S::msNear}, {1, 6, S::msNear},      {1, 7, S::msDifferent},
+        {2, 2, S::msEqual}, {2, 7, S::msNear}, {2, 8, S::msDifferent},
     };
     for (const Case& c : cases) {
         WorkflowRig rig;

@@ -73,7 +73,8 @@ TEST(Records, ClearingImagesOrShotsEmptiesPairsAndTable)
 TEST(Records, CellTexts)
 {
     WorkflowRig rig;
-    const TImageItem& image = rig.Flow.AddImage({"IMG_0001.CR2", Moment(2008, 1, 5, 21, 3, 7), 0.004});
+    const TImageItem& image =
+        rig.Flow.AddImage({"IMG_0001.CR2", Moment(2008, 1, 5, 21, 3, 7), 0.004});
     const TShotItem& shot = rig.Flow.AddShot({Moment(2008, 1, 5, 0, 0, 0), 1.0 / 60});
     const TShotItem& longShot = rig.Flow.AddShot({Moment(2008, 1, 5, 21, 3, 9), 30});
 
