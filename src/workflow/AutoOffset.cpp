@@ -2,10 +2,6 @@
 #include "Matching.h"
 #include "Workflow.h"
 
-using zelmaro::detail::kCountingSpan;
-using zelmaro::detail::kMaxCountingSpan;
-using zelmaro::detail::kMaxSortedPairs;
-
 #include <algorithm>
 #include <functional>
 #include <limits>
@@ -13,6 +9,10 @@ using zelmaro::detail::kMaxSortedPairs;
 #include <vector>
 
 namespace zelmaro {
+
+using detail::kCountingSpan;
+using detail::kMaxCountingSpan;
+using detail::kMaxSortedPairs;
 
 // The pairs coincide under offset k exactly when k is their signed 32-bit
 // difference, so the best offset is the most frequent difference.
