@@ -2,9 +2,8 @@
 
 #include "DateTime.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 namespace zelmaro {
 
@@ -31,15 +30,20 @@ std::string NumberText(double value, const FormatSettings& settings)
     if (value == 0)
         return "0";
 
-    // Rounds to 15 significant digits: "d.dddddddddddddde[+-]xx".
+    // Rounds to 15 significant digits: "d.dddddddddddddde[+-]xx". to_chars,
+    // unlike printf, ignores the C library's locale, which the GUI sets.
     char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.*e", kSignificantDigits - 1, value);
-    std::string_view text(buffer);
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                       std::chars_format::scientific, kSignificantDigits - 1);
+    std::string_view text(buffer, static_cast<std::size_t>(written.ptr - buffer));
     const bool negative = text.front() == '-';
     if (negative)
         text.remove_prefix(1);
     const std::size_t ePos = text.find('e');
-    const int exponent = std::atoi(buffer + (negative ? 1 : 0) + ePos + 1);
+    int exponent = 0;
+    const std::string_view exponentText = text.substr(ePos + 1);
+    std::from_chars(exponentText.data() + (exponentText.front() == '+' ? 1 : 0),
+                    exponentText.data() + exponentText.size(), exponent);
     std::string digits;
     for (char c : text.substr(0, ePos)) {
         if (c != '.')
