@@ -144,13 +144,24 @@ std::optional<std::int32_t> BestAutoOffset(std::span<const std::uint32_t> imageD
 {
     if (imageDates.empty() || shotDates.empty())
         return std::nullopt;
+    const auto [minImage, maxImage] = std::minmax_element(imageDates.begin(), imageDates.end());
+    const auto [minShot, maxShot] = std::minmax_element(shotDates.begin(), shotDates.end());
+    const std::int64_t lowest = static_cast<std::int64_t>(*minImage) - *maxShot;
+    const std::int64_t highest = static_cast<std::int64_t>(*maxImage) - *minShot;
     std::int32_t minDiff = std::numeric_limits<std::int32_t>::max();
     std::int32_t maxDiff = std::numeric_limits<std::int32_t>::min();
-    for (std::uint32_t image : imageDates) {
-        for (std::uint32_t shot : shotDates) {
-            const auto d = static_cast<std::int32_t>(image - shot);
-            minDiff = std::min(minDiff, d);
-            maxDiff = std::max(maxDiff, d);
+    if (lowest >= std::numeric_limits<std::int32_t>::min() &&
+        highest <= std::numeric_limits<std::int32_t>::max()) {
+        // No difference wraps: the extremes are those of the moments.
+        minDiff = static_cast<std::int32_t>(lowest);
+        maxDiff = static_cast<std::int32_t>(highest);
+    } else {
+        for (std::uint32_t image : imageDates) {
+            for (std::uint32_t shot : shotDates) {
+                const auto d = static_cast<std::int32_t>(image - shot);
+                minDiff = std::min(minDiff, d);
+                maxDiff = std::max(maxDiff, d);
+            }
         }
     }
     const std::uint64_t span = static_cast<std::uint64_t>(static_cast<std::int64_t>(maxDiff) -
