@@ -1,0 +1,87 @@
+#include "FakeHost.h"
+#include "FakeTable.h"
+#include "Matching.h"
+#include "Workflow.h"
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+using namespace zelmaro;
+using namespace zelmaro::testing;
+
+namespace {
+
+constexpr std::uint32_t kEvening = 3408717600u; // 2008-01-05 18:00:00
+constexpr std::uint32_t kTwelveHours = 12 * 3600;
+
+// 2,000 shots over twelve hours and their images 37 s later, a tenth of them
+// with a second of jitter and a twentieth without a shot at all.
+void FillNight(TWorkflow& flow, int count)
+{
+    std::mt19937 random(42);
+    std::uniform_int_distribution<std::uint32_t> moment(0, kTwelveHours);
+    for (int i = 0; i < count; ++i) {
+        const std::uint32_t shot = kEvening + moment(random);
+        flow.AddShot({shot, 30});
+        std::uint32_t image = shot + 37;
+        if (random() % 10 == 0)
+            image += 1;
+        if (random() % 20 == 0)
+            image = kEvening + moment(random);
+        flow.AddImage({"IMG.CR2", image, 0.5});
+    }
+}
+
+void BM_MatchAll(benchmark::State& state)
+{
+    FakeHost host;
+    FakeTable table;
+    TWorkflow flow(host, table, FormatSettings::German());
+    FillNight(flow, static_cast<int>(state.range(0)));
+    host.TypeOffset(37);
+    for (auto _ : state) {
+        flow.MatchAll();
+        host.CursorChanges.clear();
+        host.Log.clear();
+    }
+    benchmark::DoNotOptimize(flow.Matches().data());
+}
+BENCHMARK(BM_MatchAll)->Arg(2000)->Unit(benchmark::kMillisecond);
+
+void BM_FindAutoOffset(benchmark::State& state)
+{
+    FakeHost host;
+    FakeTable table;
+    TWorkflow flow(host, table, FormatSettings::German());
+    FillNight(flow, static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        flow.FindAutoOffset();
+        host.CursorChanges.clear();
+        host.Log.clear();
+    }
+    if (host.OffsetValue() != 37)
+        state.SkipWithError("wrong offset");
+}
+BENCHMARK(BM_FindAutoOffset)->Arg(2000)->Unit(benchmark::kMillisecond);
+
+// Moments spread over the whole unsigned range: the search that does not
+// count in an array.
+void BM_BestAutoOffsetWideSpread(benchmark::State& state)
+{
+    std::mt19937 random(7);
+    const auto count = static_cast<std::size_t>(state.range(0));
+    std::vector<std::uint32_t> shots(count);
+    std::vector<std::uint32_t> images(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        shots[i] = static_cast<std::uint32_t>(random());
+        images[i] = random() % 2 ? shots[i] + 37 : static_cast<std::uint32_t>(random());
+    }
+    std::sort(shots.begin(), shots.end());
+    std::sort(images.begin(), images.end());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(BestAutoOffset(images, shots));
+}
+BENCHMARK(BM_BestAutoOffsetWideSpread)->Arg(2000)->Unit(benchmark::kMillisecond);
+
+} // namespace

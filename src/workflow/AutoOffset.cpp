@@ -1,0 +1,200 @@
+#include "CursorGuard.h"
+#include "Matching.h"
+#include "Workflow.h"
+
+#include <algorithm>
+#include <functional>
+#include <limits>
+#include <queue>
+#include <vector>
+
+namespace zelmaro {
+
+using detail::kCountingSpan;
+using detail::kMaxCountingSpan;
+using detail::kMaxSortedPairs;
+
+// The pairs coincide under offset k exactly when k is their signed 32-bit
+// difference, so the best offset is the most frequent difference.
+
+std::int32_t MostFrequentByCounting(std::span<const std::uint32_t> imageDates,
+                                    std::span<const std::uint32_t> shotDates, std::int32_t minDiff,
+                                    std::size_t span)
+{
+    std::vector<std::uint32_t> counts(span, 0);
+    const std::uint32_t base = static_cast<std::uint32_t>(minDiff);
+    for (std::uint32_t image : imageDates) {
+        const std::uint32_t shiftedImage = image - base;
+        for (std::uint32_t shot : shotDates)
+            ++counts[shiftedImage - shot];
+    }
+    const auto best = std::max_element(counts.begin(), counts.end()); // first of equals
+    return static_cast<std::int32_t>(base + static_cast<std::uint32_t>(best - counts.begin()));
+}
+
+std::int32_t MostFrequentBySorting(std::span<const std::uint32_t> imageDates,
+                                   std::span<const std::uint32_t> shotDates)
+{
+    // Keys that sort like the signed differences; three 11-bit radix passes
+    // whose counts stay in the first-level cache.
+    constexpr std::uint32_t kSignFlip = 0x80000000u;
+    constexpr int kBits = 11;
+    constexpr std::uint32_t kMask = (1u << kBits) - 1;
+    const std::size_t count = imageDates.size() * shotDates.size();
+    std::vector<std::uint32_t> keys(count);
+    std::vector<std::uint32_t> buffer(count);
+    std::uint32_t histogram[3][kMask + 2] = {};
+    std::size_t k = 0;
+    for (std::uint32_t image : imageDates) {
+        const std::uint32_t flipped = image ^ kSignFlip;
+        for (std::uint32_t shot : shotDates) {
+            const std::uint32_t key = flipped - shot;
+            keys[k++] = key;
+            ++histogram[0][(key & kMask) + 1];
+            ++histogram[1][((key >> kBits) & kMask) + 1];
+            ++histogram[2][(key >> (2 * kBits)) + 1];
+        }
+    }
+    for (auto& h : histogram) {
+        for (std::size_t b = 1; b < kMask + 2; ++b)
+            h[b] += h[b - 1];
+    }
+    for (int pass = 0; pass < 3; ++pass) {
+        std::uint32_t* position = histogram[pass];
+        const int shift = pass * kBits;
+        for (std::uint32_t key : keys)
+            buffer[position[(key >> shift) & kMask]++] = key;
+        keys.swap(buffer);
+    }
+
+    std::uint32_t best = keys[0];
+    std::size_t bestCount = 0;
+    for (std::size_t a = 0; a < count;) {
+        std::size_t b = a + 1;
+        while (b < count && keys[b] == keys[a])
+            ++b;
+        if (b - a > bestCount) {
+            bestCount = b - a;
+            best = keys[a];
+        }
+        a = b;
+    }
+    return static_cast<std::int32_t>(best ^ kSignFlip);
+}
+
+std::int32_t MostFrequentByMerging(std::span<const std::uint32_t> imageDates,
+                                   std::span<const std::uint32_t> shotDates)
+{
+    std::vector<std::uint32_t> shots(shotDates.begin(), shotDates.end());
+    std::sort(shots.begin(), shots.end());
+    const auto diff = [&](std::uint32_t image, std::size_t j) {
+        return static_cast<std::int32_t>(image - shots[j]);
+    };
+
+    struct Run {
+        std::uint32_t Image;
+        std::size_t First; // the run covers First..Next, walked downwards
+        std::size_t Next;
+    };
+    std::vector<Run> runs;
+    for (std::uint32_t image : imageDates) {
+        std::size_t first = 0;
+        for (std::size_t j = 1; j <= shots.size(); ++j) {
+            if (j == shots.size() || diff(image, j) > diff(image, j - 1)) {
+                runs.push_back({image, first, j - 1});
+                first = j;
+            }
+        }
+    }
+
+    using Entry = std::pair<std::int32_t, std::size_t>; // difference, run
+    std::vector<Entry> heapStore;
+    heapStore.reserve(runs.size());
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<>> heap(std::greater<>(),
+                                                                        std::move(heapStore));
+    for (std::size_t r = 0; r < runs.size(); ++r)
+        heap.push({diff(runs[r].Image, runs[r].Next), r});
+
+    std::int32_t best = 0;
+    std::uint64_t bestCount = 0;
+    std::int32_t current = 0;
+    std::uint64_t currentCount = 0;
+    while (!heap.empty()) {
+        const auto [value, r] = heap.top();
+        heap.pop();
+        if (currentCount == 0 || value != current) {
+            current = value;
+            currentCount = 0;
+        }
+        if (++currentCount > bestCount) {
+            bestCount = currentCount;
+            best = current;
+        }
+        Run& run = runs[r];
+        if (run.Next > run.First) {
+            --run.Next;
+            heap.push({diff(run.Image, run.Next), r});
+        }
+    }
+    return best;
+}
+
+std::optional<std::int32_t> BestAutoOffset(std::span<const std::uint32_t> imageDates,
+                                           std::span<const std::uint32_t> shotDates)
+{
+    if (imageDates.empty() || shotDates.empty())
+        return std::nullopt;
+    const auto [minImage, maxImage] = std::minmax_element(imageDates.begin(), imageDates.end());
+    const auto [minShot, maxShot] = std::minmax_element(shotDates.begin(), shotDates.end());
+    const std::int64_t lowest = static_cast<std::int64_t>(*minImage) - *maxShot;
+    const std::int64_t highest = static_cast<std::int64_t>(*maxImage) - *minShot;
+    std::int32_t minDiff = std::numeric_limits<std::int32_t>::max();
+    std::int32_t maxDiff = std::numeric_limits<std::int32_t>::min();
+    if (lowest >= std::numeric_limits<std::int32_t>::min() &&
+        highest <= std::numeric_limits<std::int32_t>::max()) {
+        // No difference wraps: the extremes are those of the moments.
+        minDiff = static_cast<std::int32_t>(lowest);
+        maxDiff = static_cast<std::int32_t>(highest);
+    } else {
+        for (std::uint32_t image : imageDates) {
+            for (std::uint32_t shot : shotDates) {
+                const auto d = static_cast<std::int32_t>(image - shot);
+                minDiff = std::min(minDiff, d);
+                maxDiff = std::max(maxDiff, d);
+            }
+        }
+    }
+    const std::uint64_t span = static_cast<std::uint64_t>(static_cast<std::int64_t>(maxDiff) -
+                                                          static_cast<std::int64_t>(minDiff)) +
+                               1;
+    const std::uint64_t pairs = static_cast<std::uint64_t>(imageDates.size()) * shotDates.size();
+    // An array of counts for narrow spreads (a night's shooting); sorting all
+    // differences when the spread is wide; merging when even the differences
+    // would take too much memory. None of them depends on the spread.
+    if (span <= std::max<std::uint64_t>(kCountingSpan, std::min(pairs, kMaxCountingSpan)))
+        return MostFrequentByCounting(imageDates, shotDates, minDiff,
+                                      static_cast<std::size_t>(span));
+    if (pairs <= kMaxSortedPairs)
+        return MostFrequentBySorting(imageDates, shotDates);
+    return MostFrequentByMerging(imageDates, shotDates);
+}
+
+void TWorkflow::FindAutoOffset()
+{
+    TCursorGuard cursor(FHost, TCursorKind::crHourGlass, TCursorKind::crDefault);
+    std::vector<std::uint32_t> imageDates;
+    imageDates.reserve(FImages.size());
+    for (const TImageItem& image : FImages)
+        imageDates.push_back(image.Date);
+    std::vector<std::uint32_t> shotDates;
+    shotDates.reserve(FShots.size());
+    for (const TShotItem& shot : FShots)
+        shotDates.push_back(shot.Date);
+
+    if (const auto best = BestAutoOffset(imageDates, shotDates))
+        FHost.SetOffsetValue(*best); // the field clamps and rematches
+    else
+        FHost.ShowInfo("Keine Übereinstimmung gefunden!", kAppCaption);
+}
+
+} // namespace zelmaro

@@ -1,0 +1,159 @@
+#include "Matching.h"
+
+#include "CursorGuard.h"
+#include "Workflow.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace zelmaro {
+
+TAnchor FindAnchor(std::span<const std::uint32_t> imageDates,
+                   std::span<const std::uint32_t> shotDates, std::int32_t offset)
+{
+    TAnchor anchor;
+    if (shotDates.empty() || imageDates.empty())
+        return anchor;
+
+    // Shifted shot moments, ordered by moment and then by list position, so
+    // that the first of equal moments is the earliest shot.
+    using Shifted = std::pair<std::uint32_t, std::uint32_t>;
+    std::vector<Shifted> shifted(shotDates.size());
+    for (std::size_t j = 0; j < shotDates.size(); ++j)
+        shifted[j] = {shotDates[j] + static_cast<std::uint32_t>(offset),
+                      static_cast<std::uint32_t>(j)};
+    std::sort(shifted.begin(), shifted.end());
+
+    std::uint64_t best = UINT64_MAX;
+    for (std::size_t i = 0; i < imageDates.size() && best > 0; ++i) {
+        const std::uint32_t x = imageDates[i];
+        const auto above = std::lower_bound(shifted.begin(), shifted.end(), Shifted{x, 0});
+        std::uint64_t distance = UINT64_MAX;
+        std::uint32_t shot = 0;
+        if (above != shifted.end()) {
+            distance = above->first - x;
+            shot = above->second;
+        }
+        if (above != shifted.begin()) {
+            const std::uint32_t below = std::prev(above)->first;
+            const std::uint64_t belowDistance = x - below;
+            const std::uint32_t belowShot =
+                std::lower_bound(shifted.begin(), above, Shifted{below, 0})->second;
+            if (belowDistance < distance || (belowDistance == distance && belowShot < shot)) {
+                distance = belowDistance;
+                shot = belowShot;
+            }
+        }
+        if (distance < best) { // ties keep the earlier image
+            best = distance;
+            anchor.Image = i;
+            anchor.Shot = shot;
+        }
+    }
+    return anchor;
+}
+
+TMatchItem TWorkflow::MakeMatch(const TImageItem* image, const TShotItem* shot,
+                                std::int32_t offset) const
+{
+    TMatchItem item;
+    item.Image = image;
+    item.Shot = shot;
+    if (!image || !shot)
+        return item;
+    // Compared in 64 bits so that a huge tolerance cannot wrap around.
+    const std::uint64_t distance = TimeDistance(image->Date, shot->Date, offset);
+    const std::int64_t tolerance = FHost.ToleranceValue();
+    const auto within = [&](std::int64_t limit) {
+        return limit >= 0 && distance <= static_cast<std::uint64_t>(limit);
+    };
+    if (within(tolerance))
+        item.TimeState = TMatchState::msEqual;
+    else if (within(tolerance + 5))
+        item.TimeState = TMatchState::msNear;
+    else
+        item.TimeState = TMatchState::msDifferent;
+    item.ExposureState =
+        image->ExposureTime == shot->ExposureTime ? TMatchState::msEqual : TMatchState::msDifferent;
+    return item;
+}
+
+void TWorkflow::MatchAll()
+{
+    ClearMatches();
+    TCursorGuard cursor(FHost);
+    if (FImages.empty()) {
+        FillTable();
+        return;
+    }
+    const std::int32_t offset = FHost.OffsetValue();
+
+    std::vector<const TImageItem*> images;
+    std::vector<std::uint32_t> imageDates;
+    images.reserve(FImages.size());
+    imageDates.reserve(FImages.size());
+    for (const TImageItem& image : FImages) {
+        images.push_back(&image);
+        imageDates.push_back(image.Date);
+    }
+    std::vector<const TShotItem*> shots;
+    std::vector<std::uint32_t> shotDates;
+    shots.reserve(FShots.size());
+    shotDates.reserve(FShots.size());
+    for (const TShotItem& shot : FShots) {
+        shots.push_back(&shot);
+        shotDates.push_back(shot.Date);
+    }
+
+    const TAnchor anchor = FindAnchor(imageDates, shotDates, offset);
+    // Rows are aligned by position around the anchor pair.
+    const std::size_t ai = anchor.Image;
+    const std::size_t aj = anchor.Shot.value_or(0);
+    const std::size_t before = std::max(ai, anchor.Shot ? aj : 0);
+    const std::size_t after =
+        std::max(images.size() - 1 - ai, anchor.Shot ? shots.size() - 1 - aj : 0);
+    const auto row = [&](std::ptrdiff_t k) {
+        const std::ptrdiff_t i = static_cast<std::ptrdiff_t>(ai) + k;
+        const std::ptrdiff_t j = static_cast<std::ptrdiff_t>(aj) + k;
+        const TImageItem* image =
+            i >= 0 && i < static_cast<std::ptrdiff_t>(images.size()) ? images[i] : nullptr;
+        const TShotItem* shot =
+            anchor.Shot && j >= 0 && j < static_cast<std::ptrdiff_t>(shots.size()) ? shots[j]
+                                                                                   : nullptr;
+        return MakeMatch(image, shot, offset);
+    };
+    std::vector<TMatchItem> matches;
+    matches.reserve(before + 1 + after);
+    for (std::ptrdiff_t k = -static_cast<std::ptrdiff_t>(before);
+         k <= static_cast<std::ptrdiff_t>(after); ++k)
+        matches.push_back(row(k));
+    FMatches = std::move(matches);
+    FillTable();
+}
+
+void TWorkflow::FillTable()
+{
+    FTable.SetWriteEnabled(false);
+    TCursorGuard cursor(FHost);
+    TTableUpdate update(FTable);
+    FTable.Clear();
+    bool anyChecked = false;
+    for (const TMatchItem& item : FMatches) {
+        const bool checked = item.TimeState == TMatchState::msEqual &&
+                             item.ExposureState == TMatchState::msDifferent;
+        FTable.AppendRow(&item, checked);
+        if (checked && !anyChecked) {
+            anyChecked = true;
+            FTable.SetWriteEnabled(true);
+        }
+    }
+}
+
+void TWorkflow::FieldsChanged()
+{
+    if (!FImages.empty())
+        MatchAll();
+}
+
+} // namespace zelmaro

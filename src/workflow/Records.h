@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zelmaro {
+
+// Result of comparing the two sides of a row.
+enum class TMatchState : std::uint8_t { msNone, msDifferent, msNear, msEqual };
+
+// One image file that was read: moments are seconds since 1899-12-30,
+// exposure times are seconds (1/250 s is 0.004).
+struct TImageItem {
+    std::string FileName;
+    std::uint32_t Date = 0;
+    double ExposureTime = 0;
+};
+
+// One entry of the shot log.
+struct TShotItem {
+    std::uint32_t Date = 0;
+    double ExposureTime = 0;
+};
+
+// One table row: at most one image and at most one shot, neither owned.
+struct TMatchItem {
+    const TImageItem* Image = nullptr;
+    const TShotItem* Shot = nullptr;
+    TMatchState TimeState = TMatchState::msNone;
+    TMatchState ExposureState = TMatchState::msNone;
+};
+
+// |imageDate - (shotDate + offset)| in unsigned 32-bit arithmetic: the shot
+// moment plus the offset wraps modulo 2^32.
+inline std::uint32_t TimeDistance(std::uint32_t imageDate, std::uint32_t shotDate,
+                                  std::int32_t offset)
+{
+    const std::uint32_t s = shotDate + static_cast<std::uint32_t>(offset);
+    return s < imageDate ? imageDate - s : s - imageDate;
+}
+
+} // namespace zelmaro

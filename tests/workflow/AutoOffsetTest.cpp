@@ -1,0 +1,212 @@
+#include "LiteralOracles.h"
+#include "Matching.h"
+#include "WorkflowRig.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <limits>
+#include <random>
+#include <span>
+
+using namespace zelmaro;
+using namespace zelmaro::testing;
+
+namespace {
+
+void Fill(WorkflowRig& rig, const std::vector<std::uint32_t>& images,
+          const std::vector<std::uint32_t>& shots)
+{
+    for (std::uint32_t date : images)
+        rig.Flow.AddImage({"i", date, 0.5});
+    for (std::uint32_t date : shots)
+        rig.Flow.AddShot({date, 0.5});
+}
+
+std::vector<std::uint32_t> Dates(const auto& list)
+{
+    std::vector<std::uint32_t> dates;
+    for (const auto& item : list)
+        dates.push_back(item.Date);
+    return dates;
+}
+
+// Each way of searching on its own, whatever BestAutoOffset would pick.
+void ExpectEveryStrategyFinds(std::span<const std::uint32_t> images,
+                              std::span<const std::uint32_t> shots, std::int32_t expected)
+{
+    std::int32_t minDiff = std::numeric_limits<std::int32_t>::max();
+    std::int32_t maxDiff = std::numeric_limits<std::int32_t>::min();
+    for (std::uint32_t i : images) {
+        for (std::uint32_t s : shots) {
+            minDiff = std::min(minDiff, static_cast<std::int32_t>(i - s));
+            maxDiff = std::max(maxDiff, static_cast<std::int32_t>(i - s));
+        }
+    }
+    const std::int64_t span = static_cast<std::int64_t>(maxDiff) - minDiff + 1;
+    if (span <= (1 << 22)) {
+        EXPECT_EQ(MostFrequentByCounting(images, shots, minDiff, static_cast<std::size_t>(span)),
+                  expected);
+    }
+    EXPECT_EQ(MostFrequentBySorting(images, shots), expected);
+    EXPECT_EQ(MostFrequentByMerging(images, shots), expected);
+}
+
+} // namespace
+
+TEST(FindAutoOffset, SmallestOfTheTiedCandidatesWins)
+{
+    WorkflowRig rig;
+    Fill(rig, {100, 200, 300}, {95, 195, 290});
+    rig.Flow.FindAutoOffset();
+    EXPECT_EQ(rig.Host.OffsetValue(), 5);
+    EXPECT_EQ(rig.Table.RowCount(), 3); // the field change rematched
+    EXPECT_EQ(rig.Host.Cursor(), TCursorKind::crDefault);
+    EXPECT_EQ(rig.Host.CursorChanges.front(), TCursorKind::crHourGlass);
+    EXPECT_TRUE(rig.Host.Messages.empty());
+}
+
+TEST(FindAutoOffset, FarOffsetEndsAtTheFieldsBound)
+{
+    WorkflowRig rig;
+    Fill(rig, {14000, 15000}, {10000, 11000});
+    rig.Flow.FindAutoOffset();
+    EXPECT_EQ(rig.Host.Log.end()[-1], "cursor: normal");
+    EXPECT_NE(std::find(rig.Host.Log.begin(), rig.Host.Log.end(), "offset: 4000"),
+              rig.Host.Log.end());
+    EXPECT_EQ(rig.Host.OffsetValue(), 300);
+    // Matched under 300: the closest pair is 14000 and 11000 + 300.
+    ASSERT_EQ(rig.Flow.Matches().size(), 3u);
+    EXPECT_EQ(rig.Flow.Matches()[1].Image, &rig.Flow.Images().front());
+    EXPECT_EQ(rig.Flow.Matches()[1].Shot, &rig.Flow.Shots().back());
+}
+
+TEST(FindAutoOffset, EmptyListsTellTheUser)
+{
+    for (int which = 0; which < 3; ++which) {
+        WorkflowRig rig;
+        if (which == 1)
+            rig.Flow.AddImage({"a", 100, 0.5});
+        if (which == 2)
+            rig.Flow.AddShot({100, 0.5});
+        rig.Host.TypeOffset(7);
+        rig.Flow.FindAutoOffset();
+        ASSERT_EQ(rig.Host.Messages.size(), 1u);
+        EXPECT_EQ(rig.Host.Messages[0].Kind, "info");
+        EXPECT_EQ(rig.Host.Messages[0].Text, "Keine Übereinstimmung gefunden!");
+        EXPECT_EQ(rig.Host.Messages[0].Caption, "Zelmaro");
+        EXPECT_EQ(rig.Host.OffsetValue(), 7);
+        EXPECT_EQ(rig.Host.Cursor(), TCursorKind::crDefault);
+    }
+}
+
+TEST(FindAutoOffset, ImageBeforeTheLogDoesNotHide)
+{
+    WorkflowRig rig;
+    Fill(rig, {50, 1030, 2030, 3030}, {1000, 2000, 3000});
+    rig.Flow.FindAutoOffset();
+    EXPECT_EQ(rig.Host.OffsetValue(), 30);
+}
+
+TEST(BestAutoOffset, AgreesWithTheLiteralSearch)
+{
+    std::mt19937 random(1899);
+    for (int trial = 0; trial < 400; ++trial) {
+        WorkflowRig rig;
+        const int kind = trial % 5;
+        const int most = kind == 3 ? 4 : 9; // the literal search pays for the width
+        const int images = std::uniform_int_distribution(0, most)(random);
+        const int shots = std::uniform_int_distribution(0, most)(random);
+        // 0: a few minutes; 1: an offset far beyond 300; 2: across the end of
+        // the unsigned range; 3: spread wide enough for the merging search;
+        // 4: equal moments only.
+        const std::uint32_t base = kind == 2 ? 0xFFFFFFFFu - 300 : 1000000u + random() % 1000;
+        const std::uint32_t width = kind == 3 ? 150000 : kind == 4 ? 3 : 600;
+        const std::uint32_t shift = kind == 1 ? 4000 + random() % 3000 : random() % 20;
+        std::uniform_int_distribution<std::uint32_t> spread(0, width);
+        std::vector<std::uint32_t> shotDates;
+        for (int s = 0; s < shots; ++s)
+            shotDates.push_back(base + spread(random));
+        std::vector<std::uint32_t> imageDates;
+        for (int i = 0; i < images; ++i) {
+            // Most images belong to a shot, moved by the clock difference.
+            if (!shotDates.empty() && random() % 3 != 0)
+                imageDates.push_back(shotDates[random() % shotDates.size()] + shift);
+            else
+                imageDates.push_back(base + spread(random));
+        }
+        Fill(rig, imageDates, shotDates);
+        SCOPED_TRACE("trial " + std::to_string(trial));
+        const auto expected = LiteralAutoOffset(rig.Flow.Images(), rig.Flow.Shots());
+        const auto imageList = Dates(rig.Flow.Images());
+        const auto shotList = Dates(rig.Flow.Shots());
+        ASSERT_EQ(BestAutoOffset(imageList, shotList), expected);
+        if (expected)
+            ExpectEveryStrategyFinds(imageList, shotList, *expected);
+    }
+}
+
+TEST(BestAutoOffset, AgreesWithTheLiteralSearchBeyondTheSentinels)
+{
+    // All differences beyond +-3000000 widen the literal range to the sentinel.
+    struct Case {
+        std::vector<std::uint32_t> images, shots;
+    } cases[] = {
+        {{10000000}, {6000000}},
+        {{6000000}, {10000000}},
+        {{10000000, 10000100}, {6000000, 6000100, 6000050}},
+        {{6000000, 6000100}, {10000000, 10000100, 10000050}},
+    };
+    for (const Case& c : cases) {
+        WorkflowRig rig;
+        Fill(rig, c.images, c.shots);
+        EXPECT_EQ(BestAutoOffset(c.images, c.shots),
+                  LiteralAutoOffset(rig.Flow.Images(), rig.Flow.Shots()));
+    }
+    // The difference -2^31 counts like any other; all differences occur once.
+    const std::uint32_t images[] = {5, 0x80000000u + 10};
+    const std::uint32_t shots[] = {5, 10};
+    EXPECT_EQ(BestAutoOffset(images, shots), std::numeric_limits<std::int32_t>::min());
+    ExpectEveryStrategyFinds(images, shots, std::numeric_limits<std::int32_t>::min());
+}
+
+TEST(BestAutoOffset, WideSpreadsAgreeWithCountingAllDifferences)
+{
+    // Too wide for the literal search; the reference sorts all differences.
+    std::mt19937 random(2036);
+    for (int trial = 0; trial < 30; ++trial) {
+        const int n = std::uniform_int_distribution(1, 150)(random);
+        const int m = std::uniform_int_distribution(1, 150)(random);
+        std::vector<std::uint32_t> shots;
+        for (int s = 0; s < m; ++s)
+            shots.push_back(trial % 2 ? static_cast<std::uint32_t>(random())
+                                      : 0xFFFFF000u + random() % 0x2000);
+        std::vector<std::uint32_t> images;
+        const std::uint32_t shift = static_cast<std::uint32_t>(random());
+        for (int i = 0; i < n; ++i)
+            images.push_back(random() % 2 ? shots[random() % shots.size()] + shift
+                                          : static_cast<std::uint32_t>(random()));
+        std::sort(shots.begin(), shots.end());
+        std::sort(images.begin(), images.end());
+        std::vector<std::int32_t> diffs;
+        for (std::uint32_t i : images)
+            for (std::uint32_t s : shots)
+                diffs.push_back(static_cast<std::int32_t>(i - s));
+        std::sort(diffs.begin(), diffs.end());
+        std::int32_t best = 0;
+        std::size_t bestCount = 0;
+        for (std::size_t a = 0; a < diffs.size();) {
+            std::size_t b = a;
+            while (b < diffs.size() && diffs[b] == diffs[a])
+                ++b;
+            if (b - a > bestCount) {
+                bestCount = b - a;
+                best = diffs[a];
+            }
+            a = b;
+        }
+        SCOPED_TRACE("trial " + std::to_string(trial));
+        EXPECT_EQ(BestAutoOffset(images, shots), best);
+        ExpectEveryStrategyFinds(images, shots, best);
+    }
+}

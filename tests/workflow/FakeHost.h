@@ -1,0 +1,154 @@
+#pragma once
+
+#include "WorkflowHost.h"
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zelmaro::testing {
+
+// What the fake host saw, in order, as short texts ("error: ...", "cursor: busy",
+// "progress: file a.jpg", "offset: 300", "terminate").
+using TEventLog = std::vector<std::string>;
+
+// A progress window that writes its calls into the host's log.
+class FakeProgress final : public TProgressView {
+public:
+    explicit FakeProgress(TEventLog& log) : FLog(log) { FLog.push_back("progress: open"); }
+    ~FakeProgress() override { FLog.push_back("progress: close"); }
+
+    void SetFirstCaption(std::string_view caption) override { Add("first caption", caption); }
+    void SetDirectory(std::string_view path) override { Add("directory", path); }
+    void ShowFoundCount(int count) override { Add("found", std::to_string(count)); }
+    void ShowFileLine() override { FLog.push_back("progress: file line"); }
+    void SetThirdCaption(std::string_view caption) override { Add("third caption", caption); }
+    void SetFileName(std::string_view name) override { Add("file", name); }
+    void ShowNow() override { FLog.push_back("progress: show"); }
+
+private:
+    void Add(std::string_view what, std::string_view text)
+    {
+        FLog.push_back("progress: " + std::string(what) + " " + std::string(text));
+    }
+    TEventLog& FLog;
+};
+
+struct FakeMessage {
+    std::string Kind; // "error", "warning", "info"
+    std::string Text;
+    std::string Caption;
+};
+
+// A window that records what the workflow asks of it. The offset and the
+// tolerance fields clamp like the real spin boxes and call OnFieldsChanged
+// when their value changes.
+class FakeHost final : public TWorkflowHost {
+public:
+    std::function<void()> OnFieldsChanged;
+    // Runs at each ProcessPendingEvents; a test may request the cancel here.
+    std::function<void()> OnPendingEvents;
+
+    TEventLog Log;
+    std::vector<FakeMessage> Messages;
+    std::vector<TCursorKind> CursorChanges;
+    int PendingEventCalls = 0;
+    int TerminateRequests = 0;
+    bool Cancel = false;
+    bool ReadFileEnabled = false;
+
+    // The user types into the offset field: no clamping while typing.
+    void TypeOffset(int seconds) { ChangeField(FOffset, seconds); }
+    void SetToleranceValue(int seconds) { ChangeField(FTolerance, std::clamp(seconds, 0, 2)); }
+
+    void ShowError(std::string_view message, std::string_view caption) override
+    {
+        AddMessage("error", message, caption);
+    }
+    void ShowWarning(std::string_view message, std::string_view caption) override
+    {
+        AddMessage("warning", message, caption);
+    }
+    void ShowInfo(std::string_view message, std::string_view caption) override
+    {
+        AddMessage("info", message, caption);
+    }
+
+    std::unique_ptr<TProgressView> CreateProgress() override
+    {
+        Cancel = false;
+        return std::make_unique<FakeProgress>(Log);
+    }
+    bool CancelRequested() const override { return Cancel; }
+    void ProcessPendingEvents() override
+    {
+        ++PendingEventCalls;
+        if (OnPendingEvents)
+            OnPendingEvents();
+    }
+
+    TCursorKind Cursor() const override { return FCursor; }
+    void SetCursor(TCursorKind cursor) override
+    {
+        FCursor = cursor;
+        CursorChanges.push_back(cursor);
+        Log.push_back(cursor == TCursorKind::crHourGlass ? "cursor: busy" : "cursor: normal");
+    }
+
+    std::string DirectoryText() const override { return FDirectory; }
+    void SetDirectoryText(const std::string& text) override
+    {
+        FDirectory = text;
+        Log.push_back("directory: " + text);
+    }
+
+    int OffsetValue() const override { return FOffset; }
+    void SetOffsetValue(int seconds) override
+    {
+        Log.push_back("offset: " + std::to_string(seconds));
+        ChangeField(FOffset, std::clamp(seconds, -300, 300));
+    }
+    int ToleranceValue() const override { return FTolerance; }
+
+    void SetReadFileEnabled(bool enabled) override { ReadFileEnabled = enabled; }
+
+    void RequestTerminate() override
+    {
+        ++TerminateRequests;
+        Log.push_back("terminate");
+    }
+
+    std::vector<std::string> MessageTexts(const std::string& kind) const
+    {
+        std::vector<std::string> texts;
+        for (const FakeMessage& m : Messages) {
+            if (m.Kind == kind)
+                texts.push_back(m.Text);
+        }
+        return texts;
+    }
+
+private:
+    void AddMessage(std::string kind, std::string_view text, std::string_view caption)
+    {
+        Log.push_back(kind + ": " + std::string(text));
+        Messages.push_back({std::move(kind), std::string(text), std::string(caption)});
+    }
+    void ChangeField(int& field, int value)
+    {
+        if (field == value)
+            return;
+        field = value;
+        if (OnFieldsChanged)
+            OnFieldsChanged();
+    }
+
+    TCursorKind FCursor = TCursorKind::crDefault;
+    std::string FDirectory;
+    int FOffset = 0;
+    int FTolerance = 1;
+};
+
+} // namespace zelmaro::testing

@@ -1,0 +1,113 @@
+#include "WorkflowRig.h"
+
+#include <gtest/gtest.h>
+
+using namespace zelmaro;
+using namespace zelmaro::testing;
+
+namespace {
+
+std::vector<std::string> ImageNames(const TWorkflow& flow)
+{
+    std::vector<std::string> names;
+    for (const TImageItem& image : flow.Images())
+        names.push_back(image.FileName);
+    return names;
+}
+
+} // namespace
+
+TEST(Records, OrderedInsertionKeepsArrivalOrderOfEqualDates)
+{
+    struct Case {
+        std::vector<std::uint32_t> dates; // added in this order, named a, b, c ...
+        std::vector<std::string> order;
+    } cases[] = {
+        {{10, 20, 30}, {"a", "b", "c"}},
+        {{30, 20, 10}, {"c", "b", "a"}},
+        {{20, 10, 20, 10, 20}, {"b", "d", "a", "c", "e"}},
+        {{20, 30, 25}, {"a", "c", "b"}},
+        {{5, 5, 5}, {"a", "b", "c"}},
+        {{0xFFFFFFFFu, 0, 0x80000000u}, {"b", "c", "a"}}, // unsigned order
+    };
+    for (const Case& c : cases) {
+        WorkflowRig rig;
+        std::string name = "a";
+        for (std::uint32_t date : c.dates) {
+            rig.Flow.AddImage({name, date, 0.5});
+            rig.Flow.AddShot({date, static_cast<double>(name[0])});
+            ++name[0];
+        }
+        EXPECT_EQ(ImageNames(rig.Flow), c.order);
+        std::vector<std::string> shotOrder;
+        for (const TShotItem& shot : rig.Flow.Shots())
+            shotOrder.push_back(std::string(1, static_cast<char>(shot.ExposureTime)));
+        EXPECT_EQ(shotOrder, c.order);
+    }
+}
+
+TEST(Records, ClearingImagesOrShotsEmptiesPairsAndTable)
+{
+    for (int which = 0; which < 3; ++which) {
+        WorkflowRig rig;
+        rig.Flow.AddImage({"a.jpg", 100, 0.5});
+        rig.Flow.AddShot({100, 30});
+        rig.Flow.MatchAll();
+        ASSERT_EQ(rig.Table.RowCount(), 1);
+        ASSERT_TRUE(rig.Table.WriteEnabled);
+
+        if (which == 0)
+            rig.Flow.ClearImages();
+        else if (which == 1)
+            rig.Flow.ClearShots();
+        else
+            rig.Flow.ClearMatches();
+        EXPECT_TRUE(rig.Flow.Matches().empty());
+        EXPECT_EQ(rig.Table.RowCount(), 0);
+        EXPECT_FALSE(rig.Table.WriteEnabled);
+        EXPECT_EQ(rig.Flow.Images().size(), which == 0 ? 0u : 1u);
+        EXPECT_EQ(rig.Flow.Shots().size(), which == 1 ? 0u : 1u);
+    }
+}
+
+TEST(Records, CellTexts)
+{
+    WorkflowRig rig;
+    const TImageItem& image =
+        rig.Flow.AddImage({"IMG_0001.CR2", Moment(2008, 1, 5, 21, 3, 7), 0.004});
+    const TShotItem& shot = rig.Flow.AddShot({Moment(2008, 1, 5, 0, 0, 0), 1.0 / 60});
+    const TShotItem& longShot = rig.Flow.AddShot({Moment(2008, 1, 5, 21, 3, 9), 30});
+
+    using S = TMatchState;
+    struct Case {
+        TMatchItem item;
+        std::array<const char*, 6> texts;
+    } cases[] = {
+        {{&image, nullptr, S::msNone, S::msNone},
+         {"IMG_0001.CR2", "05.01.2008 21:03:07", "0,004", "", "", ""}},
+        {{nullptr, &shot, S::msNone, S::msNone},
+         {"", "", "", "", "05.01.2008", "0,0166666666666667"}},
+        {{&image, &longShot, S::msEqual, S::msDifferent},
+         {"IMG_0001.CR2", "05.01.2008 21:03:07", "0,004", "=", "05.01.2008 21:03:09", "30"}},
+        {{&image, &longShot, S::msNear, S::msEqual},
+         {"IMG_0001.CR2", "05.01.2008 21:03:07", "0,004", "~", "05.01.2008 21:03:09", "30"}},
+        {{&image, &longShot, S::msDifferent, S::msEqual},
+         {"IMG_0001.CR2", "05.01.2008 21:03:07", "0,004", "<>", "05.01.2008 21:03:09", "30"}},
+        // The "=" column needs an image even if a state were set.
+        {{nullptr, &longShot, S::msEqual, S::msEqual},
+         {"", "", "", "", "05.01.2008 21:03:09", "30"}},
+    };
+    for (const Case& c : cases) {
+        for (int column = 0; column < TWorkflow::kColumnCount; ++column)
+            EXPECT_EQ(rig.Flow.CellText(c.item, column), c.texts[column]) << "column " << column;
+        EXPECT_EQ(rig.Flow.CellText(c.item, 6), "");
+        EXPECT_EQ(rig.Flow.CellText(c.item, -1), "");
+    }
+}
+
+TEST(Records, OffsetFromPairIsTheSignedDifference)
+{
+    EXPECT_EQ(TWorkflow::OffsetFromPair({"a", 100, 0}, {95, 0}), 5);
+    EXPECT_EQ(TWorkflow::OffsetFromPair({"a", 95, 0}, {100, 0}), -5);
+    EXPECT_EQ(TWorkflow::OffsetFromPair({"a", 2, 0}, {0xFFFFFFFEu, 0}), 4);
+}
