@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <thread>
 #include <utility>
 
@@ -246,11 +247,12 @@ std::optional<std::string> SearchProgramOn(const std::string& fileName,
     std::size_t start = 0;
     for (;;) {
         const std::size_t colon = searchPath.find(':', start);
-        std::string dir =
-            searchPath.substr(start, colon == std::string::npos ? colon : colon - start);
-        if (dir.empty())
-            dir = ".";
-        std::string candidate = dir + (dir.back() == '/' ? "" : "/") + fileName;
+        const std::string_view entry = std::string_view(searchPath).substr(
+            start, colon == std::string::npos ? colon : colon - start);
+        std::string candidate(entry.empty() ? std::string_view(".") : entry);
+        if (candidate.back() != '/')
+            candidate += '/';
+        candidate += fileName;
         if (IsRegularFile(candidate)) {
             if (::access(candidate.c_str(), X_OK) == 0)
                 return candidate;
