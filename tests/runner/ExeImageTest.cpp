@@ -3,11 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 using namespace zelmaro;
@@ -142,9 +141,9 @@ TEST(GetExeImageKind, RefusedImages)
 
 TEST(GetExeImageKind, ReadsFiles)
 {
-    const std::string path =
-        (std::filesystem::temp_directory_path() / ("zelmaro-exe-" + std::to_string(::getpid())))
-            .string();
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("zelmaro-exe-" + std::to_string(std::random_device{}())))
+                                 .string();
     std::ofstream(path, std::ios::binary) << Pe(0x0102, 3);
     const TExeImageInfo info = GetExeImageKind(path);
     EXPECT_EQ(info.Kind, TExeImageKind::ikWin32);
