@@ -51,9 +51,9 @@ private:
     std::string path_;
 };
 
-std::vector<std::string> PlainFind(const std::string& spec)
+std::vector<std::string> PlainFind(const std::string& pattern)
 {
-    return FindFiles(spec, false, false, true, false);
+    return FindFiles(pattern, false, false, true, false);
 }
 
 void SetModified(const std::string& path, std::time_t when)
@@ -151,7 +151,7 @@ TEST(SplitFileSpec, DirectoryAndMasks)
 {
     struct Case {
         TPathStyle style;
-        const char* spec;
+        const char* pattern;
         const char* dir;
         const char* masks;
     } cases[] = {
@@ -170,9 +170,9 @@ TEST(SplitFileSpec, DirectoryAndMasks)
         {TPathStyle::psPosix, "", "", ""},
     };
     for (const Case& c : cases) {
-        TFileSpecParts parts = SplitFileSpec(c.spec, c.style);
-        EXPECT_EQ(parts.Directory, c.dir) << c.spec;
-        EXPECT_EQ(parts.Masks, c.masks) << c.spec;
+        TFileSpecParts parts = SplitFileSpec(c.pattern, c.style);
+        EXPECT_EQ(parts.Directory, c.dir) << c.pattern;
+        EXPECT_EQ(parts.Masks, c.masks) << c.pattern;
     }
 }
 
@@ -289,9 +289,9 @@ TEST(FindFiles, SortKeys)
     SetModified(dir / "Large", 1'100'000'000);
     SetModified(dir / "medium", 1'300'000'000);
 
-    const std::string spec = JoinPath(dir.Path(), "*");
+    const std::string pattern = JoinPath(dir.Path(), "*");
     const auto find = [&](TFileSortKind kind, bool descending) {
-        return FindFiles(spec, false, false, true, false, kind, descending);
+        return FindFiles(pattern, false, false, true, false, kind, descending);
     };
     const std::vector<std::string> bySize{dir / "small", dir / "medium", dir / "Large"};
     const std::vector<std::string> byTime{dir / "Large", dir / "small", dir / "medium"};
