@@ -1,0 +1,312 @@
+#include "ChildProcess.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+#include <thread>
+#include <utility>
+
+extern char** environ;
+
+namespace zelmaro {
+
+namespace {
+
+class UniqueFd {
+public:
+    explicit UniqueFd(int fd = -1) : fd_(fd) {}
+    ~UniqueFd() { reset(); }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+
+    int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
+    void reset()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    int fd_;
+};
+
+std::int32_t ExitCodeOf(int status)
+{
+    if (WIFEXITED(status))
+        return WEXITSTATUS(status);
+    if (WIFSIGNALED(status))
+        return 128 + WTERMSIG(status); // as a shell reports it
+    return 0;
+}
+
+// Pauses until the child may have ended, at most until deadline: on a process
+// descriptor where the kernel offers one, else by growing sleeps.
+void SleepUntilExitOr(pid_t pid, std::chrono::steady_clock::time_point deadline,
+                      std::chrono::microseconds& pause)
+{
+#ifdef SYS_pidfd_open
+    static_cast<void>(pause);
+    const long pidFd = ::syscall(SYS_pidfd_open, pid, 0);
+    if (pidFd >= 0) {
+        UniqueFd guard(static_cast<int>(pidFd));
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd item{guard.get(), POLLIN, 0};
+        ::poll(&item, 1, static_cast<int>(std::max<std::int64_t>(0, left.count()) + 1));
+        return;
+    }
+#endif
+    static_cast<void>(pid);
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+        pause, deadline - std::chrono::steady_clock::now()));
+    pause = std::min(pause * 2, std::chrono::microseconds(10000));
+}
+
+class PosixChildProcess final : public TChildProcess {
+public:
+    PosixChildProcess(pid_t pid, int output) : pid_(pid), output_(output) {}
+
+    ~PosixChildProcess() override
+    {
+        output_.reset();
+        if (collected_)
+            return;
+        // Still running (or never waited for): end it rather than leave a zombie.
+        ::kill(pid_, SIGKILL);
+        int status = 0;
+        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
+
+    TProcessHandle Handle() const override { return pid_; }
+
+    std::size_t ReadOutput(char* buffer, std::size_t size) override
+    {
+        if (output_.get() < 0)
+            return 0;
+        for (;;) {
+            const ssize_t n = ::read(output_.get(), buffer, size);
+            if (n > 0)
+                return static_cast<std::size_t>(n);
+            if (n < 0 && errno == EINTR)
+                continue;
+            output_.reset();
+            return 0;
+        }
+    }
+
+    std::int32_t WaitForExit(int timeoutMs) override
+    {
+        if (collected_)
+            return exitCode_;
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        std::chrono::microseconds pause(50);
+        for (;;) {
+            int status = 0;
+            const pid_t done = ::waitpid(pid_, &status, WNOHANG);
+            if (done == pid_) {
+                collected_ = true;
+                exitCode_ = ExitCodeOf(status);
+                return exitCode_;
+            }
+            if (done < 0 && errno != EINTR) {
+                collected_ = true; // not ours to wait for any more
+                return exitCode_;
+            }
+            if (std::chrono::steady_clock::now() >= deadline)
+                return kStillActive;
+            SleepUntilExitOr(pid_, deadline, pause);
+        }
+    }
+
+private:
+    pid_t pid_;
+    UniqueFd output_;
+    bool collected_ = false;
+    std::int32_t exitCode_ = 0;
+};
+
+struct SpawnActions {
+    posix_spawn_file_actions_t value;
+    SpawnActions() { ::posix_spawn_file_actions_init(&value); }
+    ~SpawnActions() { ::posix_spawn_file_actions_destroy(&value); }
+    SpawnActions(const SpawnActions&) = delete;
+    SpawnActions& operator=(const SpawnActions&) = delete;
+};
+
+struct SpawnAttributes {
+    posix_spawnattr_t value;
+    SpawnAttributes() { ::posix_spawnattr_init(&value); }
+    ~SpawnAttributes() { ::posix_spawnattr_destroy(&value); }
+    SpawnAttributes(const SpawnAttributes&) = delete;
+    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+};
+
+// strerror_r comes in a GNU form that returns the text and an XSI form that
+// fills the buffer.
+[[maybe_unused]] std::string ErrorText(const char* text, const char*)
+{
+    return text != nullptr ? text : "";
+}
+[[maybe_unused]] std::string ErrorText(int result, const char* buffer)
+{
+    return result == 0 ? buffer : "";
+}
+
+bool IsRegularFile(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+} // namespace
+
+std::unique_ptr<TChildProcess> StartChildProcess(const TProcessCommand& command, int& error)
+{
+    error = 0;
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        error = errno;
+        return nullptr;
+    }
+    UniqueFd readEnd(ends[0]);
+    UniqueFd writeEnd(ends[1]);
+
+    SpawnActions actions;
+    int rc =
+        ::posix_spawn_file_actions_addopen(&actions.value, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    if (rc == 0)
+        rc = ::posix_spawn_file_actions_adddup2(&actions.value, writeEnd.get(), STDOUT_FILENO);
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+    // Only the three standard streams reach the child.
+    if (rc == 0)
+        rc = ::posix_spawn_file_actions_addclosefrom_np(&actions.value, STDERR_FILENO + 1);
+#endif
+    SpawnAttributes attributes;
+    sigset_t all;
+    sigset_t none;
+    sigfillset(&all);
+    sigemptyset(&none);
+    if (rc == 0)
+        rc = ::posix_spawnattr_setsigdefault(&attributes.value, &all);
+    if (rc == 0)
+        rc = ::posix_spawnattr_setsigmask(&attributes.value, &none);
+    if (rc == 0)
+        rc = ::posix_spawnattr_setflags(&attributes.value,
+                                        POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    if (rc != 0) {
+        error = rc;
+        return nullptr;
+    }
+
+    std::vector<char*> argv;
+    argv.reserve(command.Arguments.size() + 1);
+    for (const std::string& argument : command.Arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+
+    pid_t pid = 0;
+    rc = ::posix_spawn(&pid, command.Program.c_str(), &actions.value, &attributes.value,
+                       argv.data(), environ);
+    if (rc != 0) {
+        error = rc;
+        return nullptr;
+    }
+    writeEnd.reset(); // the output ends when the child's copies are closed
+    return std::make_unique<PosixChildProcess>(pid, readEnd.release());
+}
+
+std::optional<std::string> SearchProgramOn(const std::string& fileName,
+                                           const std::string& searchPath)
+{
+    if (fileName.empty())
+        return std::nullopt;
+    if (fileName.find('/') != std::string::npos) {
+        if (IsRegularFile(fileName))
+            return fileName;
+        return std::nullopt;
+    }
+    // Like the shell: the first file we may execute; failing that, the first
+    // file of that name at all, so that the caller can say what is wrong with it.
+    std::optional<std::string> firstFile;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t colon = searchPath.find(':', start);
+        const std::string_view entry = std::string_view(searchPath).substr(
+            start, colon == std::string::npos ? colon : colon - start);
+        std::string candidate(entry.empty() ? std::string_view(".") : entry);
+        if (candidate.back() != '/')
+            candidate += '/';
+        candidate += fileName;
+        if (IsRegularFile(candidate)) {
+            if (::access(candidate.c_str(), X_OK) == 0)
+                return candidate;
+            if (!firstFile)
+                firstFile = std::move(candidate);
+        }
+        if (colon == std::string::npos)
+            break;
+        start = colon + 1;
+    }
+    return firstFile;
+}
+
+std::optional<std::string> SearchProgram(const std::string& fileName)
+{
+    if (const char* path = std::getenv("PATH"))
+        return SearchProgramOn(fileName, path);
+    std::string fallback(::confstr(_CS_PATH, nullptr, 0), '\0');
+    if (!fallback.empty()) {
+        ::confstr(_CS_PATH, fallback.data(), fallback.size());
+        fallback.pop_back();
+    }
+    return SearchProgramOn(fileName, fallback.empty() ? "/bin:/usr/bin" : fallback);
+}
+
+bool IsNativeExecutable(const std::string& path)
+{
+    if (!IsRegularFile(path) || ::access(path.c_str(), X_OK) != 0)
+        return false;
+    UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0)
+        return false;
+    char head[4] = {};
+    ssize_t n = 0;
+    do {
+        n = ::read(file.get(), head, sizeof head);
+    } while (n < 0 && errno == EINTR);
+    if (n >= 4 && std::memcmp(head,
+                              "\x7f"
+                              "ELF",
+                              4) == 0)
+        return true;
+    return n >= 2 && head[0] == '#' && head[1] == '!';
+}
+
+TRunnerRules SystemRunnerRules()
+{
+    return {}; // neither batch files nor DOS programs
+}
+
+std::string SystemErrorText(int error)
+{
+    char buffer[256] = {};
+    return ErrorText(::strerror_r(error, buffer, sizeof buffer), buffer);
+}
+
+} // namespace zelmaro

@@ -1,0 +1,225 @@
+#include "CommandLine.h"
+#include "RunnerErrors.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <set>
+
+using namespace zelmaro;
+
+namespace {
+
+// A system of a few files whose answers the tests choose.
+struct FakeSystem {
+    std::map<std::string, std::string> found;    // name -> full path
+    std::set<std::string> native;                // full paths
+    std::map<std::string, TExeImageInfo> images; // full path -> header check
+    int searches = 0;
+    int headerChecks = 0;
+
+    TLaunchProbe Probe()
+    {
+        return {[this](const std::string& name) -> std::optional<std::string> {
+                    ++searches;
+                    auto it = found.find(name);
+                    if (it == found.end())
+                        return std::nullopt;
+                    return it->second;
+                },
+                [this](const std::string& path) { return native.count(path) != 0; },
+                [this](const std::string& path) {
+                    ++headerChecks;
+                    auto it = images.find(path);
+                    if (it == images.end())
+                        throw EInOutError("Dos signature not present");
+                    return it->second;
+                }};
+    }
+};
+
+constexpr TRunnerRules kWinNT{true, true};
+constexpr TRunnerRules kWin9x{false, true};
+constexpr TRunnerRules kPosix{false, false};
+
+} // namespace
+
+TEST(UpperExtension, NamePartOnly)
+{
+    struct Case {
+        const char* file;
+        const char* extension;
+    } cases[] = {
+        {"exiftool.exe", ".EXE"}, {"tool", ""},        {"a.b.Cmd", ".CMD"},
+        {"dir.d/tool", ""},       {"dir.d\\tool", ""}, {"C:tool", ""},
+        {".profile", ".PROFILE"}, {"x.\xe4", ".\xe4"}, {"tool.", "."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(UpperExtension(c.file), c.extension) << c.file;
+}
+
+TEST(ChooseLaunch, ExtensionsKindsAndMessages)
+{
+    FakeSystem system;
+    system.found = {{"console.exe", "/bin/console.exe"},
+                    {"gui.exe", "/bin/gui.exe"},
+                    {"lib.exe", "/bin/lib.exe"},
+                    {"dos.exe", "/bin/dos.exe"},
+                    {"os2.exe", "/bin/os2.exe"},
+                    {"win16.exe", "/bin/win16.exe"},
+                    {"le.exe", "/bin/le.exe"},
+                    {"old.com", "/bin/old.com"},
+                    {"exiftool", "/usr/bin/exiftool"},
+                    {"elf.exe", "/bin/elf.exe"},
+                    {"text", "/bin/text"}};
+    system.native = {"/usr/bin/exiftool", "/bin/elf.exe"};
+    system.images = {{"/bin/console.exe", {TExeImageKind::ikWin32, 3}},
+                     {"/bin/gui.exe", {TExeImageKind::ikWin32, 2}},
+                     {"/bin/lib.exe", {TExeImageKind::ikDll, 0}},
+                     {"/bin/dos.exe", {TExeImageKind::ikDos, 0}},
+                     {"/bin/os2.exe", {TExeImageKind::ikOS2, 0}},
+                     {"/bin/win16.exe", {TExeImageKind::ikWin16, 0}},
+                     {"/bin/le.exe", {TExeImageKind::ikLE, 0}}};
+    const std::string unsupported = "Executable image is not a supported type";
+    struct Case {
+        const char* file;
+        TRunnerRules rules;
+        TLaunchForm form;
+        const char* program; // nullptr: refused with message
+        std::string message;
+    } cases[] = {
+        {"console.exe", kPosix, TLaunchForm::lfQuoted, "/bin/console.exe", ""},
+        {"console.exe", kWinNT, TLaunchForm::lfQuoted, "/bin/console.exe", ""},
+        {"exiftool", kPosix, TLaunchForm::lfNative, "/usr/bin/exiftool", ""},
+        {"elf.exe", kPosix, TLaunchForm::lfNative, "/bin/elf.exe", ""},
+        {"gui.exe", kWinNT, {}, nullptr, unsupported},
+        {"lib.exe", kWinNT, {}, nullptr, unsupported},
+        {"win16.exe", kWinNT, {}, nullptr, unsupported},
+        {"le.exe", kWinNT, {}, nullptr, unsupported},
+        {"dos.exe", kWinNT, TLaunchForm::lfCommandShell, "/bin/dos.exe", ""},
+        {"os2.exe", kWinNT, TLaunchForm::lfCommandShell, "/bin/os2.exe", ""},
+        {"old.com", kWinNT, TLaunchForm::lfCommandShell, "/bin/old.com", ""},
+        {"dos.exe", kWin9x, {}, nullptr, unsupported},
+        {"old.com", kPosix, {}, nullptr, unsupported},
+        {"run.bat", kWin9x, TLaunchForm::lfQuoted, "run.bat", ""},
+        {"run.BAT", kWinNT, TLaunchForm::lfQuoted, "run.BAT", ""},
+        {"run.cmd", kWinNT, TLaunchForm::lfQuoted, "run.cmd", ""},
+        {"run.cmd", kWin9x, {}, nullptr, "run.cmd has invalid file extension"},
+        {"run.bat", kPosix, {}, nullptr, "run.bat has invalid file extension"},
+        {"notes.txt", kWinNT, {}, nullptr, "notes.txt has invalid file extension"},
+        {"missing.exe", kWinNT, {}, nullptr, "Could not find file missing.exe"},
+        {"missing", kPosix, {}, nullptr, "Could not find file missing"},
+        {"text", kPosix, {}, nullptr, "Dos signature not present"},
+    };
+    for (const Case& c : cases) {
+        try {
+            const TLaunchPlan plan = ChooseLaunch(c.file, c.rules, system.Probe());
+            ASSERT_NE(c.program, nullptr) << c.file << " was not refused";
+            EXPECT_EQ(plan.Form, c.form) << c.file;
+            EXPECT_EQ(plan.Program, c.program) << c.file;
+        } catch (const EInOutError& e) {
+            EXPECT_EQ(c.program, nullptr) << c.file << ": " << e.what();
+            EXPECT_EQ(e.what(), c.message) << c.file;
+        }
+    }
+}
+
+TEST(ChooseLaunch, RefusesBeforeSearchingAndComFilesAreNotRead)
+{
+    FakeSystem system;
+    system.found = {{"old.com", "/bin/old.com"}};
+    EXPECT_THROW(ChooseLaunch("notes.txt", kWinNT, system.Probe()), EInOutError);
+    EXPECT_THROW(ChooseLaunch("run.bat", kPosix, system.Probe()), EInOutError);
+    EXPECT_EQ(system.searches, 0);
+    ChooseLaunch("run.bat", kWinNT, system.Probe()); // batch files are not searched
+    EXPECT_EQ(system.searches, 0);
+    ChooseLaunch("old.com", kWinNT, system.Probe());
+    EXPECT_EQ(system.searches, 1);
+    EXPECT_EQ(system.headerChecks, 0);
+}
+
+TEST(FormatCommandLine, Forms)
+{
+    EXPECT_EQ(FormatCommandLine({TLaunchForm::lfQuoted, "C:\\Prog\\exiftool.exe"}, "-P a.jpg"),
+              "\"C:\\Prog\\exiftool.exe\" -P a.jpg");
+    EXPECT_EQ(FormatCommandLine({TLaunchForm::lfQuoted, "run.bat"}, ""), "\"run.bat\" ");
+    EXPECT_EQ(FormatCommandLine({TLaunchForm::lfCommandShell, "C:\\dos.exe"}, "x"),
+              "cmd /c\"\"C:\\dos.exe\" x\"");
+}
+
+TEST(MakeProcessCommand, ProgramFirstThenSplitParameters)
+{
+    const TProcessCommand command =
+        MakeProcessCommand({TLaunchForm::lfNative, "/usr/bin/exiftool"},
+                           "\"/home/a b/IMG 1.JPG\" -CreateDate -ExposureTime");
+    EXPECT_EQ(command.Program, "/usr/bin/exiftool");
+    EXPECT_EQ(command.Arguments,
+              (std::vector<std::string>{"/usr/bin/exiftool", "/home/a b/IMG 1.JPG", "-CreateDate",
+                                        "-ExposureTime"}));
+    EXPECT_EQ(command.CommandLine,
+              "\"/usr/bin/exiftool\" \"/home/a b/IMG 1.JPG\" -CreateDate -ExposureTime");
+}
+
+TEST(SplitCommandLine, WindowsRuntimeRules)
+{
+    using Args = std::vector<std::string>;
+    struct Case {
+        const char* text;
+        Args arguments;
+    } cases[] = {
+        {"", {}},
+        {"  \t ", {}},
+        {"a b\tc", {"a", "b", "c"}},
+        {"  a   b  ", {"a", "b"}},
+        {"\"a b\" c", {"a b", "c"}},
+        {"\"\"", {""}},
+        {"a\"b c\"d", {"ab cd"}},
+        {"\"unclosed quote", {"unclosed quote"}},
+        {"a\\b\\\\c", {"a\\b\\\\c"}}, // backslashes alone are literal
+        {"a\\\"b", {"a\"b"}},         // \" is a quote
+        {"a\\\\\"b c\"", {"a\\b c"}}, // \\" is a backslash, then quoting
+        {"a\\\\\\\"b", {"a\\\"b"}},   // \\\" is a backslash and a quote
+        {"\"a\"\"b\"", {"a\"b"}},     // "" inside quotes is a quote
+        {"\"a\"\"\" b", {"a\"", "b"}},
+        {"\"C:\\Fotos\\\\\" x", {"C:\\Fotos\\", "x"}},
+        {"\xe4\xf6 \x01", {"\xe4\xf6", "\x01"}},
+        {"a\nb", {"a\nb"}}, // only blanks and tabs separate
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SplitCommandLine(c.text), c.arguments) << c.text;
+}
+
+TEST(QuoteArgument, EveryArgumentSplitsBackUnchanged)
+{
+    EXPECT_EQ(QuoteArgument("plain"), "plain");
+    EXPECT_EQ(QuoteArgument(""), "\"\"");
+    EXPECT_EQ(QuoteArgument("a b"), "\"a b\"");
+    EXPECT_EQ(QuoteArgument("C:\\a b\\"), "\"C:\\a b\\\\\"");
+
+    std::mt19937 random(20261208);
+    // Mostly the characters the rules care about, then any byte but NUL.
+    const std::string special = " \t\"\\\\\\";
+    auto randomArgument = [&](std::size_t maxLength) {
+        std::string argument(random() % (maxLength + 1), '\0');
+        for (char& c : argument) {
+            c = random() % 3 == 0 ? special[random() % special.size()]
+                                  : static_cast<char>(1 + random() % 255);
+        }
+        return argument;
+    };
+    for (int round = 0; round < 5000; ++round) {
+        const std::string argument = randomArgument(12);
+        ASSERT_EQ(SplitCommandLine(QuoteArgument(argument)), std::vector<std::string>{argument})
+            << "[" << argument << "] as [" << QuoteArgument(argument) << "]";
+    }
+    for (int round = 0; round < 1000; ++round) {
+        std::vector<std::string> arguments(1 + random() % 5);
+        std::string text;
+        for (std::string& argument : arguments) {
+            argument = randomArgument(8);
+            text += (text.empty() ? "" : " ") + QuoteArgument(argument);
+        }
+        ASSERT_EQ(SplitCommandLine(text), arguments) << text;
+    }
+}

@@ -1,0 +1,159 @@
+#include "ExeImage.h"
+#include "RunnerErrors.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+using namespace zelmaro;
+
+namespace {
+
+constexpr std::uint32_t kNewHeader = 0x80;
+
+void Put16(std::string& image, std::size_t at, std::uint16_t value)
+{
+    image[at] = static_cast<char>(value & 0xFF);
+    image[at + 1] = static_cast<char>(value >> 8);
+}
+
+void Put32(std::string& image, std::size_t at, std::uint32_t value)
+{
+    Put16(image, at, static_cast<std::uint16_t>(value));
+    Put16(image, at + 2, static_cast<std::uint16_t>(value >> 16));
+}
+
+// A DOS header pointing at newHeader, padded with zeros to size bytes.
+std::string Mz(std::uint32_t newHeader, std::size_t size)
+{
+    std::string image(size, '\0');
+    image[0] = 'M';
+    image[1] = 'Z';
+    Put32(image, 60, newHeader);
+    return image;
+}
+
+std::string Pe(std::uint16_t characteristics, std::uint16_t subsystem,
+               std::size_t size = kNewHeader + 24 + 224)
+{
+    std::string image = Mz(kNewHeader, kNewHeader + 24 + 224);
+    image.replace(kNewHeader, 4, std::string("PE\0\0", 4));
+    Put16(image, kNewHeader + 4 + 18, characteristics);
+    Put16(image, kNewHeader + 24 + 68, subsystem);
+    image.resize(size);
+    return image;
+}
+
+std::string Signed(const char* signature, std::size_t size = kNewHeader + 0x40)
+{
+    std::string image = Mz(kNewHeader, kNewHeader + 0x40);
+    image[kNewHeader] = signature[0];
+    image[kNewHeader + 1] = signature[1];
+    image.resize(size);
+    return image;
+}
+
+std::string Ne(unsigned char targetSystem, std::size_t size = kNewHeader + 0x40)
+{
+    std::string image = Signed("NE");
+    image[kNewHeader + 0x36] = static_cast<char>(targetSystem);
+    image.resize(size);
+    return image;
+}
+
+TExeImageInfo Check(const std::string& image)
+{
+    std::istringstream stream(image);
+    return GetExeImageKind(stream);
+}
+
+} // namespace
+
+TEST(GetExeImageKind, KindsAndSubsystems)
+{
+    constexpr std::uint16_t kExecutable = 0x0102;
+    std::string foreignSignature = Pe(kExecutable, 3);
+    foreignSignature[kNewHeader + 2] = 'x'; // only the low word counts
+    struct Case {
+        const char* what;
+        std::string image;
+        TExeImageKind kind;
+        std::uint16_t subsystem;
+    } cases[] = {
+        {"PE console", Pe(kExecutable, 3), TExeImageKind::ikWin32, 3},
+        {"PE graphical", Pe(kExecutable, 2), TExeImageKind::ikWin32, 2},
+        {"PE with more signature bytes", foreignSignature, TExeImageKind::ikWin32, 3},
+        {"PE library", Pe(kExecutable | 0x2000, 3), TExeImageKind::ikDll, 0},
+        {"PE library without optional header", Pe(kExecutable | 0x2000, 3, kNewHeader + 24),
+         TExeImageKind::ikDll, 0},
+        {"NE OS/2", Ne(1), TExeImageKind::ikOS2, 0},
+        {"NE Windows", Ne(2), TExeImageKind::ikWin16, 0},
+        {"NE other", Ne(4), TExeImageKind::ikNE, 0},
+        {"NE unknown", Ne(0), TExeImageKind::ikNE, 0},
+        {"LE", Signed("LE"), TExeImageKind::ikLE, 0},
+        {"LE with nothing after", Signed("LE", kNewHeader + 4), TExeImageKind::ikLE, 0},
+        {"MZ of another kind", Signed("ZM"), TExeImageKind::ikDos, 0},
+        {"MZ pointing past the end", Mz(0x10000, 64), TExeImageKind::ikDos, 0},
+        {"MZ pointing far past the end", Mz(0xFFFFFFFF, 64), TExeImageKind::ikDos, 0},
+        {"signature cut short", Signed("PE", kNewHeader + 2), TExeImageKind::ikDos, 0},
+        {"MZ only", Mz(0, 64), TExeImageKind::ikDos, 0},
+    };
+    for (const Case& c : cases) {
+        const TExeImageInfo info = Check(c.image);
+        EXPECT_EQ(info.Kind, c.kind) << c.what;
+        EXPECT_EQ(info.Subsystem, c.subsystem) << c.what;
+    }
+}
+
+TEST(GetExeImageKind, RefusedImages)
+{
+    const std::string beyondEnd = "Versuch hinter dem Dateiende zu lesen";
+    std::string notMz(64, '\0');
+    notMz[0] = 'Z';
+    notMz[1] = 'M';
+    struct Case {
+        const char* what;
+        std::string image;
+        std::string message;
+    } cases[] = {
+        {"not MZ", notMz, "Dos signature not present"},
+        {"text", std::string(100, 'a'), "Dos signature not present"},
+        {"shorter than 64 bytes", Mz(0, 63), beyondEnd},
+        {"empty", "", beyondEnd},
+        {"PE without executable flag", Pe(0x0100, 3), "File is not executable"},
+        {"PE file header cut short", Pe(0x0102, 3, kNewHeader + 20), beyondEnd},
+        {"PE optional header cut short", Pe(0x0102, 3, kNewHeader + 24 + 223), beyondEnd},
+        {"NE without target byte", Ne(1, kNewHeader + 0x36), beyondEnd},
+    };
+    for (const Case& c : cases) {
+        try {
+            Check(c.image);
+            ADD_FAILURE() << c.what << ": no error";
+        } catch (const EInOutError& e) {
+            EXPECT_EQ(e.what(), c.message) << c.what;
+        }
+    }
+}
+
+TEST(GetExeImageKind, ReadsFiles)
+{
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("zelmaro-exe-" + std::to_string(std::random_device{}())))
+                                 .string();
+    std::ofstream(path, std::ios::binary) << Pe(0x0102, 3);
+    const TExeImageInfo info = GetExeImageKind(path);
+    EXPECT_EQ(info.Kind, TExeImageKind::ikWin32);
+    EXPECT_EQ(info.Subsystem, 3);
+    std::filesystem::remove(path);
+
+    try {
+        GetExeImageKind(path);
+        ADD_FAILURE() << "a missing file was read";
+    } catch (const EInOutError& e) {
+        EXPECT_STREQ(e.what(), "Datei nicht gefunden");
+    }
+}
