@@ -212,8 +212,9 @@ void TLabel3D::Click()
         try {
             setCursor(Qt::BusyCursor);
             QCoreApplication::processEvents();
+            // "www.example.org" needs a scheme before a desktop handler takes it.
             QUrl url = FLabelStyle == TLabelStyle::lsWWWAddress
-                           ? QUrl(FAddress)
+                           ? QUrl::fromUserInput(FAddress)
                            : QUrl(QStringLiteral("mailto:") + FAddress);
             if (FUrlOpener)
                 FUrlOpener(url);

@@ -310,6 +310,7 @@ TEST(Label3D, LinkClicksOpenTheAddressAndAlwaysFireClicked)
     const Case cases[] = {
         {TLabelStyle::lsEMailAddress, "info@quandrel.example", "mailto:info@quandrel.example"},
         {TLabelStyle::lsWWWAddress, "https://quandrel.example/z", "https://quandrel.example/z"},
+        {TLabelStyle::lsWWWAddress, "www.quandrel.example", "http://www.quandrel.example"},
         {TLabelStyle::lsEMailAddress, "", nullptr},
         {TLabelStyle::lsDefault, "https://quandrel.example", nullptr},
     };
