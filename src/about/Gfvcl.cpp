@@ -71,9 +71,9 @@ QImage TGradientFill::Draw() const
          GradientBands(width(), height(), ColorToRGB(FBeginColor), ColorToRGB(FEndColor),
                        FFillDirection, FColorCount)) {
         if (band.Right > band.Left && band.Bottom > band.Top)
-            painter.fillRect(QRect(QPoint(band.Left, band.Top),
-                                   QPoint(band.Right - 1, band.Bottom - 1)),
-                             ToQColor(band.Color));
+            painter.fillRect(
+                QRect(QPoint(band.Left, band.Top), QPoint(band.Right - 1, band.Bottom - 1)),
+                ToQColor(band.Color));
     }
     return image;
 }

@@ -21,14 +21,13 @@ int MulDiv(int a, int b, int c)
     return static_cast<int>(result);
 }
 
-std::vector<TGradientBand> GradientBands(int width, int height, TColor beginColor,
-                                         TColor endColor, TFillDirection direction,
-                                         int colorCount)
+std::vector<TGradientBand> GradientBands(int width, int height, TColor beginColor, TColor endColor,
+                                         TFillDirection direction, int colorCount)
 {
-    bool reversed = direction == TFillDirection::fdBottomToTop ||
-                    direction == TFillDirection::fdRightToLeft;
-    bool vertical = direction == TFillDirection::fdTopToBottom ||
-                    direction == TFillDirection::fdBottomToTop;
+    bool reversed =
+        direction == TFillDirection::fdBottomToTop || direction == TFillDirection::fdRightToLeft;
+    bool vertical =
+        direction == TFillDirection::fdTopToBottom || direction == TFillDirection::fdBottomToTop;
     TColor start = reversed ? endColor : beginColor;
     TColor end = reversed ? beginColor : endColor;
     int r0 = RedOf(start), g0 = GreenOf(start), b0 = BlueOf(start);

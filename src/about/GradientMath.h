@@ -17,10 +17,22 @@ inline constexpr TColor clGray = 0x808080;
 inline constexpr TColor clSilver = 0xC0C0C0;
 inline constexpr TColor clWhite = 0xFFFFFF;
 
-constexpr int RedOf(TColor c) { return c & 0xFF; }
-constexpr int GreenOf(TColor c) { return (c >> 8) & 0xFF; }
-constexpr int BlueOf(TColor c) { return (c >> 16) & 0xFF; }
-constexpr TColor RgbColor(int r, int g, int b) { return r + g * 256 + b * 65536; }
+constexpr int RedOf(TColor c)
+{
+    return c & 0xFF;
+}
+constexpr int GreenOf(TColor c)
+{
+    return (c >> 8) & 0xFF;
+}
+constexpr int BlueOf(TColor c)
+{
+    return (c >> 16) & 0xFF;
+}
+constexpr TColor RgbColor(int r, int g, int b)
+{
+    return r + g * 256 + b * 65536;
+}
 
 enum class TFillDirection : std::uint8_t {
     fdTopToBottom,
@@ -49,9 +61,8 @@ struct TGradientBand {
 // The bands of a width x height gradient in drawing order. Colours must be RGB
 // values (system colours resolved). The first band is always at the top or
 // left; the direction decides whether it carries the begin or the end colour.
-std::vector<TGradientBand> GradientBands(int width, int height, TColor beginColor,
-                                         TColor endColor, TFillDirection direction,
-                                         int colorCount);
+std::vector<TGradientBand> GradientBands(int width, int height, TColor beginColor, TColor endColor,
+                                         TFillDirection direction, int colorCount);
 
 // Band count when none is set: 16 on a display limited to a palette of fewer
 // than 255 colours, else 255. Depth is the screen's bits per pixel.

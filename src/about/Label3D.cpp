@@ -36,8 +36,8 @@ QString ElideLine(const QString& line, TEllipsesStyle style, int maxWidth,
     if (style == TEllipsesStyle::esNone || measure(line) <= maxWidth)
         return line;
     if (style == TEllipsesStyle::esPath) {
-        qsizetype separator = std::max(line.lastIndexOf(QLatin1Char('\\')),
-                                       line.lastIndexOf(QLatin1Char('/')));
+        qsizetype separator =
+            std::max(line.lastIndexOf(QLatin1Char('\\')), line.lastIndexOf(QLatin1Char('/')));
         if (separator >= 0) {
             QString head = line.left(separator);
             QString tail = line.mid(separator);
@@ -295,8 +295,8 @@ void TLabel3D::AdjustBounds()
         if (FShowAccelChar)
             flags |= Qt::TextShowMnemonic;
         QString text = FCaption.isEmpty() ? QStringLiteral(" ") : FCaption;
-        QRect bounds = metrics.boundingRect(QRect(0, 0, FWordWrap ? width() : 0x3FFF, 0x3FFF),
-                                            flags, text);
+        QRect bounds =
+            metrics.boundingRect(QRect(0, 0, FWordWrap ? width() : 0x3FFF, 0x3FFF), flags, text);
         size = QSize(bounds.width(), bounds.height());
     }
     int left = x();
@@ -380,9 +380,9 @@ void TLabel3D::DrawLabelText(QPainter& painter, const QRect& rect, int flags)
         DrawText(painter, rect.translated(offset, offset), flags, text,
                  ToQColor(highlightFirst ? FHighlightColor : FShadowColor));
         if (FTextStyle == TTextStyle::tsLightRaised || FTextStyle == TTextStyle::tsHeavyRecessed)
-            DrawText(painter, rect.translated(-1, -1), flags, text,
-                     ToQColor(FTextStyle == TTextStyle::tsLightRaised ? FHighlightColor
-                                                                       : FShadowColor));
+            DrawText(
+                painter, rect.translated(-1, -1), flags, text,
+                ToQColor(FTextStyle == TTextStyle::tsLightRaised ? FHighlightColor : FShadowColor));
     }
     DrawText(painter, rect, flags, text,
              isEnabled() ? ToQColor(FFontColor, palette()) : ToQColor(clGrayText, palette()));
@@ -398,8 +398,7 @@ void TLabel3D::DrawText(QPainter& painter, const QRect& rect, int flags, const Q
         painter.drawText(rect, flags, text);
 }
 
-void TLabel3D::DrawRotatedText(QPainter& painter, const QRect& rect, const QString& text,
-                               int angle)
+void TLabel3D::DrawRotatedText(QPainter& painter, const QRect& rect, const QString& text, int angle)
 {
     QRect placed = PlaceRotatedText(rect, angle, text);
     painter.save();

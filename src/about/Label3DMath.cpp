@@ -8,8 +8,14 @@ namespace zelmaro {
 
 namespace {
 
-double Rad(double degrees) { return degrees * std::numbers::pi / 180.0; }
-int T(double value) { return static_cast<int>(std::trunc(value)); }
+double Rad(double degrees)
+{
+    return degrees * std::numbers::pi / 180.0;
+}
+int T(double value)
+{
+    return static_cast<int>(std::trunc(value));
+}
 
 } // namespace
 

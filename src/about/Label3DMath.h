@@ -7,9 +7,9 @@ int NormalizeEscapement(int degrees);
 
 // Where rotated text starts inside its rectangle, and the extent it covers.
 struct TRotatedPlacement {
-    int Dx = 0;     // added to the rectangle's left
-    int Dy = 0;     // added to the rectangle's top
-    int Width = 0;  // extent of the rotated text
+    int Dx = 0;    // added to the rectangle's left
+    int Dy = 0;    // added to the rectangle's top
+    int Width = 0; // extent of the rotated text
     int Height = 0;
 
     friend bool operator==(const TRotatedPlacement&, const TRotatedPlacement&) = default;

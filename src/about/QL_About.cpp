@@ -121,9 +121,8 @@ TAbout::TAbout(const TVersionBlockSource& source, Platform& platform, QWidget* p
     panImage->setPalette(white);
     panImage->setAutoFillBackground(true);
 
-    PaintBoxLogo = new TPaintBox(panImage, [this](QPainter& p, const QRect& box) {
-        p.drawPixmap(box.topLeft(), FLogo);
-    });
+    PaintBoxLogo = new TPaintBox(
+        panImage, [this](QPainter& p, const QRect& box) { p.drawPixmap(box.topLeft(), FLogo); });
     PaintBoxLogo->setGeometry(40, 2, 100, 56);
     txtOwner = MakeLabel(panImage, QString(), QRect(180, 6, 0, 0), true);
     lblMail = MakeLabel(panImage, QStringLiteral("E-Mail:"), QRect(180, 25, 0, 0));
@@ -140,8 +139,7 @@ TAbout::TAbout(const TVersionBlockSource& source, Platform& platform, QWidget* p
     PaintBoxIcon = new TPaintBox(this, [this](QPainter& p, const QRect& box) {
         QPixmap pixmap = FIcon.pixmap(32, 32);
         QSize icon = pixmap.deviceIndependentSize().toSize();
-        p.drawPixmap((box.width() - icon.width()) / 2, (box.height() - icon.height()) / 2,
-                     pixmap);
+        p.drawPixmap((box.width() - icon.width()) / 2, (box.height() - icon.height()) / 2, pixmap);
     });
     PaintBoxIcon->setGeometry(20, 80, 32, 32);
 

@@ -159,15 +159,15 @@ TEST_F(AboutBoxTest, ControlsSitWhereTheyWereDesigned)
     for (const auto& [widget, geometry] : fixed)
         EXPECT_EQ(widget->geometry(), geometry) << widget->metaObject()->className();
     const std::pair<QWidget*, QPoint> placed[] = {
-        {about.txtOwner, QPoint(180, 6)},   {about.lblMail, QPoint(180, 25)},
+        {about.txtOwner, QPoint(180, 6)},     {about.lblMail, QPoint(180, 25)},
         {about.lblInternet, QPoint(180, 40)}, {about.txtMail, QPoint(230, 25)},
         {about.txtInternet, QPoint(230, 40)}, {about.txtLicenceTitle, QPoint(70, 235)},
     };
     for (const auto& [widget, position] : placed)
         EXPECT_EQ(widget->pos(), position);
-    for (QWidget* child : {about.PaintBoxLogo, static_cast<QWidget*>(about.txtOwner),
-                           static_cast<QWidget*>(about.txtMail),
-                           static_cast<QWidget*>(about.txtInternet)})
+    for (QWidget* child :
+         {about.PaintBoxLogo, static_cast<QWidget*>(about.txtOwner),
+          static_cast<QWidget*>(about.txtMail), static_cast<QWidget*>(about.txtInternet)})
         EXPECT_EQ(child->parentWidget(), about.panImage);
 
     EXPECT_EQ(about.txtMail->LabelStyle(), TLabelStyle::lsEMailAddress);

@@ -16,10 +16,21 @@ TEST(MulDiv, RoundsHalvesAwayFromZeroAndReportsFailureAsMinusOne)
         int a, b, c, expected;
     };
     const Case cases[] = {
-        {1, 105, 16, 7},    {2, 105, 16, 13},   {5, 3, 2, 8},          {-5, 3, 2, -8},
-        {5, -3, 2, -8},     {5, 3, -2, -8},     {-5, -3, -2, -8},      {1, 1, 3, 0},
-        {2, 1, 3, 1},       {-2, 1, 3, -1},     {7, 0, 5, 0},          {3, 5, 0, -1},
-        {INT_MAX, INT_MAX, INT_MAX, INT_MAX},   {INT_MAX, 2, 1, -1},   {INT_MIN, 1, 1, -1},
+        {1, 105, 16, 7},
+        {2, 105, 16, 13},
+        {5, 3, 2, 8},
+        {-5, 3, 2, -8},
+        {5, -3, 2, -8},
+        {5, 3, -2, -8},
+        {-5, -3, -2, -8},
+        {1, 1, 3, 0},
+        {2, 1, 3, 1},
+        {-2, 1, 3, -1},
+        {7, 0, 5, 0},
+        {3, 5, 0, -1},
+        {INT_MAX, INT_MAX, INT_MAX, INT_MAX},
+        {INT_MAX, 2, 1, -1},
+        {INT_MIN, 1, 1, -1},
         {100000, 100000, 100000, 100000},
     };
     for (const auto& c : cases)
@@ -39,8 +50,8 @@ TEST(GradientBands, SixteenBandsOver105Rows)
 {
     auto bands = GradientBands(105, 105, clBlack, clWhite, TFillDirection::fdTopToBottom, 16);
     ASSERT_EQ(bands.size(), 16u);
-    EXPECT_EQ(Tops(bands), (std::vector<int>{0, 7, 13, 20, 26, 33, 39, 46, 53, 59, 66, 72, 79,
-                                              85, 92, 98, 105}));
+    EXPECT_EQ(Tops(bands), (std::vector<int>{0, 7, 13, 20, 26, 33, 39, 46, 53, 59, 66, 72, 79, 85,
+                                             92, 98, 105}));
     for (const auto& band : bands) {
         EXPECT_EQ(band.Left, 0);
         EXPECT_EQ(band.Right, 105);
@@ -65,8 +76,8 @@ TEST(GradientBands, GreyStepsAndDirections)
     EXPECT_EQ(left.back().Color, clNavy);
     EXPECT_EQ(right[1], (TGradientBand{7, 0, 13, 5, right[1].Color}));
     // Each channel moves on its own: red 0->119, green 0->119, blue 128->204.
-    EXPECT_EQ(right[8].Color, RgbColor(MulDiv(8, 119, 15), MulDiv(8, 119, 15),
-                                       128 + MulDiv(8, 76, 15)));
+    EXPECT_EQ(right[8].Color,
+              RgbColor(MulDiv(8, 119, 15), MulDiv(8, 119, 15), 128 + MulDiv(8, 76, 15)));
 }
 
 TEST(GradientBands, FewBandsAndMoreBandsThanPixels)
@@ -93,7 +104,7 @@ TEST(GradientBands, FewBandsAndMoreBandsThanPixels)
 
 TEST(GradientBands, DefaultCountFollowsTheScreensColours)
 {
-    const std::pair<int, int> cases[] = {{1, 16}, {4, 16}, {7, 16}, {8, 255},
+    const std::pair<int, int> cases[] = {{1, 16},   {4, 16},   {7, 16},   {8, 255},
                                          {16, 255}, {24, 255}, {32, 255}, {0, 16}};
     for (const auto& [depth, expected] : cases)
         EXPECT_EQ(DefaultColorCountForDepth(depth), expected) << depth;
@@ -101,8 +112,8 @@ TEST(GradientBands, DefaultCountFollowsTheScreensColours)
 
 TEST(Escapement, KeptBetweenZeroAnd360)
 {
-    const std::pair<int, int> cases[] = {{-30, 330}, {725, 5}, {360, 360}, {0, 0},
-                                         {-360, 0},  {-720, 0}, {361, 1},  {90, 90}};
+    const std::pair<int, int> cases[] = {{-30, 330}, {725, 5},  {360, 360}, {0, 0},
+                                         {-360, 0},  {-720, 0}, {361, 1},   {90, 90}};
     for (const auto& [in, out] : cases)
         EXPECT_EQ(NormalizeEscapement(in), out) << in;
 }
@@ -114,9 +125,9 @@ TEST(PlaceRotatedText, OffsetsAndExtentPerQuadrant)
         TRotatedPlacement expected;
     };
     const Case cases[] = {
-        {0, 50, 13, {0, 0, 50, 13}},    {90, 50, 13, {0, 50, 13, 50}},
-        {180, 50, 13, {50, 13, 50, 13}}, {270, 50, 13, {13, 0, 13, 50}},
-        {360, 50, 13, {0, 0, 50, 13}},   {45, 100, 20, {0, 70, 84, 84}},
+        {0, 50, 13, {0, 0, 50, 13}},      {90, 50, 13, {0, 50, 13, 50}},
+        {180, 50, 13, {50, 13, 50, 13}},  {270, 50, 13, {13, 0, 13, 50}},
+        {360, 50, 13, {0, 0, 50, 13}},    {45, 100, 20, {0, 70, 84, 84}},
         {135, 100, 20, {70, 84, 84, 84}}, {225, 100, 20, {84, 14, 84, 84}},
         {315, 100, 20, {14, 0, 84, 84}},
     };
@@ -146,8 +157,12 @@ TEST(AboutTexts, CaretsBecomeLineBreaks)
 TEST(AboutTexts, MemoryInKilobytesWithThousandsSeparator)
 {
     const std::tuple<std::uint64_t, char, const char*> cases[] = {
-        {0, '.', "0"},       {999, '.', "999"},         {1000, '.', "1.000"},
-        {123456, ',', "123,456"}, {2097152, '.', "2.097.152"}, {1234567, '\0', "1234567"},
+        {0, '.', "0"},
+        {999, '.', "999"},
+        {1000, '.', "1.000"},
+        {123456, ',', "123,456"},
+        {2097152, '.', "2.097.152"},
+        {1234567, '\0', "1234567"},
     };
     for (const auto& [value, sep, expected] : cases)
         EXPECT_EQ(FormatThousands(value, sep), expected) << value;
@@ -158,9 +173,9 @@ TEST(AboutTexts, MemoryInKilobytesWithThousandsSeparator)
 TEST(AboutTexts, ProcessorNamesByType)
 {
     const std::pair<std::uint32_t, const char*> cases[] = {
-        {386, "Intel 386"},   {486, "Intel 486"},   {586, "Intel Pentium"},
-        {2000, "Mips R2000"}, {3000, "Mips R3000"}, {4000, "Mips R4000"},
-        {21064, "Alpha 21064"}, {9999, "9999"},     {8664, "8664"},
+        {386, "Intel 386"},     {486, "Intel 486"},   {586, "Intel Pentium"},
+        {2000, "Mips R2000"},   {3000, "Mips R3000"}, {4000, "Mips R4000"},
+        {21064, "Alpha 21064"}, {9999, "9999"},       {8664, "8664"},
     };
     for (const auto& [type, name] : cases)
         EXPECT_EQ(ProcessorTypeName(type), name);

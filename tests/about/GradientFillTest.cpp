@@ -72,8 +72,8 @@ TEST(GradientFill, HorizontalBarAsInTheAboutBox)
     EXPECT_EQ(image.pixel(400, 4), qRgb(119, 119, 204));
     // Band 1 starts at MulDiv(1, 401, 16) = 25.
     EXPECT_EQ(image.pixel(24, 2), qRgb(0, 0, 128));
-    EXPECT_EQ(image.pixel(25, 2), qRgb(MulDiv(1, 119, 15), MulDiv(1, 119, 15),
-                                       128 + MulDiv(1, 76, 15)));
+    EXPECT_EQ(image.pixel(25, 2),
+              qRgb(MulDiv(1, 119, 15), MulDiv(1, 119, 15), 128 + MulDiv(1, 76, 15)));
 
     fill.SetFillDirection(TFillDirection::fdRightToLeft);
     image = Render(fill);
@@ -95,7 +95,7 @@ TEST(GradientFill, OneOrTwoBandsAndBackToTheDefault)
 
     fill.SetNumberOfColors(2);
     QImage two = Render(fill);
-    EXPECT_EQ(two.pixel(0, 10), Rgb(clRed));  // rows 0..10: MulDiv(1, 21, 2) = 11
+    EXPECT_EQ(two.pixel(0, 10), Rgb(clRed)); // rows 0..10: MulDiv(1, 21, 2) = 11
     EXPECT_EQ(two.pixel(0, 11), Rgb(clBlue));
     EXPECT_EQ(two.pixel(39, 20), Rgb(clBlue));
 

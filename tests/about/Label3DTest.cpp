@@ -1,5 +1,5 @@
-#include "Colors.h"
 #include "Label3D.h"
+#include "Colors.h"
 #include "QStringPrinter.h"
 
 #include <QEnterEvent>
@@ -146,9 +146,9 @@ TEST(Label3D, DisabledLabelDrawsOnlyItsLastPassGrey)
     std::vector<QPoint> caption = CaptionPixels(label);
     ASSERT_GT(caption.size(), 50u);
     QImage actual = Render(label);
-    QImage expected = Expected(actual.size(), caption,
-                               {{1, label.ShadowColor()}, {-1, label.HighlightColor()}},
-                               ToQColor(clGrayText).rgb());
+    QImage expected =
+        Expected(actual.size(), caption, {{1, label.ShadowColor()}, {-1, label.HighlightColor()}},
+                 ToQColor(clGrayText).rgb());
     EXPECT_EQ(DifferentPixels(actual, expected), 0);
 }
 

@@ -18,7 +18,6 @@ private:
     std::unique_ptr<QApplication> app_;
 };
 
-const auto* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
 
 } // namespace

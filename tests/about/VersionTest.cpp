@@ -44,10 +44,18 @@ TEST(ShortVersion, NonNumberBeforeADotRaisesConversionError)
 TEST(VersionToNumber, PacksOneBytePerPart)
 {
     const std::pair<const char*, std::uint32_t> cases[] = {
-        {"2.4.0.31", 0x0204001F},   {"2, 4, 0, 31", 0x0204001F}, {"2.1", 0x02010000},
-        {"1.x.3", 0x01000300},      {"", 0},                     {"1.2.3.300", 0x0102042C},
-        {"1.2.3.4.5", 0x01020304},  {"0x10.$f.X1.0", 0x100F0100}, {"2 .4", 0x00040000},
-        {"-1", 0xFF000000},         {"1.2.", 0x01020000},        {"..7", 0x00000700},
+        {"2.4.0.31", 0x0204001F},
+        {"2, 4, 0, 31", 0x0204001F},
+        {"2.1", 0x02010000},
+        {"1.x.3", 0x01000300},
+        {"", 0},
+        {"1.2.3.300", 0x0102042C},
+        {"1.2.3.4.5", 0x01020304},
+        {"0x10.$f.X1.0", 0x100F0100},
+        {"2 .4", 0x00040000},
+        {"-1", 0xFF000000},
+        {"1.2.", 0x01020000},
+        {"..7", 0x00000700},
         {"99999999999.1", 0x00010000},
     };
     for (const auto& [text, expected] : cases)
@@ -171,8 +179,8 @@ TEST_F(InfoVersionTest, ReadsEveryFieldOfTheProgramsOwnBlock)
 TEST_F(InfoVersionTest, FlagBitsMapToTheirFieldsWithoutMask)
 {
     const std::pair<std::uint32_t, std::array<bool, 4>> cases[] = {
-        {0x01, {true, false, false, false}}, {0x02, {false, true, false, false}},
-        {0x08, {false, false, true, false}}, {0x20, {false, false, false, true}},
+        {0x01, {true, false, false, false}},  {0x02, {false, true, false, false}},
+        {0x08, {false, false, true, false}},  {0x20, {false, false, false, true}},
         {0x14, {false, false, false, false}}, {0xFFFFFFFF, {true, true, true, true}},
     };
     for (const auto& [flags, expected] : cases) {
