@@ -428,12 +428,12 @@ void TLabel3D::DrawFrameLines(QPainter& painter, const QRect& rect, const QColor
 {
     // Each line leaves out its end point.
     const int l = rect.left(), t = rect.top(), r = rect.right(), b = rect.bottom();
-    painter.setPen(QPen(topLeft, FBorderWidth));
+    painter.setPen(QPen(topLeft, FBorderWidth, FBorderPenStyle));
     if (r > l)
         painter.drawLine(l, t, r - 1, t);
     if (b > t)
         painter.drawLine(l, t, l, b - 1);
-    painter.setPen(QPen(bottomRight, FBorderWidth));
+    painter.setPen(QPen(bottomRight, FBorderWidth, FBorderPenStyle));
     if (b > t)
         painter.drawLine(r, b, r, t + 1);
     if (r > l)

@@ -145,6 +145,7 @@ TAbout::TAbout(const TVersionBlockSource& source, Platform& platform, QWidget* p
 
     txtTitle = new TLabel3D(this);
     txtTitle->SetAutoSize(false);
+    txtTitle->SetShowAccelChar(false);
     txtTitle->setGeometry(70, 80, 320, 32);
     txtTitle->setFont(PixelFont(QStringLiteral("Times New Roman"), 29, true));
     txtTitle->SetFontColor(clNavy);
