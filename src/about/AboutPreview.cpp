@@ -1,0 +1,14 @@
+// Opens the about box in a real window so that it can be looked at.
+#include "AboutArt.h"
+#include "QL_About.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Zelmaro"));
+    QApplication::setWindowIcon(zelmaro::ZelmaroIcon());
+    zelmaro::ShowAbout(QString(), QString());
+    return 0;
+}

@@ -1,0 +1,387 @@
+#include "Label3D.h"
+#include "Colors.h"
+#include "QStringPrinter.h"
+
+#include <QEnterEvent>
+#include <QFontMetrics>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace zelmaro {
+namespace {
+
+constexpr TColor kBackground = 0x00FF00; // green
+constexpr TColor kCaption = clRed;
+
+QImage Render(TLabel3D& label)
+{
+    return label.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// A label with crisp glyphs so that offset copies are exact translations.
+void Prepare(TLabel3D& label, const QString& caption = QStringLiteral("Hi"))
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(24);
+    font.setBold(true);
+    font.setStyleStrategy(QFont::NoAntialias);
+    label.setFont(font);
+    label.SetAutoSize(false);
+    label.resize(80, 40);
+    label.SetColor(kBackground);
+    label.SetFontColor(kCaption);
+    label.SetCaption(caption);
+    label.move(0, 0);
+}
+
+std::vector<QPoint> CaptionPixels(TLabel3D& label)
+{
+    TTextStyle saved = label.TextStyle();
+    label.SetTextStyle(TTextStyle::tsNone);
+    QImage image = Render(label);
+    label.SetTextStyle(saved);
+    QRgb text = ToQColor(label.isEnabled() ? label.FontColor() : clGrayText).rgb();
+    std::vector<QPoint> pixels;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == text)
+                pixels.push_back(QPoint(x, y));
+    return pixels;
+}
+
+struct Pass {
+    int Offset;
+    TColor Color;
+};
+
+// Background, then each copy of the caption moved by its offset, then the
+// caption itself on top.
+QImage Expected(QSize size, const std::vector<QPoint>& caption, const std::vector<Pass>& passes,
+                QRgb last)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(ToQColor(kBackground));
+    for (const Pass& pass : passes) {
+        for (QPoint p : caption) {
+            QPoint q = p + QPoint(pass.Offset, pass.Offset);
+            if (image.rect().contains(q))
+                image.setPixel(q, ToQColor(pass.Color).rgb());
+        }
+    }
+    for (QPoint p : caption)
+        image.setPixel(p, last);
+    return image;
+}
+
+int DifferentPixels(const QImage& a, const QImage& b)
+{
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y))
+                ++count;
+    return count;
+}
+
+TEST(Label3D, StartsWithItsDefaults)
+{
+    TLabel3D label;
+    EXPECT_EQ(label.TextStyle(), TTextStyle::tsRaised);
+    EXPECT_EQ(label.BorderColor(), clRed);
+    EXPECT_EQ(label.BorderWidth(), 1);
+    EXPECT_FALSE(label.Border());
+    EXPECT_EQ(label.Shift(), 1);
+    EXPECT_EQ(label.Escapement(), 0);
+    EXPECT_EQ(label.HoverColor(), clRed);
+    EXPECT_EQ(label.ShadowColor(), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(label.HighlightColor(), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(label.font().family(), QStringLiteral("Arial"));
+    EXPECT_TRUE(label.AutoSize());
+}
+
+TEST(Label3D, ThreeDPassesDrawOffsetCopiesThenTheCaption)
+{
+    TLabel3D probe;
+    const TColor shadow = probe.ShadowColor();
+    const TColor light = probe.HighlightColor();
+    ASSERT_NE(shadow, light);
+
+    struct Case {
+        TTextStyle Style;
+        int Shift;
+        std::vector<Pass> Passes;
+    };
+    const Case cases[] = {
+        {TTextStyle::tsNone, 1, {}},
+        {TTextStyle::tsRaised, 1, {{1, shadow}}},
+        {TTextStyle::tsLightRaised, 1, {{1, shadow}, {-1, light}}},
+        {TTextStyle::tsRecessed, 1, {{1, light}}},
+        {TTextStyle::tsHeavyRecessed, 1, {{1, light}, {-1, shadow}}},
+        {TTextStyle::tsShadow, 3, {{3, shadow}}},
+        // The shift belongs to the shadow style only.
+        {TTextStyle::tsRaised, 3, {{1, shadow}}},
+    };
+    for (const Case& c : cases) {
+        TLabel3D label;
+        Prepare(label);
+        label.SetShift(c.Shift);
+        std::vector<QPoint> caption = CaptionPixels(label);
+        ASSERT_GT(caption.size(), 50u);
+        label.SetTextStyle(c.Style);
+        QImage actual = Render(label);
+        QImage expected = Expected(actual.size(), caption, c.Passes, ToQColor(kCaption).rgb());
+        EXPECT_EQ(DifferentPixels(actual, expected), 0) << static_cast<int>(c.Style);
+    }
+}
+
+TEST(Label3D, DisabledLabelDrawsOnlyItsLastPassGrey)
+{
+    TLabel3D label;
+    Prepare(label);
+    label.SetTextStyle(TTextStyle::tsLightRaised);
+    label.setEnabled(false);
+    std::vector<QPoint> caption = CaptionPixels(label);
+    ASSERT_GT(caption.size(), 50u);
+    QImage actual = Render(label);
+    QImage expected =
+        Expected(actual.size(), caption, {{1, label.ShadowColor()}, {-1, label.HighlightColor()}},
+                 ToQColor(clGrayText).rgb());
+    EXPECT_EQ(DifferentPixels(actual, expected), 0);
+}
+
+TEST(Label3D, EscapementIsNormalised)
+{
+    TLabel3D label;
+    const std::pair<int, int> cases[] = {{-30, 330}, {725, 5}, {360, 360}, {0, 0}};
+    for (auto [in, out] : cases) {
+        label.SetEscapement(in);
+        EXPECT_EQ(label.Escapement(), out) << in;
+    }
+}
+
+TEST(Label3D, RotatedCaptionSizesTheLabelAndRunsUpwards)
+{
+    TLabel3D label;
+    Prepare(label, QStringLiteral("Zelmaro"));
+    label.SetTextStyle(TTextStyle::tsNone);
+    QFontMetrics metrics(label.font());
+    const int w = metrics.horizontalAdvance(label.Caption());
+    const int h = metrics.height();
+    label.SetAutoSize(true);
+    label.SetEscapement(90);
+    EXPECT_EQ(label.size(), QSize(h, w));
+
+    QImage image = Render(label);
+    QRect inked;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == ToQColor(kCaption).rgb())
+                inked |= QRect(x, y, 1, 1);
+    ASSERT_FALSE(inked.isEmpty());
+    // The text starts at the bottom and reaches almost to the top.
+    EXPECT_GT(inked.bottom(), w - 6);
+    EXPECT_LT(inked.top(), 10);
+    EXPECT_GT(inked.height(), w / 2);
+    EXPECT_LE(inked.width(), h);
+    EXPECT_GT(inked.width(), h / 3);
+}
+
+TEST(Label3D, RotatedCaptionIsAlignedWithinAFixedLabel)
+{
+    TLabel3D label;
+    Prepare(label, QStringLiteral("Ab"));
+    label.SetTextStyle(TTextStyle::tsNone);
+    label.resize(200, 200);
+    label.SetEscapement(90);
+    auto inkedLeft = [&] {
+        QImage image = Render(label);
+        for (int x = 0; x < image.width(); ++x)
+            for (int y = 0; y < image.height(); ++y)
+                if (image.pixel(x, y) == ToQColor(kCaption).rgb())
+                    return x;
+        return -1;
+    };
+    const int left = inkedLeft();
+    const int h = QFontMetrics(label.font()).height();
+    label.SetAlignment(TAlignment::taRightJustify);
+    EXPECT_EQ(inkedLeft(), left + 200 - h);
+    label.SetAlignment(TAlignment::taCenter);
+    EXPECT_EQ(inkedLeft(), left + (200 - h) / 2);
+}
+
+TEST(Label3D, BorderKinds)
+{
+    TLabel3D label;
+    Prepare(label, QString());
+    label.SetTextStyle(TTextStyle::tsNone);
+    label.SetBorder(true);
+    const QRgb grey = qRgb(0x80, 0x80, 0x80), white = qRgb(255, 255, 255);
+    const QRgb back = ToQColor(kBackground).rgb(), red = qRgb(255, 0, 0);
+    const int r = 79, b = 39;
+
+    struct Case {
+        TBorderType Type;
+        QRgb TopLeft, BottomRight, OpenCorners;
+    };
+    const Case cases[] = {
+        {TBorderType::btRecessed, grey, white, back},
+        {TBorderType::btRaised, white, grey, back},
+        {TBorderType::btDefault, red, red, red},
+    };
+    for (const Case& c : cases) {
+        label.SetBorderType(c.Type);
+        QImage image = Render(label);
+        EXPECT_EQ(image.pixel(0, 0), c.TopLeft);
+        EXPECT_EQ(image.pixel(r - 1, 0), c.TopLeft);
+        EXPECT_EQ(image.pixel(0, b - 1), c.TopLeft);
+        EXPECT_EQ(image.pixel(r, b), c.BottomRight);
+        EXPECT_EQ(image.pixel(r, 1), c.BottomRight);
+        EXPECT_EQ(image.pixel(1, b), c.BottomRight);
+        // Each frame line leaves out its end point.
+        EXPECT_EQ(image.pixel(r, 0), c.OpenCorners);
+        EXPECT_EQ(image.pixel(0, b), c.OpenCorners);
+        EXPECT_EQ(image.pixel(40, 20), back);
+    }
+    label.SetBorderWidth(0);
+    EXPECT_EQ(Render(label).pixel(0, 0), back);
+}
+
+TEST(Label3D, EllipsisShortensAndSwitchesAutoSizeOff)
+{
+    auto chars = [](const QString& s) { return static_cast<int>(s.size()); };
+    struct Case {
+        const char* Text;
+        TEllipsesStyle Style;
+        int Width;
+        const char* Expected;
+    };
+    const Case cases[] = {
+        {"abcdefgh", TEllipsesStyle::esEnd, 6, "abc..."},
+        {"abcdefgh", TEllipsesStyle::esEnd, 8, "abcdefgh"},
+        {"abcdefgh", TEllipsesStyle::esNone, 3, "abcdefgh"},
+        {"abcdefgh", TEllipsesStyle::esPath, 6, "abc..."},
+        {"C:\\dir\\sub\\file.txt", TEllipsesStyle::esPath, 15, "C:\\...\\file.txt"},
+        {"/home/user/photos/img.jpg", TEllipsesStyle::esPath, 14, "/ho.../img.jpg"},
+        {"/a/very/long/name.jpg", TEllipsesStyle::esPath, 5, ".../name.jpg"},
+        {"abcdefgh", TEllipsesStyle::esEnd, 2, "..."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ElideLine(QString::fromUtf8(c.Text), c.Style, c.Width, chars),
+                  QString::fromUtf8(c.Expected))
+            << c.Text << " " << c.Width;
+
+    TLabel3D label;
+    ASSERT_TRUE(label.AutoSize());
+    label.SetEllipsesStyle(TEllipsesStyle::esEnd);
+    EXPECT_FALSE(label.AutoSize());
+}
+
+TEST(Label3D, EndEllipsisIsDrawnWhenTheCaptionDoesNotFit)
+{
+    TLabel3D label;
+    Prepare(label, QStringLiteral("Ein viel zu langer Text"));
+    label.SetTextStyle(TTextStyle::tsNone);
+    label.SetEllipsesStyle(TEllipsesStyle::esEnd);
+    QImage image = Render(label);
+    // The rightmost caption pixel is the last dot, not cut-off text.
+    QFontMetrics metrics(label.font());
+    QString shown = ElideLine(label.Caption(), TEllipsesStyle::esEnd, label.width(),
+                              [&](const QString& s) { return metrics.horizontalAdvance(s); });
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("...")));
+    int right = -1;
+    for (int x = 0; x < image.width(); ++x)
+        for (int y = 0; y < image.height(); ++y)
+            if (image.pixel(x, y) == ToQColor(kCaption).rgb())
+                right = x;
+    EXPECT_LE(right, metrics.horizontalAdvance(shown));
+    EXPECT_GT(right, 0);
+}
+
+TEST(Label3D, LinkClicksOpenTheAddressAndAlwaysFireClicked)
+{
+    struct Case {
+        TLabelStyle Style;
+        const char* Address;
+        const char* Opened; // nullptr: nothing opened
+    };
+    const Case cases[] = {
+        {TLabelStyle::lsEMailAddress, "info@quandrel.example", "mailto:info@quandrel.example"},
+        {TLabelStyle::lsWWWAddress, "https://quandrel.example/z", "https://quandrel.example/z"},
+        {TLabelStyle::lsWWWAddress, "www.quandrel.example", "http://www.quandrel.example"},
+        {TLabelStyle::lsEMailAddress, "", nullptr},
+        {TLabelStyle::lsDefault, "https://quandrel.example", nullptr},
+    };
+    for (const Case& c : cases) {
+        TLabel3D label;
+        std::vector<QUrl> opened;
+        label.SetUrlOpener([&](const QUrl& url) {
+            opened.push_back(url);
+            return true;
+        });
+        label.SetLabelStyle(c.Style);
+        label.SetAddress(QString::fromUtf8(c.Address));
+        label.SetCaption(QStringLiteral("Link"));
+        QSignalSpy clicked(&label, &TLabel3D::clicked);
+        QTest::mouseClick(&label, Qt::LeftButton, {}, QPoint(2, 2));
+        EXPECT_EQ(clicked.count(), 1) << c.Address;
+        if (c.Opened == nullptr) {
+            EXPECT_TRUE(opened.empty()) << c.Address;
+        } else {
+            ASSERT_EQ(opened.size(), 1u);
+            EXPECT_EQ(opened[0], QUrl(QString::fromUtf8(c.Opened)));
+            EXPECT_EQ(label.cursor().shape(), Qt::PointingHandCursor);
+        }
+    }
+}
+
+TEST(Label3D, FailingLinkOpenerIsSwallowed)
+{
+    TLabel3D label;
+    label.SetLabelStyle(TLabelStyle::lsWWWAddress);
+    label.SetAddress(QStringLiteral("https://quandrel.example"));
+    label.SetUrlOpener([](const QUrl&) -> bool { throw std::runtime_error("no browser"); });
+    QSignalSpy clicked(&label, &TLabel3D::clicked);
+    EXPECT_NO_THROW(label.Click());
+    EXPECT_EQ(clicked.count(), 1);
+}
+
+TEST(Label3D, HoverOverALinkUnderlinesAndColours)
+{
+    TLabel3D label;
+    label.SetLabelStyle(TLabelStyle::lsEMailAddress);
+    label.SetFontColor(clBlue);
+    QFont designed = label.font();
+    designed.setUnderline(true);
+    label.setFont(designed);
+    QSignalSpy entered(&label, &TLabel3D::mouseEntered);
+    QSignalSpy exited(&label, &TLabel3D::mouseExited);
+
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+    QCoreApplication::sendEvent(&label, &enter);
+    EXPECT_EQ(label.FontColor(), label.HoverColor());
+    EXPECT_TRUE(label.font().underline());
+    EXPECT_EQ(label.cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(entered.count(), 1);
+
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(&label, &leave);
+    EXPECT_EQ(label.FontColor(), clBlue);
+    // The underline goes, even though the design font had one.
+    EXPECT_FALSE(label.font().underline());
+    EXPECT_EQ(label.cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(exited.count(), 1);
+
+    TLabel3D plain;
+    plain.SetFontColor(clBlue);
+    QSignalSpy plainEntered(&plain, &TLabel3D::mouseEntered);
+    QCoreApplication::sendEvent(&plain, &enter);
+    EXPECT_EQ(plain.FontColor(), clBlue);
+    EXPECT_FALSE(plain.font().underline());
+    EXPECT_EQ(plainEntered.count(), 1);
+}
+
+} // namespace
+} // namespace zelmaro

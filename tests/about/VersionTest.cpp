@@ -1,0 +1,321 @@
+#include "InfVer.h"
+#include "MemoryRegistryStore.h"
+#include "Platform.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+
+namespace zelmaro {
+namespace {
+
+constexpr std::uint32_t kGerman1252 = 0x04E40407;
+
+struct ShortCase {
+    const char* text;
+    const char* expected;
+};
+
+TEST(ShortVersion, KeepsMajorAndTwoDigitMinor)
+{
+    const ShortCase cases[] = {
+        {"2.4.0.31", "2.04"}, {"10.12.1", "10.12"}, {"3.123.0", "3.123"},
+        {"1.7", "1.7"},       {"1", "1"},           {"", ""},
+        {" 2.4.0", "2.04"},   {"$A.1.0", "10.01"},  {"1.-4.0", "1.-04"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ShortVersion(c.text), c.expected) << c.text;
+}
+
+TEST(ShortVersion, NonNumberBeforeADotRaisesConversionError)
+{
+    for (const char* text : {"a.4.0", "2.b.0", "2 .4.0", "x.7", ".4.0", "1.."})
+        EXPECT_THROW(ShortVersion(text), EVersionConvertError) << text;
+    try {
+        ShortVersion("2.b.0");
+        FAIL();
+    } catch (const EVersionConvertError& e) {
+        EXPECT_STREQ(e.what(), "'b' ist kein gültiger Integerwert");
+    }
+}
+
+TEST(VersionToNumber, PacksOneBytePerPart)
+{
+    const std::pair<const char*, std::uint32_t> cases[] = {
+        {"2.4.0.31", 0x0204001F},
+        {"2, 4, 0, 31", 0x0204001F},
+        {"2.1", 0x02010000},
+        {"1.x.3", 0x01000300},
+        {"", 0},
+        {"1.2.3.300", 0x0102042C},
+        {"1.2.3.4.5", 0x01020304},
+        {"0x10.$f.X1.0", 0x100F0100},
+        {"2 .4", 0x00040000},
+        {"-1", 0xFF000000},
+        {"1.2.", 0x01020000},
+        {"..7", 0x00000700},
+        {"99999999999.1", 0x00010000},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(VersionToNumber(text), expected) << text;
+}
+
+TEST(StringFileInfoPath, PutsLanguageBeforeCodePage)
+{
+    EXPECT_EQ(StringFileInfoPath(kGerman1252, "\\CompanyName"),
+              "\\StringFileInfo\\040704E4\\CompanyName");
+    EXPECT_EQ(StringFileInfoPath(0x04B00409, "\\Mail"), "\\StringFileInfo\\040904B0\\Mail");
+}
+
+class FakePlatform final : public Platform {
+public:
+    std::string Module;
+    std::string ModuleFileName() const override { return Module; }
+    std::optional<std::uint32_t> FileAttributes(const std::string&) const override
+    {
+        return std::nullopt;
+    }
+    OsVersionInfo OsVersion() const override { return {}; }
+    FormatSettings UserFormatSettings() const override { return {}; }
+    RegistryStore& UserRegistry() override { return registry_; }
+    std::uint64_t PhysicalMemoryBytes() const override { return 0; }
+    std::string ProcessorDescription() const override { return {}; }
+
+private:
+    MemoryRegistryStore registry_;
+};
+
+// Hands out copies of one block and records which files were asked for.
+class FakeSource final : public TVersionBlockSource {
+public:
+    std::optional<TVersionBlockData> Block;
+    mutable std::vector<std::string> Requests;
+
+    std::unique_ptr<TVersionBlock> Load(const std::string& fileName) const override
+    {
+        Requests.push_back(fileName);
+        if (!Block)
+            return nullptr;
+        return std::make_unique<TVersionBlockData>(*Block);
+    }
+};
+
+TVersionBlockData FullBlock(std::uint32_t translation = kGerman1252)
+{
+    TVersionBlockData block;
+    block.Flags = 0x02;
+    block.Translation = translation;
+    auto put = [&](const char* key, const char* value) {
+        block.Strings[StringFileInfoPath(translation, key)] = value;
+    };
+    put("\\CompanyName", "Quandrel");
+    put("\\FileDescription", "Erste^Zweite");
+    put("\\FileVersion", "1.2.0.7");
+    put("\\InternalName", "Intern");
+    put("\\LegalCopyright", "(c) 2026");
+    put("\\LegalTrademarks", "TM");
+    put("\\OriginalFilename", "Zelmaro.exe");
+    put("\\ProductName", "Zelmaro");
+    put("\\ProductVersion", "3.10.2");
+    put("\\Comments", "Kommentar");
+    put("\\Mail", "a@b.example");
+    put("\\Internet", "https://b.example");
+    put("\\Licence", "Frei");
+    return block;
+}
+
+class InfoVersionTest : public ::testing::Test {
+protected:
+    FakePlatform platform;
+    FakeSource source;
+
+    InfoVersionTest() { platform.Module = "/opt/zelmaro/zelmaro"; }
+
+    TInfoVersion Sentinel()
+    {
+        TInfoVersion info(source, platform);
+        info.CompanyName = "alt";
+        info.FileVersion = "9.9";
+        info.Mail = "alt@x";
+        info.FileVersionNumber = 42;
+        info.Debug = true;
+        info.PreRelease = true;
+        return info;
+    }
+};
+
+TEST_F(InfoVersionTest, ReadsEveryFieldOfTheProgramsOwnBlock)
+{
+    source.Block = FullBlock();
+    TInfoVersion info(source, platform);
+    info.ReadVersionInfo();
+
+    ASSERT_EQ(source.Requests, std::vector<std::string>{"/opt/zelmaro/zelmaro"});
+    EXPECT_EQ(info.CompanyName, "Quandrel");
+    EXPECT_EQ(info.FileDescription, "Erste^Zweite");
+    EXPECT_EQ(info.FileVersion, "1.2.0.7");
+    EXPECT_EQ(info.ShortFileVersion, "1.02");
+    EXPECT_EQ(info.FileVersionNumber, 0x01020007u);
+    EXPECT_EQ(info.InternalName, "Intern");
+    EXPECT_EQ(info.LegalCopyright, "(c) 2026");
+    EXPECT_EQ(info.LegalTrademarks, "TM");
+    EXPECT_EQ(info.OriginalFilename, "Zelmaro.exe");
+    EXPECT_EQ(info.ProductName, "Zelmaro");
+    EXPECT_EQ(info.ProductVersion, "3.10.2");
+    EXPECT_EQ(info.ShortProductVersion, "3.10");
+    EXPECT_EQ(info.ProductVersionNumber, 0x030A0200u);
+    EXPECT_EQ(info.Comments, "Kommentar");
+    EXPECT_EQ(info.Mail, "a@b.example");
+    EXPECT_EQ(info.Internet, "https://b.example");
+    EXPECT_EQ(info.Licence, "Frei");
+    EXPECT_FALSE(info.Debug);
+    EXPECT_TRUE(info.PreRelease);
+    EXPECT_FALSE(info.PrivateBuild);
+    EXPECT_FALSE(info.SpecialBuild);
+}
+
+TEST_F(InfoVersionTest, FlagBitsMapToTheirFieldsWithoutMask)
+{
+    const std::pair<std::uint32_t, std::array<bool, 4>> cases[] = {
+        {0x01, {true, false, false, false}},  {0x02, {false, true, false, false}},
+        {0x08, {false, false, true, false}},  {0x20, {false, false, false, true}},
+        {0x14, {false, false, false, false}}, {0xFFFFFFFF, {true, true, true, true}},
+    };
+    for (const auto& [flags, expected] : cases) {
+        TVersionBlockData block;
+        block.Flags = flags;
+        source.Block = block;
+        TInfoVersion info(source, platform);
+        info.ReadVersionInfo();
+        EXPECT_EQ((std::array<bool, 4>{info.Debug, info.PreRelease, info.PrivateBuild,
+                                       info.SpecialBuild}),
+                  expected)
+            << std::hex << flags;
+    }
+}
+
+TEST_F(InfoVersionTest, QueriesUnderTheFirstTranslation)
+{
+    source.Block = FullBlock(0x04B00409);
+    TInfoVersion info(source, platform);
+    info.ReadVersionInfo();
+    EXPECT_EQ(info.CompanyName, "Quandrel");
+
+    // Strings under another translation are not found and read as empty.
+    TVersionBlockData other = FullBlock(0x04B00409);
+    other.Translation = kGerman1252;
+    source.Block = other;
+    info.ReadVersionInfo();
+    EXPECT_EQ(info.CompanyName, "");
+    EXPECT_EQ(info.FileVersion, "");
+    EXPECT_EQ(info.ShortFileVersion, "");
+    EXPECT_EQ(info.FileVersionNumber, 0u);
+}
+
+TEST_F(InfoVersionTest, EarlyEndsKeepWhatTheFieldsHeld)
+{
+    // No version block at all.
+    TInfoVersion info = Sentinel();
+    info.ReadVersionInfo();
+    EXPECT_EQ(info.CompanyName, "alt");
+    EXPECT_TRUE(info.Debug);
+
+    // A block without translation: the flags are read, the strings are not.
+    TVersionBlockData flagsOnly;
+    flagsOnly.Flags = 0;
+    source.Block = flagsOnly;
+    info.ReadVersionInfo();
+    EXPECT_FALSE(info.Debug);
+    EXPECT_FALSE(info.PreRelease);
+    EXPECT_EQ(info.CompanyName, "alt");
+    EXPECT_EQ(info.FileVersionNumber, 42u);
+
+    // Without fixed information the flags stay, the strings are read.
+    TInfoVersion second = Sentinel();
+    TVersionBlockData noFixed = FullBlock();
+    noFixed.Flags.reset();
+    source.Block = noFixed;
+    second.ReadVersionInfo();
+    EXPECT_TRUE(second.Debug);
+    EXPECT_EQ(second.CompanyName, "Quandrel");
+}
+
+TEST_F(InfoVersionTest, FileNameThatDoesNotExistReadsNothing)
+{
+    source.Block = FullBlock();
+    TInfoVersion info = Sentinel();
+    info.FileName = "/nonexistent/zelmaro/file.exe";
+    info.ReadVersionInfo();
+    EXPECT_TRUE(source.Requests.empty());
+    EXPECT_EQ(info.CompanyName, "alt");
+    EXPECT_EQ(info.FileVersion, "9.9");
+}
+
+TEST_F(InfoVersionTest, ExistingFileNameIsReadInsteadOfTheProgram)
+{
+    auto path = std::filesystem::temp_directory_path() / "zelmaro_infver_test.bin";
+    std::ofstream(path) << "x";
+    source.Block = FullBlock();
+    TInfoVersion info(source, platform);
+    info.FileName = path.string();
+    info.ReadVersionInfo();
+    std::filesystem::remove(path);
+    EXPECT_EQ(source.Requests, std::vector<std::string>{path.string()});
+    EXPECT_EQ(info.CompanyName, "Quandrel");
+}
+
+TEST_F(InfoVersionTest, UnknownProgramPathReadsNothing)
+{
+    platform.Module.clear();
+    source.Block = FullBlock();
+    TInfoVersion info = Sentinel();
+    info.ReadVersionInfo();
+    EXPECT_TRUE(source.Requests.empty());
+    EXPECT_EQ(info.CompanyName, "alt");
+}
+
+TEST_F(InfoVersionTest, MalformedFileVersionStopsTheReadWithConversionError)
+{
+    TVersionBlockData block = FullBlock();
+    block.Strings[StringFileInfoPath(kGerman1252, "\\FileVersion")] = "1.zwei.0";
+    source.Block = block;
+    TInfoVersion info = Sentinel();
+    EXPECT_THROW(info.ReadVersionInfo(), EVersionConvertError);
+    // Read before the failing key, untouched after it.
+    EXPECT_EQ(info.CompanyName, "Quandrel");
+    EXPECT_EQ(info.FileVersion, "1.zwei.0");
+    EXPECT_EQ(info.FileVersionNumber, 42u);
+    EXPECT_EQ(info.Mail, "alt@x");
+}
+
+TEST(ProgramVersionBlock, AnswersForTheRunningProgramOnly)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "only the program itself carries the version resource";
+#endif
+    TInfoVersion info;
+    info.ReadVersionInfo();
+    EXPECT_EQ(info.ProductName, "Zelmaro");
+    EXPECT_EQ(info.CompanyName, "Quandrel");
+    EXPECT_FALSE(info.Mail.empty());
+    EXPECT_FALSE(info.Internet.empty());
+    EXPECT_FALSE(info.Licence.empty());
+    EXPECT_NE(info.FileDescription.find('^'), std::string::npos);
+    EXPECT_EQ(info.ShortFileVersion, ShortVersion(info.FileVersion));
+    EXPECT_EQ(info.FileVersionNumber, VersionToNumber(info.FileVersion));
+    EXPECT_NE(info.FileVersionNumber, 0u);
+    EXPECT_EQ(info.ProductVersion, info.FileVersion);
+
+    auto path = std::filesystem::temp_directory_path() / "zelmaro_other_file.bin";
+    std::ofstream(path) << "x";
+    TInfoVersion other;
+    other.FileName = path.string();
+    other.ReadVersionInfo();
+    std::filesystem::remove(path);
+    EXPECT_EQ(other.ProductName, "");
+}
+
+} // namespace
+} // namespace zelmaro
