@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zelmaro {
+
+// Palm Desktop data copied from Windows may differ in letter case from the
+// names its files use ("MemoPad\MemoPad.dat"). Looks up relative (parts
+// separated by "\" or "/") below base, each part without regard to ASCII case
+// where the file system cares about case; an exact match wins. Returns the
+// path of the existing entry, or empty when a part is missing, is "." or
+// "..", or base is empty.
+std::string FindPathIgnoringCase(const std::string& base, std::string_view relative);
+
+// The first sub-directory of directory whose name matches "Slot-*" (case
+// ignored), joined to directory; empty when there is none.
+std::string FirstSlotDirectory(const std::string& directory);
+
+} // namespace zelmaro
