@@ -13,8 +13,4 @@ namespace zelmaro {
 // "..", or base is empty.
 std::string FindPathIgnoringCase(const std::string& base, std::string_view relative);
 
-// The first sub-directory of directory whose name matches "Slot-*" (case
-// ignored), joined to directory; empty when there is none.
-std::string FirstSlotDirectory(const std::string& directory);
-
 } // namespace zelmaro

@@ -1,5 +1,6 @@
 #include "PalmUsersDat.h"
 
+#include "FileSearch.h"
 #include "PalmPaths.h"
 #include "Paths.h"
 #include "Platform.h"
@@ -227,8 +228,13 @@ void TPalmUsersDat::FillDirectories(TPalmUser& user) const
     if (userDirectory.empty())
         return;
     user.InstallDir = ExistingDirectory(userDirectory, "Install");
-    if (std::string cardInstall = ExistingDirectory(userDirectory, "CardInst"); !cardInstall.empty())
-        user.CardInstallDir = FirstSlotDirectory(cardInstall);
+    if (std::string cardInstall = ExistingDirectory(userDirectory, "CardInst");
+        !cardInstall.empty()) {
+        auto slots = ListDirectory(cardInstall, "Slot-*", true, true);
+        if (slots && !slots->empty())
+            user.CardInstallDir = JoinPath(cardInstall, slots->front().Name);
+        FreeDirList(slots);
+    }
     user.HandHeldQuickInstallDir = ExistingDirectory(userDirectory, "QuickInstall\\HandHeld");
     user.ExpCardQuickInstallDir = ExistingDirectory(userDirectory, "QuickInstall\\ExpCard");
 }
