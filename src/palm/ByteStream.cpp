@@ -41,8 +41,7 @@ std::size_t ByteStream::Skip(std::size_t count)
 
 namespace {
 
-template <typename T>
-T ReadLittleEndian(ByteStream& stream)
+template <typename T> T ReadLittleEndian(ByteStream& stream)
 {
     std::array<unsigned char, sizeof(T)> bytes{};
     stream.Read(bytes.data(), bytes.size());
@@ -54,11 +53,29 @@ T ReadLittleEndian(ByteStream& stream)
 
 } // namespace
 
-std::uint8_t ReadUInt8(ByteStream& stream) { return ReadLittleEndian<std::uint8_t>(stream); }
-std::int8_t ReadInt8(ByteStream& stream) { return ReadLittleEndian<std::int8_t>(stream); }
-std::int16_t ReadInt16(ByteStream& stream) { return ReadLittleEndian<std::int16_t>(stream); }
-std::uint16_t ReadUInt16(ByteStream& stream) { return ReadLittleEndian<std::uint16_t>(stream); }
-std::int32_t ReadInt32(ByteStream& stream) { return ReadLittleEndian<std::int32_t>(stream); }
-std::uint32_t ReadUInt32(ByteStream& stream) { return ReadLittleEndian<std::uint32_t>(stream); }
+std::uint8_t ReadUInt8(ByteStream& stream)
+{
+    return ReadLittleEndian<std::uint8_t>(stream);
+}
+std::int8_t ReadInt8(ByteStream& stream)
+{
+    return ReadLittleEndian<std::int8_t>(stream);
+}
+std::int16_t ReadInt16(ByteStream& stream)
+{
+    return ReadLittleEndian<std::int16_t>(stream);
+}
+std::uint16_t ReadUInt16(ByteStream& stream)
+{
+    return ReadLittleEndian<std::uint16_t>(stream);
+}
+std::int32_t ReadInt32(ByteStream& stream)
+{
+    return ReadLittleEndian<std::int32_t>(stream);
+}
+std::uint32_t ReadUInt32(ByteStream& stream)
+{
+    return ReadLittleEndian<std::uint32_t>(stream);
+}
 
 } // namespace zelmaro

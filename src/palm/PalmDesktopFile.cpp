@@ -22,7 +22,10 @@ bool Fits(std::size_t count, std::size_t minBytes, const ByteStream& stream)
 
 } // namespace
 
-TPalmDesktopFile::TPalmDesktopFile() { Load(); }
+TPalmDesktopFile::TPalmDesktopFile()
+{
+    Load();
+}
 
 void TPalmDesktopFile::Load()
 {

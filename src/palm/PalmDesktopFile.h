@@ -33,7 +33,7 @@ public:
     virtual void LoadFrom(ByteStream* stream);
 
     std::string FileName; // full path of the database; empty when there is none
-    std::string Tag; // the first four bytes of the file, last first
+    std::string Tag;      // the first four bytes of the file, last first
     std::string StoredName;
     std::string TableString;
     std::uint32_t NextFree = 0;

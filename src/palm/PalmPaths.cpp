@@ -12,7 +12,10 @@ namespace zelmaro {
 
 namespace {
 
-char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char FoldAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b)
 {
@@ -25,7 +28,10 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b)
     return true;
 }
 
-bool Exists(const std::string& path) { return SystemPlatform().FileAttributes(path).has_value(); }
+bool Exists(const std::string& path)
+{
+    return SystemPlatform().FileAttributes(path).has_value();
+}
 
 // Tries the exact name first, then every other spelling in sorted order, so
 // that "QuickInstall" and "quickinstall" side by side are both looked into.

@@ -64,7 +64,10 @@ std::string ExistingDirectory(const std::string& base, std::string_view relative
 
 TPalmUsersDat::TPalmUsersDat() : TPalmUsersDat(SystemPlatform().UserRegistry()) {}
 
-TPalmUsersDat::TPalmUsersDat(const RegistryStore& registry) : registry_(registry) { Load(); }
+TPalmUsersDat::TPalmUsersDat(const RegistryStore& registry) : registry_(registry)
+{
+    Load();
+}
 
 void TPalmUsersDat::Load()
 {

@@ -40,7 +40,9 @@ TEST(ByteStream, ReadsPastTheEndDeliverWhatIsLeftAsLowBytes)
 TEST(ByteStream, FromFileReadsEveryByteAndRaisesForAMissingFile)
 {
     test::TempDir dir;
-    const std::string bytes("a\0\r\n\xFF" "b", 6);
+    const std::string bytes("a\0\r\n\xFF"
+                            "b",
+                            6);
     ByteStream s = ByteStream::FromFile(dir.WriteFile("f.dat", bytes));
     ASSERT_EQ(s.Size(), bytes.size());
     std::string back(bytes.size(), '?');
@@ -63,8 +65,8 @@ TEST(PalmString, LengthForms)
         {"longest one-byte length", "\xFE" + std::string(260, 'x'), 254, 255},
         {"escaped length", Bytes({0xFF, 0x00, 0x01}) + std::string(300, 'y'), 256, 259},
         {"escaped empty", Bytes({0xFF, 0x00, 0x00, 0x41}), 0, 3},
-        {"escaped 0xFFFF is a length", Bytes({0xFF, 0xFF, 0xFF}) + std::string(65535, 'z'),
-         65535, 65538},
+        {"escaped 0xFFFF is a length", Bytes({0xFF, 0xFF, 0xFF}) + std::string(65535, 'z'), 65535,
+         65538},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -1,5 +1,5 @@
-#include "MemoryRegistryStore.h"
 #include "PalmDesktopFile.h"
+#include "MemoryRegistryStore.h"
 #include "PalmTestSupport.h"
 #include "PalmUsersDat.h"
 
@@ -17,9 +17,9 @@ namespace {
 // The complete small database: tag ABCD, one category "Logs"/"Log", six
 // fields, six entries and so one memo "abc".
 const std::string kSmallDatabase =
-    Bytes({0x41, 0x42, 0x43, 0x44, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,
-           0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x04, 0x4C,
-           0x6F, 0x67, 0x73, 0x03, 0x4C, 0x6F, 0x67}) +
+    Bytes({0x41, 0x42, 0x43, 0x44, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00,
+           0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
+           0x00, 0x00, 0x04, 0x4C, 0x6F, 0x67, 0x73, 0x03, 0x4C, 0x6F, 0x67}) +
     std::string(20, '\0') + Bytes({0x06, 0x00}) + std::string(12, '\0') +
     Bytes({0x06, 0x00, 0x00, 0x00}) + std::string(32, '\0') + Bytes({0x03, 0x61, 0x62, 0x63}) +
     std::string(16, '\0');
@@ -116,21 +116,32 @@ TEST(TPalmDesktopMemoFile, HeaderOutcomes)
         std::int32_t records;
         std::vector<std::string> texts;
     } cases[] = {
-        {"remainder of the entry count is dropped", Header({1, 1, 1, 1, 1, 1}, 13) + Memo("a") + Memo("b"), 2,
+        {"remainder of the entry count is dropped",
+         Header({1, 1, 1, 1, 1, 1}, 13) + Memo("a") + Memo("b"),
+         2,
          {"a", "b"}},
         {"no categories", Header({1}, 1) + Memo("x"), 1, {"x"}},
         {"no fields", Header({}, 6) + Memo("x"), 0, {}},
         {"negative record count", Header({1}, 0x80000000u) + Memo("x"), 0, {}},
         {"record count past the end of the file", Header({1}, 1000) + Memo("x"), 0, {}},
-        {"category count too large", "DCBA" + Short("") + Short("") + Le32(0) + Le32(0x7FFFFFFF) +
-                                       std::string(100, '\0'), 0, {}},
-        {"negative category count", "DCBA" + Short("") + Short("") + Le32(0) + Le32(0xFFFFFFFF) +
-                                       std::string(100, '\0'), 0, {}},
-        {"field count past the end", "DCBA" + Short("") + Short("") + std::string(28, '\0') +
-                                       Le16(0xFFFF) + std::string(8, '\0'), 0, {}},
+        {"category count too large",
+         "DCBA" + Short("") + Short("") + Le32(0) + Le32(0x7FFFFFFF) + std::string(100, '\0'),
+         0,
+         {}},
+        {"negative category count",
+         "DCBA" + Short("") + Short("") + Le32(0) + Le32(0xFFFFFFFF) + std::string(100, '\0'),
+         0,
+         {}},
+        {"field count past the end",
+         "DCBA" + Short("") + Short("") + std::string(28, '\0') + Le16(0xFFFF) +
+             std::string(8, '\0'),
+         0,
+         {}},
         {"empty file", "", 0, {}},
         // A file cut inside its last record keeps the records before the cut.
-        {"cut short", Header({1}, 3) + Memo("one") + Memo("two") + Memo("three").substr(0, 35), 3,
+        {"cut short",
+         Header({1}, 3) + Memo("one") + Memo("two") + Memo("three").substr(0, 35),
+         3,
          {"one", "two", "th"}},
     };
     for (const auto& c : cases) {
@@ -196,8 +207,8 @@ protected:
 
 TEST_F(MemoFileForUser, ReadsTheFirstMatchingUsersMemosInAnyLetterCase)
 {
-    const std::string anna = dir_.WriteFile("Palm/annad/MemoPad/MemoPad.dat",
-                                            Header({1}, 1) + Memo("Anna"));
+    const std::string anna =
+        dir_.WriteFile("Palm/annad/MemoPad/MemoPad.dat", Header({1}, 1) + Memo("Anna"));
     dir_.WriteFile("Palm/BeaD/memopad/memopad.dat", Header({1}, 1) + Memo("Bea"));
     TPalmDesktopMemoFile file(7, registry_);
     EXPECT_EQ(file.FileName, anna);
@@ -238,3 +249,35 @@ TEST_F(MemoFileForUser, UnreadableDatabaseRaises)
 }
 
 } // namespace
+
+#ifndef _WIN32
+#include "posix/FileRegistryStore.h"
+
+namespace {
+
+// The way a user sets it up on Linux: the Palm data folder copied over and
+// its path written into the registry file by hand.
+TEST(MemoFileThroughRegistryFile, FindsTheCopiedPalmFolder)
+{
+    TempDir dir;
+    dir.MakeDir("Desktop");
+    dir.WriteFile("palm/Users.dat", Le16(1) + Le16(0xFFFF) + Le16(1) + Le16(5) + "CUser" +
+                                        Le32(42) + Short("Desk") + Short("Desk1") +
+                                        std::string(8, '\0') + Le16(0x8001));
+    dir.WriteFile("palm/desk1/MEMOPAD/memopad.DAT", kSmallDatabase);
+    std::string ini = "[Software\\U.S. Robotics\\Pilot Desktop\\Core]\n";
+    ini += "\"PIMVersion\"=sz:\"4.1\"\n";
+    ini += "\"DesktopPath\"=sz:\"" + dir.Path() + "/Desktop\"\n";
+    ini += "\"Path\"=sz:\"" + dir.Path() + "/palm/\"\n";
+    FileRegistryStore store(dir.WriteFile("config/registry.ini", ini));
+    TPalmUsersDat users(store);
+    EXPECT_TRUE(users.Installed());
+    ASSERT_EQ(users.Count(), 1);
+    EXPECT_EQ(users.Users()[0].Name, "Desk");
+    TPalmDesktopMemoFile file(42, store);
+    EXPECT_EQ(file.FileName, dir.Path() + "/palm/desk1/MEMOPAD/memopad.DAT");
+    EXPECT_EQ(Texts(file), std::vector<std::string>{"abc"});
+}
+
+} // namespace
+#endif

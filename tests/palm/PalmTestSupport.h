@@ -19,7 +19,10 @@ inline std::string Bytes(std::initializer_list<int> bytes)
     return out;
 }
 
-inline std::string Le16(std::uint16_t v) { return Bytes({v & 0xFF, v >> 8}); }
+inline std::string Le16(std::uint16_t v)
+{
+    return Bytes({v & 0xFF, v >> 8});
+}
 inline std::string Le32(std::uint32_t v)
 {
     return Bytes({int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF), int(v >> 24)});
@@ -35,7 +38,8 @@ class TempDir {
 public:
     TempDir()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zelmaro-palm-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "zelmaro-palm-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr)
             std::abort();
         path_ = pattern;

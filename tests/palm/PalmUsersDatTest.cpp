@@ -1,7 +1,7 @@
+#include "PalmUsersDat.h"
 #include "MemoryRegistryStore.h"
 #include "PalmPaths.h"
 #include "PalmTestSupport.h"
-#include "PalmUsersDat.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +15,8 @@ namespace {
 // The complete one-user file: count 1, class CUser, user 42 "Desk" in "Desk1".
 const std::string kOneUserFile =
     Bytes({0x01, 0x00, 0xFF, 0xFF, 0x01, 0x00, 0x05, 0x00, 0x43, 0x55, 0x73, 0x65, 0x72,
-           0x2A, 0x00, 0x00, 0x00, 0x04, 0x44, 0x65, 0x73, 0x6B, 0x05, 0x44, 0x65, 0x73, 0x6B,
-           0x31, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x80});
+           0x2A, 0x00, 0x00, 0x00, 0x04, 0x44, 0x65, 0x73, 0x6B, 0x05, 0x44, 0x65, 0x73,
+           0x6B, 0x31, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x80});
 
 std::string ClassHeader(std::string_view name)
 {
@@ -28,8 +28,8 @@ std::string User(std::int32_t id, std::string_view name, std::string_view direct
                  std::uint16_t nextTag, std::string_view block = "", std::uint16_t flag = 0)
 {
     return Le32(static_cast<std::uint32_t>(id)) + Short(name) + Short(directory) + Le16(flag) +
-           Le16(static_cast<std::uint16_t>(block.size())) + Le16(0) + std::string(block) +
-           Le16(0) + Le16(nextTag);
+           Le16(static_cast<std::uint16_t>(block.size())) + Le16(0) + std::string(block) + Le16(0) +
+           Le16(nextTag);
 }
 
 std::string File(std::int16_t count, std::string_view rest)
@@ -187,53 +187,89 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"count zero", Le16(0) + kOneUserFile.substr(2), 0, true, {}},
         ParseCase{"negative count", Bytes({0x00, 0x80}) + kOneUserFile.substr(2), 0, true, {}},
         ParseCase{"wrong tag", Le16(2) + Le16(0x8001) + kPad, 2, true, {0, 0}},
-        ParseCase{"wrong schema", File(1, Le16(2) + Le16(5) + "CUser" + User(7, "A", "a", 0x8001)),
-                  1, true, {0}},
-        ParseCase{"class name too long", File(1, Le16(1) + Le16(256) + std::string(256, 'C')), 1,
-                  true, {0}},
-        ParseCase{"unknown class", File(1, ClassHeader("CUsers") + User(7, "A", "a", 0x8001)), 1,
-                  true, {0}},
+        ParseCase{"wrong schema",
+                  File(1, Le16(2) + Le16(5) + "CUser" + User(7, "A", "a", 0x8001)),
+                  1,
+                  true,
+                  {0}},
+        ParseCase{"class name too long",
+                  File(1, Le16(1) + Le16(256) + std::string(256, 'C')),
+                  1,
+                  true,
+                  {0}},
+        ParseCase{"unknown class",
+                  File(1, ClassHeader("CUsers") + User(7, "A", "a", 0x8001)),
+                  1,
+                  true,
+                  {0}},
         ParseCase{"class name in lower case",
-                  File(1, ClassHeader("cuser") + User(7, "A", "a", 0x8001)), 1, false, {7}},
+                  File(1, ClassHeader("cuser") + User(7, "A", "a", 0x8001)),
+                  1,
+                  false,
+                  {7}},
         ParseCase{"class name ends at a NUL",
                   File(1, ClassHeader(std::string("CUser\0junk", 10)) + User(7, "A", "a", 0x8001)),
-                  1, false, {7}},
-        ParseCase{"two users one after the other",
-                  File(2, ClassHeader("CUser") + User(7, "A", "a", 0x8001) +
-                              User(8, "B", "b", 0x8001)),
-                  2, false, {7, 8}},
+                  1,
+                  false,
+                  {7}},
+        ParseCase{
+            "two users one after the other",
+            File(2, ClassHeader("CUser") + User(7, "A", "a", 0x8001) + User(8, "B", "b", 0x8001)),
+            2,
+            false,
+            {7, 8}},
         ParseCase{"unknown tag after the last user, skip reaches the end",
                   File(2, ClassHeader("CUser") + User(7, "A", "a", 0x8001) +
                               User(8, "B", "b", 0x1234) + Bytes({1, 2, 3, 4, 5, 6, 0x03, 0x80, 9})),
-                  2, false, {7, 8}},
+                  2,
+                  false,
+                  {7, 8}},
         ParseCase{"sync preference between users",
                   File(2, ClassHeader("CUser") + User(7, "A", "a", 0xFFFF) +
                               ClassHeader("CUserSyncPreference") + Bytes({1, 2, 3, 4}) +
                               Bytes({9, 0x03, 0x80, 0x01, 0x80}) + User(8, "B", "b", 0x8001)),
-                  2, false, {7, 8}},
+                  2,
+                  false,
+                  {7, 8}},
         ParseCase{"0x80 after another byte fails the skip",
                   File(2, ClassHeader("CUser") + User(7, "A", "a", 0xFFFF) +
                               ClassHeader("CUserSyncPreference") + Bytes({1, 2, 3, 4}) +
                               Bytes({9, 0x02, 0x80, 0x01, 0x80}) + User(8, "B", "b", 0x8001)),
-                  2, true, {7, 0}},
+                  2,
+                  true,
+                  {7, 0}},
         ParseCase{"file that starts with the sync preference",
-                  File(1, ClassHeader("CUserSyncPreference") + Bytes({0, 0, 0, 0, 5})), 1, false,
+                  File(1, ClassHeader("CUserSyncPreference") + Bytes({0, 0, 0, 0, 5})),
+                  1,
+                  false,
                   {0}},
         ParseCase{"name length 0x80 fails at that user",
                   File(2, ClassHeader("CUser") + User(7, "A", "a", 0x8001) + Le32(8) +
                               Bytes({0x80}) + kPad),
-                  2, true, {7, 8}},
+                  2,
+                  true,
+                  {7, 8}},
         ParseCase{"empty directory name fails",
-                  File(1, ClassHeader("CUser") + Le32(9) + Short("A") + Bytes({0}) + kPad), 1,
-                  true, {9}},
-        ParseCase{"same id twice", File(2, ClassHeader("CUser") + User(5, "A", "a", 0x8001) +
-                                                User(5, "B", "b", 0x8001)),
-                  2, false, {5, 5}},
+                  File(1, ClassHeader("CUser") + Le32(9) + Short("A") + Bytes({0}) + kPad),
+                  1,
+                  true,
+                  {9}},
+        ParseCase{
+            "same id twice",
+            File(2, ClassHeader("CUser") + User(5, "A", "a", 0x8001) + User(5, "B", "b", 0x8001)),
+            2,
+            false,
+            {5, 5}},
         ParseCase{"file cut after the last directory name",
-                  File(1, ClassHeader("CUser") + Le32(3) + Short("A") + Short("a")), 1, false,
+                  File(1, ClassHeader("CUser") + Le32(3) + Short("A") + Short("a")),
+                  1,
+                  false,
                   {3}},
-        ParseCase{"count larger than the file could hold", Le16(0x7FFF) + Le16(0xFFFF) + kPad, 0,
-                  true, {}}),
+        ParseCase{"count larger than the file could hold",
+                  Le16(0x7FFF) + Le16(0xFFFF) + kPad,
+                  0,
+                  true,
+                  {}}),
     [](const ::testing::TestParamInfo<ParseCase>& info) {
         std::string name;
         for (const char* c = info.param.what; *c != '\0'; ++c)
@@ -286,7 +322,8 @@ TEST(PalmUsersDatParseDetails, DeeplyNestedClassHeadersDoNotExhaustTheStack)
 
 TEST_F(PalmUsersDatTest, LoadStartsAfresh)
 {
-    WriteUsers(File(2, ClassHeader("CUser") + User(7, "A", "a", 0x8001) + User(8, "B", "b", 0x8001)));
+    WriteUsers(
+        File(2, ClassHeader("CUser") + User(7, "A", "a", 0x8001) + User(8, "B", "b", 0x8001)));
     TPalmUsersDat users(registry_);
     ASSERT_EQ(users.Count(), 2);
     WriteUsers(kOneUserFile);

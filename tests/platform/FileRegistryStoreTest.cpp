@@ -1,4 +1,5 @@
 #include "posix/FileRegistryStore.h"
+#include "Registry.h"
 
 #include <gtest/gtest.h>
 
@@ -157,7 +158,9 @@ TEST_F(FileRegistryStoreTest, DamagedLinesArePassedOverAndGarbageReadsAsEmpty)
         {"[K]\n\"Good\"=sz:\"ok\"\n\"Cut\"=sz:\"a\"b\"", true},
         {"\"Cut\"=sz:\"outside any key\"\n[K]\n\"Good\"=sz:\"ok\"\n[K", true},
         {"[K\n\"Good\"=sz:\"ok\"\n\"Cut\"=sz:\"x\"", false},
-        {"\x7F" "ELF\x02\x01\x01\0\0\0[\xFF\xFE\n\n\0\0", false},
+        {"\x7F"
+         "ELF\x02\x01\x01\0\0\0[\xFF\xFE\n\n\0\0",
+         false},
         {"", false},
     };
     for (const auto& c : cases) {
@@ -183,7 +186,7 @@ TEST_F(FileRegistryStoreTest, FailedWriteReportsFalseAndKeepsTheOldFile)
 
     // A file size limit makes the write of the new contents fail half-way,
     // even for root.
-    rlimit old {};
+    rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit small = old;
@@ -250,6 +253,32 @@ TEST(FileRegistryStorePath, FollowsXdgConfigHomeElseHome)
 
     oldXdg ? ::setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1) : ::unsetenv("XDG_CONFIG_HOME");
     oldHome ? ::setenv("HOME", savedHome.c_str(), 1) : ::unsetenv("HOME");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(FileRegistryStoreTest, RegistryStringRulesHoldForStoredBytes)
+{
+    WriteFile("[Software\\Quandrel\\Zelmaro]\n"
+              "\"NoNul\"=sz:\"abc\"\n"
+              "\"WithNul\"=sz:\"abc%00def\"\n"
+              "\"OnlyNul\"=sz:\"%00\"\n"
+              "\"Empty\"=sz:\"\"\n"
+              "\"EmptyBinary\"=hex:\n"
+              "\"Dword\"=dword:00636261\n");
+    FileRegistryStore store(path_);
+    const struct {
+        const char* name;
+        const char* result;
+    } cases[] = {
+        {"NoNul", "abc"},        {"WithNul", "abc"}, {"OnlyNul", ""},     {"Empty", "dflt"},
+        {"EmptyBinary", "dflt"}, {"Dword", "abc"},   {"Missing", "dflt"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadRegistryString(store, kKey, c.name, "dflt"), c.result) << c.name;
+    EXPECT_EQ(ReadRegistryString(store, "Software\\Other", "NoNul", "dflt"), "dflt");
 }
 
 } // namespace

@@ -400,7 +400,8 @@ bool FileRegistryStore::Write(const Contents& contents) const
     if (path_.empty())
         return false;
     const std::size_t slash = path_.find_last_of('/');
-    const std::string directory = slash == std::string::npos ? std::string() : path_.substr(0, slash);
+    const std::string directory =
+        slash == std::string::npos ? std::string() : path_.substr(0, slash);
     if (!MakeDirectories(directory))
         return false;
     std::string temporary = path_ + ".XXXXXX";

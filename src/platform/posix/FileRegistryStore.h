@@ -36,8 +36,7 @@ public:
     bool CreateKey(std::string_view key) override;
     std::optional<RegistryValue> QueryValue(std::string_view key,
                                             std::string_view name) const override;
-    bool SetValue(std::string_view key, std::string_view name,
-                  const RegistryValue& value) override;
+    bool SetValue(std::string_view key, std::string_view name, const RegistryValue& value) override;
 
     struct Key {
         std::string Name; // as first written
