@@ -119,6 +119,16 @@ TEST_F(PalmUsersDatTest, InstalledWithoutUsersFile)
     users.Load();
     EXPECT_TRUE(users.Installed());
     EXPECT_EQ(users.Count(), 0);
+
+#ifdef __linux__
+    // A file that cannot be read (also not by root) is absorbed as well.
+    std::filesystem::remove(path_ + "/users.dat");
+    std::filesystem::create_symlink("/proc/self/mem", path_ + "/users.dat");
+    users.Load();
+    EXPECT_TRUE(users.Installed());
+    EXPECT_TRUE(users.LoadError());
+    EXPECT_EQ(users.Count(), 0);
+#endif
 }
 
 TEST_F(PalmUsersDatTest, FindsFilesAndFoldersInOtherLetterCase)

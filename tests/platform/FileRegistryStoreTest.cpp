@@ -282,3 +282,28 @@ TEST_F(FileRegistryStoreTest, RegistryStringRulesHoldForStoredBytes)
 }
 
 } // namespace
+
+namespace {
+
+TEST(FileRegistryStoreFixtures, SampleFiles)
+{
+    const std::string data = std::string(ZELMARO_TEST_DATA_DIR) + "/registry/";
+    FileRegistryStore complete(data + "complete.ini");
+    EXPECT_EQ(complete.QueryValue(kKey, "Correct")->Data, std::string("\xD4\xFE\xFF\xFF", 4));
+    EXPECT_EQ(complete.QueryValue(kKey, "LastPath")->Data, "/home/j\xC3\xB6rg/Bilder 100%");
+    EXPECT_EQ(complete.QueryValue(kKey, "Short"), (RegistryValue{kRegDword, {"\x07\x00", 2}}));
+    EXPECT_EQ(complete.QueryValue(kKey, "User")->Data, std::string("Anna\0", 5));
+    EXPECT_EQ(complete.QueryValue("Software\\U.S. Robotics\\Pilot Desktop\\Core", "Path")->Data,
+              "/srv/palm/data");
+
+    FileRegistryStore truncated(data + "truncated.ini");
+    EXPECT_EQ(truncated.QueryValue(kKey, "Left")->Data, std::string("\x64\0\0\0", 4));
+    EXPECT_FALSE(truncated.QueryValue(kKey, "User").has_value());
+    EXPECT_FALSE(truncated.KeyExists("Software\\U.S. Robotics"));
+
+    FileRegistryStore garbled(data + "garbled.ini");
+    EXPECT_FALSE(garbled.KeyExists(kKey));
+    EXPECT_FALSE(garbled.QueryValue(kKey, "Left").has_value());
+}
+
+} // namespace
