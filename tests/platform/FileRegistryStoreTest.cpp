@@ -234,6 +234,31 @@ TEST_F(FileRegistryStoreTest, UnusablePathsNeverWriteAndReadAsEmpty)
     EXPECT_FALSE(store.CreateKey("\\\\")); // no key name at all
 }
 
+TEST_F(FileRegistryStoreTest, AFileThatCannotBeReadIsNeverWrittenOver)
+{
+    // The process's own memory exists but fails every read, also for root.
+    fs::create_directories(fs::path(path_).parent_path());
+    fs::create_symlink("/proc/self/mem", path_);
+    FileRegistryStore store(path_);
+    EXPECT_FALSE(store.KeyExists(kKey));
+    EXPECT_FALSE(store.QueryValue(kKey, "Left").has_value());
+    EXPECT_FALSE(store.CreateKey(kKey));
+    EXPECT_TRUE(fs::is_symlink(path_));
+}
+
+TEST_F(FileRegistryStoreTest, ALinkedFileIsWrittenWhereTheLinkPoints)
+{
+    const fs::path real = dir_ / "dotfiles" / "zelmaro.ini";
+    fs::create_directories(real.parent_path());
+    fs::create_directories(fs::path(path_).parent_path());
+    std::ofstream(real) << "[Software]\n";
+    fs::create_symlink(real, path_);
+    FileRegistryStore store(path_);
+    ASSERT_TRUE(store.CreateKey(kKey));
+    EXPECT_TRUE(fs::is_symlink(path_));
+    EXPECT_TRUE(FileRegistryStore(real.string()).KeyExists(kKey));
+}
+
 TEST(FileRegistryStorePath, FollowsXdgConfigHomeElseHome)
 {
     const char* oldXdg = std::getenv("XDG_CONFIG_HOME");

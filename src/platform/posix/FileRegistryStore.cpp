@@ -370,16 +370,16 @@ FileRegistryStore::Contents FileRegistryStore::Parse(std::string_view text)
     return contents;
 }
 
-FileRegistryStore::Contents FileRegistryStore::Read() const
+std::optional<FileRegistryStore::Contents> FileRegistryStore::Read() const
 {
     if (path_.empty())
-        return {};
+        return Contents{};
     FileHandle file(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.Get() < 0)
-        return {};
+        return errno == ENOENT ? std::optional<Contents>(Contents{}) : std::nullopt;
     struct stat st {};
     if (::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return {};
+        return std::nullopt;
     std::string text;
     char buffer[65536];
     for (;;) {
@@ -387,7 +387,7 @@ FileRegistryStore::Contents FileRegistryStore::Read() const
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return {};
+            return std::nullopt;
         if (n == 0)
             break;
         text.append(buffer, static_cast<std::size_t>(n));
@@ -404,13 +404,21 @@ bool FileRegistryStore::Write(const Contents& contents) const
         slash == std::string::npos ? std::string() : path_.substr(0, slash);
     if (!MakeDirectories(directory))
         return false;
-    std::string temporary = path_ + ".XXXXXX";
+    // Through a symbolic link (a linked dotfile) the file it names is replaced.
+    std::string target = path_;
+    if (struct stat st{}; ::lstat(path_.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* resolved = ::realpath(path_.c_str(), nullptr)) {
+            target = resolved;
+            std::free(resolved);
+        }
+    }
+    std::string temporary = target + ".XXXXXX";
     FileHandle file(::mkstemp(temporary.data()));
     if (file.Get() < 0)
         return false;
     const bool written = ::fchmod(file.Get(), 0600) == 0 &&
                          WriteAll(file.Get(), Format(contents)) && ::fsync(file.Get()) == 0;
-    if (!file.Close() || !written || ::rename(temporary.c_str(), path_.c_str()) != 0) {
+    if (!file.Close() || !written || ::rename(temporary.c_str(), target.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return false;
     }
@@ -419,12 +427,17 @@ bool FileRegistryStore::Write(const Contents& contents) const
 
 bool FileRegistryStore::KeyExists(std::string_view key) const
 {
-    return Read().contains(FoldRegistryPath(key));
+    auto contents = Read();
+    return contents && contents->contains(FoldRegistryPath(key));
 }
 
 bool FileRegistryStore::CreateKey(std::string_view key)
 {
-    Contents contents = Read();
+    // A file that exists but cannot be read is never written over.
+    auto read = Read();
+    if (!read)
+        return false;
+    Contents& contents = *read;
     if (contents.contains(FoldRegistryPath(key)))
         return true;
     if (AddKey(contents, key) == nullptr)
@@ -435,9 +448,11 @@ bool FileRegistryStore::CreateKey(std::string_view key)
 std::optional<RegistryValue> FileRegistryStore::QueryValue(std::string_view key,
                                                            std::string_view name) const
 {
-    Contents contents = Read();
-    auto k = contents.find(FoldRegistryPath(key));
-    if (k == contents.end())
+    auto contents = Read();
+    if (!contents)
+        return std::nullopt;
+    auto k = contents->find(FoldRegistryPath(key));
+    if (k == contents->end())
         return std::nullopt;
     auto v = k->second.Values.find(FoldAsciiCase(name));
     if (v == k->second.Values.end())
@@ -448,7 +463,10 @@ std::optional<RegistryValue> FileRegistryStore::QueryValue(std::string_view key,
 bool FileRegistryStore::SetValue(std::string_view key, std::string_view name,
                                  const RegistryValue& value)
 {
-    Contents contents = Read();
+    auto read = Read();
+    if (!read)
+        return false;
+    Contents& contents = *read;
     auto k = contents.find(FoldRegistryPath(key));
     if (k == contents.end())
         return false;

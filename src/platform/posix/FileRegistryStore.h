@@ -12,7 +12,8 @@ namespace zelmaro {
 // edit. Every call reads the file afresh and every change rewrites it whole
 // through a temporary file and a rename, so a reader never sees half a file.
 // Lines that cannot be understood are passed over; a missing or unreadable
-// file is an empty registry.
+// file is an empty registry, and one that exists but cannot be read is never
+// written over.
 //
 //   [Software\Quandrel\Zelmaro]
 //   "Left"=dword:00000064
@@ -51,7 +52,8 @@ public:
     static Contents Parse(std::string_view text);
 
 private:
-    Contents Read() const;
+    // nullopt when the file exists but cannot be read; missing is empty.
+    std::optional<Contents> Read() const;
     bool Write(const Contents& contents) const;
 
     std::string path_;
