@@ -70,7 +70,7 @@ std::string FindPathIgnoringCase(const std::string& base, std::string_view relat
         return {};
     const std::vector<std::string> parts = SplitString(relative, "\\/", {true, true, true});
     for (const std::string& part : parts) {
-        if (part == "." || part == "..")
+        if (part == "." || part == ".." || part.find('\0') != std::string::npos)
             return {};
     }
     return FindParts(base, parts, 0);

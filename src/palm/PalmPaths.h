@@ -8,9 +8,9 @@ namespace zelmaro {
 // Palm Desktop data copied from Windows may differ in letter case from the
 // names its files use ("MemoPad\MemoPad.dat"). Looks up relative (parts
 // separated by "\" or "/") below base, each part without regard to ASCII case
-// where the file system cares about case; an exact match wins. Returns the
+// where the file system cares about case, an exact match first. Returns the
 // path of the existing entry, or empty when a part is missing, is "." or
-// "..", or base is empty.
+// "..", holds a NUL byte, or base is empty.
 std::string FindPathIgnoringCase(const std::string& base, std::string_view relative);
 
 } // namespace zelmaro

@@ -359,6 +359,7 @@ TEST(FindPathIgnoringCase, PartsAreMatchedOneByOne)
     EXPECT_EQ(FindPathIgnoringCase(base, "memopad\\todo.dat"), "");
     EXPECT_EQ(FindPathIgnoringCase(base, "..\\" + dir.Path()), "");
     EXPECT_EQ(FindPathIgnoringCase(base, "Other\\..\\MemoPad"), "");
+    EXPECT_EQ(FindPathIgnoringCase(base, std::string("MemoPad\0/x", 10)), "");
     EXPECT_EQ(FindPathIgnoringCase("", "MemoPad"), "");
     EXPECT_EQ(FindPathIgnoringCase(base + "/missing", "MemoPad"), "");
 }
