@@ -172,6 +172,8 @@ struct ParseCase {
     std::vector<std::int32_t> ids; // of the records, 0 for an empty one
 };
 
+void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.what; }
+
 class PalmUsersDatParse : public ::testing::TestWithParam<ParseCase> {};
 
 TEST_P(PalmUsersDatParse, Outcome)
