@@ -21,7 +21,6 @@ constexpr std::uint16_t kTagNextUser = 0x8001;
 constexpr std::size_t kMinUserBytes = 8;
 
 enum class TClassKind { ckUnknown, ckUser, ckSyncPreference };
-enum class TUserEnd { ueFail, ueNextUser, ueClassHeader, ueUnknown };
 
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b)
 {
