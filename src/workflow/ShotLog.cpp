@@ -1,6 +1,7 @@
 #include "Conversions.h"
 #include "DateTime.h"
 #include "MessageBoxes.h"
+#include "PalmDesktopFile.h"
 #include "Paths.h"
 #include "Strings.h"
 #include "Workflow.h"
@@ -8,6 +9,7 @@
 #include <exception>
 #include <fstream>
 #include <iterator>
+#include <memory>
 
 namespace zelmaro {
 
@@ -102,6 +104,44 @@ bool TWorkflow::ReadShotFile(const std::string& path)
         return false;
     }
     return true;
+}
+
+std::vector<std::string> LogMemoLines(const std::vector<std::string>& memoTexts)
+{
+    std::vector<std::string> collected;
+    for (const std::string& text : memoTexts) {
+        std::vector<std::string> lines = SplitTextLines(text);
+        if (lines.size() >= 2 && lines.front() == kLogTitle)
+            collected.insert(collected.end(), std::make_move_iterator(lines.begin()),
+                             std::make_move_iterator(lines.end()));
+    }
+    return collected;
+}
+
+bool TWorkflow::ReadShotMemo(std::int32_t userID)
+{
+    ClearShots();
+    try {
+        const auto file = FPalmRegistry
+                              ? std::make_unique<TPalmDesktopMemoFile>(userID, *FPalmRegistry)
+                              : std::make_unique<TPalmDesktopMemoFile>(userID);
+        std::vector<std::string> texts;
+        texts.reserve(file->Memos.size());
+        for (const TPalmDesktopMemo& memo : file->Memos)
+            texts.push_back(memo.Text);
+        ParseShotLog(LogMemoLines(texts));
+    } catch (const std::exception&) {
+        return false;
+    }
+    return true;
+}
+
+void TWorkflow::ReadLogMemo(std::optional<std::int32_t> userID)
+{
+    if (!userID)
+        return;
+    ReadShotMemo(*userID);
+    MatchAll();
 }
 
 void TWorkflow::ReadLogFile()

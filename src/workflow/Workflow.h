@@ -3,6 +3,7 @@
 #include "FormatSettings.h"
 #include "MetadataTool.h"
 #include "Records.h"
+#include "RegistryStore.h"
 #include "WorkflowHost.h"
 
 #include <cstdint>
@@ -60,6 +61,16 @@ public:
     bool ReadShotFile(const std::string& path);
     // "\"Zelmaro.txt\" auslesen": the log file of the directory field, then the matching.
     void ReadLogFile();
+    // Clears the shots and parses the log memos (first line "Zelmaro") of a
+    // Palm Desktop user, memo after memo; false when the memo database could
+    // not be read or an impossible moment ended the parse. No message.
+    bool ReadShotMemo(std::int32_t userID);
+    // "PalmDesktop Memo auslesen": nothing without a chosen user, else the
+    // user's log memos, then the matching.
+    void ReadLogMemo(std::optional<std::int32_t> userID);
+    // Where the Palm Desktop readers look for Palm Desktop; the current
+    // user's registry when not set. The store must outlive the workflow.
+    void SetPalmRegistry(const RegistryStore& registry) { FPalmRegistry = &registry; }
 
     // "Werte in Bilder eintragen": writes the logged exposure time into the
     // image of every checked row, reads it back and matches again.
@@ -109,6 +120,7 @@ private:
     std::unique_ptr<TMetadataTool> FTool;
     // The progress window of the running long operation, if any.
     TProgressView* FProgress = nullptr;
+    const RegistryStore* FPalmRegistry = nullptr;
 
     void RunTool(const std::vector<std::string>& arguments, std::vector<std::string>& lines);
     // The path as the tool gets it: one starting with "-" is no option.
@@ -118,6 +130,10 @@ private:
 // Splits a text into lines at CR LF, a lone CR or a lone LF; a line end at
 // the very end adds no empty line.
 std::vector<std::string> SplitTextLines(std::string_view text);
+
+// The lines of every log memo (two lines or more, the first exactly
+// "Zelmaro"), memo after memo, each with its title line.
+std::vector<std::string> LogMemoLines(const std::vector<std::string>& memoTexts);
 
 // The exposure time as the tool takes it: the number text with a decimal point.
 std::string ExposureValueText(double exposureTime, const FormatSettings& settings);
