@@ -3,6 +3,8 @@
 #include "CliOptions.h"
 #include "ConsoleHost.h"
 #include "Conversions.h"
+#include "PalmUsers.h"
+#include "PalmUsersDat.h"
 #include "Paths.h"
 #include "TableOutput.h"
 #include "Workflow.h"
@@ -49,9 +51,15 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
             return kExitUsage;
         }
     }
+    std::optional<std::int32_t> palmUser;
     if (options.PalmUser) {
-        err << "Fehler: Palm-Desktop-Memos werden hier noch nicht gelesen.\n";
-        return kExitUsage;
+        const TPalmUsersDat users;
+        palmUser = FindPalmUser(users, *options.PalmUser);
+        if (!palmUser) {
+            err << "Fehler: Einen Palm-Desktop-Benutzer \"" << *options.PalmUser
+                << "\" gibt es nicht!\n";
+            return kExitUsage;
+        }
     }
 
     host.SetDirectoryText(directory);
@@ -63,7 +71,9 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
     flow.ReadPictures();
     if (host.TerminateRequested())
         return kExitError;
-    if (logFile) {
+    if (palmUser) {
+        flow.ReadLogMemo(palmUser);
+    } else if (logFile) {
         flow.ReadShotFile(*logFile);
         flow.MatchAll();
     } else if (!host.DirectoryText().empty() &&
@@ -102,8 +112,11 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
         return kExitOk;
     }
     if (parse.Options.ListPalmUsers) {
-        err << "Fehler: Palm-Desktop-Benutzer werden hier noch nicht gelesen.\n";
-        return kExitUsage;
+        const TPalmUsersDat users;
+        if (!users.Installed())
+            err << "Hinweis: Palm Desktop ist nicht eingerichtet.\n";
+        WritePalmUsers(out, users);
+        return kExitOk;
     }
     try {
         return Run(parse.Options, out, err, environment);
