@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MetadataTool.h"
+#include "Paths.h"
 
 #include <filesystem>
 #include <fstream>
@@ -82,7 +83,7 @@ public:
             const auto candidate = std::filesystem::temp_directory_path() /
                                    ("zelmaro-test-" + std::to_string(random()));
             if (std::filesystem::create_directory(candidate)) {
-                FPath = candidate.generic_string();
+                FPath = candidate.string();
                 return;
             }
         }
@@ -97,7 +98,7 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::string& Path() const { return FPath; }
-    std::string File(const std::string& name) const { return FPath + "/" + name; }
+    std::string File(const std::string& name) const { return JoinPath(FPath, name); }
     // Writes a file with the given bytes and answers its full path.
     std::string Write(const std::string& name, const std::string& content = "") const
     {

@@ -138,12 +138,12 @@ TEST(ReadImageData, PathsReachTheToolAsOneArgumentAndNeverAsAnOption)
     // A relative path starting with "-" gets "./" in front.
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(rig.Dir.Path());
-    rig.Tool->SetImage("./-x.JPG", "2008:01:05 21:03:07", "2");
+    rig.Tool->SetImage(JoinPath(".", "-x.JPG"), "2008:01:05 21:03:07", "2");
     rig.Dir.Write("-x.JPG");
     const bool ok = rig.Flow.ReadImageData("-x.JPG", date, exposure);
     std::filesystem::current_path(previous);
     EXPECT_TRUE(ok);
-    EXPECT_EQ(rig.Tool->Calls.back().front(), "./-x.JPG");
+    EXPECT_EQ(rig.Tool->Calls.back().front(), JoinPath(".", "-x.JPG"));
 }
 
 TEST(ScanPictures, NamesByMaskThenNameAndImagesByDate)
