@@ -16,7 +16,7 @@ inline constexpr int kExitUsage = 2;
 // What the command-line program runs in.
 struct TCliEnvironment {
     FormatSettings Settings;
-    bool ErrIsTerminal = false;        // progress lines are rewritten in place
+    bool ErrIsTerminal = false;          // progress lines are rewritten in place
     std::atomic<bool>* Cancel = nullptr; // set by an interrupt; may be absent
 };
 

@@ -70,7 +70,10 @@ public:
         FRows.emplace_back(item, checked);
     }
     int RowCount() const override { return static_cast<int>(FRows.size()); }
-    bool IsChecked(int row) const override { return FRows.at(static_cast<std::size_t>(row)).second; }
+    bool IsChecked(int row) const override
+    {
+        return FRows.at(static_cast<std::size_t>(row)).second;
+    }
     const TMatchItem* RowItem(int row) const override
     {
         return FRows.at(static_cast<std::size_t>(row)).first;

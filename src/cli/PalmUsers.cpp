@@ -1,7 +1,7 @@
 #include "PalmUsers.h"
 
-#include "Paths.h"
 #include "PalmUsersDat.h"
+#include "Paths.h"
 
 #include <algorithm>
 

@@ -20,8 +20,9 @@ constexpr std::array<const char*, TWorkflow::kColumnCount> kJsonKeys = {
 // Characters on screen of a UTF-8 text.
 std::size_t DisplayWidth(const std::string& text)
 {
-    return static_cast<std::size_t>(std::count_if(
-        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
 }
 
 using Row = std::array<std::string, TWorkflow::kColumnCount + 1>;

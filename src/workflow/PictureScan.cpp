@@ -13,9 +13,9 @@ namespace zelmaro {
 
 namespace {
 
-constexpr std::array<const char*, 12> kImageMasks = {
-    "*.CR2", "*.CRW", "*.DNG", "*.JPG", "*.JPEG", "*.MRW",
-    "*.NEF", "*.ORF", "*.PEF", "*.PSD", "*.TIF", "*.TIFF"};
+constexpr std::array<const char*, 12> kImageMasks = {"*.CR2",  "*.CRW", "*.DNG", "*.JPG",
+                                                     "*.JPEG", "*.MRW", "*.NEF", "*.ORF",
+                                                     "*.PEF",  "*.PSD", "*.TIF", "*.TIFF"};
 
 std::string FileNamePart(const std::string& path)
 {
@@ -99,8 +99,7 @@ bool TWorkflow::LocateExifTool()
     return false;
 }
 
-void TWorkflow::RunTool(const std::vector<std::string>& arguments,
-                        std::vector<std::string>& lines)
+void TWorkflow::RunTool(const std::vector<std::string>& arguments, std::vector<std::string>& lines)
 {
     if (FTool) {
         FTool->Run(arguments, lines);
@@ -166,8 +165,7 @@ bool TWorkflow::ScanPictures(const std::string& directory)
     return true;
 }
 
-bool TWorkflow::ReadImageData(const std::string& path, std::uint32_t& date,
-                              double& exposureTime)
+bool TWorkflow::ReadImageData(const std::string& path, std::uint32_t& date, double& exposureTime)
 {
     date = 0;
     exposureTime = 0;

@@ -73,8 +73,8 @@ void TWorkflow::ParseShotLog(const std::vector<std::string>& lines)
                 continue;
             // An impossible moment ends the whole parse.
             const double moment = EncodeDateTime(*parts, FSettings);
-            const auto exposure =
-                TryTextToFloat(std::string_view(piece).substr(kStampLength), FSettings.DecimalSeparator);
+            const auto exposure = TryTextToFloat(std::string_view(piece).substr(kStampLength),
+                                                 FSettings.DecimalSeparator);
             if (!exposure)
                 continue;
             AddShot({static_cast<std::uint32_t>(DaysToSeconds(moment)), *exposure});

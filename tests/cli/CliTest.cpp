@@ -39,8 +39,8 @@ TEST(CliArguments, UsableAndUnusableCommandLines)
     };
     for (const Case& c : cases) {
         const TCliParse parse = ParseCliArguments(c.arguments);
-        EXPECT_EQ(parse.Error.empty(), c.ok) << ::testing::PrintToString(c.arguments) << " "
-                                             << parse.Error;
+        EXPECT_EQ(parse.Error.empty(), c.ok)
+            << ::testing::PrintToString(c.arguments) << " " << parse.Error;
     }
     const TCliOptions o =
         ParseCliArguments({"--offset", "-7", "--", "-dir", "--format", "csv"}).Options;
@@ -81,11 +81,12 @@ struct TableRig : WorkflowRig {
 TEST(CliTable, TheThreeFormats)
 {
     TableRig rig;
-    EXPECT_EQ(rig.Text(TOutputFormat::ofTable),
-              "     Bildname     Bilddatum            Verschlusszeit  =  Aufnahmedatum        "
-              "Verschlusszeit\n"
-              "[x]  a \"1\";b.JPG  05.01.2008 21:03:07  0,5             =  05.01.2008 21:03:07  30\n"
-              "[ ]  Ü.JPG        05.01.2008 21:04:07  30\n");
+    EXPECT_EQ(
+        rig.Text(TOutputFormat::ofTable),
+        "     Bildname     Bilddatum            Verschlusszeit  =  Aufnahmedatum        "
+        "Verschlusszeit\n"
+        "[x]  a \"1\";b.JPG  05.01.2008 21:03:07  0,5             =  05.01.2008 21:03:07  30\n"
+        "[ ]  Ü.JPG        05.01.2008 21:04:07  30\n");
     EXPECT_EQ(rig.Text(TOutputFormat::ofCsv),
               "Eintragen;Bildname;Bilddatum;Verschlusszeit;=;Aufnahmedatum;Verschlusszeit\n"
               "1;\"a \"\"1\"\";b.JPG\";05.01.2008 21:03:07;0,5;=;05.01.2008 21:03:07;30\n"
@@ -115,13 +116,13 @@ TEST(CliHost, ProgressLinesAndMessages)
             host.ShowError("kaputt", "Zelmaro");
             progress->SetFileName("b.JPG");
         }
-        const std::string expected =
-            terminal ? "Lese Verzeichnis: /fotos\nGefundene Dateien: 2\n"
-                       "\r\x1b[KLese Daten von Datei: a.JPG\nFehler: kaputt\n"
-                       "\r\x1b[KLese Daten von Datei: b.JPG\n"
-                     : "Lese Verzeichnis: /fotos\nGefundene Dateien: 2\n"
-                       "Lese Daten von Datei: a.JPG\nFehler: kaputt\n"
-                       "Lese Daten von Datei: b.JPG\n";
+        const std::string expected = terminal
+                                         ? "Lese Verzeichnis: /fotos\nGefundene Dateien: 2\n"
+                                           "\r\x1b[KLese Daten von Datei: a.JPG\nFehler: kaputt\n"
+                                           "\r\x1b[KLese Daten von Datei: b.JPG\n"
+                                         : "Lese Verzeichnis: /fotos\nGefundene Dateien: 2\n"
+                                           "Lese Daten von Datei: a.JPG\nFehler: kaputt\n"
+                                           "Lese Daten von Datei: b.JPG\n";
         EXPECT_EQ(err.str(), expected) << terminal;
     }
 }

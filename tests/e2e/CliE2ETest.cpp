@@ -48,8 +48,7 @@ std::vector<std::string> CsvRows(const std::vector<std::string>& lines, std::siz
                 break;
             start = end + 1;
         }
-        rows.push_back(fields.at(0) + " " + fields.at(1) + " " + fields.at(4) + " " +
-                       fields.at(6));
+        rows.push_back(fields.at(0) + " " + fields.at(1) + " " + fields.at(4) + " " + fields.at(6));
     }
     return rows;
 }
@@ -73,11 +72,11 @@ TEST(CliE2E, PrintsThePairsAndWritesExactlyTheCheckedImages)
     EXPECT_TRUE(result.Lines[0].starts_with("Eintragen"));
     // The missing entry shifts every row behind it.
     EXPECT_EQ(CsvRows(result.Lines, 1, 4),
-              (std::vector<std::string>{"1 IMG_1.JPG = 3", "1 IMG_2.JPG = 4",
-                                        "0 IMG_3.JPG <> 2", "0 IMG_4.JPG  "}));
+              (std::vector<std::string>{"1 IMG_1.JPG = 3", "1 IMG_2.JPG = 4", "0 IMG_3.JPG <> 2",
+                                        "0 IMG_4.JPG  "}));
     EXPECT_EQ(CsvRows(result.Lines, 6, 4),
-              (std::vector<std::string>{"0 IMG_1.JPG = 3", "0 IMG_2.JPG = 4",
-                                        "0 IMG_3.JPG <> 2", "0 IMG_4.JPG  "}));
+              (std::vector<std::string>{"0 IMG_1.JPG = 3", "0 IMG_2.JPG = 4", "0 IMG_3.JPG <> 2",
+                                        "0 IMG_4.JPG  "}));
     EXPECT_EQ(StoredExposure(dir.File("IMG_1.JPG")), "3");
     EXPECT_EQ(StoredExposure(dir.File("IMG_2.JPG")), "4");
     EXPECT_EQ(StoredExposure(dir.File("IMG_3.JPG")), "30");

@@ -159,7 +159,8 @@ TEST_F(RealToolTest, CameraFilesAreReadAsTheyAre)
         std::uint32_t date = 0;
         double exposure = 0;
         EXPECT_EQ(Rig.Flow.ReadImageData(fixtures + "/" + c.name, date, exposure), c.ok) << c.name;
-        EXPECT_EQ(date ? DateTimeText(SecondsToDays(date), Rig.Flow.Settings()) : std::string(), c.date)
+        EXPECT_EQ(date ? DateTimeText(SecondsToDays(date), Rig.Flow.Settings()) : std::string(),
+                  c.date)
             << c.name;
         EXPECT_EQ(NumberText(exposure, Rig.Flow.Settings()), c.exposure) << c.name;
     }

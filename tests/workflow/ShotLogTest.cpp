@@ -56,20 +56,22 @@ TEST(ParseShotLog, EntriesOfTheLog)
         std::vector<std::string> lines;
         std::vector<Shot> shots;
     } cases[] = {
-        {"two entries on a line", {"Zelmaro", "-0801052103073,2--0801052104150,5-"},
+        {"two entries on a line",
+         {"Zelmaro", "-0801052103073,2--0801052104150,5-"},
          {{k210307, 3.2}, {k210415, 0.5}}},
         {"pieces of 12 characters or fewer", {"Zelmaro", "080105210307-08010521030-x"}, {}},
         {"decimal point", {"Zelmaro", "0801052103070.5"}, {}},
-        {"non-numeric date part", {"Zelmaro", "08O1052103071-0801052104150,5"},
-         {{k210415, 0.5}}},
+        {"non-numeric date part", {"Zelmaro", "08O1052103071-0801052104150,5"}, {{k210415, 0.5}}},
         {"exposure 0 is taken", {"Zelmaro", "0801052103070"}, {{k210307, 0}}},
         {"title with a trailing blank", {"Zelmaro ", "0801052103071"}, {}},
         {"title in another case", {"zelmaro", "0801052103071"}, {}},
         {"byte-order mark", {"\xEF\xBB\xBFZelmaro", "0801052103071"}, {}},
         {"title alone", {"Zelmaro"}, {}},
-        {"later titles yield nothing", {"Zelmaro", "0801052104150,5", "Zelmaro", "0801052103071"},
+        {"later titles yield nothing",
+         {"Zelmaro", "0801052104150,5", "Zelmaro", "0801052103071"},
          {{k210307, 1}, {k210415, 0.5}}},
-        {"same moment twice keeps the order", {"Zelmaro", "0801052103071-0801052103072"},
+        {"same moment twice keeps the order",
+         {"Zelmaro", "0801052103071-0801052103072"},
          {{k210307, 1}, {k210307, 2}}},
     };
     for (const Case& c : cases) {
@@ -82,8 +84,8 @@ TEST(ParseShotLog, EntriesOfTheLog)
 TEST(ParseShotLog, ImpossibleMomentEndsTheParse)
 {
     WorkflowRig rig;
-    EXPECT_THROW(rig.Flow.ParseShotLog({"Zelmaro", "0801052103071-0813052103072-0801052104150,5",
-                                        "0801052104150,5"}),
+    EXPECT_THROW(rig.Flow.ParseShotLog(
+                     {"Zelmaro", "0801052103071-0813052103072-0801052104150,5", "0801052104150,5"}),
                  ConversionError);
     EXPECT_EQ(ShotsOf(rig.Flow), (std::vector<Shot>{{k210307, 1}}));
 }
@@ -110,7 +112,8 @@ TEST(ReadShotFile, ReadsTheFileWithAnyLineEnds)
 TEST(ReadShotFile, ImpossibleMomentAnswersNoAndKeepsEarlierEntries)
 {
     ScanRig rig;
-    const std::string path = rig.Dir.Write("Zelmaro.txt", "Zelmaro\n0801052103071\n0813052103072\n");
+    const std::string path =
+        rig.Dir.Write("Zelmaro.txt", "Zelmaro\n0801052103071\n0813052103072\n");
     EXPECT_FALSE(rig.Flow.ReadShotFile(path));
     EXPECT_EQ(ShotsOf(rig.Flow), (std::vector<Shot>{{k210307, 1}}));
     EXPECT_TRUE(rig.Host.Messages.empty());

@@ -62,13 +62,15 @@ const std::uint32_t k210415 = Moment(2008, 1, 5, 21, 4, 15);
 
 TEST(LogMemoLines, OnlyMemosThatStartWithTheTitle)
 {
-    EXPECT_EQ(LogMemoLines({"Zelmaro\r\na", "Einkauf\r\nb", "Zelmaro", "Zelmaro\nc\rd", "zelmaro\ne"}),
-              (std::vector<std::string>{"Zelmaro", "a", "Zelmaro", "c", "d"}));
+    EXPECT_EQ(
+        LogMemoLines({"Zelmaro\r\na", "Einkauf\r\nb", "Zelmaro", "Zelmaro\nc\rd", "zelmaro\ne"}),
+        (std::vector<std::string>{"Zelmaro", "a", "Zelmaro", "c", "d"}));
 }
 
 TEST_F(ShotMemo, TwoLogMemosAreBothRead)
 {
-    WriteMemos({"Zelmaro\r\n-0801052104150,5-", "Einkauf\r\n0801052103079", "Zelmaro\r\n0801052103073,2"});
+    WriteMemos(
+        {"Zelmaro\r\n-0801052104150,5-", "Einkauf\r\n0801052103079", "Zelmaro\r\n0801052103073,2"});
     Rig.Flow.AddShot({1, 1});
     EXPECT_TRUE(Rig.Flow.ReadShotMemo(7));
     ASSERT_EQ(Rig.Flow.Shots().size(), 2u);

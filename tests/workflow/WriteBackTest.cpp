@@ -45,7 +45,7 @@ TEST(ExposureValueText, DecimalPointWhateverTheUsersSeparator)
     struct Case {
         double value;
         const char* text;
-    } cases[] = {{30, "30"}, {0.5, "0.5"}, {3.2, "3.2"}, {1.0 / 3, "0.333333333333333"},
+    } cases[] = {{30, "30"},       {0.5, "0.5"},  {3.2, "3.2"}, {1.0 / 3, "0.333333333333333"},
                  {0.004, "0.004"}, {1e-6, "1E-6"}};
     for (const Case& c : cases) {
         EXPECT_EQ(ExposureValueText(c.value, FormatSettings::German()), c.text);
@@ -61,7 +61,8 @@ TEST(WriteExposureTimes, WritesCheckedRowsReadsThemBackAndMatches)
 
     const auto writes = rig.Tool->WriteCalls();
     ASSERT_EQ(writes.size(), 3u);
-    EXPECT_EQ(writes[0], (std::vector<std::string>{"-ExposureTime=30", "-P", rig.Dir.File("a.JPG")}));
+    EXPECT_EQ(writes[0],
+              (std::vector<std::string>{"-ExposureTime=30", "-P", rig.Dir.File("a.JPG")}));
     EXPECT_EQ(writes[1][0], "-ExposureTime=3.2");
     EXPECT_EQ(writes[2][0], "-ExposureTime=0.333333333333333");
     // Each write is followed by its read-back.
