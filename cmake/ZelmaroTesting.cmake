@@ -1,4 +1,4 @@
-# add_unit_test(NAME <name> SOURCES <files...> LIBS <targets...> [QT] [LABELS <labels...>])
+# add_unit_test(NAME <name> SOURCES <files...> LIBS <targets...> [QT] [LABELS <label>])
 #
 # One GoogleTest executable per area. Tests are discovered when ctest runs, so a
 # build never executes test code. QT marks widget tests: they link QtTest and
@@ -20,21 +20,25 @@ function(add_unit_test)
   target_compile_definitions(${T_NAME} PRIVATE
     ZELMARO_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
     ZELMARO_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  # gtest_discover_tests (PRE_TEST) flattens list-valued properties, so each
+  # property carries one value: one label, one environment entry. The
+  # sanitizer options come from scripts/test.sh's environment instead.
   set(env "")
   if(T_QT)
     target_link_libraries(${T_NAME} PRIVATE Qt6::Test Qt6::Widgets)
     set_target_properties(${T_NAME} PROPERTIES AUTOMOC ON)
-    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+    set(env "QT_QPA_PLATFORM=offscreen")
   endif()
-  if(ZELMARO_SANITIZE)
-    list(APPEND env
-      "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1"
-      "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0"
-      "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+  set(label unit)
+  if(T_LABELS)
+    list(GET T_LABELS 0 label)
   endif()
-  set(labels unit ${T_LABELS})
+  set(properties LABELS ${label} TIMEOUT 300)
+  if(env)
+    list(APPEND properties ENVIRONMENT ${env})
+  endif()
   gtest_discover_tests(${T_NAME}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${labels}" ENVIRONMENT "${env}" TIMEOUT 300)
+    PROPERTIES ${properties})
 endfunction()

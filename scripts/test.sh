@@ -16,6 +16,10 @@ run_suite() {
 echo "== plain build =="
 run_suite "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 echo "== sanitizer build =="
+export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1
+export LSAN_OPTIONS=suppressions=$root/cmake/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DZELMARO_SANITIZE=ON -DZELMARO_BUILD_BENCH=OFF
+unset ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS
 echo "== windows build under wine =="
 "$root/scripts/test-windows.sh" "$root/build-win"
