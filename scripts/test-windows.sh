@@ -4,6 +4,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dir=${1:-$root/build-win}
+mkdir -p "$dir"
+dir=$(cd "$dir" && pwd) # wine wants an absolute WINEPREFIX
 ZELMARO_WINDOWS=1 "$root/scripts/install-deps.sh"
 
 "$root/scripts/build.sh" "$dir" \

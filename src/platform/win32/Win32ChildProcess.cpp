@@ -1,0 +1,194 @@
+#include "ChildProcess.h"
+#include "Platform.h"
+
+#include <windows.h>
+
+#include <array>
+#include <utility>
+#include <vector>
+
+namespace zelmaro {
+
+namespace {
+
+// A kernel handle, closed when it goes out of scope.
+class UniqueHandle {
+public:
+    explicit UniqueHandle(HANDLE handle = nullptr) : handle_(handle) {}
+    ~UniqueHandle() { Reset(); }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+    HANDLE Get() const { return handle_; }
+    HANDLE* Out() { return &handle_; }
+    HANDLE Release() { return std::exchange(handle_, nullptr); }
+    void Reset(HANDLE handle = nullptr)
+    {
+        if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE)
+            ::CloseHandle(handle_);
+        handle_ = handle;
+    }
+
+private:
+    HANDLE handle_;
+};
+
+bool IsNtFamily()
+{
+    return SystemPlatform().OsVersion().PlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+class Win32ChildProcess final : public TChildProcess {
+public:
+    Win32ChildProcess(HANDLE process, HANDLE output) : process_(process), output_(output) {}
+
+    ~Win32ChildProcess() override
+    {
+        output_.Reset();
+        // Still running after the bounded wait: end it so that it does not
+        // outlive the call unseen.
+        if (::WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) {
+            ::TerminateProcess(process_.Get(), static_cast<UINT>(kStillActive));
+            ::WaitForSingleObject(process_.Get(), 5000);
+        }
+    }
+
+    TProcessHandle Handle() const override
+    {
+        return reinterpret_cast<TProcessHandle>(process_.Get());
+    }
+
+    std::size_t ReadOutput(char* buffer, std::size_t size) override
+    {
+        if (output_.Get() == nullptr || size == 0)
+            return 0;
+        for (;;) {
+            DWORD read = 0;
+            if (!::ReadFile(output_.Get(), buffer, static_cast<DWORD>(size), &read, nullptr)) {
+                output_.Reset(); // broken pipe: every writer has closed it
+                return 0;
+            }
+            if (read > 0)
+                return read;
+            // A zero-byte write of the child; the output is still open.
+        }
+    }
+
+    std::int32_t WaitForExit(int timeoutMs) override
+    {
+        ::WaitForSingleObject(process_.Get(), static_cast<DWORD>(timeoutMs));
+        DWORD code = 0;
+        if (!::GetExitCodeProcess(process_.Get(), &code))
+            return 0;
+        return static_cast<std::int32_t>(code);
+    }
+
+private:
+    UniqueHandle process_;
+    UniqueHandle output_;
+};
+
+} // namespace
+
+std::unique_ptr<TChildProcess> StartChildProcess(const TProcessCommand& command, int& error)
+{
+    error = 0;
+    SECURITY_ATTRIBUTES inherit{};
+    inherit.nLength = sizeof(inherit);
+    inherit.bInheritHandle = TRUE;
+    UniqueHandle readEnd;
+    UniqueHandle writeEnd;
+    if (!::CreatePipe(readEnd.Out(), writeEnd.Out(), &inherit, 0)) {
+        error = static_cast<int>(::GetLastError());
+        return nullptr;
+    }
+    // The child must not hold the read end, or the output never ends.
+    if (IsNtFamily()) {
+        if (!::SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0)) {
+            error = static_cast<int>(::GetLastError());
+            return nullptr;
+        }
+    } else {
+        HANDLE duplicate = nullptr;
+        if (!::DuplicateHandle(::GetCurrentProcess(), readEnd.Get(), ::GetCurrentProcess(),
+                               &duplicate, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+            error = static_cast<int>(::GetLastError());
+            return nullptr;
+        }
+        readEnd.Reset(duplicate);
+    }
+
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    startup.hStdOutput = writeEnd.Get();
+
+    // CreateProcessA may write into the command line.
+    std::vector<char> commandLine(command.CommandLine.begin(), command.CommandLine.end());
+    commandLine.push_back('\0');
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                          nullptr, nullptr, &startup, &info)) {
+        error = static_cast<int>(::GetLastError());
+        return nullptr;
+    }
+    ::CloseHandle(info.hThread);
+    writeEnd.Reset(); // the output ends when the child's copies are closed
+    return std::make_unique<Win32ChildProcess>(info.hProcess, readEnd.Release());
+}
+
+namespace {
+
+// SearchPathA with ".EXE" as default extension; path null for the system's order.
+std::optional<std::string> SearchWith(const char* path, const std::string& fileName)
+{
+    if (fileName.empty())
+        return std::nullopt;
+    std::array<char, MAX_PATH + 1> found{};
+    char* filePart = nullptr;
+    const DWORD length = ::SearchPathA(path, fileName.c_str(), ".EXE",
+                                       static_cast<DWORD>(found.size()), found.data(), &filePart);
+    if (length == 0 || length >= found.size())
+        return std::nullopt;
+    return std::string(found.data(), length);
+}
+
+} // namespace
+
+std::optional<std::string> SearchProgramOn(const std::string& fileName,
+                                           const std::string& searchPath)
+{
+    return SearchWith(searchPath.c_str(), fileName);
+}
+
+std::optional<std::string> SearchProgram(const std::string& fileName)
+{
+    // The system's order: the program's own directory, the current one, then PATH.
+    return SearchWith(nullptr, fileName);
+}
+
+bool IsNativeExecutable(const std::string&)
+{
+    return false; // every program goes through the header check
+}
+
+TRunnerRules SystemRunnerRules()
+{
+    const bool nt = IsNtFamily();
+    return {nt, true};
+}
+
+std::string SystemErrorText(int error)
+{
+    std::array<char, 512> buffer{};
+    DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                    nullptr, static_cast<DWORD>(error), 0, buffer.data(),
+                                    static_cast<DWORD>(buffer.size()), nullptr);
+    while (length > 0 && (buffer[length - 1] == '\r' || buffer[length - 1] == '\n' ||
+                          buffer[length - 1] == ' '))
+        --length;
+    return std::string(buffer.data(), length);
+}
+
+} // namespace zelmaro
