@@ -4,6 +4,7 @@
 #include "CursorGuard.h"
 #include "DirectoryEdit.h"
 #include "ImageTableModel.h"
+#include "PalmUsersDat.h"
 #include "Paths.h"
 #include "Platform.h"
 #include "QL_About.h"
@@ -113,7 +114,15 @@ TMainEnvironment TMainEnvironment::System()
     environment.Formats = platform.UserFormatSettings();
     environment.FindExifTool = FindSystemExifTool;
     environment.ExifToolName = kExifToolFileName;
-    environment.PalmUsers = [] { return std::vector<TPalmUserEntry>(); };
+    environment.PalmUsers = [&platform] {
+        // The list object lives only while the names are taken.
+        const TPalmUsersDat list(platform.UserRegistry());
+        std::vector<TPalmUserEntry> users;
+        if (list.Installed())
+            for (const TPalmUser& user : list.Users())
+                users.push_back({user.Name, user.UserID});
+        return users;
+    };
     return environment;
 }
 
