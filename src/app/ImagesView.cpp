@@ -6,6 +6,7 @@
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -116,6 +117,21 @@ void TImagesView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
     painter->setPen(palette().color(QPalette::Mid));
     painter->drawLine(r.left(), r.bottom(), r.right(), r.bottom());
     painter->restore();
+}
+
+void TImagesView::keyPressEvent(QKeyEvent* event)
+{
+    // The space bar toggles the focused row's box from whichever cell.
+    const QModelIndex current = currentIndex();
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier &&
+        current.isValid() && model() != nullptr) {
+        const QModelIndex box = current.siblingAtColumn(0);
+        const bool checked = box.data(Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked;
+        model()->setData(box, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+        event->accept();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
 }
 
 void TImagesView::mousePressEvent(QMouseEvent* event)

@@ -104,6 +104,26 @@ QIcon RunningFigureIcon()
     return QIcon(pixmap);
 }
 
+// The help sign of the about button: a white question mark on a blue disc.
+QIcon HelpIcon()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(20, 70, 160), 1.0));
+    p.setBrush(QColor(50, 110, 210));
+    p.drawEllipse(QRectF(0.5, 0.5, 15.0, 15.0));
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(12);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, QStringLiteral("?"));
+    p.end();
+    return QIcon(pixmap);
+}
+
 } // namespace
 
 TMainEnvironment TMainEnvironment::System()
@@ -203,7 +223,7 @@ void TfrmMain::CreateControls()
     big.setBold(true);
     cmdAuto->setFont(big);
     cmdChange->setIcon(RunningFigureIcon());
-    cmdAbout->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+    cmdAbout->setIcon(HelpIcon());
     cmbUser->setEditable(false);
 
     edtSeconds->SetValue(0);

@@ -84,6 +84,15 @@ TEST(ImageTableTest, HeaderColumnsAndOptions)
     EXPECT_EQ(header->sectionSize(0), 50);
     header->resizeSection(3, 20);
     EXPECT_EQ(header->sectionSize(3), 20);
+    // A double click on a divider fits the column to its widest text.
+    header->resizeSection(4, 200);
+    emit header->sectionHandleDoubleClicked(4);
+    int widest = 0;
+    for (int row = 0; row < frm->Model().rowCount(); ++row)
+        widest = std::max(widest, frm->vstImages->fontMetrics().horizontalAdvance(
+                                      frm->Model().index(row, 4).data().toString()));
+    EXPECT_GE(header->sectionSize(4), widest);
+    EXPECT_LT(header->sectionSize(4), widest + 30);
 }
 
 TEST(ImageTableTest, CellTextsComeFromTheRecords)
@@ -210,7 +219,17 @@ TEST(ImageTableTest, OnlyRowsToBeWrittenCanBeChecked)
     EXPECT_FALSE(m.IsChecked(1));
     EXPECT_FALSE(frm->cmdChange->isEnabled());
 
+    // The space bar toggles the focused row's box from any of its cells.
+    frm->vstImages->setCurrentIndex(m.index(1, 4));
+    QTest::keyClick(frm->vstImages, Qt::Key_Space);
+    EXPECT_TRUE(m.IsChecked(1));
+    EXPECT_TRUE(frm->cmdChange->isEnabled());
+    frm->vstImages->setCurrentIndex(m.index(2, 2));
+    QTest::keyClick(frm->vstImages, Qt::Key_Space);
+    EXPECT_FALSE(m.IsChecked(2));
+
     // Matching again restores the automatic choice.
+    m.setData(m.index(1, 0), Qt::Unchecked, Qt::CheckStateRole);
     frm->edtTolerance->SetValue(2);
     frm->edtTolerance->SetValue(1);
     EXPECT_TRUE(m.IsChecked(1));
