@@ -1,5 +1,7 @@
 #include "Main.h"
 
+#include "MetadataTool.h"
+
 #include "AppCursor.h"
 #include "CursorGuard.h"
 #include "DirectoryEdit.h"
@@ -48,37 +50,6 @@ QString FromLocal(const std::string& text)
 std::string ToLocal(const QString& text)
 {
     return text.toLocal8Bit().toStdString();
-}
-
-#ifdef _WIN32
-constexpr const char* kExifToolFileName = "exiftool.exe";
-#else
-constexpr const char* kExifToolFileName = "exiftool";
-#endif
-
-// The tool beside the program, else (POSIX) the first one on PATH.
-std::string FindSystemExifTool()
-{
-    const std::string program = SystemPlatform().ModuleFileName();
-    const std::string beside =
-        JoinPath(std::filesystem::path(program).parent_path().string(), kExifToolFileName);
-    if (!program.empty() && FileExists(beside))
-        return beside;
-#ifndef _WIN32
-    const char* path = std::getenv("PATH");
-    std::string_view rest = path != nullptr ? path : "";
-    while (!rest.empty()) {
-        const auto colon = rest.find(':');
-        const std::string_view folder = rest.substr(0, colon);
-        const std::string candidate = JoinPath(folder.empty() ? "." : folder, kExifToolFileName);
-        if (FileExists(candidate))
-            return candidate;
-        if (colon == std::string_view::npos)
-            break;
-        rest.remove_prefix(colon + 1);
-    }
-#endif
-    return {};
 }
 
 // A green running figure for the write button; Qt greys it when disabled.
@@ -132,8 +103,7 @@ TMainEnvironment TMainEnvironment::System()
     Platform& platform = SystemPlatform();
     environment.Registry = &platform.UserRegistry();
     environment.Formats = platform.UserFormatSettings();
-    environment.FindExifTool = FindSystemExifTool;
-    environment.ExifToolName = kExifToolFileName;
+    environment.FindExifTool = [] { return zelmaro::FindExifTool().value_or(std::string()); };
     environment.PalmUsers = [&platform] {
         // The list object lives only while the names are taken.
         const TPalmUsersDat list(platform.UserRegistry());
@@ -296,7 +266,7 @@ void TfrmMain::FormCreate()
     const std::string tool =
         FEnvironment.FindExifTool ? FEnvironment.FindExifTool() : std::string();
     if (tool.empty()) {
-        ShowError("\"" + FEnvironment.ExifToolName + "\" ist nicht vorhanden!", kAppCaption);
+        ShowError(MissingExifToolMessage(), kAppCaption);
         RequestTerminate();
         return;
     }
@@ -419,28 +389,21 @@ void TfrmMain::Run(const std::function<void()>& command, bool longCommand)
 
 void TfrmMain::cmdReadPicsClick()
 {
-    Run(
-        [this] {
-            // Scan, matching and everything in between arrive with the picture scan.
-            TCursorGuard busy(*this, TCursorKind::crHourGlass, TCursorKind::crDefault);
-            FWorkflow.ClearShots();
-            SetReadFileEnabled(FileExists(JoinPath(DirectoryText(), "Zelmaro.txt")));
-            FWorkflow.MatchAll();
-        },
-        true);
+    Run([this] { FWorkflow.ReadPictures(); }, true);
 }
 
 void TfrmMain::cmdReadFileClick()
 {
-    Run([this] { FWorkflow.MatchAll(); });
+    Run([this] { FWorkflow.ReadLogFile(); });
 }
 
 void TfrmMain::cmdReadMemoClick()
 {
     Run([this] {
-        if (cmbUser->currentIndex() < 0)
-            return;
-        FWorkflow.MatchAll();
+        std::optional<std::int32_t> user;
+        if (cmbUser->currentIndex() >= 0)
+            user = cmbUser->currentData().value<qint32>();
+        FWorkflow.ReadLogMemo(user);
     });
 }
 
@@ -454,7 +417,7 @@ void TfrmMain::cmdAutoClick()
 
 void TfrmMain::cmdChangeClick()
 {
-    Run([this] { FWorkflow.MatchAll(); }, true);
+    Run([this] { FWorkflow.WriteExposureTimes(); }, true);
 }
 
 void TfrmMain::cmdAboutClick()

@@ -37,8 +37,6 @@ struct TMainEnvironment {
     FormatSettings Formats;
     // Full path of the metadata tool; empty when it is missing.
     std::function<std::string()> FindExifTool;
-    // The name the start-up error gives for a missing tool.
-    std::string ExifToolName;
     // The Palm Desktop users in list order; empty when Palm Desktop is not installed.
     std::function<std::vector<TPalmUserEntry>()> PalmUsers;
 

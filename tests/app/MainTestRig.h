@@ -48,7 +48,6 @@ struct MainRig {
         e.Registry = &registry;
         e.Formats = FormatSettings::German();
         e.FindExifTool = [this] { return tool; };
-        e.ExifToolName = "exiftool";
         e.PalmUsers = [this] { return users; };
         return e;
     }
