@@ -33,7 +33,8 @@ protected:
             index.data(selected ? TImageTableModel::SelectedForegroundRole : Qt::ForegroundRole);
         if (colour.canConvert<QColor>()) {
             const QColor c = colour.value<QColor>();
-            for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            // A disabled table keeps the toolkit's grey.
+            for (const auto group : {QPalette::Active, QPalette::Inactive}) {
                 option->palette.setColor(group, QPalette::Text, c);
                 option->palette.setColor(group, QPalette::HighlightedText, c);
             }
