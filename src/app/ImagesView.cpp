@@ -1,0 +1,234 @@
+#include "ImagesView.h"
+
+#include "ImageTableModel.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+namespace zelmaro {
+namespace {
+
+constexpr int kWidths[TImageTableModel::kColumnCount] = {200, 140, 100, 30, 140, 100};
+// Column 3 keeps the header's own minimum.
+constexpr int kMinimumWidths[TImageTableModel::kColumnCount] = {50, 50, 50, 0, 50, 50};
+
+// Colours a whole row from its record, also on a selected row.
+class TRowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const bool selected = (option->state & QStyle::State_Selected) != 0;
+        const QVariant colour =
+            index.data(selected ? TImageTableModel::SelectedForegroundRole : Qt::ForegroundRole);
+        if (colour.canConvert<QColor>()) {
+            const QColor c = colour.value<QColor>();
+            // A disabled table keeps the toolkit's grey.
+            for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+                option->palette.setColor(group, QPalette::Text, c);
+                option->palette.setColor(group, QPalette::HighlightedText, c);
+            }
+        }
+    }
+};
+
+} // namespace
+
+TImagesView::TImagesView(QWidget* parent) : QTreeView(parent)
+{
+    setItemDelegate(new TRowDelegate(this));
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setSortingEnabled(false);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setAllColumnsShowFocus(false);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The drag is started here, not by the base class, so that a press right
+    // of the last column can start one as well.
+    setDragDropMode(QAbstractItemView::DropOnly);
+    setDragEnabled(false);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    setDropIndicatorShown(false);
+
+    QHeaderView* head = header();
+    head->setSectionsMovable(false);
+    head->setSectionsClickable(false);
+    head->setSortIndicatorShown(false);
+    head->setStretchLastSection(false);
+    head->setSectionResizeMode(QHeaderView::Interactive);
+    head->setContextMenuPolicy(Qt::PreventContextMenu);
+    head->setMinimumSectionSize(10);
+    connect(head, &QHeaderView::sectionResized, this, &TImagesView::KeepMinimumWidth);
+}
+
+void TImagesView::setModel(QAbstractItemModel* model)
+{
+    QTreeView::setModel(model);
+    SetUpColumns();
+}
+
+void TImagesView::SetUpColumns()
+{
+    for (int column = 0; column < TImageTableModel::kColumnCount; ++column)
+        header()->resizeSection(column, kWidths[column]);
+}
+
+int TImagesView::MinimumWidth(int column)
+{
+    return column >= 0 && column < TImageTableModel::kColumnCount ? kMinimumWidths[column] : 0;
+}
+
+void TImagesView::KeepMinimumWidth(int column, int /*oldSize*/, int newSize)
+{
+    const int minimum = MinimumWidth(column);
+    if (newSize < minimum)
+        header()->resizeSection(column, minimum);
+}
+
+int TImagesView::RowAt(int y) const
+{
+    const int x = header()->sectionViewportPosition(0) + 1;
+    return indexAt(QPoint(x, y)).row();
+}
+
+int TImagesView::ColumnAt(int x) const
+{
+    return header()->logicalIndexAt(x);
+}
+
+void TImagesView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const
+{
+    QTreeView::drawRow(painter, option, index);
+    const QRect r = option.rect;
+    painter->save();
+    painter->setPen(palette().color(QPalette::Mid));
+    painter->drawLine(r.left(), r.bottom(), r.right(), r.bottom());
+    painter->restore();
+}
+
+void TImagesView::keyPressEvent(QKeyEvent* event)
+{
+    // The space bar toggles the focused row's box from whichever cell.
+    const QModelIndex current = currentIndex();
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier &&
+        current.isValid() && model() != nullptr) {
+        const QModelIndex box = current.siblingAtColumn(0);
+        const bool checked = box.data(Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked;
+        model()->setData(box, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+        event->accept();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void TImagesView::mousePressEvent(QMouseEvent* event)
+{
+    QTreeView::mousePressEvent(event);
+    FPressed = false;
+    if (event->button() != Qt::LeftButton || FHandler == nullptr)
+        return;
+    const QPoint pos = event->position().toPoint();
+    const int row = RowAt(pos.y());
+    if (row < 0)
+        return;
+    FHandler->DragAllowed(row, ColumnAt(pos.x()));
+    FPressed = true;
+    FPressPos = pos;
+}
+
+void TImagesView::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint pos = event->position().toPoint();
+    if (FPressed && (event->buttons() & Qt::LeftButton) && FHandler != nullptr &&
+        (pos - FPressPos).manhattanLength() >= QApplication::startDragDistance()) {
+        FPressed = false;
+        if (!FHandler->DragPending())
+            return;
+        auto* mime = new QMimeData;
+        mime->setData(QString::fromLatin1(kRowMimeType), DragPayload());
+        auto* drag = new QDrag(this);
+        drag->setMimeData(mime);
+        drag->exec(Qt::MoveAction);
+        return;
+    }
+    QTreeView::mouseMoveEvent(event);
+}
+
+void TImagesView::mouseReleaseEvent(QMouseEvent* event)
+{
+    FPressed = false;
+    QTreeView::mouseReleaseEvent(event);
+}
+
+bool TImagesView::IsOwnDrag(const QDropEvent* event) const
+{
+    return FHandler != nullptr && event->mimeData() != nullptr &&
+           event->mimeData()->data(QString::fromLatin1(kRowMimeType)) == DragPayload();
+}
+
+QByteArray TImagesView::DragPayload() const
+{
+    return QByteArray::number(QCoreApplication::applicationPid()) + ':' +
+           QByteArray::number(reinterpret_cast<quintptr>(this));
+}
+
+void TImagesView::dragEnterEvent(QDragEnterEvent* event)
+{
+    // Entering must be accepted for move events to follow; each move decides.
+    if (!IsOwnDrag(event)) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    dragMoveEvent(event);
+    event->accept();
+}
+
+void TImagesView::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!IsOwnDrag(event)) {
+        event->ignore();
+        return;
+    }
+    const QPoint pos = event->position().toPoint();
+    if (FHandler->DragOver(RowAt(pos.y()), ColumnAt(pos.x()))) {
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+    } else {
+        event->setDropAction(Qt::IgnoreAction);
+        event->ignore();
+    }
+}
+
+void TImagesView::dragLeaveEvent(QDragLeaveEvent* event)
+{
+    event->accept();
+}
+
+void TImagesView::dropEvent(QDropEvent* event)
+{
+    if (!IsOwnDrag(event)) {
+        event->ignore();
+        return;
+    }
+    const QPoint pos = event->position().toPoint();
+    FHandler->DragDrop(RowAt(pos.y()), ColumnAt(pos.x()));
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
+}
+
+} // namespace zelmaro

@@ -1,0 +1,557 @@
+#include "Main.h"
+
+#include "MetadataTool.h"
+
+#include "AppCursor.h"
+#include "CursorGuard.h"
+#include "DirectoryEdit.h"
+#include "ImageTableModel.h"
+#include "PalmUsersDat.h"
+#include "Paths.h"
+#include "Platform.h"
+#include "QL_About.h"
+#include "Quandrel.h"
+#include "SpinEdit.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPointer>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStyle>
+
+#include <algorithm>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+
+namespace zelmaro {
+namespace {
+
+// The window frame the stored outer bounds assume around the client area
+// (759 x 735 outside for 751 x 701 inside). Using a fixed frame keeps the
+// stored size stable whatever frame the window manager draws.
+constexpr int kFrameWidth = 8;
+constexpr int kFrameHeight = 34;
+
+constexpr int kTableColumnEquals = 3;
+
+QString FromLocal(const std::string& text)
+{
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string ToLocal(const QString& text)
+{
+    return text.toLocal8Bit().toStdString();
+}
+
+// A green running figure for the write button; Qt greys it when disabled.
+QIcon RunningFigureIcon()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor green(0, 160, 0);
+    p.setPen(Qt::NoPen);
+    p.setBrush(green);
+    p.drawEllipse(QPointF(10.0, 2.5), 2.2, 2.2);
+    QPen limb(green, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    p.setPen(limb);
+    p.setBrush(Qt::NoBrush);
+    p.drawLine(QPointF(9.0, 5.0), QPointF(7.0, 10.0));                    // body
+    p.drawPolyline(QPolygonF({{4.0, 6.5}, {7.0, 5.5}, {9.0, 5.0}}));      // back arm
+    p.drawPolyline(QPolygonF({{9.0, 5.0}, {11.0, 7.5}, {13.5, 6.5}}));    // front arm
+    p.drawPolyline(QPolygonF({{7.0, 10.0}, {10.5, 12.0}, {10.0, 15.0}})); // front leg
+    p.drawPolyline(QPolygonF({{7.0, 10.0}, {5.0, 13.0}, {2.0, 13.5}}));   // back leg
+    p.end();
+    return QIcon(pixmap);
+}
+
+// The help sign of the about button: a white question mark on a blue disc.
+QIcon HelpIcon()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(20, 70, 160), 1.0));
+    p.setBrush(QColor(50, 110, 210));
+    p.drawEllipse(QRectF(0.5, 0.5, 15.0, 15.0));
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(12);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, QStringLiteral("?"));
+    p.end();
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+TMainEnvironment TMainEnvironment::System()
+{
+    TMainEnvironment environment;
+    Platform& platform = SystemPlatform();
+    environment.Registry = &platform.UserRegistry();
+    environment.Formats = platform.UserFormatSettings();
+    environment.FindExifTool = [] { return zelmaro::FindExifTool().value_or(std::string()); };
+    environment.PalmUsers = [&platform] {
+        // The list object lives only while the names are taken.
+        const TPalmUsersDat list(platform.UserRegistry());
+        std::vector<TPalmUserEntry> users;
+        if (list.Installed())
+            for (const TPalmUser& user : list.Users())
+                users.push_back({user.Name, user.UserID});
+        return users;
+    };
+    return environment;
+}
+
+TfrmMain::TfrmMain(TMainEnvironment environment, QWidget* parent)
+    : QWidget(parent), TGuiWorkflowHost(this), FEnvironment(std::move(environment)),
+      FWorkflow(*this, *this, FEnvironment.Formats)
+{
+    CreateControls();
+    FormCreate();
+}
+
+TfrmMain::~TfrmMain()
+{
+    // The rows point into the workflow's pairs, which go first.
+    FModel->Clear();
+}
+
+template <class T>
+T* TfrmMain::Place(T* control, int left, int top, int width, int height, unsigned anchors)
+{
+    control->setParent(FClient);
+    control->setGeometry(left, top, width, height);
+    FAnchored.push_back({control, QRect(left, top, width, height), anchors});
+    return control;
+}
+
+void TfrmMain::CreateControls()
+{
+    setWindowTitle(QStringLiteral("Zelmaro"));
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(13);
+    setFont(font);
+    resize(kClientWidth, kClientHeight);
+    setMinimumSize(kClientWidth, kClientHeight);
+
+    FClient = new QWidget(this);
+    FClient->setGeometry(0, 0, kClientWidth, kClientHeight);
+
+    const auto label = [](const char* text) {
+        auto* l = new QLabel(QString::fromUtf8(text));
+        l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        return l;
+    };
+    const auto button = [](const char* text) { return new QPushButton(QString::fromUtf8(text)); };
+
+    lblDir = Place(label("Verzeichnis:"), 10, 10, 81, 21, akLeft | akTop);
+    edtDir = Place(new TDirectoryEdit, 90, 10, 571, 21, akLeft | akTop | akRight);
+    cmdReadPics = Place(button("Auslesen"), 670, 8, 71, 25, akTop | akRight);
+    cmdReadFile = Place(button("\"Zelmaro.txt\" auslesen"), 10, 50, 201, 25, akLeft | akTop);
+    cmdReadMemo = Place(button("PalmDesktop Memo auslesen"), 270, 50, 201, 25, akLeft | akTop);
+    lblUser = Place(label("User:"), 490, 50, 41, 24, akLeft | akTop);
+    cmbUser = Place(new QComboBox, 530, 50, 201, 24, akLeft | akTop);
+    vstImages = Place(new TImagesView, 10, 90, 731, 541, akLeft | akTop | akRight | akBottom);
+    lblSeconds = Place(label("Versatz:"), 10, 643, 55, 24, akLeft | akBottom);
+    edtSeconds = Place(new TSpinEdit(-300, 300, 4), 70, 643, 61, 24, akLeft | akBottom);
+    lblTolerance = Place(label("Toleranz:"), 150, 643, 55, 24, akLeft | akBottom);
+    edtTolerance = Place(new TSpinEdit(0, 2, 1), 210, 643, 51, 24, akLeft | akBottom);
+    cmdAuto = Place(button("A"), 280, 640, 31, 31, akLeft | akBottom);
+    cmdChange = Place(button("Werte in Bilder eintragen"), 330, 640, 191, 31, akLeft | akBottom);
+    {
+        // The toolkit's own close button, with its translated caption.
+        QDialogButtonBox box(QDialogButtonBox::Close);
+        QPushButton* close = box.button(QDialogButtonBox::Close);
+        box.removeButton(close);
+        if (close->icon().isNull())
+            close->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+        close->setAutoDefault(false);
+        cmdClose = Place(close, 540, 640, 101, 31, akLeft | akBottom);
+    }
+    cmdAbout = Place(button("Über..."), 660, 640, 81, 31, akLeft | akBottom);
+    auto* bar = new QStatusBar;
+    // Its layout would ask for more than the 19 pixels it gets.
+    bar->setMinimumSize(1, 19);
+    StatusBar = Place(bar, 0, 682, 751, 19, akLeft | akRight | akBottom);
+
+    QFont big(QStringLiteral("Arial"));
+    big.setPixelSize(21);
+    big.setBold(true);
+    cmdAuto->setFont(big);
+    cmdChange->setIcon(RunningFigureIcon());
+    cmdAbout->setIcon(HelpIcon());
+    cmbUser->setEditable(false);
+
+    edtSeconds->SetValue(0);
+    edtTolerance->SetValue(1);
+    vstImages->header()->setFont(font);
+
+    FModel = new TImageTableModel(
+        [this](const TMatchItem& item, int column) { return FWorkflow.CellText(item, column); },
+        this);
+    vstImages->setModel(FModel);
+    vstImages->SetDragHandler(this);
+
+    for (QWidget* w : {static_cast<QWidget*>(cmdReadPics), static_cast<QWidget*>(cmdReadFile),
+                       static_cast<QWidget*>(cmdReadMemo), static_cast<QWidget*>(lblUser),
+                       static_cast<QWidget*>(cmbUser), static_cast<QWidget*>(cmdChange)})
+        w->setEnabled(false);
+
+    const QWidget* order[] = {edtDir,  cmdReadPics, cmdReadFile, cmdReadMemo,
+                              cmbUser, vstImages,   edtSeconds,  edtTolerance,
+                              cmdAuto, cmdChange,   cmdClose,    cmdAbout};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
+    StatusBar->setFocusPolicy(Qt::NoFocus);
+
+    connect(cmdReadPics, &QPushButton::clicked, this, [this] { cmdReadPicsClick(); });
+    connect(cmdReadFile, &QPushButton::clicked, this, [this] { cmdReadFileClick(); });
+    connect(cmdReadMemo, &QPushButton::clicked, this, [this] { cmdReadMemoClick(); });
+    connect(cmdAuto, &QPushButton::clicked, this, [this] { cmdAutoClick(); });
+    connect(cmdChange, &QPushButton::clicked, this, [this] { cmdChangeClick(); });
+    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(cmdAbout, &QPushButton::clicked, this, [this] { cmdAboutClick(); });
+    connect(edtDir, &TDirectoryEdit::textChanged, this, [this] { edtDirChange(); });
+    connect(edtSeconds, &TSpinEdit::Changed, this, [this] { edtSecondsChange(); });
+    connect(edtTolerance, &TSpinEdit::Changed, this, [this] { edtSecondsChange(); });
+    connect(FModel, &TImageTableModel::Checked, this, [this](int row) { vstImagesChecked(row); });
+}
+
+void TfrmMain::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    ApplyAnchors();
+}
+
+void TfrmMain::ApplyAnchors()
+{
+    FClient->setGeometry(rect());
+    const int dx = width() - kClientWidth;
+    const int dy = height() - kClientHeight;
+    for (const TAnchoredControl& a : FAnchored) {
+        QRect r = a.Design;
+        if ((a.Anchors & akRight) != 0) {
+            if ((a.Anchors & akLeft) != 0)
+                r.setWidth(r.width() + dx);
+            else
+                r.moveLeft(r.left() + dx);
+        }
+        if ((a.Anchors & akBottom) != 0) {
+            if ((a.Anchors & akTop) != 0)
+                r.setHeight(r.height() + dy);
+            else
+                r.moveTop(r.top() + dy);
+        }
+        a.Control->setGeometry(r);
+    }
+}
+
+void TfrmMain::FormCreate()
+{
+    FDragRow = -1;
+    const std::string tool =
+        FEnvironment.FindExifTool ? FEnvironment.FindExifTool() : std::string();
+    if (tool.empty()) {
+        ShowError(MissingExifToolMessage(), kAppCaption);
+        RequestTerminate();
+        return;
+    }
+    FWorkflow.SetExifTool(tool);
+
+    if (FEnvironment.PalmUsers) {
+        for (const TPalmUserEntry& user : FEnvironment.PalmUsers())
+            cmbUser->addItem(FromLocal(user.Name), QVariant::fromValue<qint32>(user.UserID));
+    }
+    if (cmbUser->count() > 0) {
+        cmdReadMemo->setEnabled(true);
+        lblUser->setEnabled(true);
+        cmbUser->setEnabled(true);
+        cmbUser->setCurrentIndex(0);
+    }
+    ReadSettings();
+}
+
+void TfrmMain::ReadSettings()
+{
+    if (FEnvironment.Registry == nullptr)
+        return;
+    const RegistryStore& store = *FEnvironment.Registry;
+    const auto readInt = [&](const char* name, int current) {
+        return ReadAppInteger(store, kSettingsAppName, name, current);
+    };
+    const QRect frame = frameGeometry();
+    const int left = readInt("Left", frame.x());
+    const int top = readInt("Top", frame.y());
+    const int outerWidth = readInt("Width", width() + kFrameWidth);
+    const int outerHeight = readInt("Height", height() + kFrameHeight);
+    // Moving only when asked keeps the window system's placement on a first start.
+    if (left != frame.x() || top != frame.y())
+        move(left, top);
+    resize(std::max(outerWidth - kFrameWidth, kClientWidth),
+           std::max(outerHeight - kFrameHeight, kClientHeight));
+
+    edtSeconds->SetValue(readInt("Correct", OffsetValue()));
+
+    if (cmbUser->count() > 0) {
+        const QString name = FromLocal(
+            ReadAppString(store, kSettingsAppName, "User", ToLocal(cmbUser->itemText(0))));
+        int found = -1;
+        for (int i = 0; i < cmbUser->count() && found < 0; ++i)
+            if (cmbUser->itemText(i).compare(name, Qt::CaseInsensitive) == 0)
+                found = i;
+        cmbUser->setCurrentIndex(found);
+    }
+
+    SetDirectoryText(ReadAppString(store, kSettingsAppName, "LastPath", DirectoryText()));
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    // The running command owns the lists until it returns.
+    if (FCommandRunning) {
+        event->ignore();
+        return;
+    }
+    FormCloseQuery();
+    event->accept();
+}
+
+void TfrmMain::FormCloseQuery()
+{
+    FWorkflow.ClearMatches();
+    FWorkflow.ClearImages();
+    FWorkflow.ClearShots();
+    StoreSettings();
+}
+
+void TfrmMain::StoreSettings()
+{
+    if (FEnvironment.Registry == nullptr)
+        return;
+    RegistryStore& store = *FEnvironment.Registry;
+    CreateAppKey(store, kSettingsAppName);
+    const QRect frame = frameGeometry();
+    WriteAppInteger(store, kSettingsAppName, "Left", frame.x());
+    WriteAppInteger(store, kSettingsAppName, "Top", frame.y());
+    WriteAppInteger(store, kSettingsAppName, "Width", width() + kFrameWidth);
+    WriteAppInteger(store, kSettingsAppName, "Height", height() + kFrameHeight);
+    WriteAppInteger(store, kSettingsAppName, "Correct", OffsetValue());
+    WriteAppString(store, kSettingsAppName, "LastPath", DirectoryText());
+    WriteAppString(store, kSettingsAppName, "User",
+                   cmbUser->currentIndex() >= 0 ? ToLocal(cmbUser->currentText()) : std::string());
+}
+
+void TfrmMain::Run(const std::function<void()>& command, bool longCommand)
+{
+    if (longCommand && FCommandRunning)
+        return;
+    QPointer<QWidget> focus;
+    if (longCommand) {
+        FCommandRunning = true;
+        focus = QApplication::focusWidget();
+        // The progress window is no child of FClient and stays usable.
+        FClient->setEnabled(false);
+    }
+    std::string failure;
+    bool failed = false;
+    try {
+        command();
+    } catch (const std::exception& error) {
+        failed = true;
+        failure = error.what();
+    } catch (...) {
+        failed = true;
+        failure = "Unbekannter Fehler";
+    }
+    if (longCommand) {
+        FClient->setEnabled(true);
+        if (focus != nullptr && focus->isEnabled())
+            focus->setFocus();
+        FCommandRunning = false;
+    }
+    if (failed)
+        ShowError(failure, kAppCaption);
+}
+
+void TfrmMain::cmdReadPicsClick()
+{
+    Run([this] { FWorkflow.ReadPictures(); }, true);
+}
+
+void TfrmMain::cmdReadFileClick()
+{
+    Run([this] { FWorkflow.ReadLogFile(); });
+}
+
+void TfrmMain::cmdReadMemoClick()
+{
+    Run([this] {
+        std::optional<std::int32_t> user;
+        if (cmbUser->currentIndex() >= 0)
+            user = cmbUser->currentData().value<qint32>();
+        FWorkflow.ReadLogMemo(user);
+    });
+}
+
+void TfrmMain::cmdAutoClick()
+{
+    Run([this] {
+        TCursorGuard busy(*this, TCursorKind::crHourGlass, TCursorKind::crDefault);
+        FWorkflow.FindAutoOffset();
+    });
+}
+
+void TfrmMain::cmdChangeClick()
+{
+    Run([this] { FWorkflow.WriteExposureTimes(); }, true);
+}
+
+void TfrmMain::cmdAboutClick()
+{
+    Run([] { ShowAbout(QString(), QString()); });
+}
+
+void TfrmMain::edtDirChange()
+{
+    cmdReadPics->setEnabled(DirExists(DirectoryText()));
+}
+
+void TfrmMain::edtSecondsChange()
+{
+    Run([this] { FWorkflow.FieldsChanged(); });
+}
+
+void TfrmMain::vstImagesChecked(int /*row*/)
+{
+    cmdChange->setEnabled(FModel->AnyChecked());
+}
+
+std::string TfrmMain::DirectoryText() const
+{
+    return ToLocal(edtDir->text());
+}
+
+void TfrmMain::SetDirectoryText(const std::string& text)
+{
+    edtDir->setText(FromLocal(text));
+}
+
+int TfrmMain::OffsetValue() const
+{
+    return edtSeconds->Value();
+}
+
+void TfrmMain::SetOffsetValue(int seconds)
+{
+    edtSeconds->SetValue(seconds);
+}
+
+int TfrmMain::ToleranceValue() const
+{
+    return edtTolerance->Value();
+}
+
+void TfrmMain::SetReadFileEnabled(bool enabled)
+{
+    cmdReadFile->setEnabled(enabled);
+}
+
+void TfrmMain::BeginUpdate()
+{
+    FModel->BeginUpdate();
+}
+
+void TfrmMain::EndUpdate()
+{
+    FModel->EndUpdate();
+}
+
+void TfrmMain::Clear()
+{
+    FModel->Clear();
+}
+
+void TfrmMain::AppendRow(const TMatchItem* item, bool checked)
+{
+    FModel->AppendRow(item, checked);
+}
+
+int TfrmMain::RowCount() const
+{
+    return FModel->rowCount();
+}
+
+bool TfrmMain::IsChecked(int row) const
+{
+    return FModel->IsChecked(row);
+}
+
+const TMatchItem* TfrmMain::RowItem(int row) const
+{
+    return FModel->RowItem(row);
+}
+
+void TfrmMain::SetWriteEnabled(bool enabled)
+{
+    cmdChange->setEnabled(enabled);
+}
+
+void TfrmMain::DragAllowed(int row, int column)
+{
+    if (column != kTableColumnEquals) {
+        FDragRow = row;
+        FDragFromShot = column > kTableColumnEquals;
+    } else {
+        FDragRow = -1;
+    }
+}
+
+bool TfrmMain::DragPending() const
+{
+    return FDragRow >= 0;
+}
+
+bool TfrmMain::DragOver(int row, int column) const
+{
+    const TMatchItem* target = RowItem(row);
+    if (RowItem(FDragRow) == nullptr || target == nullptr)
+        return false;
+    // Right of the last column the column is negative: an image column.
+    if (column < kTableColumnEquals)
+        return FDragFromShot && target->Image != nullptr;
+    if (column > kTableColumnEquals)
+        return !FDragFromShot && target->Shot != nullptr;
+    return false;
+}
+
+void TfrmMain::DragDrop(int row, int column)
+{
+    if (!DragOver(row, column))
+        return;
+    const bool ontoImage = column < kTableColumnEquals;
+    const TMatchItem* imageRow = ontoImage ? RowItem(row) : RowItem(FDragRow);
+    const TMatchItem* shotRow = ontoImage ? RowItem(FDragRow) : RowItem(row);
+    if (imageRow->Image == nullptr || shotRow->Shot == nullptr)
+        return;
+    // The full signed difference, so that moments far apart clamp to the
+    // right bound instead of wrapping around.
+    const long long difference =
+        static_cast<long long>(imageRow->Image->Date) - static_cast<long long>(shotRow->Shot->Date);
+    SetOffsetValue(static_cast<int>(std::clamp(difference, -300LL, 300LL)));
+}
+
+} // namespace zelmaro

@@ -1,0 +1,155 @@
+#pragma once
+
+#include "GuiWorkflowHost.h"
+#include "ImagesView.h"
+#include "Workflow.h"
+
+#include <QRect>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QStatusBar;
+
+namespace zelmaro {
+
+class RegistryStore;
+class TDirectoryEdit;
+class TImageTableModel;
+class TSpinEdit;
+
+// One Palm Desktop user as the user list offers it.
+struct TPalmUserEntry {
+    std::string Name;
+    std::int32_t UserID = 0;
+};
+
+// What the main window takes from the system; tests hand in their own.
+struct TMainEnvironment {
+    // Where the settings are kept; must outlive the window.
+    RegistryStore* Registry = nullptr;
+    FormatSettings Formats;
+    // Full path of the metadata tool; empty when it is missing.
+    std::function<std::string()> FindExifTool;
+    // The Palm Desktop users in list order; empty when Palm Desktop is not installed.
+    std::function<std::vector<TPalmUserEntry>()> PalmUsers;
+
+    static TMainEnvironment System();
+};
+
+// The main window: directory, reading commands, the table of pairs, offset
+// and tolerance, and the write-back. The workflow does the work; the window
+// shows it and passes the user's commands on.
+class TfrmMain : public QWidget,
+                 public TGuiWorkflowHost,
+                 public TImageTable,
+                 private TImagesDragHandler {
+    Q_OBJECT
+
+public:
+    static constexpr int kClientWidth = 751;
+    static constexpr int kClientHeight = 701;
+
+    explicit TfrmMain(TMainEnvironment environment, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    TWorkflow& Workflow() { return FWorkflow; }
+    TImageTableModel& Model() const { return *FModel; }
+    // True while a command that lets events run in between is under way.
+    bool CommandRunning() const { return FCommandRunning; }
+
+    // TWorkflowHost
+    std::string DirectoryText() const override;
+    void SetDirectoryText(const std::string& text) override;
+    int OffsetValue() const override;
+    void SetOffsetValue(int seconds) override;
+    int ToleranceValue() const override;
+    void SetReadFileEnabled(bool enabled) override;
+
+    // TImageTable
+    void BeginUpdate() override;
+    void EndUpdate() override;
+    void Clear() override;
+    void AppendRow(const TMatchItem* item, bool checked) override;
+    int RowCount() const override;
+    bool IsChecked(int row) const override;
+    const TMatchItem* RowItem(int row) const override;
+    void SetWriteEnabled(bool enabled) override;
+
+    QLabel* lblDir = nullptr;
+    TDirectoryEdit* edtDir = nullptr;
+    QPushButton* cmdReadPics = nullptr;
+    QPushButton* cmdReadFile = nullptr;
+    QPushButton* cmdReadMemo = nullptr;
+    QLabel* lblUser = nullptr;
+    QComboBox* cmbUser = nullptr;
+    TImagesView* vstImages = nullptr;
+    QLabel* lblSeconds = nullptr;
+    TSpinEdit* edtSeconds = nullptr;
+    QLabel* lblTolerance = nullptr;
+    TSpinEdit* edtTolerance = nullptr;
+    QPushButton* cmdAuto = nullptr;
+    QPushButton* cmdChange = nullptr;
+    QPushButton* cmdClose = nullptr;
+    QPushButton* cmdAbout = nullptr;
+    QStatusBar* StatusBar = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    enum TAnchor : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+    struct TAnchoredControl {
+        QWidget* Control;
+        QRect Design;
+        unsigned Anchors;
+    };
+
+    void CreateControls();
+    template <class T>
+    T* Place(T* control, int left, int top, int width, int height, unsigned anchors);
+    void ApplyAnchors();
+
+    void FormCreate();
+    void FormCloseQuery();
+    void ReadSettings();
+    void StoreSettings();
+
+    void cmdReadPicsClick();
+    void cmdReadFileClick();
+    void cmdReadMemoClick();
+    void cmdAutoClick();
+    void cmdChangeClick();
+    void cmdAboutClick();
+    void edtDirChange();
+    void edtSecondsChange();
+    void vstImagesChecked(int row);
+
+    // Runs a command; errors that escape it are shown and the window goes on.
+    // A long command keeps the window's controls from starting another one.
+    void Run(const std::function<void()>& command, bool longCommand = false);
+
+    // TImagesDragHandler
+    void DragAllowed(int row, int column) override;
+    bool DragPending() const override;
+    bool DragOver(int row, int column) const override;
+    void DragDrop(int row, int column) override;
+
+    TMainEnvironment FEnvironment;
+    QWidget* FClient = nullptr;
+    TImageTableModel* FModel = nullptr;
+    std::vector<TAnchoredControl> FAnchored;
+    TWorkflow FWorkflow;
+    int FDragRow = -1;
+    bool FDragFromShot = false;
+    bool FCommandRunning = false;
+};
+
+} // namespace zelmaro

@@ -1,0 +1,363 @@
+#include "MainTestRig.h"
+
+#include "ImageTableModel.h"
+#include "ImagesView.h"
+#include "SpinEdit.h"
+
+#include <QAbstractItemModelTester>
+#include <QDragEnterEvent>
+#include <QFont>
+#include <QHeaderView>
+#include <QImage>
+#include <QMimeData>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace zelmaro {
+namespace {
+
+using test::MainRig;
+
+enum Look { Silver, Normal, Italic, Bold, Green };
+
+// Five pairs, one of each look, under tolerance 1 and offset 0; then an image
+// without a shot.
+void FillFiveLooks(TfrmMain& frm)
+{
+    TWorkflow& w = frm.Workflow();
+    w.AddImage({"green.jpg", 10000, 0.004});
+    w.AddImage({"bold.jpg", 10100, 0.004});
+    w.AddImage({"italic.jpg", 10200, 0.004});
+    w.AddImage({"normal.jpg", 10300, 0.004});
+    w.AddImage({"silver.jpg", 10400, 0.004});
+    w.AddShot({10000, 0.004});
+    w.AddShot({10100, 0.01});
+    w.AddShot({10203, 0.004});
+    w.AddShot({10330, 0.004});
+    w.MatchAll();
+}
+
+TEST(ImageTableTest, ModelPassesTheModelTester)
+{
+    MainRig rig;
+    auto frm = rig.Make();
+    QAbstractItemModelTester tester(&frm->Model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Warning);
+    FillFiveLooks(*frm);
+    frm->Workflow().ClearImages();
+    EXPECT_EQ(frm->Model().rowCount(), 0);
+}
+
+TEST(ImageTableTest, HeaderColumnsAndOptions)
+{
+    MainRig rig;
+    auto frm = rig.Make();
+    const char* captions[] = {"Bildname", "Bilddatum",     "Verschlusszeit",
+                              "=",        "Aufnahmedatum", "Verschlusszeit"};
+    const int widths[] = {200, 140, 100, 30, 140, 100};
+    const Qt::Alignment aligns[] = {Qt::AlignLeft,    Qt::AlignLeft, Qt::AlignHCenter,
+                                    Qt::AlignHCenter, Qt::AlignLeft, Qt::AlignHCenter};
+    QHeaderView* header = frm->vstImages->header();
+    ASSERT_EQ(frm->Model().columnCount(), 6);
+    for (int c = 0; c < 6; ++c) {
+        EXPECT_EQ(frm->Model().headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(),
+                  captions[c]);
+        EXPECT_EQ(header->sectionSize(c), widths[c]) << c;
+    }
+    EXPECT_FALSE(header->sectionsMovable());
+    EXPECT_FALSE(header->sectionsClickable());
+    EXPECT_FALSE(frm->vstImages->isSortingEnabled());
+    EXPECT_EQ(frm->vstImages->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_EQ(frm->vstImages->selectionBehavior(), QAbstractItemView::SelectRows);
+
+    FillFiveLooks(*frm);
+    for (int c = 0; c < 6; ++c) {
+        const auto align =
+            frm->Model().index(0, c).data(Qt::TextAlignmentRole).value<Qt::Alignment>();
+        EXPECT_EQ(align & Qt::AlignHorizontal_Mask, aligns[c]) << c;
+    }
+    // Dragging a divider below the minimum stops at 50; column 3 may go lower.
+    header->resizeSection(0, 20);
+    EXPECT_EQ(header->sectionSize(0), 50);
+    header->resizeSection(3, 20);
+    EXPECT_EQ(header->sectionSize(3), 20);
+    // A double click on a divider fits the column to its widest text.
+    header->resizeSection(4, 200);
+    emit header->sectionHandleDoubleClicked(4);
+    int widest = 0;
+    for (int row = 0; row < frm->Model().rowCount(); ++row)
+        widest = std::max(widest, frm->vstImages->fontMetrics().horizontalAdvance(
+                                      frm->Model().index(row, 4).data().toString()));
+    EXPECT_GE(header->sectionSize(4), widest);
+    EXPECT_LT(header->sectionSize(4), widest + 30);
+}
+
+TEST(ImageTableTest, CellTextsComeFromTheRecords)
+{
+    MainRig rig;
+    auto frm = rig.Make();
+    FillFiveLooks(*frm);
+    ASSERT_EQ(frm->Model().rowCount(), 5);
+    const TImageTableModel& m = frm->Model();
+    EXPECT_EQ(m.index(0, 0).data().toString(), "green.jpg");
+    EXPECT_EQ(m.index(4, 0).data().toString(), "silver.jpg");
+    EXPECT_EQ(m.index(4, 4).data().toString(), "") << "no shot on that row";
+    for (int c = 0; c < 6; ++c)
+        EXPECT_EQ(m.index(1, c).data().toString().toStdString(),
+                  frm->Workflow().CellText(*frm->RowItem(1), c));
+}
+
+TEST(ImageTableTest, ColourAndFontStylePerRow)
+{
+    MainRig rig;
+    auto frm = rig.Make();
+    FillFiveLooks(*frm);
+    struct Case {
+        int row;
+        const char* name;
+        QColor colour; // invalid: the table's own
+        QColor selected;
+        bool italic;
+        bool bold;
+    };
+    const Case cases[] = {
+        {0, "green", QColor(0, 128, 0), QColor(0, 255, 0), false, false},
+        {1, "bold", QColor(), QColor(), false, true},
+        {2, "italic", QColor(), QColor(), true, false},
+        {3, "normal", QColor(), QColor(), false, false},
+        {4, "silver", QColor(192, 192, 192), QColor(192, 192, 192), false, false},
+    };
+    const TImageTableModel& m = frm->Model();
+    for (const Case& c : cases) {
+        for (int column = 0; column < 6; ++column) {
+            const QModelIndex index = m.index(c.row, column);
+            EXPECT_EQ(index.data(Qt::ForegroundRole).value<QColor>(), c.colour) << c.name;
+            EXPECT_EQ(index.data(TImageTableModel::SelectedForegroundRole).value<QColor>(),
+                      c.selected)
+                << c.name;
+            const QFont font = index.data(Qt::FontRole).value<QFont>().resolve(frm->font());
+            EXPECT_EQ(font.italic(), c.italic) << c.name;
+            EXPECT_EQ(font.bold(), c.bold) << c.name;
+            EXPECT_EQ(font.pixelSize(), 13) << c.name;
+        }
+    }
+}
+
+// Whether some pixel of the row has the colour, give or take a little.
+bool RowHasColour(const QImage& image, const QRect& row, const QColor& colour)
+{
+    for (int y = row.top(); y <= row.bottom(); ++y)
+        for (int x = row.left(); x <= row.right(); ++x) {
+            const QColor p = image.pixelColor(x, y);
+            if (std::abs(p.red() - colour.red()) <= 12 &&
+                std::abs(p.green() - colour.green()) <= 12 &&
+                std::abs(p.blue() - colour.blue()) <= 12)
+                return true;
+        }
+    return false;
+}
+
+TEST(ImageTableTest, GreenRowTurnsLimeWhenSelectedInEveryColumn)
+{
+    MainRig rig;
+    auto frm = rig.Make();
+    FillFiveLooks(*frm);
+    frm->show();
+    TImagesView* view = frm->vstImages;
+    // Unsmoothed text, so that glyph pixels carry the exact colour.
+    QFont font = view->font();
+    font.setStyleStrategy(QFont::NoAntialias);
+    view->setFont(font);
+    const auto render = [&] {
+        QImage image(view->viewport()->size(), QImage::Format_RGB32);
+        view->viewport()->render(&image);
+        return image;
+    };
+    QRect cellRects[6];
+    for (int c = 0; c < 6; ++c)
+        cellRects[c] = view->visualRect(frm->Model().index(0, c));
+
+    QImage image = render();
+    for (int c : {0, 1, 2, 3, 4, 5})
+        EXPECT_TRUE(RowHasColour(image, cellRects[c], QColor(0, 128, 0))) << c;
+    EXPECT_FALSE(RowHasColour(image, cellRects[1], QColor(0, 255, 0)));
+
+    view->setCurrentIndex(frm->Model().index(0, 1));
+    image = render();
+    for (int c : {0, 1, 2, 3, 4, 5})
+        EXPECT_TRUE(RowHasColour(image, cellRects[c], QColor(0, 255, 0))) << c;
+}
+
+TEST(ImageTableTest, OnlyRowsToBeWrittenCanBeChecked)
+{
+    MainRig rig;
+    auto frm = rig.Make();
+    FillFiveLooks(*frm);
+    TImageTableModel& m = frm->Model();
+    for (int row = 0; row < 5; ++row)
+        EXPECT_EQ(m.IsChecked(row), row == 1) << row;
+    EXPECT_TRUE(frm->cmdChange->isEnabled());
+
+    for (int row : {0, 2, 3, 4}) {
+        EXPECT_FALSE(m.setData(m.index(row, 0), Qt::Checked, Qt::CheckStateRole)) << row;
+        EXPECT_FALSE(m.IsChecked(row));
+    }
+    EXPECT_TRUE(m.setData(m.index(1, 0), Qt::Unchecked, Qt::CheckStateRole));
+    EXPECT_FALSE(m.IsChecked(1));
+    EXPECT_FALSE(frm->cmdChange->isEnabled());
+    EXPECT_TRUE(m.setData(m.index(1, 0), Qt::Checked, Qt::CheckStateRole));
+    EXPECT_TRUE(frm->cmdChange->isEnabled());
+
+    // A click on the box goes through the same rules.
+    frm->show();
+    const QRect cell = frm->vstImages->visualRect(m.index(1, 0));
+    const QPoint box(cell.left() + 10, cell.center().y());
+    QTest::mouseClick(frm->vstImages->viewport(), Qt::LeftButton, {}, box);
+    EXPECT_FALSE(m.IsChecked(1));
+    EXPECT_FALSE(frm->cmdChange->isEnabled());
+
+    // The space bar toggles the focused row's box from any of its cells.
+    frm->vstImages->setCurrentIndex(m.index(1, 4));
+    QTest::keyClick(frm->vstImages, Qt::Key_Space);
+    EXPECT_TRUE(m.IsChecked(1));
+    EXPECT_TRUE(frm->cmdChange->isEnabled());
+    frm->vstImages->setCurrentIndex(m.index(2, 2));
+    QTest::keyClick(frm->vstImages, Qt::Key_Space);
+    EXPECT_FALSE(m.IsChecked(2));
+
+    // Matching again restores the automatic choice.
+    m.setData(m.index(1, 0), Qt::Unchecked, Qt::CheckStateRole);
+    frm->edtTolerance->SetValue(2);
+    frm->edtTolerance->SetValue(1);
+    EXPECT_TRUE(m.IsChecked(1));
+    EXPECT_TRUE(frm->cmdChange->isEnabled());
+}
+
+// Drags inside the table through the view's own mouse and drag events.
+struct DragRig {
+    MainRig rig;
+    std::unique_ptr<TfrmMain> frm = rig.Make();
+
+    DragRig()
+    {
+        frm->show();
+        // Narrow columns leave room right of the last one.
+        for (int c = 0; c < 6; ++c)
+            frm->vstImages->header()->resizeSection(c, 60);
+    }
+
+    QPoint Cell(int row, int column) const
+    {
+        if (column < 0) {
+            const QRect last = frm->vstImages->visualRect(frm->Model().index(row, 5));
+            return {last.right() + 20, last.center().y()};
+        }
+        return frm->vstImages->visualRect(frm->Model().index(row, column)).center() + QPoint(8, 0);
+    }
+
+    // Press on one cell, then enter, move and drop on another; whether the
+    // move over the target was accepted.
+    bool Drag(int fromRow, int fromColumn, int toRow, int toColumn)
+    {
+        QWidget* viewport = frm->vstImages->viewport();
+        QTest::mousePress(viewport, Qt::LeftButton, {}, Cell(fromRow, fromColumn));
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, Cell(fromRow, fromColumn));
+        QMimeData mime;
+        mime.setData(TImagesView::kRowMimeType, frm->vstImages->DragPayload());
+        const QPointF to = Cell(toRow, toColumn);
+        QDragEnterEvent enter(to.toPoint(), Qt::MoveAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &enter);
+        QDragMoveEvent move(to.toPoint(), Qt::MoveAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &move);
+        const bool accepted = move.isAccepted();
+        QDropEvent drop(to, Qt::MoveAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &drop);
+        return accepted;
+    }
+};
+
+TEST(ImageTableTest, DroppingSetsTheOffsetThatMakesThePairCoincide)
+{
+    struct Case {
+        const char* name;
+        int fromRow, fromColumn, toRow, toColumn;
+        bool accepted;
+        int offset; // after the drop, from 0
+    };
+    // Rows: 0 image 10000 / shot 10000, 1 image 10100 / shot 10180,
+    // 2 image 10200 / shot 10600, 3 shot 10900 alone.
+    const Case cases[] = {
+        {"shot onto its own image", 1, 4, 1, 0, true, -80},
+        {"image onto a shot", 1, 1, 0, 5, true, 100},
+        {"400 seconds apart clamps", 2, 5, 2, 2, true, -300},
+        {"press on the = column", 1, 3, 1, 0, false, 0},
+        {"drop on the = column", 1, 4, 1, 3, false, 0},
+        {"shot onto a shot column", 1, 4, 0, 4, false, 0},
+        {"image onto an image column", 1, 0, 0, 1, false, 0},
+        {"shot onto a row without image", 0, 5, 3, 0, false, 0},
+        {"empty image side onto a shot", 3, 0, 0, 4, true, 0},
+        {"press right of the last column carries the image", 1, -1, 0, 4, true, 100},
+        {"drop right of the last column lands on the image", 1, 4, 1, -1, true, -80},
+    };
+    for (const Case& c : cases) {
+        DragRig d;
+        TWorkflow& w = d.frm->Workflow();
+        d.frm->edtTolerance->SetValue(0);
+        w.AddImage({"a.jpg", 10000, 0.004});
+        w.AddImage({"b.jpg", 10100, 0.004});
+        w.AddImage({"c.jpg", 10200, 0.004});
+        w.AddShot({10000, 0.004});
+        w.AddShot({10180, 0.004});
+        w.AddShot({10600, 0.004});
+        w.AddShot({10900, 0.004});
+        w.MatchAll();
+        ASSERT_EQ(d.frm->RowCount(), 4);
+        ASSERT_EQ(d.frm->RowItem(3)->Image, nullptr);
+        EXPECT_EQ(d.Drag(c.fromRow, c.fromColumn, c.toRow, c.toColumn), c.accepted) << c.name;
+        EXPECT_EQ(d.frm->OffsetValue(), c.offset) << c.name;
+    }
+}
+
+TEST(ImageTableTest, DropMatchesAgain)
+{
+    DragRig d;
+    TWorkflow& w = d.frm->Workflow();
+    w.AddImage({"a.jpg", 10000, 0.004});
+    w.AddImage({"b.jpg", 10050, 0.01});
+    w.AddShot({9950, 0.004});
+    w.AddShot({10000, 0.004});
+    w.MatchAll();
+    ASSERT_EQ(d.frm->RowCount(), 3);
+    ASSERT_EQ(d.frm->RowItem(0)->Image, nullptr);
+    d.Drag(0, 4, 1, 0);
+    EXPECT_EQ(d.frm->OffsetValue(), 50);
+    ASSERT_EQ(d.frm->RowCount(), 2);
+    EXPECT_EQ(d.frm->RowItem(0)->TimeState, TMatchState::msEqual);
+    EXPECT_EQ(d.frm->RowItem(1)->TimeState, TMatchState::msEqual);
+    EXPECT_TRUE(d.frm->IsChecked(1));
+}
+
+TEST(ImageTableTest, ForeignDragsAreRefused)
+{
+    DragRig d;
+    d.frm->Workflow().AddImage({"a.jpg", 10000, 0.004});
+    d.frm->Workflow().AddShot({9000, 0.004});
+    d.frm->Workflow().MatchAll();
+    QWidget* viewport = d.frm->vstImages->viewport();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, d.Cell(0, 4));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, d.Cell(0, 4));
+    QMimeData mime;
+    mime.setData(TImagesView::kRowMimeType, "1:2");
+    QDragEnterEvent enter(d.Cell(0, 0), Qt::MoveAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport, &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    QDropEvent drop(d.Cell(0, 0), Qt::MoveAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport, &drop);
+    EXPECT_EQ(d.frm->OffsetValue(), 0);
+}
+
+} // namespace
+} // namespace zelmaro

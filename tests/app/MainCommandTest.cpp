@@ -1,0 +1,154 @@
+#include "MainTestRig.h"
+
+#include "DirectoryEdit.h"
+#include "FileLbl.h"
+#include "ImageTableModel.h"
+#include "Info.h"
+#include "MetadataTool.h"
+#include "SpinEdit.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace zelmaro {
+namespace {
+
+using test::BoxAnswerer;
+using test::MainRig;
+
+// Answers every read with a fixed date and exposure time and lets the test
+// look at the window while the command runs.
+class FakeTool final : public TMetadataTool {
+public:
+    explicit FakeTool(std::function<void()> during, std::string date = "2008:01:05 21:03:07")
+        : FDuring(std::move(during)), FDate(std::move(date))
+    {
+    }
+    void Run(const std::vector<std::string>& /*arguments*/,
+             std::vector<std::string>& lines) override
+    {
+        if (FDuring)
+            FDuring();
+        lines.push_back("Create Date                     : " + FDate);
+        lines.push_back("Exposure Time                   : 1/250");
+    }
+
+private:
+    std::function<void()> FDuring;
+    std::string FDate;
+};
+
+void MakeFiles(const QTemporaryDir& dir, std::initializer_list<const char*> names)
+{
+    for (const char* name : names) {
+        QFile file(dir.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+}
+
+TEST(MainCommandTest, ReadingKeepsOtherCommandsOutButNotTheCancelButton)
+{
+    QTemporaryDir dir;
+    MakeFiles(dir, {"a.JPG", "b.JPG", "c.JPG"});
+    MainRig rig;
+    auto frm = rig.Make();
+    frm->show();
+    frm->SetDirectoryText(dir.path().toStdString());
+    int calls = 0;
+    bool guarded = true;
+    frm->Workflow().SetMetadataTool(std::make_unique<FakeTool>([&] {
+        ++calls;
+        guarded = guarded && frm->CommandRunning() && !frm->cmdReadPics->isEnabled() &&
+                  !frm->cmdAuto->isEnabled() && !frm->edtSeconds->isEnabled() &&
+                  frmInfo != nullptr && frmInfo->cmdCancel->isEnabled() &&
+                  QApplication::overrideCursor() != nullptr;
+        // A second reading started now would pull the lists away underneath.
+        QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
+        if (calls == 2)
+            frmInfo->cmdCancel->click();
+    }));
+    QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
+    EXPECT_TRUE(guarded);
+    EXPECT_EQ(calls, 2) << "the cancel stops the scan after the second file";
+    EXPECT_EQ(frmInfo, nullptr);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(frm->CommandRunning());
+    EXPECT_TRUE(frm->cmdReadPics->isEnabled());
+    EXPECT_TRUE(frm->edtSeconds->isEnabled());
+    EXPECT_EQ(frm->Model().rowCount(), 2);
+    EXPECT_FALSE(frm->cmdReadFile->isEnabled());
+}
+
+TEST(MainCommandTest, AnErrorLeavingACommandIsShownAndTheWindowGoesOn)
+{
+    QTemporaryDir dir;
+    MakeFiles(dir, {"a.JPG"});
+    MainRig rig;
+    auto frm = rig.Make();
+    frm->SetDirectoryText(dir.path().toStdString());
+    // A date the conversion refuses: its error is not one the scan expects.
+    frm->Workflow().SetMetadataTool(std::make_unique<FakeTool>(nullptr, "2008:xx:05 21:03:07"));
+    {
+        BoxAnswerer boxes;
+        QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
+        ASSERT_EQ(boxes.texts.size(), 1u);
+        EXPECT_EQ(boxes.texts[0], QString::fromUtf8("'xx' ist kein gültiger Integerwert"));
+        EXPECT_EQ(boxes.icons[0], QMessageBox::Critical);
+    }
+    EXPECT_EQ(frmInfo, nullptr);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(frm->CommandRunning());
+    EXPECT_TRUE(frm->cmdReadPics->isEnabled());
+    EXPECT_FALSE(frm->TerminateRequested());
+}
+
+TEST(MainCommandTest, LogFileButtonFollowsThePictureReading)
+{
+    QTemporaryDir dir;
+    MakeFiles(dir, {"a.JPG", "Zelmaro.txt"});
+    MainRig rig;
+    auto frm = rig.Make();
+    frm->Workflow().SetMetadataTool(std::make_unique<FakeTool>(nullptr));
+    frm->SetDirectoryText(dir.path().toStdString());
+    EXPECT_FALSE(frm->cmdReadFile->isEnabled()) << "choosing a directory does not touch it";
+    QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
+    EXPECT_TRUE(frm->cmdReadFile->isEnabled());
+    ASSERT_EQ(frm->Model().rowCount(), 1);
+    EXPECT_EQ(frm->RowItem(0)->Shot, nullptr);
+
+    // A directory without pictures: warned, field emptied, buttons off.
+    QTemporaryDir empty;
+    frm->SetDirectoryText(empty.path().toStdString());
+    BoxAnswerer boxes;
+    QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "In diesem Verzeichnis existieren keine Bilder!");
+    EXPECT_EQ(frm->edtDir->text(), "");
+    EXPECT_FALSE(frm->cmdReadPics->isEnabled());
+    EXPECT_FALSE(frm->cmdReadFile->isEnabled());
+    EXPECT_EQ(frm->Model().rowCount(), 0);
+}
+
+TEST(MainCommandTest, MemoButtonWithoutChosenUserDoesNothing)
+{
+    MainRig rig;
+    rig.users = {{"Anna", 11}};
+    rig.StoreString("User", "Niemand");
+    auto frm = rig.Make();
+    ASSERT_EQ(frm->cmbUser->currentIndex(), -1);
+    frm->Workflow().AddShot({1000, 0.004});
+    BoxAnswerer boxes;
+    QTest::mouseClick(frm->cmdReadMemo, Qt::LeftButton);
+    EXPECT_EQ(frm->Workflow().Shots().size(), 1u) << "the shot list is left alone";
+    EXPECT_TRUE(boxes.texts.empty());
+}
+
+} // namespace
+} // namespace zelmaro

@@ -1,0 +1,72 @@
+// Drives the main window over a directory like a user would and saves a
+// screenshot of the whole screen at each state, for looking at the layout in a
+// real window (not run by CTest):
+//   main_window_demo SESSION_DIR OUT_DIR
+#include "AboutArt.h"
+#include "AppShell.h"
+#include "ImageTableModel.h"
+#include "Main.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+void Shoot(const QString& outDir, const char* name)
+{
+    QApplication::processEvents();
+    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);
+    const QString path = QDir(outDir).filePath(QString::fromLatin1(name) + ".png");
+    std::printf("%s: %s\n", name, shot.save(path) ? qPrintable(path) : "not saved");
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s SESSION_DIR OUT_DIR\n", argv[0]);
+        return 2;
+    }
+    zelmaro::InitApplication(app);
+    QApplication::setWindowIcon(zelmaro::ZelmaroIcon());
+    const QString session = QString::fromLocal8Bit(argv[1]);
+    const QString out = QString::fromLocal8Bit(argv[2]);
+
+    zelmaro::TfrmMain frm(zelmaro::TMainEnvironment::System());
+    if (frm.TerminateRequested())
+        return 1;
+    frm.move(20, 20);
+    frm.show();
+
+    QTimer::singleShot(500, [&] {
+        Shoot(out, "1-empty");
+        frm.SetDirectoryText(session.toLocal8Bit().toStdString());
+        frm.cmdReadPics->click();
+        Shoot(out, "2-pictures");
+        frm.cmdReadFile->click();
+        frm.cmdAuto->click();
+        // A green row selected, so that the lime text shows as well.
+        for (int row = 0; row < frm.RowCount(); ++row) {
+            const zelmaro::TMatchItem* item = frm.RowItem(row);
+            if (item->TimeState == zelmaro::TMatchState::msEqual &&
+                item->ExposureState == zelmaro::TMatchState::msEqual) {
+                frm.vstImages->setCurrentIndex(frm.Model().index(row, 1));
+                break;
+            }
+        }
+        Shoot(out, "3-pairs");
+        // Taken while the write lets events run between two files.
+        QTimer::singleShot(300, [&] { Shoot(out, "4-writing"); });
+        frm.cmdChange->click();
+        Shoot(out, "5-written");
+        frm.close();
+    });
+    return QApplication::exec();
+}

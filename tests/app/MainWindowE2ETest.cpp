@@ -1,0 +1,82 @@
+#include "MainTestRig.h"
+
+#include "ImageTableModel.h"
+#include "MetadataTool.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace zelmaro {
+namespace {
+
+using test::BoxAnswerer;
+using test::MainRig;
+
+// The whole window on the sample session with the real metadata tool.
+TEST(MainWindowSessionTest, ReadPicturesLogAutoOffsetWriteAndReadBack)
+{
+    QTemporaryDir dir;
+    const QString script = QStringLiteral(ZELMARO_SOURCE_DIR "/examples/make-sample-session.sh");
+    ASSERT_EQ(QProcess::execute(QStringLiteral("bash"), {script, dir.path()}), 0);
+
+    MainRig rig;
+    rig.tool = FindExifTool().value_or("");
+    ASSERT_FALSE(rig.tool.empty()) << "exiftool is needed";
+    auto frm = rig.Make();
+    frm->show();
+    frm->SetDirectoryText(dir.path().toStdString());
+    BoxAnswerer boxes;
+
+    QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
+    const TImageTableModel& m = frm->Model();
+    ASSERT_EQ(m.rowCount(), 36);
+    EXPECT_EQ(m.index(0, 0).data().toString(), "IMG_0001.JPG");
+    EXPECT_EQ(m.index(0, 1).data().toString(), "05.01.2008 21:03:14");
+    for (int row = 0; row < 36; ++row)
+        ASSERT_EQ(m.index(row, 0).data(Qt::ForegroundRole).value<QColor>(), QColor(192, 192, 192));
+    EXPECT_TRUE(frm->cmdReadFile->isEnabled());
+    EXPECT_FALSE(frm->cmdChange->isEnabled());
+
+    QTest::mouseClick(frm->cmdReadFile, Qt::LeftButton);
+    EXPECT_EQ(frm->Workflow().Shots().size(), 35u);
+
+    QTest::mouseClick(frm->cmdAuto, Qt::LeftButton);
+    EXPECT_EQ(frm->OffsetValue(), 7);
+    int bold = 0, green = 0, italic = 0, silver = 0, checked = 0;
+    for (int row = 0; row < m.rowCount(); ++row) {
+        const TMatchItem* item = frm->RowItem(row);
+        const bool equalTime = item->TimeState == TMatchState::msEqual;
+        bold += equalTime && item->ExposureState == TMatchState::msDifferent;
+        green += equalTime && item->ExposureState == TMatchState::msEqual;
+        italic += item->TimeState == TMatchState::msNear;
+        silver += item->TimeState == TMatchState::msNone;
+        checked += m.IsChecked(row);
+    }
+    EXPECT_GT(bold, 0);
+    EXPECT_GT(green, 0);
+    EXPECT_EQ(italic, 1);
+    EXPECT_EQ(silver, 1);
+    EXPECT_EQ(checked, bold);
+    EXPECT_TRUE(frm->cmdChange->isEnabled());
+
+    QTest::mouseClick(frm->cmdChange, Qt::LeftButton);
+    EXPECT_TRUE(boxes.texts.empty()) << boxes.texts.front().toStdString();
+    EXPECT_FALSE(frm->TerminateRequested());
+    EXPECT_FALSE(frm->cmdChange->isEnabled()) << "every written row agrees now";
+    for (int row = 0; row < m.rowCount(); ++row)
+        EXPECT_FALSE(m.IsChecked(row)) << row;
+
+    // The file itself carries the logged value: image 10 was 30 s, logged 45.
+    QProcess exif;
+    exif.start(
+        QString::fromStdString(rig.tool),
+        {QStringLiteral("-s3"), QStringLiteral("-ExposureTime"), dir.filePath("IMG_0010.JPG")});
+    ASSERT_TRUE(exif.waitForFinished(30000));
+    EXPECT_EQ(exif.readAllStandardOutput().trimmed(), "45");
+}
+
+} // namespace
+} // namespace zelmaro

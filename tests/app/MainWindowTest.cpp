@@ -1,0 +1,318 @@
+#include "MainTestRig.h"
+
+#include "DirectoryEdit.h"
+#include "ImageTableModel.h"
+#include "SpinEdit.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace zelmaro {
+namespace {
+
+using test::BoxAnswerer;
+using test::MainRig;
+
+TEST(MainWindowTest, ControlsSitWhereTheyBelongAndFollowTheirAnchors)
+{
+    MainRig rig;
+    auto frm = rig.Make();
+    EXPECT_EQ(frm->windowTitle(), "Zelmaro");
+    EXPECT_EQ(frm->size(), QSize(751, 701));
+    EXPECT_EQ(frm->minimumSize(), QSize(751, 701));
+    EXPECT_EQ(frm->font().family(), "Arial");
+    EXPECT_EQ(frm->font().pixelSize(), 13);
+    EXPECT_EQ(frm->cmdAuto->font().pixelSize(), 21);
+    EXPECT_TRUE(frm->cmdAuto->font().bold());
+
+    struct Control {
+        QWidget* widget;
+        QRect at;    // at 751 x 701
+        QRect grown; // at 851 x 801
+    };
+    const Control controls[] = {
+        {frm->lblDir, {10, 10, 81, 21}, {10, 10, 81, 21}},
+        {frm->edtDir, {90, 10, 571, 21}, {90, 10, 671, 21}},
+        {frm->cmdReadPics, {670, 8, 71, 25}, {770, 8, 71, 25}},
+        {frm->cmdReadFile, {10, 50, 201, 25}, {10, 50, 201, 25}},
+        {frm->cmdReadMemo, {270, 50, 201, 25}, {270, 50, 201, 25}},
+        {frm->lblUser, {490, 50, 41, 24}, {490, 50, 41, 24}},
+        {frm->cmbUser, {530, 50, 201, 24}, {530, 50, 201, 24}},
+        {frm->vstImages, {10, 90, 731, 541}, {10, 90, 831, 641}},
+        {frm->lblSeconds, {10, 643, 55, 24}, {10, 743, 55, 24}},
+        {frm->edtSeconds, {70, 643, 61, 24}, {70, 743, 61, 24}},
+        {frm->lblTolerance, {150, 643, 55, 24}, {150, 743, 55, 24}},
+        {frm->edtTolerance, {210, 643, 51, 24}, {210, 743, 51, 24}},
+        {frm->cmdAuto, {280, 640, 31, 31}, {280, 740, 31, 31}},
+        {frm->cmdChange, {330, 640, 191, 31}, {330, 740, 191, 31}},
+        {frm->cmdClose, {540, 640, 101, 31}, {540, 740, 101, 31}},
+        {frm->cmdAbout, {660, 640, 81, 31}, {660, 740, 81, 31}},
+        {frm->StatusBar, {0, 682, 751, 19}, {0, 782, 851, 19}},
+    };
+    for (const Control& c : controls)
+        EXPECT_EQ(c.widget->geometry(), c.at) << c.widget->metaObject()->className();
+    frm->show();
+    frm->resize(851, 801);
+    for (const Control& c : controls)
+        EXPECT_EQ(c.widget->geometry(), c.grown) << c.widget->metaObject()->className();
+}
+
+TEST(MainWindowTest, CaptionsAndTabOrder)
+{
+    MainRig rig;
+    auto frm = rig.Make();
+    EXPECT_EQ(frm->lblDir->text(), "Verzeichnis:");
+    EXPECT_EQ(frm->cmdReadPics->text(), "Auslesen");
+    EXPECT_EQ(frm->cmdReadFile->text(), "\"Zelmaro.txt\" auslesen");
+    EXPECT_EQ(frm->cmdReadMemo->text(), "PalmDesktop Memo auslesen");
+    EXPECT_EQ(frm->lblSeconds->text(), "Versatz:");
+    EXPECT_EQ(frm->lblTolerance->text(), "Toleranz:");
+    EXPECT_EQ(frm->cmdAuto->text(), "A");
+    EXPECT_EQ(frm->cmdChange->text(), "Werte in Bilder eintragen");
+    EXPECT_EQ(frm->cmdAbout->text(), QString::fromUtf8("Über..."));
+    EXPECT_FALSE(frm->cmdClose->text().isEmpty());
+    EXPECT_FALSE(frm->cmdChange->icon().isNull());
+    EXPECT_FALSE(frm->cmdAbout->icon().isNull());
+
+    // Everything enabled, so that each control takes its turn.
+    for (QWidget* w : frm->findChildren<QWidget*>())
+        w->setEnabled(true);
+    frm->show();
+    QApplication::setActiveWindow(frm.get());
+    frm->edtDir->setFocus();
+    const std::vector<QWidget*> expected = {
+        frm->edtDir->Edit(), frm->cmdReadPics, frm->cmdReadFile, frm->cmdReadMemo,
+        frm->cmbUser,        frm->vstImages,   frm->edtSeconds,  frm->edtTolerance,
+        frm->cmdAuto,        frm->cmdChange,   frm->cmdClose,    frm->cmdAbout,
+    };
+    std::vector<QWidget*> seen;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        QWidget* focus = QApplication::focusWidget();
+        // A spin box's focus sits in its line edit.
+        if (focus != nullptr && qobject_cast<TSpinEdit*>(focus->parentWidget()) != nullptr)
+            focus = focus->parentWidget();
+        seen.push_back(focus);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(seen, expected);
+}
+
+TEST(MainWindowTest, FirstStartWithoutStoredSettings)
+{
+    MainRig rig;
+    auto frm = rig.Make();
+    EXPECT_FALSE(frm->TerminateRequested());
+    EXPECT_EQ(frm->Workflow().ExifTool(), "/usr/bin/exiftool");
+    EXPECT_EQ(frm->edtDir->text(), "");
+    EXPECT_EQ(frm->edtSeconds->Text(), "0");
+    EXPECT_EQ(frm->edtTolerance->Text(), "1");
+    EXPECT_EQ(frm->cmbUser->count(), 0);
+    for (QWidget* w :
+         {static_cast<QWidget*>(frm->cmdReadPics), static_cast<QWidget*>(frm->cmdReadFile),
+          static_cast<QWidget*>(frm->cmdReadMemo), static_cast<QWidget*>(frm->lblUser),
+          static_cast<QWidget*>(frm->cmbUser), static_cast<QWidget*>(frm->cmdChange)})
+        EXPECT_FALSE(w->isEnabled()) << w->metaObject()->className();
+    for (QWidget* w :
+         {static_cast<QWidget*>(frm->edtDir), static_cast<QWidget*>(frm->vstImages),
+          static_cast<QWidget*>(frm->edtSeconds), static_cast<QWidget*>(frm->edtTolerance),
+          static_cast<QWidget*>(frm->cmdAuto), static_cast<QWidget*>(frm->cmdClose),
+          static_cast<QWidget*>(frm->cmdAbout)})
+        EXPECT_TRUE(w->isEnabled()) << w->metaObject()->className();
+    EXPECT_EQ(frm->Model().rowCount(), 0);
+}
+
+TEST(MainWindowTest, StoredSettingsAreAppliedAtStart)
+{
+    QTemporaryDir dir;
+    MainRig rig;
+    rig.users = {{"Anna", 11}, {"Bernd", 22}};
+    rig.StoreInt("Left", 40);
+    rig.StoreInt("Top", 30);
+    rig.StoreInt("Width", 1008);
+    rig.StoreInt("Height", 100); // below the smallest size
+    rig.StoreInt("Correct", 500);
+    rig.StoreString("LastPath", dir.path().toStdString());
+    rig.StoreString("User", "bERND");
+    auto frm = rig.Make();
+    EXPECT_EQ(frm->pos(), QPoint(40, 30));
+    EXPECT_EQ(frm->size(), QSize(1000, 701));
+    EXPECT_EQ(frm->edtSeconds->Text(), "300");
+    EXPECT_EQ(frm->edtDir->text(), dir.path());
+    EXPECT_TRUE(frm->cmdReadPics->isEnabled());
+    EXPECT_TRUE(frm->cmdReadMemo->isEnabled());
+    EXPECT_TRUE(frm->lblUser->isEnabled());
+    EXPECT_TRUE(frm->cmbUser->isEnabled());
+    EXPECT_EQ(frm->cmbUser->currentIndex(), 1);
+    EXPECT_EQ(frm->cmbUser->currentData().toInt(), 22);
+    EXPECT_EQ(frm->edtTolerance->Text(), "1");
+}
+
+TEST(MainWindowTest, UserChoiceAndDirectoryAtStart)
+{
+    struct Case {
+        const char* storedUser; // null: nothing stored
+        int selected;
+    };
+    const Case cases[] = {{nullptr, 0}, {"", 0}, {"Bernd", 1}, {"Carla", -1}};
+    for (const Case& c : cases) {
+        MainRig rig;
+        rig.users = {{"Anna", 11}, {"Bernd", 22}};
+        rig.StoreString("LastPath", "/no/such/folder/here");
+        if (c.storedUser != nullptr)
+            rig.StoreString("User", c.storedUser);
+        auto frm = rig.Make();
+        EXPECT_EQ(frm->cmbUser->currentIndex(), c.selected)
+            << (c.storedUser ? c.storedUser : "none");
+        EXPECT_EQ(frm->edtDir->text(), "/no/such/folder/here");
+        EXPECT_FALSE(frm->cmdReadPics->isEnabled());
+    }
+}
+
+TEST(MainWindowTest, MissingToolEndsBeforeAnythingIsRead)
+{
+    MainRig rig;
+    rig.tool.clear();
+    rig.users = {{"Anna", 11}};
+    rig.StoreString("LastPath", "/tmp");
+    rig.StoreInt("Correct", 12);
+    BoxAnswerer boxes;
+    auto frm = rig.Make();
+    EXPECT_TRUE(frm->TerminateRequested());
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "\"exiftool\" ist nicht vorhanden!");
+    EXPECT_EQ(boxes.icons[0], QMessageBox::Critical);
+    EXPECT_EQ(frm->cmbUser->count(), 0);
+    EXPECT_EQ(frm->edtDir->text(), "");
+    EXPECT_EQ(frm->edtSeconds->Text(), "0");
+
+    // The end request stops event loops until the next exec(); start and
+    // stop one so that later tests can show boxes again.
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QApplication::exec();
+}
+
+TEST(MainWindowTest, ClosingFreesTheListsAndStoresTheSettings)
+{
+    MainRig rig;
+    rig.users = {{"Anna", 11}, {"Bernd", 22}};
+    auto frm = rig.Make();
+    frm->Workflow().AddImage({"a.jpg", 1000, 0.004});
+    frm->Workflow().AddShot({1000, 0.004});
+    frm->Workflow().MatchAll();
+    frm->move(25, 35);
+    frm->resize(800, 720);
+    frm->SetOffsetValue(-300);
+    frm->SetDirectoryText("/some/where");
+    frm->cmbUser->setCurrentIndex(1);
+    EXPECT_TRUE(frm->close());
+    EXPECT_TRUE(frm->Workflow().Images().empty());
+    EXPECT_TRUE(frm->Workflow().Shots().empty());
+    EXPECT_EQ(frm->Model().rowCount(), 0);
+
+    const auto readInt = [&](const char* name) {
+        return ReadAppInteger(rig.registry, kSettingsAppName, name, 12345);
+    };
+    EXPECT_EQ(readInt("Left"), frm->frameGeometry().x());
+    EXPECT_EQ(readInt("Top"), frm->frameGeometry().y());
+    EXPECT_EQ(readInt("Width"), 808);
+    EXPECT_EQ(readInt("Height"), 754);
+    EXPECT_EQ(readInt("Correct"), -300);
+    EXPECT_EQ(ReadAppString(rig.registry, kSettingsAppName, "LastPath", "x"), "/some/where");
+    EXPECT_EQ(ReadAppString(rig.registry, kSettingsAppName, "User", "x"), "Bernd");
+
+    // What was stored comes back the same at the next start.
+    auto again = rig.Make();
+    EXPECT_EQ(again->size(), QSize(800, 720));
+    EXPECT_EQ(again->edtSeconds->Text(), "-300");
+    EXPECT_EQ(again->cmbUser->currentIndex(), 1);
+}
+
+TEST(MainWindowTest, ClosingWithoutSelectionOrNumberStoresEmptyUserAndLowerBound)
+{
+    MainRig rig;
+    rig.users = {{"Anna", 11}};
+    auto frm = rig.Make();
+    frm->cmbUser->setCurrentIndex(-1);
+    frm->edtSeconds->Edit()->setText("-");
+    frm->close();
+    EXPECT_EQ(ReadAppInteger(rig.registry, kSettingsAppName, "Correct", 0), -300);
+    EXPECT_EQ(ReadAppString(rig.registry, kSettingsAppName, "User", "default"), "default");
+    const auto stored = rig.registry.QueryValue(AppKeyPath(kSettingsAppName), "User");
+    ASSERT_TRUE(stored.has_value());
+}
+
+TEST(MainWindowTest, DirectoryFieldEnablesReading)
+{
+    QTemporaryDir dir;
+    MainRig rig;
+    auto frm = rig.Make();
+    frm->SetDirectoryText(dir.path().toStdString());
+    EXPECT_TRUE(frm->cmdReadPics->isEnabled());
+    frm->SetDirectoryText(dir.filePath("missing").toStdString());
+    EXPECT_FALSE(frm->cmdReadPics->isEnabled());
+    frm->SetDirectoryText("");
+    EXPECT_FALSE(frm->cmdReadPics->isEnabled());
+}
+
+TEST(MainWindowTest, OffsetAndToleranceChangesMatchOnlyWithImages)
+{
+    MainRig rig;
+    auto frm = rig.Make();
+    frm->SetOffsetValue(5);
+    EXPECT_EQ(frm->Model().rowCount(), 0);
+    frm->SetOffsetValue(0);
+
+    frm->Workflow().AddImage({"a.jpg", 1000, 0.004});
+    frm->Workflow().AddShot({1003, 0.004});
+    frm->Workflow().MatchAll();
+    ASSERT_EQ(frm->Model().rowCount(), 1);
+    EXPECT_EQ(frm->RowItem(0)->TimeState, TMatchState::msNear);
+
+    // Deleting the offset and typing "-5": "" and "-" read -300, then -5.
+    std::vector<int> offsets;
+    QObject::connect(frm->edtSeconds, &TSpinEdit::Changed,
+                     [&] { offsets.push_back(frm->OffsetValue()); });
+    frm->edtSeconds->Edit()->selectAll();
+    QTest::keyClick(frm->edtSeconds, Qt::Key_Delete);
+    QTest::keyClicks(frm->edtSeconds, "-3");
+    EXPECT_EQ(offsets, (std::vector<int>{-300, -300, -3}));
+    EXPECT_EQ(frm->RowItem(0)->TimeState, TMatchState::msEqual);
+
+    frm->edtTolerance->SetValue(0);
+    frm->SetOffsetValue(-2);
+    EXPECT_EQ(frm->RowItem(0)->TimeState, TMatchState::msNear);
+    frm->edtTolerance->SetValue(2);
+    EXPECT_EQ(frm->RowItem(0)->TimeState, TMatchState::msEqual);
+}
+
+TEST(MainWindowTest, AutoOffsetSetsTheOffsetOrReportsNoMatch)
+{
+    MainRig rig;
+    auto frm = rig.Make();
+    {
+        BoxAnswerer boxes;
+        QTest::mouseClick(frm->cmdAuto, Qt::LeftButton);
+        ASSERT_EQ(boxes.texts.size(), 1u);
+        EXPECT_EQ(boxes.texts[0], QString::fromUtf8("Keine Übereinstimmung gefunden!"));
+        EXPECT_EQ(boxes.icons[0], QMessageBox::Information);
+    }
+    frm->Workflow().AddImage({"a.jpg", 1040, 0.004});
+    frm->Workflow().AddImage({"b.jpg", 1100, 0.004});
+    frm->Workflow().AddShot({1000, 0.004});
+    frm->Workflow().AddShot({1060, 0.01});
+    frm->Workflow().MatchAll();
+    QTest::mouseClick(frm->cmdAuto, Qt::LeftButton);
+    EXPECT_EQ(frm->OffsetValue(), 40);
+    EXPECT_EQ(frm->RowItem(1)->TimeState, TMatchState::msEqual);
+    EXPECT_TRUE(frm->cmdChange->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+} // namespace
+} // namespace zelmaro
