@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Zelmaro, writes a fresh sample session and
-# runs zelmaro-cli on it (until the window exists).
+# opens the program. Without a display it says so and runs the sample session
+# through zelmaro-cli instead.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -15,4 +16,9 @@ if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
     { mkdir -p "$LOCPATH" && localedef -i de_DE -f UTF-8 "$LOCPATH/de_DE.UTF-8" 2>/dev/null; } || unset LOCPATH
 fi
 export LC_ALL=de_DE.UTF-8
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "Zelmaro opens; choose the sample session in $session."
+  exec "$root/build/src/app/zelmaro" "$@"
+fi
+echo "No display found: running the sample session through zelmaro-cli instead of the window." >&2
 exec "$root/build/src/cli/zelmaro-cli" "$session" --auto-offset "$@"
