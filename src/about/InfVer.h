@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Conversions.h"
+
 #include "VersionBlock.h"
 
 #include <cstdint>
@@ -11,16 +13,9 @@ namespace zelmaro {
 
 class Platform;
 
-// Raised when a version part is not a whole number; the text reads
-// "'<part>' ist kein gültiger Integerwert".
-class EVersionConvertError : public std::runtime_error {
-public:
-    explicit EVersionConvertError(std::string_view text);
-};
-
 // "2.4.0.31" -> "2.04": major and minor with the minor at least two digits
 // wide. Texts without two dots come back unchanged. Throws
-// EVersionConvertError for a non-number before either dot.
+// ConversionError for a non-number before either dot.
 std::string ShortVersion(std::string_view text);
 
 // "2.4.0.31" -> 0x0204001F: up to four "."- or ","-separated parts, one byte
@@ -62,7 +57,7 @@ public:
     // Fills the fields from the chosen file's version block. Nothing is
     // cleared first: a read that ends early (no file, no block, no
     // translation) leaves the fields as they were. Throws
-    // EVersionConvertError for a malformed file or product version.
+    // ConversionError for a malformed file or product version.
     void ReadVersionInfo();
 
 private:

@@ -30,7 +30,7 @@ public:
                     Platform& platform = SystemPlatform(), QWidget* parent = nullptr);
 
     // Fills the texts from the program's version information and the
-    // system. Throws EVersionConvertError for a malformed file version.
+    // system. Throws ConversionError for a malformed file version.
     void FillInfo();
 
     // Percentage of free system resources; 0 where the system has no such

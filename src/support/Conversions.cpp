@@ -36,7 +36,7 @@ std::optional<std::int32_t> TryStrToInt(std::string_view text)
         ++i;
     }
     int base = 10;
-    if (i < text.size() && text[i] == '$') {
+    if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
         base = 16;
         ++i;
     } else if (i + 1 < text.size() && text[i] == '0' &&
@@ -46,8 +46,10 @@ std::optional<std::int32_t> TryStrToInt(std::string_view text)
     }
     if (i == text.size())
         return std::nullopt;
-    // The magnitude may reach 2^31 for a negative number.
-    const std::uint64_t limit = negative ? 2147483648u : 2147483647u;
+    // Hex digits may give any 32-bit pattern ("$FFFFFFFF" is -1); decimal
+    // magnitudes reach 2^31 only for a negative number.
+    const std::uint64_t limit =
+        base == 16 ? 0xFFFFFFFFu : (negative ? 2147483648u : 2147483647u);
     std::uint64_t value = 0;
     for (; i < text.size(); ++i) {
         const int digit = base == 16 ? HexValue(text[i]) : (IsDigit(text[i]) ? text[i] - '0' : -1);
@@ -57,9 +59,10 @@ std::optional<std::int32_t> TryStrToInt(std::string_view text)
         if (value > limit)
             return std::nullopt;
     }
-    const std::int64_t signedValue =
-        negative ? -static_cast<std::int64_t>(value) : static_cast<std::int64_t>(value);
-    return static_cast<std::int32_t>(signedValue);
+    auto bits = static_cast<std::uint32_t>(value);
+    if (negative)
+        bits = 0u - bits;
+    return static_cast<std::int32_t>(bits);
 }
 
 std::int32_t StrToInt(std::string_view text)

@@ -16,7 +16,8 @@ public:
 };
 
 // Whole number: leading blanks, an optional sign, then decimal digits or hex
-// digits after "$" or "0x"; it must fit in 32 bits and nothing may follow.
+// digits after "$", "x" or "0x"; it must fit in 32 bits (hex: any 32-bit
+// pattern) and nothing may follow.
 // nullopt when the text is not such a number.
 std::optional<std::int32_t> TryStrToInt(std::string_view text);
 

@@ -128,7 +128,7 @@ TEST_F(AboutBoxTest, MalformedFileVersionLeavesFillInfo)
 {
     source.Put("\\FileVersion", "1.zwei.3");
     TAbout about(source, platform);
-    EXPECT_THROW(about.FillInfo(), EVersionConvertError);
+    EXPECT_THROW(about.FillInfo(), ConversionError);
 }
 
 TEST_F(AboutBoxTest, ControlsSitWhereTheyWereDesigned)

@@ -32,11 +32,11 @@ TEST(ShortVersion, KeepsMajorAndTwoDigitMinor)
 TEST(ShortVersion, NonNumberBeforeADotRaisesConversionError)
 {
     for (const char* text : {"a.4.0", "2.b.0", "2 .4.0", "x.7", ".4.0", "1.."})
-        EXPECT_THROW(ShortVersion(text), EVersionConvertError) << text;
+        EXPECT_THROW(ShortVersion(text), ConversionError) << text;
     try {
         ShortVersion("2.b.0");
         FAIL();
-    } catch (const EVersionConvertError& e) {
+    } catch (const ConversionError& e) {
         EXPECT_STREQ(e.what(), "'b' ist kein gültiger Integerwert");
     }
 }
@@ -282,7 +282,7 @@ TEST_F(InfoVersionTest, MalformedFileVersionStopsTheReadWithConversionError)
     block.Strings[StringFileInfoPath(kGerman1252, "\\FileVersion")] = "1.zwei.0";
     source.Block = block;
     TInfoVersion info = Sentinel();
-    EXPECT_THROW(info.ReadVersionInfo(), EVersionConvertError);
+    EXPECT_THROW(info.ReadVersionInfo(), ConversionError);
     // Read before the failing key, untouched after it.
     EXPECT_EQ(info.CompanyName, "Quandrel");
     EXPECT_EQ(info.FileVersion, "1.zwei.0");

@@ -20,7 +20,10 @@ TEST(Conversions, WholeNumbers)
         {"2147483647", 2147483647},
         {"-2147483648", -2147483647 - 1},
         {"2147483648", std::nullopt},
-        {"$80000000", std::nullopt},
+        {"$80000000", -2147483647 - 1}, // hex spans the whole 32-bit pattern
+        {"$FFFFFFFF", -1},
+        {"$100000000", std::nullopt},
+        {"x1A", 26},
         {"99999999999999999999", std::nullopt},
         {"", std::nullopt},
         {" ", std::nullopt},

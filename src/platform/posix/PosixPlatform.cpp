@@ -1,5 +1,5 @@
 #include "Platform.h"
-#include "MemoryRegistryStore.h"
+#include "FileRegistryStore.h"
 #include "PosixLocale.h"
 
 #include <fstream>
@@ -123,8 +123,7 @@ public:
     }
 
 private:
-    // Replaced by the per-user file store once that exists.
-    MemoryRegistryStore registry_;
+    FileRegistryStore registry_{FileRegistryStore::DefaultPath()};
 };
 
 } // namespace

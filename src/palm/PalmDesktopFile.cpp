@@ -1,0 +1,170 @@
+#include "PalmDesktopFile.h"
+
+#include "PalmPaths.h"
+#include "PalmString.h"
+#include "PalmUsersDat.h"
+#include "Paths.h"
+#include "Platform.h"
+
+namespace zelmaro {
+
+namespace {
+
+// Smallest number of bytes a category takes: three numbers and two length bytes.
+constexpr std::size_t kMinCategoryBytes = 14;
+
+// A count whose items cannot fit the bytes left is a damaged file; without
+// this check a four-byte count could ask for gigabytes.
+bool Fits(std::size_t count, std::size_t minBytes, const ByteStream& stream)
+{
+    return count <= stream.Remaining() / minBytes;
+}
+
+} // namespace
+
+TPalmDesktopFile::TPalmDesktopFile()
+{
+    Load();
+}
+
+void TPalmDesktopFile::Load()
+{
+    if (!FileName.empty() && FileExists(FileName)) {
+        ByteStream stream = ByteStream::FromFile(FileName);
+        LoadFrom(&stream);
+    } else {
+        LoadFrom(nullptr);
+    }
+}
+
+void TPalmDesktopFile::LoadFrom(ByteStream* stream)
+{
+    if (!ParseHeader(stream))
+        ParseHeader(nullptr);
+}
+
+bool TPalmDesktopFile::ParseHeader(ByteStream* stream)
+{
+    Tag.clear();
+    StoredName.clear();
+    TableString.clear();
+    NextFree = 0;
+    CategoryCount = 0;
+    ResourceID = 0;
+    FieldsPerRow = 0;
+    RecordIdPosition = 0;
+    RecordStatusPosition = 0;
+    PlacementPosition = 0;
+    FieldCount = 0;
+    RecordCount = 0;
+    Categories.clear();
+    FieldTypes.clear();
+    if (stream == nullptr)
+        return true;
+
+    const std::uint32_t tag = SwapBytes32(static_cast<std::uint32_t>(ReadInt32(*stream)));
+    for (int k = 0; k < 4; ++k) // memory order of the swapped value, least significant first
+        Tag.push_back(static_cast<char>((tag >> (8 * k)) & 0xFF));
+    StoredName = ReadPalmString(*stream);
+    TableString = ReadPalmString(*stream);
+    NextFree = ReadUInt32(*stream);
+    CategoryCount = static_cast<std::int32_t>(ReadUInt32(*stream));
+    if (CategoryCount < 0 ||
+        !Fits(static_cast<std::size_t>(CategoryCount), kMinCategoryBytes, *stream))
+        return false;
+    Categories.resize(static_cast<std::size_t>(CategoryCount));
+    for (TPalmDesktopCategory& category : Categories) {
+        category.Index = ReadUInt32(*stream);
+        category.ID = ReadUInt32(*stream);
+        category.DirtyFlag = ReadUInt32(*stream);
+        category.LongName = ReadPalmString(*stream);
+        category.ShortName = ReadPalmString(*stream);
+    }
+    ResourceID = ReadUInt32(*stream);
+    FieldsPerRow = ReadUInt32(*stream);
+    RecordIdPosition = ReadUInt32(*stream);
+    RecordStatusPosition = ReadUInt32(*stream);
+    PlacementPosition = ReadUInt32(*stream);
+    FieldCount = ReadUInt16(*stream);
+    if (!Fits(FieldCount, sizeof(std::uint16_t), *stream))
+        return false;
+    FieldTypes.resize(FieldCount);
+    for (std::uint16_t& type : FieldTypes)
+        type = ReadUInt16(*stream);
+    const std::uint32_t entries = ReadUInt32(*stream);
+    if (FieldCount == 0)
+        return false;
+    RecordCount = static_cast<std::int32_t>(entries / FieldCount);
+    return true;
+}
+
+TPalmDesktopMemoFile::TPalmDesktopMemoFile() = default;
+
+TPalmDesktopMemoFile::TPalmDesktopMemoFile(std::int32_t userID)
+    : TPalmDesktopMemoFile(userID, SystemPlatform().UserRegistry())
+{
+}
+
+TPalmDesktopMemoFile::TPalmDesktopMemoFile(std::int32_t userID, const RegistryStore& registry)
+{
+    FileName.clear();
+    {
+        TPalmUsersDat users(registry);
+        for (const TPalmUser& user : users.Users()) {
+            if (user.UserID != userID)
+                continue;
+            if (std::string directory = FindPathIgnoringCase(users.Path(), user.Directory);
+                !directory.empty())
+                FileName = FindPathIgnoringCase(directory, "memopad\\memopad.dat");
+            break;
+        }
+    }
+    if (!FileExists(FileName))
+        FileName.clear();
+    Load();
+}
+
+void TPalmDesktopMemoFile::LoadFrom(ByteStream* stream)
+{
+    if (stream == nullptr) {
+        ParseHeader(nullptr);
+        ParseMemos(nullptr);
+        return;
+    }
+    if (!ParseHeader(stream))
+        ParseHeader(nullptr);
+    if (!ParseMemos(stream)) {
+        ParseHeader(nullptr);
+        ParseMemos(nullptr);
+    }
+}
+
+bool TPalmDesktopMemoFile::ParseMemos(ByteStream* stream)
+{
+    Memos.clear();
+    if (stream == nullptr)
+        return true;
+    // A file cut short keeps its records before the cut, so every record only
+    // has to have one byte left for it.
+    if (RecordCount < 0 || !Fits(static_cast<std::size_t>(RecordCount), 1, *stream))
+        return false;
+    Memos.resize(static_cast<std::size_t>(RecordCount));
+    for (TPalmDesktopMemo& memo : Memos) {
+        memo.Field1Type = ReadUInt32(*stream);
+        memo.Field1 = ReadUInt32(*stream);
+        memo.Field2Type = ReadUInt32(*stream);
+        memo.Field2 = ReadUInt32(*stream);
+        memo.Field3Type = ReadUInt32(*stream);
+        memo.Field3 = ReadUInt32(*stream);
+        memo.TextType = ReadUInt32(*stream);
+        memo.TextPad = ReadUInt32(*stream);
+        memo.Text = ReadPalmString(*stream);
+        memo.Field5Type = ReadUInt32(*stream);
+        memo.Field5 = ReadUInt32(*stream);
+        memo.Field6Type = ReadUInt32(*stream);
+        memo.Field6 = ReadUInt32(*stream);
+    }
+    return true;
+}
+
+} // namespace zelmaro

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "ByteStream.h"
+#include "RegistryStore.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zelmaro {
+
+struct TPalmDesktopCategory {
+    std::uint32_t Index = 0;
+    std::uint32_t ID = 0;
+    std::uint32_t DirtyFlag = 0;
+    std::string LongName;
+    std::string ShortName;
+};
+
+// The beginning of a Palm Desktop database: tag, names, categories and the
+// record schema. Damaged contents read as the empty state; a file that cannot
+// be read raises EStreamError from Load.
+class TPalmDesktopFile {
+public:
+    TPalmDesktopFile();
+    virtual ~TPalmDesktopFile() = default;
+    TPalmDesktopFile(const TPalmDesktopFile&) = delete;
+    TPalmDesktopFile& operator=(const TPalmDesktopFile&) = delete;
+
+    // Reads the file named by FileName(), or resets when there is none.
+    virtual void Load();
+    // Reads a database image as Load does after reading the file; nullptr resets.
+    virtual void LoadFrom(ByteStream* stream);
+
+    std::string FileName; // full path of the database; empty when there is none
+    std::string Tag;      // the first four bytes of the file, last first
+    std::string StoredName;
+    std::string TableString;
+    std::uint32_t NextFree = 0;
+    std::int32_t CategoryCount = 0;
+    std::uint32_t ResourceID = 0;
+    std::uint32_t FieldsPerRow = 0;
+    std::uint32_t RecordIdPosition = 0;
+    std::uint32_t RecordStatusPosition = 0;
+    std::uint32_t PlacementPosition = 0;
+    std::uint16_t FieldCount = 0;
+    std::int32_t RecordCount = 0;
+    std::vector<TPalmDesktopCategory> Categories;
+    std::vector<std::uint16_t> FieldTypes;
+
+protected:
+    // Fills the header fields from the stream; nullptr only resets them.
+    bool ParseHeader(ByteStream* stream);
+};
+
+// One memo record: six fields of a 4-byte type and a value, the fourth being
+// the memo text with an extra 4-byte value before it.
+struct TPalmDesktopMemo {
+    std::uint32_t Field1Type = 0;
+    std::uint32_t Field1 = 0;
+    std::uint32_t Field2Type = 0;
+    std::uint32_t Field2 = 0;
+    std::uint32_t Field3Type = 0;
+    std::uint32_t Field3 = 0;
+    std::uint32_t TextType = 0;
+    std::uint32_t TextPad = 0;
+    std::string Text;
+    std::uint32_t Field5Type = 0;
+    std::uint32_t Field5 = 0;
+    std::uint32_t Field6Type = 0;
+    std::uint32_t Field6 = 0;
+};
+
+// A Palm Desktop user's memo database ("memopad\memopad.dat" in the user's
+// directory) with all its memos.
+class TPalmDesktopMemoFile : public TPalmDesktopFile {
+public:
+    // Nothing loaded: no file name, no memos.
+    TPalmDesktopMemoFile();
+    // Finds the user in Palm Desktop's user list (the current user's registry,
+    // or the given store) and reads the user's memos; a user that is not
+    // listed or has no memo database gives no memos. Raises EStreamError when
+    // the database exists but cannot be read.
+    explicit TPalmDesktopMemoFile(std::int32_t userID);
+    TPalmDesktopMemoFile(std::int32_t userID, const RegistryStore& registry);
+
+    void LoadFrom(ByteStream* stream) override;
+
+    std::vector<TPalmDesktopMemo> Memos;
+
+private:
+    bool ParseMemos(ByteStream* stream);
+};
+
+} // namespace zelmaro

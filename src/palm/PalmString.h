@@ -1,0 +1,23 @@
+#pragma once
+
+#include "ByteStream.h"
+
+#include <cstdint>
+#include <string>
+
+namespace zelmaro {
+
+// A length-prefixed string: one length byte 0-254, or 0xFF and a 16-bit
+// length. The bytes are taken over unchanged. At the end of the stream the
+// string is shortened to the bytes that exist; announcedLength, when given,
+// receives the length the stream announced.
+std::string ReadPalmString(ByteStream& stream, std::uint16_t* announcedLength = nullptr);
+
+// The value with its byte order reversed.
+constexpr std::uint32_t SwapBytes32(std::uint32_t value)
+{
+    return (value >> 24) | ((value >> 8) & 0x0000FF00u) | ((value << 8) & 0x00FF0000u) |
+           (value << 24);
+}
+
+} // namespace zelmaro

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "ByteStream.h"
+#include "RegistryStore.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zelmaro {
+
+// Where Palm Desktop keeps its three values.
+inline constexpr std::string_view kPalmDesktopKey = "Software\\U.S. Robotics\\Pilot Desktop\\Core";
+
+// One Palm Desktop user as users.dat lists it.
+struct TPalmUser {
+    std::int32_t UserID = 0;
+    std::string Name;
+    std::string Directory; // relative to the list's Path
+    bool UserFlag = false;
+    std::string InstallDir;
+    std::string CardInstallDir;
+    std::string HandHeldQuickInstallDir;
+    std::string ExpCardQuickInstallDir;
+    std::array<std::uint8_t, 36> ExtraData{};
+};
+
+// Palm Desktop's user list, found through its registry values and read from
+// users.dat. Never raises: the outcome is in Installed, LoadError and Users.
+class TPalmUsersDat {
+public:
+    // Reads from the current user's registry.
+    TPalmUsersDat();
+    // Reads from the given store, which must outlive the list.
+    explicit TPalmUsersDat(const RegistryStore& registry);
+
+    // Forgets everything and reads registry and users.dat again.
+    void Load();
+    // Reads the users from a users.dat image, as Load does after finding the
+    // file; the user directories are looked up below Path() when it is set.
+    void Parse(ByteStream& stream);
+
+    bool LoadError() const { return loadError_; }
+    bool Installed() const { return installed_; }
+    const std::string& PIMVersion() const { return pimVersion_; }
+    const std::string& DesktopPath() const { return desktopPath_; }
+    const std::string& Path() const { return path_; }
+    std::int32_t Count() const { return static_cast<std::int32_t>(users_.size()); }
+    const std::vector<TPalmUser>& Users() const { return users_; }
+
+private:
+    bool ReadClassHeader(ByteStream& stream);
+    bool ReadUser(ByteStream& stream, std::size_t index);
+    bool SkipSyncPreference(ByteStream& stream);
+    void FillDirectories(TPalmUser& user) const;
+
+    const RegistryStore& registry_;
+    bool loadError_ = true;
+    bool installed_ = false;
+    std::string pimVersion_;
+    std::string desktopPath_;
+    std::string path_;
+    std::vector<TPalmUser> users_;
+};
+
+} // namespace zelmaro
