@@ -186,6 +186,27 @@ TEST(Win32RunConsoleApp, ChildStillRunningAfterTheWaitGives259)
     EXPECT_EQ(lines, Lines{"closing"});
 }
 
+TEST(Win32RunConsoleApp, CallbackErrorEndsTheChildAndClosesEverything)
+{
+    RunConsoleApp(ChildPath(), "", nullptr); // first use settles lazily made handles
+    const DWORD before = HandleCount();
+    DWORD id = 0;
+    Lines lines;
+    EXPECT_THROW(RunConsoleApp(ChildPath(), Out("first\r\n") + " sleep:30000", &lines,
+                               [&](TProcessHandle handle, const std::string&) {
+                                   id = ::GetProcessId(reinterpret_cast<HANDLE>(handle));
+                                   throw std::runtime_error("stop");
+                               }),
+                 std::runtime_error);
+    EXPECT_EQ(lines, Lines{"first"});
+    ASSERT_NE(id, 0u);
+    if (const HANDLE child = ::OpenProcess(SYNCHRONIZE, FALSE, id)) {
+        EXPECT_EQ(::WaitForSingleObject(child, 0), WAIT_OBJECT_0) << "the child still runs";
+        ::CloseHandle(child);
+    }
+    EXPECT_EQ(HandleCount(), before);
+}
+
 TEST(Win32RunConsoleApp, CommandInterpreterAndBareNames)
 {
     Lines lines;
