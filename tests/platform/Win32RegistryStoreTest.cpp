@@ -1,6 +1,6 @@
+#include "win32/Win32RegistryStore.h"
 #include "Platform.h"
 #include "Registry.h"
-#include "win32/Win32RegistryStore.h"
 
 #include <gtest/gtest.h>
 
@@ -53,9 +53,9 @@ TEST_F(Win32RegistryStoreTest, KeepsTheRawBytes)
     ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, kTestKey, 0, KEY_READ, &key), ERROR_SUCCESS);
     DWORD raw = 0;
     DWORD size = sizeof(raw);
-    EXPECT_EQ(::RegQueryValueExA(key, "Correct", nullptr, nullptr, reinterpret_cast<BYTE*>(&raw),
-                                 &size),
-              ERROR_SUCCESS);
+    EXPECT_EQ(
+        ::RegQueryValueExA(key, "Correct", nullptr, nullptr, reinterpret_cast<BYTE*>(&raw), &size),
+        ERROR_SUCCESS);
     EXPECT_EQ(raw, 0xFFFFFED4u);
     ::RegCloseKey(key);
 

@@ -78,8 +78,7 @@ protected:
     fs::path dir_; // with a blank, so that quoting matters
 };
 
-template <typename Error>
-std::string MessageOf(const std::string& file, Lines& lines)
+template <typename Error> std::string MessageOf(const std::string& file, Lines& lines)
 {
     try {
         RunConsoleApp(file, "", &lines);
@@ -152,9 +151,9 @@ TEST(Win32RunConsoleApp, CallbackGetsTheRunningProcess)
 
 TEST(Win32RunConsoleApp, ArgumentsArriveAsQuoted)
 {
-    const Lines arguments{"plain",     "with blank", "",         "quote\"inside",
-                          "C:\\dir\\", "tab\there",  "\\\"",     "-ExposureTime=1/250",
-                          "\xe4\xf6\xfc"};
+    const Lines arguments{"plain",         "with blank",          "",
+                          "quote\"inside", "C:\\dir\\",           "tab\there",
+                          "\\\"",          "-ExposureTime=1/250", "\xe4\xf6\xfc"};
     std::string parameters = "args";
     Lines expected;
     for (const std::string& argument : arguments) {
@@ -170,9 +169,9 @@ TEST(Win32RunConsoleApp, ArgumentsArriveAsQuoted)
 TEST(Win32RunConsoleApp, ReturnsOnlyWhenEveryHolderClosedTheOutput)
 {
     Lines lines;
-    EXPECT_EQ(RunConsoleApp(ChildPath(), Out("a") + " linger:300:" + Hex("b\r\n") + " exit:4",
-                            &lines),
-              4);
+    EXPECT_EQ(
+        RunConsoleApp(ChildPath(), Out("a") + " linger:300:" + Hex("b\r\n") + " exit:4", &lines),
+        4);
     EXPECT_EQ(lines, (Lines{"ab", ""}));
 }
 
@@ -298,8 +297,7 @@ TEST(Win32RunConsoleApp, RunsLeaveNoHandleBehind)
     const DWORD before = HandleCount();
     for (int run = 0; run < 20; ++run) {
         Lines lines;
-        ASSERT_EQ(RunConsoleApp(ChildPath(), Out("x") + " exit:" + std::to_string(run % 7),
-                                &lines),
+        ASSERT_EQ(RunConsoleApp(ChildPath(), Out("x") + " exit:" + std::to_string(run % 7), &lines),
                   run % 7);
         ASSERT_EQ(lines, Lines{"x"});
     }

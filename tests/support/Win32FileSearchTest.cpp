@@ -93,8 +93,8 @@ TEST(Win32FindFiles, MasksIgnoreCaseAndSkipHiddenAndSystemFiles)
     EXPECT_EQ(PlainFind(JoinPath(dir.Path(), "*.JPG;;*.TIF;")),
               (std::vector<std::string>{dir / "a.jpg", dir / "B.JPG", dir / "e.tif"}));
     EXPECT_EQ(FindFiles(JoinPath(dir.Path(), "*.JPG"), false, true, true, false),
-              (std::vector<std::string>{dir / "a.jpg", dir / "B.JPG",
-                                        dir / "hidden.jpg", dir / "system.jpg"}));
+              (std::vector<std::string>{dir / "a.jpg", dir / "B.JPG", dir / "hidden.jpg",
+                                        dir / "system.jpg"}));
     EXPECT_EQ(FindFiles(JoinPath(dir.Path(), "*.TXT"), false, false, false, true),
               std::vector<std::string>{dir / "sub.jpg"});
     EXPECT_TRUE(PlainFind(dir / "missing\\*.JPG").empty());
