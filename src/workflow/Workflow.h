@@ -1,12 +1,17 @@
 #pragma once
 
 #include "FormatSettings.h"
+#include "MetadataTool.h"
 #include "Records.h"
+#include "RegistryStore.h"
 #include "WorkflowHost.h"
 
 #include <cstdint>
 #include <list>
+#include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zelmaro {
@@ -30,6 +35,48 @@ public:
     // Full path of the metadata tool.
     const std::string& ExifTool() const { return FExifTool; }
     void SetExifTool(std::string path) { FExifTool = std::move(path); }
+    // Finds the tool (program directory, then PATH on POSIX) and keeps its
+    // path; when there is none, shows the start-up error, requests the end of
+    // the program and answers false.
+    bool LocateExifTool();
+    // Replaces how the tool is run; without one, FExifTool is started per call.
+    void SetMetadataTool(std::unique_ptr<TMetadataTool> tool) { FTool = std::move(tool); }
+
+    // "Auslesen": scans the directory field's directory with a progress
+    // window, drops the shot log, sets the log-file button and matches.
+    void ReadPictures();
+    // Clears the images and reads every image of the directory. False when
+    // there was none or one could not be read (the end of the program is then
+    // requested); a cancel still answers true.
+    bool ScanPictures(const std::string& directory);
+    // Creation date and exposure time of one image through the tool; true only
+    // when both were found and are not 0. Both start at 0.
+    bool ReadImageData(const std::string& path, std::uint32_t& date, double& exposureTime);
+
+    // Adds the entries of a log text's lines to the shot list. An impossible
+    // date or time throws ConversionError and ends the parse there.
+    void ParseShotLog(const std::vector<std::string>& lines);
+    // Clears the shots and parses the log file; false when it is missing (the
+    // user is warned) or could not be read or parsed to its end.
+    bool ReadShotFile(const std::string& path);
+    // "\"Zelmaro.txt\" auslesen": the log file of the directory field, then the matching.
+    void ReadLogFile();
+    // Clears the shots and parses the log memos (first line "Zelmaro") of a
+    // Palm Desktop user, memo after memo; false when the memo database could
+    // not be read or an impossible moment ended the parse. No message.
+    bool ReadShotMemo(std::int32_t userID);
+    // "PalmDesktop Memo auslesen": nothing without a chosen user, else the
+    // user's log memos, then the matching.
+    void ReadLogMemo(std::optional<std::int32_t> userID);
+    // Where the Palm Desktop readers look for Palm Desktop; the current
+    // user's registry when not set. The store must outlive the workflow.
+    void SetPalmRegistry(const RegistryStore& registry) { FPalmRegistry = &registry; }
+
+    // "Werte in Bilder eintragen": writes the logged exposure time into the
+    // image of every checked row, reads it back and matches again.
+    void WriteExposureTimes();
+    // Sets a record's exposure time after its file was written and read back.
+    void SetImageExposureTime(const TImageItem& image, double exposureTime);
 
     // Clearing the images or the shots also clears the pairs and the table.
     void ClearImages();
@@ -70,6 +117,25 @@ private:
     std::list<TShotItem> FShots;
     std::vector<TMatchItem> FMatches;
     std::string FExifTool;
+    std::unique_ptr<TMetadataTool> FTool;
+    // The progress window of the running long operation, if any.
+    TProgressView* FProgress = nullptr;
+    const RegistryStore* FPalmRegistry = nullptr;
+
+    void RunTool(const std::vector<std::string>& arguments, std::vector<std::string>& lines);
+    // The path as the tool gets it: one starting with "-" is no option.
+    static std::string ToolPath(const std::string& path);
 };
+
+// Splits a text into lines at CR LF, a lone CR or a lone LF; a line end at
+// the very end adds no empty line.
+std::vector<std::string> SplitTextLines(std::string_view text);
+
+// The lines of every log memo (two lines or more, the first exactly
+// "Zelmaro"), memo after memo, each with its title line.
+std::vector<std::string> LogMemoLines(const std::vector<std::string>& memoTexts);
+
+// The exposure time as the tool takes it: the number text with a decimal point.
+std::string ExposureValueText(double exposureTime, const FormatSettings& settings);
 
 } // namespace zelmaro

@@ -1,0 +1,130 @@
+#include "CliApp.h"
+
+#include "CliOptions.h"
+#include "ConsoleHost.h"
+#include "Conversions.h"
+#include "PalmUsers.h"
+#include "PalmUsersDat.h"
+#include "Paths.h"
+#include "TableOutput.h"
+#include "Workflow.h"
+
+#include <exception>
+#include <filesystem>
+
+namespace zelmaro {
+
+namespace {
+
+std::string AbsolutePath(const std::string& path)
+{
+    std::error_code error;
+    const auto absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.lexically_normal().string();
+}
+
+int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
+        const TCliEnvironment& environment)
+{
+    std::atomic<bool> localCancel = false;
+    TConsoleHost host(err, environment.ErrIsTerminal,
+                      environment.Cancel ? *environment.Cancel : localCancel);
+    TConsoleTable table;
+    TWorkflow flow(host, table, environment.Settings);
+    if (!flow.LocateExifTool())
+        return kExitError;
+    host.SetWorkflow(&flow);
+
+    // Made absolute so that no path reaches the tool looking like an option.
+    std::string directory = AbsolutePath(options.Directory);
+    if (!DirExists(directory)) {
+        err << "Fehler: Das Verzeichnis \"" << options.Directory << "\" existiert nicht!\n";
+        return kExitUsage;
+    }
+    while (directory.size() > 1 && directory.back() == kPathDelimiter)
+        directory.pop_back();
+    std::optional<std::string> logFile;
+    if (options.LogFile) {
+        logFile = AbsolutePath(*options.LogFile);
+        if (!FileExists(*logFile)) {
+            err << "Fehler: Die Datei \"" << *options.LogFile << "\" existiert nicht!\n";
+            return kExitUsage;
+        }
+    }
+    std::optional<std::int32_t> palmUser;
+    if (options.PalmUser) {
+        const TPalmUsersDat users;
+        palmUser = FindPalmUser(users, *options.PalmUser);
+        if (!palmUser) {
+            err << "Fehler: Einen Palm-Desktop-Benutzer \"" << *options.PalmUser
+                << "\" gibt es nicht!\n";
+            return kExitUsage;
+        }
+    }
+
+    host.SetDirectoryText(directory);
+    if (options.Offset)
+        host.SetOffsetValue(*options.Offset);
+    if (options.Tolerance)
+        host.SetToleranceValue(*options.Tolerance);
+
+    flow.ReadPictures();
+    if (host.TerminateRequested())
+        return kExitError;
+    if (palmUser) {
+        flow.ReadLogMemo(palmUser);
+    } else if (logFile) {
+        flow.ReadShotFile(*logFile);
+        flow.MatchAll();
+    } else if (!host.DirectoryText().empty() &&
+               FileExists(JoinPath(host.DirectoryText(), "Zelmaro.txt"))) {
+        flow.ReadLogFile();
+    }
+    if (options.AutoOffset) {
+        flow.FindAutoOffset();
+        err << "Versatz: " << host.OffsetValue() << '\n';
+    }
+    WriteTable(out, flow, table, options.Format);
+
+    if (options.Write) {
+        flow.WriteExposureTimes();
+        if (host.TerminateRequested())
+            return kExitError;
+        if (options.Format == TOutputFormat::ofTable)
+            out << '\n';
+        WriteTable(out, flow, table, options.Format);
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+           const TCliEnvironment& environment)
+{
+    const TCliParse parse = ParseCliArguments(arguments);
+    if (!parse.Error.empty()) {
+        err << "Fehler: " << parse.Error << "\n\"zelmaro-cli --help\" erklärt den Aufruf.\n";
+        return kExitUsage;
+    }
+    if (parse.Options.Help) {
+        out << CliUsage();
+        return kExitOk;
+    }
+    if (parse.Options.ListPalmUsers) {
+        const TPalmUsersDat users;
+        if (!users.Installed())
+            err << "Hinweis: Palm Desktop ist nicht eingerichtet.\n";
+        WritePalmUsers(out, users);
+        return kExitOk;
+    }
+    try {
+        return Run(parse.Options, out, err, environment);
+    } catch (const std::exception& e) {
+        // What the window's general error box would show.
+        err << "Fehler: " << e.what() << '\n';
+        return kExitError;
+    }
+}
+
+} // namespace zelmaro

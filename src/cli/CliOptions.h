@@ -1,0 +1,36 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zelmaro {
+
+enum class TOutputFormat { ofTable, ofCsv, ofJson };
+
+// What the command line asks for.
+struct TCliOptions {
+    std::string Directory;
+    std::optional<std::string> LogFile;
+    std::optional<std::string> PalmUser;
+    std::optional<int> Offset;
+    bool AutoOffset = false;
+    std::optional<int> Tolerance;
+    bool Write = false;
+    TOutputFormat Format = TOutputFormat::ofTable;
+    bool ListPalmUsers = false;
+    bool Help = false;
+};
+
+// The options of arguments (without the program name), or the German text
+// that says what is wrong with them.
+struct TCliParse {
+    TCliOptions Options;
+    std::string Error; // empty when the arguments are usable
+};
+TCliParse ParseCliArguments(const std::vector<std::string>& arguments);
+
+// The --help text.
+std::string CliUsage();
+
+} // namespace zelmaro

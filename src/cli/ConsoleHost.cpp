@@ -1,0 +1,108 @@
+#include "ConsoleHost.h"
+
+#include "Workflow.h"
+
+#include <algorithm>
+
+namespace zelmaro {
+
+namespace {
+
+// Progress lines on the error stream; the file line is rewritten in place
+// on a terminal and written once per file elsewhere.
+class TConsoleProgress final : public TProgressView {
+public:
+    TConsoleProgress(std::ostream& err, bool rewrite, bool& openLine)
+        : FErr(err), FRewrite(rewrite), FOpenLine(openLine)
+    {
+    }
+    ~TConsoleProgress() override
+    {
+        if (FOpenLine)
+            FErr << '\n' << std::flush;
+        FOpenLine = false;
+    }
+
+    void SetFirstCaption(std::string_view caption) override { FFirstCaption = caption; }
+    void SetDirectory(std::string_view path) override { FDirectory = path; }
+    void ShowFoundCount(int count) override
+    {
+        FErr << "Gefundene Dateien: " << count << '\n' << std::flush;
+    }
+    void ShowFileLine() override {}
+    void SetThirdCaption(std::string_view caption) override { FThirdCaption = caption; }
+    void SetFileName(std::string_view name) override
+    {
+        if (name.empty())
+            return;
+        if (FRewrite) {
+            FErr << "\r\x1b[K" << FThirdCaption << ' ' << name << std::flush;
+            FOpenLine = true;
+        } else {
+            FErr << FThirdCaption << ' ' << name << '\n' << std::flush;
+        }
+    }
+    void ShowNow() override { FErr << FFirstCaption << ' ' << FDirectory << '\n' << std::flush; }
+
+private:
+    std::ostream& FErr;
+    bool FRewrite;
+    bool& FOpenLine;
+    std::string FFirstCaption = "Lese Verzeichnis:";
+    std::string FThirdCaption = "Lese Daten von Datei:";
+    std::string FDirectory;
+};
+
+} // namespace
+
+void TConsoleHost::Message(std::string_view kind, std::string_view text)
+{
+    if (FOpenLine) {
+        FErr << '\n';
+        FOpenLine = false;
+    }
+    FErr << kind << ": " << text << '\n' << std::flush;
+}
+
+void TConsoleHost::ShowError(std::string_view message, std::string_view)
+{
+    Message("Fehler", message);
+}
+
+void TConsoleHost::ShowWarning(std::string_view message, std::string_view)
+{
+    Message("Warnung", message);
+}
+
+void TConsoleHost::ShowInfo(std::string_view message, std::string_view)
+{
+    Message("Hinweis", message);
+}
+
+std::unique_ptr<TProgressView> TConsoleHost::CreateProgress()
+{
+    FCancel = false;
+    return std::make_unique<TConsoleProgress>(FErr, FRewrite, FOpenLine);
+}
+
+void TConsoleHost::SetOffsetValue(int seconds)
+{
+    const int clamped = std::clamp(seconds, -300, 300);
+    if (clamped == FOffset)
+        return;
+    FOffset = clamped;
+    if (FFlow)
+        FFlow->FieldsChanged();
+}
+
+void TConsoleHost::SetToleranceValue(int seconds)
+{
+    const int clamped = std::clamp(seconds, 0, 2);
+    if (clamped == FTolerance)
+        return;
+    FTolerance = clamped;
+    if (FFlow)
+        FFlow->FieldsChanged();
+}
+
+} // namespace zelmaro

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "WorkflowHost.h"
+
+#include <atomic>
+#include <ostream>
+#include <utility>
+#include <vector>
+
+namespace zelmaro {
+
+class TWorkflow;
+
+// The workflow's surroundings on a console: messages and progress go to the
+// error stream, the fields are plain values, the cancel request is a flag
+// that a signal handler may set.
+class TConsoleHost final : public TWorkflowHost {
+public:
+    // rewrite: the file line is rewritten in place (a terminal).
+    TConsoleHost(std::ostream& err, bool rewrite, std::atomic<bool>& cancel)
+        : FErr(err), FRewrite(rewrite), FCancel(cancel)
+    {
+    }
+    // The workflow whose field-change handler the offset setter runs.
+    void SetWorkflow(TWorkflow* flow) { FFlow = flow; }
+
+    void ShowError(std::string_view message, std::string_view caption) override;
+    void ShowWarning(std::string_view message, std::string_view caption) override;
+    void ShowInfo(std::string_view message, std::string_view caption) override;
+
+    std::unique_ptr<TProgressView> CreateProgress() override;
+    bool CancelRequested() const override { return FCancel.load(); }
+    void ProcessPendingEvents() override {}
+    TCursorKind Cursor() const override { return FCursor; }
+    void SetCursor(TCursorKind cursor) override { FCursor = cursor; }
+
+    std::string DirectoryText() const override { return FDirectory; }
+    void SetDirectoryText(const std::string& text) override { FDirectory = text; }
+    int OffsetValue() const override { return FOffset; }
+    void SetOffsetValue(int seconds) override;
+    int ToleranceValue() const override { return FTolerance; }
+    void SetToleranceValue(int seconds);
+    void SetReadFileEnabled(bool) override {}
+    void RequestTerminate() override { FTerminateRequested = true; }
+    bool TerminateRequested() const { return FTerminateRequested; }
+
+private:
+    void Message(std::string_view kind, std::string_view text);
+
+    std::ostream& FErr;
+    bool FRewrite;
+    std::atomic<bool>& FCancel;
+    TWorkflow* FFlow = nullptr;
+    TCursorKind FCursor = TCursorKind::crDefault;
+    std::string FDirectory;
+    int FOffset = 0;
+    int FTolerance = 1;
+    bool FTerminateRequested = false;
+    bool FOpenLine = false; // a rewritten progress line waits for its end
+};
+
+// The table as a list of rows.
+class TConsoleTable final : public TImageTable {
+public:
+    void BeginUpdate() override {}
+    void EndUpdate() override {}
+    void Clear() override { FRows.clear(); }
+    void AppendRow(const TMatchItem* item, bool checked) override
+    {
+        FRows.emplace_back(item, checked);
+    }
+    int RowCount() const override { return static_cast<int>(FRows.size()); }
+    bool IsChecked(int row) const override
+    {
+        return FRows.at(static_cast<std::size_t>(row)).second;
+    }
+    const TMatchItem* RowItem(int row) const override
+    {
+        return FRows.at(static_cast<std::size_t>(row)).first;
+    }
+    void SetWriteEnabled(bool) override {}
+
+private:
+    std::vector<std::pair<const TMatchItem*, bool>> FRows;
+};
+
+} // namespace zelmaro

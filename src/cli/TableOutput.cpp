@@ -1,0 +1,156 @@
+#include "TableOutput.h"
+
+#include "Workflow.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace zelmaro {
+
+namespace {
+
+constexpr std::array<const char*, TWorkflow::kColumnCount> kHeaders = {
+    "Bildname", "Bilddatum", "Verschlusszeit", "=", "Aufnahmedatum", "Verschlusszeit"};
+constexpr std::array<const char*, TWorkflow::kColumnCount> kJsonKeys = {
+    "image", "imageDate", "imageExposure", "time", "shotDate", "shotExposure"};
+
+// Characters on screen of a UTF-8 text.
+std::size_t DisplayWidth(const std::string& text)
+{
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+using Row = std::array<std::string, TWorkflow::kColumnCount + 1>;
+
+std::vector<Row> Rows(const TWorkflow& flow, const TImageTable& table)
+{
+    std::vector<Row> rows;
+    for (int r = 0; r < table.RowCount(); ++r) {
+        Row row;
+        row[0] = table.IsChecked(r) ? "x" : "";
+        if (const TMatchItem* item = table.RowItem(r)) {
+            for (int c = 0; c < TWorkflow::kColumnCount; ++c)
+                row[static_cast<std::size_t>(c) + 1] = flow.CellText(*item, c);
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+void WritePlain(std::ostream& out, const std::vector<Row>& rows)
+{
+    Row header;
+    header[0] = "";
+    std::copy(kHeaders.begin(), kHeaders.end(), header.begin() + 1);
+    std::array<std::size_t, Row().size()> widths{};
+    for (std::size_t c = 0; c < widths.size(); ++c)
+        widths[c] = DisplayWidth(header[c]);
+    widths[0] = 3;
+    for (const Row& row : rows) {
+        for (std::size_t c = 1; c < row.size(); ++c)
+            widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+    }
+    auto line = [&](const Row& row, bool isHeader) {
+        std::string text = isHeader ? "   " : (row[0].empty() ? "[ ]" : "[x]");
+        for (std::size_t c = 1; c < row.size(); ++c) {
+            text += "  ";
+            text += row[c];
+            if (c + 1 < row.size())
+                text.append(widths[c] - DisplayWidth(row[c]), ' ');
+        }
+        while (!text.empty() && text.back() == ' ')
+            text.pop_back();
+        out << text << '\n';
+    };
+    line(header, true);
+    for (const Row& row : rows)
+        line(row, false);
+}
+
+std::string CsvField(const std::string& text, char separator)
+{
+    if (text.find_first_of(std::string("\"\r\n") + separator) == std::string::npos)
+        return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"')
+            quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+void WriteCsv(std::ostream& out, const std::vector<Row>& rows, char decimalSeparator)
+{
+    // Where the comma is the decimal separator, spreadsheets expect ";".
+    const char separator = decimalSeparator == ',' ? ';' : ',';
+    out << "Eintragen";
+    for (const char* header : kHeaders)
+        out << separator << CsvField(header, separator);
+    out << '\n';
+    for (const Row& row : rows) {
+        out << (row[0].empty() ? "0" : "1");
+        for (std::size_t c = 1; c < row.size(); ++c)
+            out << separator << CsvField(row[c], separator);
+        out << '\n';
+    }
+}
+
+std::string JsonString(const std::string& text)
+{
+    std::string json = "\"";
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            json += '\\';
+            json += c;
+        } else if (u < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", u);
+            json += escape;
+        } else {
+            json += c;
+        }
+    }
+    return json + '"';
+}
+
+void WriteJson(std::ostream& out, const std::vector<Row>& rows)
+{
+    out << "[";
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const Row& row = rows[r];
+        out << (r ? ",\n " : "\n ") << "{\"checked\": " << (row[0].empty() ? "false" : "true");
+        for (std::size_t c = 0; c < kJsonKeys.size(); ++c)
+            out << ", \"" << kJsonKeys[c] << "\": " << JsonString(row[c + 1]);
+        out << "}";
+    }
+    out << (rows.empty() ? "]\n" : "\n]\n");
+}
+
+} // namespace
+
+void WriteTable(std::ostream& out, const TWorkflow& flow, const TImageTable& table,
+                TOutputFormat format)
+{
+    const std::vector<Row> rows = Rows(flow, table);
+    switch (format) {
+    case TOutputFormat::ofTable:
+        WritePlain(out, rows);
+        break;
+    case TOutputFormat::ofCsv:
+        WriteCsv(out, rows, flow.Settings().DecimalSeparator);
+        break;
+    case TOutputFormat::ofJson:
+        WriteJson(out, rows);
+        break;
+    }
+    out.flush();
+}
+
+} // namespace zelmaro

@@ -1,0 +1,189 @@
+#include "Conversions.h"
+#include "DateTime.h"
+#include "FileSearch.h"
+#include "MessageBoxes.h"
+#include "OperationScope.h"
+#include "Paths.h"
+#include "Workflow.h"
+
+#include <array>
+#include <exception>
+
+namespace zelmaro {
+
+namespace {
+
+constexpr std::array<const char*, 12> kImageMasks = {"*.CR2",  "*.CRW", "*.DNG", "*.JPG",
+                                                     "*.JPEG", "*.MRW", "*.NEF", "*.ORF",
+                                                     "*.PEF",  "*.PSD", "*.TIF", "*.TIFF"};
+
+std::string FileNamePart(const std::string& path)
+{
+    const auto slash = path.find_last_of(kNativePathStyle == TPathStyle::psWindows ? "\\/:" : "/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Blanks and control characters off both ends.
+std::string_view Trim(std::string_view text)
+{
+    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
+        text.remove_suffix(1);
+    return text;
+}
+
+// What follows the first ":" of a tool line, trimmed.
+std::string_view TagValue(std::string_view line)
+{
+    const auto colon = line.find(':');
+    return Trim(colon == std::string_view::npos ? std::string_view() : line.substr(colon + 1));
+}
+
+// The piece up to the separator; rest keeps what follows it. A missing
+// separator leaves the whole rest as the piece, which the strict conversion
+// of the following parts then refuses.
+std::string_view TakeUntil(std::string_view& rest, char separator)
+{
+    const auto pos = rest.find(separator);
+    std::string_view piece = rest.substr(0, pos);
+    rest = pos == std::string_view::npos ? std::string_view() : rest.substr(pos + 1);
+    return piece;
+}
+
+std::uint32_t ParseCreateDate(std::string_view value, const FormatSettings& settings)
+{
+    TDateTimeParts parts;
+    parts.Year = StrToInt(TakeUntil(value, ':'));
+    parts.Month = StrToInt(TakeUntil(value, ':'));
+    parts.Day = StrToInt(TakeUntil(value, ' '));
+    parts.Hour = StrToInt(TakeUntil(value, ':'));
+    parts.Minute = StrToInt(TakeUntil(value, ':'));
+    parts.Second = StrToInt(value);
+    parts.MilliSecond = 0;
+    return static_cast<std::uint32_t>(DaysToSeconds(EncodeDateTime(parts, settings)));
+}
+
+void ParseExposureTime(std::string_view value, const FormatSettings& settings, double& exposure)
+{
+    if (const auto slash = value.find('/'); slash != std::string_view::npos) {
+        const auto numerator = TryStrToInt(value.substr(0, slash));
+        const auto denominator = TryStrToInt(value.substr(slash + 1));
+        if (numerator && denominator && *denominator != 0)
+            exposure = static_cast<double>(*numerator) / static_cast<double>(*denominator);
+        return;
+    }
+    // The tool writes a decimal point; the user's separator is what converts.
+    std::string text(value);
+    if (const auto dot = text.find('.'); dot != std::string::npos)
+        text[dot] = settings.DecimalSeparator;
+    if (const auto converted = TryTextToFloat(text, settings.DecimalSeparator))
+        exposure = *converted;
+}
+
+std::string ReadingError(const std::string& fileName)
+{
+    return "Fehler beim Auslesen von Bild \"" + fileName + "\"!";
+}
+
+} // namespace
+
+bool TWorkflow::LocateExifTool()
+{
+    if (auto tool = FindExifTool()) {
+        FExifTool = std::move(*tool);
+        return true;
+    }
+    FHost.ShowError(MissingExifToolMessage(), kAppCaption);
+    FHost.RequestTerminate();
+    return false;
+}
+
+void TWorkflow::RunTool(const std::vector<std::string>& arguments, std::vector<std::string>& lines)
+{
+    if (FTool) {
+        FTool->Run(arguments, lines);
+        return;
+    }
+    TConsoleMetadataTool(FExifTool).Run(arguments, lines);
+}
+
+std::string TWorkflow::ToolPath(const std::string& path)
+{
+    if (!path.empty() && path.front() == '-')
+        return JoinPath(".", path);
+    return path;
+}
+
+void TWorkflow::ReadPictures()
+{
+    TOperationScope operation(FHost, FProgress);
+    if (FProgress) {
+        FProgress->SetDirectory(FHost.DirectoryText());
+        FProgress->ShowNow();
+    }
+    ScanPictures(FHost.DirectoryText());
+    ClearShots();
+    // Read anew: an empty scan has emptied the field.
+    FHost.SetReadFileEnabled(FileExists(JoinPath(FHost.DirectoryText(), "Zelmaro.txt")));
+    MatchAll();
+}
+
+bool TWorkflow::ScanPictures(const std::string& directory)
+{
+    ClearImages();
+    std::vector<std::string> names;
+    for (const char* mask : kImageMasks) {
+        for (const std::string& path :
+             FindFiles(JoinPath(directory, mask), false, false, true, false))
+            names.push_back(FileNamePart(path));
+    }
+    if (FProgress)
+        FProgress->ShowFoundCount(static_cast<int>(names.size()));
+    if (names.empty()) {
+        FHost.SetDirectoryText("");
+        FHost.ShowWarning("In diesem Verzeichnis existieren keine Bilder!", kAppCaption);
+        return false;
+    }
+    if (FProgress)
+        FProgress->ShowFileLine();
+    for (const std::string& name : names) {
+        FHost.ProcessPendingEvents();
+        if (FHost.CancelRequested())
+            break;
+        if (FProgress)
+            FProgress->SetFileName(name);
+        std::uint32_t date = 0;
+        double exposure = 0;
+        if (!ReadImageData(JoinPath(directory, name), date, exposure)) {
+            FHost.ShowError(ReadingError(name), kAppCaption);
+            FHost.RequestTerminate();
+            return false;
+        }
+        AddImage({name, date, exposure});
+    }
+    return true;
+}
+
+bool TWorkflow::ReadImageData(const std::string& path, std::uint32_t& date, double& exposureTime)
+{
+    date = 0;
+    exposureTime = 0;
+    if (!FileExists(path))
+        return false;
+    std::vector<std::string> lines;
+    try {
+        RunTool({ToolPath(path), "-CreateDate", "-ExposureTime"}, lines);
+    } catch (const std::exception&) {
+        return false;
+    }
+    for (const std::string& line : lines) {
+        if (line.find("Create Date") != std::string::npos)
+            date = ParseCreateDate(TagValue(line), FSettings);
+        else if (line.find("Exposure Time") != std::string::npos)
+            ParseExposureTime(TagValue(line), FSettings, exposureTime);
+    }
+    return date != 0 && exposureTime != 0;
+}
+
+} // namespace zelmaro

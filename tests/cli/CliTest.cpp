@@ -1,0 +1,153 @@
+#include "CliApp.h"
+#include "CliOptions.h"
+#include "ConsoleHost.h"
+#include "MemoryRegistryStore.h"
+#include "PalmUsers.h"
+#include "PalmUsersDat.h"
+#include "TableOutput.h"
+#include "palm/PalmTestSupport.h"
+#include "workflow/WorkflowRig.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace zelmaro;
+using namespace zelmaro::testing;
+
+TEST(CliArguments, UsableAndUnusableCommandLines)
+{
+    struct Case {
+        std::vector<std::string> arguments;
+        bool ok;
+    } cases[] = {
+        {{"dir"}, true},
+        {{"dir", "--log", "x.txt", "--offset", "-7", "--tolerance", "2", "--write"}, true},
+        {{"--auto-offset", "dir", "--format", "json"}, true},
+        {{"--", "-dir"}, true},
+        {{"--list-palm-users"}, true},
+        {{"--help"}, true},
+        {{}, false},
+        {{"-dir"}, false},
+        {{"dir", "other"}, false},
+        {{"dir", "--offset"}, false},
+        {{"dir", "--offset", "$10"}, false},
+        {{"dir", "--tolerance", "1.5"}, false},
+        {{"dir", "--format", "xml"}, false},
+        {{"dir", "--log", "a", "--palm-user", "b"}, false},
+        {{"dir", "--offset", "3", "--auto-offset"}, false},
+    };
+    for (const Case& c : cases) {
+        const TCliParse parse = ParseCliArguments(c.arguments);
+        EXPECT_EQ(parse.Error.empty(), c.ok)
+            << ::testing::PrintToString(c.arguments) << " " << parse.Error;
+    }
+    const TCliOptions o =
+        ParseCliArguments({"--offset", "-7", "--", "-dir", "--format", "csv"}).Options;
+    EXPECT_EQ(o.Directory, "-dir");
+    EXPECT_EQ(o.Offset, -7);
+    EXPECT_EQ(o.Format, TOutputFormat::ofCsv);
+}
+
+TEST(CliRun, BadUsageAndHelp)
+{
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCli({"--format"}, out, err, {}), kExitUsage);
+    EXPECT_NE(err.str().find("Fehler: "), std::string::npos);
+    EXPECT_EQ(RunCli({"--help"}, out, err, {}), kExitOk);
+    EXPECT_NE(out.str().find("--palm-user"), std::string::npos);
+}
+
+namespace {
+
+struct TableRig : WorkflowRig {
+    TableRig()
+    {
+        Flow.AddImage({"a \"1\";b.JPG", Moment(2008, 1, 5, 21, 3, 7), 0.5});
+        Flow.AddImage({"Ü.JPG", Moment(2008, 1, 5, 21, 4, 7), 30});
+        Flow.AddShot({Moment(2008, 1, 5, 21, 3, 7), 30});
+        Flow.MatchAll();
+    }
+    std::string Text(TOutputFormat format)
+    {
+        std::ostringstream out;
+        WriteTable(out, Flow, Table, format);
+        return out.str();
+    }
+};
+
+} // namespace
+
+TEST(CliTable, TheThreeFormats)
+{
+    TableRig rig;
+    EXPECT_EQ(
+        rig.Text(TOutputFormat::ofTable),
+        "     Bildname     Bilddatum            Verschlusszeit  =  Aufnahmedatum        "
+        "Verschlusszeit\n"
+        "[x]  a \"1\";b.JPG  05.01.2008 21:03:07  0,5             =  05.01.2008 21:03:07  30\n"
+        "[ ]  Ü.JPG        05.01.2008 21:04:07  30\n");
+    EXPECT_EQ(rig.Text(TOutputFormat::ofCsv),
+              "Eintragen;Bildname;Bilddatum;Verschlusszeit;=;Aufnahmedatum;Verschlusszeit\n"
+              "1;\"a \"\"1\"\";b.JPG\";05.01.2008 21:03:07;0,5;=;05.01.2008 21:03:07;30\n"
+              "0;Ü.JPG;05.01.2008 21:04:07;30;;;\n");
+    EXPECT_EQ(rig.Text(TOutputFormat::ofJson),
+              "[\n {\"checked\": true, \"image\": \"a \\\"1\\\";b.JPG\", \"imageDate\": "
+              "\"05.01.2008 21:03:07\", \"imageExposure\": \"0,5\", \"time\": \"=\", "
+              "\"shotDate\": \"05.01.2008 21:03:07\", \"shotExposure\": \"30\"},\n"
+              " {\"checked\": false, \"image\": \"Ü.JPG\", \"imageDate\": \"05.01.2008 21:04:07\", "
+              "\"imageExposure\": \"30\", \"time\": \"\", \"shotDate\": \"\", \"shotExposure\": "
+              "\"\"}\n]\n");
+}
+
+TEST(CliHost, ProgressLinesAndMessages)
+{
+    for (const bool terminal : {false, true}) {
+        std::ostringstream err;
+        std::atomic<bool> cancel = true;
+        TConsoleHost host(err, terminal, cancel);
+        {
+            auto progress = host.CreateProgress();
+            EXPECT_FALSE(host.CancelRequested());
+            progress->SetDirectory("/fotos");
+            progress->ShowNow();
+            progress->ShowFoundCount(2);
+            progress->SetFileName("a.JPG");
+            host.ShowError("kaputt", "Zelmaro");
+            progress->SetFileName("b.JPG");
+        }
+        const std::string expected = terminal
+                                         ? "Lese Verzeichnis: /fotos\nGefundene Dateien: 2\n"
+                                           "\r\x1b[KLese Daten von Datei: a.JPG\nFehler: kaputt\n"
+                                           "\r\x1b[KLese Daten von Datei: b.JPG\n"
+                                         : "Lese Verzeichnis: /fotos\nGefundene Dateien: 2\n"
+                                           "Lese Daten von Datei: a.JPG\nFehler: kaputt\n"
+                                           "Lese Daten von Datei: b.JPG\n";
+        EXPECT_EQ(err.str(), expected) << terminal;
+    }
+}
+
+TEST(CliPalmUsers, NamesForTheConsoleAndTheLookup)
+{
+    EXPECT_EQ(Cp1252ToUtf8("J\xFCrgen \x80\x81"), "Jürgen €\xEF\xBF\xBD");
+
+    using zelmaro::test::Le16;
+    using zelmaro::test::Le32;
+    using zelmaro::test::Short;
+    auto user = [](std::int32_t id, std::string_view name, std::string_view directory) {
+        return Le32(static_cast<std::uint32_t>(id)) + Short(name) + Short(directory) +
+               std::string(8, '\0') + Le16(0x8001);
+    };
+    MemoryRegistryStore none;
+    TPalmUsersDat users(none);
+    ByteStream stream(Le16(2) + Le16(0xFFFF) + Le16(1) + Le16(5) + "CUser" +
+                      user(7, "J\xFCrgen", "JD") + user(9, "Anna", "AD"));
+    users.Parse(stream);
+    ASSERT_EQ(users.Count(), 2);
+    EXPECT_EQ(FindPalmUser(users, "anna"), 9);
+    EXPECT_EQ(FindPalmUser(users, "Jürgen"), 7);
+    EXPECT_EQ(FindPalmUser(users, "Bernd"), std::nullopt);
+    std::ostringstream out;
+    WritePalmUsers(out, users);
+    EXPECT_EQ(out.str(), "7\tJürgen\tJD\n9\tAnna\tAD\n");
+}

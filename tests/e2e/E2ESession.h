@@ -1,0 +1,71 @@
+#pragma once
+
+#include "TinyJpeg.h"
+#include "workflow/FakeTool.h"
+#include "workflow/WorkflowRig.h"
+
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace zelmaro::testing {
+
+// An image to write: its name, its CreateDate in the tool's syntax and its
+// ExposureTime in the tool's syntax; empty values are left out.
+struct TaggedImage {
+    std::string Name;
+    std::string CreateDate;
+    std::string Exposure;
+};
+
+inline std::string ExifToolPath()
+{
+    const auto tool = FindExifTool();
+    if (!tool)
+        throw std::runtime_error("exiftool not found");
+    return *tool;
+}
+
+// The real tool's output for one call.
+inline std::vector<std::string> RunExifTool(const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> lines;
+    TConsoleMetadataTool(ExifToolPath()).Run(arguments, lines);
+    return lines;
+}
+
+// Writes the JPEGs into dir and tags them all in one run of the tool.
+inline void WriteTaggedImages(const std::string& dir, const std::vector<TaggedImage>& images)
+{
+    std::vector<std::string> arguments;
+    for (const TaggedImage& image : images) {
+        const std::string path = dir + "/" + image.Name;
+        std::ofstream(path, std::ios::binary) << TinyJpeg();
+        if (image.CreateDate.empty() && image.Exposure.empty())
+            continue;
+        if (!arguments.empty())
+            arguments.push_back("-execute");
+        if (!image.CreateDate.empty())
+            arguments.push_back("-CreateDate=" + image.CreateDate);
+        if (!image.Exposure.empty())
+            arguments.push_back("-ExposureTime=" + image.Exposure);
+        arguments.push_back(path);
+    }
+    if (arguments.empty())
+        return;
+    arguments.insert(arguments.end(), {"-common_args", "-q", "-overwrite_original"});
+    RunExifTool(arguments);
+}
+
+// What the file holds now, as the tool prints it ("" when it has none).
+inline std::string StoredExposure(const std::string& path)
+{
+    for (const std::string& line : RunExifTool({path, "-ExposureTime"})) {
+        if (const auto colon = line.find(": "); colon != std::string::npos)
+            return line.substr(colon + 2);
+    }
+    return {};
+}
+
+} // namespace zelmaro::testing

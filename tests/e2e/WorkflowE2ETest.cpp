@@ -1,0 +1,179 @@
+#include "E2ESession.h"
+
+#include "Conversions.h"
+#include "FormatText.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace zelmaro;
+using namespace zelmaro::testing;
+
+namespace {
+
+// The real tool on German settings.
+class RealToolTest : public ::testing::Test {
+protected:
+    WorkflowRig Rig;
+    TempDir Dir;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(Rig.Flow.LocateExifTool()) << "exiftool is needed";
+        Rig.Host.SetDirectoryText(Dir.Path());
+    }
+
+    std::vector<std::string> Column(int column) const
+    {
+        std::vector<std::string> texts;
+        for (const auto& row : Rig.Table.Rows)
+            texts.push_back(Rig.Flow.CellText(*row.Item, column));
+        return texts;
+    }
+    std::vector<bool> Checks() const
+    {
+        std::vector<bool> checks;
+        for (const auto& row : Rig.Table.Rows)
+            checks.push_back(row.Checked);
+        return checks;
+    }
+};
+
+using Texts = std::vector<std::string>;
+
+} // namespace
+
+TEST_F(RealToolTest, ScanLogMatchWriteAndReadBack)
+{
+    // The camera runs 7 seconds ahead of the release.
+    WriteTaggedImages(Dir.Path(), {{"IMG_0001.JPG", "2008:01:05 21:03:14", "1/250"},
+                                   {"IMG_0002.JPG", "2008:01:05 21:04:14", "0.8"},
+                                   {"IMG_0003.JPG", "2008:01:05 21:05:44", "30"},
+                                   {"IMG_0004.JPG", "2008:01:05 21:06:14", "30"},
+                                   {"IMG_0005.JPG", "2008:01:05 21:07:17", "30"}});
+    Dir.Write("Zelmaro.txt", "Zelmaro\r\n"
+                             "-0801052103070,004-0801052104073,2-\r\n"
+                             "-08010521053730-08010521060745-08010521070730-\r\n");
+
+    Rig.Flow.ReadPictures();
+    EXPECT_TRUE(Rig.Host.Messages.empty());
+    EXPECT_TRUE(Rig.Host.ReadFileEnabled);
+    EXPECT_EQ(Column(2), (Texts{"0,004", "0,8", "30", "30", "30"}));
+    EXPECT_EQ(Column(1)[0], "05.01.2008 21:03:14");
+
+    Rig.Flow.ReadLogFile();
+    EXPECT_EQ(Column(3), (Texts{"<>", "<>", "<>", "<>", "<>"}));
+    Rig.Flow.FindAutoOffset();
+    EXPECT_EQ(Rig.Host.OffsetValue(), 7);
+    // The last image is 3 seconds late: "~" under the default tolerance.
+    EXPECT_EQ(Column(3), (Texts{"=", "=", "=", "=", "~"}));
+    EXPECT_EQ(Column(5), (Texts{"0,004", "3,2", "30", "45", "30"}));
+    EXPECT_EQ(Checks(), (std::vector<bool>{false, true, false, true, false}));
+
+    Rig.Flow.WriteExposureTimes();
+    EXPECT_TRUE(Rig.Host.Messages.empty());
+    EXPECT_EQ(Rig.Host.TerminateRequests, 0);
+    EXPECT_EQ(StoredExposure(Dir.File("IMG_0002.JPG")), "3.2");
+    EXPECT_EQ(StoredExposure(Dir.File("IMG_0004.JPG")), "45");
+    EXPECT_EQ(StoredExposure(Dir.File("IMG_0001.JPG")), "1/250");
+    EXPECT_EQ(StoredExposure(Dir.File("IMG_0005.JPG")), "30");
+    EXPECT_EQ(Column(2), (Texts{"0,004", "3,2", "30", "45", "30"}));
+    EXPECT_EQ(Checks(), (std::vector<bool>(5, false)));
+    EXPECT_FALSE(Rig.Table.WriteEnabled);
+}
+
+TEST_F(RealToolTest, ImageWithoutExposureTimeEndsTheProgram)
+{
+    WriteTaggedImages(Dir.Path(), {{"a.JPG", "2008:01:05 21:03:14", "1/250"},
+                                   {"b.JPG", "2008:01:05 21:04:14", ""},
+                                   {"c.JPG", "2008:01:05 21:05:14", "2"}});
+    Rig.Flow.ReadPictures();
+    EXPECT_EQ(Rig.Host.MessageTexts("error"), Texts{"Fehler beim Auslesen von Bild \"b.JPG\"!"});
+    EXPECT_EQ(Rig.Host.TerminateRequests, 1);
+    EXPECT_EQ(Column(0), Texts{"a.JPG"});
+}
+
+TEST_F(RealToolTest, CancelAfterTheFirstImage)
+{
+    WriteTaggedImages(Dir.Path(), {{"a.JPG", "2008:01:05 21:03:14", "1/250"},
+                                   {"b.JPG", "2008:01:05 21:04:14", "1/250"}});
+    Rig.Host.OnPendingEvents = [this] {
+        if (Rig.Host.PendingEventCalls == 2)
+            Rig.Host.Cancel = true;
+    };
+    Rig.Flow.ReadPictures();
+    EXPECT_EQ(Column(0), Texts{"a.JPG"});
+    EXPECT_TRUE(Rig.Host.Messages.empty());
+}
+
+TEST_F(RealToolTest, BlanksAndLeadingDashesReachTheToolAsOneName)
+{
+    // A relative directory that starts with "-", with a blank, holding a
+    // file whose name starts with "-" and one that looks like an option.
+    const std::string sub = "-Nacht am See";
+    std::filesystem::create_directory(Dir.File(sub));
+    WriteTaggedImages(Dir.File(sub), {{"-1.JPG", "2008:01:05 21:03:07", "0.5"},
+                                      {"-ExposureTime=9.JPG", "2008:01:05 21:04:07", "0.5"}});
+    WriteTaggedImages(Dir.Path(), {{"Nacht.JPG", "2008:01:05 21:03:07", "0.5"}});
+    Dir.Write("Zelmaro.txt", "Zelmaro\n0801052103072-0801052104074\n");
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(Dir.Path());
+    Rig.Host.SetDirectoryText(sub);
+    Rig.Flow.ReadPictures();
+    Rig.Flow.ReadShotFile("Zelmaro.txt");
+    Rig.Flow.MatchAll();
+    Rig.Flow.WriteExposureTimes();
+    std::filesystem::current_path(previous);
+
+    EXPECT_TRUE(Rig.Host.Messages.empty());
+    EXPECT_EQ(Column(0), (Texts{"-1.JPG", "-ExposureTime=9.JPG"}));
+    EXPECT_EQ(Column(2), (Texts{"2", "4"}));
+    EXPECT_EQ(StoredExposure(Dir.File(sub + "/-1.JPG")), "2");
+    EXPECT_EQ(StoredExposure(Dir.File("Nacht.JPG")), "0.5");
+}
+
+TEST_F(RealToolTest, CameraFilesAreReadAsTheyAre)
+{
+    const std::string fixtures = ZELMARO_CAMERA_FIXTURES;
+    if (!std::filesystem::is_directory(fixtures))
+        GTEST_SKIP() << "no camera files at " << fixtures;
+    struct Case {
+        const char* name;
+        bool ok;
+        const char* date;
+        const char* exposure;
+    } cases[] = {
+        {"Canon.jpg", true, "04.12.2003 06:46:52", "4"},
+        {"Canon1DmkIII.jpg", true, "22.02.2007 17:02:42", "0,008"},
+        {"CanonRaw.cr2", true, "03.08.2005 18:59:18", "0,0666666666666667"},
+        {"CanonRaw.crw", false, "", "0,015625"},
+        {"Casio.jpg", true, "31.03.2000 10:44:15", "0,0087719298245614"},
+        {"ExifTool.tif", false, "", "0"},
+        {"FujiFilm.jpg", false, "19.05.2001 18:36:41", "0"},
+        {"Minolta.mrw", true, "18.11.2004 23:14:58", "0,2"},
+        {"Photoshop.psd", false, "", "0"},
+        {"filetype-fixture.orf", false, "", "0"},
+    };
+    for (const Case& c : cases) {
+        std::uint32_t date = 0;
+        double exposure = 0;
+        EXPECT_EQ(Rig.Flow.ReadImageData(fixtures + "/" + c.name, date, exposure), c.ok) << c.name;
+        EXPECT_EQ(date ? DateTimeText(SecondsToDays(date), Rig.Flow.Settings()) : std::string(),
+                  c.date)
+            << c.name;
+        EXPECT_EQ(NumberText(exposure, Rig.Flow.Settings()), c.exposure) << c.name;
+    }
+
+    // A time-zone suffix is no whole number.
+    std::uint32_t date = 0;
+    double exposure = 0;
+    EXPECT_THROW(Rig.Flow.ReadImageData(fixtures + "/CanonRaw.cr3", date, exposure),
+                 ConversionError);
+
+    // Scanning the directory stops at the first raw file without a date.
+    Rig.Flow.ScanPictures(fixtures);
+    EXPECT_EQ(Rig.Host.MessageTexts("error"),
+              Texts{"Fehler beim Auslesen von Bild \"CanonRaw.crw\"!"});
+    EXPECT_EQ(Rig.Flow.Images().size(), 1u);
+}

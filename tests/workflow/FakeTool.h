@@ -1,0 +1,113 @@
+#pragma once
+
+#include "MetadataTool.h"
+#include "Paths.h"
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace zelmaro::testing {
+
+// A metadata tool that answers from a table of output lines per path and
+// keeps every call. Writing "-ExposureTime=V" stores "Exposure Time : V" for
+// the path unless the file refuses values.
+class FakeTool final : public TMetadataTool {
+public:
+    std::map<std::string, std::vector<std::string>> Output;
+    std::vector<std::vector<std::string>> Calls;
+    // Called before each answer with the call's number (from 0); may throw.
+    std::function<void(std::size_t)> BeforeCall;
+    bool RefuseWrites = false;
+
+    void Run(const std::vector<std::string>& arguments,
+             std::vector<std::string>& outputLines) override
+    {
+        Calls.push_back(arguments);
+        if (BeforeCall)
+            BeforeCall(Calls.size() - 1);
+        if (arguments.size() == 3 && arguments[0].starts_with("-ExposureTime=")) {
+            if (!RefuseWrites)
+                SetExposure(arguments[2], arguments[0].substr(14));
+            outputLines.push_back("    1 image files updated");
+            return;
+        }
+        const auto found = Output.find(arguments.at(0));
+        if (found != Output.end())
+            outputLines.insert(outputLines.end(), found->second.begin(), found->second.end());
+    }
+
+    // Output for an image as the tool prints it.
+    void SetImage(const std::string& path, const std::string& createDate,
+                  const std::string& exposure)
+    {
+        auto& lines = Output[path];
+        lines.clear();
+        if (!createDate.empty())
+            lines.push_back("Create Date                     : " + createDate);
+        if (!exposure.empty())
+            lines.push_back("Exposure Time                   : " + exposure);
+    }
+
+    std::vector<std::vector<std::string>> WriteCalls() const
+    {
+        std::vector<std::vector<std::string>> writes;
+        for (const auto& call : Calls) {
+            if (!call.empty() && call[0].starts_with("-ExposureTime="))
+                writes.push_back(call);
+        }
+        return writes;
+    }
+
+private:
+    void SetExposure(const std::string& path, const std::string& value)
+    {
+        auto& lines = Output[path];
+        std::erase_if(lines, [](const std::string& l) { return l.starts_with("Exposure Time"); });
+        lines.push_back("Exposure Time                   : " + value);
+    }
+};
+
+// A fresh directory that is removed with everything in it.
+class TempDir {
+public:
+    TempDir()
+    {
+        std::random_device random;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const auto candidate = std::filesystem::temp_directory_path() /
+                                   ("zelmaro-test-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate)) {
+                FPath = candidate.string();
+                return;
+            }
+        }
+        throw std::runtime_error("no temporary directory");
+    }
+    ~TempDir()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(FPath, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return FPath; }
+    std::string File(const std::string& name) const { return JoinPath(FPath, name); }
+    // Writes a file with the given bytes and answers its full path.
+    std::string Write(const std::string& name, const std::string& content = "") const
+    {
+        std::ofstream(File(name), std::ios::binary) << content;
+        return File(name);
+    }
+
+private:
+    std::string FPath;
+};
+
+} // namespace zelmaro::testing

@@ -1,0 +1,295 @@
+#include "Conversions.h"
+#include "ScanRig.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <stdexcept>
+
+using namespace zelmaro;
+using namespace zelmaro::testing;
+
+namespace {
+
+std::vector<std::string> FileNames(const TWorkflow& flow)
+{
+    std::vector<std::string> names;
+    for (const TImageItem& image : flow.Images())
+        names.push_back(image.FileName);
+    return names;
+}
+
+} // namespace
+
+TEST(ReadImageData, ParsesTheToolsLines)
+{
+    struct Case {
+        std::vector<std::string> output;
+        bool ok;
+        std::uint32_t date;
+        double exposure;
+    } cases[] = {
+        {{"Create Date : 2008:01:05 21:03:07", "Exposure Time : 1/250"},
+         true,
+         Moment(2008, 1, 5, 21, 3, 7),
+         0.004},
+        {{"Create Date : 2008:01:05 21:03:07", "Exposure Time : 0.8"},
+         true,
+         Moment(2008, 1, 5, 21, 3, 7),
+         0.8},
+        {{"Exposure Time   :   30  \r", "Create Date:2008:01:05 00:00:00"},
+         true,
+         Moment(2008, 1, 5, 0, 0, 0),
+         30},
+        // A fraction over 0 and an unreadable value keep what was there.
+        {{"Create Date : 2008:01:05 21:03:07", "Exposure Time : 1/0"},
+         false,
+         Moment(2008, 1, 5, 21, 3, 7),
+         0},
+        {{"Create Date : 2008:01:05 21:03:07", "Exposure Time : 1/2", "Exposure Time : fast"},
+         true,
+         Moment(2008, 1, 5, 21, 3, 7),
+         0.5},
+        {{"Create Date : 2008:01:05 21:03:07"}, false, Moment(2008, 1, 5, 21, 3, 7), 0},
+        {{"Exposure Time : 1/60"}, false, 0, 1.0 / 60},
+        {{"Warning: Bad IFD0 directory"}, false, 0, 0},
+        // A later line wins.
+        {{"Create Date : 2008:01:05 21:03:07", "Exposure Time : 1/250",
+          "Create Date : 2009:02:03 04:05:06", "Exposure Time : 2"},
+         true,
+         Moment(2009, 2, 3, 4, 5, 6),
+         2},
+        // Letter case counts.
+        {{"create date : 2008:01:05 21:03:07", "exposure time : 2"}, false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        ScanRig rig;
+        const std::string path = rig.Dir.Write("a.JPG");
+        rig.Tool->Output[path] = c.output;
+        std::uint32_t date = 99;
+        double exposure = 99;
+        EXPECT_EQ(rig.Flow.ReadImageData(path, date, exposure), c.ok) << c.output.front();
+        EXPECT_EQ(date, c.date) << c.output.front();
+        EXPECT_DOUBLE_EQ(exposure, c.exposure) << c.output.front();
+        ASSERT_EQ(rig.Tool->Calls.size(), 1u);
+        EXPECT_EQ(rig.Tool->Calls[0],
+                  (std::vector<std::string>{path, "-CreateDate", "-ExposureTime"}));
+    }
+}
+
+TEST(ReadImageData, DecimalPointWorksWithEitherSeparator)
+{
+    for (const FormatSettings& settings : {FormatSettings::German(), FormatSettings()}) {
+        FakeHost host;
+        FakeTable table;
+        TWorkflow flow(host, table, settings);
+        auto tool = std::make_unique<FakeTool>();
+        TempDir dir;
+        const std::string path = dir.Write("a.JPG");
+        tool->SetImage(path, "2008:01:05 21:03:07", "0.8");
+        flow.SetMetadataTool(std::move(tool));
+        std::uint32_t date = 0;
+        double exposure = 0;
+        EXPECT_TRUE(flow.ReadImageData(path, date, exposure));
+        EXPECT_DOUBLE_EQ(exposure, 0.8) << settings.DecimalSeparator;
+    }
+}
+
+TEST(ReadImageData, BadCreateDateThrowsConversionErrors)
+{
+    struct Case {
+        std::string value;
+        std::string message;
+    } cases[] = {
+        {"2008:01:05", "'' ist kein gültiger Integerwert"},
+        {"2008:0x:05 21:03:07", "'0x' ist kein gültiger Integerwert"},
+        {"2018:02:21 12:08:56+00:00", "'56+00:00' ist kein gültiger Integerwert"},
+        {"2008:13:05 21:03:07", "ist kein gültiges Datum und Zeit"},
+        {"2008:01:05 25:03:07", "ist kein gültiges Datum und Zeit"},
+    };
+    for (const Case& c : cases) {
+        ScanRig rig;
+        const std::string path = rig.AddImageFile("a.JPG", c.value, "1/250");
+        std::uint32_t date = 0;
+        double exposure = 0;
+        try {
+            rig.Flow.ReadImageData(path, date, exposure);
+            ADD_FAILURE() << c.value;
+        } catch (const ConversionError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos)
+                << c.value << ": " << e.what();
+        }
+    }
+}
+
+TEST(ReadImageData, NoFileOrNoToolAnswersNo)
+{
+    ScanRig rig;
+    std::uint32_t date = 1;
+    double exposure = 1;
+    EXPECT_FALSE(rig.Flow.ReadImageData(rig.Dir.File("missing.JPG"), date, exposure));
+    EXPECT_TRUE(rig.Tool->Calls.empty());
+
+    const std::string path = rig.AddImageFile("a.JPG", "2008:01:05 21:03:07", "1/250");
+    rig.Tool->BeforeCall = [](std::size_t) { throw std::runtime_error("cannot start"); };
+    EXPECT_FALSE(rig.Flow.ReadImageData(path, date, exposure));
+    EXPECT_EQ(date, 0u);
+    EXPECT_EQ(exposure, 0);
+}
+
+TEST(ReadImageData, PathsReachTheToolAsOneArgumentAndNeverAsAnOption)
+{
+    ScanRig rig;
+    std::filesystem::create_directory(rig.Dir.File("Nacht am See"));
+    const std::string blank = rig.AddImageFile("Nacht am See/-1 a.JPG", "2008:01:05 21:03:07", "2");
+    std::uint32_t date = 0;
+    double exposure = 0;
+    EXPECT_TRUE(rig.Flow.ReadImageData(blank, date, exposure));
+    EXPECT_EQ(rig.Tool->Calls.back().front(), blank);
+
+    // A relative path starting with "-" gets "./" in front.
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(rig.Dir.Path());
+    rig.Tool->SetImage(JoinPath(".", "-x.JPG"), "2008:01:05 21:03:07", "2");
+    rig.Dir.Write("-x.JPG");
+    const bool ok = rig.Flow.ReadImageData("-x.JPG", date, exposure);
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(rig.Tool->Calls.back().front(), JoinPath(".", "-x.JPG"));
+}
+
+TEST(ScanPictures, NamesByMaskThenNameAndImagesByDate)
+{
+    ScanRig rig;
+    rig.AddImageFile("b.JPG", "2008:01:05 21:00:00", "1");
+    rig.AddImageFile("a.jpg", "2008:01:05 21:00:00", "2");
+    rig.AddImageFile("c.CR2", "2008:01:05 22:00:00", "3");
+    rig.AddImageFile("d.TIF", "2008:01:05 20:00:00", "4");
+    rig.Dir.Write("notes.txt");
+    rig.Dir.Write(".hidden.JPG");
+
+    EXPECT_TRUE(rig.Flow.ScanPictures(rig.Dir.Path()));
+    // Tool order: c.CR2, a.jpg, b.JPG, d.TIF; equal dates keep that order.
+    ASSERT_EQ(rig.Tool->Calls.size(), 4u);
+    EXPECT_EQ(rig.Tool->Calls[0][0], rig.Dir.File("c.CR2"));
+    EXPECT_EQ(rig.Tool->Calls[1][0], rig.Dir.File("a.jpg"));
+    EXPECT_EQ(FileNames(rig.Flow), (std::vector<std::string>{"d.TIF", "a.jpg", "b.JPG", "c.CR2"}));
+    EXPECT_EQ(rig.Host.PendingEventCalls, 4);
+}
+
+TEST(ScanPictures, EmptyDirectoryWarnsAndEmptiesTheField)
+{
+    ScanRig rig;
+    rig.Flow.AddImage({"old.JPG", 1, 1});
+    EXPECT_FALSE(rig.Flow.ScanPictures(rig.Dir.Path()));
+    EXPECT_TRUE(rig.Flow.Images().empty());
+    EXPECT_EQ(rig.Host.DirectoryText(), "");
+    ASSERT_EQ(rig.Host.Messages.size(), 1u);
+    EXPECT_EQ(rig.Host.Messages[0].Kind, "warning");
+    EXPECT_EQ(rig.Host.Messages[0].Text, "In diesem Verzeichnis existieren keine Bilder!");
+    EXPECT_EQ(rig.Host.Messages[0].Caption, "Zelmaro");
+    EXPECT_EQ(rig.Host.TerminateRequests, 0);
+}
+
+TEST(ScanPictures, UnreadableImageEndsTheProgramAndKeepsWhatWasRead)
+{
+    ScanRig rig;
+    rig.AddImageFile("a.JPG", "2008:01:05 21:00:00", "1/250");
+    rig.AddImageFile("b.JPG", "2008:01:05 21:01:00", "");
+    rig.AddImageFile("c.JPG", "2008:01:05 21:02:00", "1/250");
+
+    EXPECT_FALSE(rig.Flow.ScanPictures(rig.Dir.Path()));
+    EXPECT_EQ(FileNames(rig.Flow), std::vector<std::string>{"a.JPG"});
+    EXPECT_EQ(rig.Host.MessageTexts("error"),
+              std::vector<std::string>{"Fehler beim Auslesen von Bild \"b.JPG\"!"});
+    EXPECT_EQ(rig.Host.TerminateRequests, 1);
+    EXPECT_EQ(rig.Tool->Calls.size(), 2u); // c.JPG is not read
+}
+
+TEST(ScanPictures, CancelDuringTheFirstImageStopsBeforeTheSecond)
+{
+    ScanRig rig;
+    rig.AddImageFile("a.JPG", "2008:01:05 21:00:00", "1/250");
+    rig.AddImageFile("b.JPG", "2008:01:05 21:01:00", "1/250");
+    rig.Tool->BeforeCall = [&](std::size_t) { rig.Host.Cancel = true; };
+    EXPECT_TRUE(rig.Flow.ScanPictures(rig.Dir.Path()));
+    EXPECT_EQ(FileNames(rig.Flow), std::vector<std::string>{"a.JPG"});
+    EXPECT_TRUE(rig.Host.Messages.empty());
+}
+
+TEST(ReadPictures, DrivesTheProgressWindowAndMatchesTheImagesAlone)
+{
+    ScanRig rig;
+    rig.AddImageFile("a.JPG", "2008:01:05 21:00:00", "1/250");
+    rig.AddImageFile("b.JPG", "2008:01:05 21:01:00", "30");
+    rig.Dir.Write("Zelmaro.txt", "Zelmaro\r\n-0801052100001-\r\n");
+    rig.Flow.AddShot({Moment(2008, 1, 5, 21, 0, 0), 1});
+
+    rig.Flow.ReadPictures();
+
+    const TEventLog expected = {
+        "progress: open",
+        "cursor: busy",
+        "progress: directory " + rig.Dir.Path(),
+        "progress: show",
+        "progress: found 2",
+        "progress: file line",
+        "progress: file a.JPG",
+        "progress: file b.JPG",
+        // MatchAll and FillTable show the busy cursor and restore it
+        "cursor: busy",
+        "cursor: busy",
+        "cursor: busy",
+        "cursor: busy",
+        "progress: close",
+        "cursor: normal",
+    };
+    EXPECT_EQ(rig.Host.Log, expected);
+    EXPECT_TRUE(rig.Flow.Shots().empty());
+    EXPECT_TRUE(rig.Host.ReadFileEnabled);
+    ASSERT_EQ(rig.Table.RowCount(), 2);
+    EXPECT_EQ(rig.Table.RowItem(0)->Image->FileName, "a.JPG");
+    EXPECT_EQ(rig.Table.RowItem(0)->Shot, nullptr);
+}
+
+TEST(ReadPictures, EmptyScanTestsTheBareLogNameAndLeavesTheTableEmpty)
+{
+    ScanRig rig;
+    rig.Host.ReadFileEnabled = true;
+    rig.Flow.ReadPictures();
+    EXPECT_FALSE(rig.Host.ReadFileEnabled); // "Zelmaro.txt" is looked for in the working directory
+    EXPECT_EQ(rig.Table.RowCount(), 0);
+    const TEventLog& log = rig.Host.Log;
+    EXPECT_NE(std::find(log.begin(), log.end(), "progress: found 0"), log.end());
+    EXPECT_EQ(std::find(log.begin(), log.end(), "progress: file line"), log.end());
+    EXPECT_EQ(log.back(), "cursor: normal");
+}
+
+TEST(ReadPictures, ConversionErrorLeavesAfterFreeingTheWindow)
+{
+    ScanRig rig;
+    rig.AddImageFile("a.JPG", "2008:01:05 21:00:00", "1/250");
+    rig.AddImageFile("b.JPG", "2008:13:05 21:00:00", "1/250");
+    rig.Flow.AddShot({1, 1});
+    EXPECT_THROW(rig.Flow.ReadPictures(), ConversionError);
+    EXPECT_EQ(FileNames(rig.Flow), std::vector<std::string>{"a.JPG"});
+    EXPECT_EQ(rig.Flow.Shots().size(), 1u); // steps after the scan did not run
+    EXPECT_EQ(rig.Table.RowCount(), 0);
+    const std::vector<std::string> tail(rig.Host.Log.end() - 2, rig.Host.Log.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"progress: close", "cursor: normal"}));
+}
+
+#ifndef _WIN32
+TEST(ExifToolLocation, ProgramDirectoryFirstThenSearchPath)
+{
+    TempDir program;
+    TempDir path;
+    const std::string onPath = path.Write("exiftool", "#!/bin/sh\n");
+    std::filesystem::permissions(onPath, std::filesystem::perms::owner_all);
+    EXPECT_EQ(FindExifTool(program.Path(), path.Path()), onPath);
+    const std::string local = program.Write("exiftool");
+    EXPECT_EQ(FindExifTool(program.Path(), path.Path()), local);
+    EXPECT_EQ(FindExifTool("", program.Path() + "/none"), std::nullopt);
+    EXPECT_EQ(MissingExifToolMessage(), "\"exiftool\" ist nicht vorhanden!");
+}
+#endif

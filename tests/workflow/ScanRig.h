@@ -1,0 +1,36 @@
+#pragma once
+
+#include "FakeTool.h"
+#include "WorkflowRig.h"
+
+#include <memory>
+#include <string>
+
+namespace zelmaro::testing {
+
+// A workflow whose metadata tool is a FakeTool and whose directory field
+// names a fresh temporary directory.
+struct ScanRig : WorkflowRig {
+    TempDir Dir;
+    FakeTool* Tool = nullptr;
+
+    ScanRig()
+    {
+        auto tool = std::make_unique<FakeTool>();
+        Tool = tool.get();
+        Flow.SetMetadataTool(std::move(tool));
+        Host.SetDirectoryText(Dir.Path());
+        Host.Log.clear();
+    }
+
+    // An image file in the directory and the tool's answer for it.
+    std::string AddImageFile(const std::string& name, const std::string& createDate,
+                             const std::string& exposure)
+    {
+        const std::string path = Dir.Write(name);
+        Tool->SetImage(path, createDate, exposure);
+        return path;
+    }
+};
+
+} // namespace zelmaro::testing
