@@ -18,6 +18,9 @@ unset DISPLAY
 mkdir -p "$WINEPREFIX"
 # A persistent server and a booted prefix first: otherwise wine's background
 # processes keep the first test's output open and ctest stalls on it.
+# A server left over from an earlier run of this prefix would make -p fail.
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w
 wineserver -p
 trap 'wineserver -k || true' EXIT
 wineboot -i >/dev/null 2>&1 || true

@@ -292,9 +292,6 @@ TEST_F(InfoVersionTest, MalformedFileVersionStopsTheReadWithConversionError)
 
 TEST(ProgramVersionBlock, AnswersForTheRunningProgramOnly)
 {
-#ifdef _WIN32
-    GTEST_SKIP() << "only the program itself carries the version resource";
-#endif
     TInfoVersion info;
     info.ReadVersionInfo();
     EXPECT_EQ(info.ProductName, "Zelmaro");

@@ -203,6 +203,8 @@ protected:
     MemoryRegistryStore registry_;
 };
 
+// Letter case only matters where the file system keeps it apart.
+#ifndef _WIN32
 TEST_F(MemoFileForUser, ReadsTheFirstMatchingUsersMemosInAnyLetterCase)
 {
     const std::string anna =
@@ -212,6 +214,7 @@ TEST_F(MemoFileForUser, ReadsTheFirstMatchingUsersMemosInAnyLetterCase)
     EXPECT_EQ(file.FileName, anna);
     EXPECT_EQ(Texts(file), std::vector<std::string>{"Anna"});
 }
+#endif
 
 TEST_F(MemoFileForUser, UnknownUserOrMissingDatabaseGivesNoMemos)
 {

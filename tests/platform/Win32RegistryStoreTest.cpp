@@ -1,5 +1,6 @@
-#include "Platform.h"
 #include "win32/Win32RegistryStore.h"
+#include "Platform.h"
+#include "Registry.h"
 
 #include <gtest/gtest.h>
 
@@ -52,9 +53,9 @@ TEST_F(Win32RegistryStoreTest, KeepsTheRawBytes)
     ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, kTestKey, 0, KEY_READ, &key), ERROR_SUCCESS);
     DWORD raw = 0;
     DWORD size = sizeof(raw);
-    EXPECT_EQ(::RegQueryValueExA(key, "Correct", nullptr, nullptr, reinterpret_cast<BYTE*>(&raw),
-                                 &size),
-              ERROR_SUCCESS);
+    EXPECT_EQ(
+        ::RegQueryValueExA(key, "Correct", nullptr, nullptr, reinterpret_cast<BYTE*>(&raw), &size),
+        ERROR_SUCCESS);
     EXPECT_EQ(raw, 0xFFFFFED4u);
     ::RegCloseKey(key);
 
@@ -69,6 +70,37 @@ TEST_F(Win32RegistryStoreTest, KeepsTheRawBytes)
     ASSERT_TRUE(empty.has_value());
     EXPECT_EQ(TrimTrailingNuls(empty->Data), "");
     EXPECT_FALSE(store.QueryValue(kTestKey, "Missing").has_value());
+}
+
+TEST_F(Win32RegistryStoreTest, TextsAreStoredWithoutTerminator)
+{
+    ASSERT_TRUE(store.CreateKey(kTestKey));
+    ASSERT_TRUE(store.SetValue(kTestKey, "LastPath", {kRegSz, "C:\\Fotos"}));
+    ASSERT_TRUE(store.SetValue(kTestKey, "Empty", {kRegSz, ""}));
+    ASSERT_TRUE(store.SetValue(kTestKey, "OnlyNul", {kRegSz, std::string(1, '\0')}));
+
+    // The registry keeps texts as UTF-16: eight characters, no NUL after them.
+    // Wine's RegSetValueExA adds one of its own, so only Windows can show it.
+    const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+    const bool wine = ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, kTestKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+    const auto wideSize = [key](const wchar_t* name) {
+        DWORD type = 0;
+        DWORD size = 12345;
+        return ::RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS
+                   ? size
+                   : 12345;
+    };
+    EXPECT_EQ(wideSize(L"LastPath"), (wine ? 9 : 8) * sizeof(wchar_t));
+    EXPECT_EQ(wideSize(L"Empty"), 0u);
+    ::RegCloseKey(key);
+
+    EXPECT_EQ(ReadRegistryString(store, kTestKey, "LastPath", "default"), "C:\\Fotos");
+    EXPECT_EQ(ReadRegistryString(store, kTestKey, "Empty", "default"), "default");
+    EXPECT_EQ(ReadRegistryString(store, kTestKey, "OnlyNul", "default"), "");
+    EXPECT_EQ(ReadRegistryString(store, kTestKey, "Missing", "default"), "default");
+    EXPECT_EQ(ReadRegistryString(store, "Software\\Quandrel\\NoSuchKey", "LastPath", "d"), "d");
 }
 
 TEST(Win32Platform, AnswersAboutTheRunningSystem)

@@ -185,8 +185,8 @@ std::string SystemErrorText(int error)
     DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                     nullptr, static_cast<DWORD>(error), 0, buffer.data(),
                                     static_cast<DWORD>(buffer.size()), nullptr);
-    while (length > 0 && (buffer[length - 1] == '\r' || buffer[length - 1] == '\n' ||
-                          buffer[length - 1] == ' '))
+    while (length > 0 &&
+           (buffer[length - 1] == '\r' || buffer[length - 1] == '\n' || buffer[length - 1] == ' '))
         --length;
     return std::string(buffer.data(), length);
 }

@@ -22,10 +22,11 @@ std::optional<TLocalTime> ToLocalDosTime(const FILETIME& moment)
     FILETIME local{};
     WORD date = 0;
     WORD time = 0;
-    if (!::FileTimeToLocalFileTime(&moment, &local) || !::FileTimeToDosDateTime(&local, &date, &time))
+    if (!::FileTimeToLocalFileTime(&moment, &local) ||
+        !::FileTimeToDosDateTime(&local, &date, &time))
         return std::nullopt;
-    return TLocalTime{1980 + (date >> 9),    (date >> 5) & 0x0F, date & 0x1F,
-                      time >> 11,            (time >> 5) & 0x3F, (time & 0x1F) * 2};
+    return TLocalTime{1980 + (date >> 9), (date >> 5) & 0x0F, date & 0x1F,
+                      time >> 11,         (time >> 5) & 0x3F, (time & 0x1F) * 2};
 }
 
 bool IsDotOrDotDot(const char* name)
@@ -64,9 +65,9 @@ bool ScanDirectory(const std::string& dir, bool withDetails,
         entry.IsLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         if (withDetails) {
             entry.ShortName = data.cAlternateFileName;
-            entry.Size = isDir ? 0
-                               : (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) |
-                                     data.nFileSizeLow;
+            entry.Size =
+                isDir ? 0
+                      : (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
             entry.Created = ToLocalDosTime(data.ftCreationTime);
             entry.Accessed = ToLocalDosTime(data.ftLastAccessTime);
             entry.Modified = ToLocalDosTime(data.ftLastWriteTime);
@@ -81,7 +82,8 @@ std::string CurrentDirectory()
 {
     std::vector<char> buffer(MAX_PATH + 1);
     for (;;) {
-        const DWORD length = ::GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+        const DWORD length =
+            ::GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
         if (length == 0)
             return {};
         if (length < buffer.size())
