@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zelmaro {
@@ -43,6 +44,25 @@ public:
 // input from the null device, standard error shared with the caller. nullptr
 // with the system's error code in error when it cannot be started.
 std::unique_ptr<TChildProcess> StartChildProcess(const TProcessCommand& command, int& error);
+
+// A started child that also reads its standard input from a pipe. Its
+// standard error goes to the null device, so it can never block on it.
+class TPipedChildProcess : public TChildProcess {
+public:
+    // Writes all of bytes; false when the child's input is closed or broken
+    // (never raises a signal).
+    virtual bool WriteInput(std::string_view bytes) = 0;
+    // Closes the child's input, which it sees as its end.
+    virtual void CloseInput() = 0;
+    // Like ReadOutput, but waits at most timeoutMs for output to come;
+    // nullopt when none came in time.
+    virtual std::optional<std::size_t> ReadOutputFor(char* buffer, std::size_t size,
+                                                     int timeoutMs) = 0;
+};
+
+// Starts the command like StartChildProcess, but with an input pipe.
+std::unique_ptr<TPipedChildProcess> StartPipedChildProcess(const TProcessCommand& command,
+                                                           int& error);
 
 // Full path of the program fileName names: a name with a directory part is
 // taken as given, a bare name is searched on the system's program path.

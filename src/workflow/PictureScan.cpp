@@ -99,10 +99,29 @@ bool TWorkflow::LocateExifTool()
     return false;
 }
 
+TWorkflow::TToolSessionScope::TToolSessionScope(TWorkflow& flow) : FFlow(flow)
+{
+    // A replaced tool stays as it is; the session itself starts at first use.
+    if (FFlow.FUseSession && !FFlow.FTool && !FFlow.FSession && !FFlow.FExifTool.empty()) {
+        FFlow.FSession = std::make_unique<TExifToolSession>(FFlow.FExifTool);
+        FOwner = true;
+    }
+}
+
+TWorkflow::TToolSessionScope::~TToolSessionScope()
+{
+    if (FOwner)
+        FFlow.FSession.reset();
+}
+
 void TWorkflow::RunTool(const std::vector<std::string>& arguments, std::vector<std::string>& lines)
 {
     if (FTool) {
         FTool->Run(arguments, lines);
+        return;
+    }
+    if (FSession) {
+        FSession->Run(arguments, lines);
         return;
     }
     TConsoleMetadataTool(FExifTool).Run(arguments, lines);
@@ -118,6 +137,7 @@ std::string TWorkflow::ToolPath(const std::string& path)
 void TWorkflow::ReadPictures()
 {
     TOperationScope operation(FHost, FProgress);
+    TToolSessionScope session(*this);
     if (FProgress) {
         FProgress->SetDirectory(FHost.DirectoryText());
         FProgress->ShowNow();

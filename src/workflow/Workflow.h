@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ExifToolSession.h"
 #include "FormatSettings.h"
 #include "MetadataTool.h"
 #include "Records.h"
@@ -41,6 +42,11 @@ public:
     bool LocateExifTool();
     // Replaces how the tool is run; without one, FExifTool is started per call.
     void SetMetadataTool(std::unique_ptr<TMetadataTool> tool) { FTool = std::move(tool); }
+    // Whether "Auslesen" and the write-back talk to one tool session per
+    // command (the default) or start the tool once per call.
+    void SetToolSessionEnabled(bool enabled) { FUseSession = enabled; }
+    // The running command's tool session, if any (for tests).
+    const TExifToolSession* ToolSession() const { return FSession.get(); }
 
     // "Auslesen": scans the directory field's directory with a progress
     // window, drops the shot log, sets the log-file button and matches.
@@ -118,9 +124,25 @@ private:
     std::vector<TMatchItem> FMatches;
     std::string FExifTool;
     std::unique_ptr<TMetadataTool> FTool;
+    std::unique_ptr<TExifToolSession> FSession;
+    bool FUseSession = true;
     // The progress window of the running long operation, if any.
     TProgressView* FProgress = nullptr;
     const RegistryStore* FPalmRegistry = nullptr;
+
+    // Gives the running command one tool session and ends it with the
+    // command, on every way out.
+    class TToolSessionScope {
+    public:
+        explicit TToolSessionScope(TWorkflow& flow);
+        ~TToolSessionScope();
+        TToolSessionScope(const TToolSessionScope&) = delete;
+        TToolSessionScope& operator=(const TToolSessionScope&) = delete;
+
+    private:
+        TWorkflow& FFlow;
+        bool FOwner = false;
+    };
 
     void RunTool(const std::vector<std::string>& arguments, std::vector<std::string>& lines);
     // The path as the tool gets it: one starting with "-" is no option.

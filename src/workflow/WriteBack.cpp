@@ -30,6 +30,7 @@ void TWorkflow::SetImageExposureTime(const TImageItem& image, double exposureTim
 void TWorkflow::WriteExposureTimes()
 {
     TOperationScope operation(FHost, FProgress);
+    TToolSessionScope session(*this);
     std::vector<std::string> output; // collected, never read
     const std::string directory = FHost.DirectoryText();
     if (FProgress) {

@@ -4,6 +4,9 @@
 #include "workflow/FakeTool.h"
 #include "workflow/WorkflowRig.h"
 
+#include <sys/wait.h>
+
+#include <cerrno>
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -18,6 +21,13 @@ struct TaggedImage {
     std::string CreateDate;
     std::string Exposure;
 };
+
+// True while this process has a child (ended but uncollected ones too).
+inline bool HasChildProcess()
+{
+    int status = 0;
+    return ::waitpid(-1, &status, WNOHANG) != -1 || errno != ECHILD;
+}
 
 inline std::string ExifToolPath()
 {

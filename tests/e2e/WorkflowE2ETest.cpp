@@ -12,8 +12,9 @@ using namespace zelmaro::testing;
 
 namespace {
 
-// The real tool on German settings.
-class RealToolTest : public ::testing::Test {
+// The real tool on German settings, run once per call (false) or through
+// one session per command (true).
+class RealToolTest : public ::testing::TestWithParam<bool> {
 protected:
     WorkflowRig Rig;
     TempDir Dir;
@@ -21,7 +22,12 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(Rig.Flow.LocateExifTool()) << "exiftool is needed";
+        Rig.Flow.SetToolSessionEnabled(GetParam());
         Rig.Host.SetDirectoryText(Dir.Path());
+    }
+    void TearDown() override
+    {
+        EXPECT_FALSE(HasChildProcess()) << "a tool process outlived the command";
     }
 
     std::vector<std::string> Column(int column) const
@@ -44,7 +50,7 @@ using Texts = std::vector<std::string>;
 
 } // namespace
 
-TEST_F(RealToolTest, ScanLogMatchWriteAndReadBack)
+TEST_P(RealToolTest, ScanLogMatchWriteAndReadBack)
 {
     // The camera runs 7 seconds ahead of the release.
     WriteTaggedImages(Dir.Path(), {{"IMG_0001.JPG", "2008:01:05 21:03:14", "1/250"},
@@ -83,7 +89,7 @@ TEST_F(RealToolTest, ScanLogMatchWriteAndReadBack)
     EXPECT_FALSE(Rig.Table.WriteEnabled);
 }
 
-TEST_F(RealToolTest, ImageWithoutExposureTimeEndsTheProgram)
+TEST_P(RealToolTest, ImageWithoutExposureTimeEndsTheProgram)
 {
     WriteTaggedImages(Dir.Path(), {{"a.JPG", "2008:01:05 21:03:14", "1/250"},
                                    {"b.JPG", "2008:01:05 21:04:14", ""},
@@ -94,7 +100,7 @@ TEST_F(RealToolTest, ImageWithoutExposureTimeEndsTheProgram)
     EXPECT_EQ(Column(0), Texts{"a.JPG"});
 }
 
-TEST_F(RealToolTest, CancelAfterTheFirstImage)
+TEST_P(RealToolTest, CancelAfterTheFirstImage)
 {
     WriteTaggedImages(Dir.Path(), {{"a.JPG", "2008:01:05 21:03:14", "1/250"},
                                    {"b.JPG", "2008:01:05 21:04:14", "1/250"}});
@@ -107,7 +113,7 @@ TEST_F(RealToolTest, CancelAfterTheFirstImage)
     EXPECT_TRUE(Rig.Host.Messages.empty());
 }
 
-TEST_F(RealToolTest, BlanksAndLeadingDashesReachTheToolAsOneName)
+TEST_P(RealToolTest, BlanksAndLeadingDashesReachTheToolAsOneName)
 {
     // A relative directory that starts with "-", with a blank, holding a
     // file whose name starts with "-" and one that looks like an option.
@@ -133,7 +139,7 @@ TEST_F(RealToolTest, BlanksAndLeadingDashesReachTheToolAsOneName)
     EXPECT_EQ(StoredExposure(Dir.File("Nacht.JPG")), "0.5");
 }
 
-TEST_F(RealToolTest, CameraFilesAreReadAsTheyAre)
+TEST_P(RealToolTest, CameraFilesAreReadAsTheyAre)
 {
     const std::string fixtures = ZELMARO_CAMERA_FIXTURES;
     if (!std::filesystem::is_directory(fixtures))
@@ -155,6 +161,9 @@ TEST_F(RealToolTest, CameraFilesAreReadAsTheyAre)
         {"Photoshop.psd", false, "", "0"},
         {"filetype-fixture.orf", false, "", "0"},
     };
+    // Single reads are no command: they get a session of their own here.
+    if (GetParam())
+        Rig.Flow.SetMetadataTool(std::make_unique<TExifToolSession>(Rig.Flow.ExifTool()));
     for (const Case& c : cases) {
         std::uint32_t date = 0;
         double exposure = 0;
@@ -176,4 +185,10 @@ TEST_F(RealToolTest, CameraFilesAreReadAsTheyAre)
     EXPECT_EQ(Rig.Host.MessageTexts("error"),
               Texts{"Fehler beim Auslesen von Bild \"CanonRaw.crw\"!"});
     EXPECT_EQ(Rig.Flow.Images().size(), 1u);
+    Rig.Flow.SetMetadataTool(nullptr);
 }
+
+INSTANTIATE_TEST_SUITE_P(Transports, RealToolTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "Session" : "PerCall";
+                         });

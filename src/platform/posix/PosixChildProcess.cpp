@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -76,12 +77,16 @@ void SleepUntilExitOr(pid_t pid, std::chrono::steady_clock::time_point deadline,
     pause = std::min(pause * 2, std::chrono::microseconds(10000));
 }
 
-class PosixChildProcess final : public TChildProcess {
+class PosixChildProcess final : public TPipedChildProcess {
 public:
-    PosixChildProcess(pid_t pid, int output) : pid_(pid), output_(output) {}
+    PosixChildProcess(pid_t pid, int output, int input = -1)
+        : pid_(pid), output_(output), input_(input)
+    {
+    }
 
     ~PosixChildProcess() override
     {
+        input_.reset();
         output_.reset();
         if (collected_)
             return;
@@ -106,6 +111,50 @@ public:
                 continue;
             output_.reset();
             return 0;
+        }
+    }
+
+    bool WriteInput(std::string_view bytes) override
+    {
+        while (!bytes.empty()) {
+            if (input_.get() < 0)
+                return false;
+            // A socket rather than a pipe: MSG_NOSIGNAL keeps a dead reader
+            // from raising SIGPIPE in this process.
+            const ssize_t n = ::send(input_.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                input_.reset();
+                return false;
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+        }
+        return true;
+    }
+
+    void CloseInput() override { input_.reset(); }
+
+    std::optional<std::size_t> ReadOutputFor(char* buffer, std::size_t size, int timeoutMs) override
+    {
+        if (output_.get() < 0)
+            return 0;
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            pollfd item{output_.get(), POLLIN, 0};
+            const int ready =
+                ::poll(&item, 1, static_cast<int>(std::max<std::int64_t>(0, left.count())));
+            if (ready > 0)
+                return ReadOutput(buffer, size);
+            if (ready < 0 && errno != EINTR) {
+                output_.reset();
+                return 0;
+            }
+            if (ready == 0 && std::chrono::steady_clock::now() >= deadline)
+                return std::nullopt;
         }
     }
 
@@ -137,6 +186,7 @@ public:
 private:
     pid_t pid_;
     UniqueFd output_;
+    UniqueFd input_;
     bool collected_ = false;
     std::int32_t exitCode_ = 0;
 };
@@ -176,9 +226,21 @@ bool IsRegularFile(const std::string& path)
 
 } // namespace
 
-std::unique_ptr<TChildProcess> StartChildProcess(const TProcessCommand& command, int& error)
+static std::unique_ptr<PosixChildProcess> Spawn(const TProcessCommand& command, bool pipedInput,
+                                                int& error)
 {
     error = 0;
+    int pair[2] = {-1, -1};
+    if (pipedInput && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
+        error = errno;
+        return nullptr;
+    }
+    UniqueFd inputOurs(pair[0]);
+    UniqueFd inputChild(pair[1]);
+    if (pipedInput) {
+        ::shutdown(pair[0], SHUT_RD);
+        ::shutdown(pair[1], SHUT_WR);
+    }
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0) {
         error = errno;
@@ -188,8 +250,13 @@ std::unique_ptr<TChildProcess> StartChildProcess(const TProcessCommand& command,
     UniqueFd writeEnd(ends[1]);
 
     SpawnActions actions;
-    int rc =
-        ::posix_spawn_file_actions_addopen(&actions.value, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    int rc = pipedInput ? ::posix_spawn_file_actions_adddup2(&actions.value, inputChild.get(),
+                                                             STDIN_FILENO)
+                        : ::posix_spawn_file_actions_addopen(&actions.value, STDIN_FILENO,
+                                                             "/dev/null", O_RDONLY, 0);
+    if (rc == 0 && pipedInput)
+        rc = ::posix_spawn_file_actions_addopen(&actions.value, STDERR_FILENO, "/dev/null",
+                                                O_WRONLY, 0);
     if (rc == 0)
         rc = ::posix_spawn_file_actions_adddup2(&actions.value, writeEnd.get(), STDOUT_FILENO);
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
@@ -228,7 +295,18 @@ std::unique_ptr<TChildProcess> StartChildProcess(const TProcessCommand& command,
         return nullptr;
     }
     writeEnd.reset(); // the output ends when the child's copies are closed
-    return std::make_unique<PosixChildProcess>(pid, readEnd.release());
+    return std::make_unique<PosixChildProcess>(pid, readEnd.release(), inputOurs.release());
+}
+
+std::unique_ptr<TChildProcess> StartChildProcess(const TProcessCommand& command, int& error)
+{
+    return Spawn(command, false, error);
+}
+
+std::unique_ptr<TPipedChildProcess> StartPipedChildProcess(const TProcessCommand& command,
+                                                           int& error)
+{
+    return Spawn(command, true, error);
 }
 
 std::optional<std::string> SearchProgramOn(const std::string& fileName,
@@ -247,8 +325,9 @@ std::optional<std::string> SearchProgramOn(const std::string& fileName,
     std::size_t start = 0;
     for (;;) {
         const std::size_t colon = searchPath.find(':', start);
-        const std::string_view entry = std::string_view(searchPath).substr(
-            start, colon == std::string::npos ? colon : colon - start);
+        const std::string_view entry =
+            std::string_view(searchPath)
+                .substr(start, colon == std::string::npos ? colon : colon - start);
         std::string candidate(entry.empty() ? std::string_view(".") : entry);
         if (candidate.back() != '/')
             candidate += '/';

@@ -38,12 +38,16 @@ bool IsNtFamily()
     return SystemPlatform().OsVersion().PlatformId == VER_PLATFORM_WIN32_NT;
 }
 
-class Win32ChildProcess final : public TChildProcess {
+class Win32ChildProcess final : public TPipedChildProcess {
 public:
-    Win32ChildProcess(HANDLE process, HANDLE output) : process_(process), output_(output) {}
+    Win32ChildProcess(HANDLE process, HANDLE output, HANDLE input = nullptr)
+        : process_(process), output_(output), input_(input)
+    {
+    }
 
     ~Win32ChildProcess() override
     {
+        input_.Reset();
         output_.Reset();
         // Still running after the bounded wait: end it so that it does not
         // outlive the call unseen.
@@ -74,6 +78,47 @@ public:
         }
     }
 
+    bool WriteInput(std::string_view bytes) override
+    {
+        while (!bytes.empty()) {
+            if (input_.Get() == nullptr)
+                return false;
+            DWORD written = 0;
+            if (!::WriteFile(input_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                             nullptr) ||
+                written == 0) {
+                input_.Reset();
+                return false;
+            }
+            bytes.remove_prefix(written);
+        }
+        return true;
+    }
+
+    void CloseInput() override { input_.Reset(); }
+
+    std::optional<std::size_t> ReadOutputFor(char* buffer, std::size_t size, int timeoutMs) override
+    {
+        if (output_.Get() == nullptr)
+            return 0;
+        // Anonymous pipes have no timed read: look whether bytes wait first.
+        const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+        DWORD pause = 1;
+        for (;;) {
+            DWORD available = 0;
+            if (!::PeekNamedPipe(output_.Get(), nullptr, 0, nullptr, &available, nullptr)) {
+                output_.Reset();
+                return 0;
+            }
+            if (available > 0)
+                return ReadOutput(buffer, size);
+            if (::GetTickCount64() >= deadline)
+                return std::nullopt;
+            ::Sleep(pause);
+            pause = pause < 10 ? pause * 2 : 10;
+        }
+    }
+
     std::int32_t WaitForExit(int timeoutMs) override
     {
         ::WaitForSingleObject(process_.Get(), static_cast<DWORD>(timeoutMs));
@@ -86,11 +131,31 @@ public:
 private:
     UniqueHandle process_;
     UniqueHandle output_;
+    UniqueHandle input_;
 };
 
-} // namespace
+// The handle made not inheritable (on the old family by a duplicate).
+bool KeepFromChild(UniqueHandle& handle, int& error)
+{
+    if (IsNtFamily()) {
+        if (!::SetHandleInformation(handle.Get(), HANDLE_FLAG_INHERIT, 0)) {
+            error = static_cast<int>(::GetLastError());
+            return false;
+        }
+        return true;
+    }
+    HANDLE duplicate = nullptr;
+    if (!::DuplicateHandle(::GetCurrentProcess(), handle.Get(), ::GetCurrentProcess(), &duplicate,
+                           0, FALSE, DUPLICATE_SAME_ACCESS)) {
+        error = static_cast<int>(::GetLastError());
+        return false;
+    }
+    handle.Reset(duplicate);
+    return true;
+}
 
-std::unique_ptr<TChildProcess> StartChildProcess(const TProcessCommand& command, int& error)
+std::unique_ptr<Win32ChildProcess> Spawn(const TProcessCommand& command, bool pipedInput,
+                                         int& error)
 {
     error = 0;
     SECURITY_ATTRIBUTES inherit{};
@@ -124,6 +189,22 @@ std::unique_ptr<TChildProcess> StartChildProcess(const TProcessCommand& command,
     startup.wShowWindow = SW_HIDE;
     startup.hStdOutput = writeEnd.Get();
 
+    UniqueHandle inputRead;
+    UniqueHandle inputWrite;
+    UniqueHandle nullDevice;
+    if (pipedInput) {
+        if (!::CreatePipe(inputRead.Out(), inputWrite.Out(), &inherit, 0) ||
+            !KeepFromChild(inputWrite, error)) {
+            if (error == 0)
+                error = static_cast<int>(::GetLastError());
+            return nullptr;
+        }
+        nullDevice.Reset(::CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       &inherit, OPEN_EXISTING, 0, nullptr));
+        startup.hStdInput = inputRead.Get();
+        startup.hStdError = nullDevice.Get();
+    }
+
     // CreateProcessA may write into the command line.
     std::vector<char> commandLine(command.CommandLine.begin(), command.CommandLine.end());
     commandLine.push_back('\0');
@@ -135,7 +216,21 @@ std::unique_ptr<TChildProcess> StartChildProcess(const TProcessCommand& command,
     }
     ::CloseHandle(info.hThread);
     writeEnd.Reset(); // the output ends when the child's copies are closed
-    return std::make_unique<Win32ChildProcess>(info.hProcess, readEnd.Release());
+    return std::make_unique<Win32ChildProcess>(info.hProcess, readEnd.Release(),
+                                               inputWrite.Release());
+}
+
+} // namespace
+
+std::unique_ptr<TChildProcess> StartChildProcess(const TProcessCommand& command, int& error)
+{
+    return Spawn(command, false, error);
+}
+
+std::unique_ptr<TPipedChildProcess> StartPipedChildProcess(const TProcessCommand& command,
+                                                           int& error)
+{
+    return Spawn(command, true, error);
 }
 
 namespace {

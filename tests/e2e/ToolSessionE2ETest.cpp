@@ -1,0 +1,193 @@
+#include "E2ESession.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+using namespace zelmaro;
+using namespace zelmaro::testing;
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+class ToolSessionTest : public ::testing::Test {
+protected:
+    TempDir Dir;
+    void TearDown() override
+    {
+        EXPECT_FALSE(HasChildProcess()) << "a tool process outlived the session";
+    }
+};
+
+TEST(ToolSessionArguments, OnlyArgumentsALineCarriesUnchangedFit)
+{
+    struct Case {
+        std::string argument;
+        bool fits;
+    } cases[] = {
+        {"/dir/IMG_0001.JPG", true},
+        {"./-ExposureTime=9.JPG", true},
+        {"/dir/Nacht am See/a.jpg", true},
+        {"-ExposureTime=1/250", true},
+        {"/dir/a\n-ver", false},
+        {"/dir/a\rb.jpg", false},
+        {"", false},
+        {"#comment.jpg", false},
+        {" /dir/a.jpg", false},
+        {"/dir/a.jpg ", false},
+        {"/dir/a.jpg\t", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TExifToolSession::FitsArgumentLine(c.argument), c.fits) << c.argument;
+}
+
+TEST_F(ToolSessionTest, GivesTheLinesOfASingleRun)
+{
+    WriteTaggedImages(Dir.Path(), {{"a.JPG", "2008:01:05 21:03:14", "1/250"}, {"b.JPG", "", "30"}});
+    std::vector<Texts> calls = {
+        {Dir.File("a.JPG"), "-CreateDate", "-ExposureTime"},
+        {Dir.File("b.JPG"), "-CreateDate", "-ExposureTime"},
+        {Dir.File("missing.JPG"), "-CreateDate", "-ExposureTime"},
+        {"-ExposureTime=2", "-P", Dir.File("b.JPG")},
+        {Dir.File("b.JPG"), "-ExposureTime"},
+    };
+    const std::string fixtures = ZELMARO_CAMERA_FIXTURES;
+    if (std::filesystem::is_directory(fixtures)) {
+        for (const auto& entry : std::filesystem::directory_iterator(fixtures))
+            calls.push_back({entry.path().string(), "-CreateDate", "-ExposureTime"});
+    }
+    // The write above must happen in both runs alike: run each call first
+    // singly, then in the session, before going on.
+    TExifToolSession session(ExifToolPath());
+    for (const Texts& call : calls) {
+        const bool writes = call.front().rfind("-ExposureTime=", 0) == 0;
+        const Texts single = RunExifTool(call);
+        Texts inSession;
+        session.Run(call, inSession);
+        if (writes) // the second write finds nothing to change
+            EXPECT_EQ(single.size(), inSession.size()) << call.front();
+        else
+            EXPECT_EQ(inSession, single) << call.front();
+    }
+    EXPECT_FALSE(session.FellBack());
+    EXPECT_NE(session.SessionHandle(), 0);
+}
+
+TEST_F(ToolSessionTest, NamesALineCannotCarryGoTheOldWayAndInjectNothing)
+{
+    // On its own line "-ver" would be an option of the session.
+    const std::string odd = Dir.File("a\n-ver");
+    WriteTaggedImages(Dir.Path(), {{"a.JPG", "2008:01:05 21:03:14", "1/250"}});
+    std::filesystem::copy_file(Dir.File("a.JPG"), odd);
+    const Texts call = {odd, "-CreateDate", "-ExposureTime"};
+
+    TExifToolSession session(ExifToolPath());
+    Texts lines;
+    session.Run(call, lines);
+    EXPECT_EQ(lines, RunExifTool(call));
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_NE(lines[1].find("1/250"), std::string::npos);
+    // The session itself is still there for the next call.
+    Texts next;
+    session.Run({Dir.File("a.JPG"), "-ExposureTime"}, next);
+    EXPECT_FALSE(session.FellBack());
+}
+
+TEST_F(ToolSessionTest, AToolThatNeverAnswersIsEndedAndCallsRunSingly)
+{
+    // Reads its input forever and answers nothing; run singly it prints one line.
+    const std::string fake = Dir.File("mute-tool");
+    Dir.Write("mute-tool", "#!/bin/sh\n"
+                           "if [ \"$1\" = -stay_open ]; then exec cat >/dev/null; fi\n"
+                           "echo \"single $1\"\n");
+    ::chmod(fake.c_str(), 0755);
+    TExifToolSession session(fake, 300);
+    Texts lines;
+    session.Run({"x"}, lines);
+    EXPECT_EQ(lines, (Texts{"single x", ""}));
+    EXPECT_TRUE(session.FellBack());
+    EXPECT_EQ(session.SessionHandle(), 0);
+    EXPECT_FALSE(HasChildProcess());
+    lines.clear();
+    session.Run({"y"}, lines);
+    EXPECT_EQ(lines, (Texts{"single y", ""}));
+}
+
+TEST_F(ToolSessionTest, AMissingToolFailsAsASingleRunDoes)
+{
+    TExifToolSession session(Dir.File("no-such-tool"));
+    Texts lines;
+    EXPECT_ANY_THROW(session.Run({"x"}, lines));
+    EXPECT_TRUE(lines.empty());
+}
+
+TEST_F(ToolSessionTest, AKilledSessionMidScanFallsBackAndTheScanCompletes)
+{
+    std::vector<TaggedImage> images;
+    for (int i = 0; i < 5; ++i)
+        images.push_back({"IMG_000" + std::to_string(i) + ".JPG",
+                          "2008:01:05 21:0" + std::to_string(i) + ":14", "1/250"});
+    WriteTaggedImages(Dir.Path(), images);
+
+    WorkflowRig rig;
+    ASSERT_TRUE(rig.Flow.LocateExifTool());
+    rig.Host.SetDirectoryText(Dir.Path());
+    TProcessHandle killed = 0;
+    bool fellBack = false;
+    rig.Host.OnPendingEvents = [&] {
+        const TExifToolSession* session = rig.Flow.ToolSession();
+        ASSERT_NE(session, nullptr);
+        if (rig.Host.PendingEventCalls == 3) { // after the second image
+            killed = session->SessionHandle();
+            ASSERT_NE(killed, 0);
+            ::kill(static_cast<pid_t>(killed), SIGKILL);
+        }
+        fellBack = session->FellBack();
+    };
+    rig.Flow.ReadPictures();
+
+    EXPECT_NE(killed, 0);
+    EXPECT_TRUE(fellBack);
+    EXPECT_TRUE(rig.Host.Messages.empty());
+    EXPECT_EQ(rig.Host.TerminateRequests, 0);
+    EXPECT_EQ(rig.Flow.Images().size(), 5u);
+    for (const TImageItem& image : rig.Flow.Images())
+        EXPECT_NE(image.ExposureTime, 0) << image.FileName;
+    EXPECT_EQ(rig.Flow.ToolSession(), nullptr);
+}
+
+TEST_F(ToolSessionTest, TheSessionEndsWithTheCommandOnEveryWayOut)
+{
+    WriteTaggedImages(Dir.Path(), {{"a.JPG", "2008:01:05 21:03:14", "1/250"},
+                                   {"b.JPG", "2008:01:05 21:04:14", ""},
+                                   {"c.JPG", "2008:01:05 21:05:14", "2"}});
+    WorkflowRig rig;
+    ASSERT_TRUE(rig.Flow.LocateExifTool());
+    rig.Host.SetDirectoryText(Dir.Path());
+    TProcessHandle seen = 0;
+    rig.Host.OnPendingEvents = [&] {
+        if (const TExifToolSession* session = rig.Flow.ToolSession())
+            seen = session->SessionHandle() ? session->SessionHandle() : seen;
+    };
+
+    // Ended by the unreadable image.
+    rig.Flow.ReadPictures();
+    EXPECT_EQ(rig.Host.TerminateRequests, 1);
+    EXPECT_NE(seen, 0);
+    EXPECT_EQ(rig.Flow.ToolSession(), nullptr);
+    EXPECT_FALSE(HasChildProcess());
+
+    // Cancelled after the first image.
+    rig.Host.OnPendingEvents = [&] {
+        if (rig.Host.PendingEventCalls >= 2)
+            rig.Host.Cancel = true;
+    };
+    rig.Flow.ReadPictures();
+    EXPECT_FALSE(HasChildProcess());
+}
+
+} // namespace
