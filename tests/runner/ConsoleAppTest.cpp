@@ -1,4 +1,5 @@
 #include "ConsoleApp.h"
+#include "ChildHex.h"
 #include "CommandLine.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include <fstream>
 
 using namespace zelmaro;
+using namespace zelmaro::test;
 namespace fs = std::filesystem;
 
 namespace {
@@ -21,22 +23,6 @@ namespace {
 using Lines = std::vector<std::string>;
 
 const std::string kChild = ZELMARO_TEST_CHILD;
-
-std::string Hex(std::string_view bytes)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char c : bytes) {
-        hex += digits[c >> 4];
-        hex += digits[c & 15];
-    }
-    return hex;
-}
-
-std::string Out(std::string_view bytes)
-{
-    return "out:" + Hex(bytes);
-}
 
 int OpenDescriptorCount()
 {
@@ -147,7 +133,7 @@ TEST(RunConsoleApp, ArgumentsArriveAsQuoted)
     Lines expected;
     for (const std::string& argument : arguments) {
         parameters += " " + QuoteArgument(argument);
-        expected.push_back(Hex(argument));
+        expected.push_back(ToHex(argument));
     }
     expected.push_back("");
     Lines lines;
@@ -158,7 +144,7 @@ TEST(RunConsoleApp, ArgumentsArriveAsQuoted)
 TEST(RunConsoleApp, ReturnsOnlyWhenEveryHolderClosedTheOutput)
 {
     Lines lines;
-    EXPECT_EQ(RunConsoleApp(kChild, Out("a") + " linger:300:" + Hex("b\r\n") + " exit:4", &lines),
+    EXPECT_EQ(RunConsoleApp(kChild, Out("a") + " linger:300:" + ToHex("b\r\n") + " exit:4", &lines),
               4);
     EXPECT_EQ(lines, (Lines{"ab", ""}));
     EXPECT_TRUE(NoChildLeft());

@@ -11,6 +11,8 @@
 //   args           write every further argument in hex, one a line, and end
 //   exit:N         end with code N
 // After the last step it ends with code 0.
+#include "ChildHex.h"
+
 #include <dirent.h>
 #include <unistd.h>
 
@@ -18,6 +20,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+using namespace zelmaro::test;
 
 namespace {
 
@@ -30,25 +34,6 @@ void WriteAll(int fd, const std::string& bytes)
             return;
         done += static_cast<std::size_t>(n);
     }
-}
-
-std::string FromHex(const std::string& hex)
-{
-    std::string bytes;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-        bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-    return bytes;
-}
-
-std::string ToHex(const std::string& bytes)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char c : bytes) {
-        hex += digits[c >> 4];
-        hex += digits[c & 15];
-    }
-    return hex;
 }
 
 void SleepMs(long ms)

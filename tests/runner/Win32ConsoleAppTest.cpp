@@ -1,4 +1,5 @@
 #include "ChildProcess.h"
+#include "ChildHex.h"
 #include "CommandLine.h"
 #include "ConsoleApp.h"
 #include "Platform.h"
@@ -12,6 +13,7 @@
 #include <random>
 
 using namespace zelmaro;
+using namespace zelmaro::test;
 namespace fs = std::filesystem;
 
 namespace {
@@ -23,22 +25,6 @@ std::string ChildPath()
 {
     return (fs::path(SystemPlatform().ModuleFileName()).parent_path() / "runner_test_child.exe")
         .string();
-}
-
-std::string Hex(std::string_view bytes)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char c : bytes) {
-        hex += digits[c >> 4];
-        hex += digits[c & 15];
-    }
-    return hex;
-}
-
-std::string Out(std::string_view bytes)
-{
-    return "out:" + Hex(bytes);
 }
 
 bool RunningUnderWine()
@@ -158,7 +144,7 @@ TEST(Win32RunConsoleApp, ArgumentsArriveAsQuoted)
     Lines expected;
     for (const std::string& argument : arguments) {
         parameters += " " + QuoteArgument(argument);
-        expected.push_back(Hex(argument));
+        expected.push_back(ToHex(argument));
     }
     expected.push_back("");
     Lines lines;
@@ -170,7 +156,7 @@ TEST(Win32RunConsoleApp, ReturnsOnlyWhenEveryHolderClosedTheOutput)
 {
     Lines lines;
     EXPECT_EQ(
-        RunConsoleApp(ChildPath(), Out("a") + " linger:300:" + Hex("b\r\n") + " exit:4", &lines),
+        RunConsoleApp(ChildPath(), Out("a") + " linger:300:" + ToHex("b\r\n") + " exit:4", &lines),
         4);
     EXPECT_EQ(lines, (Lines{"ab", ""}));
 }

@@ -8,11 +8,15 @@
 //   args           write every further argument in hex, one a line, and end
 //   exit:N         end with code N (taken as a 32-bit pattern, so -1 works)
 // After the last step it ends with code 0.
+#include "ChildHex.h"
+
 #include <windows.h>
 
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+using namespace zelmaro::test;
 
 namespace {
 
@@ -28,25 +32,6 @@ void WriteAll(const std::string& bytes)
             return;
         done += written;
     }
-}
-
-std::string FromHex(const std::string& hex)
-{
-    std::string bytes;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-        bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-    return bytes;
-}
-
-std::string ToHex(const std::string& bytes)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char c : bytes) {
-        hex += digits[c >> 4];
-        hex += digits[c & 15];
-    }
-    return hex;
 }
 
 void Linger(const std::string& ms, const std::string& hex)
