@@ -31,15 +31,16 @@ bool Exists(const std::string& path)
 
 const TPathLookup::TListing& TPathLookup::Listing(const std::string& folder)
 {
-    auto [it, added] = listings_.try_emplace(folder);
-    if (added) {
-        ScanDirectory(folder, false, [&](const TDirEntry& entry) {
-            it->second.emplace_back(FoldAscii(entry.Name), entry.Name);
+    const auto added = listings_.try_emplace(folder);
+    TListing& names = added.first->second;
+    if (added.second) {
+        ScanDirectory(folder, false, [&names](const TDirEntry& entry) {
+            names.emplace_back(FoldAscii(entry.Name), entry.Name);
             return true;
         });
-        std::sort(it->second.begin(), it->second.end());
+        std::sort(names.begin(), names.end());
     }
-    return it->second;
+    return names;
 }
 
 // Tries the exact name first, then every other spelling in sorted order, so
