@@ -5,7 +5,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <random>
+#include <string>
+#include <vector>
 
 using namespace zelmaro;
 using namespace zelmaro::testing;
@@ -83,5 +87,66 @@ void BM_BestAutoOffsetWideSpread(benchmark::State& state)
         benchmark::DoNotOptimize(BestAutoOffset(images, shots));
 }
 BENCHMARK(BM_BestAutoOffsetWideSpread)->Arg(2000)->Unit(benchmark::kMillisecond);
+
+// Moments for count records in ascending (0), descending (1) or random (2)
+// order, a few of them equal.
+std::vector<std::uint32_t> Moments(std::int64_t order, std::size_t count)
+{
+    std::vector<std::uint32_t> moments(count);
+    for (std::size_t i = 0; i < count; ++i)
+        moments[i] = kEvening + static_cast<std::uint32_t>(i - i % 7 / 6);
+    if (order == 1)
+        std::reverse(moments.begin(), moments.end());
+    if (order == 2)
+        std::shuffle(moments.begin(), moments.end(), std::mt19937(3));
+    return moments;
+}
+
+// The ordered insertion of shots and images, by arrival order.
+void BM_AddRecords(benchmark::State& state)
+{
+    const auto moments = Moments(state.range(0), static_cast<std::size_t>(state.range(1)));
+    FakeHost host;
+    FakeTable table;
+    for (auto _ : state) {
+        TWorkflow flow(host, table, FormatSettings::German());
+        for (std::uint32_t moment : moments) {
+            flow.AddShot({moment, 30});
+            flow.AddImage({"IMG_0001.JPG", moment, 0.5});
+        }
+        benchmark::DoNotOptimize(flow.Shots().front().Date);
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(1));
+}
+BENCHMARK(BM_AddRecords)
+    ->ArgNames({"order", "n"})
+    ->Args({0, 160000})
+    ->Args({1, 160000})
+    ->Args({2, 160000})
+    ->Unit(benchmark::kMillisecond);
+
+// A shot log written newest first, as some releases keep it, through the parser.
+void BM_ParseShotLogNewestFirst(benchmark::State& state)
+{
+    const auto moments = Moments(1, static_cast<std::size_t>(state.range(0)));
+    std::vector<std::string> lines{"Zelmaro"};
+    char entry[32];
+    for (std::uint32_t moment : moments) {
+        const std::uint32_t s = moment - kEvening;
+        std::snprintf(entry, sizeof entry, "-0801%02u%02u%02u%02u30-", 5 + s / 86400, s / 3600 % 24,
+                      s / 60 % 60, s % 60);
+        lines.emplace_back(entry);
+    }
+    FakeHost host;
+    FakeTable table;
+    for (auto _ : state) {
+        TWorkflow flow(host, table, FormatSettings::German());
+        flow.ParseShotLog(lines);
+        if (flow.Shots().size() != moments.size())
+            state.SkipWithError("entries lost");
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ParseShotLogNewestFirst)->Arg(160000)->Unit(benchmark::kMillisecond);
 
 } // namespace

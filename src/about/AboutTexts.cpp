@@ -3,6 +3,8 @@
 #include "InfVer.h"
 #include "Platform.h"
 
+#include <algorithm>
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -68,9 +70,14 @@ std::string ProcessorTypeName(std::uint32_t type)
     }
 }
 
+std::string ProcessorLine(std::uint32_t count, std::string_view name)
+{
+    return std::to_string(count) + "x " + std::string(name) + " oder kompatibel";
+}
+
 std::string ProcessorTypeLine(std::uint32_t count, std::uint32_t type)
 {
-    return std::to_string(count) + "x " + ProcessorTypeName(type) + " oder kompatibel";
+    return ProcessorLine(count, ProcessorTypeName(type));
 }
 
 std::string SystemProcessorLine(const Platform& platform)
@@ -81,7 +88,10 @@ std::string SystemProcessorLine(const Platform& platform)
     GetSystemInfo(&info);
     return ProcessorTypeLine(info.dwNumberOfProcessors, info.dwProcessorType);
 #else
-    return platform.ProcessorDescription();
+    const TProcessorInfo processors = platform.Processors();
+    if (processors.Name.empty())
+        return {};
+    return ProcessorLine(std::max<std::uint32_t>(processors.Count, 1), processors.Name);
 #endif
 }
 

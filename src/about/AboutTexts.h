@@ -26,10 +26,12 @@ std::string MemoryText(std::uint64_t bytes, char thousandSeparator);
 std::string ProcessorTypeName(std::uint32_t type);
 
 // "2x Intel Pentium oder kompatibel".
+std::string ProcessorLine(std::uint32_t count, std::string_view name);
 std::string ProcessorTypeLine(std::uint32_t count, std::uint32_t type);
 
-// The processor line of the about box: type, count and "oder kompatibel"
-// on Windows, count and model name elsewhere.
+// The processor line of the about box: count, name and "oder kompatibel", the
+// name being the type on Windows and the system's model name elsewhere; empty
+// where the system names no processor.
 std::string SystemProcessorLine(const Platform& platform);
 
 // "37% frei".

@@ -5,12 +5,15 @@
 #include <QApplication>
 #include <QDrag>
 #include <QDragEnterEvent>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
+
+#include <algorithm>
 
 namespace zelmaro {
 namespace {
@@ -19,10 +22,33 @@ constexpr int kWidths[TImageTableModel::kColumnCount] = {200, 140, 100, 30, 140,
 // Column 3 keeps the header's own minimum.
 constexpr int kMinimumWidths[TImageTableModel::kColumnCount] = {50, 50, 50, 0, 50, 50};
 
-// Colours a whole row from its record, also on a selected row.
+// Space between a cell's text or check box and the grid lines above and below.
+constexpr int kRowPadding = 2;
+
+// Colours a whole row from its record, also on a selected row, and gives
+// every row the height of its tallest content.
 class TRowDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
+
+    // Regular and bold text with its descenders and the check box, padded,
+    // and the grid line below: the same for every row.
+    static int RowHeight(const QWidget* view)
+    {
+        QFont bold = view->font();
+        bold.setBold(true);
+        const int text = std::max(QFontMetrics(view->font()).height(), QFontMetrics(bold).height());
+        const int box = view->style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, view);
+        return std::max(text, box) + 2 * kRowPadding + 1;
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        if (option.widget != nullptr)
+            size.setHeight(std::max(size.height(), RowHeight(option.widget)));
+        return size;
+    }
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
@@ -31,12 +57,18 @@ protected:
         const bool selected = (option->state & QStyle::State_Selected) != 0;
         const QVariant colour =
             index.data(selected ? TImageTableModel::SelectedForegroundRole : Qt::ForegroundRole);
+        QPalette& palette = option->palette;
+        // While the window waits for a command, a row keeps the colour of its
+        // state instead of the toolkit's grey, which is that of unpaired rows.
+        palette.setColor(QPalette::Disabled, QPalette::Text,
+                         palette.color(QPalette::Active, QPalette::Text));
+        palette.setColor(QPalette::Disabled, QPalette::HighlightedText,
+                         palette.color(QPalette::Active, QPalette::HighlightedText));
         if (colour.canConvert<QColor>()) {
             const QColor c = colour.value<QColor>();
-            // A disabled table keeps the toolkit's grey.
-            for (const auto group : {QPalette::Active, QPalette::Inactive}) {
-                option->palette.setColor(group, QPalette::Text, c);
-                option->palette.setColor(group, QPalette::HighlightedText, c);
+            for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+                palette.setColor(group, QPalette::Text, c);
+                palette.setColor(group, QPalette::HighlightedText, c);
             }
         }
     }
@@ -112,7 +144,10 @@ int TImagesView::ColumnAt(int x) const
 void TImagesView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const
 {
-    QTreeView::drawRow(painter, option, index);
+    // The cells end above the grid line, so that it covers no descender.
+    QStyleOptionViewItem cells = option;
+    cells.rect.setBottom(cells.rect.bottom() - 1);
+    QTreeView::drawRow(painter, cells, index);
     const QRect r = option.rect;
     painter->save();
     painter->setPen(palette().color(QPalette::Mid));

@@ -6,6 +6,7 @@
 #include "CursorGuard.h"
 #include "DirectoryEdit.h"
 #include "ImageTableModel.h"
+#include "PalmString.h"
 #include "PalmUsersDat.h"
 #include "Paths.h"
 #include "Platform.h"
@@ -17,12 +18,14 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 
@@ -41,6 +44,21 @@ constexpr int kFrameWidth = 8;
 constexpr int kFrameHeight = 34;
 
 constexpr int kTableColumnEquals = 3;
+
+// The bytes of a user's name beside the text shown: the stored "User" is
+// compared with these, so names that show alike are never mixed up.
+constexpr int kPalmNameRole = Qt::UserRole + 1;
+
+// One dimension of stored bounds brought into [areaStart, areaStart + areaLength):
+// no longer than the area unless the minimum needs it, moved in as far as it fits.
+void FitSpan(int& start, int& length, int areaStart, int areaLength, int minimum)
+{
+    const long long fitted = std::max<long long>(std::min<long long>(length, areaLength), minimum);
+    const long long last =
+        std::max<long long>(areaStart, static_cast<long long>(areaStart) + areaLength - fitted);
+    start = static_cast<int>(std::clamp<long long>(start, areaStart, last));
+    length = static_cast<int>(fitted);
+}
 
 QString FromLocal(const std::string& text)
 {
@@ -273,8 +291,12 @@ void TfrmMain::FormCreate()
     FWorkflow.SetExifTool(tool);
 
     if (FEnvironment.PalmUsers) {
-        for (const TPalmUserEntry& user : FEnvironment.PalmUsers())
-            cmbUser->addItem(FromLocal(user.Name), QVariant::fromValue<qint32>(user.UserID));
+        for (const TPalmUserEntry& user : FEnvironment.PalmUsers()) {
+            cmbUser->addItem(QString::fromStdString(Cp1252ToUtf8(user.Name)),
+                             QVariant::fromValue<qint32>(user.UserID));
+            cmbUser->setItemData(cmbUser->count() - 1, QByteArray::fromStdString(user.Name),
+                                 kPalmNameRole);
+        }
     }
     if (cmbUser->count() > 0) {
         cmdReadMemo->setEnabled(true);
@@ -294,12 +316,23 @@ void TfrmMain::ReadSettings()
         return ReadAppInteger(store, kSettingsAppName, name, current);
     };
     const QRect frame = frameGeometry();
-    const int left = readInt("Left", frame.x());
-    const int top = readInt("Top", frame.y());
-    const int outerWidth = readInt("Width", width() + kFrameWidth);
-    const int outerHeight = readInt("Height", height() + kFrameHeight);
+    int left = readInt("Left", frame.x());
+    int top = readInt("Top", frame.y());
+    int outerWidth = readInt("Width", width() + kFrameWidth);
+    int outerHeight = readInt("Height", height() + kFrameHeight);
     // Moving only when asked keeps the window system's placement on a first start.
-    if (left != frame.x() || top != frame.y())
+    const bool moved = left != frame.x() || top != frame.y();
+    // Bounds from another screen, or written by hand, come back onto the
+    // screen they name (else the primary one) and no larger than it.
+    const QScreen* screen = QGuiApplication::screenAt(QPoint(left, top));
+    if (screen == nullptr)
+        screen = QGuiApplication::primaryScreen();
+    if (screen != nullptr) {
+        const QRect area = screen->availableGeometry();
+        FitSpan(left, outerWidth, area.x(), area.width(), kClientWidth + kFrameWidth);
+        FitSpan(top, outerHeight, area.y(), area.height(), kClientHeight + kFrameHeight);
+    }
+    if (moved)
         move(left, top);
     resize(std::max(outerWidth - kFrameWidth, kClientWidth),
            std::max(outerHeight - kFrameHeight, kClientHeight));
@@ -307,11 +340,10 @@ void TfrmMain::ReadSettings()
     edtSeconds->SetValue(readInt("Correct", OffsetValue()));
 
     if (cmbUser->count() > 0) {
-        const QString name = FromLocal(
-            ReadAppString(store, kSettingsAppName, "User", ToLocal(cmbUser->itemText(0))));
+        const std::string name = ReadAppString(store, kSettingsAppName, "User", PalmName(0));
         int found = -1;
         for (int i = 0; i < cmbUser->count() && found < 0; ++i)
-            if (cmbUser->itemText(i).compare(name, Qt::CaseInsensitive) == 0)
+            if (SamePalmText(PalmName(i), name))
                 found = i;
         cmbUser->setCurrentIndex(found);
     }
@@ -351,8 +383,14 @@ void TfrmMain::StoreSettings()
     WriteAppInteger(store, kSettingsAppName, "Height", height() + kFrameHeight);
     WriteAppInteger(store, kSettingsAppName, "Correct", OffsetValue());
     WriteAppString(store, kSettingsAppName, "LastPath", DirectoryText());
-    WriteAppString(store, kSettingsAppName, "User",
-                   cmbUser->currentIndex() >= 0 ? ToLocal(cmbUser->currentText()) : std::string());
+    WriteAppString(store, kSettingsAppName, "User", PalmName(cmbUser->currentIndex()));
+}
+
+std::string TfrmMain::PalmName(int index) const
+{
+    return index >= 0 && index < cmbUser->count()
+               ? cmbUser->itemData(index, kPalmNameRole).toByteArray().toStdString()
+               : std::string();
 }
 
 void TfrmMain::Run(const std::function<void()>& command, bool longCommand)

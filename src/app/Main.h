@@ -26,7 +26,7 @@ class TSpinEdit;
 
 // One Palm Desktop user as the user list offers it.
 struct TPalmUserEntry {
-    std::string Name;
+    std::string Name; // the bytes of users.dat (Windows-1252)
     std::int32_t UserID = 0;
 };
 
@@ -121,6 +121,8 @@ private:
     void FormCloseQuery();
     void ReadSettings();
     void StoreSettings();
+    // The bytes of the name of cmbUser's item; empty for no item.
+    std::string PalmName(int index) const;
 
     void cmdReadPicsClick();
     void cmdReadFileClick();

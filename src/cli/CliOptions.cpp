@@ -110,8 +110,10 @@ Optionen:
   --write              die Verschlusszeit des Protokolls in jedes angehakte
                        Bild schreiben, es neu lesen und die Tabelle erneut zeigen
   --format F           Ausgabe als table (Vorgabe), csv oder json
-  --list-palm-users    die Palm-Desktop-Benutzer zeigen (Nummer, Name,
-                       Verzeichnis)
+  --list-palm-users    die Palm-Desktop-Benutzer zeigen, je Zeile Nummer,
+                       Name und Verzeichnis durch Tabulatoren getrennt (der
+                       Name aus Windows-1252 umgewandelt, das Verzeichnis
+                       so, wie es im Dateisystem steht)
   --help               diese Hilfe
 
 Zahlen und Daten erscheinen im Format der Spracheinstellung (LC_ALL, LANG).

@@ -1,5 +1,6 @@
 #include "PalmUsers.h"
 
+#include "PalmPaths.h"
 #include "PalmUsersDat.h"
 #include "Paths.h"
 
@@ -9,26 +10,6 @@ namespace zelmaro {
 
 namespace {
 
-// Code points of the bytes 0x80 to 0x9F; 0 where Windows-1252 has none.
-constexpr char32_t kHighControls[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-void AppendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 std::string FoldCase(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(), [](char c) {
@@ -37,26 +18,66 @@ std::string FoldCase(std::string text)
     return text;
 }
 
+// Length of the valid UTF-8 sequence at text[i]; 0 when there is none.
+std::size_t Utf8Length(std::string_view text, std::size_t i)
+{
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (lead < 0x80)
+        return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80;  // bounds of the second byte: no overlong forms,
+    unsigned char high = 0xBF; // no surrogates, nothing above U+10FFFF
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size())
+        return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto b = static_cast<unsigned char>(text[i + k]);
+        if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF))
+            return 0;
+    }
+    return length;
+}
+
 } // namespace
 
-std::string Cp1252ToUtf8(std::string_view text)
+std::string PathForConsole(std::string_view path)
 {
     std::string out;
-    for (const char byte : text) {
-        const auto b = static_cast<unsigned char>(byte);
-        char32_t c = b;
-        if (b >= 0x80 && b < 0xA0)
-            c = kHighControls[b - 0x80] ? kHighControls[b - 0x80] : U'\uFFFD';
-        AppendUtf8(out, c);
+    for (std::size_t i = 0; i < path.size();) {
+        if (const std::size_t n = Utf8Length(path, i); n > 0) {
+            out.append(path.substr(i, n));
+            i += n;
+        } else {
+            out += Cp1252ToUtf8(path.substr(i, 1));
+            ++i;
+        }
     }
     return out;
 }
 
 void WritePalmUsers(std::ostream& out, const TPalmUsersDat& users)
 {
-    for (const TPalmUser& user : users.Users())
-        out << user.UserID << '\t' << Cp1252ToUtf8(user.Name) << '\t'
-            << Cp1252ToUtf8(JoinPath(users.Path(), user.Directory)) << '\n';
+    TPathLookup lookup; // lists Path once for all users
+    for (const TPalmUser& user : users.Users()) {
+        // The directory as it lies on disk when it is there.
+        std::string directory = lookup.Find(users.Path(), user.Directory);
+        if (directory.empty())
+            directory = JoinPath(users.Path(), user.Directory);
+        out << user.UserID << '\t' << Cp1252ToUtf8(user.Name) << '\t' << PathForConsole(directory)
+            << '\n';
+    }
 }
 
 std::optional<std::int32_t> FindPalmUser(const TPalmUsersDat& users, std::string_view name)

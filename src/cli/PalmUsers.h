@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PalmString.h"
+
 #include <cstdint>
 #include <optional>
 #include <ostream>
@@ -10,10 +12,12 @@ namespace zelmaro {
 
 class TPalmUsersDat;
 
-// Palm Desktop text (Windows-1252 bytes) for the console.
-std::string Cp1252ToUtf8(std::string_view text);
+// A file-system path for the console: valid UTF-8 as it is, any other byte
+// read as Windows-1252.
+std::string PathForConsole(std::string_view path);
 
-// The Palm Desktop users, one a line: id, name and directory, separated by tabs.
+// The Palm Desktop users, one a line: id, name (from Windows-1252) and the
+// user's directory (as the file system has it), separated by tabs.
 void WritePalmUsers(std::ostream& out, const TPalmUsersDat& users);
 
 // The id of the first user whose name is name, letters compared without

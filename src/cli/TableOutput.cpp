@@ -27,22 +27,50 @@ std::size_t DisplayWidth(const std::string& text)
 
 using Row = std::array<std::string, TWorkflow::kColumnCount + 1>;
 
-std::vector<Row> Rows(const TWorkflow& flow, const TImageTable& table)
-{
-    std::vector<Row> rows;
-    for (int r = 0; r < table.RowCount(); ++r) {
-        Row row;
-        row[0] = table.IsChecked(r) ? "x" : "";
-        if (const TMatchItem* item = table.RowItem(r)) {
-            for (int c = 0; c < TWorkflow::kColumnCount; ++c)
-                row[static_cast<std::size_t>(c) + 1] = flow.CellText(*item, c);
-        }
-        rows.push_back(std::move(row));
-    }
-    return rows;
-}
+// The table's rows, each made when it is asked for: a log of millions of
+// entries is never held as text a second time.
+class TRows {
+public:
+    TRows(const TWorkflow& flow, const TImageTable& table) : FFlow(flow), FTable(table) {}
 
-void WritePlain(std::ostream& out, const std::vector<Row>& rows)
+    std::size_t size() const { return static_cast<std::size_t>(FTable.RowCount()); }
+    bool empty() const { return size() == 0; }
+    Row operator[](std::size_t index) const
+    {
+        const int r = static_cast<int>(index);
+        Row row;
+        row[0] = FTable.IsChecked(r) ? "x" : "";
+        if (const TMatchItem* item = FTable.RowItem(r)) {
+            for (int c = 0; c < TWorkflow::kColumnCount; ++c)
+                row[static_cast<std::size_t>(c) + 1] = FFlow.CellText(*item, c);
+        }
+        return row;
+    }
+
+    class Iterator {
+    public:
+        Iterator(const TRows& rows, std::size_t index) : FRows(rows), FIndex(index) {}
+        Row operator*() const { return FRows[FIndex]; }
+        Iterator& operator++()
+        {
+            ++FIndex;
+            return *this;
+        }
+        bool operator!=(const Iterator& other) const { return FIndex != other.FIndex; }
+
+    private:
+        const TRows& FRows;
+        std::size_t FIndex;
+    };
+    Iterator begin() const { return {*this, 0}; }
+    Iterator end() const { return {*this, size()}; }
+
+private:
+    const TWorkflow& FFlow;
+    const TImageTable& FTable;
+};
+
+void WritePlain(std::ostream& out, const TRows& rows)
 {
     Row header;
     header[0] = "";
@@ -85,7 +113,7 @@ std::string CsvField(const std::string& text, char separator)
     return quoted + '"';
 }
 
-void WriteCsv(std::ostream& out, const std::vector<Row>& rows, char decimalSeparator)
+void WriteCsv(std::ostream& out, const TRows& rows, char decimalSeparator)
 {
     // Where the comma is the decimal separator, spreadsheets expect ";".
     const char separator = decimalSeparator == ',' ? ';' : ',';
@@ -120,7 +148,7 @@ std::string JsonString(const std::string& text)
     return json + '"';
 }
 
-void WriteJson(std::ostream& out, const std::vector<Row>& rows)
+void WriteJson(std::ostream& out, const TRows& rows)
 {
     out << "[";
     for (std::size_t r = 0; r < rows.size(); ++r) {
@@ -138,7 +166,7 @@ void WriteJson(std::ostream& out, const std::vector<Row>& rows)
 void WriteTable(std::ostream& out, const TWorkflow& flow, const TImageTable& table,
                 TOutputFormat format)
 {
-    const std::vector<Row> rows = Rows(flow, table);
+    const TRows rows(flow, table);
     switch (format) {
     case TOutputFormat::ofTable:
         WritePlain(out, rows);

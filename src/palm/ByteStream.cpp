@@ -1,26 +1,19 @@
 #include "ByteStream.h"
 
+#include "DirectoryScan.h"
+
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstring>
-#include <memory>
 
 namespace zelmaro {
 
 ByteStream ByteStream::FromFile(const std::string& path)
 {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                         &std::fclose);
-    if (!file)
-        throw EStreamError("Cannot open file \"" + path + "\"");
-    std::string bytes;
-    std::array<char, 65536> buffer;
-    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), file.get()))
-        bytes.append(buffer.data(), n);
-    if (std::ferror(file.get()))
+    std::optional<std::string> bytes = ReadWholeFile(path);
+    if (!bytes)
         throw EStreamError("Cannot read file \"" + path + "\"");
-    return ByteStream(std::move(bytes));
+    return ByteStream(std::move(*bytes));
 }
 
 std::size_t ByteStream::Read(void* target, std::size_t count)

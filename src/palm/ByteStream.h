@@ -20,7 +20,8 @@ public:
     ByteStream() = default;
     explicit ByteStream(std::string bytes) : bytes_(std::move(bytes)) {}
 
-    // The whole file; raises EStreamError when it cannot be opened or read.
+    // The whole file; raises EStreamError when it cannot be opened or read or
+    // is no regular file.
     static ByteStream FromFile(const std::string& path);
 
     std::size_t Size() const { return bytes_.size(); }

@@ -6,19 +6,20 @@
 #include "Paths.h"
 #include "Platform.h"
 
+#include <algorithm>
+
 namespace zelmaro {
 
 namespace {
 
-// Smallest number of bytes a category takes: three numbers and two length bytes.
+// Smallest number of bytes a category takes: three numbers and two length
+// bytes. More categories than fit run into the end of the file, and the field
+// count read there is 0, which fails the parse anyway; failing before makes
+// no four-byte count ask for gigabytes.
 constexpr std::size_t kMinCategoryBytes = 14;
 
-// A count whose items cannot fit the bytes left is a damaged file; without
-// this check a four-byte count could ask for gigabytes.
-bool Fits(std::size_t count, std::size_t minBytes, const ByteStream& stream)
-{
-    return count <= stream.Remaining() / minBytes;
-}
+// Smallest number of bytes a memo record takes: twelve numbers and a length byte.
+constexpr std::size_t kMinMemoBytes = 12 * 4 + 1;
 
 } // namespace
 
@@ -70,7 +71,7 @@ bool TPalmDesktopFile::ParseHeader(ByteStream* stream)
     NextFree = ReadUInt32(*stream);
     CategoryCount = static_cast<std::int32_t>(ReadUInt32(*stream));
     if (CategoryCount < 0 ||
-        !Fits(static_cast<std::size_t>(CategoryCount), kMinCategoryBytes, *stream))
+        static_cast<std::size_t>(CategoryCount) > stream->Remaining() / kMinCategoryBytes)
         return false;
     Categories.resize(static_cast<std::size_t>(CategoryCount));
     for (TPalmDesktopCategory& category : Categories) {
@@ -85,9 +86,7 @@ bool TPalmDesktopFile::ParseHeader(ByteStream* stream)
     RecordIdPosition = ReadUInt32(*stream);
     RecordStatusPosition = ReadUInt32(*stream);
     PlacementPosition = ReadUInt32(*stream);
-    FieldCount = ReadUInt16(*stream);
-    if (!Fits(FieldCount, sizeof(std::uint16_t), *stream))
-        return false;
+    FieldCount = ReadUInt16(*stream); // 16 bits bound it
     FieldTypes.resize(FieldCount);
     for (std::uint16_t& type : FieldTypes)
         type = ReadUInt16(*stream);
@@ -144,12 +143,15 @@ bool TPalmDesktopMemoFile::ParseMemos(ByteStream* stream)
     Memos.clear();
     if (stream == nullptr)
         return true;
-    // A file cut short keeps its records before the cut, so every record only
-    // has to have one byte left for it.
-    if (RecordCount < 0 || !Fits(static_cast<std::size_t>(RecordCount), 1, *stream))
+    if (RecordCount < 0)
         return false;
-    Memos.resize(static_cast<std::size_t>(RecordCount));
-    for (TPalmDesktopMemo& memo : Memos) {
+    // A file cut short keeps RecordCount and the records before the cut; the
+    // records past the end would all be empty and are not made, so that an
+    // announced count costs no memory the file does not hold.
+    const auto count = static_cast<std::size_t>(RecordCount);
+    Memos.reserve(std::min(count, stream->Remaining() / kMinMemoBytes + 1));
+    while (Memos.size() < count && !stream->AtEnd()) {
+        TPalmDesktopMemo& memo = Memos.emplace_back();
         memo.Field1Type = ReadUInt32(*stream);
         memo.Field1 = ReadUInt32(*stream);
         memo.Field2Type = ReadUInt32(*stream);

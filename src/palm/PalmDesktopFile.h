@@ -86,6 +86,8 @@ public:
 
     void LoadFrom(ByteStream* stream) override;
 
+    // The records the file holds, in file order. A file cut short may announce
+    // more (RecordCount); those past its end are empty records and left out.
     std::vector<TPalmDesktopMemo> Memos;
 
 private:

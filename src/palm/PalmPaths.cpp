@@ -12,20 +12,14 @@ namespace zelmaro {
 
 namespace {
 
-char FoldAscii(char c)
+std::string FoldAscii(std::string_view text)
 {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (FoldAscii(a[i]) != FoldAscii(b[i]))
-            return false;
+    std::string folded(text);
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
     }
-    return true;
+    return folded;
 }
 
 bool Exists(const std::string& path)
@@ -33,10 +27,26 @@ bool Exists(const std::string& path)
     return SystemPlatform().FileAttributes(path).has_value();
 }
 
+} // namespace
+
+const TPathLookup::TListing& TPathLookup::Listing(const std::string& folder)
+{
+    const auto added = listings_.try_emplace(folder);
+    TListing& names = added.first->second;
+    if (added.second) {
+        ScanDirectory(folder, false, [&names](const TDirEntry& entry) {
+            names.emplace_back(FoldAscii(entry.Name), entry.Name);
+            return true;
+        });
+        std::sort(names.begin(), names.end());
+    }
+    return names;
+}
+
 // Tries the exact name first, then every other spelling in sorted order, so
 // that "QuickInstall" and "quickinstall" side by side are both looked into.
-std::string FindParts(const std::string& path, const std::vector<std::string>& parts,
-                      std::size_t index)
+std::string TPathLookup::FindParts(const std::string& path, const std::vector<std::string>& parts,
+                                   std::size_t index)
 {
     if (index == parts.size())
         return Exists(path) ? path : std::string();
@@ -48,23 +58,21 @@ std::string FindParts(const std::string& path, const std::vector<std::string>& p
         if (std::string found = FindParts(exact, parts, index + 1); !found.empty())
             return found;
     }
-    std::vector<std::string> names;
-    ScanDirectory(path, false, [&](const TDirEntry& entry) {
-        if (entry.Name != part && EqualIgnoringAsciiCase(entry.Name, part))
-            names.push_back(entry.Name);
-        return true;
-    });
-    std::sort(names.begin(), names.end());
-    for (const std::string& name : names) {
-        if (std::string found = FindParts(JoinPath(path, name), parts, index + 1); !found.empty())
+    const TListing& names = Listing(path);
+    const std::string folded = FoldAscii(part);
+    for (auto it =
+             std::lower_bound(names.begin(), names.end(), std::make_pair(folded, std::string()));
+         it != names.end() && it->first == folded; ++it) {
+        if (it->second == part)
+            continue;
+        if (std::string found = FindParts(JoinPath(path, it->second), parts, index + 1);
+            !found.empty())
             return found;
     }
     return {};
 }
 
-} // namespace
-
-std::string FindPathIgnoringCase(const std::string& base, std::string_view relative)
+std::string TPathLookup::Find(const std::string& base, std::string_view relative)
 {
     if (base.empty())
         return {};
@@ -74,6 +82,11 @@ std::string FindPathIgnoringCase(const std::string& base, std::string_view relat
             return {};
     }
     return FindParts(base, parts, 0);
+}
+
+std::string FindPathIgnoringCase(const std::string& base, std::string_view relative)
+{
+    return TPathLookup().Find(base, relative);
 }
 
 } // namespace zelmaro

@@ -16,10 +16,6 @@ namespace {
 constexpr std::uint16_t kTagClassHeader = 0xFFFF;
 constexpr std::uint16_t kTagNextUser = 0x8001;
 
-// Every user needs at least its ID, two length bytes and one byte of name and
-// directory; a count that cannot fit the bytes left is a damaged file.
-constexpr std::size_t kMinUserBytes = 8;
-
 enum class TClassKind { ckUnknown, ckUser, ckSyncPreference };
 
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b)
@@ -51,12 +47,6 @@ TClassKind ReadClassName(ByteStream& stream)
     if (EqualIgnoringAsciiCase(name, "CUserSyncPreference"))
         return TClassKind::ckSyncPreference;
     return TClassKind::ckUnknown;
-}
-
-std::string ExistingDirectory(const std::string& base, std::string_view relative)
-{
-    std::string path = FindPathIgnoringCase(base, relative);
-    return DirExists(path) ? path : std::string();
 }
 
 } // namespace
@@ -103,10 +93,16 @@ void TPalmUsersDat::Parse(ByteStream& stream)
 {
     loadError_ = true;
     users_.clear();
+    // The count is kept whatever follows, so a damaged file still lists its
+    // users; 16 bits bound it.
     const std::int16_t count = ReadInt16(stream);
-    if (count <= 0 || static_cast<std::size_t>(count) * kMinUserBytes > stream.Remaining())
+    if (count <= 0)
         return;
     users_.resize(static_cast<std::size_t>(count));
+    // Users are read again after every nested class header: each directory
+    // is looked up once per load.
+    lookup_ = TPathLookup();
+    directories_.clear();
     if (ReadUInt16(stream) != kTagClassHeader)
         return;
     if (!ReadClassHeader(stream))
@@ -218,27 +214,37 @@ bool TPalmUsersDat::SkipSyncPreference(ByteStream& stream)
     }
 }
 
-void TPalmUsersDat::FillDirectories(TPalmUser& user) const
+std::string TPalmUsersDat::ExistingDirectory(const std::string& base, std::string_view relative)
 {
-    user.InstallDir.clear();
-    user.CardInstallDir.clear();
-    user.HandHeldQuickInstallDir.clear();
-    user.ExpCardQuickInstallDir.clear();
-    if (path_.empty())
-        return;
-    const std::string userDirectory = ExistingDirectory(path_, user.Directory);
-    if (userDirectory.empty())
-        return;
-    user.InstallDir = ExistingDirectory(userDirectory, "Install");
-    if (std::string cardInstall = ExistingDirectory(userDirectory, "CardInst");
-        !cardInstall.empty()) {
-        auto slots = ListDirectory(cardInstall, "Slot-*", true, true);
-        if (slots && !slots->empty())
-            user.CardInstallDir = JoinPath(cardInstall, slots->front().Name);
-        FreeDirList(slots);
+    std::string path = lookup_.Find(base, relative);
+    return DirExists(path) ? path : std::string();
+}
+
+void TPalmUsersDat::FillDirectories(TPalmUser& user)
+{
+    auto [known, added] = directories_.try_emplace(user.Directory);
+    TPalmUser& found = known->second;
+    if (added && !path_.empty()) {
+        if (const std::string userDirectory = ExistingDirectory(path_, user.Directory);
+            !userDirectory.empty()) {
+            found.InstallDir = ExistingDirectory(userDirectory, "Install");
+            if (std::string cardInstall = ExistingDirectory(userDirectory, "CardInst");
+                !cardInstall.empty()) {
+                auto slots = ListDirectory(cardInstall, "Slot-*", true, true);
+                if (slots && !slots->empty())
+                    found.CardInstallDir = JoinPath(cardInstall, slots->front().Name);
+                FreeDirList(slots);
+            }
+            found.HandHeldQuickInstallDir =
+                ExistingDirectory(userDirectory, "QuickInstall\\HandHeld");
+            found.ExpCardQuickInstallDir =
+                ExistingDirectory(userDirectory, "QuickInstall\\ExpCard");
+        }
     }
-    user.HandHeldQuickInstallDir = ExistingDirectory(userDirectory, "QuickInstall\\HandHeld");
-    user.ExpCardQuickInstallDir = ExistingDirectory(userDirectory, "QuickInstall\\ExpCard");
+    user.InstallDir = found.InstallDir;
+    user.CardInstallDir = found.CardInstallDir;
+    user.HandHeldQuickInstallDir = found.HandHeldQuickInstallDir;
+    user.ExpCardQuickInstallDir = found.ExpCardQuickInstallDir;
 }
 
 } // namespace zelmaro

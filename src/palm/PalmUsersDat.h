@@ -1,10 +1,12 @@
 #pragma once
 
 #include "ByteStream.h"
+#include "PalmPaths.h"
 #include "RegistryStore.h"
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -53,7 +55,8 @@ private:
     bool ReadClassHeader(ByteStream& stream);
     bool ReadUser(ByteStream& stream, std::size_t index);
     bool SkipSyncPreference(ByteStream& stream);
-    void FillDirectories(TPalmUser& user) const;
+    void FillDirectories(TPalmUser& user);
+    std::string ExistingDirectory(const std::string& base, std::string_view relative);
 
     const RegistryStore& registry_;
     bool loadError_ = true;
@@ -62,6 +65,10 @@ private:
     std::string desktopPath_;
     std::string path_;
     std::vector<TPalmUser> users_;
+    // Per load: the folders listed so far and the directories of each
+    // Directory text met so far.
+    TPathLookup lookup_;
+    std::map<std::string, TPalmUser> directories_;
 };
 
 } // namespace zelmaro

@@ -43,4 +43,8 @@ bool ScanDirectory(const std::string& dir, bool withDetails,
 // The process's current directory; empty when it cannot be found.
 std::string CurrentDirectory();
 
+// The bytes of a regular file. nullopt when it cannot be opened or read, and
+// for anything else in its place (a FIFO or a device could block or never end).
+std::optional<std::string> ReadWholeFile(const std::string& path);
+
 } // namespace zelmaro

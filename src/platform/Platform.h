@@ -19,6 +19,12 @@ struct OsVersionInfo {
     friend bool operator==(const OsVersionInfo&, const OsVersionInfo&) = default;
 };
 
+// The processors, e.g. 2 of "Intel(R) Xeon(R) CPU".
+struct TProcessorInfo {
+    std::uint32_t Count = 0;
+    std::string Name;
+};
+
 inline constexpr std::uint32_t kFileAttributeReadOnly = 0x01;
 inline constexpr std::uint32_t kFileAttributeHidden = 0x02;
 inline constexpr std::uint32_t kFileAttributeSystem = 0x04;
@@ -47,8 +53,9 @@ public:
     virtual RegistryStore& UserRegistry() = 0;
     // Physical memory in bytes; 0 when unknown.
     virtual std::uint64_t PhysicalMemoryBytes() const = 0;
-    // Processor count and model, e.g. "2 x Intel(R) Xeon(R) CPU"; empty when unknown.
-    virtual std::string ProcessorDescription() const = 0;
+    // Number of processors and the name the system gives them; 0 and empty
+    // when unknown.
+    virtual TProcessorInfo Processors() const = 0;
 };
 
 // The platform of the running system, made on first use.

@@ -130,7 +130,10 @@ TFileSpecParts SplitFileSpec(std::string_view fileSpec, TPathStyle style)
     else if (windows ? last > 0 && (fileSpec[last - 1] == ':' || fileSpec[last - 1] == '\\')
                      : last == 0 || fileSpec[last - 1] == '/')
         dirLength = last + 1;
-    return {std::string(TrimBlanks(fileSpec.substr(0, dirLength))),
+    // Windows passes over blanks at the end of a name, so trimming there keeps
+    // the folder; on POSIX a blank belongs to the name and the folder stays as given.
+    const std::string_view directory = fileSpec.substr(0, dirLength);
+    return {std::string(windows ? TrimBlanks(directory) : directory),
             std::string(TrimBlanks(fileSpec.substr(last + 1)))};
 }
 

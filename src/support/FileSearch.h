@@ -48,8 +48,8 @@ std::optional<TDirList> ListDirectory(const std::string& dir, std::string_view m
 // Disposes a ListDirectory result and leaves the reference empty.
 void FreeDirList(std::optional<TDirList>& list);
 
-// fileSpec taken apart into its directory part as written (trimmed; "" when
-// there is none) and its mask text (trimmed).
+// fileSpec taken apart into its directory part as written ("" when there is
+// none; trimmed of blanks only in the Windows style) and its mask text (trimmed).
 struct TFileSpecParts {
     std::string Directory;
     std::string Masks;

@@ -184,11 +184,11 @@ void TWorkflow::FindAutoOffset()
     TCursorGuard cursor(FHost, TCursorKind::crHourGlass, TCursorKind::crDefault);
     std::vector<std::uint32_t> imageDates;
     imageDates.reserve(FImages.size());
-    for (const TImageItem& image : FImages)
+    for (const auto& [date, image] : FImages)
         imageDates.push_back(image.Date);
     std::vector<std::uint32_t> shotDates;
     shotDates.reserve(FShots.size());
-    for (const TShotItem& shot : FShots)
+    for (const auto& [date, shot] : FShots)
         shotDates.push_back(shot.Date);
 
     if (const auto best = BestAutoOffset(imageDates, shotDates))

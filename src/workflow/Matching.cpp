@@ -93,7 +93,7 @@ void TWorkflow::MatchAll()
     std::vector<std::uint32_t> imageDates;
     images.reserve(FImages.size());
     imageDates.reserve(FImages.size());
-    for (const TImageItem& image : FImages) {
+    for (const auto& [date, image] : FImages) {
         images.push_back(&image);
         imageDates.push_back(image.Date);
     }
@@ -101,7 +101,7 @@ void TWorkflow::MatchAll()
     std::vector<std::uint32_t> shotDates;
     shots.reserve(FShots.size());
     shotDates.reserve(FShots.size());
-    for (const TShotItem& shot : FShots) {
+    for (const auto& [date, shot] : FShots) {
         shots.push_back(&shot);
         shotDates.push_back(shot.Date);
     }

@@ -1,19 +1,24 @@
 #include "Workflow.h"
 
+#include <iterator>
 #include <utility>
 
 namespace zelmaro {
 
 namespace {
 
-// Behind every record with a Date less than or equal to the new one. Logs and
-// scans mostly arrive in time order, so the place is searched from the end.
-template <typename Item> const Item& InsertOrdered(std::list<Item>& list, Item item)
+// Behind every record with a Date less than or equal to the new one, which is
+// where a multimap puts an equal key. Logs and scans mostly arrive in time
+// order, oldest or newest first, so both ends are tried first.
+template <typename Item>
+const Item& InsertOrdered(std::multimap<std::uint32_t, Item>& records, Item item)
 {
-    auto pos = list.end();
-    while (pos != list.begin() && item.Date < std::prev(pos)->Date)
-        --pos;
-    return *list.insert(pos, std::move(item));
+    const std::uint32_t date = item.Date;
+    if (records.empty() || std::prev(records.end())->first <= date)
+        return records.emplace_hint(records.end(), date, std::move(item))->second;
+    if (date < records.begin()->first)
+        return records.emplace_hint(records.begin(), date, std::move(item))->second;
+    return records.emplace(date, std::move(item))->second;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "Conversions.h"
 #include "DateTime.h"
+#include "DirectoryScan.h"
 #include "MessageBoxes.h"
 #include "PalmDesktopFile.h"
 #include "Paths.h"
@@ -7,7 +8,6 @@
 #include "Workflow.h"
 
 #include <exception>
-#include <fstream>
 #include <iterator>
 #include <memory>
 
@@ -92,14 +92,11 @@ bool TWorkflow::ReadShotFile(const std::string& path)
         return false;
     }
     try {
-        std::ifstream file(path, std::ios::binary);
-        if (!file)
+        // A FIFO or a device named like the log would never end.
+        const std::optional<std::string> text = ReadWholeFile(path);
+        if (!text)
             return false;
-        const std::string text{std::istreambuf_iterator<char>(file),
-                               std::istreambuf_iterator<char>()};
-        if (file.bad())
-            return false;
-        ParseShotLog(SplitTextLines(text));
+        ParseShotLog(SplitTextLines(*text));
     } catch (const std::exception&) {
         return false;
     }

@@ -8,9 +8,10 @@
 #include "WorkflowHost.h"
 
 #include <cstdint>
-#include <list>
+#include <map>
 #include <memory>
 #include <optional>
+#include <ranges>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,8 +28,9 @@ public:
     TWorkflow(const TWorkflow&) = delete;
     TWorkflow& operator=(const TWorkflow&) = delete;
 
-    const std::list<TImageItem>& Images() const { return FImages; }
-    const std::list<TShotItem>& Shots() const { return FShots; }
+    // The records in time order (see AddImage).
+    auto Images() const { return std::views::values(FImages); }
+    auto Shots() const { return std::views::values(FShots); }
     // The rows from top to bottom; the table refers to these records.
     const std::vector<TMatchItem>& Matches() const { return FMatches; }
     const FormatSettings& Settings() const { return FSettings; }
@@ -90,7 +92,8 @@ public:
     // Empties the pair list and the table, so that no row outlives its record.
     void ClearMatches();
 
-    // Inserts behind every record whose Date is less than or equal to its own.
+    // Inserts behind every record whose Date is less than or equal to its own,
+    // in logarithmic time whatever the order the records come in.
     const TImageItem& AddImage(TImageItem image);
     const TShotItem& AddShot(TShotItem shot);
 
@@ -119,8 +122,9 @@ private:
     TWorkflowHost& FHost;
     TImageTable& FTable;
     FormatSettings FSettings;
-    std::list<TImageItem> FImages;
-    std::list<TShotItem> FShots;
+    // Keyed by Date; a multimap puts a new record behind all of its moment.
+    std::multimap<std::uint32_t, TImageItem> FImages;
+    std::multimap<std::uint32_t, TShotItem> FShots;
     std::vector<TMatchItem> FMatches;
     std::string FExifTool;
     std::unique_ptr<TMetadataTool> FTool;

@@ -19,9 +19,10 @@ std::string ExposureValueText(double exposureTime, const FormatSettings& setting
 
 void TWorkflow::SetImageExposureTime(const TImageItem& image, double exposureTime)
 {
-    for (TImageItem& item : FImages) {
-        if (&item == &image) {
-            item.ExposureTime = exposureTime;
+    const auto [first, last] = FImages.equal_range(image.Date);
+    for (auto it = first; it != last; ++it) {
+        if (&it->second == &image) {
+            it->second.ExposureTime = exposureTime;
             return;
         }
     }

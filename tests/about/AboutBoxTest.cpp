@@ -29,7 +29,7 @@ public:
     FormatSettings UserFormatSettings() const override { return FormatSettings::German(); }
     RegistryStore& UserRegistry() override { return registry_; }
     std::uint64_t PhysicalMemoryBytes() const override { return std::uint64_t{1} << 31; }
-    std::string ProcessorDescription() const override { return "2 x Test CPU"; }
+    TProcessorInfo Processors() const override { return {2, "Test CPU"}; }
 
 private:
     MemoryRegistryStore registry_;
@@ -95,7 +95,7 @@ TEST_F(AboutBoxTest, FillsEveryTextFromVersionAndSystem)
     EXPECT_EQ(about.txtMemory->text(), QStringLiteral("2.097.152 KB"));
     EXPECT_EQ(about.lblCPU->text(), QStringLiteral("Plattform, CPU:"));
 #ifndef _WIN32
-    EXPECT_EQ(about.txtCPU->text(), QStringLiteral("2 x Test CPU"));
+    EXPECT_EQ(about.txtCPU->text(), QStringLiteral("2x Test CPU oder kompatibel"));
 #endif
     EXPECT_FALSE(about.Icon().isNull());
 }

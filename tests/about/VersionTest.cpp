@@ -81,7 +81,7 @@ public:
     FormatSettings UserFormatSettings() const override { return {}; }
     RegistryStore& UserRegistry() override { return registry_; }
     std::uint64_t PhysicalMemoryBytes() const override { return 0; }
-    std::string ProcessorDescription() const override { return {}; }
+    TProcessorInfo Processors() const override { return {}; }
 
 private:
     MemoryRegistryStore registry_;

@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QMimeData>
+#include <QStyle>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -24,15 +25,15 @@ using test::MainRig;
 enum Look { Silver, Normal, Italic, Bold, Green };
 
 // Five pairs, one of each look, under tolerance 1 and offset 0; then an image
-// without a shot.
-void FillFiveLooks(TfrmMain& frm)
+// without a shot. The names end in the given text.
+void FillFiveLooks(TfrmMain& frm, const std::string& tail = "")
 {
     TWorkflow& w = frm.Workflow();
-    w.AddImage({"green.jpg", 10000, 0.004});
-    w.AddImage({"bold.jpg", 10100, 0.004});
-    w.AddImage({"italic.jpg", 10200, 0.004});
-    w.AddImage({"normal.jpg", 10300, 0.004});
-    w.AddImage({"silver.jpg", 10400, 0.004});
+    w.AddImage({"green.jpg" + tail, 10000, 0.004});
+    w.AddImage({"bold.jpg" + tail, 10100, 0.004});
+    w.AddImage({"italic.jpg" + tail, 10200, 0.004});
+    w.AddImage({"normal.jpg" + tail, 10300, 0.004});
+    w.AddImage({"silver.jpg" + tail, 10400, 0.004});
     w.AddShot({10000, 0.004});
     w.AddShot({10100, 0.01});
     w.AddShot({10203, 0.004});
@@ -189,6 +190,71 @@ TEST(ImageTableTest, GreenRowTurnsLimeWhenSelectedInEveryColumn)
     image = render();
     for (int c : {0, 1, 2, 3, 4, 5})
         EXPECT_TRUE(RowHasColour(image, cellRects[c], QColor(0, 255, 0))) << c;
+}
+
+// The table's viewport as drawn, with unsmoothed text (so that glyph pixels
+// carry their exact colour) or as the user sees it.
+QImage RenderTable(TfrmMain& frm, bool smoothed = false)
+{
+    TImagesView* view = frm.vstImages;
+    QFont font = view->font();
+    font.setStyleStrategy(smoothed ? QFont::PreferDefault : QFont::NoAntialias);
+    view->setFont(font);
+    QImage image(view->viewport()->size(), QImage::Format_RGB32);
+    view->viewport()->render(&image);
+    return image;
+}
+
+TEST(ImageTableTest, RowsShowDescendersAndKeepCheckBoxesOffTheGridLines)
+{
+    // The same rows with "_" and with " " at the end of the names: every row
+    // must show the difference, whatever its font style.
+    MainRig rig;
+    auto withUnderscore = rig.Make();
+    auto withBlank = rig.Make();
+    FillFiveLooks(*withUnderscore, "_");
+    FillFiveLooks(*withBlank, " ");
+    withUnderscore->show();
+    withBlank->show();
+    const QImage a = RenderTable(*withUnderscore, true);
+    const QImage b = RenderTable(*withBlank, true);
+    const QColor grid = withUnderscore->vstImages->palette().color(QPalette::Mid);
+    const QColor base = withUnderscore->vstImages->palette().color(QPalette::Base);
+    const int box = withUnderscore->vstImages->style()->pixelMetric(QStyle::PM_IndicatorWidth);
+    for (int row = 0; row < 5; ++row) {
+        const QRect cell =
+            withUnderscore->vstImages->visualRect(withUnderscore->Model().index(row, 0));
+        EXPECT_NE(a.copy(cell), b.copy(cell)) << "row " << row;
+        // Above the grid line and below the one of the row before, the check
+        // box leaves a line of background.
+        for (const int y : {cell.top(), cell.bottom() - 1})
+            for (int x = cell.left(); x < cell.left() + box + 4; ++x)
+                EXPECT_EQ(a.pixel(x, y), base.rgb()) << "row " << row << " " << x << "," << y;
+        EXPECT_EQ(a.pixel(cell.left() + box + 20, cell.bottom()), grid.rgb()) << "row " << row;
+    }
+}
+
+TEST(ImageTableTest, RowsKeepTheirLookWhileTheWindowIsDisabled)
+{
+    MainRig rig;
+    auto frm = rig.Make();
+    FillFiveLooks(*frm);
+    frm->show();
+    frm->setEnabled(false);
+    const QImage image = RenderTable(*frm);
+    const QColor text = frm->vstImages->palette().color(QPalette::Active, QPalette::Text);
+    const QColor grey = frm->vstImages->palette().color(QPalette::Disabled, QPalette::Text);
+    ASSERT_NE(text, grey);
+    // The text of a row, without its grid line.
+    const auto cell = [&](int row) {
+        return frm->vstImages->visualRect(frm->Model().index(row, 1)).adjusted(0, 0, 0, -1);
+    };
+    EXPECT_TRUE(RowHasColour(image, cell(0), QColor(0, 128, 0)));     // green
+    EXPECT_TRUE(RowHasColour(image, cell(1), text));                  // bold, checked
+    EXPECT_TRUE(RowHasColour(image, cell(2), text));                  // italic
+    EXPECT_TRUE(RowHasColour(image, cell(3), text));                  // normal
+    EXPECT_TRUE(RowHasColour(image, cell(4), QColor(192, 192, 192))); // silver
+    EXPECT_FALSE(RowHasColour(image, cell(1), QColor(192, 192, 192)));
 }
 
 TEST(ImageTableTest, OnlyRowsToBeWrittenCanBeChecked)

@@ -5,8 +5,10 @@
 #include "SpinEdit.h"
 
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -132,16 +134,16 @@ TEST(MainWindowTest, StoredSettingsAreAppliedAtStart)
     QTemporaryDir dir;
     MainRig rig;
     rig.users = {{"Anna", 11}, {"Bernd", 22}};
-    rig.StoreInt("Left", 40);
+    rig.StoreInt("Left", 20);
     rig.StoreInt("Top", 30);
-    rig.StoreInt("Width", 1008);
+    rig.StoreInt("Width", 778);
     rig.StoreInt("Height", 100); // below the smallest size
     rig.StoreInt("Correct", 500);
     rig.StoreString("LastPath", dir.path().toStdString());
     rig.StoreString("User", "bERND");
     auto frm = rig.Make();
-    EXPECT_EQ(frm->pos(), QPoint(40, 30));
-    EXPECT_EQ(frm->size(), QSize(1000, 701));
+    EXPECT_EQ(frm->pos(), QPoint(20, 30));
+    EXPECT_EQ(frm->size(), QSize(770, 701));
     EXPECT_EQ(frm->edtSeconds->Text(), "300");
     EXPECT_EQ(frm->edtDir->text(), dir.path());
     EXPECT_TRUE(frm->cmdReadPics->isEnabled());
@@ -151,6 +153,56 @@ TEST(MainWindowTest, StoredSettingsAreAppliedAtStart)
     EXPECT_EQ(frm->cmbUser->currentIndex(), 1);
     EXPECT_EQ(frm->cmbUser->currentData().toInt(), 22);
     EXPECT_EQ(frm->edtTolerance->Text(), "1");
+}
+
+TEST(MainWindowTest, StoredBoundsComeBackOntoTheScreen)
+{
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const struct {
+        int left, top, width, height;
+    } cases[] = {
+        {0, 0, 2147483647, 2147483647},
+        {-2147483647 - 1, 2147483647, 900, 800},
+        {area.right() - 10, area.bottom() - 10, 759, 735},
+    };
+    for (const auto& c : cases) {
+        MainRig rig;
+        rig.StoreInt("Left", c.left);
+        rig.StoreInt("Top", c.top);
+        rig.StoreInt("Width", c.width);
+        rig.StoreInt("Height", c.height);
+        auto frm = rig.Make();
+        const QRect outer(frm->pos(), frm->size() + QSize(8, 34));
+        SCOPED_TRACE(::testing::Message()
+                     << c.left << "," << c.top << " " << c.width << "x" << c.height);
+        EXPECT_GE(frm->width(), TfrmMain::kClientWidth);
+        EXPECT_GE(frm->height(), TfrmMain::kClientHeight);
+        // The smallest window may be larger than a tiny screen; then it
+        // starts at the screen's corner.
+        if (area.width() >= 759 && area.height() >= 735) {
+            EXPECT_TRUE(area.contains(outer))
+                << outer.x() << "," << outer.y() << " " << outer.width() << "x" << outer.height();
+        } else {
+            EXPECT_TRUE(area.contains(outer.topLeft()));
+        }
+    }
+}
+
+TEST(MainWindowTest, PalmNamesShowAsTextAndAreStoredAsBytes)
+{
+    MainRig rig;
+    // Jörg and Jürg in Windows-1252: one byte apart, neither valid UTF-8.
+    rig.users = {{"J\xF6rg", 11}, {"J\xFCrg", 22}};
+    rig.StoreString("User", "J\xDCRG"); // JÜRG
+    auto frm = rig.Make();
+    EXPECT_EQ(frm->cmbUser->itemText(0), QStringLiteral("Jörg"));
+    EXPECT_EQ(frm->cmbUser->itemText(1), QStringLiteral("Jürg"));
+    EXPECT_EQ(frm->cmbUser->currentIndex(), 1);
+    frm->close();
+    EXPECT_EQ(ReadAppString(rig.registry, kSettingsAppName, "User", ""), "J\xFCrg");
+    auto again = rig.Make();
+    EXPECT_EQ(again->cmbUser->currentIndex(), 1);
+    EXPECT_EQ(again->cmbUser->currentData().toInt(), 22);
 }
 
 TEST(MainWindowTest, UserChoiceAndDirectoryAtStart)
@@ -206,7 +258,7 @@ TEST(MainWindowTest, ClosingFreesTheListsAndStoresTheSettings)
     frm->Workflow().AddShot({1000, 0.004});
     frm->Workflow().MatchAll();
     frm->move(25, 35);
-    frm->resize(800, 720);
+    frm->resize(760, 720);
     frm->SetOffsetValue(-300);
     frm->SetDirectoryText("/some/where");
     frm->cmbUser->setCurrentIndex(1);
@@ -220,7 +272,7 @@ TEST(MainWindowTest, ClosingFreesTheListsAndStoresTheSettings)
     };
     EXPECT_EQ(readInt("Left"), frm->frameGeometry().x());
     EXPECT_EQ(readInt("Top"), frm->frameGeometry().y());
-    EXPECT_EQ(readInt("Width"), 808);
+    EXPECT_EQ(readInt("Width"), 768);
     EXPECT_EQ(readInt("Height"), 754);
     EXPECT_EQ(readInt("Correct"), -300);
     EXPECT_EQ(ReadAppString(rig.registry, kSettingsAppName, "LastPath", "x"), "/some/where");
@@ -228,7 +280,7 @@ TEST(MainWindowTest, ClosingFreesTheListsAndStoresTheSettings)
 
     // What was stored comes back the same at the next start.
     auto again = rig.Make();
-    EXPECT_EQ(again->size(), QSize(800, 720));
+    EXPECT_EQ(again->size(), QSize(760, 720));
     EXPECT_EQ(again->edtSeconds->Text(), "-300");
     EXPECT_EQ(again->cmbUser->currentIndex(), 1);
 }

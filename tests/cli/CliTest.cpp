@@ -151,3 +151,20 @@ TEST(CliPalmUsers, NamesForTheConsoleAndTheLookup)
     WritePalmUsers(out, users);
     EXPECT_EQ(out.str(), "7\tJürgen\tJD\n9\tAnna\tAD\n");
 }
+
+TEST(CliPalmUsers, PathsAsTheFileSystemHasThem)
+{
+    const struct {
+        const char* path;
+        const char* shown;
+    } cases[] = {
+        {"/home/j\xC3\xB6rg/Palm/\xE2\x82\xAC", "/home/jörg/Palm/€"}, // UTF-8 stays
+        {"/palm/J\xF6rg", "/palm/Jörg"},                              // a Windows-1252 name
+        {"/a\xC3", "/aÃ"},                                            // cut short
+        {"/a\xC0\xAF", "/aÀ¯"},                                       // overlong
+        {"/a\xED\xA0\x80", "/aí\u00A0€"},                             // a surrogate
+        {"/a\xF4\x90\x80\x80", "/aô\uFFFD€€"},                        // above U+10FFFF
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PathForConsole(c.path), c.shown) << c.path;
+}

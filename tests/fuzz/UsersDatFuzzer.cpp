@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     users.Parse(stream);
     if (stream.Position() > stream.Size())
         std::abort();
-    if (users.Count() < 0 || static_cast<std::size_t>(users.Count()) > size)
+    // The count of a damaged file is kept; its 16 bits bound it.
+    if (users.Count() < 0 || users.Count() > 0x7FFF)
         std::abort();
     for (const TPalmUser& user : users.Users()) {
         if (user.Name.size() > 127 || user.Directory.size() > 127)

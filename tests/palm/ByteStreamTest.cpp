@@ -90,6 +90,24 @@ TEST(PalmString, CutShortItKeepsTheBytesThatExistAndTellsTheAnnouncedLength)
     EXPECT_EQ(ReadPalmString(bytesOnly), Bytes({0x00, 0xC4})); // no conversion, NULs kept
 }
 
+TEST(PalmString, ComparedWithoutLetterCaseAsWindows1252HasIt)
+{
+    const struct {
+        std::string a;
+        std::string b;
+        bool same;
+    } cases[] = {
+        {"J\xD6RG", "j\xF6rg", true},                   // JÖRG, jörg
+        {"J\xF6rg", "J\xFCrg", false},                  // Jörg, Jürg
+        {"\x8A\x8C\x8E\x9F", "\x9A\x9C\x9E\xFF", true}, // ŠŒŽŸ, šœžÿ
+        {"\xD7", "\xF7", false},                        // × and ÷ are no letters
+        {"Anna", "Ann", false},
+        {"", "", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SamePalmText(c.a, c.b), c.same) << Cp1252ToUtf8(c.a) << " " << Cp1252ToUtf8(c.b);
+}
+
 TEST(SwapBytes32, ReversesTheByteOrder)
 {
     static_assert(SwapBytes32(0x44434241u) == 0x41424344u);

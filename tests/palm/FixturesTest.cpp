@@ -23,14 +23,16 @@ TEST(PalmFixtures, UserLists)
         const char* file;
         std::int32_t count;
         bool loadError;
-        std::vector<std::string> names;
+        std::vector<std::string> names; // the first ones; the rest are empty
     } cases[] = {
         {"complete.dat", 1, false, {"Desk"}},
         {"two-users-sync-preference.dat", 2, false, {"Anna", "Bernd"}},
         {"truncated.dat", 2, true, {"Anna", ""}},
         {"bad-skip.dat", 1, true, {""}},
-        {"huge-count.dat", 0, true, {}},
-        {"garbled.dat", 0, true, {}},
+        // A failed parse keeps the count and the users read so far.
+        {"huge-count.dat", 0x7FFF, true, {"A", ""}},
+        {"count-then-wrong-tag.dat", 2, true, {"", ""}},
+        {"garbled.dat", 0x4DA5, true, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -40,10 +42,14 @@ TEST(PalmFixtures, UserLists)
         users.Parse(stream);
         EXPECT_EQ(users.Count(), c.count);
         EXPECT_EQ(users.LoadError(), c.loadError);
-        std::vector<std::string> names;
-        for (const TPalmUser& user : users.Users())
-            names.push_back(user.Name);
-        EXPECT_EQ(names, c.names);
+        ASSERT_EQ(users.Users().size(), static_cast<std::size_t>(users.Count()));
+        for (std::size_t i = 0; i < users.Users().size(); ++i) {
+            const TPalmUser& user = users.Users()[i];
+            EXPECT_EQ(user.Name, i < c.names.size() ? c.names[i] : "") << i;
+            if (i >= c.names.size() || c.names[i].empty()) {
+                EXPECT_TRUE(user.UserID == 0 && user.Directory.empty()) << i;
+            }
+        }
     }
 }
 
@@ -53,13 +59,18 @@ TEST(PalmFixtures, MemoDatabases)
     const struct {
         const char* file;
         std::vector<std::string> texts;
+        std::int32_t recordCount;
     } cases[] = {
-        {"complete.dat", {"abc"}},
-        {"three-memos.dat", {log, "", std::string(300, 'L')}},
-        {"truncated.dat", {log, "", std::string(300 - 200 + 16, 'L')}},
-        {"huge-record-count.dat", {}},
-        {"huge-category-count.dat", {}},
-        {"no-fields.dat", {}},
+        {"complete.dat", {"abc"}, 1},
+        {"three-memos.dat", {log, "", std::string(300, 'L')}, 3},
+        {"truncated.dat", {log, "", std::string(300 - 200 + 16, 'L')}, 3},
+        // The records past the end are empty and not kept.
+        {"announces-more-records.dat",
+         {"Zelmaro\r\n-0801052103073,2-", "Zelmaro\r\n-0801052104150,5-"},
+         1000},
+        {"huge-record-count.dat", {}, 0},
+        {"huge-category-count.dat", {}, 0},
+        {"no-fields.dat", {}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -70,7 +81,7 @@ TEST(PalmFixtures, MemoDatabases)
         for (const TPalmDesktopMemo& memo : file.Memos)
             texts.push_back(memo.Text);
         EXPECT_EQ(texts, c.texts);
-        EXPECT_EQ(file.RecordCount, static_cast<std::int32_t>(c.texts.size()));
+        EXPECT_EQ(file.RecordCount, c.recordCount);
     }
 }
 

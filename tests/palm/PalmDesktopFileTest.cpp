@@ -113,29 +113,34 @@ TEST(TPalmDesktopMemoFile, HeaderOutcomes)
         std::string bytes;
         std::int32_t records;
         std::vector<std::string> texts;
+        bool reset = false; // the header was reset
     } cases[] = {
         {"remainder of the entry count is dropped",
          Header({1, 1, 1, 1, 1, 1}, 13) + Memo("a") + Memo("b"),
          2,
          {"a", "b"}},
         {"no categories", Header({1}, 1) + Memo("x"), 1, {"x"}},
-        {"no fields", Header({}, 6) + Memo("x"), 0, {}},
-        {"negative record count", Header({1}, 0x80000000u) + Memo("x"), 0, {}},
-        {"record count past the end of the file", Header({1}, 1000) + Memo("x"), 0, {}},
+        {"no fields", Header({}, 6) + Memo("x"), 0, {}, true},
+        {"negative record count", Header({1}, 0x80000000u) + Memo("x"), 0, {}, true},
+        // The count stays; the records past the end are empty and left out.
+        {"record count past the end of the file", Header({1}, 1000) + Memo("x"), 1000, {"x"}},
         {"category count too large",
          "DCBA" + Short("") + Short("") + Le32(0) + Le32(0x7FFFFFFF) + std::string(100, '\0'),
          0,
-         {}},
+         {},
+         true},
         {"negative category count",
          "DCBA" + Short("") + Short("") + Le32(0) + Le32(0xFFFFFFFF) + std::string(100, '\0'),
          0,
-         {}},
+         {},
+         true},
+        // The entry count past the end reads as 0: no records, but a header.
         {"field count past the end",
          "DCBA" + Short("") + Short("") + std::string(28, '\0') + Le16(0xFFFF) +
              std::string(8, '\0'),
          0,
          {}},
-        {"empty file", "", 0, {}},
+        {"empty file", "", 0, {}, true},
         // A file cut inside its last record keeps the records before the cut.
         {"cut short",
          Header({1}, 3) + Memo("one") + Memo("two") + Memo("three").substr(0, 35),
@@ -148,10 +153,9 @@ TEST(TPalmDesktopMemoFile, HeaderOutcomes)
         const TPalmDesktopMemoFile& file = *parsed;
         EXPECT_EQ(file.RecordCount, c.records);
         EXPECT_EQ(Texts(file), c.texts);
-        if (c.records == 0) {
-            EXPECT_EQ(file.Tag, "");
+        EXPECT_EQ(file.Tag, c.reset ? "" : "ABCD");
+        if (c.reset)
             EXPECT_TRUE(file.Categories.empty());
-        }
     }
 }
 

@@ -167,6 +167,28 @@ TEST_F(PalmUsersDatTest, DirectoriesThatDoNotExistStayEmpty)
     EXPECT_EQ(user.ExpCardQuickInstallDir, "");
 }
 
+#ifndef _WIN32
+TEST_F(PalmUsersDatTest, EachUserKeepsItsOwnDirectoriesWhenUsersAreReadAgain)
+{
+    // A nested header reads both users again; what was looked up for one
+    // directory text must not reach another.
+    dir_.MakeDir("Palm/anna/Install");
+    dir_.MakeDir("Palm/Bernd");
+    WriteUsers(File(2, ClassHeader("CUser") + User(7, "Anna", "Anna", 0x8001) +
+                           User(8, "Bernd", "bernd", 0xFFFF) + ClassHeader("CUser") +
+                           User(7, "Anna", "ANNA", 0x8001) + User(8, "Bernd", "bernd", 0x8001)));
+    TPalmUsersDat users(registry_);
+    ASSERT_EQ(users.Count(), 2);
+    EXPECT_FALSE(users.LoadError());
+    EXPECT_EQ(users.Users()[0].Directory, "ANNA");
+    EXPECT_EQ(users.Users()[0].InstallDir, path_ + "/anna/Install");
+    EXPECT_EQ(users.Users()[1].InstallDir, "");
+    dir_.MakeDir("Palm/Bernd/Install");
+    users.Load(); // a new load looks again
+    EXPECT_EQ(users.Users()[1].InstallDir, path_ + "/Bernd/Install");
+}
+#endif
+
 struct ParseCase {
     const char* what;
     std::string bytes;
@@ -175,7 +197,10 @@ struct ParseCase {
     std::vector<std::int32_t> ids; // of the records, 0 for an empty one
 };
 
-void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.what; }
+void PrintTo(const ParseCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
 
 class PalmUsersDatParse : public ::testing::TestWithParam<ParseCase> {};
 
@@ -202,6 +227,7 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"count zero", Le16(0) + kOneUserFile.substr(2), 0, true, {}},
         ParseCase{"negative count", Bytes({0x00, 0x80}) + kOneUserFile.substr(2), 0, true, {}},
         ParseCase{"wrong tag", Le16(2) + Le16(0x8001) + kPad, 2, true, {0, 0}},
+        ParseCase{"wrong tag and nothing after it", Le16(2) + Le16(0x8001), 2, true, {0, 0}},
         ParseCase{"wrong schema",
                   File(1, Le16(2) + Le16(5) + "CUser" + User(7, "A", "a", 0x8001)),
                   1,
@@ -280,11 +306,9 @@ INSTANTIATE_TEST_SUITE_P(
                   1,
                   false,
                   {3}},
-        ParseCase{"count larger than the file could hold",
-                  Le16(0x7FFF) + Le16(0xFFFF) + kPad,
-                  0,
-                  true,
-                  {}}),
+        ParseCase{"count larger than the file could hold is kept",
+                  Le16(0x7FFF) + Le16(0xFFFF) + kPad, 0x7FFF, true,
+                  std::vector<std::int32_t>(0x7FFF, 0)}),
     [](const ::testing::TestParamInfo<ParseCase>& info) {
         std::string name;
         for (const char* c = info.param.what; *c != '\0'; ++c)

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 using namespace zelmaro;
@@ -236,14 +237,29 @@ TEST_F(FileRegistryStoreTest, UnusablePathsNeverWriteAndReadAsEmpty)
 
 TEST_F(FileRegistryStoreTest, AFileThatCannotBeReadIsNeverWrittenOver)
 {
-    // The process's own memory exists but fails every read, also for root.
-    fs::create_directories(fs::path(path_).parent_path());
-    fs::create_symlink("/proc/self/mem", path_);
-    FileRegistryStore store(path_);
-    EXPECT_FALSE(store.KeyExists(kKey));
-    EXPECT_FALSE(store.QueryValue(kKey, "Left").has_value());
-    EXPECT_FALSE(store.CreateKey(kKey));
-    EXPECT_TRUE(fs::is_symlink(path_));
+    // The process's own memory exists but fails every read, also for root; a
+    // FIFO without a writer would block an open for ever; a device is no file.
+    const struct {
+        const char* what;
+        std::function<void(const std::string&)> make;
+    } cases[] = {
+        {"unreadable", [](const std::string& p) { fs::create_symlink("/proc/self/mem", p); }},
+        {"fifo", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }},
+        {"device", [](const std::string& p) { fs::create_symlink("/dev/zero", p); }},
+    };
+    for (const auto& c : cases) {
+        std::error_code ec;
+        fs::remove(path_, ec);
+        fs::create_directories(fs::path(path_).parent_path());
+        c.make(path_);
+        const auto type = fs::symlink_status(path_).type();
+        FileRegistryStore store(path_);
+        EXPECT_FALSE(store.KeyExists(kKey)) << c.what;
+        EXPECT_FALSE(store.QueryValue(kKey, "Left").has_value()) << c.what;
+        EXPECT_FALSE(store.CreateKey(kKey)) << c.what;
+        EXPECT_FALSE(store.SetValue(kKey, "Left", {kRegDword, std::string(4, '\0')})) << c.what;
+        EXPECT_EQ(fs::symlink_status(path_).type(), type) << c.what;
+    }
 }
 
 TEST_F(FileRegistryStoreTest, ALinkedFileIsWrittenWhereTheLinkPoints)

@@ -1,3 +1,4 @@
+#include "DirectoryScan.h"
 #include "Platform.h"
 #include "posix/PosixLocale.h"
 
@@ -5,6 +6,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+
+#include <sys/stat.h>
 
 using namespace zelmaro;
 
@@ -14,16 +18,16 @@ TEST(StrftimeToPicture, TurnsLocaleFormatsIntoPictures)
         const char* format;
         const char* picture;
     } cases[] = {
-        {"%d.%m.%Y", "dd.MM.yyyy"},   // de_DE
-        {"%H:%M:%S", "HH:mm:ss"},     // de_DE, C
-        {"%m/%d/%y", "MM/dd/yy"},     // C
+        {"%d.%m.%Y", "dd.MM.yyyy"},     // de_DE
+        {"%H:%M:%S", "HH:mm:ss"},       // de_DE, C
+        {"%m/%d/%y", "MM/dd/yy"},       // C
         {"%I:%M:%S %p", "hh:mm:ss tt"}, // en_US
         {"%r", "hh:mm:ss tt"},
         {"%T", "HH:mm:ss"},
         {"%F", "yyyy-MM-dd"},
         {"%-d.%-m.%Y", "d.M.yyyy"},
         {"%Y年%m月%d日", "yyyy年MM月dd日"}, // non-letters pass through
-        {"%d de %m", "dd' de 'MM"},       // letters are quoted
+        {"%d de %m", "dd' de 'MM"},         // letters are quoted
         {"%%", "%"},
     };
     for (const Case& c : cases)
@@ -38,7 +42,8 @@ TEST(PosixPlatform, AnswersAboutTheRunningSystem)
     EXPECT_TRUE(std::filesystem::exists(self));
     EXPECT_EQ(platform.OsVersion(), OsVersionInfo{});
     EXPECT_GT(platform.PhysicalMemoryBytes(), 0u);
-    EXPECT_FALSE(platform.ProcessorDescription().empty());
+    EXPECT_GT(platform.Processors().Count, 0u);
+    EXPECT_FALSE(platform.Processors().Name.empty());
 }
 
 TEST(PosixPlatform, FileAttributes)
@@ -48,10 +53,31 @@ TEST(PosixPlatform, FileAttributes)
     std::filesystem::create_directories(dir / ".hidden");
     EXPECT_EQ(platform.FileAttributes(dir.string()).value_or(0) & kFileAttributeDirectory,
               kFileAttributeDirectory);
-    EXPECT_TRUE(platform.FileAttributes((dir / ".hidden").string()).value_or(0) & kFileAttributeHidden);
+    EXPECT_TRUE(platform.FileAttributes((dir / ".hidden").string()).value_or(0) &
+                kFileAttributeHidden);
     EXPECT_FALSE(platform.FileAttributes((dir / "missing").string()).has_value());
     EXPECT_FALSE(platform.FileAttributes("").has_value());
     std::filesystem::remove_all(dir);
+}
+
+TEST(PosixPlatform, ReadWholeFileTakesRegularFilesOnly)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / "zelmaro-read-test";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    std::ofstream(dir / "log.txt", std::ios::binary) << std::string("Zelmaro\r\n\0x", 12);
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", dir / "device");
+    fs::create_symlink(dir / "log.txt", dir / "link");
+
+    EXPECT_EQ(ReadWholeFile((dir / "log.txt").string()), std::string("Zelmaro\r\n\0x", 12));
+    EXPECT_EQ(ReadWholeFile((dir / "link").string()), std::string("Zelmaro\r\n\0x", 12));
+    // A FIFO without a writer would block the open, the device never ends.
+    for (const char* name : {"fifo", "device", "missing", ""})
+        EXPECT_FALSE(ReadWholeFile(*name ? (dir / name).string() : "").has_value()) << name;
+    EXPECT_FALSE(ReadWholeFile(dir.string()).has_value());
+    fs::remove_all(dir);
 }
 
 TEST(PosixPlatform, FormatSettingsFollowTheLocaleEnvironment)

@@ -174,6 +174,9 @@ TEST(SplitFileSpec, DirectoryAndMasks)
         {TPathStyle::psPosix, "rel/a*", "rel", "a*"},
         {TPathStyle::psPosix, "a:b\\*.JPG", "", "a:b\\*.JPG"},
         {TPathStyle::psPosix, "", "", ""},
+        // A blank belongs to a POSIX name.
+        {TPathStyle::psPosix, "/home/f /*.JPG", "/home/f ", "*.JPG"},
+        {TPathStyle::psPosix, " rel/ *.JPG ", " rel", "*.JPG"},
     };
     for (const Case& c : cases) {
         TFileSpecParts parts = SplitFileSpec(c.pattern, c.style);
@@ -244,6 +247,17 @@ TEST(FindFiles, MissingDirectoryOrFileGivesNothing)
     dir.File("plain");
     EXPECT_TRUE(PlainFind(dir / "missing/*.JPG").empty());
     EXPECT_TRUE(PlainFind(dir / "plain/*").empty());
+}
+
+TEST(FindFiles, AFolderEndingInABlankIsReadAsItself)
+{
+    TempDir dir;
+    dir.Dir("Fotos");
+    dir.Dir("Fotos ");
+    dir.File("Fotos/A.JPG");
+    dir.File("Fotos /B.JPG");
+    EXPECT_EQ(PlainFind(dir / "Fotos /*.JPG"), std::vector<std::string>{dir / "Fotos /B.JPG"});
+    EXPECT_EQ(PlainFind(dir / "Fotos/*.JPG"), std::vector<std::string>{dir / "Fotos/A.JPG"});
 }
 
 TEST(FindFiles, BareMaskSearchesTheCurrentDirectory)

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <deque>
 #include <iterator>
-#include <list>
 #include <optional>
 #include <vector>
 
@@ -30,8 +29,8 @@ inline TMatchItem LiteralMakeMatch(const TImageItem* image, const TShotItem* sho
     return item;
 }
 
-inline std::vector<TMatchItem> LiteralMatchAll(const std::list<TImageItem>& images,
-                                               const std::list<TShotItem>& shots,
+// images and shots: the workflow's record ranges, in time order.
+inline std::vector<TMatchItem> LiteralMatchAll(const auto& images, const auto& shots,
                                                std::int32_t offset, int tolerance)
 {
     if (images.empty())
@@ -42,7 +41,7 @@ inline std::vector<TMatchItem> LiteralMatchAll(const std::list<TImageItem>& imag
         std::uint32_t best = TimeDistance(images.front().Date, shots.front().Date, offset);
         for (auto i = images.begin(); i != images.end(); ++i) {
             for (auto s = shots.begin(); s != shots.end(); ++s) {
-                const std::uint32_t d = TimeDistance(i->Date, s->Date, offset);
+                const std::uint32_t d = TimeDistance((*i).Date, (*s).Date, offset);
                 if (d < best) {
                     best = d;
                     anchorImage = i;
@@ -90,8 +89,7 @@ inline std::vector<TMatchItem> LiteralMatchAll(const std::list<TImageItem>& imag
     return {rows.begin(), rows.end()};
 }
 
-inline std::optional<std::int32_t> LiteralAutoOffset(const std::list<TImageItem>& images,
-                                                     const std::list<TShotItem>& shots)
+inline std::optional<std::int32_t> LiteralAutoOffset(const auto& images, const auto& shots)
 {
     std::int32_t lo = 3000000;
     std::int32_t hi = -3000000;

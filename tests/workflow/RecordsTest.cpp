@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 using namespace zelmaro;
 using namespace zelmaro::testing;
 
@@ -28,6 +31,8 @@ TEST(Records, OrderedInsertionKeepsArrivalOrderOfEqualDates)
         {{20, 10, 20, 10, 20}, {"b", "d", "a", "c", "e"}},
         {{20, 30, 25}, {"a", "c", "b"}},
         {{5, 5, 5}, {"a", "b", "c"}},
+        {{30, 20, 20, 10, 10}, {"d", "e", "b", "c", "a"}}, // newest first
+        {{10, 30, 10, 30, 20}, {"a", "c", "e", "b", "d"}},
         {{0xFFFFFFFFu, 0, 0x80000000u}, {"b", "c", "a"}}, // unsigned order
     };
     for (const Case& c : cases) {
@@ -43,6 +48,30 @@ TEST(Records, OrderedInsertionKeepsArrivalOrderOfEqualDates)
         for (const TShotItem& shot : rig.Flow.Shots())
             shotOrder.push_back(std::string(1, static_cast<char>(shot.ExposureTime)));
         EXPECT_EQ(shotOrder, c.order);
+    }
+}
+
+TEST(Records, ManyRecordsInAnyOrderKeepTheOrderOfAStableSort)
+{
+    std::mt19937 random(5);
+    for (int order = 0; order < 3; ++order) {
+        std::vector<std::uint32_t> dates(20000);
+        for (std::size_t i = 0; i < dates.size(); ++i)
+            dates[i] = order == 2 ? random() % 500 : static_cast<std::uint32_t>(i / 3);
+        if (order == 1)
+            std::reverse(dates.begin(), dates.end());
+        WorkflowRig rig;
+        std::vector<std::pair<std::uint32_t, double>> expected;
+        for (std::size_t i = 0; i < dates.size(); ++i) {
+            rig.Flow.AddShot({dates[i], static_cast<double>(i)});
+            expected.emplace_back(dates[i], static_cast<double>(i));
+        }
+        std::stable_sort(expected.begin(), expected.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::vector<std::pair<std::uint32_t, double>> got;
+        for (const TShotItem& shot : rig.Flow.Shots())
+            got.emplace_back(shot.Date, shot.ExposureTime);
+        EXPECT_EQ(got, expected) << "order " << order;
     }
 }
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using namespace zelmaro;
 using namespace zelmaro::testing;
 using zelmaro::test::Le16;
@@ -13,13 +15,15 @@ using zelmaro::test::Short;
 
 namespace {
 
-// A memo database of the given texts (one text field per record).
-std::string MemoDatabase(const std::vector<std::string>& texts)
+// A memo database of the given texts (one text field per record), announcing
+// as many records or the given number.
+std::string MemoDatabase(const std::vector<std::string>& texts,
+                         std::optional<std::uint32_t> announced = std::nullopt)
 {
     std::string out = "DCBA" + Short("MemoDB") + Short("Table") + Le32(0) + Le32(0);
     for (std::uint32_t v : {1u, 2u, 3u, 4u, 5u})
         out += Le32(v);
-    out += Le16(1) + Le16(1) + Le32(static_cast<std::uint32_t>(texts.size()));
+    out += Le16(1) + Le16(1) + Le32(announced.value_or(static_cast<std::uint32_t>(texts.size())));
     for (const std::string& text : texts) {
         for (std::uint32_t i = 0; i < 8; ++i)
             out += Le32(i);
@@ -49,9 +53,10 @@ protected:
                                             std::string(8, '\0') + Le16(0x8001));
         Rig.Flow.SetPalmRegistry(Registry);
     }
-    void WriteMemos(const std::vector<std::string>& texts)
+    void WriteMemos(const std::vector<std::string>& texts,
+                    std::optional<std::uint32_t> announced = std::nullopt)
     {
-        Dir.WriteFile("Palm/AnnaD/memopad/memopad.dat", MemoDatabase(texts));
+        Dir.WriteFile("Palm/AnnaD/memopad/memopad.dat", MemoDatabase(texts, announced));
     }
 };
 
@@ -78,6 +83,15 @@ TEST_F(ShotMemo, TwoLogMemosAreBothRead)
     EXPECT_EQ(Rig.Flow.Shots().front().ExposureTime, 3.2);
     EXPECT_EQ(Rig.Flow.Shots().back().Date, k210415);
     EXPECT_TRUE(Rig.Host.Messages.empty());
+}
+
+TEST_F(ShotMemo, ADatabaseCutShortKeepsTheEntriesOfItsRecords)
+{
+    WriteMemos({"Zelmaro\r\n-0801052104150,5-", "Zelmaro\r\n0801052103073,2"}, 1000);
+    EXPECT_TRUE(Rig.Flow.ReadShotMemo(7));
+    ASSERT_EQ(Rig.Flow.Shots().size(), 2u);
+    EXPECT_EQ(Rig.Flow.Shots().front().Date, k210307);
+    EXPECT_EQ(Rig.Flow.Shots().back().Date, k210415);
 }
 
 TEST_F(ShotMemo, FailuresAreSilent)

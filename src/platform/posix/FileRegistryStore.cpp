@@ -374,10 +374,17 @@ std::optional<FileRegistryStore::Contents> FileRegistryStore::Read() const
 {
     if (path_.empty())
         return Contents{};
-    FileHandle file(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
+    // A FIFO or a device in its place is unreadable: opening one could block
+    // for ever or have effects of its own, so only a regular file is opened,
+    // and without waiting should it be swapped for something else meanwhile.
+    struct stat st {};
+    if (::stat(path_.c_str(), &st) != 0)
+        return errno == ENOENT ? std::optional<Contents>(Contents{}) : std::nullopt;
+    if (!S_ISREG(st.st_mode))
+        return std::nullopt;
+    FileHandle file(::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (file.Get() < 0)
         return errno == ENOENT ? std::optional<Contents>(Contents{}) : std::nullopt;
-    struct stat st {};
     if (::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
     std::string text;

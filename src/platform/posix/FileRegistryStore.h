@@ -12,8 +12,8 @@ namespace zelmaro {
 // edit. Every call reads the file afresh and every change rewrites it whole
 // through a temporary file and a rename, so a reader never sees half a file.
 // Lines that cannot be understood are passed over; a missing or unreadable
-// file is an empty registry, and one that exists but cannot be read is never
-// written over.
+// file is an empty registry, and one that exists but cannot be read (or is no
+// regular file, such as a FIFO) is never written over.
 //
 //   [Software\Quandrel\Zelmaro]
 //   "Left"=dword:00000064

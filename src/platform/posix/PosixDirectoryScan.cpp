@@ -112,4 +112,34 @@ std::string CurrentDirectory()
     return std::string(buffer.data());
 }
 
+std::optional<std::string> ReadWholeFile(const std::string& path)
+{
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    // Not waiting, should the file have been swapped for a FIFO meanwhile.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<std::string> bytes;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        bytes.emplace();
+        std::vector<char> buffer(65536);
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                bytes.reset();
+                break;
+            }
+            if (n == 0)
+                break;
+            bytes->append(buffer.data(), static_cast<std::size_t>(n));
+        }
+    }
+    ::close(fd);
+    return bytes;
+}
+
 } // namespace zelmaro

@@ -1,5 +1,5 @@
-#include "Platform.h"
 #include "FileRegistryStore.h"
+#include "Platform.h"
 #include "PosixLocale.h"
 
 #include <fstream>
@@ -7,6 +7,7 @@
 #include <locale.h>
 #include <sys/stat.h>
 #include <sys/sysinfo.h>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 #include <array>
@@ -102,24 +103,26 @@ public:
         return static_cast<std::uint64_t>(info.totalram) * info.mem_unit;
     }
 
-    std::string ProcessorDescription() const override
+    TProcessorInfo Processors() const override
     {
-        long count = ::sysconf(_SC_NPROCESSORS_ONLN);
-        std::string model;
+        TProcessorInfo info;
+        const long count = ::sysconf(_SC_NPROCESSORS_ONLN);
+        info.Count = count > 0 ? static_cast<std::uint32_t>(count) : 0;
         std::ifstream cpuinfo("/proc/cpuinfo");
         for (std::string line; std::getline(cpuinfo, line);) {
             if (line.rfind("model name", 0) == 0) {
                 if (auto colon = line.find(':'); colon != std::string::npos) {
-                    model = line.substr(colon + 1);
-                    model.erase(0, model.find_first_not_of(" \t"));
+                    info.Name = line.substr(colon + 1);
+                    info.Name.erase(0, info.Name.find_first_not_of(" \t"));
+                    info.Name.erase(info.Name.find_last_not_of(" \t") + 1);
                 }
                 break;
             }
         }
-        if (count <= 0 && model.empty())
-            return {};
-        std::string result = std::to_string(count > 0 ? count : 1) + " x ";
-        return result + (model.empty() ? std::string("CPU") : model);
+        // Systems whose processors give no model name still name the machine.
+        if (struct utsname system{}; info.Name.empty() && ::uname(&system) == 0)
+            info.Name = system.machine;
+        return info;
     }
 
 private:

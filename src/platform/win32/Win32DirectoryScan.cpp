@@ -92,4 +92,32 @@ std::string CurrentDirectory()
     }
 }
 
+std::optional<std::string> ReadWholeFile(const std::string& path)
+{
+    if (path.empty())
+        return std::nullopt;
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    std::optional<std::string> bytes;
+    // Only a file on a disk: a pipe or the console could block.
+    if (::GetFileType(file) == FILE_TYPE_DISK) {
+        bytes.emplace();
+        std::vector<char> buffer(65536);
+        for (;;) {
+            DWORD n = 0;
+            if (!::ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &n, nullptr)) {
+                bytes.reset();
+                break;
+            }
+            if (n == 0)
+                break;
+            bytes->append(buffer.data(), n);
+        }
+    }
+    ::CloseHandle(file);
+    return bytes;
+}
+
 } // namespace zelmaro

@@ -12,8 +12,8 @@ namespace {
 std::string LocaleText(LCTYPE item)
 {
     std::array<char, 128> buffer{};
-    int n = ::GetLocaleInfoA(LOCALE_USER_DEFAULT, item, buffer.data(),
-                             static_cast<int>(buffer.size()));
+    int n =
+        ::GetLocaleInfoA(LOCALE_USER_DEFAULT, item, buffer.data(), static_cast<int>(buffer.size()));
     if (n <= 1)
         return {};
     return std::string(buffer.data(), static_cast<std::size_t>(n - 1));
@@ -76,7 +76,10 @@ public:
         return settings;
     }
 
-    RegistryStore& UserRegistry() override { return registry_; }
+    RegistryStore& UserRegistry() override
+    {
+        return registry_;
+    }
 
     std::uint64_t PhysicalMemoryBytes() const override
     {
@@ -87,23 +90,25 @@ public:
         return status.ullTotalPhys;
     }
 
-    std::string ProcessorDescription() const override
+    TProcessorInfo Processors() const override
     {
         SYSTEM_INFO info{};
         ::GetSystemInfo(&info);
-        std::string model = "CPU";
+        std::string model;
         HKEY key = nullptr;
-        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0",
-                            0, KEY_READ, &key) == ERROR_SUCCESS) {
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                            "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", 0, KEY_READ,
+                            &key) == ERROR_SUCCESS) {
             std::array<char, 256> buffer{};
             DWORD size = static_cast<DWORD>(buffer.size() - 1);
             if (::RegQueryValueExA(key, "ProcessorNameString", nullptr, nullptr,
-                                   reinterpret_cast<BYTE*>(buffer.data()), &size) == ERROR_SUCCESS &&
+                                   reinterpret_cast<BYTE*>(buffer.data()),
+                                   &size) == ERROR_SUCCESS &&
                 buffer[0] != '\0')
                 model = buffer.data();
             ::RegCloseKey(key);
         }
-        return std::to_string(info.dwNumberOfProcessors) + " x " + model;
+        return {static_cast<std::uint32_t>(info.dwNumberOfProcessors), model};
     }
 
 private:
