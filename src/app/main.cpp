@@ -11,10 +11,11 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(zelmaro::ZelmaroIcon());
 
     zelmaro::TfrmMain frmMain(zelmaro::TMainEnvironment::System());
-    // A missing metadata tool ends the program before the window shows.
+    // A missing metadata tool ends the program before the window shows; that
+    // end and one after an unreadable image are failures to the caller.
     if (frmMain.TerminateRequested())
-        return 0;
+        return 1;
     frmMain.show();
     QApplication::exec();
-    return 0;
+    return frmMain.TerminateRequested() ? 1 : 0;
 }
