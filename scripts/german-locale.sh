@@ -6,4 +6,5 @@ if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
   [ -d "$LOCPATH/de_DE.UTF-8" ] ||
     { mkdir -p "$LOCPATH" && localedef -i de_DE -f UTF-8 "$LOCPATH/de_DE.UTF-8" 2>/dev/null; } || unset LOCPATH
 fi
-export LC_ALL=de_DE.UTF-8
+# bash itself cannot use a LOCPATH locale and would warn; the children can.
+export LC_ALL=de_DE.UTF-8 2>/dev/null
