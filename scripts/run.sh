@@ -8,14 +8,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 session="$root/build/sample-session"
 "$root/examples/make-sample-session.sh" "$session"
-# The sample log is written the German way (decimal comma); without a German
-# locale on the system, build one for this run.
-if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
-  export LOCPATH="$root/build/locale"
-  [ -d "$LOCPATH/de_DE.UTF-8" ] ||
-    { mkdir -p "$LOCPATH" && localedef -i de_DE -f UTF-8 "$LOCPATH/de_DE.UTF-8" 2>/dev/null; } || unset LOCPATH
-fi
-export LC_ALL=de_DE.UTF-8
+# shellcheck source=german-locale.sh
+. "$root/scripts/german-locale.sh" "$root/build"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   echo "Zelmaro opens; choose the sample session in $session."
   exec "$root/build/src/app/zelmaro" "$@"

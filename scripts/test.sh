@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test twice: a plain build and
 # one with AddressSanitizer and UndefinedBehaviorSanitizer (leaks fail it too);
+# the Debian package made from the plain build, installed, run and removed;
 # then the Windows build of the core libraries, cross-compiled and run under wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,6 +16,8 @@ run_suite() {
 
 echo "== plain build =="
 run_suite "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "== Debian package =="
+"$root/scripts/test-package.sh" "$root/build"
 echo "== sanitizer build =="
 export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1
 export LSAN_OPTIONS=suppressions=$root/cmake/lsan.supp:print_suppressions=0

@@ -14,6 +14,7 @@ void InitApplication(QApplication& app)
 {
     QApplication::setApplicationName(QStringLiteral("Zelmaro"));
     QApplication::setApplicationDisplayName(QStringLiteral("Zelmaro"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(ZELMARO_APP_ID));
     LoadQtTranslations(app);
 }
 

@@ -115,6 +115,16 @@ QIcon HelpIcon()
 
 } // namespace
 
+int RunMainWindow(TfrmMain& frmMain)
+{
+    // A missing metadata tool ends the program before the window shows.
+    if (frmMain.TerminateRequested())
+        return 1;
+    frmMain.show();
+    QApplication::exec();
+    return frmMain.TerminateRequested() ? 1 : 0;
+}
+
 TMainEnvironment TMainEnvironment::System()
 {
     TMainEnvironment environment;

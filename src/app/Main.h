@@ -154,4 +154,9 @@ private:
     bool FCommandRunning = false;
 };
 
+// Shows the window and runs the event loop until it ends. The exit code is 1
+// when the program ended on an error (a missing metadata tool, an image that
+// could not be read or changed), else 0.
+int RunMainWindow(TfrmMain& frmMain);
+
 } // namespace zelmaro

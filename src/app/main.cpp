@@ -11,10 +11,5 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(zelmaro::ZelmaroIcon());
 
     zelmaro::TfrmMain frmMain(zelmaro::TMainEnvironment::System());
-    // A missing metadata tool ends the program before the window shows.
-    if (frmMain.TerminateRequested())
-        return 0;
-    frmMain.show();
-    QApplication::exec();
-    return 0;
+    return zelmaro::RunMainWindow(frmMain);
 }

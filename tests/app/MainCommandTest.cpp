@@ -150,5 +150,49 @@ TEST(MainCommandTest, MemoButtonWithoutChosenUserDoesNothing)
     EXPECT_TRUE(boxes.texts.empty());
 }
 
+// Answers every read with nothing: the image cannot be read.
+class SilentTool final : public TMetadataTool {
+public:
+    void Run(const std::vector<std::string>&, std::vector<std::string>&) override {}
+};
+
+TEST(MainCommandTest, TheExitCodeTellsAnEndOnAnErrorFromAClosedWindow)
+{
+    QTemporaryDir dir;
+    MakeFiles(dir, {"a.JPG"});
+    struct Case {
+        const char* what;
+        std::string tool;
+        // Run once the event loop runs; null when it never should.
+        std::function<void(TfrmMain&)> then;
+        int exitCode;
+    } cases[] = {
+        {"metadata tool missing", "", nullptr, 1},
+        {"window closed", "/usr/bin/exiftool", [](TfrmMain& frm) { frm.close(); }, 0},
+        {"image unreadable", "/usr/bin/exiftool",
+         [&dir](TfrmMain& frm) {
+             frm.SetDirectoryText(dir.path().toStdString());
+             frm.Workflow().SetMetadataTool(std::make_unique<SilentTool>());
+             QTest::mouseClick(frm.cmdReadPics, Qt::LeftButton);
+         },
+         1},
+    };
+    for (const Case& c : cases) {
+        BoxAnswerer boxes;
+        MainRig rig;
+        rig.tool = c.tool;
+        auto frm = rig.Make();
+        bool looped = false;
+        if (c.then)
+            QTimer::singleShot(0, frm.get(), [&] {
+                looped = true;
+                c.then(*frm);
+            });
+        EXPECT_EQ(RunMainWindow(*frm), c.exitCode) << c.what;
+        EXPECT_EQ(looped, c.then != nullptr) << c.what;
+        EXPECT_EQ(boxes.texts.size(), c.exitCode == 1 ? 1u : 0u) << c.what;
+    }
+}
+
 } // namespace
 } // namespace zelmaro
