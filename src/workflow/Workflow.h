@@ -17,6 +17,10 @@
 
 namespace zelmaro {
 
+// How the rows pair images and shots: by position around the closest pair,
+// or by the order-keeping alignment of least distance (AlignNearest).
+enum class TAlignment { alPositional, alNearest };
+
 // The matching workflow without a window: the image, shot and pair lists and
 // the operations on them. The host and the table are the window around it.
 class TWorkflow {
@@ -98,8 +102,11 @@ public:
     // 4 "Aufnahmedatum", 5 "Verschlusszeit"; empty where the row lacks the side.
     std::string CellText(const TMatchItem& item, int column) const;
 
-    // Rebuilds the pairs around the closest image and shot and refills the table.
+    // Rebuilds the pairs (around the closest image and shot, or aligned) and
+    // refills the table.
     void MatchAll();
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment alignment) { FAlignment = alignment; }
     // A row for the image and shot graded under the offset and the host's tolerance.
     TMatchItem MakeMatch(const TImageItem* image, const TShotItem* shot, std::int32_t offset) const;
     // Refills the table from the pairs and checks the rows to be written.
@@ -126,6 +133,7 @@ private:
     std::unique_ptr<TMetadataTool> FTool;
     std::unique_ptr<TExifToolSession> FSession;
     bool FUseSession = true;
+    TAlignment FAlignment = TAlignment::alPositional;
     // The progress window of the running long operation, if any.
     TProgressView* FProgress = nullptr;
     const RegistryStore* FPalmRegistry = nullptr;
