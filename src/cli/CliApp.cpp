@@ -63,6 +63,9 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
     }
 
     host.SetDirectoryText(directory);
+    host.SetOffsetRange(options.MaxOffset);
+    if (options.AlignNearest)
+        flow.SetAlignment(TAlignment::alNearest);
     if (options.Offset)
         host.SetOffsetValue(*options.Offset);
     if (options.Tolerance)
@@ -80,11 +83,15 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
                FileExists(JoinPath(host.DirectoryText(), "Zelmaro.txt"))) {
         flow.ReadLogFile();
     }
-    if (options.AutoOffset) {
-        flow.FindAutoOffset();
-        err << "Versatz: " << host.OffsetValue() << '\n';
+    // The host writes the report's line.
+    const auto report = options.AutoOffset ? flow.FindAutoOffset() : std::nullopt;
+    if (options.AutoOffset && options.Format == TOutputFormat::ofJson) {
+        out << "{\"autoOffset\": " << JsonAutoOffset(report) << ",\n\"rows\": ";
+        WriteTable(out, flow, table, options.Format);
+        out << "}\n";
+    } else {
+        WriteTable(out, flow, table, options.Format);
     }
-    WriteTable(out, flow, table, options.Format);
 
     if (options.Write) {
         flow.WriteExposureTimes();

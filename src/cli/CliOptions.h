@@ -15,6 +15,9 @@ struct TCliOptions {
     std::optional<std::string> PalmUser;
     std::optional<int> Offset;
     bool AutoOffset = false;
+    // Offsets are brought into -MaxOffset..MaxOffset.
+    int MaxOffset = 300;
+    bool AlignNearest = false;
     std::optional<int> Tolerance;
     bool Write = false;
     TOutputFormat Format = TOutputFormat::ofTable;

@@ -138,6 +138,7 @@ void TWorkflow::ReadPictures()
 {
     TOperationScope operation(FHost, FProgress);
     TToolSessionScope session(*this);
+    FHost.ShowStatus(""); // a report on other pictures
     if (FProgress) {
         FProgress->SetDirectory(FHost.DirectoryText());
         FProgress->ShowNow();

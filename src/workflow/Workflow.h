@@ -2,6 +2,7 @@
 
 #include "ExifToolSession.h"
 #include "FormatSettings.h"
+#include "Matching.h"
 #include "MetadataTool.h"
 #include "Records.h"
 #include "RegistryStore.h"
@@ -111,9 +112,9 @@ public:
     TMatchItem MakeMatch(const TImageItem* image, const TShotItem* shot, std::int32_t offset) const;
     // Refills the table from the pairs and checks the rows to be written.
     void FillTable();
-    // Puts the offset with the most exact pairs into the offset field, or tells
-    // the user that there is none.
-    void FindAutoOffset();
+    // Puts the offset with the most exact pairs into the offset field and its
+    // report into the status line, or tells the user that there is none.
+    std::optional<TAutoOffsetReport> FindAutoOffset();
     // The offset or the tolerance changed.
     void FieldsChanged();
 

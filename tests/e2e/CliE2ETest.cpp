@@ -1,11 +1,13 @@
 #include "E2ESession.h"
 
+#include "CliApp.h"
 #include "CommandLine.h"
 #include "ConsoleApp.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
 
 using namespace zelmaro;
 using namespace zelmaro::testing;
@@ -53,6 +55,20 @@ std::vector<std::string> CsvRows(const std::vector<std::string>& lines, std::siz
     return rows;
 }
 
+// Runs the command line in this process: exit code, output and error text.
+struct InProcessResult {
+    int ExitCode;
+    std::string Out, Err;
+};
+InProcessResult RunInProcess(const std::vector<std::string>& arguments)
+{
+    TCliEnvironment environment;
+    environment.Settings = FormatSettings::German();
+    std::ostringstream out, err;
+    const int code = zelmaro::RunCli(arguments, out, err, environment);
+    return {code, out.str(), err.str()};
+}
+
 } // namespace
 
 // Whole-second exposure times only, so that the user's locale does not matter.
@@ -94,4 +110,66 @@ TEST(CliE2E, ExitCodes)
     EXPECT_EQ(help.ExitCode, 0);
     EXPECT_TRUE(std::any_of(help.Lines.begin(), help.Lines.end(),
                             [](const std::string& l) { return l.find("--write") != l.npos; }));
+}
+
+TEST(CliE2E, CameraAnHourOffIsFoundInHours)
+{
+    TempDir dir;
+    // The camera runs on summer time: 3607 s after the remote release.
+    WriteTaggedImages(dir.Path(), {{"IMG_1.JPG", "2008:07:05 22:03:14", "30"},
+                                   {"IMG_2.JPG", "2008:07:05 22:04:14", "30"},
+                                   {"IMG_3.JPG", "2008:07:05 22:05:14", "30"}});
+    dir.Write("Zelmaro.txt", "Zelmaro\r\n-0807052103073-0807052104074-0807052105075-\r\n");
+
+    const auto clamped = RunInProcess({dir.Path(), "--auto-offset", "--format", "json"});
+    ASSERT_EQ(clamped.ExitCode, 0) << clamped.Err;
+    EXPECT_NE(clamped.Err.find("\nBester Versatz +1 h 0 min 7 s liegt außerhalb des Bereichs – "
+                               "Zeitzone oder Sommerzeit der Kamera?\n"),
+              std::string::npos)
+        << clamped.Err;
+    EXPECT_TRUE(clamped.Out.starts_with(
+        "{\"autoOffset\": {\"offset\": 300, \"pairs\": 0, \"runnerUp\": 3547, "
+        "\"runnerUpPairs\": 2, \"best\": 3607},\n\"rows\": [\n"))
+        << clamped.Out;
+
+    const auto widened = RunInProcess(
+        {dir.Path(), "--auto-offset", "--max-offset", "7200", "--format", "csv", "--write"});
+    ASSERT_EQ(widened.ExitCode, 0) << widened.Err;
+    EXPECT_NE(widened.Err.find("\nVersatz 3607 s: 3 Bilder genau; nächstbester 3547 s: 2\n"),
+              std::string::npos)
+        << widened.Err;
+    EXPECT_EQ(StoredExposure(dir.File("IMG_1.JPG")), "3");
+    EXPECT_EQ(StoredExposure(dir.File("IMG_3.JPG")), "5");
+
+    // The same offset typed in hours: every row is now written and agrees.
+    const auto typed = RunInProcess(
+        {dir.Path(), "--offset", "1:00:07", "--max-offset", "2:00:00", "--format", "csv"});
+    ASSERT_EQ(typed.ExitCode, 0) << typed.Err;
+    EXPECT_NE(typed.Out.find("0;IMG_2.JPG;05.07.2008 22:04:14;4;=;05.07.2008 21:04:07;4\n"),
+              std::string::npos)
+        << typed.Out;
+}
+
+TEST(CliE2E, NearestAlignmentKeepsEveryImageWithItsEntry)
+{
+    TempDir dir;
+    // IMG_2 has no log entry, and the frame of the third entry was deleted.
+    WriteTaggedImages(dir.Path(), {{"IMG_1.JPG", "2008:01:05 21:03:12", "30"},
+                                   {"IMG_2.JPG", "2008:01:05 21:03:40", "30"},
+                                   {"IMG_4.JPG", "2008:01:05 21:06:12", "30"},
+                                   {"IMG_5.JPG", "2008:01:05 21:07:12", "30"}});
+    dir.Write("Zelmaro.txt",
+              "Zelmaro\r\n-0801052103073-0801052105075-0801052106072-0801052107074-\r\n");
+
+    const CliResult result =
+        RunCli({dir.Path(), "--offset", "5", "--align", "nearest", "--write", "--format", "csv"});
+    ASSERT_EQ(result.ExitCode, 0);
+    ASSERT_EQ(result.Lines.size(), 12u) << ::testing::PrintToString(result.Lines);
+    EXPECT_EQ(CsvRows(result.Lines, 1, 5),
+              (std::vector<std::string>{"1 IMG_1.JPG = 3", "0 IMG_2.JPG  ", "0   5",
+                                        "1 IMG_4.JPG = 2", "1 IMG_5.JPG = 4"}));
+    EXPECT_EQ(StoredExposure(dir.File("IMG_1.JPG")), "3");
+    EXPECT_EQ(StoredExposure(dir.File("IMG_2.JPG")), "30");
+    EXPECT_EQ(StoredExposure(dir.File("IMG_4.JPG")), "2");
+    EXPECT_EQ(StoredExposure(dir.File("IMG_5.JPG")), "4");
 }

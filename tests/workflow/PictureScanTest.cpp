@@ -224,6 +224,7 @@ TEST(ReadPictures, DrivesTheProgressWindowAndMatchesTheImagesAlone)
     rig.AddImageFile("b.JPG", "2008:01:05 21:01:00", "30");
     rig.Dir.Write("Zelmaro.txt", "Zelmaro\r\n-0801052100001-\r\n");
     rig.Flow.AddShot({Moment(2008, 1, 5, 21, 0, 0), 1});
+    rig.Host.Status = "Versatz 0 s: 1 Bild genau"; // about the pictures read before
 
     rig.Flow.ReadPictures();
 
@@ -245,6 +246,7 @@ TEST(ReadPictures, DrivesTheProgressWindowAndMatchesTheImagesAlone)
         "cursor: normal",
     };
     EXPECT_EQ(rig.Host.Log, expected);
+    EXPECT_EQ(rig.Host.Status, "");
     EXPECT_TRUE(rig.Flow.Shots().empty());
     EXPECT_TRUE(rig.Host.ReadFileEnabled);
     ASSERT_EQ(rig.Table.RowCount(), 2);
