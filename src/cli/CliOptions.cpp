@@ -74,6 +74,10 @@ TCliParse ParseCliArguments(const std::vector<std::string>& arguments)
             o.Help = true;
         } else if (a == "--write") {
             o.Write = true;
+        } else if (a == "--restore") {
+            o.Restore = true;
+        } else if (a == "--delete-originals") {
+            o.DeleteOriginals = true;
         } else if (a == "--auto-offset") {
             o.AutoOffset = true;
         } else if (a == "--list-palm-users") {
@@ -137,6 +141,9 @@ TCliParse ParseCliArguments(const std::vector<std::string>& arguments)
         return fail("Das Verzeichnis fehlt.");
     if (o.LogFile && o.PalmUser)
         return fail("\"--log\" und \"--palm-user\" schließen einander aus.");
+    if (o.Restore + o.DeleteOriginals + o.Write > 1)
+        return fail("\"--restore\", \"--delete-originals\" und \"--write\" schließen einander "
+                    "aus.");
     if (o.Offset && o.AutoOffset)
         return fail("\"--offset\" und \"--auto-offset\" schließen einander aus.");
     return result;
@@ -154,6 +161,10 @@ Bildes, Zeitvergleich ("=" gleich, "~" nahe, "<>" verschieden),
 Aufnahmedatum und Verschlusszeit des Protokolls. Angehakt ([x]) sind die
 Zeilen, deren Bild zur selben Zeit aufgenommen wurde, aber eine andere
 Verschlusszeit trägt als das Protokoll.
+
+Bilddateien: CR2 CRW DNG JPG JPEG MRW NEF ORF PEF PSD TIF TIFF CR3 ARW SR2 RAF
+RW2 RWL NRW SRW IIQ ERF X3F HEIC HEIF; die Zeit eines Bildes ist die der
+Kamerauhr (EXIF), nie die UTC-Zeit eines Containers.
 
 Optionen:
   --log DATEI          Protokoll aus DATEI lesen (sonst VERZEICHNIS/Zelmaro.txt,
@@ -178,6 +189,13 @@ Optionen:
   --tolerance T        Toleranz in Sekunden, 0 bis 2; Vorgabe 1
   --write              die Verschlusszeit des Protokolls in jedes angehakte
                        Bild schreiben, es neu lesen und die Tabelle erneut zeigen
+  --restore            statt zuzuordnen: jedes Bild des Verzeichnisses, dessen
+                       Original exiftool beim ersten Schreiben als
+                       NAME_original aufbewahrt hat, durch dieses Original
+                       ersetzen (exiftool -restore_original); nennt jedes
+                       Bild auf der Ausgabe
+  --delete-originals   statt zuzuordnen: diese Originale ohne Rückfrage löschen
+                       (exiftool -delete_original!); nennt jedes auf der Ausgabe
   --format F           Ausgabe als table (Vorgabe), csv oder json
   --list-palm-users    die Palm-Desktop-Benutzer zeigen (Nummer, Name,
                        Verzeichnis)
@@ -195,7 +213,8 @@ laufenden Bild ab. exiftool wird im Verzeichnis des Programms gesucht,
 danach im PATH.
 
 Rückgabewert: 0 bei Erfolg, 1 nach einem Fehler (fehlendes exiftool, ein Bild,
-das sich nicht lesen oder ändern lässt), 2 bei falschem Aufruf.
+das sich nicht lesen oder ändern lässt, ein Original, das sich nicht
+zurückholen oder löschen lässt), 2 bei falschem Aufruf.
 )";
 }
 

@@ -20,6 +20,9 @@ struct TCliOptions {
     bool AlignNearest = false;
     std::optional<int> Tolerance;
     bool Write = false;
+    // Instead of matching: put back or delete the originals the tool kept.
+    bool Restore = false;
+    bool DeleteOriginals = false;
     TOutputFormat Format = TOutputFormat::ofTable;
     bool ListPalmUsers = false;
     bool Help = false;

@@ -180,15 +180,21 @@ void TWorkflow::ReadPictures()
     MatchAll();
 }
 
-bool TWorkflow::ScanPictures(const std::string& directory)
+std::vector<std::string> ImageFileNames(const std::string& directory, std::string_view suffix)
 {
-    ClearImages();
     std::vector<std::string> names;
     for (const char* mask : kImageMasks) {
         for (const std::string& path :
-             FindFiles(JoinPath(directory, mask), false, false, true, false))
+             FindFiles(JoinPath(directory, mask + std::string(suffix)), false, false, true, false))
             names.push_back(FileNamePart(path));
     }
+    return names;
+}
+
+bool TWorkflow::ScanPictures(const std::string& directory)
+{
+    ClearImages();
+    const std::vector<std::string> names = ImageFileNames(directory);
     if (FProgress)
         FProgress->ShowFoundCount(static_cast<int>(names.size()));
     if (names.empty()) {

@@ -22,6 +22,15 @@ namespace zelmaro {
 // or by the order-keeping alignment of least distance (AlignNearest).
 enum class TAlignment { alPositional, alNearest };
 
+enum class TOriginalAction { oaRestore, oaDelete };
+// An image whose original the tool kept, and whether that original was put
+// back or deleted.
+struct TOriginalResult {
+    std::string FileName; // of the image, without the directory
+    bool Done = false;
+    bool operator==(const TOriginalResult&) const = default;
+};
+
 // The matching workflow without a window: the image, shot and pair lists and
 // the operations on them. The host and the table are the window around it.
 class TWorkflow {
@@ -88,6 +97,14 @@ public:
     void WriteExposureTimes();
     // Sets a record's exposure time after its file was written and read back.
     void SetImageExposureTime(const TImageItem& image, double exposureTime);
+
+    // Puts back, through the tool's own restore, the original the tool kept
+    // ("NAME_original") of every image file of the directory, or deletes
+    // those originals. An image counts as done when its original is gone
+    // afterwards and, restoring, the image is there. The names in the order
+    // of the picture scan.
+    std::vector<TOriginalResult> RestoreOriginals(const std::string& directory,
+                                                  TOriginalAction action);
 
     // Clearing the images or the shots also clears the pairs and the table.
     void ClearImages();
@@ -157,6 +174,10 @@ private:
     // The path as the tool gets it: one starting with "-" is no option.
     static std::string ToolPath(const std::string& path);
 };
+
+// The names of the image files of a directory in the scan's order (mask by
+// mask, by name within one); with a suffix, of the files named so.
+std::vector<std::string> ImageFileNames(const std::string& directory, std::string_view suffix = {});
 
 // Splits a text into lines at CR LF, a lone CR or a lone LF; a line end at
 // the very end adds no empty line.

@@ -46,6 +46,10 @@ TEST(CliArguments, UsableAndUnusableCommandLines)
         {{"dir", "--offset", "1:00:00:00"}, false},
         {{"dir", "--offset", "596524:00:00"}, false}, // beyond the int range
         {{"dir", "--align", "closest"}, false},
+        {{"dir", "--restore"}, true},
+        {{"dir", "--delete-originals"}, true},
+        {{"dir", "--restore", "--write"}, false},
+        {{"dir", "--restore", "--delete-originals"}, false},
     };
     for (const Case& c : cases) {
         const TCliParse parse = ParseCliArguments(c.arguments);

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 using namespace zelmaro;
@@ -172,4 +175,68 @@ TEST(CliE2E, NearestAlignmentKeepsEveryImageWithItsEntry)
     EXPECT_EQ(StoredExposure(dir.File("IMG_2.JPG")), "30");
     EXPECT_EQ(StoredExposure(dir.File("IMG_4.JPG")), "2");
     EXPECT_EQ(StoredExposure(dir.File("IMG_5.JPG")), "4");
+}
+
+namespace {
+
+std::string Bytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+} // namespace
+
+TEST(CliE2E, OriginalsComeBackByteForByteOrAreDeleted)
+{
+    TempDir dir;
+    WriteTaggedImages(dir.Path(), {{"a.JPG", "2008:01:05 21:03:12", "30"},
+                                   {"b.jpg", "2008:01:05 21:04:12", "30"},
+                                   {"c.JPG", "2008:01:05 21:05:12", "30"}});
+    dir.Write("Zelmaro.txt", "Zelmaro\r\n-0801052103123-0801052104124-0801052105125-\r\n");
+    const std::string a = Bytes(dir.File("a.JPG")), b = Bytes(dir.File("b.jpg"));
+    ASSERT_EQ(RunInProcess({dir.Path(), "--write"}).ExitCode, 0);
+    // Written twice: the tool keeps the first original.
+    ASSERT_EQ(RunInProcess({dir.Path(), "--offset", "0", "--log",
+                            dir.Write("more.txt", "Zelmaro\r\n-0801052103122-\r\n"), "--write"})
+                  .ExitCode,
+              0);
+    ASSERT_EQ(StoredExposure(dir.File("a.JPG")), "2");
+    std::filesystem::remove(dir.File("c.JPG_original")); // one without an original
+    const std::string c = Bytes(dir.File("c.JPG"));
+
+    const auto restored = RunInProcess({dir.Path(), "--restore"});
+    EXPECT_EQ(restored.ExitCode, 0) << restored.Err;
+    EXPECT_EQ(restored.Out, "Wiederhergestellt: a.JPG\nWiederhergestellt: b.jpg\n");
+    EXPECT_EQ(Bytes(dir.File("a.JPG")), a);
+    EXPECT_EQ(Bytes(dir.File("b.jpg")), b);
+    EXPECT_EQ(Bytes(dir.File("c.JPG")), c);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("a.JPG_original")));
+    const auto nothing = RunInProcess({dir.Path(), "--restore"});
+    EXPECT_EQ(nothing.ExitCode, 0);
+    EXPECT_EQ(nothing.Out, "");
+    EXPECT_NE(nothing.Err.find("keine Originale"), std::string::npos) << nothing.Err;
+
+    // An original that cannot take the place of its image (a folder there).
+    ASSERT_EQ(RunInProcess({dir.Path(), "--write"}).ExitCode, 0);
+    std::filesystem::create_directory(dir.File("d.JPG"));
+    dir.Write("d.JPG_original", a);
+    const auto partly = RunInProcess({dir.Path(), "--restore"});
+    EXPECT_EQ(partly.ExitCode, 1);
+    EXPECT_EQ(partly.Out, "Wiederhergestellt: a.JPG\nWiederhergestellt: b.jpg\n");
+    EXPECT_NE(partly.Err.find("Fehler: Das Original von \"d.JPG\" ließ sich nicht zurückholen."),
+              std::string::npos)
+        << partly.Err;
+    EXPECT_EQ(Bytes(dir.File("c.JPG")), c);
+    std::filesystem::remove(dir.File("d.JPG"));
+
+    ASSERT_EQ(RunInProcess({dir.Path(), "--write"}).ExitCode, 0);
+    const auto deleted = RunInProcess({dir.Path(), "--delete-originals"});
+    EXPECT_EQ(deleted.ExitCode, 0) << deleted.Err;
+    // c.JPG carries its logged value already, so it was not written again.
+    EXPECT_EQ(deleted.Out, "Gelöscht: a.JPG_original\nGelöscht: b.jpg_original\n"
+                           "Gelöscht: d.JPG_original\n");
+    for (const char* name : {"a.JPG", "b.jpg", "c.JPG", "d.JPG"})
+        EXPECT_FALSE(std::filesystem::exists(dir.File(std::string(name) + "_original"))) << name;
+    EXPECT_EQ(StoredExposure(dir.File("b.jpg")), "4"); // the written value stays
 }
