@@ -34,11 +34,14 @@ void FillNight(TWorkflow& flow, int count)
     }
 }
 
+// The second argument: 0 positional rows, 1 the nearest alignment.
 void BM_MatchAll(benchmark::State& state)
 {
     FakeHost host;
     FakeTable table;
     TWorkflow flow(host, table, FormatSettings::German());
+    if (state.range(1))
+        flow.SetAlignment(TAlignment::alNearest);
     FillNight(flow, static_cast<int>(state.range(0)));
     host.TypeOffset(37);
     for (auto _ : state) {
@@ -48,7 +51,7 @@ void BM_MatchAll(benchmark::State& state)
     }
     benchmark::DoNotOptimize(flow.Matches().data());
 }
-BENCHMARK(BM_MatchAll)->Arg(2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MatchAll)->Args({2000, 0})->Args({5000, 1})->Unit(benchmark::kMillisecond);
 
 void BM_FindAutoOffset(benchmark::State& state)
 {
@@ -86,23 +89,6 @@ void BM_AlignNearest(benchmark::State& state)
         benchmark::DoNotOptimize(AlignNearest(images, shots, 37, 1).data());
 }
 BENCHMARK(BM_AlignNearest)->Args({5000, 12})->Args({5000, 1})->Unit(benchmark::kMillisecond);
-
-void BM_MatchAllNearest(benchmark::State& state)
-{
-    FakeHost host;
-    FakeTable table;
-    TWorkflow flow(host, table, FormatSettings::German());
-    flow.SetAlignment(TAlignment::alNearest);
-    FillNight(flow, static_cast<int>(state.range(0)));
-    host.TypeOffset(37);
-    for (auto _ : state) {
-        flow.MatchAll();
-        host.CursorChanges.clear();
-        host.Log.clear();
-    }
-    benchmark::DoNotOptimize(flow.Matches().data());
-}
-BENCHMARK(BM_MatchAllNearest)->Arg(5000)->Unit(benchmark::kMillisecond);
 
 // Moments spread over the whole unsigned range: the search that does not
 // count in an array.

@@ -58,6 +58,12 @@ std::vector<std::string> CsvRows(const std::vector<std::string>& lines, std::siz
     return rows;
 }
 
+std::string Bytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 // Runs the command line in this process: exit code, output and error text.
 struct InProcessResult {
     int ExitCode;
@@ -176,16 +182,6 @@ TEST(CliE2E, NearestAlignmentKeepsEveryImageWithItsEntry)
     EXPECT_EQ(StoredExposure(dir.File("IMG_4.JPG")), "2");
     EXPECT_EQ(StoredExposure(dir.File("IMG_5.JPG")), "4");
 }
-
-namespace {
-
-std::string Bytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-} // namespace
 
 TEST(CliE2E, OriginalsComeBackByteForByteOrAreDeleted)
 {
