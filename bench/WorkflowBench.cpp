@@ -1,3 +1,4 @@
+#include "Alignment.h"
 #include "FakeHost.h"
 #include "FakeTable.h"
 #include "Matching.h"
@@ -37,11 +38,14 @@ void FillNight(TWorkflow& flow, int count)
     }
 }
 
+// The second argument: 0 positional rows, 1 the nearest alignment.
 void BM_MatchAll(benchmark::State& state)
 {
     FakeHost host;
     FakeTable table;
     TWorkflow flow(host, table, FormatSettings::German());
+    if (state.range(1))
+        flow.SetAlignment(TAlignment::alNearest);
     FillNight(flow, static_cast<int>(state.range(0)));
     host.TypeOffset(37);
     for (auto _ : state) {
@@ -51,7 +55,7 @@ void BM_MatchAll(benchmark::State& state)
     }
     benchmark::DoNotOptimize(flow.Matches().data());
 }
-BENCHMARK(BM_MatchAll)->Arg(2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MatchAll)->Args({2000, 0})->Args({5000, 1})->Unit(benchmark::kMillisecond);
 
 void BM_FindAutoOffset(benchmark::State& state)
 {
@@ -68,6 +72,27 @@ void BM_FindAutoOffset(benchmark::State& state)
         state.SkipWithError("wrong offset");
 }
 BENCHMARK(BM_FindAutoOffset)->Arg(2000)->Unit(benchmark::kMillisecond);
+
+// 5,000 shots and images, the second argument the hours they span: twelve
+// is a night, one hour a burst with many shots within reach of each image.
+void BM_AlignNearest(benchmark::State& state)
+{
+    std::mt19937 random(5);
+    const auto count = static_cast<std::size_t>(state.range(0));
+    std::uniform_int_distribution<std::uint32_t> moment(
+        0, static_cast<std::uint32_t>(state.range(1) * 3600));
+    std::vector<std::uint32_t> shots(count);
+    std::vector<std::uint32_t> images(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        shots[i] = kEvening + moment(random);
+        images[i] = random() % 20 ? shots[i] + 37 + random() % 2 : kEvening + moment(random);
+    }
+    std::sort(shots.begin(), shots.end());
+    std::sort(images.begin(), images.end());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(AlignNearest(images, shots, 37, 1).data());
+}
+BENCHMARK(BM_AlignNearest)->Args({5000, 12})->Args({5000, 1})->Unit(benchmark::kMillisecond);
 
 // Moments spread over the whole unsigned range: the search that does not
 // count in an array.

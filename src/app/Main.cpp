@@ -518,6 +518,11 @@ void TfrmMain::SetReadFileEnabled(bool enabled)
     cmdReadFile->setEnabled(enabled);
 }
 
+void TfrmMain::ShowStatus(std::string_view text)
+{
+    StatusBar->showMessage(FromLocal(std::string(text)));
+}
+
 void TfrmMain::BeginUpdate()
 {
     FModel->BeginUpdate();

@@ -71,6 +71,7 @@ public:
     void SetOffsetValue(int seconds) override;
     int ToleranceValue() const override;
     void SetReadFileEnabled(bool enabled) override;
+    void ShowStatus(std::string_view text) override;
 
     // TImageTable
     void BeginUpdate() override;

@@ -23,6 +23,31 @@ std::string AbsolutePath(const std::string& path)
     return error ? path : absolute.lexically_normal().string();
 }
 
+// --restore and --delete-originals: one line per original on the output,
+// one per failure on the error stream.
+int RunOriginals(TWorkflow& flow, const std::string& directory, bool restore, std::ostream& out,
+                 std::ostream& err)
+{
+    const auto results = flow.RestoreOriginals(directory, restore ? TOriginalAction::oaRestore
+                                                                  : TOriginalAction::oaDelete);
+    if (results.empty())
+        err << "Hinweis: In \"" << directory << "\" liegen keine Originale (NAME_original).\n";
+    bool failed = false;
+    for (const TOriginalResult& result : results) {
+        if (result.Done) {
+            out << (restore ? "Wiederhergestellt: " + result.FileName
+                            : "Gelöscht: " + result.FileName + "_original")
+                << '\n';
+        } else {
+            failed = true;
+            err << "Fehler: Das Original von \"" << result.FileName << "\" ließ sich nicht "
+                << (restore ? "zurückholen" : "löschen") << ".\n";
+        }
+    }
+    out.flush();
+    return failed ? kExitError : kExitOk;
+}
+
 int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
         const TCliEnvironment& environment)
 {
@@ -43,6 +68,8 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
     }
     while (directory.size() > 1 && directory.back() == kPathDelimiter)
         directory.pop_back();
+    if (options.Restore || options.DeleteOriginals)
+        return RunOriginals(flow, directory, options.Restore, out, err);
     std::optional<std::string> logFile;
     if (options.LogFile) {
         logFile = AbsolutePath(*options.LogFile);
@@ -63,6 +90,9 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
     }
 
     host.SetDirectoryText(directory);
+    host.SetOffsetRange(options.MaxOffset);
+    if (options.AlignNearest)
+        flow.SetAlignment(TAlignment::alNearest);
     if (options.Offset)
         host.SetOffsetValue(*options.Offset);
     if (options.Tolerance)
@@ -80,11 +110,15 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
                FileExists(JoinPath(host.DirectoryText(), "Zelmaro.txt"))) {
         flow.ReadLogFile();
     }
-    if (options.AutoOffset) {
-        flow.FindAutoOffset();
-        err << "Versatz: " << host.OffsetValue() << '\n';
+    // The host writes the report's line.
+    const auto report = options.AutoOffset ? flow.FindAutoOffset() : std::nullopt;
+    if (options.AutoOffset && options.Format == TOutputFormat::ofJson) {
+        out << "{\"autoOffset\": " << JsonAutoOffset(report) << ",\n\"rows\": ";
+        WriteTable(out, flow, table, options.Format);
+        out << "}\n";
+    } else {
+        WriteTable(out, flow, table, options.Format);
     }
-    WriteTable(out, flow, table, options.Format);
 
     if (options.Write) {
         flow.WriteExposureTimes();

@@ -2,6 +2,10 @@
 
 #include "Conversions.h"
 
+#include <cstdint>
+#include <limits>
+#include <string_view>
+
 namespace zelmaro {
 
 namespace {
@@ -12,6 +16,41 @@ std::optional<int> WholeNumber(const std::string& text)
     if (text.empty() || text.find_first_not_of("+-0123456789") != std::string::npos)
         return std::nullopt;
     return TryStrToInt(text);
+}
+
+// Whole seconds, or [-]H:MM:SS.
+std::optional<int> Seconds(const std::string& text)
+{
+    if (text.find(':') == std::string::npos)
+        return WholeNumber(text);
+    std::string_view rest = text;
+    const bool negative = rest.starts_with('-');
+    if (negative || rest.starts_with('+'))
+        rest.remove_prefix(1);
+    const auto digits = [](std::string_view part) {
+        return !part.empty() && part.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    const auto first = rest.find(':');
+    const auto second = rest.find(':', first + 1);
+    if (second == std::string_view::npos || rest.size() != second + 3 || second != first + 3)
+        return std::nullopt;
+    const std::string_view hours = rest.substr(0, first);
+    const std::string_view minutes = rest.substr(first + 1, 2);
+    const std::string_view secs = rest.substr(second + 1);
+    if (!digits(hours) || hours.size() > 6 || !digits(minutes) || !digits(secs))
+        return std::nullopt;
+    const auto number = [](std::string_view part) {
+        std::int64_t n = 0;
+        for (char c : part)
+            n = n * 10 + (c - '0');
+        return n;
+    };
+    if (number(minutes) > 59 || number(secs) > 59)
+        return std::nullopt;
+    const std::int64_t total = number(hours) * 3600 + number(minutes) * 60 + number(secs);
+    if (total > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return static_cast<int>(negative ? -total : total);
 }
 
 } // namespace
@@ -35,6 +74,10 @@ TCliParse ParseCliArguments(const std::vector<std::string>& arguments)
             o.Help = true;
         } else if (a == "--write") {
             o.Write = true;
+        } else if (a == "--restore") {
+            o.Restore = true;
+        } else if (a == "--delete-originals") {
+            o.DeleteOriginals = true;
         } else if (a == "--auto-offset") {
             o.AutoOffset = true;
         } else if (a == "--list-palm-users") {
@@ -44,12 +87,31 @@ TCliParse ParseCliArguments(const std::vector<std::string>& arguments)
             if (!v)
                 return fail("Zu \"" + a + "\" fehlt der Wert.");
             (a == "--log" ? o.LogFile : o.PalmUser) = *v;
-        } else if (a == "--offset" || a == "--tolerance") {
+        } else if (a == "--tolerance") {
             const auto v = value();
             const auto n = v ? WholeNumber(*v) : std::nullopt;
             if (!n)
                 return fail("Zu \"" + a + "\" gehört eine ganze Zahl.");
-            (a == "--offset" ? o.Offset : o.Tolerance) = *n;
+            o.Tolerance = *n;
+        } else if (a == "--offset" || a == "--max-offset") {
+            const auto v = value();
+            const auto n = v ? Seconds(*v) : std::nullopt;
+            if (!n || (a == "--max-offset" && *n < 0))
+                return fail("Zu \"" + a + "\" gehört eine " +
+                            (a == "--offset" ? "ganze Zahl" : "nicht negative ganze Zahl") +
+                            " oder [-]H:MM:SS.");
+            if (a == "--offset")
+                o.Offset = *n;
+            else
+                o.MaxOffset = *n;
+        } else if (a == "--align") {
+            const auto v = value();
+            if (v == "positional")
+                o.AlignNearest = false;
+            else if (v == "nearest")
+                o.AlignNearest = true;
+            else
+                return fail("\"--align\" nimmt positional oder nearest.");
         } else if (a == "--format") {
             const auto v = value();
             if (v == "table")
@@ -79,6 +141,9 @@ TCliParse ParseCliArguments(const std::vector<std::string>& arguments)
         return fail("Das Verzeichnis fehlt.");
     if (o.LogFile && o.PalmUser)
         return fail("\"--log\" und \"--palm-user\" schließen einander aus.");
+    if (o.Restore + o.DeleteOriginals + o.Write > 1)
+        return fail("\"--restore\", \"--delete-originals\" und \"--write\" schließen einander "
+                    "aus.");
     if (o.Offset && o.AutoOffset)
         return fail("\"--offset\" und \"--auto-offset\" schließen einander aus.");
     return result;
@@ -97,18 +162,40 @@ Aufnahmedatum und Verschlusszeit des Protokolls. Angehakt ([x]) sind die
 Zeilen, deren Bild zur selben Zeit aufgenommen wurde, aber eine andere
 Verschlusszeit trägt als das Protokoll.
 
+Bilddateien: CR2 CRW DNG JPG JPEG MRW NEF ORF PEF PSD TIF TIFF CR3 ARW SR2 RAF
+RW2 RWL NRW SRW IIQ ERF X3F HEIC HEIF; die Zeit eines Bildes ist die der
+Kamerauhr (EXIF), nie die UTC-Zeit eines Containers.
+
 Optionen:
   --log DATEI          Protokoll aus DATEI lesen (sonst VERZEICHNIS/Zelmaro.txt,
                        wenn es sie gibt)
   --palm-user NAME     Protokoll aus den "Zelmaro"-Memos dieses
                        Palm-Desktop-Benutzers lesen
-  --offset N           Versatz in Sekunden (Bildzeit = Protokollzeit + N),
-                       -300 bis 300; Vorgabe 0
+  --offset N           Versatz in Sekunden (Bildzeit = Protokollzeit + N) oder
+                       als [-]H:MM:SS (-1:00:07); Vorgabe 0
+  --max-offset N       Bereich des Versatzes: -N bis N Sekunden (auch H:MM:SS);
+                       Vorgabe 300. Ein Versatz außerhalb wird auf die nähere
+                       Grenze gesetzt, auch der von --offset und --auto-offset.
+                       Kamera auf Sommerzeit: --auto-offset --max-offset 7200
   --auto-offset        den Versatz suchen, unter dem die meisten Bilder und
-                       Einträge genau übereinstimmen
+                       Einträge genau übereinstimmen; eine Zeile auf der
+                       Fehlerausgabe sagt, wie viele es sind und welcher
+                       Versatz der nächstbeste ist, oder dass der beste außerhalb
+                       des Bereichs liegt
+  --align A            Zuordnung der Zeilen: positional (Vorgabe; Zeile für
+                       Zeile um das nächste Paar) oder nearest (jedes Bild zum
+                       zeitlich nächsten Eintrag, ohne die Reihenfolge zu
+                       ändern; ein fehlender Eintrag verschiebt nichts)
   --tolerance T        Toleranz in Sekunden, 0 bis 2; Vorgabe 1
   --write              die Verschlusszeit des Protokolls in jedes angehakte
                        Bild schreiben, es neu lesen und die Tabelle erneut zeigen
+  --restore            statt zuzuordnen: jedes Bild des Verzeichnisses, dessen
+                       Original exiftool beim ersten Schreiben als
+                       NAME_original aufbewahrt hat, durch dieses Original
+                       ersetzen (exiftool -restore_original); nennt jedes
+                       Bild auf der Ausgabe
+  --delete-originals   statt zuzuordnen: diese Originale ohne Rückfrage löschen
+                       (exiftool -delete_original!); nennt jedes auf der Ausgabe
   --format F           Ausgabe als table (Vorgabe), csv oder json
   --list-palm-users    die Palm-Desktop-Benutzer zeigen, je Zeile Nummer,
                        Name und Verzeichnis durch Tabulatoren getrennt (der
@@ -116,13 +203,20 @@ Optionen:
                        so, wie es im Dateisystem steht)
   --help               diese Hilfe
 
+JSON ist eine Liste der Zeilen; mit --auto-offset ein Objekt
+{"autoOffset": {"offset", "pairs", "runnerUp", "runnerUpPairs", "best"},
+"rows": [...]}: der gesetzte Versatz, die genauen Paare darunter, der
+nächstbeste Versatz (null, wenn es keinen gibt) mit seinen Paaren und der beste
+Versatz vor der Begrenzung (null statt des Objekts ohne Bilder oder Einträge).
+
 Zahlen und Daten erscheinen im Format der Spracheinstellung (LC_ALL, LANG).
 Der Fortschritt steht auf der Fehlerausgabe; Strg+C bricht nach dem
 laufenden Bild ab. exiftool wird im Verzeichnis des Programms gesucht,
 danach im PATH.
 
 Rückgabewert: 0 bei Erfolg, 1 nach einem Fehler (fehlendes exiftool, ein Bild,
-das sich nicht lesen oder ändern lässt), 2 bei falschem Aufruf.
+das sich nicht lesen oder ändern lässt, ein Original, das sich nicht
+zurückholen oder löschen lässt), 2 bei falschem Aufruf.
 )";
 }
 

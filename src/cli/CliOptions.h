@@ -15,8 +15,14 @@ struct TCliOptions {
     std::optional<std::string> PalmUser;
     std::optional<int> Offset;
     bool AutoOffset = false;
+    // Offsets are brought into -MaxOffset..MaxOffset.
+    int MaxOffset = 300;
+    bool AlignNearest = false;
     std::optional<int> Tolerance;
     bool Write = false;
+    // Instead of matching: put back or delete the originals the tool kept.
+    bool Restore = false;
+    bool DeleteOriginals = false;
     TOutputFormat Format = TOutputFormat::ofTable;
     bool ListPalmUsers = false;
     bool Help = false;

@@ -55,13 +55,18 @@ private:
 
 } // namespace
 
-void TConsoleHost::Message(std::string_view kind, std::string_view text)
+void TConsoleHost::Line(std::string_view text)
 {
     if (FOpenLine) {
         FErr << '\n';
         FOpenLine = false;
     }
-    FErr << kind << ": " << text << '\n' << std::flush;
+    FErr << text << '\n' << std::flush;
+}
+
+void TConsoleHost::Message(std::string_view kind, std::string_view text)
+{
+    Line(std::string(kind) + ": " + std::string(text));
 }
 
 void TConsoleHost::ShowError(std::string_view message, std::string_view)
@@ -79,6 +84,12 @@ void TConsoleHost::ShowInfo(std::string_view message, std::string_view)
     Message("Hinweis", message);
 }
 
+void TConsoleHost::ShowStatus(std::string_view text)
+{
+    if (!text.empty())
+        Line(text);
+}
+
 std::unique_ptr<TProgressView> TConsoleHost::CreateProgress()
 {
     FCancel = false;
@@ -87,7 +98,7 @@ std::unique_ptr<TProgressView> TConsoleHost::CreateProgress()
 
 void TConsoleHost::SetOffsetValue(int seconds)
 {
-    const int clamped = std::clamp(seconds, -300, 300);
+    const int clamped = std::clamp(seconds, -FMaxOffset, FMaxOffset);
     if (clamped == FOffset)
         return;
     FOffset = clamped;

@@ -38,13 +38,18 @@ public:
     void SetDirectoryText(const std::string& text) override { FDirectory = text; }
     int OffsetValue() const override { return FOffset; }
     void SetOffsetValue(int seconds) override;
+    // The offset is brought into -maxOffset..maxOffset (300 until set).
+    void SetOffsetRange(int maxOffset) { FMaxOffset = maxOffset; }
     int ToleranceValue() const override { return FTolerance; }
     void SetToleranceValue(int seconds);
     void SetReadFileEnabled(bool) override {}
+    // A line on the error stream; an empty text writes nothing.
+    void ShowStatus(std::string_view text) override;
     void RequestTerminate() override { FTerminateRequested = true; }
     bool TerminateRequested() const { return FTerminateRequested; }
 
 private:
+    void Line(std::string_view text);
     void Message(std::string_view kind, std::string_view text);
 
     std::ostream& FErr;
@@ -54,6 +59,7 @@ private:
     TCursorKind FCursor = TCursorKind::crDefault;
     std::string FDirectory;
     int FOffset = 0;
+    int FMaxOffset = 300;
     int FTolerance = 1;
     bool FTerminateRequested = false;
     bool FOpenLine = false; // a rewritten progress line waits for its end

@@ -163,6 +163,17 @@ void WriteJson(std::ostream& out, const TRows& rows)
 
 } // namespace
 
+std::string JsonAutoOffset(const std::optional<TAutoOffsetReport>& report)
+{
+    if (!report)
+        return "null";
+    return "{\"offset\": " + std::to_string(report->Offset) +
+           ", \"pairs\": " + std::to_string(report->Pairs) +
+           ", \"runnerUp\": " + (report->RunnerUp ? std::to_string(*report->RunnerUp) : "null") +
+           ", \"runnerUpPairs\": " + std::to_string(report->RunnerUpPairs) +
+           ", \"best\": " + std::to_string(report->Best) + "}";
+}
+
 void WriteTable(std::ostream& out, const TWorkflow& flow, const TImageTable& table,
                 TOutputFormat format)
 {

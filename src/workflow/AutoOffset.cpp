@@ -17,9 +17,37 @@ using detail::kMaxSortedPairs;
 // The pairs coincide under offset k exactly when k is their signed 32-bit
 // difference, so the best offset is the most frequent difference.
 
-std::int32_t MostFrequentByCounting(std::span<const std::uint32_t> imageDates,
-                                    std::span<const std::uint32_t> shotDates, std::int32_t minDiff,
-                                    std::size_t span)
+namespace {
+
+// Takes differences with their counts in ascending order of difference;
+// strict comparisons keep the smallest of equally frequent ones.
+class TRankingBuilder {
+public:
+    void Add(std::int32_t difference, std::uint64_t count)
+    {
+        if (count > FRanking.BestCount) {
+            if (FRanking.BestCount > 0) {
+                FRanking.RunnerUp = FRanking.Best;
+                FRanking.RunnerUpCount = FRanking.BestCount;
+            }
+            FRanking.Best = difference;
+            FRanking.BestCount = count;
+        } else if (count > FRanking.RunnerUpCount) {
+            FRanking.RunnerUp = difference;
+            FRanking.RunnerUpCount = count;
+        }
+    }
+    const TOffsetRanking& Ranking() const { return FRanking; }
+
+private:
+    TOffsetRanking FRanking;
+};
+
+} // namespace
+
+TOffsetRanking MostFrequentByCounting(std::span<const std::uint32_t> imageDates,
+                                      std::span<const std::uint32_t> shotDates,
+                                      std::int32_t minDiff, std::size_t span)
 {
     std::vector<std::uint32_t> counts(span, 0);
     const std::uint32_t base = static_cast<std::uint32_t>(minDiff);
@@ -28,12 +56,16 @@ std::int32_t MostFrequentByCounting(std::span<const std::uint32_t> imageDates,
         for (std::uint32_t shot : shotDates)
             ++counts[shiftedImage - shot];
     }
-    const auto best = std::max_element(counts.begin(), counts.end()); // first of equals
-    return static_cast<std::int32_t>(base + static_cast<std::uint32_t>(best - counts.begin()));
+    TRankingBuilder ranking;
+    for (std::size_t k = 0; k < span; ++k) {
+        if (counts[k] != 0)
+            ranking.Add(static_cast<std::int32_t>(base + static_cast<std::uint32_t>(k)), counts[k]);
+    }
+    return ranking.Ranking();
 }
 
-std::int32_t MostFrequentBySorting(std::span<const std::uint32_t> imageDates,
-                                   std::span<const std::uint32_t> shotDates)
+TOffsetRanking MostFrequentBySorting(std::span<const std::uint32_t> imageDates,
+                                     std::span<const std::uint32_t> shotDates)
 {
     // Keys that sort like the signed differences; three 11-bit radix passes
     // whose counts stay in the first-level cache.
@@ -67,23 +99,19 @@ std::int32_t MostFrequentBySorting(std::span<const std::uint32_t> imageDates,
         keys.swap(buffer);
     }
 
-    std::uint32_t best = keys[0];
-    std::size_t bestCount = 0;
+    TRankingBuilder ranking;
     for (std::size_t a = 0; a < count;) {
         std::size_t b = a + 1;
         while (b < count && keys[b] == keys[a])
             ++b;
-        if (b - a > bestCount) {
-            bestCount = b - a;
-            best = keys[a];
-        }
+        ranking.Add(static_cast<std::int32_t>(keys[a] ^ kSignFlip), b - a);
         a = b;
     }
-    return static_cast<std::int32_t>(best ^ kSignFlip);
+    return ranking.Ranking();
 }
 
-std::int32_t MostFrequentByMerging(std::span<const std::uint32_t> imageDates,
-                                   std::span<const std::uint32_t> shotDates)
+TOffsetRanking MostFrequentByMerging(std::span<const std::uint32_t> imageDates,
+                                     std::span<const std::uint32_t> shotDates)
 {
     std::vector<std::uint32_t> shots(shotDates.begin(), shotDates.end());
     std::sort(shots.begin(), shots.end());
@@ -115,32 +143,38 @@ std::int32_t MostFrequentByMerging(std::span<const std::uint32_t> imageDates,
     for (std::size_t r = 0; r < runs.size(); ++r)
         heap.push({diff(runs[r].Image, runs[r].Next), r});
 
-    std::int32_t best = 0;
-    std::uint64_t bestCount = 0;
+    TRankingBuilder ranking;
     std::int32_t current = 0;
     std::uint64_t currentCount = 0;
     while (!heap.empty()) {
         const auto [value, r] = heap.top();
         heap.pop();
-        if (currentCount == 0 || value != current) {
-            current = value;
+        if (currentCount > 0 && value != current) {
+            ranking.Add(current, currentCount);
             currentCount = 0;
         }
-        if (++currentCount > bestCount) {
-            bestCount = currentCount;
-            best = current;
-        }
+        current = value;
+        ++currentCount;
         Run& run = runs[r];
         if (run.Next > run.First) {
             --run.Next;
             heap.push({diff(run.Image, run.Next), r});
         }
     }
-    return best;
+    ranking.Add(current, currentCount);
+    return ranking.Ranking();
 }
 
 std::optional<std::int32_t> BestAutoOffset(std::span<const std::uint32_t> imageDates,
                                            std::span<const std::uint32_t> shotDates)
+{
+    if (const auto ranking = RankAutoOffsets(imageDates, shotDates))
+        return ranking->Best;
+    return std::nullopt;
+}
+
+std::optional<TOffsetRanking> RankAutoOffsets(std::span<const std::uint32_t> imageDates,
+                                              std::span<const std::uint32_t> shotDates)
 {
     if (imageDates.empty() || shotDates.empty())
         return std::nullopt;
@@ -179,7 +213,51 @@ std::optional<std::int32_t> BestAutoOffset(std::span<const std::uint32_t> imageD
     return MostFrequentByMerging(imageDates, shotDates);
 }
 
-void TWorkflow::FindAutoOffset()
+std::uint64_t ExactPairs(std::span<const std::uint32_t> imageDates,
+                         std::span<const std::uint32_t> shotDates, std::int32_t offset)
+{
+    std::vector<std::uint32_t> shots(shotDates.begin(), shotDates.end());
+    std::sort(shots.begin(), shots.end());
+    std::uint64_t pairs = 0;
+    for (std::uint32_t image : imageDates) {
+        const auto [first, last] = std::equal_range(shots.begin(), shots.end(),
+                                                    image - static_cast<std::uint32_t>(offset));
+        pairs += static_cast<std::uint64_t>(last - first);
+    }
+    return pairs;
+}
+
+namespace {
+
+std::string Seconds(std::int64_t seconds)
+{
+    return std::to_string(seconds) + " s";
+}
+
+// "+1 h 0 min 7 s"
+std::string HoursMinutesSeconds(std::int64_t seconds)
+{
+    const std::int64_t size = seconds < 0 ? -seconds : seconds;
+    return (seconds < 0 ? "-" : "+") + std::to_string(size / 3600) + " h " +
+           std::to_string(size / 60 % 60) + " min " + Seconds(size % 60);
+}
+
+} // namespace
+
+std::string AutoOffsetText(const TAutoOffsetReport& report)
+{
+    if (report.Offset != report.Best)
+        return "Bester Versatz " + HoursMinutesSeconds(report.Best) +
+               " liegt außerhalb des Bereichs – Zeitzone oder Sommerzeit der Kamera?";
+    std::string text = "Versatz " + Seconds(report.Offset) + ": " + std::to_string(report.Pairs) +
+                       (report.Pairs == 1 ? " Bild" : " Bilder") + " genau";
+    if (report.RunnerUp)
+        text += "; nächstbester " + Seconds(*report.RunnerUp) + ": " +
+                std::to_string(report.RunnerUpPairs);
+    return text;
+}
+
+std::optional<TAutoOffsetReport> TWorkflow::FindAutoOffset()
 {
     TCursorGuard cursor(FHost, TCursorKind::crHourGlass, TCursorKind::crDefault);
     std::vector<std::uint32_t> imageDates;
@@ -191,10 +269,23 @@ void TWorkflow::FindAutoOffset()
     for (const auto& [date, shot] : FShots)
         shotDates.push_back(shot.Date);
 
-    if (const auto best = BestAutoOffset(imageDates, shotDates))
-        FHost.SetOffsetValue(*best); // the field clamps and rematches
-    else
+    const auto ranking = RankAutoOffsets(imageDates, shotDates);
+    if (!ranking) {
+        FHost.ShowStatus("");
         FHost.ShowInfo("Keine Übereinstimmung gefunden!", kAppCaption);
+        return std::nullopt;
+    }
+    FHost.SetOffsetValue(ranking->Best); // the field clamps and rematches
+    TAutoOffsetReport report;
+    report.Best = ranking->Best;
+    report.Offset = FHost.OffsetValue();
+    report.Pairs = report.Offset == ranking->Best
+                       ? ranking->BestCount
+                       : ExactPairs(imageDates, shotDates, report.Offset);
+    report.RunnerUp = ranking->RunnerUp;
+    report.RunnerUpPairs = ranking->RunnerUpCount;
+    FHost.ShowStatus(AutoOffsetText(report));
+    return report;
 }
 
 } // namespace zelmaro

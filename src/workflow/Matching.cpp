@@ -1,5 +1,6 @@
 #include "Matching.h"
 
+#include "Alignment.h"
 #include "CursorGuard.h"
 #include "Workflow.h"
 
@@ -106,6 +107,18 @@ void TWorkflow::MatchAll()
         shotDates.push_back(shot.Date);
     }
 
+    std::vector<TMatchItem> matches;
+    if (FAlignment == TAlignment::alNearest) {
+        const auto rows = AlignNearest(imageDates, shotDates, offset, FHost.ToleranceValue());
+        matches.reserve(rows.size());
+        for (const TAlignedRow& row : rows)
+            matches.push_back(MakeMatch(row.Image ? images[*row.Image] : nullptr,
+                                        row.Shot ? shots[*row.Shot] : nullptr, offset));
+        FMatches = std::move(matches);
+        FillTable();
+        return;
+    }
+
     const TAnchor anchor = FindAnchor(imageDates, shotDates, offset);
     // Rows are aligned by position around the anchor pair.
     const std::size_t ai = anchor.Image;
@@ -123,7 +136,6 @@ void TWorkflow::MatchAll()
                                                                                    : nullptr;
         return MakeMatch(image, shot, offset);
     };
-    std::vector<TMatchItem> matches;
     matches.reserve(before + 1 + after);
     for (std::ptrdiff_t k = -static_cast<std::ptrdiff_t>(before);
          k <= static_cast<std::ptrdiff_t>(after); ++k)

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 
 namespace zelmaro {
 
@@ -19,6 +20,39 @@ struct TAnchor {
 TAnchor FindAnchor(std::span<const std::uint32_t> imageDates,
                    std::span<const std::uint32_t> shotDates, std::int32_t offset);
 
+// The most frequent signed difference of image and shot moments and the most
+// frequent other one (of equally frequent ones the smallest), with their counts.
+struct TOffsetRanking {
+    std::int32_t Best = 0;
+    std::uint64_t BestCount = 0;
+    std::optional<std::int32_t> RunnerUp; // none when all differences are equal
+    std::uint64_t RunnerUpCount = 0;
+    bool operator==(const TOffsetRanking&) const = default;
+};
+
+// What the automatic offset found: the offset the field took, the exact pairs
+// under it, the runner-up with its pairs, and the best offset before the
+// field brought it into its range.
+struct TAutoOffsetReport {
+    std::int32_t Offset = 0;
+    std::uint64_t Pairs = 0;
+    std::optional<std::int32_t> RunnerUp;
+    std::uint64_t RunnerUpPairs = 0;
+    std::int32_t Best = 0;
+};
+
+// The status line of a report ("Versatz 7 s: 23 Bilder genau; nächstbester
+// 8 s: 2"); a best offset beyond the field's range is told in hours.
+std::string AutoOffsetText(const TAutoOffsetReport& report);
+
+// The ranking of BestAutoOffset; nullopt when either list is empty.
+std::optional<TOffsetRanking> RankAutoOffsets(std::span<const std::uint32_t> imageDates,
+                                              std::span<const std::uint32_t> shotDates);
+
+// Image-shot pairs whose moments coincide exactly under the offset.
+std::uint64_t ExactPairs(std::span<const std::uint32_t> imageDates,
+                         std::span<const std::uint32_t> shotDates, std::int32_t offset);
+
 // The offset under which most image-shot pairs coincide exactly (the signed
 // 32-bit difference of their moments that occurs most often; of equally
 // frequent ones the smallest). nullopt when either list is empty. The time
@@ -26,8 +60,8 @@ TAnchor FindAnchor(std::span<const std::uint32_t> imageDates,
 std::optional<std::int32_t> BestAutoOffset(std::span<const std::uint32_t> imageDates,
                                            std::span<const std::uint32_t> shotDates);
 
-// The ways BestAutoOffset finds the most frequent difference; the smallest of
-// equally frequent ones wins. All take non-empty lists.
+// The ways RankAutoOffsets ranks the differences; the smallest of equally
+// frequent ones wins. All take non-empty lists.
 namespace detail {
 // Spreads of at most this many seconds are always counted in an array.
 inline constexpr std::uint64_t kCountingSpan = 1u << 17;
@@ -39,16 +73,16 @@ inline constexpr std::uint64_t kMaxSortedPairs = 1u << 25;
 
 // Counts in an array spanning minDiff .. minDiff + span - 1, which must hold
 // every difference.
-std::int32_t MostFrequentByCounting(std::span<const std::uint32_t> imageDates,
-                                    std::span<const std::uint32_t> shotDates, std::int32_t minDiff,
-                                    std::size_t span);
+TOffsetRanking MostFrequentByCounting(std::span<const std::uint32_t> imageDates,
+                                      std::span<const std::uint32_t> shotDates,
+                                      std::int32_t minDiff, std::size_t span);
 // Sorts all differences: memory for two copies of them.
-std::int32_t MostFrequentBySorting(std::span<const std::uint32_t> imageDates,
-                                   std::span<const std::uint32_t> shotDates);
+TOffsetRanking MostFrequentBySorting(std::span<const std::uint32_t> imageDates,
+                                     std::span<const std::uint32_t> shotDates);
 // Each image's differences against the sorted shots form at most three
 // descending runs; merging the runs visits all differences in order with
 // memory for the runs only.
-std::int32_t MostFrequentByMerging(std::span<const std::uint32_t> imageDates,
-                                   std::span<const std::uint32_t> shotDates);
+TOffsetRanking MostFrequentByMerging(std::span<const std::uint32_t> imageDates,
+                                     std::span<const std::uint32_t> shotDates);
 
 } // namespace zelmaro

@@ -13,9 +13,12 @@ namespace zelmaro {
 
 namespace {
 
-constexpr std::array<const char*, 12> kImageMasks = {"*.CR2",  "*.CRW", "*.DNG", "*.JPG",
-                                                     "*.JPEG", "*.MRW", "*.NEF", "*.ORF",
-                                                     "*.PEF",  "*.PSD", "*.TIF", "*.TIFF"};
+// The classic formats, then today's raw and HEIF formats, all of which the
+// tool can write.
+constexpr std::array<const char*, 25> kImageMasks = {
+    "*.CR2", "*.CRW", "*.DNG",  "*.JPG", "*.JPEG", "*.MRW",  "*.NEF", "*.ORF", "*.PEF",
+    "*.PSD", "*.TIF", "*.TIFF", "*.CR3", "*.ARW",  "*.SR2",  "*.RAF", "*.RW2", "*.RWL",
+    "*.NRW", "*.SRW", "*.IIQ",  "*.ERF", "*.X3F",  "*.HEIC", "*.HEIF"};
 
 std::string FileNamePart(const std::string& path)
 {
@@ -51,6 +54,33 @@ std::string_view TakeUntil(std::string_view& rest, char separator)
     return piece;
 }
 
+// The whole seconds of "56", "56.21", "56+00:00", "06.583-07:00" or "56Z".
+// The moment stays the camera's own clock, the one the log was compared
+// with, so a time zone is not applied. Anything else is left for the strict
+// conversion to refuse.
+std::string_view WholeSeconds(std::string_view seconds)
+{
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const auto digitsFrom = [&](std::size_t at) {
+        while (at < seconds.size() && isDigit(seconds[at]))
+            ++at;
+        return at;
+    };
+    const std::size_t whole = digitsFrom(0);
+    std::size_t end = whole;
+    if (whole > 0 && end < seconds.size() && seconds[end] == '.') {
+        end = digitsFrom(end + 1);
+        if (end == whole + 1)
+            return seconds;
+    }
+    const std::string_view zone = seconds.substr(end);
+    const bool zoneOk =
+        zone.empty() || zone == "Z" ||
+        (zone.size() == 6 && (zone[0] == '+' || zone[0] == '-') && isDigit(zone[1]) &&
+         isDigit(zone[2]) && zone[3] == ':' && isDigit(zone[4]) && isDigit(zone[5]));
+    return whole > 0 && zoneOk ? seconds.substr(0, whole) : seconds;
+}
+
 std::uint32_t ParseCreateDate(std::string_view value, const FormatSettings& settings)
 {
     TDateTimeParts parts;
@@ -59,7 +89,7 @@ std::uint32_t ParseCreateDate(std::string_view value, const FormatSettings& sett
     parts.Day = StrToInt(TakeUntil(value, ' '));
     parts.Hour = StrToInt(TakeUntil(value, ':'));
     parts.Minute = StrToInt(TakeUntil(value, ':'));
-    parts.Second = StrToInt(value);
+    parts.Second = StrToInt(WholeSeconds(value));
     parts.MilliSecond = 0;
     return static_cast<std::uint32_t>(DaysToSeconds(EncodeDateTime(parts, settings)));
 }
@@ -138,6 +168,7 @@ void TWorkflow::ReadPictures()
 {
     TOperationScope operation(FHost, FProgress);
     TToolSessionScope session(*this);
+    FHost.ShowStatus(""); // a report on other pictures
     if (FProgress) {
         FProgress->SetDirectory(FHost.DirectoryText());
         FProgress->ShowNow();
@@ -149,15 +180,21 @@ void TWorkflow::ReadPictures()
     MatchAll();
 }
 
-bool TWorkflow::ScanPictures(const std::string& directory)
+std::vector<std::string> ImageFileNames(const std::string& directory, std::string_view suffix)
 {
-    ClearImages();
     std::vector<std::string> names;
     for (const char* mask : kImageMasks) {
         for (const std::string& path :
-             FindFiles(JoinPath(directory, mask), false, false, true, false))
+             FindFiles(JoinPath(directory, mask + std::string(suffix)), false, false, true, false))
             names.push_back(FileNamePart(path));
     }
+    return names;
+}
+
+bool TWorkflow::ScanPictures(const std::string& directory)
+{
+    ClearImages();
+    const std::vector<std::string> names = ImageFileNames(directory);
     if (FProgress)
         FProgress->ShowFoundCount(static_cast<int>(names.size()));
     if (names.empty()) {
@@ -193,7 +230,9 @@ bool TWorkflow::ReadImageData(const std::string& path, std::uint32_t& date, doub
         return false;
     std::vector<std::string> lines;
     try {
-        RunTool({ToolPath(path), "-CreateDate", "-ExposureTime"}, lines);
+        // The EXIF date comes last and so wins: a container's date (CR3,
+        // HEIF) is UTC or the computer's zone, not the camera's clock.
+        RunTool({ToolPath(path), "-CreateDate", "-EXIF:CreateDate", "-ExposureTime"}, lines);
     } catch (const std::exception&) {
         return false;
     }

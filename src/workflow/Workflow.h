@@ -2,6 +2,7 @@
 
 #include "ExifToolSession.h"
 #include "FormatSettings.h"
+#include "Matching.h"
 #include "MetadataTool.h"
 #include "Records.h"
 #include "RegistryStore.h"
@@ -17,6 +18,19 @@
 #include <vector>
 
 namespace zelmaro {
+
+// How the rows pair images and shots: by position around the closest pair,
+// or by the order-keeping alignment of least distance (AlignNearest).
+enum class TAlignment { alPositional, alNearest };
+
+enum class TOriginalAction { oaRestore, oaDelete };
+// An image whose original the tool kept, and whether that original was put
+// back or deleted.
+struct TOriginalResult {
+    std::string FileName; // of the image, without the directory
+    bool Done = false;
+    bool operator==(const TOriginalResult&) const = default;
+};
 
 // The matching workflow without a window: the image, shot and pair lists and
 // the operations on them. The host and the table are the window around it.
@@ -86,6 +100,14 @@ public:
     // Sets a record's exposure time after its file was written and read back.
     void SetImageExposureTime(const TImageItem& image, double exposureTime);
 
+    // Puts back, through the tool's own restore, the original the tool kept
+    // ("NAME_original") of every image file of the directory, or deletes
+    // those originals. An image counts as done when its original is gone
+    // afterwards and, restoring, the image is there. The names in the order
+    // of the picture scan.
+    std::vector<TOriginalResult> RestoreOriginals(const std::string& directory,
+                                                  TOriginalAction action);
+
     // Clearing the images or the shots also clears the pairs and the table.
     void ClearImages();
     void ClearShots();
@@ -101,15 +123,18 @@ public:
     // 4 "Aufnahmedatum", 5 "Verschlusszeit"; empty where the row lacks the side.
     std::string CellText(const TMatchItem& item, int column) const;
 
-    // Rebuilds the pairs around the closest image and shot and refills the table.
+    // Rebuilds the pairs (around the closest image and shot, or aligned) and
+    // refills the table.
     void MatchAll();
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment alignment) { FAlignment = alignment; }
     // A row for the image and shot graded under the offset and the host's tolerance.
     TMatchItem MakeMatch(const TImageItem* image, const TShotItem* shot, std::int32_t offset) const;
     // Refills the table from the pairs and checks the rows to be written.
     void FillTable();
-    // Puts the offset with the most exact pairs into the offset field, or tells
-    // the user that there is none.
-    void FindAutoOffset();
+    // Puts the offset with the most exact pairs into the offset field and its
+    // report into the status line, or tells the user that there is none.
+    std::optional<TAutoOffsetReport> FindAutoOffset();
     // The offset or the tolerance changed.
     void FieldsChanged();
 
@@ -130,6 +155,7 @@ private:
     std::unique_ptr<TMetadataTool> FTool;
     std::unique_ptr<TExifToolSession> FSession;
     bool FUseSession = true;
+    TAlignment FAlignment = TAlignment::alPositional;
     // The progress window of the running long operation, if any.
     TProgressView* FProgress = nullptr;
     const RegistryStore* FPalmRegistry = nullptr;
@@ -152,6 +178,10 @@ private:
     // The path as the tool gets it: one starting with "-" is no option.
     static std::string ToolPath(const std::string& path);
 };
+
+// The names of the image files of a directory in the scan's order (mask by
+// mask, by name within one); with a suffix, of the files named so.
+std::vector<std::string> ImageFileNames(const std::string& directory, std::string_view suffix = {});
 
 // Splits a text into lines at CR LF, a lone CR or a lone LF; a line end at
 // the very end adds no empty line.

@@ -57,6 +57,9 @@ public:
     // The tolerance field's integer part.
     virtual int ToleranceValue() const = 0;
 
+    // The status line; an empty text clears it. Without one, nothing is shown.
+    virtual void ShowStatus(std::string_view) {}
+
     // The log-file button, set after each picture reading.
     virtual void SetReadFileEnabled(bool enabled) = 0;
 

@@ -1,9 +1,11 @@
 #include "MainTestRig.h"
 
 #include "ImageTableModel.h"
+#include "Matching.h"
 #include "MetadataTool.h"
 
 #include <QProcess>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -29,8 +31,10 @@ TEST(MainWindowSessionTest, ReadPicturesLogAutoOffsetWriteAndReadBack)
     frm->show();
     frm->SetDirectoryText(dir.path().toStdString());
     BoxAnswerer boxes;
+    frm->ShowStatus("Versatz 3 s: 2 Bilder genau"); // from pictures read before
 
     QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
+    EXPECT_EQ(frm->StatusBar->currentMessage(), "");
     const TImageTableModel& m = frm->Model();
     ASSERT_EQ(m.rowCount(), 36);
     EXPECT_EQ(m.index(0, 0).data().toString(), "IMG_0001.JPG");
@@ -45,6 +49,9 @@ TEST(MainWindowSessionTest, ReadPicturesLogAutoOffsetWriteAndReadBack)
 
     QTest::mouseClick(frm->cmdAuto, Qt::LeftButton);
     EXPECT_EQ(frm->OffsetValue(), 7);
+    EXPECT_EQ(frm->StatusBar->currentMessage(),
+              QString::fromUtf8(AutoOffsetText(frm->Workflow().FindAutoOffset().value())));
+    EXPECT_TRUE(frm->StatusBar->currentMessage().startsWith("Versatz 7 s: "));
     int bold = 0, green = 0, italic = 0, silver = 0, checked = 0;
     for (int row = 0; row < m.rowCount(); ++row) {
         const TMatchItem* item = frm->RowItem(row);

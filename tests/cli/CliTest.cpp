@@ -36,6 +36,20 @@ TEST(CliArguments, UsableAndUnusableCommandLines)
         {{"dir", "--format", "xml"}, false},
         {{"dir", "--log", "a", "--palm-user", "b"}, false},
         {{"dir", "--offset", "3", "--auto-offset"}, false},
+        {{"dir", "--auto-offset", "--max-offset", "7200", "--align", "nearest"}, true},
+        {{"dir", "--offset", "+0:00:07", "--max-offset", "2:00:00"}, true},
+        {{"dir", "--max-offset", "-1"}, false},
+        {{"dir", "--max-offset"}, false},
+        {{"dir", "--offset", "1:60:00"}, false},
+        {{"dir", "--offset", "1:5:00"}, false},
+        {{"dir", "--offset", "1:05"}, false},
+        {{"dir", "--offset", "1:00:00:00"}, false},
+        {{"dir", "--offset", "596524:00:00"}, false}, // beyond the int range
+        {{"dir", "--align", "closest"}, false},
+        {{"dir", "--restore"}, true},
+        {{"dir", "--delete-originals"}, true},
+        {{"dir", "--restore", "--write"}, false},
+        {{"dir", "--restore", "--delete-originals"}, false},
     };
     for (const Case& c : cases) {
         const TCliParse parse = ParseCliArguments(c.arguments);
@@ -47,6 +61,51 @@ TEST(CliArguments, UsableAndUnusableCommandLines)
     EXPECT_EQ(o.Directory, "-dir");
     EXPECT_EQ(o.Offset, -7);
     EXPECT_EQ(o.Format, TOutputFormat::ofCsv);
+    EXPECT_EQ(o.MaxOffset, 300);
+    EXPECT_FALSE(o.AlignNearest);
+
+    struct Seconds {
+        const char* text;
+        int seconds;
+    } offsets[] = {{"-1:00:07", -3607},
+                   {"1:00:07", 3607},
+                   {"0:59:59", 3599},
+                   {"-12", -12},
+                   {"596523:14:07", 2147483647}};
+    for (const Seconds& c : offsets) {
+        const TCliParse parse =
+            ParseCliArguments({"dir", "--offset", c.text, "--max-offset", c.text});
+        EXPECT_EQ(parse.Options.Offset, c.seconds) << c.text;
+        if (c.seconds >= 0) {
+            EXPECT_EQ(parse.Options.MaxOffset, c.seconds) << c.text;
+        }
+    }
+    EXPECT_TRUE(ParseCliArguments({"dir", "--align", "nearest"}).Options.AlignNearest);
+}
+
+TEST(CliHost, OffsetRangeAndStatusLine)
+{
+    std::ostringstream err;
+    std::atomic<bool> cancel = false;
+    TConsoleHost host(err, false, cancel);
+    host.SetOffsetValue(3607);
+    EXPECT_EQ(host.OffsetValue(), 300);
+    host.SetOffsetRange(7200);
+    host.SetOffsetValue(-3607);
+    EXPECT_EQ(host.OffsetValue(), -3607);
+    host.SetOffsetValue(-9000);
+    EXPECT_EQ(host.OffsetValue(), -7200);
+    host.ShowStatus("");
+    host.ShowStatus("Versatz 7 s: 2 Bilder genau");
+    EXPECT_EQ(err.str(), "Versatz 7 s: 2 Bilder genau\n");
+
+    EXPECT_EQ(JsonAutoOffset(std::nullopt), "null");
+    EXPECT_EQ(JsonAutoOffset(TAutoOffsetReport{300, 0, std::nullopt, 0, 3607}),
+              "{\"offset\": 300, \"pairs\": 0, \"runnerUp\": null, \"runnerUpPairs\": 0, "
+              "\"best\": 3607}");
+    EXPECT_EQ(JsonAutoOffset(TAutoOffsetReport{-7, 23, -8, 2, -7}),
+              "{\"offset\": -7, \"pairs\": 23, \"runnerUp\": -8, \"runnerUpPairs\": 2, "
+              "\"best\": -7}");
 }
 
 TEST(CliRun, BadUsageAndHelp)

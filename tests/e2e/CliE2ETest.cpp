@@ -1,11 +1,16 @@
 #include "E2ESession.h"
 
+#include "CliApp.h"
 #include "CommandLine.h"
 #include "ConsoleApp.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 
 using namespace zelmaro;
 using namespace zelmaro::testing;
@@ -53,6 +58,26 @@ std::vector<std::string> CsvRows(const std::vector<std::string>& lines, std::siz
     return rows;
 }
 
+std::string Bytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Runs the command line in this process: exit code, output and error text.
+struct InProcessResult {
+    int ExitCode;
+    std::string Out, Err;
+};
+InProcessResult RunInProcess(const std::vector<std::string>& arguments)
+{
+    TCliEnvironment environment;
+    environment.Settings = FormatSettings::German();
+    std::ostringstream out, err;
+    const int code = zelmaro::RunCli(arguments, out, err, environment);
+    return {code, out.str(), err.str()};
+}
+
 } // namespace
 
 // Whole-second exposure times only, so that the user's locale does not matter.
@@ -94,4 +119,120 @@ TEST(CliE2E, ExitCodes)
     EXPECT_EQ(help.ExitCode, 0);
     EXPECT_TRUE(std::any_of(help.Lines.begin(), help.Lines.end(),
                             [](const std::string& l) { return l.find("--write") != l.npos; }));
+}
+
+TEST(CliE2E, CameraAnHourOffIsFoundInHours)
+{
+    TempDir dir;
+    // The camera runs on summer time: 3607 s after the remote release.
+    WriteTaggedImages(dir.Path(), {{"IMG_1.JPG", "2008:07:05 22:03:14", "30"},
+                                   {"IMG_2.JPG", "2008:07:05 22:04:14", "30"},
+                                   {"IMG_3.JPG", "2008:07:05 22:05:14", "30"}});
+    dir.Write("Zelmaro.txt", "Zelmaro\r\n-0807052103073-0807052104074-0807052105075-\r\n");
+
+    const auto clamped = RunInProcess({dir.Path(), "--auto-offset", "--format", "json"});
+    ASSERT_EQ(clamped.ExitCode, 0) << clamped.Err;
+    EXPECT_NE(clamped.Err.find("\nBester Versatz +1 h 0 min 7 s liegt außerhalb des Bereichs – "
+                               "Zeitzone oder Sommerzeit der Kamera?\n"),
+              std::string::npos)
+        << clamped.Err;
+    EXPECT_TRUE(clamped.Out.starts_with(
+        "{\"autoOffset\": {\"offset\": 300, \"pairs\": 0, \"runnerUp\": 3547, "
+        "\"runnerUpPairs\": 2, \"best\": 3607},\n\"rows\": [\n"))
+        << clamped.Out;
+
+    const auto widened = RunInProcess(
+        {dir.Path(), "--auto-offset", "--max-offset", "7200", "--format", "csv", "--write"});
+    ASSERT_EQ(widened.ExitCode, 0) << widened.Err;
+    EXPECT_NE(widened.Err.find("\nVersatz 3607 s: 3 Bilder genau; nächstbester 3547 s: 2\n"),
+              std::string::npos)
+        << widened.Err;
+    EXPECT_EQ(StoredExposure(dir.File("IMG_1.JPG")), "3");
+    EXPECT_EQ(StoredExposure(dir.File("IMG_3.JPG")), "5");
+
+    // The same offset typed in hours: every row is now written and agrees.
+    const auto typed = RunInProcess(
+        {dir.Path(), "--offset", "1:00:07", "--max-offset", "2:00:00", "--format", "csv"});
+    ASSERT_EQ(typed.ExitCode, 0) << typed.Err;
+    EXPECT_NE(typed.Out.find("0;IMG_2.JPG;05.07.2008 22:04:14;4;=;05.07.2008 21:04:07;4\n"),
+              std::string::npos)
+        << typed.Out;
+}
+
+TEST(CliE2E, NearestAlignmentKeepsEveryImageWithItsEntry)
+{
+    TempDir dir;
+    // IMG_2 has no log entry, and the frame of the third entry was deleted.
+    WriteTaggedImages(dir.Path(), {{"IMG_1.JPG", "2008:01:05 21:03:12", "30"},
+                                   {"IMG_2.JPG", "2008:01:05 21:03:40", "30"},
+                                   {"IMG_4.JPG", "2008:01:05 21:06:12", "30"},
+                                   {"IMG_5.JPG", "2008:01:05 21:07:12", "30"}});
+    dir.Write("Zelmaro.txt",
+              "Zelmaro\r\n-0801052103073-0801052105075-0801052106072-0801052107074-\r\n");
+
+    const CliResult result =
+        RunCli({dir.Path(), "--offset", "5", "--align", "nearest", "--write", "--format", "csv"});
+    ASSERT_EQ(result.ExitCode, 0);
+    ASSERT_EQ(result.Lines.size(), 12u) << ::testing::PrintToString(result.Lines);
+    EXPECT_EQ(CsvRows(result.Lines, 1, 5),
+              (std::vector<std::string>{"1 IMG_1.JPG = 3", "0 IMG_2.JPG  ", "0   5",
+                                        "1 IMG_4.JPG = 2", "1 IMG_5.JPG = 4"}));
+    EXPECT_EQ(StoredExposure(dir.File("IMG_1.JPG")), "3");
+    EXPECT_EQ(StoredExposure(dir.File("IMG_2.JPG")), "30");
+    EXPECT_EQ(StoredExposure(dir.File("IMG_4.JPG")), "2");
+    EXPECT_EQ(StoredExposure(dir.File("IMG_5.JPG")), "4");
+}
+
+TEST(CliE2E, OriginalsComeBackByteForByteOrAreDeleted)
+{
+    TempDir dir;
+    WriteTaggedImages(dir.Path(), {{"a.JPG", "2008:01:05 21:03:12", "30"},
+                                   {"b.jpg", "2008:01:05 21:04:12", "30"},
+                                   {"c.JPG", "2008:01:05 21:05:12", "30"}});
+    dir.Write("Zelmaro.txt", "Zelmaro\r\n-0801052103123-0801052104124-0801052105125-\r\n");
+    const std::string a = Bytes(dir.File("a.JPG")), b = Bytes(dir.File("b.jpg"));
+    ASSERT_EQ(RunInProcess({dir.Path(), "--write"}).ExitCode, 0);
+    // Written twice: the tool keeps the first original.
+    ASSERT_EQ(RunInProcess({dir.Path(), "--offset", "0", "--log",
+                            dir.Write("more.txt", "Zelmaro\r\n-0801052103122-\r\n"), "--write"})
+                  .ExitCode,
+              0);
+    ASSERT_EQ(StoredExposure(dir.File("a.JPG")), "2");
+    std::filesystem::remove(dir.File("c.JPG_original")); // one without an original
+    const std::string c = Bytes(dir.File("c.JPG"));
+
+    const auto restored = RunInProcess({dir.Path(), "--restore"});
+    EXPECT_EQ(restored.ExitCode, 0) << restored.Err;
+    EXPECT_EQ(restored.Out, "Wiederhergestellt: a.JPG\nWiederhergestellt: b.jpg\n");
+    EXPECT_EQ(Bytes(dir.File("a.JPG")), a);
+    EXPECT_EQ(Bytes(dir.File("b.jpg")), b);
+    EXPECT_EQ(Bytes(dir.File("c.JPG")), c);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("a.JPG_original")));
+    const auto nothing = RunInProcess({dir.Path(), "--restore"});
+    EXPECT_EQ(nothing.ExitCode, 0);
+    EXPECT_EQ(nothing.Out, "");
+    EXPECT_NE(nothing.Err.find("keine Originale"), std::string::npos) << nothing.Err;
+
+    // An original that cannot take the place of its image (a folder there).
+    ASSERT_EQ(RunInProcess({dir.Path(), "--write"}).ExitCode, 0);
+    std::filesystem::create_directory(dir.File("d.JPG"));
+    dir.Write("d.JPG_original", a);
+    const auto partly = RunInProcess({dir.Path(), "--restore"});
+    EXPECT_EQ(partly.ExitCode, 1);
+    EXPECT_EQ(partly.Out, "Wiederhergestellt: a.JPG\nWiederhergestellt: b.jpg\n");
+    EXPECT_NE(partly.Err.find("Fehler: Das Original von \"d.JPG\" ließ sich nicht zurückholen."),
+              std::string::npos)
+        << partly.Err;
+    EXPECT_EQ(Bytes(dir.File("c.JPG")), c);
+    std::filesystem::remove(dir.File("d.JPG"));
+
+    ASSERT_EQ(RunInProcess({dir.Path(), "--write"}).ExitCode, 0);
+    const auto deleted = RunInProcess({dir.Path(), "--delete-originals"});
+    EXPECT_EQ(deleted.ExitCode, 0) << deleted.Err;
+    // c.JPG carries its logged value already, so it was not written again.
+    EXPECT_EQ(deleted.Out, "Gelöscht: a.JPG_original\nGelöscht: b.jpg_original\n"
+                           "Gelöscht: d.JPG_original\n");
+    for (const char* name : {"a.JPG", "b.jpg", "c.JPG", "d.JPG"})
+        EXPECT_FALSE(std::filesystem::exists(dir.File(std::string(name) + "_original"))) << name;
+    EXPECT_EQ(StoredExposure(dir.File("b.jpg")), "4"); // the written value stays
 }

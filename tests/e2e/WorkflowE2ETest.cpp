@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 using namespace zelmaro;
 using namespace zelmaro::testing;
@@ -47,6 +49,29 @@ protected:
 };
 
 using Texts = std::vector<std::string>;
+
+// Sets TZ for the tool processes started while it lives.
+class TimeZoneScope {
+public:
+    explicit TimeZoneScope(const char* zone)
+    {
+        if (const char* old = std::getenv("TZ"))
+            FOld = old;
+        ::setenv("TZ", zone, 1);
+    }
+    ~TimeZoneScope()
+    {
+        if (FOld)
+            ::setenv("TZ", FOld->c_str(), 1);
+        else
+            ::unsetenv("TZ");
+    }
+    TimeZoneScope(const TimeZoneScope&) = delete;
+    TimeZoneScope& operator=(const TimeZoneScope&) = delete;
+
+private:
+    std::optional<std::string> FOld;
+};
 
 } // namespace
 
@@ -160,7 +185,14 @@ TEST_P(RealToolTest, CameraFilesAreReadAsTheyAre)
         {"Minolta.mrw", true, "18.11.2004 23:14:58", "0,2"},
         {"Photoshop.psd", false, "", "0"},
         {"filetype-fixture.orf", false, "", "0"},
+        {"CanonRaw.cr3", true, "21.02.2018 12:08:56", "0,0125"},
+        {"filetype-fixture-sony-zv-e10.arw", true, "24.07.2021 14:23:06", "0,00625"},
+        {"FujiFilm.raf", true, "22.05.2007 13:58:30", "0,004"},
+        {"Panasonic.rw2", true, "06.08.2008 15:21:56", "0,004"},
     };
+    // The container of a CR3 holds UTC, which the tool shows in this zone;
+    // the camera's clock must not move with it.
+    TimeZoneScope zone("JST-9");
     // Single reads are no command: they get a session of their own here.
     if (GetParam())
         Rig.Flow.SetMetadataTool(std::make_unique<TExifToolSession>(Rig.Flow.ExifTool()));
@@ -174,18 +206,38 @@ TEST_P(RealToolTest, CameraFilesAreReadAsTheyAre)
         EXPECT_EQ(NumberText(exposure, Rig.Flow.Settings()), c.exposure) << c.name;
     }
 
-    // A time-zone suffix is no whole number.
-    std::uint32_t date = 0;
-    double exposure = 0;
-    EXPECT_THROW(Rig.Flow.ReadImageData(fixtures + "/CanonRaw.cr3", date, exposure),
-                 ConversionError);
-
     // Scanning the directory stops at the first raw file without a date.
     Rig.Flow.ScanPictures(fixtures);
     EXPECT_EQ(Rig.Host.MessageTexts("error"),
               Texts{"Fehler beim Auslesen von Bild \"CanonRaw.crw\"!"});
     EXPECT_EQ(Rig.Flow.Images().size(), 1u);
     Rig.Flow.SetMetadataTool(nullptr);
+}
+
+TEST_P(RealToolTest, TodaysRawFilesAreMatchedAndWritten)
+{
+    const std::string fixtures = ZELMARO_CAMERA_FIXTURES;
+    if (!std::filesystem::is_directory(fixtures))
+        GTEST_SKIP() << "no camera files at " << fixtures;
+    for (const char* name :
+         {"CanonRaw.cr3", "filetype-fixture-sony-zv-e10.arw", "FujiFilm.raf", "Panasonic.rw2"})
+        std::filesystem::copy_file(fixtures + "/" + name, Dir.File(name));
+    // One entry for each camera's moment; the release logged whole seconds.
+    Dir.Write("Zelmaro.txt", "Zelmaro\r\n-0705221358302-0808061521563-1802211208564-"
+                             "2107241423065-\r\n");
+    TimeZoneScope zone("JST-9");
+    Rig.Flow.ReadPictures();
+    Rig.Flow.ReadLogFile();
+    EXPECT_EQ(Column(0), (Texts{"FujiFilm.raf", "Panasonic.rw2", "CanonRaw.cr3",
+                                "filetype-fixture-sony-zv-e10.arw"}));
+    EXPECT_EQ(Column(3), (Texts{"=", "=", "=", "="}));
+    Rig.Flow.WriteExposureTimes();
+    // The ARW file is cut off after 100,000 bytes, so the tool refuses to
+    // rewrite it; the three whole files take the logged values.
+    EXPECT_EQ(Column(2), (Texts{"2", "3", "4", "0,00625"}));
+    EXPECT_EQ(StoredExposure(Dir.File("FujiFilm.raf")), "2");
+    EXPECT_EQ(StoredExposure(Dir.File("Panasonic.rw2")), "3");
+    EXPECT_EQ(StoredExposure(Dir.File("CanonRaw.cr3")), "4");
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, RealToolTest, ::testing::Bool(),

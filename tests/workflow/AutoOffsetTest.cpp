@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <map>
 #include <random>
 #include <span>
 
@@ -31,25 +32,56 @@ std::vector<std::uint32_t> Dates(const auto& list)
     return dates;
 }
 
-// Each way of searching on its own, whatever BestAutoOffset would pick.
+// Every difference counted in a map: the best and the runner-up.
+TOffsetRanking CountedRanking(std::span<const std::uint32_t> images,
+                              std::span<const std::uint32_t> shots)
+{
+    std::map<std::int32_t, std::uint64_t> counts;
+    for (std::uint32_t i : images)
+        for (std::uint32_t s : shots)
+            ++counts[static_cast<std::int32_t>(i - s)];
+    TOffsetRanking ranking;
+    for (const auto& [difference, count] : counts) {
+        if (count > ranking.BestCount) {
+            ranking.Best = difference;
+            ranking.BestCount = count;
+        }
+    }
+    for (const auto& [difference, count] : counts) {
+        if (difference != ranking.Best && count > ranking.RunnerUpCount) {
+            ranking.RunnerUp = difference;
+            ranking.RunnerUpCount = count;
+        }
+    }
+    return ranking;
+}
+
+// Each way of searching on its own, whatever BestAutoOffset would pick, ranks
+// as counting every difference does, and finds the expected best.
 void ExpectEveryStrategyFinds(std::span<const std::uint32_t> images,
                               std::span<const std::uint32_t> shots, std::int32_t expected)
 {
-    std::int32_t minDiff = std::numeric_limits<std::int32_t>::max();
-    std::int32_t maxDiff = std::numeric_limits<std::int32_t>::min();
-    for (std::uint32_t i : images) {
-        for (std::uint32_t s : shots) {
-            minDiff = std::min(minDiff, static_cast<std::int32_t>(i - s));
-            maxDiff = std::max(maxDiff, static_cast<std::int32_t>(i - s));
+    const TOffsetRanking counted = CountedRanking(images, shots);
+    EXPECT_EQ(counted.Best, expected);
+    EXPECT_EQ(RankAutoOffsets(images, shots), counted);
+    const auto [minDiff, maxDiff] = [&] {
+        std::int32_t low = std::numeric_limits<std::int32_t>::max();
+        std::int32_t high = std::numeric_limits<std::int32_t>::min();
+        for (std::uint32_t i : images) {
+            for (std::uint32_t s : shots) {
+                low = std::min(low, static_cast<std::int32_t>(i - s));
+                high = std::max(high, static_cast<std::int32_t>(i - s));
+            }
         }
-    }
+        return std::pair(low, high);
+    }();
     const std::int64_t span = static_cast<std::int64_t>(maxDiff) - minDiff + 1;
     if (span <= (1 << 22)) {
         EXPECT_EQ(MostFrequentByCounting(images, shots, minDiff, static_cast<std::size_t>(span)),
-                  expected);
+                  counted);
     }
-    EXPECT_EQ(MostFrequentBySorting(images, shots), expected);
-    EXPECT_EQ(MostFrequentByMerging(images, shots), expected);
+    EXPECT_EQ(MostFrequentBySorting(images, shots), counted);
+    EXPECT_EQ(MostFrequentByMerging(images, shots), counted);
 }
 
 } // namespace
@@ -209,4 +241,77 @@ TEST(BestAutoOffset, WideSpreadsAgreeWithCountingAllDifferences)
         EXPECT_EQ(BestAutoOffset(images, shots), best);
         ExpectEveryStrategyFinds(images, shots, best);
     }
+}
+
+TEST(FindAutoOffset, ReportAgreesWithCountingEveryCandidate)
+{
+    std::mt19937 random(3607);
+    for (int trial = 0; trial < 200; ++trial) {
+        WorkflowRig rig;
+        // Some sessions an hour or more off, beyond the field's range.
+        const std::int32_t shift = trial % 4 == 0 ? 3607 : trial % 4 == 1 ? -4000 : trial % 41 - 20;
+        std::vector<std::uint32_t> shots, images;
+        const int count = 1 + static_cast<int>(random() % 12);
+        for (int k = 0; k < count; ++k)
+            shots.push_back(1000000 + random() % 900);
+        for (std::uint32_t shot : shots) {
+            if (random() % 4 != 0)
+                images.push_back(shot + static_cast<std::uint32_t>(shift) + random() % 2);
+        }
+        images.push_back(1000000 + random() % 900); // one the log does not know
+        Fill(rig, images, shots);
+        SCOPED_TRACE("trial " + std::to_string(trial));
+
+        std::map<std::int32_t, std::uint64_t> pairs; // candidate -> exact pairs
+        for (std::uint32_t i : images)
+            for (std::uint32_t s : shots)
+                ++pairs[static_cast<std::int32_t>(i - s)];
+        const auto best = std::max_element(pairs.begin(), pairs.end(),
+                                           [](auto& a, auto& b) { return a.second < b.second; });
+        const auto report = rig.Flow.FindAutoOffset();
+        ASSERT_TRUE(report);
+        EXPECT_EQ(report->Best, best->first);
+        EXPECT_EQ(report->Offset, std::clamp(best->first, -300, 300));
+        EXPECT_EQ(report->Offset, rig.Host.OffsetValue());
+        EXPECT_EQ(report->Pairs, pairs.count(report->Offset) ? pairs[report->Offset] : 0);
+        std::optional<std::int32_t> runnerUp;
+        std::uint64_t runnerUpPairs = 0;
+        for (const auto& [candidate, n] : pairs) {
+            if (candidate != best->first && n > runnerUpPairs) {
+                runnerUp = candidate;
+                runnerUpPairs = n;
+            }
+        }
+        EXPECT_EQ(report->RunnerUp, runnerUp);
+        EXPECT_EQ(report->RunnerUpPairs, runnerUpPairs);
+        EXPECT_EQ(rig.Host.Status, AutoOffsetText(*report));
+    }
+}
+
+TEST(FindAutoOffset, StatusTexts)
+{
+    struct Case {
+        TAutoOffsetReport report;
+        const char* text;
+    } cases[] = {
+        {{7, 23, 8, 2, 7}, "Versatz 7 s: 23 Bilder genau; nächstbester 8 s: 2"},
+        {{-12, 1, std::nullopt, 0, -12}, "Versatz -12 s: 1 Bild genau"},
+        {{300, 0, 3608, 2, 3607},
+         "Bester Versatz +1 h 0 min 7 s liegt außerhalb des Bereichs – Zeitzone oder Sommerzeit "
+         "der Kamera?"},
+        {{-300, 0, std::nullopt, 0, -4000},
+         "Bester Versatz -1 h 6 min 40 s liegt außerhalb des Bereichs – Zeitzone oder Sommerzeit "
+         "der Kamera?"},
+        {{300, 0, std::nullopt, 0, std::numeric_limits<std::int32_t>::min()},
+         "Bester Versatz -596523 h 14 min 8 s liegt außerhalb des Bereichs – Zeitzone oder "
+         "Sommerzeit der Kamera?"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(AutoOffsetText(c.report), c.text);
+
+    // Nothing found: no report, and no old one stays in the status line.
+    WorkflowRig rig;
+    rig.Host.Status = "alt";
+    EXPECT_EQ(rig.Flow.FindAutoOffset(), std::nullopt);
+    EXPECT_EQ(rig.Host.Status, "");
 }

@@ -58,6 +58,7 @@ public:
     int TerminateRequests = 0;
     bool Cancel = false;
     bool ReadFileEnabled = false;
+    std::string Status;
 
     // The user types into the offset field: no clamping while typing.
     void TypeOffset(int seconds) { ChangeField(FOffset, seconds); }
@@ -113,6 +114,7 @@ public:
     int ToleranceValue() const override { return FTolerance; }
 
     void SetReadFileEnabled(bool enabled) override { ReadFileEnabled = enabled; }
+    void ShowStatus(std::string_view text) override { Status = text; }
 
     void RequestTerminate() override
     {

@@ -59,6 +59,16 @@ TEST(ReadImageData, ParsesTheToolsLines)
          true,
          Moment(2009, 2, 3, 4, 5, 6),
          2},
+        // Fractions and time zones of today's cameras: the camera's own clock.
+        {{"Create Date : 2018:02:21 12:08:56+00:00", "Exposure Time : 1/80"},
+         true,
+         Moment(2018, 2, 21, 12, 8, 56),
+         0.0125},
+        {{"Create Date : 2021:07:24 14:23:06.583-07:00", "Create Date : 2021:07:24 14:23:59.9Z",
+          "Exposure Time : 1/160"},
+         true,
+         Moment(2021, 7, 24, 14, 23, 59),
+         1.0 / 160},
         // Letter case counts.
         {{"create date : 2008:01:05 21:03:07", "exposure time : 2"}, false, 0, 0},
     };
@@ -72,8 +82,9 @@ TEST(ReadImageData, ParsesTheToolsLines)
         EXPECT_EQ(date, c.date) << c.output.front();
         EXPECT_DOUBLE_EQ(exposure, c.exposure) << c.output.front();
         ASSERT_EQ(rig.Tool->Calls.size(), 1u);
-        EXPECT_EQ(rig.Tool->Calls[0],
-                  (std::vector<std::string>{path, "-CreateDate", "-ExposureTime"}));
+        EXPECT_EQ(
+            rig.Tool->Calls[0],
+            (std::vector<std::string>{path, "-CreateDate", "-EXIF:CreateDate", "-ExposureTime"}));
     }
 }
 
@@ -103,7 +114,10 @@ TEST(ReadImageData, BadCreateDateThrowsConversionErrors)
     } cases[] = {
         {"2008:01:05", "'' ist kein gültiger Integerwert"},
         {"2008:0x:05 21:03:07", "'0x' ist kein gültiger Integerwert"},
-        {"2018:02:21 12:08:56+00:00", "'56+00:00' ist kein gültiger Integerwert"},
+        {"2018:02:21 12:08:56+0000", "'56+0000' ist kein gültiger Integerwert"},
+        {"2018:02:21 12:08:56.", "'56.' ist kein gültiger Integerwert"},
+        {"2018:02:21 12:08:.5", "'.5' ist kein gültiger Integerwert"},
+        {"2018:02:21 12:08:56 +01:00", "'56 +01:00' ist kein gültiger Integerwert"},
         {"2008:13:05 21:03:07", "ist kein gültiges Datum und Zeit"},
         {"2008:01:05 25:03:07", "ist kein gültiges Datum und Zeit"},
     };
@@ -177,6 +191,25 @@ TEST(ScanPictures, NamesByMaskThenNameAndImagesByDate)
     EXPECT_EQ(rig.Host.PendingEventCalls, 4);
 }
 
+TEST(ScanPictures, TodaysRawFormatsFollowTheClassicOnes)
+{
+    const std::vector<std::string> extensions = {"CR2", "CRW", "DNG",  "JPG", "JPEG", "MRW", "NEF",
+                                                 "ORF", "PEF", "PSD",  "TIF", "TIFF", "CR3", "ARW",
+                                                 "SR2", "RAF", "RW2",  "RWL", "NRW",  "SRW", "IIQ",
+                                                 "ERF", "X3F", "HEIC", "HEIF"};
+    ScanRig rig;
+    // Names against the masks' order, so that only the masks can order them.
+    for (std::size_t k = 0; k < extensions.size(); ++k)
+        rig.AddImageFile(std::string(1, static_cast<char>('z' - k)) + "." + extensions[k],
+                         "2008:01:05 21:00:00", "1");
+    rig.Dir.Write("a.CR3_original"); // the tool's backup is no image
+    rig.Dir.Write("a.HEICS");
+    EXPECT_TRUE(rig.Flow.ScanPictures(rig.Dir.Path()));
+    ASSERT_EQ(rig.Tool->Calls.size(), extensions.size());
+    for (std::size_t k = 0; k < extensions.size(); ++k)
+        EXPECT_TRUE(rig.Tool->Calls[k][0].ends_with("." + extensions[k])) << rig.Tool->Calls[k][0];
+}
+
 TEST(ScanPictures, EmptyDirectoryWarnsAndEmptiesTheField)
 {
     ScanRig rig;
@@ -224,6 +257,7 @@ TEST(ReadPictures, DrivesTheProgressWindowAndMatchesTheImagesAlone)
     rig.AddImageFile("b.JPG", "2008:01:05 21:01:00", "30");
     rig.Dir.Write("Zelmaro.txt", "Zelmaro\r\n-0801052100001-\r\n");
     rig.Flow.AddShot({Moment(2008, 1, 5, 21, 0, 0), 1});
+    rig.Host.Status = "Versatz 0 s: 1 Bild genau"; // about the pictures read before
 
     rig.Flow.ReadPictures();
 
@@ -245,6 +279,7 @@ TEST(ReadPictures, DrivesTheProgressWindowAndMatchesTheImagesAlone)
         "cursor: normal",
     };
     EXPECT_EQ(rig.Host.Log, expected);
+    EXPECT_EQ(rig.Host.Status, "");
     EXPECT_TRUE(rig.Flow.Shots().empty());
     EXPECT_TRUE(rig.Host.ReadFileEnabled);
     ASSERT_EQ(rig.Table.RowCount(), 2);

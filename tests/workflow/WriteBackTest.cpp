@@ -67,8 +67,8 @@ TEST(WriteExposureTimes, WritesCheckedRowsReadsThemBackAndMatches)
     EXPECT_EQ(writes[2][0], "-ExposureTime=0.333333333333333");
     // Each write is followed by its read-back.
     ASSERT_EQ(rig.Tool->Calls.size(), 6u);
-    EXPECT_EQ(rig.Tool->Calls[1],
-              (std::vector<std::string>{rig.Dir.File("a.JPG"), "-CreateDate", "-ExposureTime"}));
+    EXPECT_EQ(rig.Tool->Calls[1], (std::vector<std::string>{rig.Dir.File("a.JPG"), "-CreateDate",
+                                                            "-EXIF:CreateDate", "-ExposureTime"}));
 
     EXPECT_EQ(rig.Exposures(), "30|3,2|0,333333333333333|");
     ASSERT_EQ(rig.Table.RowCount(), 3);

@@ -1,0 +1,167 @@
+#include "Alignment.h"
+#include "WorkflowRig.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+using namespace zelmaro;
+using namespace zelmaro::testing;
+
+namespace {
+
+std::int64_t Distance(std::uint32_t image, std::uint32_t shot, std::int32_t offset)
+{
+    return std::abs(std::int64_t{image} - (std::int64_t{shot} + offset));
+}
+
+// The least cost over the full square, written the plain way.
+std::int64_t LeastCost(const std::vector<std::uint32_t>& images,
+                       const std::vector<std::uint32_t>& shots, std::int32_t offset, int tolerance)
+{
+    const std::int64_t gap = tolerance + 6;
+    std::vector<std::vector<std::int64_t>> cost(images.size() + 1,
+                                                std::vector<std::int64_t>(shots.size() + 1));
+    for (std::size_t i = 0; i <= images.size(); ++i) {
+        for (std::size_t j = 0; j <= shots.size(); ++j) {
+            if (i == 0 || j == 0) {
+                cost[i][j] = gap * static_cast<std::int64_t>(i + j);
+                continue;
+            }
+            cost[i][j] = std::min(cost[i - 1][j], cost[i][j - 1]) + gap;
+            const std::int64_t d = Distance(images[i - 1], shots[j - 1], offset);
+            if (d <= tolerance + 5)
+                cost[i][j] = std::min(cost[i][j], cost[i - 1][j - 1] + d);
+        }
+    }
+    return cost[images.size()][shots.size()];
+}
+
+// The cost of rows, after checking that they are an order-keeping one-to-one
+// alignment of possible pairs in time order.
+std::int64_t CheckedCost(const std::vector<TAlignedRow>& rows,
+                         const std::vector<std::uint32_t>& images,
+                         const std::vector<std::uint32_t>& shots, std::int32_t offset,
+                         int tolerance)
+{
+    std::size_t nextImage = 0, nextShot = 0;
+    std::int64_t cost = 0;
+    std::int64_t lastMoment = INT64_MIN;
+    for (const TAlignedRow& row : rows) {
+        if (row.Image) {
+            EXPECT_EQ(*row.Image, nextImage++);
+        }
+        if (row.Shot) {
+            EXPECT_EQ(*row.Shot, nextShot++);
+        }
+        const std::int64_t moment =
+            row.Image ? std::int64_t{images[*row.Image]} : std::int64_t{shots[*row.Shot]} + offset;
+        if (row.Image && row.Shot) {
+            const std::int64_t d = Distance(images[*row.Image], shots[*row.Shot], offset);
+            EXPECT_LE(d, tolerance + 5);
+            cost += d;
+        } else {
+            EXPECT_TRUE(row.Image || row.Shot);
+            cost += tolerance + 6;
+            EXPECT_GE(moment, lastMoment); // lone rows are in time order
+        }
+        lastMoment = moment;
+    }
+    EXPECT_EQ(nextImage, images.size());
+    EXPECT_EQ(nextShot, shots.size());
+    return cost;
+}
+
+} // namespace
+
+TEST(AlignNearest, CostsNoMoreThanTheBestAlignmentOfTheFullSquare)
+{
+    std::mt19937 random(2008);
+    for (int trial = 0; trial < 600; ++trial) {
+        const int tolerance = trial % 3;
+        const std::int32_t offset = static_cast<std::int32_t>(random() % 21) - 10;
+        const std::uint32_t width = trial % 4 == 0 ? 20 : 120; // bursts, or a quiet night
+        std::vector<std::uint32_t> images(random() % 9), shots(random() % 9);
+        for (auto& d : images)
+            d = 1000000 + random() % width;
+        for (auto& d : shots)
+            d = 1000000 + random() % width;
+        std::sort(images.begin(), images.end());
+        std::sort(shots.begin(), shots.end());
+        SCOPED_TRACE("trial " + std::to_string(trial));
+        const auto rows = AlignNearest(images, shots, offset, tolerance);
+        EXPECT_EQ(CheckedCost(rows, images, shots, offset, tolerance),
+                  LeastCost(images, shots, offset, tolerance));
+    }
+}
+
+TEST(AlignNearest, GapsShiftNothing)
+{
+    // Shots a minute apart, images 37 s later; each case loses or adds one.
+    const std::int32_t offset = 37;
+    struct Case {
+        const char* name;
+        int droppedShot, droppedImage; // -1: none
+        bool extraImage;
+    } cases[] = {
+        {"dropped log entry", 3, -1, false},
+        {"deleted frame", -1, 5, false},
+        {"extra image", -1, -1, true},
+        {"both", 2, 6, true},
+    };
+    for (const Case& c : cases) {
+        WorkflowRig rig;
+        rig.Flow.SetAlignment(TAlignment::alNearest);
+        for (int k = 0; k < 10; ++k) {
+            const std::uint32_t at = Moment(2008, 1, 5, 21, k, 3);
+            if (k != c.droppedShot)
+                rig.Flow.AddShot({at, 30});
+            if (k != c.droppedImage)
+                rig.Flow.AddImage({"IMG_" + std::to_string(k), at + offset, 0.5});
+        }
+        if (c.extraImage) // a test shot half a minute after the fifth
+            rig.Flow.AddImage({"extra", Moment(2008, 1, 5, 21, 4, 33) + offset, 0.5});
+        rig.Host.TypeOffset(offset);
+        SCOPED_TRACE(c.name);
+        std::size_t alone = 0;
+        for (const TMatchItem& row : rig.Flow.Matches()) {
+            if (row.Image && row.Shot) {
+                EXPECT_EQ(row.Image->Date, row.Shot->Date + offset) << row.Image->FileName;
+                EXPECT_EQ(row.TimeState, TMatchState::msEqual);
+            } else {
+                ++alone;
+                EXPECT_EQ(row.TimeState, TMatchState::msNone);
+            }
+        }
+        EXPECT_EQ(alone, (c.droppedShot >= 0) + (c.droppedImage >= 0) + c.extraImage);
+        // Graded and checked as the positional rows are.
+        EXPECT_EQ(rig.Table.RowCount(), static_cast<int>(rig.Flow.Matches().size()));
+        EXPECT_TRUE(rig.Table.IsChecked(0));
+    }
+}
+
+TEST(AlignNearest, TiesAndEdges)
+{
+    struct Case {
+        std::vector<std::uint32_t> images, shots;
+        int tolerance;
+        std::vector<TAlignedRow> rows;
+    } cases[] = {
+        {{}, {}, 1, {}},
+        {{100}, {}, 1, {{0, std::nullopt}}},
+        {{}, {100}, 1, {{std::nullopt, 0}}},
+        // Six seconds apart: still a pair ("~"); seven: two rows in time order.
+        {{106}, {100}, 1, {{0, 0}}},
+        {{107}, {100}, 1, {{std::nullopt, 0}, {0, std::nullopt}}},
+        {{100}, {107}, 1, {{0, std::nullopt}, {std::nullopt, 0}}},
+        // Two entries one image: the nearer one gets it.
+        {{103}, {100, 104}, 1, {{std::nullopt, 0}, {0, 1}}},
+        // Tolerance widens the reach: 7 s pairs under tolerance 2.
+        {{107}, {100}, 2, {{0, 0}}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(AlignNearest(c.images, c.shots, 0, c.tolerance), c.rows)
+            << ::testing::PrintToString(c.images) << " " << ::testing::PrintToString(c.shots);
+    }
+}
