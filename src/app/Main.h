@@ -150,6 +150,7 @@ private:
     int FDragRow = -1;
     bool FDragFromShot = false;
     bool FCommandRunning = false;
+    bool FCloseWhenDone = false; // the user closed the window during a long command
 };
 
 } // namespace zelmaro

@@ -23,6 +23,27 @@ std::string AbsolutePath(const std::string& path)
     return error ? path : absolute.lexically_normal().string();
 }
 
+// The one JSON document of a run: the fields, the rows and, after a
+// write-back, what it did.
+void WriteJsonDocument(std::ostream& out, const TWorkflow& flow, const TImageTable& table,
+                       const TConsoleHost& host, const TWorkflow::TWriteReport* write)
+{
+    TJsonObject document;
+    document.Add("offset", std::to_string(host.OffsetValue()));
+    document.Add("tolerance", std::to_string(host.ToleranceValue()));
+    document.Add("rows", JsonRows(flow, table));
+    if (write) {
+        document.Add("written", JsonStrings(write->Written));
+        std::string failed = "[";
+        for (const TWriteFailure& failure : write->Failed)
+            failed += (failed.size() > 1 ? ", " : "") + std::string("{\"image\": ") +
+                      JsonString(failure.FileName) + ", \"reason\": " + JsonString(failure.Reason) +
+                      "}";
+        document.Add("failed", failed + "]");
+    }
+    out << document.Text() << std::flush;
+}
+
 int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
         const TCliEnvironment& environment)
 {
@@ -84,17 +105,28 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
         flow.FindAutoOffset();
         err << "Versatz: " << host.OffsetValue() << '\n';
     }
-    WriteTable(out, flow, table, options.Format);
-
-    if (options.Write) {
-        flow.WriteExposureTimes();
-        if (host.TerminateRequested())
-            return kExitError;
-        if (options.Format == TOutputFormat::ofTable)
-            out << '\n';
+    const bool json = options.Format == TOutputFormat::ofJson;
+    if (!json)
         WriteTable(out, flow, table, options.Format);
+
+    const bool write = options.Write && !host.CancelRequested();
+    if (write) {
+        flow.WriteExposureTimes();
+        if (!json && !host.TerminateRequested()) {
+            if (options.Format == TOutputFormat::ofTable)
+                out << '\n';
+            WriteTable(out, flow, table, options.Format);
+        }
     }
-    return kExitOk;
+    if (json)
+        WriteJsonDocument(out, flow, table, host, write ? &flow.LastWrite() : nullptr);
+    if (host.TerminateRequested())
+        return kExitError;
+    if (host.CancelRequested()) {
+        err << "Abgebrochen.\n";
+        return kExitCancelled;
+    }
+    return write && !flow.LastWrite().Failed.empty() ? kExitError : kExitOk;
 }
 
 } // namespace

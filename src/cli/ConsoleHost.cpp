@@ -79,9 +79,14 @@ void TConsoleHost::ShowInfo(std::string_view message, std::string_view)
     Message("Hinweis", message);
 }
 
+void TConsoleHost::ShowWriteFailures(const std::vector<TWriteFailure>& failures)
+{
+    for (const TWriteFailure& failure : failures)
+        Message("Fehler", "Bild \"" + failure.FileName + "\" nicht geändert: " + failure.Reason);
+}
+
 std::unique_ptr<TProgressView> TConsoleHost::CreateProgress()
 {
-    FCancel = false;
     return std::make_unique<TConsoleProgress>(FErr, FRewrite, FOpenLine);
 }
 

@@ -81,6 +81,26 @@ void ParseExposureTime(std::string_view value, const FormatSettings& settings, d
         exposure = *converted;
 }
 
+// The tool prints the exposure time rounded (1/60, but 1.25 s as "1.2") and
+// then as its number (0.01666666667, 1.25). The printed fraction is exact
+// where the number confirms it; otherwise the number is.
+double ExactExposureTime(const std::vector<std::string_view>& values,
+                         const FormatSettings& settings)
+{
+    double printed = 0;
+    if (values.empty())
+        return printed;
+    ParseExposureTime(values.front(), settings, printed);
+    if (values.size() == 1)
+        return printed;
+    double number = 0;
+    ParseExposureTime(values.back(), settings, number);
+    const bool fraction = values.front().find('/') != std::string_view::npos;
+    if (number == 0 || (fraction && ExposureTimesEqual(printed, number)))
+        return printed;
+    return number;
+}
+
 std::string ReadingError(const std::string& fileName)
 {
     return "Fehler beim Auslesen von Bild \"" + fileName + "\"!";
@@ -114,14 +134,17 @@ TWorkflow::TToolSessionScope::~TToolSessionScope()
         FFlow.FSession.reset();
 }
 
-void TWorkflow::RunTool(const std::vector<std::string>& arguments, std::vector<std::string>& lines)
+void TWorkflow::RunTool(const std::vector<std::string>& arguments, std::vector<std::string>& lines,
+                        std::vector<std::string>* errorLines)
 {
+    std::vector<std::string> ignored;
+    std::vector<std::string>& errors = errorLines ? *errorLines : ignored;
     if (FTool) {
-        FTool->Run(arguments, lines);
+        FTool->RunReportingErrors(arguments, lines, errors);
         return;
     }
     if (FSession) {
-        FSession->Run(arguments, lines);
+        FSession->RunReportingErrors(arguments, lines, errors);
         return;
     }
     TConsoleMetadataTool(FExifTool).Run(arguments, lines);
@@ -152,6 +175,7 @@ void TWorkflow::ReadPictures()
 bool TWorkflow::ScanPictures(const std::string& directory)
 {
     ClearImages();
+    FImagesDirectory = directory;
     std::vector<std::string> names;
     for (const char* mask : kImageMasks) {
         for (const std::string& path :
@@ -193,16 +217,18 @@ bool TWorkflow::ReadImageData(const std::string& path, std::uint32_t& date, doub
         return false;
     std::vector<std::string> lines;
     try {
-        RunTool({ToolPath(path), "-CreateDate", "-ExposureTime"}, lines);
+        RunTool({ToolPath(path), "-CreateDate", "-ExposureTime", "-ExposureTime#"}, lines);
     } catch (const std::exception&) {
         return false;
     }
+    std::vector<std::string_view> exposures;
     for (const std::string& line : lines) {
         if (line.find("Create Date") != std::string::npos)
             date = ParseCreateDate(TagValue(line), FSettings);
         else if (line.find("Exposure Time") != std::string::npos)
-            ParseExposureTime(TagValue(line), FSettings, exposureTime);
+            exposures.push_back(TagValue(line));
     }
+    exposureTime = ExactExposureTime(exposures, FSettings);
     return date != 0 && exposureTime != 0;
 }
 

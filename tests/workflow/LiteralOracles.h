@@ -26,7 +26,8 @@ inline TMatchItem LiteralMakeMatch(const TImageItem* image, const TShotItem* sho
                      : d <= tolerance + 5 ? TMatchState::msNear
                                           : TMatchState::msDifferent;
     item.ExposureState =
-        image->ExposureTime == shot->ExposureTime ? TMatchState::msEqual : TMatchState::msDifferent;
+        ExposureTimesEqual(image->ExposureTime, shot->ExposureTime) ? TMatchState::msEqual
+                                                                    : TMatchState::msDifferent;
     return item;
 }
 
