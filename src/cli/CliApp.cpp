@@ -119,7 +119,7 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
         }
     }
     if (json)
-        WriteJsonDocument(out, flow, table, host, write ? &flow.LastWrite() : nullptr);
+        WriteJsonDocument(out, flow, table, host, options.Write ? &flow.LastWrite() : nullptr);
     if (host.TerminateRequested())
         return kExitError;
     if (host.CancelRequested()) {

@@ -108,11 +108,27 @@ Optionen:
                        Einträge genau übereinstimmen
   --tolerance T        Toleranz in Sekunden, 0 bis 2; Vorgabe 1
   --write              die Verschlusszeit des Protokolls in jedes angehakte
-                       Bild schreiben, es neu lesen und die Tabelle erneut zeigen
+                       Bild schreiben, es neu lesen und die Tabelle erneut zeigen;
+                       jedes Bild, das den Wert nicht übernommen hat, steht mit
+                       dem Grund auf der Fehlerausgabe
   --format F           Ausgabe als table (Vorgabe), csv oder json
   --list-palm-users    die Palm-Desktop-Benutzer zeigen (Nummer, Name,
                        Verzeichnis)
   --help               diese Hilfe
+
+Angehakt wird nur, was ein Bild aufnehmen kann: eine Verschlusszeit über 0
+und höchstens 4294967295 Sekunden. Geschrieben wird in das Verzeichnis, aus
+dem die Bilder gelesen wurden, und nur in Bilder, die sich seither nicht
+geändert haben und nicht schreibgeschützt sind.
+
+Mit --format json steht auf der Standardausgabe genau ein JSON-Objekt:
+  {"offset": N, "tolerance": T, "rows": [{"checked": true|false,
+   "image": ..., "imageDate": ..., "imageExposure": ..., "time": ...,
+   "shotDate": ..., "shotExposure": ...}, ...]}
+mit --write zusätzlich "written": [Bildnamen] und
+"failed": [{"image": Bildname, "reason": Grund}]; "rows" ist dann die
+Tabelle nach dem Schreiben. Texte sind die der Tabelle; Bytes eines Namens,
+die kein UTF-8 sind, stehen als Latin-1-Zeichen darin.
 
 Zahlen und Daten erscheinen im Format der Spracheinstellung (LC_ALL, LANG).
 Der Fortschritt steht auf der Fehlerausgabe; Strg+C bricht nach dem
@@ -120,7 +136,9 @@ laufenden Bild ab. exiftool wird im Verzeichnis des Programms gesucht,
 danach im PATH.
 
 Rückgabewert: 0 bei Erfolg, 1 nach einem Fehler (fehlendes exiftool, ein Bild,
-das sich nicht lesen oder ändern lässt), 2 bei falschem Aufruf.
+das sich nicht lesen lässt, ein angehaktes Bild, das den Wert nicht
+übernommen hat), 2 bei falschem Aufruf, 130 nach Strg+C (die bis dahin
+geschriebenen Bilder sind neu gelesen).
 )";
 }
 
