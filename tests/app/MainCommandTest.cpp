@@ -86,6 +86,37 @@ TEST(MainCommandTest, ReadingKeepsOtherCommandsOutButNotTheCancelButton)
     EXPECT_FALSE(frm->cmdReadFile->isEnabled());
 }
 
+TEST(MainCommandTest, ClosingDuringALongCommandCancelsItAndClosesAfterwards)
+{
+    QTemporaryDir dir;
+    MakeFiles(dir, {"a.JPG", "b.JPG", "c.JPG"});
+    MainRig rig;
+    auto frm = rig.Make();
+    frm->show();
+    frm->SetDirectoryText(dir.path().toStdString());
+    int calls = 0;
+    bool openDuring = true;
+    frm->Workflow().SetMetadataTool(std::make_unique<FakeTool>([&] {
+        if (++calls == 1) {
+            frm->close(); // the close box
+            openDuring = frm->isVisible() && frm->Workflow().Images().empty();
+        }
+    }));
+    QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
+    EXPECT_TRUE(openDuring) << "the lists stay while the command runs";
+    EXPECT_EQ(calls, 1) << "the close cancels the scan after the file in work";
+    EXPECT_FALSE(frm->isVisible());
+    EXPECT_TRUE(frm->Workflow().Images().empty()) << "the close query freed the lists";
+    EXPECT_EQ(ReadAppString(rig.registry, kSettingsAppName, "LastPath", ""),
+              dir.path().toStdString());
+
+    // Not once more for a later command.
+    frm->show();
+    calls = 10;
+    QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
+    EXPECT_TRUE(frm->isVisible());
+}
+
 TEST(MainCommandTest, AnErrorLeavingACommandIsShownAndTheWindowGoesOn)
 {
     QTemporaryDir dir;
