@@ -107,7 +107,7 @@ std::size_t Utf8SequenceLength(std::string_view text)
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     const unsigned char lead = byte(0);
     std::size_t length = 0;
-    unsigned char low = 0x80; // bounds of the second byte: no overlong form,
+    unsigned char low = 0x80;  // bounds of the second byte: no overlong form,
     unsigned char high = 0xBF; // no surrogate, nothing beyond U+10FFFF
     if (lead >= 0xC2 && lead <= 0xDF) {
         length = 2;

@@ -122,7 +122,8 @@ bool TExifToolSession::Call(const std::vector<std::string>& arguments,
         DrainErrors();
         char buffer[4096];
         const auto read = FChild->ReadOutputFor(
-            buffer, sizeof buffer, static_cast<int>(std::min<long long>(left.count(), kErrorDrainMs)));
+            buffer, sizeof buffer,
+            static_cast<int>(std::min<long long>(left.count(), kErrorDrainMs)));
         if (read && *read == 0) { // the tool has gone
             Abandon();
             return false;
@@ -176,7 +177,8 @@ void TExifToolSession::End()
             break;
         DrainErrors();
         const auto read = FChild->ReadOutputFor(
-            buffer, sizeof buffer, static_cast<int>(std::min<long long>(left.count(), kErrorDrainMs)));
+            buffer, sizeof buffer,
+            static_cast<int>(std::min<long long>(left.count(), kErrorDrainMs)));
         if (read && *read == 0)
             break;
     }

@@ -117,7 +117,8 @@ TEST(CliE2E, WritesWhatDiffersOnceAndNeverAnAbsurdValue)
     // The log in the decimal separator the program will read it with.
     std::string log = "Zelmaro\n-0801052103120,0166666666666667-0801052104121,25-"
                       "0801052105120,0166-0801052106120,333333333333333-0801052107120-\n";
-    std::replace(log.begin(), log.end(), ',', SystemPlatform().UserFormatSettings().DecimalSeparator);
+    std::replace(log.begin(), log.end(), ',',
+                 SystemPlatform().UserFormatSettings().DecimalSeparator);
     dir.Write("Zelmaro.txt", log);
     const auto original = Snapshot(dir, names);
 
@@ -147,8 +148,8 @@ TEST(CliE2E, WritesWhatDiffersOnceAndNeverAnAbsurdValue)
 TEST(CliE2E, AReadOnlyDirectoryIsReportedAndLeftAlone)
 {
     TempDir dir;
-    WriteTaggedImages(dir.Path(), {{"A.JPG", "2008:01:05 21:03:12", "2"},
-                                   {"B.JPG", "2008:01:05 21:04:12", "2"}});
+    WriteTaggedImages(
+        dir.Path(), {{"A.JPG", "2008:01:05 21:03:12", "2"}, {"B.JPG", "2008:01:05 21:04:12", "2"}});
     dir.Write("Zelmaro.txt", "Zelmaro\n-08010521031230-08010521041230-\n");
     std::vector<std::string> command = {"/bin/sh", "-c", "exec \"$@\" 2>&1", "sh"};
     namespace fs = std::filesystem;
@@ -160,8 +161,8 @@ TEST(CliE2E, AReadOnlyDirectoryIsReportedAndLeftAlone)
         for (const char* name : {"A.JPG", "B.JPG"})
             fs::permissions(dir.File(name), fs::perms::all & ~fs::perms::owner_exec &
                                                 ~fs::perms::group_exec & ~fs::perms::others_exec);
-        command.insert(command.end(), {"/usr/bin/setpriv", "--reuid=nobody", "--regid=65534",
-                                       "--clear-groups"});
+        command.insert(command.end(),
+                       {"/usr/bin/setpriv", "--reuid=nobody", "--regid=65534", "--clear-groups"});
     } else {
         fs::permissions(dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
     }
@@ -177,11 +178,11 @@ TEST(CliE2E, AReadOnlyDirectoryIsReportedAndLeftAlone)
     EXPECT_EQ(exitCode, 1);
     EXPECT_EQ(Snapshot(dir, {"A.JPG", "B.JPG"}), original);
     for (const char* name : {"A.JPG", "B.JPG"}) {
-        const std::string expected =
-            std::string("Fehler: Bild \"") + name + "\" nicht geändert: exiftool: Error creating file";
-        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
-                                [&](const std::string& l) { return l.starts_with(expected); }))
-            << ::testing::PrintToString(lines);
+        const std::string expected = std::string("Fehler: Bild \"") + name +
+                                     "\" nicht geändert: exiftool: Error creating file";
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
+            return l.starts_with(expected);
+        })) << ::testing::PrintToString(lines);
     }
 }
 

@@ -118,8 +118,9 @@ TEST_P(RealToolTest, ImagesThatChangedOrCannotTakeTheValueAreReportedAndLeftAlon
     EXPECT_EQ(Rig.Host.WriteFailures[1].FileName, "b.JPG");
     // Only the session hears the tool's own reason.
     EXPECT_EQ(Rig.Host.WriteFailures[1].Reason,
-              GetParam() ? "exiftool: Temporary file already exists: " + Dir.File("b.JPG_exiftool_tmp")
-                         : std::string("Die Datei enthält danach 2 statt 30."));
+              GetParam()
+                  ? "exiftool: Temporary file already exists: " + Dir.File("b.JPG_exiftool_tmp")
+                  : std::string("Die Datei enthält danach 2 statt 30."));
     EXPECT_EQ(Rig.Flow.LastWrite().Written, Texts{"c.JPG"});
     EXPECT_EQ(Checks(), (std::vector<bool>{true, true, false}));
     EXPECT_EQ(Rig.Host.TerminateRequests, 0);

@@ -79,9 +79,8 @@ TEST(ReadImageData, ParsesTheToolsLines)
         EXPECT_EQ(date, c.date) << c.output.front();
         EXPECT_DOUBLE_EQ(exposure, c.exposure) << c.output.front();
         ASSERT_EQ(rig.Tool->Calls.size(), 1u);
-        EXPECT_EQ(rig.Tool->Calls[0],
-                  (std::vector<std::string>{path, "-CreateDate", "-ExposureTime",
-                                            "-ExposureTime#"}));
+        EXPECT_EQ(rig.Tool->Calls[0], (std::vector<std::string>{
+                                          path, "-CreateDate", "-ExposureTime", "-ExposureTime#"}));
     }
 }
 

@@ -175,8 +175,8 @@ TEST(WriteExposureTimes, EveryImageThatDidNotTakeItsValueIsReportedWithItsReason
     rig.Tool->BeforeCall = [&](std::size_t call) {
         // From the second image on, the tool says why.
         if (call == 3)
-            rig.Tool->RefusalLines = {"Warning: Odd IFD", "Error: Error creating file: x - " +
-                                                              rig.Dir.File("b.JPG")};
+            rig.Tool->RefusalLines = {"Warning: Odd IFD",
+                                      "Error: Error creating file: x - " + rig.Dir.File("b.JPG")};
     };
     rig.Flow.WriteExposureTimes();
     EXPECT_EQ(rig.Exposures(), "0,5|0,004|2|");
@@ -245,8 +245,12 @@ TEST(WriteExposureTimes, WritesWhereTheImagesWereReadWhateverTheFieldSaysNow)
 
 TEST(WriteExposureTimes, AbsurdLoggedValuesAreNeverCheckedNorWritten)
 {
-    const double absurd[] = {0, -1, std::numeric_limits<double>::infinity(),
-                             std::numeric_limits<double>::quiet_NaN(), 4294967296.0, 1e-10};
+    const double absurd[] = {0,
+                             -1,
+                             std::numeric_limits<double>::infinity(),
+                             std::numeric_limits<double>::quiet_NaN(),
+                             4294967296.0,
+                             1e-10};
     for (const double logged : absurd) {
         ScanRig rig;
         rig.AddImageFile("a.JPG", "2008:01:05 21:03:07", "2");
@@ -268,8 +272,9 @@ TEST(WriteExposureTimes, AbsurdLoggedValuesAreNeverCheckedNorWritten)
 TEST(WriteFailureMessage, NamesTheFirstTenAndCountsTheRest)
 {
     std::vector<TWriteFailure> failures = {{"a.JPG", "Die Datei ist schreibgeschützt."}};
-    EXPECT_EQ(WriteFailureMessage(failures),
-              "Ein Bild hat den Wert nicht übernommen:\n\"a.JPG\": Die Datei ist schreibgeschützt.");
+    EXPECT_EQ(
+        WriteFailureMessage(failures),
+        "Ein Bild hat den Wert nicht übernommen:\n\"a.JPG\": Die Datei ist schreibgeschützt.");
     for (int i = 1; i < 12; ++i)
         failures.push_back({std::to_string(i) + ".JPG", "x"});
     const std::string text = WriteFailureMessage(failures);
