@@ -160,6 +160,8 @@ private:
 
     void RunTool(const std::vector<std::string>& arguments, std::vector<std::string>& lines,
                  std::vector<std::string>* errorLines = nullptr);
+    // The write-back's loop under its progress window, and the matching.
+    void WriteCheckedImages();
     // Why the image at path must not be written now; nullopt when it may.
     std::optional<std::string> WriteObstacle(const std::string& path, const TImageItem& image);
     // The path as the tool gets it: one starting with "-" is no option.

@@ -84,9 +84,17 @@ std::optional<std::string> TWorkflow::WriteObstacle(const std::string& path,
 
 void TWorkflow::WriteExposureTimes()
 {
+    FLastWrite = {};
+    WriteCheckedImages();
+    // Told once the progress window, which stays on top, has gone.
+    if (!FLastWrite.Failed.empty())
+        FHost.ShowWriteFailures(FLastWrite.Failed);
+}
+
+void TWorkflow::WriteCheckedImages()
+{
     TOperationScope operation(FHost, FProgress);
     TToolSessionScope session(*this);
-    FLastWrite = {};
     std::vector<std::string> output; // collected, never read
     // Where the listed images are, whatever the directory field says now.
     const std::string directory = FImagesDirectory;
@@ -98,11 +106,6 @@ void TWorkflow::WriteExposureTimes()
         FProgress->SetFileName("");
         FProgress->ShowNow();
     }
-    // Failures found so far are told also when an error ends the run.
-    const auto reportFailures = [this] {
-        if (!FLastWrite.Failed.empty())
-            FHost.ShowWriteFailures(FLastWrite.Failed);
-    };
     for (int row = 0; row < FTable.RowCount(); ++row) {
         const TMatchItem* item = FTable.RowItem(row);
         if (!FTable.IsChecked(row) || !item || !item->Image || !item->Shot ||
@@ -127,7 +130,6 @@ void TWorkflow::WriteExposureTimes()
             RunTool({"-ExposureTime=" + ExposureValueText(logged, FSettings), "-P", ToolPath(path)},
                     output, &errors);
         } catch (const std::exception&) {
-            reportFailures();
             FHost.ShowError("Fehler beim Ändern von Bild \"" + image.FileName + "\"!", kAppCaption);
             FHost.RequestTerminate();
             return;
@@ -135,7 +137,6 @@ void TWorkflow::WriteExposureTimes()
         std::uint32_t date = 0;
         double exposure = 0;
         if (!ReadImageData(path, date, exposure)) {
-            reportFailures();
             FHost.ShowError("Fehler beim Auslesen von Bild \"" + image.FileName + "\"!",
                             kAppCaption);
             FHost.RequestTerminate();
@@ -152,7 +153,6 @@ void TWorkflow::WriteExposureTimes()
                      NumberText(logged, FSettings) + ".";
         FLastWrite.Failed.push_back({image.FileName, std::move(reason)});
     }
-    reportFailures();
     MatchAll();
 }
 

@@ -189,6 +189,9 @@ TEST(WriteExposureTimes, EveryImageThatDidNotTakeItsValueIsReportedWithItsReason
     };
     EXPECT_EQ(rig.Host.WriteFailures, expected);
     EXPECT_EQ(rig.Flow.LastWrite().Failed, expected);
+    // Told after the progress window, which stays on top, has gone.
+    const TEventLog tail(rig.Host.Log.end() - 3, rig.Host.Log.end());
+    EXPECT_EQ(tail, (TEventLog{"progress: close", "cursor: normal", "write failures: 3"}));
     EXPECT_TRUE(rig.Flow.LastWrite().Written.empty());
     EXPECT_TRUE(rig.Host.Messages.empty());
     EXPECT_EQ(rig.Host.TerminateRequests, 0);
