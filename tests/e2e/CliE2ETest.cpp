@@ -22,14 +22,23 @@ struct CliResult {
     std::vector<std::string> Lines;
 };
 
-// Runs zelmaro-cli; its standard output as lines.
-CliResult RunCli(const std::vector<std::string>& arguments)
+// Runs zelmaro-cli; its standard output as lines. With a prefix (a command
+// that runs the rest), its error output comes in the same lines.
+CliResult RunCli(const std::vector<std::string>& arguments,
+                 const std::vector<std::string>& prefix = {})
 {
+    std::vector<std::string> command = {ZELMARO_CLI};
+    if (!prefix.empty()) {
+        command = {"/bin/sh", "-c", "exec \"$@\" 2>&1", "sh"};
+        command.insert(command.end(), prefix.begin(), prefix.end());
+        command.push_back(ZELMARO_CLI);
+    }
+    command.insert(command.end(), arguments.begin(), arguments.end());
     std::string parameters;
-    for (const std::string& argument : arguments)
-        parameters += QuoteArgument(argument) + " ";
+    for (std::size_t i = 1; i < command.size(); ++i)
+        parameters += QuoteArgument(command[i]) + " ";
     CliResult result{};
-    result.ExitCode = RunConsoleApp(ZELMARO_CLI, parameters, &result.Lines);
+    result.ExitCode = RunConsoleApp(command[0], parameters, &result.Lines);
     // The runner keeps what follows the last line end as a line of its own.
     while (!result.Lines.empty() && result.Lines.back().empty())
         result.Lines.pop_back();
@@ -151,31 +160,28 @@ TEST(CliE2E, AReadOnlyDirectoryIsReportedAndLeftAlone)
     WriteTaggedImages(
         dir.Path(), {{"A.JPG", "2008:01:05 21:03:12", "2"}, {"B.JPG", "2008:01:05 21:04:12", "2"}});
     dir.Write("Zelmaro.txt", "Zelmaro\n-08010521031230-08010521041230-\n");
-    std::vector<std::string> command = {"/bin/sh", "-c", "exec \"$@\" 2>&1", "sh"};
     namespace fs = std::filesystem;
+    std::vector<std::string> prefix = {"/usr/bin/env"};
     if (::geteuid() == 0) {
         // Root may write anywhere: run as nobody, who may change the files
         // but not the directory.
         if (!fs::exists("/usr/bin/setpriv") || !::getpwnam("nobody"))
             GTEST_SKIP() << "running as root without setpriv or the user nobody";
         for (const char* name : {"A.JPG", "B.JPG"})
-            fs::permissions(dir.File(name), fs::perms::all & ~fs::perms::owner_exec &
-                                                ~fs::perms::group_exec & ~fs::perms::others_exec);
-        command.insert(command.end(),
-                       {"/usr/bin/setpriv", "--reuid=nobody", "--regid=65534", "--clear-groups"});
+            fs::permissions(dir.File(name),
+                            fs::perms::owner_write | fs::perms::group_write |
+                                fs::perms::others_write,
+                            fs::perm_options::add);
+        prefix = {"/usr/bin/setpriv", "--reuid=nobody", "--regid=65534", "--clear-groups"};
     } else {
         fs::permissions(dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
     }
     const auto original = Snapshot(dir, {"A.JPG", "B.JPG"});
-    command.insert(command.end(), {ZELMARO_CLI, dir.Path(), "--write"});
-    std::string parameters;
-    for (std::size_t i = 1; i < command.size(); ++i)
-        parameters += QuoteArgument(command[i]) + " ";
-    std::vector<std::string> lines;
-    const int exitCode = RunConsoleApp(command[0], parameters, &lines);
+    const CliResult result = RunCli({dir.Path(), "--write"}, prefix);
     fs::permissions(dir.Path(), fs::perms::owner_all);
+    const std::vector<std::string>& lines = result.Lines;
 
-    EXPECT_EQ(exitCode, 1);
+    EXPECT_EQ(result.ExitCode, 1);
     EXPECT_EQ(Snapshot(dir, {"A.JPG", "B.JPG"}), original);
     for (const char* name : {"A.JPG", "B.JPG"}) {
         const std::string expected = std::string("Fehler: Bild \"") + name +
