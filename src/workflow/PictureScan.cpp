@@ -211,6 +211,12 @@ bool TWorkflow::ScanPictures(const std::string& directory)
 
 bool TWorkflow::ReadImageData(const std::string& path, std::uint32_t& date, double& exposureTime)
 {
+    return ReadImageData(path, date, exposureTime, false);
+}
+
+bool TWorkflow::ReadImageData(const std::string& path, std::uint32_t& date, double& exposureTime,
+                              bool passToolErrors)
+{
     date = 0;
     exposureTime = 0;
     if (!FileExists(path))
@@ -219,6 +225,8 @@ bool TWorkflow::ReadImageData(const std::string& path, std::uint32_t& date, doub
     try {
         RunTool({ToolPath(path), "-CreateDate", "-ExposureTime", "-ExposureTime#"}, lines);
     } catch (const std::exception&) {
+        if (passToolErrors)
+            throw;
         return false;
     }
     std::vector<std::string_view> exposures;

@@ -162,7 +162,11 @@ private:
                  std::vector<std::string>* errorLines = nullptr);
     // The write-back's loop under its progress window, and the matching.
     void WriteCheckedImages();
+    // ReadImageData that lets an error of the tool's start pass.
+    bool ReadImageData(const std::string& path, std::uint32_t& date, double& exposureTime,
+                       bool passToolErrors);
     // Why the image at path must not be written now; nullopt when it may.
+    // Throws when the tool cannot be started.
     std::optional<std::string> WriteObstacle(const std::string& path, const TImageItem& image);
     // The path as the tool gets it: one starting with "-" is no option.
     static std::string ToolPath(const std::string& path);

@@ -1,3 +1,4 @@
+#include "Conversions.h"
 #include "FormatText.h"
 #include "MessageBoxes.h"
 #include "OperationScope.h"
@@ -70,8 +71,8 @@ std::optional<std::string> TWorkflow::WriteObstacle(const std::string& path,
     double exposure = 0;
     bool read = false;
     try {
-        read = ReadImageData(path, date, exposure);
-    } catch (const std::exception&) {
+        read = ReadImageData(path, date, exposure, true);
+    } catch (const ConversionError&) {
         read = false;
     }
     if (!read || date != image.Date)
@@ -121,18 +122,22 @@ void TWorkflow::WriteCheckedImages()
             break;
         }
         const std::string path = JoinPath(directory, image.FileName);
-        if (auto obstacle = WriteObstacle(path, image)) {
-            FLastWrite.Failed.push_back({image.FileName, std::move(*obstacle)});
-            continue;
-        }
+        std::optional<std::string> obstacle;
         std::vector<std::string> errors;
         try {
-            RunTool({"-ExposureTime=" + ExposureValueText(logged, FSettings), "-P", ToolPath(path)},
+            obstacle = WriteObstacle(path, image);
+            if (!obstacle)
+                RunTool(
+                    {"-ExposureTime=" + ExposureValueText(logged, FSettings), "-P", ToolPath(path)},
                     output, &errors);
         } catch (const std::exception&) {
             FHost.ShowError("Fehler beim Ändern von Bild \"" + image.FileName + "\"!", kAppCaption);
             FHost.RequestTerminate();
             return;
+        }
+        if (obstacle) {
+            FLastWrite.Failed.push_back({image.FileName, std::move(*obstacle)});
+            continue;
         }
         std::uint32_t date = 0;
         double exposure = 0;

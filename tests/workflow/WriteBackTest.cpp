@@ -138,20 +138,24 @@ TEST(WriteExposureTimes, CancelStopsBeforeTheNextImageAndStillMatches)
 
 TEST(WriteExposureTimes, ToolFailureEndsTheProgramWithoutRematch)
 {
-    WriteRig rig;
-    rig.Tool->BeforeCall = [](std::size_t call) {
-        if (call == 4) // the write of b.JPG
-            throw std::runtime_error("cannot start");
-    };
-    const int clears = rig.Table.Clears;
-    rig.Flow.WriteExposureTimes();
-    EXPECT_EQ(rig.Host.MessageTexts("error"),
-              std::vector<std::string>{"Fehler beim Ändern von Bild \"b.JPG\"!"});
-    EXPECT_EQ(rig.Host.TerminateRequests, 1);
-    EXPECT_EQ(rig.Exposures(), "30|0,004|2|");
-    EXPECT_EQ(rig.Table.Clears, clears);
-    EXPECT_TRUE(rig.Table.IsChecked(0)); // the table still shows the old state
-    EXPECT_EQ(rig.Host.Log.back(), "cursor: normal");
+    // The check of b.JPG before its write, and its write.
+    for (const std::size_t failing : {3u, 4u}) {
+        WriteRig rig;
+        rig.Tool->BeforeCall = [failing](std::size_t call) {
+            if (call == failing)
+                throw std::runtime_error("cannot start");
+        };
+        const int clears = rig.Table.Clears;
+        rig.Flow.WriteExposureTimes();
+        EXPECT_EQ(rig.Host.MessageTexts("error"),
+                  std::vector<std::string>{"Fehler beim Ändern von Bild \"b.JPG\"!"});
+        EXPECT_TRUE(rig.Host.WriteFailures.empty());
+        EXPECT_EQ(rig.Host.TerminateRequests, 1);
+        EXPECT_EQ(rig.Exposures(), "30|0,004|2|");
+        EXPECT_EQ(rig.Table.Clears, clears);
+        EXPECT_TRUE(rig.Table.IsChecked(0)); // the table still shows the old state
+        EXPECT_EQ(rig.Host.Log.back(), "cursor: normal");
+    }
 }
 
 TEST(WriteExposureTimes, ImageThatCannotBeReadBackEndsTheProgram)
