@@ -2,6 +2,7 @@
 #include "CliOptions.h"
 #include "ConsoleHost.h"
 #include "MemoryRegistryStore.h"
+#include "MetadataTool.h"
 #include "PalmUsers.h"
 #include "PalmUsersDat.h"
 #include "TableOutput.h"
@@ -125,6 +126,8 @@ TEST(CliJson, AnyBytesGiveValidJson)
 
 TEST(CliRun, AnInterruptedRunSaysSoAndWritesNothing)
 {
+    if (!FindExifTool())
+        GTEST_SKIP() << "the run needs exiftool";
     TempDir dir;
     dir.Write("a.JPG");
     std::atomic<bool> cancel = true;
