@@ -3,6 +3,7 @@
 #include "AppCursor.h"
 #include "AppShell.h"
 #include "Info.h"
+#include "Workflow.h"
 
 #include <QCoreApplication>
 
@@ -48,6 +49,11 @@ void TGuiWorkflowHost::ShowWarning(std::string_view message, std::string_view ca
 void TGuiWorkflowHost::ShowInfo(std::string_view message, std::string_view caption)
 {
     FMessages.ShowInfo(message, caption);
+}
+
+void TGuiWorkflowHost::ShowWriteFailures(const std::vector<TWriteFailure>& failures)
+{
+    ShowWarning(WriteFailureMessage(failures), kAppCaption);
 }
 
 void TGuiWorkflowHost::RequestTerminate()

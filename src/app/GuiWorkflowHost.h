@@ -26,6 +26,8 @@ public:
     void ShowError(std::string_view message, std::string_view caption) override;
     void ShowWarning(std::string_view message, std::string_view caption) override;
     void ShowInfo(std::string_view message, std::string_view caption) override;
+    // One warning that names the images.
+    void ShowWriteFailures(const std::vector<TWriteFailure>& failures) override;
 
     // Stops the event loop once the running handler returns. The main window's
     // close handling does not run, so no settings are stored.

@@ -44,7 +44,7 @@ TImageTableModel::TImageTableModel(TCellText cellText, QObject* parent)
 
 bool TImageTableModel::IsCheckable(const TMatchItem& item)
 {
-    return item.TimeState == TMatchState::msEqual && item.ExposureState == TMatchState::msDifferent;
+    return zelmaro::IsCheckable(item);
 }
 
 int TImageTableModel::rowCount(const QModelIndex& parent) const

@@ -6,6 +6,7 @@
 #include "CursorGuard.h"
 #include "DirectoryEdit.h"
 #include "ImageTableModel.h"
+#include "Info.h"
 #include "PalmString.h"
 #include "PalmUsersDat.h"
 #include "Paths.h"
@@ -363,9 +364,12 @@ void TfrmMain::ReadSettings()
 
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
-    // The running command owns the lists until it returns.
+    // The running command owns the lists until it returns: it is cancelled
+    // and the window closes once it has ended.
     if (FCommandRunning) {
         event->ignore();
+        FCloseWhenDone = true;
+        zelmaro::CancelRequested = true;
         return;
     }
     FormCloseQuery();
@@ -433,6 +437,12 @@ void TfrmMain::Run(const std::function<void()>& command, bool longCommand)
     }
     if (failed)
         ShowError(failure, kAppCaption);
+    if (longCommand && FCloseWhenDone) {
+        FCloseWhenDone = false;
+        // A requested end of the program ends it without the close query.
+        if (!TerminateRequested())
+            close();
+    }
 }
 
 void TfrmMain::cmdReadPicsClick()

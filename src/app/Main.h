@@ -153,6 +153,7 @@ private:
     int FDragRow = -1;
     bool FDragFromShot = false;
     bool FCommandRunning = false;
+    bool FCloseWhenDone = false; // the user closed the window during a long command
 };
 
 // Shows the window and runs the event loop until it ends. The exit code is 1

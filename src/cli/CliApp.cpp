@@ -48,6 +48,31 @@ int RunOriginals(TWorkflow& flow, const std::string& directory, bool restore, st
     return failed ? kExitError : kExitOk;
 }
 
+// The one JSON document of a run: the fields, the rows and, after a
+// write-back, what it did.
+void WriteJsonDocument(std::ostream& out, const TWorkflow& flow, const TImageTable& table,
+                       const TConsoleHost& host, const std::optional<TAutoOffsetReport>* autoOffset,
+                       const TWorkflow::TWriteReport* write)
+{
+    TJsonObject document;
+    document.Add("offset", std::to_string(host.OffsetValue()));
+    document.Add("tolerance", std::to_string(host.ToleranceValue()));
+    if (autoOffset)
+        document.Add("autoOffset", JsonAutoOffset(*autoOffset));
+    document.Add("rows", [&](std::ostream& json) { WriteJsonRows(json, flow, table); });
+    if (write) {
+        document.Add("written", JsonStrings(write->Written));
+        std::string failed = "[";
+        for (const TWriteFailure& failure : write->Failed)
+            failed += (failed.size() > 1 ? ", " : "") + std::string("{\"image\": ") +
+                      JsonString(failure.FileName) + ", \"reason\": " + JsonString(failure.Reason) +
+                      "}";
+        document.Add("failed", failed + "]");
+    }
+    document.Write(out);
+    out.flush();
+}
+
 int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
         const TCliEnvironment& environment)
 {
@@ -111,24 +136,32 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
         flow.ReadLogFile();
     }
     // The host writes the report's line.
-    const auto report = options.AutoOffset ? flow.FindAutoOffset() : std::nullopt;
-    if (options.AutoOffset && options.Format == TOutputFormat::ofJson) {
-        out << "{\"autoOffset\": " << JsonAutoOffset(report) << ",\n\"rows\": ";
+    std::optional<TAutoOffsetReport> autoOffset;
+    if (options.AutoOffset)
+        autoOffset = flow.FindAutoOffset();
+    const bool json = options.Format == TOutputFormat::ofJson;
+    if (!json)
         WriteTable(out, flow, table, options.Format);
-        out << "}\n";
-    } else {
-        WriteTable(out, flow, table, options.Format);
-    }
 
-    if (options.Write) {
+    const bool write = options.Write && !host.CancelRequested();
+    if (write) {
         flow.WriteExposureTimes();
-        if (host.TerminateRequested())
-            return kExitError;
-        if (options.Format == TOutputFormat::ofTable)
-            out << '\n';
-        WriteTable(out, flow, table, options.Format);
+        if (!json && !host.TerminateRequested()) {
+            if (options.Format == TOutputFormat::ofTable)
+                out << '\n';
+            WriteTable(out, flow, table, options.Format);
+        }
     }
-    return kExitOk;
+    if (json)
+        WriteJsonDocument(out, flow, table, host, options.AutoOffset ? &autoOffset : nullptr,
+                          options.Write ? &flow.LastWrite() : nullptr);
+    if (host.TerminateRequested())
+        return kExitError;
+    if (host.CancelRequested()) {
+        err << "Abgebrochen.\n";
+        return kExitCancelled;
+    }
+    return write && !flow.LastWrite().Failed.empty() ? kExitError : kExitOk;
 }
 
 } // namespace

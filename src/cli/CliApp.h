@@ -12,6 +12,7 @@ namespace zelmaro {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitError = 1;
 inline constexpr int kExitUsage = 2;
+inline constexpr int kExitCancelled = 130; // as a shell reports an interrupt
 
 // What the command-line program runs in.
 struct TCliEnvironment {

@@ -188,7 +188,9 @@ Optionen:
                        ändern; ein fehlender Eintrag verschiebt nichts)
   --tolerance T        Toleranz in Sekunden, 0 bis 2; Vorgabe 1
   --write              die Verschlusszeit des Protokolls in jedes angehakte
-                       Bild schreiben, es neu lesen und die Tabelle erneut zeigen
+                       Bild schreiben, es neu lesen und die Tabelle erneut zeigen;
+                       jedes Bild, das den Wert nicht übernommen hat, steht mit
+                       dem Grund auf der Fehlerausgabe
   --restore            statt zuzuordnen: jedes Bild des Verzeichnisses, dessen
                        Original exiftool beim ersten Schreiben als
                        NAME_original aufbewahrt hat, durch dieses Original
@@ -203,9 +205,21 @@ Optionen:
                        so, wie es im Dateisystem steht)
   --help               diese Hilfe
 
-JSON ist eine Liste der Zeilen; mit --auto-offset ein Objekt
-{"autoOffset": {"offset", "pairs", "runnerUp", "runnerUpPairs", "best"},
-"rows": [...]}: der gesetzte Versatz, die genauen Paare darunter, der
+Angehakt wird nur, was ein Bild aufnehmen kann: eine Verschlusszeit über 0
+und höchstens 4294967295 Sekunden. Geschrieben wird in das Verzeichnis, aus
+dem die Bilder gelesen wurden, und nur in Bilder, die sich seither nicht
+geändert haben und nicht schreibgeschützt sind.
+
+Mit --format json steht auf der Standardausgabe genau ein JSON-Objekt:
+  {"offset": N, "tolerance": T, "rows": [{"checked": true|false,
+   "image": ..., "imageDate": ..., "imageExposure": ..., "time": ...,
+   "shotDate": ..., "shotExposure": ...}, ...]}
+mit --write zusätzlich "written": [Bildnamen] und
+"failed": [{"image": Bildname, "reason": Grund}]; "rows" ist dann die
+Tabelle nach dem Schreiben. Texte sind die der Tabelle; Bytes eines Namens,
+die kein UTF-8 sind, stehen als Latin-1-Zeichen darin.
+Mit --auto-offset zusätzlich "autoOffset": {"offset", "pairs", "runnerUp",
+"runnerUpPairs", "best"}: der gesetzte Versatz, die genauen Paare darunter, der
 nächstbeste Versatz (null, wenn es keinen gibt) mit seinen Paaren und der beste
 Versatz vor der Begrenzung (null statt des Objekts ohne Bilder oder Einträge).
 
@@ -215,8 +229,10 @@ laufenden Bild ab. exiftool wird im Verzeichnis des Programms gesucht,
 danach im PATH.
 
 Rückgabewert: 0 bei Erfolg, 1 nach einem Fehler (fehlendes exiftool, ein Bild,
-das sich nicht lesen oder ändern lässt, ein Original, das sich nicht
-zurückholen oder löschen lässt), 2 bei falschem Aufruf.
+das sich nicht lesen lässt, ein angehaktes Bild, das den Wert nicht
+übernommen hat, ein Original, das sich nicht zurückholen oder löschen lässt),
+2 bei falschem Aufruf, 130 nach Strg+C (die bis dahin geschriebenen Bilder sind
+neu gelesen).
 )";
 }
 

@@ -90,9 +90,14 @@ void TConsoleHost::ShowStatus(std::string_view text)
         Line(text);
 }
 
+void TConsoleHost::ShowWriteFailures(const std::vector<TWriteFailure>& failures)
+{
+    for (const TWriteFailure& failure : failures)
+        Message("Fehler", "Bild \"" + failure.FileName + "\" nicht geändert: " + failure.Reason);
+}
+
 std::unique_ptr<TProgressView> TConsoleHost::CreateProgress()
 {
-    FCancel = false;
     return std::make_unique<TConsoleProgress>(FErr, FRewrite, FOpenLine);
 }
 

@@ -13,7 +13,8 @@ class TWorkflow;
 
 // The workflow's surroundings on a console: messages and progress go to the
 // error stream, the fields are plain values, the cancel request is a flag
-// that a signal handler may set.
+// that a signal handler may set. An interrupt cancels the whole run, so a
+// new progress window does not clear it.
 class TConsoleHost final : public TWorkflowHost {
 public:
     // rewrite: the file line is rewritten in place (a terminal).
@@ -27,6 +28,8 @@ public:
     void ShowError(std::string_view message, std::string_view caption) override;
     void ShowWarning(std::string_view message, std::string_view caption) override;
     void ShowInfo(std::string_view message, std::string_view caption) override;
+    // One line per image.
+    void ShowWriteFailures(const std::vector<TWriteFailure>& failures) override;
 
     std::unique_ptr<TProgressView> CreateProgress() override;
     bool CancelRequested() const override { return FCancel.load(); }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -129,39 +130,108 @@ void WriteCsv(std::ostream& out, const TRows& rows, char decimalSeparator)
     }
 }
 
-std::string JsonString(const std::string& text)
+// Length of the valid UTF-8 sequence at the start of text, or 0.
+std::size_t Utf8SequenceLength(std::string_view text)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = 0;
+    unsigned char low = 0x80;  // bounds of the second byte: no overlong form,
+    unsigned char high = 0xBF; // no surrogate, nothing beyond U+10FFFF
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (text.size() < length || byte(1) < low || byte(1) > high)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if ((byte(i) & 0xC0) != 0x80)
+            return 0;
+    return length;
+}
+
+} // namespace
+
+std::string JsonString(std::string_view text)
 {
     std::string json = "\"";
-    for (char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
+    while (!text.empty()) {
+        const auto u = static_cast<unsigned char>(text.front());
+        std::size_t length = 1;
+        if (text.front() == '"' || text.front() == '\\') {
             json += '\\';
-            json += c;
-        } else if (u < 0x20) {
+            json += text.front();
+        } else if (u < 0x20 || (u >= 0x80 && (length = Utf8SequenceLength(text)) == 0)) {
+            length = 1;
             char escape[8];
             std::snprintf(escape, sizeof escape, "\\u%04x", u);
             json += escape;
         } else {
-            json += c;
+            json.append(text.substr(0, length));
         }
+        text.remove_prefix(length);
     }
     return json + '"';
 }
 
-void WriteJson(std::ostream& out, const TRows& rows)
+std::string JsonStrings(const std::vector<std::string>& texts)
 {
+    std::string json = "[";
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        json += (i ? ", " : "") + JsonString(texts[i]);
+    return json + "]";
+}
+
+void WriteJsonRows(std::ostream& out, const TWorkflow& flow, const TImageTable& table)
+{
+    const TRows rows(flow, table);
     out << "[";
     for (std::size_t r = 0; r < rows.size(); ++r) {
-        const Row& row = rows[r];
+        const Row row = rows[r];
         out << (r ? ",\n " : "\n ") << "{\"checked\": " << (row[0].empty() ? "false" : "true");
         for (std::size_t c = 0; c < kJsonKeys.size(); ++c)
             out << ", \"" << kJsonKeys[c] << "\": " << JsonString(row[c + 1]);
         out << "}";
     }
-    out << (rows.empty() ? "]\n" : "\n]\n");
+    out << (rows.empty() ? "]" : "\n]");
 }
 
-} // namespace
+void TJsonObject::Add(std::string key, std::string json)
+{
+    FMembers.emplace_back(std::move(key),
+                          [json = std::move(json)](std::ostream& out) { out << json; });
+}
+
+void TJsonObject::Add(std::string key, std::function<void(std::ostream&)> write)
+{
+    FMembers.emplace_back(std::move(key), std::move(write));
+}
+
+void TJsonObject::Write(std::ostream& out) const
+{
+    out << "{";
+    for (std::size_t i = 0; i < FMembers.size(); ++i) {
+        out << (i ? ",\n" : "\n") << JsonString(FMembers[i].first) << ": ";
+        FMembers[i].second(out);
+    }
+    out << "\n}\n";
+}
+
+std::string TJsonObject::Text() const
+{
+    std::ostringstream text;
+    Write(text);
+    return text.str();
+}
 
 std::string JsonAutoOffset(const std::optional<TAutoOffsetReport>& report)
 {
@@ -186,7 +256,8 @@ void WriteTable(std::ostream& out, const TWorkflow& flow, const TImageTable& tab
         WriteCsv(out, rows, flow.Settings().DecimalSeparator);
         break;
     case TOutputFormat::ofJson:
-        WriteJson(out, rows);
+        WriteJsonRows(out, flow, table);
+        out << '\n';
         break;
     }
     out.flush();

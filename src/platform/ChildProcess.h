@@ -46,9 +46,13 @@ public:
 std::unique_ptr<TChildProcess> StartChildProcess(const TProcessCommand& command, int& error);
 
 // A started child that also reads its standard input from a pipe. Its
-// standard error goes to the null device, so it can never block on it.
+// standard error comes through a pipe of its own; the caller keeps reading
+// it (ReadErrorAvailable) so that the child never blocks on it.
 class TPipedChildProcess : public TChildProcess {
 public:
+    // Reads up to size bytes of what the child has written to its standard
+    // error, without waiting; 0 when nothing waits, it is closed, or on an error.
+    virtual std::size_t ReadErrorAvailable(char* buffer, std::size_t size) = 0;
     // Writes all of bytes; false when the child's input is closed or broken
     // (never raises a signal).
     virtual bool WriteInput(std::string_view bytes) = 0;

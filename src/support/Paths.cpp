@@ -36,4 +36,10 @@ bool FileExists(const std::string& path)
     return attributes && (*attributes & kFileAttributeDirectory) == 0;
 }
 
+bool IsReadOnly(const std::string& path)
+{
+    auto attributes = SystemPlatform().FileAttributes(path);
+    return attributes && (*attributes & kFileAttributeReadOnly) != 0;
+}
+
 } // namespace zelmaro

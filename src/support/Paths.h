@@ -29,4 +29,7 @@ bool DirExists(const std::string& path);
 // True when the path names an existing file (not a directory).
 bool FileExists(const std::string& path);
 
+// True when the file or directory exists but the user may not change it.
+bool IsReadOnly(const std::string& path);
+
 } // namespace zelmaro

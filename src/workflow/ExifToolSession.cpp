@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "OutputLineSplitter.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace zelmaro {
@@ -11,6 +12,9 @@ namespace {
 
 // How long a session may take to end on its own before it is killed.
 constexpr int kEndWaitMs = 2000;
+// How long output is waited for before the error stream is emptied again,
+// so that the tool never blocks on a full error pipe.
+constexpr int kErrorDrainMs = 200;
 
 // Where a line "{ready<number>}" starts in output, or npos.
 std::size_t FindReadyLine(const std::string& output, const std::string& marker)
@@ -53,12 +57,27 @@ bool TExifToolSession::FitsArgumentLine(const std::string& argument)
 void TExifToolSession::Run(const std::vector<std::string>& arguments,
                            std::vector<std::string>& outputLines)
 {
+    std::vector<std::string> ignored;
+    RunReportingErrors(arguments, outputLines, ignored);
+}
+
+void TExifToolSession::RunReportingErrors(const std::vector<std::string>& arguments,
+                                          std::vector<std::string>& outputLines,
+                                          std::vector<std::string>& errorLines)
+{
     bool fits = true;
     for (const std::string& argument : arguments)
         fits = fits && FitsArgumentLine(argument);
-    if (fits && !FBroken && Call(arguments, outputLines))
+    if (fits && !FBroken && Call(arguments, outputLines, errorLines))
         return;
     TConsoleMetadataTool(FProgram).Run(arguments, outputLines);
+}
+
+void TExifToolSession::DrainErrors()
+{
+    char buffer[4096];
+    while (const std::size_t read = FChild->ReadErrorAvailable(buffer, sizeof buffer))
+        FErrors.append(buffer, read);
 }
 
 bool TExifToolSession::Start()
@@ -73,7 +92,8 @@ bool TExifToolSession::Start()
 }
 
 bool TExifToolSession::Call(const std::vector<std::string>& arguments,
-                            std::vector<std::string>& outputLines)
+                            std::vector<std::string>& outputLines,
+                            std::vector<std::string>& errorLines)
 {
     if (!FChild && !Start()) {
         Abandon();
@@ -99,15 +119,24 @@ bool TExifToolSession::Call(const std::vector<std::string>& arguments,
             Abandon();
             return false;
         }
+        DrainErrors();
         char buffer[4096];
-        const auto read =
-            FChild->ReadOutputFor(buffer, sizeof buffer, static_cast<int>(left.count()));
-        if (!read || *read == 0) { // no answer in time, or the tool has gone
+        const auto read = FChild->ReadOutputFor(
+            buffer, sizeof buffer,
+            static_cast<int>(std::min<long long>(left.count(), kErrorDrainMs)));
+        if (read && *read == 0) { // the tool has gone
             Abandon();
             return false;
         }
-        FPending.append(buffer, *read);
+        if (read)
+            FPending.append(buffer, *read);
     }
+    // The tool writes its errors before it reports the call's end.
+    DrainErrors();
+    TOutputLineSplitter errorSplitter(&errorLines, {}, FChild->Handle());
+    errorSplitter.Feed(FErrors);
+    errorSplitter.Finish();
+    FErrors.clear();
 
     // The bytes before the marker are what a single run would have written.
     std::vector<std::string> lines;
@@ -129,6 +158,7 @@ void TExifToolSession::Abandon()
     FBroken = true;
     FChild.reset(); // kills and collects it
     FPending.clear();
+    FErrors.clear();
 }
 
 void TExifToolSession::End()
@@ -145,11 +175,14 @@ void TExifToolSession::End()
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             break;
-        const auto read =
-            FChild->ReadOutputFor(buffer, sizeof buffer, static_cast<int>(left.count()));
-        if (!read || *read == 0)
+        DrainErrors();
+        const auto read = FChild->ReadOutputFor(
+            buffer, sizeof buffer,
+            static_cast<int>(std::min<long long>(left.count(), kErrorDrainMs)));
+        if (read && *read == 0)
             break;
     }
+    FErrors.clear();
     FChild->WaitForExit(kEndWaitMs);
     FChild.reset(); // kills it if it still runs, and collects it
 }

@@ -27,6 +27,11 @@ public:
 
     void Run(const std::vector<std::string>& arguments,
              std::vector<std::string>& outputLines) override;
+    // In the session, the tool's standard error of this call; a call that
+    // runs a process of its own reports none.
+    void RunReportingErrors(const std::vector<std::string>& arguments,
+                            std::vector<std::string>& outputLines,
+                            std::vector<std::string>& errorLines) override;
 
     // The running session's process, or 0 when there is none (for tests).
     TProcessHandle SessionHandle() const { return FChild ? FChild->Handle() : 0; }
@@ -38,7 +43,9 @@ public:
 
 private:
     bool Start();
-    bool Call(const std::vector<std::string>& arguments, std::vector<std::string>& outputLines);
+    bool Call(const std::vector<std::string>& arguments, std::vector<std::string>& outputLines,
+              std::vector<std::string>& errorLines);
+    void DrainErrors();
     void Abandon();
     void End();
 
@@ -46,6 +53,7 @@ private:
     int FTimeoutMs;
     std::unique_ptr<TPipedChildProcess> FChild;
     std::string FPending; // output read past the last call's end
+    std::string FErrors;  // standard error of the running call
     unsigned FCallNumber = 0;
     bool FBroken = false;
 };

@@ -75,8 +75,9 @@ TMatchItem TWorkflow::MakeMatch(const TImageItem* image, const TShotItem* shot,
         item.TimeState = TMatchState::msNear;
     else
         item.TimeState = TMatchState::msDifferent;
-    item.ExposureState =
-        image->ExposureTime == shot->ExposureTime ? TMatchState::msEqual : TMatchState::msDifferent;
+    item.ExposureState = ExposureTimesEqual(image->ExposureTime, shot->ExposureTime)
+                             ? TMatchState::msEqual
+                             : TMatchState::msDifferent;
     return item;
 }
 
@@ -152,8 +153,7 @@ void TWorkflow::FillTable()
     FTable.Clear();
     bool anyChecked = false;
     for (const TMatchItem& item : FMatches) {
-        const bool checked = item.TimeState == TMatchState::msEqual &&
-                             item.ExposureState == TMatchState::msDifferent;
+        const bool checked = IsCheckable(item);
         FTable.AppendRow(&item, checked);
         if (checked && !anyChecked) {
             anyChecked = true;

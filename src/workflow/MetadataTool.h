@@ -15,6 +15,15 @@ public:
     // Appends the tool's output lines to outputLines; the exit code is not used.
     virtual void Run(const std::vector<std::string>& arguments,
                      std::vector<std::string>& outputLines) = 0;
+    // Like Run, and appends the tool's error lines to errorLines where this
+    // transport can read them; by default it cannot.
+    virtual void RunReportingErrors(const std::vector<std::string>& arguments,
+                                    std::vector<std::string>& outputLines,
+                                    std::vector<std::string>& errorLines)
+    {
+        static_cast<void>(errorLines);
+        Run(arguments, outputLines);
+    }
 };
 
 // Starts the program once per call through the console runner; each argument

@@ -111,6 +111,26 @@ void ParseExposureTime(std::string_view value, const FormatSettings& settings, d
         exposure = *converted;
 }
 
+// The tool prints the exposure time rounded (1/60, but 1.25 s as "1.2") and
+// then as its number (0.01666666667, 1.25). The printed fraction is exact
+// where the number confirms it; otherwise the number is.
+double ExactExposureTime(const std::vector<std::string_view>& values,
+                         const FormatSettings& settings)
+{
+    double printed = 0;
+    if (values.empty())
+        return printed;
+    ParseExposureTime(values.front(), settings, printed);
+    if (values.size() == 1)
+        return printed;
+    double number = 0;
+    ParseExposureTime(values.back(), settings, number);
+    const bool fraction = values.front().find('/') != std::string_view::npos;
+    if (number == 0 || (fraction && ExposureTimesEqual(printed, number)))
+        return printed;
+    return number;
+}
+
 std::string ReadingError(const std::string& fileName)
 {
     return "Fehler beim Auslesen von Bild \"" + fileName + "\"!";
@@ -144,14 +164,17 @@ TWorkflow::TToolSessionScope::~TToolSessionScope()
         FFlow.FSession.reset();
 }
 
-void TWorkflow::RunTool(const std::vector<std::string>& arguments, std::vector<std::string>& lines)
+void TWorkflow::RunTool(const std::vector<std::string>& arguments, std::vector<std::string>& lines,
+                        std::vector<std::string>* errorLines)
 {
+    std::vector<std::string> ignored;
+    std::vector<std::string>& errors = errorLines ? *errorLines : ignored;
     if (FTool) {
-        FTool->Run(arguments, lines);
+        FTool->RunReportingErrors(arguments, lines, errors);
         return;
     }
     if (FSession) {
-        FSession->Run(arguments, lines);
+        FSession->RunReportingErrors(arguments, lines, errors);
         return;
     }
     TConsoleMetadataTool(FExifTool).Run(arguments, lines);
@@ -194,6 +217,7 @@ std::vector<std::string> ImageFileNames(const std::string& directory, std::strin
 bool TWorkflow::ScanPictures(const std::string& directory)
 {
     ClearImages();
+    FImagesDirectory = directory;
     const std::vector<std::string> names = ImageFileNames(directory);
     if (FProgress)
         FProgress->ShowFoundCount(static_cast<int>(names.size()));
@@ -224,6 +248,12 @@ bool TWorkflow::ScanPictures(const std::string& directory)
 
 bool TWorkflow::ReadImageData(const std::string& path, std::uint32_t& date, double& exposureTime)
 {
+    return ReadImageData(path, date, exposureTime, false);
+}
+
+bool TWorkflow::ReadImageData(const std::string& path, std::uint32_t& date, double& exposureTime,
+                              bool passToolErrors)
+{
     date = 0;
     exposureTime = 0;
     if (!FileExists(path))
@@ -232,16 +262,22 @@ bool TWorkflow::ReadImageData(const std::string& path, std::uint32_t& date, doub
     try {
         // The EXIF date comes last and so wins: a container's date (CR3,
         // HEIF) is UTC or the computer's zone, not the camera's clock.
-        RunTool({ToolPath(path), "-CreateDate", "-EXIF:CreateDate", "-ExposureTime"}, lines);
+        RunTool(
+            {ToolPath(path), "-CreateDate", "-EXIF:CreateDate", "-ExposureTime", "-ExposureTime#"},
+            lines);
     } catch (const std::exception&) {
+        if (passToolErrors)
+            throw;
         return false;
     }
+    std::vector<std::string_view> exposures;
     for (const std::string& line : lines) {
         if (line.find("Create Date") != std::string::npos)
             date = ParseCreateDate(TagValue(line), FSettings);
         else if (line.find("Exposure Time") != std::string::npos)
-            ParseExposureTime(TagValue(line), FSettings, exposureTime);
+            exposures.push_back(TagValue(line));
     }
+    exposureTime = ExactExposureTime(exposures, FSettings);
     return date != 0 && exposureTime != 0;
 }
 

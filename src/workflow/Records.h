@@ -39,4 +39,17 @@ inline std::uint32_t TimeDistance(std::uint32_t imageDate, std::uint32_t shotDat
     return s < imageDate ? imageDate - s : s - imageDate;
 }
 
+// Whether two exposure times agree to the tool's precision (it reports about
+// 10 significant digits), so that a value read back equals the one written.
+bool ExposureTimesEqual(double a, double b);
+
+// Whether an image can hold the exposure time: an EXIF rational takes no
+// more than 4294967295 s and rounds what is below 1/4294967295 s to 0, which
+// makes the image unreadable.
+bool IsWritableExposureTime(double seconds);
+
+// A row the write-back corrects and the user may check: the moments agree,
+// the exposure times do not, and the logged one can be written.
+bool IsCheckable(const TMatchItem& item);
+
 } // namespace zelmaro

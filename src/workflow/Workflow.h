@@ -67,6 +67,8 @@ public:
     // "Auslesen": scans the directory field's directory with a progress
     // window, drops the shot log, sets the log-file button and matches.
     void ReadPictures();
+    // The directory the image list was read from; the write-back writes there.
+    const std::string& ImagesDirectory() const { return FImagesDirectory; }
     // Clears the images and reads every image of the directory. False when
     // there was none or one could not be read (the end of the program is then
     // requested); a cancel still answers true.
@@ -94,9 +96,19 @@ public:
     // user's registry when not set. The store must outlive the workflow.
     void SetPalmRegistry(const RegistryStore& registry) { FPalmRegistry = &registry; }
 
+    // What the last write-back did.
+    struct TWriteReport {
+        std::vector<std::string> Written; // took the logged value
+        std::vector<TWriteFailure> Failed;
+        bool Cancelled = false;
+    };
     // "Werte in Bilder eintragen": writes the logged exposure time into the
-    // image of every checked row, reads it back and matches again.
+    // image of every checked row, in the directory the images were read
+    // from, reads it back, tells the user of every image that did not take
+    // its value and matches again. An image that changed since it was read,
+    // or that the user may not change, is not written.
     void WriteExposureTimes();
+    const TWriteReport& LastWrite() const { return FLastWrite; }
     // Sets a record's exposure time after its file was written and read back.
     void SetImageExposureTime(const TImageItem& image, double exposureTime);
 
@@ -150,6 +162,8 @@ private:
     // Keyed by Date; a multimap puts a new record behind all of its moment.
     std::multimap<std::uint32_t, TImageItem> FImages;
     std::multimap<std::uint32_t, TShotItem> FShots;
+    std::string FImagesDirectory;
+    TWriteReport FLastWrite;
     std::vector<TMatchItem> FMatches;
     std::string FExifTool;
     std::unique_ptr<TMetadataTool> FTool;
@@ -174,7 +188,16 @@ private:
         bool FOwner = false;
     };
 
-    void RunTool(const std::vector<std::string>& arguments, std::vector<std::string>& lines);
+    void RunTool(const std::vector<std::string>& arguments, std::vector<std::string>& lines,
+                 std::vector<std::string>* errorLines = nullptr);
+    // The write-back's loop under its progress window, and the matching.
+    void WriteCheckedImages();
+    // ReadImageData that lets an error of the tool's start pass.
+    bool ReadImageData(const std::string& path, std::uint32_t& date, double& exposureTime,
+                       bool passToolErrors);
+    // Why the image at path must not be written now; nullopt when it may.
+    // Throws when the tool cannot be started.
+    std::optional<std::string> WriteObstacle(const std::string& path, const TImageItem& image);
     // The path as the tool gets it: one starting with "-" is no option.
     static std::string ToolPath(const std::string& path);
 };
@@ -193,5 +216,14 @@ std::vector<std::string> LogMemoLines(const std::vector<std::string>& memoTexts)
 
 // The exposure time as the tool takes it: the number text with a decimal point.
 std::string ExposureValueText(double exposureTime, const FormatSettings& settings);
+
+// The warning about images that did not take their value: the first ten,
+// each with its reason, and how many more there are.
+std::string WriteFailureMessage(const std::vector<TWriteFailure>& failures);
+
+// Why the tool did not write the file at path, from its error lines (the
+// first error, else the first warning, without the path it names), or
+// empty when it gave none.
+std::string ToolRefusal(const std::vector<std::string>& errorLines, const std::string& path);
 
 } // namespace zelmaro

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelmaro {
 
@@ -32,6 +33,14 @@ public:
 };
 
 enum class TCursorKind { crDefault, crHourGlass };
+
+// A checked image that did not take its logged exposure time, and why.
+struct TWriteFailure {
+    std::string FileName;
+    std::string Reason;
+
+    friend bool operator==(const TWriteFailure&, const TWriteFailure&) = default;
+};
 
 // Everything the workflow needs from the window around it.
 class TWorkflowHost : public MessageBoxes {
@@ -65,6 +74,9 @@ public:
 
     // Asks the application to end once the running handler returns.
     virtual void RequestTerminate() = 0;
+
+    // Tells the user which images of a write-back did not take their value.
+    virtual void ShowWriteFailures(const std::vector<TWriteFailure>& failures) = 0;
 };
 
 // The table of pairs as the workflow fills and reads it.

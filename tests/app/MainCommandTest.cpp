@@ -53,14 +53,24 @@ void MakeFiles(const QTemporaryDir& dir, std::initializer_list<const char*> name
     }
 }
 
+// A shown window whose directory field names three empty pictures.
+struct ThreePictures {
+    QTemporaryDir dir;
+    MainRig rig;
+    std::unique_ptr<TfrmMain> frm = rig.Make();
+
+    ThreePictures()
+    {
+        MakeFiles(dir, {"a.JPG", "b.JPG", "c.JPG"});
+        frm->show();
+        frm->SetDirectoryText(dir.path().toStdString());
+    }
+};
+
 TEST(MainCommandTest, ReadingKeepsOtherCommandsOutButNotTheCancelButton)
 {
-    QTemporaryDir dir;
-    MakeFiles(dir, {"a.JPG", "b.JPG", "c.JPG"});
-    MainRig rig;
-    auto frm = rig.Make();
-    frm->show();
-    frm->SetDirectoryText(dir.path().toStdString());
+    ThreePictures window;
+    auto& frm = window.frm;
     int calls = 0;
     bool guarded = true;
     frm->Workflow().SetMetadataTool(std::make_unique<FakeTool>([&] {
@@ -84,6 +94,33 @@ TEST(MainCommandTest, ReadingKeepsOtherCommandsOutButNotTheCancelButton)
     EXPECT_TRUE(frm->edtSeconds->isEnabled());
     EXPECT_EQ(frm->Model().rowCount(), 2);
     EXPECT_FALSE(frm->cmdReadFile->isEnabled());
+}
+
+TEST(MainCommandTest, ClosingDuringALongCommandCancelsItAndClosesAfterwards)
+{
+    ThreePictures window;
+    auto& frm = window.frm;
+    int calls = 0;
+    bool openDuring = true;
+    frm->Workflow().SetMetadataTool(std::make_unique<FakeTool>([&] {
+        if (++calls == 1) {
+            frm->close(); // the close box
+            openDuring = frm->isVisible() && frm->Workflow().Images().empty();
+        }
+    }));
+    QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
+    EXPECT_TRUE(openDuring) << "the lists stay while the command runs";
+    EXPECT_EQ(calls, 1) << "the close cancels the scan after the file in work";
+    EXPECT_FALSE(frm->isVisible());
+    EXPECT_TRUE(frm->Workflow().Images().empty()) << "the close query freed the lists";
+    EXPECT_EQ(ReadAppString(window.rig.registry, kSettingsAppName, "LastPath", ""),
+              window.dir.path().toStdString());
+
+    // Not once more for a later command.
+    frm->show();
+    calls = 10;
+    QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
+    EXPECT_TRUE(frm->isVisible());
 }
 
 TEST(MainCommandTest, AnErrorLeavingACommandIsShownAndTheWindowGoesOn)

@@ -64,8 +64,18 @@ int main(int argc, char* argv[])
         Shoot(out, "3-pairs");
         // Taken while the write lets events run between two files.
         QTimer::singleShot(300, [&] { Shoot(out, "4-writing"); });
+        // The warning about images that did not take their value, if any.
+        QTimer failures;
+        QObject::connect(&failures, &QTimer::timeout, [&] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                Shoot(out, "5-failures");
+                box->close();
+            }
+        });
+        failures.start(200);
         frm.cmdChange->click();
-        Shoot(out, "5-written");
+        failures.stop();
+        Shoot(out, "6-written");
         frm.close();
     });
     return QApplication::exec();

@@ -1,5 +1,7 @@
 #include "MainTestRig.h"
 
+#include "e2e/E2ESession.h"
+
 #include "ImageTableModel.h"
 #include "Matching.h"
 #include "MetadataTool.h"
@@ -83,6 +85,38 @@ TEST(MainWindowSessionTest, ReadPicturesLogAutoOffsetWriteAndReadBack)
         {QStringLiteral("-s3"), QStringLiteral("-ExposureTime"), dir.filePath("IMG_0010.JPG")});
     ASSERT_TRUE(exif.waitForFinished(30000));
     EXPECT_EQ(exif.readAllStandardOutput().trimmed(), "45");
+}
+
+// Choosing another folder after reading must not send the values there.
+TEST(MainWindowSessionTest, WritesIntoTheScannedDirectoryAfterTheFieldChanged)
+{
+    using testing::FileBytes;
+    using testing::StoredExposure;
+    testing::TempDir scanned, chosen;
+    for (const testing::TempDir* dir : {&scanned, &chosen})
+        testing::WriteTaggedImages(dir->Path(), {{"a.JPG", "2008:01:05 21:03:14", "2"},
+                                                 {"b.JPG", "2008:01:05 21:04:14", "2"}});
+    scanned.Write("Zelmaro.txt", "Zelmaro\n08010521031430-08010521041430\n");
+    const std::string untouched = FileBytes(chosen.File("a.JPG"));
+
+    MainRig rig;
+    rig.tool = FindExifTool().value_or("");
+    ASSERT_FALSE(rig.tool.empty()) << "exiftool is needed";
+    auto frm = rig.Make();
+    frm->show();
+    frm->SetDirectoryText(scanned.Path());
+    BoxAnswerer boxes;
+    QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
+    QTest::mouseClick(frm->cmdReadFile, Qt::LeftButton);
+    ASSERT_TRUE(frm->cmdChange->isEnabled());
+    frm->SetDirectoryText(chosen.Path());
+    QTest::mouseClick(frm->cmdChange, Qt::LeftButton);
+
+    EXPECT_TRUE(boxes.texts.empty()) << boxes.texts.front().toStdString();
+    EXPECT_EQ(StoredExposure(scanned.File("a.JPG")), "30");
+    EXPECT_EQ(StoredExposure(scanned.File("b.JPG")), "30");
+    EXPECT_EQ(FileBytes(chosen.File("a.JPG")), untouched);
+    EXPECT_FALSE(frm->cmdChange->isEnabled());
 }
 
 } // namespace

@@ -2,10 +2,12 @@
 #include "CliOptions.h"
 #include "ConsoleHost.h"
 #include "MemoryRegistryStore.h"
+#include "MetadataTool.h"
 #include "PalmUsers.h"
 #include "PalmUsersDat.h"
 #include "TableOutput.h"
 #include "palm/PalmTestSupport.h"
+#include "workflow/FakeTool.h"
 #include "workflow/WorkflowRig.h"
 
 #include <gtest/gtest.h>
@@ -159,6 +161,46 @@ TEST(CliTable, TheThreeFormats)
               "\"\"}\n]\n");
 }
 
+TEST(CliJson, AnyBytesGiveValidJson)
+{
+    struct Case {
+        std::string text;
+        std::string json;
+    } cases[] = {
+        {"a \"b\"\\c\x01", "\"a \\\"b\\\"\\\\c\\u0001\""},
+        {"Ü€𝄞.JPG", "\"Ü€𝄞.JPG\""},
+        // Not UTF-8: a Latin-1 name, a cut sequence, a surrogate.
+        {"\xDC.JPG", "\"\\u00dc.JPG\""},
+        {"a\xE2\x82", "\"a\\u00e2\\u0082\""},
+        {"\xED\xA0\x80", "\"\\u00ed\\u00a0\\u0080\""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(JsonString(c.text), c.json) << c.text;
+
+    TJsonObject document;
+    document.Add("offset", "7");
+    document.Add("written", JsonStrings({"a.JPG", "b.JPG"}));
+    EXPECT_EQ(document.Text(), "{\n\"offset\": 7,\n\"written\": [\"a.JPG\", \"b.JPG\"]\n}\n");
+}
+
+TEST(CliRun, AnInterruptedRunSaysSoAndWritesNothing)
+{
+    if (!FindExifTool())
+        GTEST_SKIP() << "the run needs exiftool";
+    TempDir dir;
+    dir.Write("a.JPG");
+    std::atomic<bool> cancel = true;
+    TCliEnvironment environment;
+    environment.Settings = FormatSettings::German();
+    environment.Cancel = &cancel;
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCli({dir.Path(), "--write", "--format", "json"}, out, err, environment),
+              kExitCancelled);
+    EXPECT_TRUE(err.str().ends_with("Abgebrochen.\n")) << err.str();
+    EXPECT_EQ(out.str(), "{\n\"offset\": 0,\n\"tolerance\": 1,\n\"rows\": [],\n"
+                         "\"written\": [],\n\"failed\": []\n}\n");
+}
+
 TEST(CliHost, ProgressLinesAndMessages)
 {
     for (const bool terminal : {false, true}) {
@@ -167,21 +209,26 @@ TEST(CliHost, ProgressLinesAndMessages)
         TConsoleHost host(err, terminal, cancel);
         {
             auto progress = host.CreateProgress();
-            EXPECT_FALSE(host.CancelRequested());
+            EXPECT_TRUE(host.CancelRequested()) << "an interrupt cancels the whole run";
             progress->SetDirectory("/fotos");
             progress->ShowNow();
             progress->ShowFoundCount(2);
             progress->SetFileName("a.JPG");
             host.ShowError("kaputt", "Zelmaro");
             progress->SetFileName("b.JPG");
+            host.ShowWriteFailures({{"a.JPG", "x"}, {"b.JPG", "y"}});
         }
+        const std::string failures = "Fehler: Bild \"a.JPG\" nicht geändert: x\n"
+                                     "Fehler: Bild \"b.JPG\" nicht geändert: y\n";
         const std::string expected = terminal
                                          ? "Lese Verzeichnis: /fotos\nGefundene Dateien: 2\n"
                                            "\r\x1b[KLese Daten von Datei: a.JPG\nFehler: kaputt\n"
-                                           "\r\x1b[KLese Daten von Datei: b.JPG\n"
+                                           "\r\x1b[KLese Daten von Datei: b.JPG\n" +
+                                               failures
                                          : "Lese Verzeichnis: /fotos\nGefundene Dateien: 2\n"
                                            "Lese Daten von Datei: a.JPG\nFehler: kaputt\n"
-                                           "Lese Daten von Datei: b.JPG\n";
+                                           "Lese Daten von Datei: b.JPG\n" +
+                                               failures;
         EXPECT_EQ(err.str(), expected) << terminal;
     }
 }

@@ -3,6 +3,7 @@
 #include "CliApp.h"
 #include "CommandLine.h"
 #include "ConsoleApp.h"
+#include "Platform.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,9 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+
+#include <pwd.h>
+#include <unistd.h>
 
 using namespace zelmaro;
 using namespace zelmaro::testing;
@@ -22,14 +26,23 @@ struct CliResult {
     std::vector<std::string> Lines;
 };
 
-// Runs zelmaro-cli; its standard output as lines.
-CliResult RunCli(const std::vector<std::string>& arguments)
+// Runs zelmaro-cli; its standard output as lines. With a prefix (a command
+// that runs the rest), its error output comes in the same lines.
+CliResult RunCli(const std::vector<std::string>& arguments,
+                 const std::vector<std::string>& prefix = {})
 {
+    std::vector<std::string> command = {ZELMARO_CLI};
+    if (!prefix.empty()) {
+        command = {"/bin/sh", "-c", "exec \"$@\" 2>&1", "sh"};
+        command.insert(command.end(), prefix.begin(), prefix.end());
+        command.push_back(ZELMARO_CLI);
+    }
+    command.insert(command.end(), arguments.begin(), arguments.end());
     std::string parameters;
-    for (const std::string& argument : arguments)
-        parameters += QuoteArgument(argument) + " ";
+    for (std::size_t i = 1; i < command.size(); ++i)
+        parameters += QuoteArgument(command[i]) + " ";
     CliResult result{};
-    result.ExitCode = RunConsoleApp(ZELMARO_CLI, parameters, &result.Lines);
+    result.ExitCode = RunConsoleApp(command[0], parameters, &result.Lines);
     // The runner keeps what follows the last line end as a line of its own.
     while (!result.Lines.empty() && result.Lines.back().empty())
         result.Lines.pop_back();
@@ -108,6 +121,101 @@ TEST(CliE2E, PrintsThePairsAndWritesExactlyTheCheckedImages)
     EXPECT_EQ(StoredExposure(dir.File("IMG_4.JPG")), "2");
 }
 
+// The output of a run, each line followed by its line end.
+std::string Text(const CliResult& result)
+{
+    std::string text;
+    for (const std::string& line : result.Lines)
+        text += line + '\n';
+    return text;
+}
+
+std::vector<std::string> Snapshot(const TempDir& dir, const std::vector<std::string>& names)
+{
+    std::vector<std::string> bytes;
+    for (const std::string& name : names)
+        bytes.push_back(FileBytes(dir.File(name)));
+    return bytes;
+}
+
+TEST(CliE2E, WritesWhatDiffersOnceAndNeverAnAbsurdValue)
+{
+    TempDir dir;
+    const std::vector<std::string> names = {"A.JPG", "B.JPG", "C.JPG", "D.JPG", "E.JPG"};
+    WriteTaggedImages(dir.Path(), {{"A.JPG", "2008:01:05 21:03:12", "1/60"},
+                                   {"B.JPG", "2008:01:05 21:04:12", "2"},
+                                   {"C.JPG", "2008:01:05 21:05:12", "30"},
+                                   {"D.JPG", "2008:01:05 21:06:12", "30"},
+                                   {"E.JPG", "2008:01:05 21:07:12", "2"}});
+    // The log in the decimal separator the program will read it with.
+    std::string log = "Zelmaro\n-0801052103120,0166666666666667-0801052104121,25-"
+                      "0801052105120,0166-0801052106120,333333333333333-0801052107120-\n";
+    std::replace(log.begin(), log.end(), ',',
+                 SystemPlatform().UserFormatSettings().DecimalSeparator);
+    dir.Write("Zelmaro.txt", log);
+    const auto original = Snapshot(dir, names);
+
+    const CliResult first = RunCli({dir.Path(), "--write", "--format", "json"});
+    ASSERT_EQ(first.ExitCode, 0);
+    const std::string document = Text(first);
+    EXPECT_TRUE(document.starts_with("{\n\"offset\": 0,\n\"tolerance\": 1,\n\"rows\": [\n"))
+        << document;
+    EXPECT_TRUE(document.ends_with("\"written\": [\"B.JPG\", \"C.JPG\", \"D.JPG\"],\n"
+                                   "\"failed\": []\n}\n"))
+        << document;
+    EXPECT_EQ(document.find("\"checked\": true"), std::string::npos) << document;
+    const auto written = Snapshot(dir, names);
+    EXPECT_EQ(written[0], original[0]);
+    EXPECT_EQ(written[4], original[4]) << "a logged 0 is never written";
+    EXPECT_NE(written[1], original[1]);
+
+    // Nothing is left to write, and every image still reads.
+    const CliResult second = RunCli({dir.Path(), "--write", "--format", "csv"});
+    EXPECT_EQ(second.ExitCode, 0);
+    EXPECT_EQ(Snapshot(dir, names), written);
+    ASSERT_EQ(second.Lines.size(), 12u) << Text(second);
+    for (const std::string& row : CsvRows(second.Lines, 1, 5))
+        EXPECT_EQ(row.substr(0, 2), "0 ") << row;
+}
+
+TEST(CliE2E, AReadOnlyDirectoryIsReportedAndLeftAlone)
+{
+    TempDir dir;
+    WriteTaggedImages(
+        dir.Path(), {{"A.JPG", "2008:01:05 21:03:12", "2"}, {"B.JPG", "2008:01:05 21:04:12", "2"}});
+    dir.Write("Zelmaro.txt", "Zelmaro\n-08010521031230-08010521041230-\n");
+    namespace fs = std::filesystem;
+    std::vector<std::string> prefix = {"/usr/bin/env"};
+    if (::geteuid() == 0) {
+        // Root may write anywhere: run as nobody, who may change the files
+        // but not the directory.
+        if (!fs::exists("/usr/bin/setpriv") || !::getpwnam("nobody"))
+            GTEST_SKIP() << "running as root without setpriv or the user nobody";
+        for (const char* name : {"A.JPG", "B.JPG"})
+            fs::permissions(dir.File(name),
+                            fs::perms::owner_write | fs::perms::group_write |
+                                fs::perms::others_write,
+                            fs::perm_options::add);
+        prefix = {"/usr/bin/setpriv", "--reuid=nobody", "--regid=65534", "--clear-groups"};
+    } else {
+        fs::permissions(dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
+    }
+    const auto original = Snapshot(dir, {"A.JPG", "B.JPG"});
+    const CliResult result = RunCli({dir.Path(), "--write"}, prefix);
+    fs::permissions(dir.Path(), fs::perms::owner_all);
+    const std::vector<std::string>& lines = result.Lines;
+
+    EXPECT_EQ(result.ExitCode, 1);
+    EXPECT_EQ(Snapshot(dir, {"A.JPG", "B.JPG"}), original);
+    for (const char* name : {"A.JPG", "B.JPG"}) {
+        const std::string expected = std::string("Fehler: Bild \"") + name +
+                                     "\" nicht geändert: exiftool: Error creating file";
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
+            return l.starts_with(expected);
+        })) << ::testing::PrintToString(lines);
+    }
+}
+
 TEST(CliE2E, ExitCodes)
 {
     TempDir dir;
@@ -137,8 +245,8 @@ TEST(CliE2E, CameraAnHourOffIsFoundInHours)
               std::string::npos)
         << clamped.Err;
     EXPECT_TRUE(clamped.Out.starts_with(
-        "{\"autoOffset\": {\"offset\": 300, \"pairs\": 0, \"runnerUp\": 3547, "
-        "\"runnerUpPairs\": 2, \"best\": 3607},\n\"rows\": [\n"))
+        "{\n\"offset\": 300,\n\"tolerance\": 1,\n\"autoOffset\": {\"offset\": 300, \"pairs\": 0, "
+        "\"runnerUp\": 3547, \"runnerUpPairs\": 2, \"best\": 3607},\n\"rows\": [\n"))
         << clamped.Out;
 
     const auto widened = RunInProcess(

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -66,6 +67,13 @@ inline void WriteTaggedImages(const std::string& dir, const std::vector<TaggedIm
         return;
     arguments.insert(arguments.end(), {"-common_args", "-q", "-overwrite_original"});
     RunExifTool(arguments);
+}
+
+// The file's bytes.
+inline std::string FileBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 // What the file holds now, as the tool prints it ("" when it has none).

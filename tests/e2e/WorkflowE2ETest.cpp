@@ -114,6 +114,43 @@ TEST_P(RealToolTest, ScanLogMatchWriteAndReadBack)
     EXPECT_FALSE(Rig.Table.WriteEnabled);
 }
 
+TEST_P(RealToolTest, ImagesThatChangedOrCannotTakeTheValueAreReportedAndLeftAlone)
+{
+    WriteTaggedImages(Dir.Path(), {{"a.JPG", "2008:01:05 21:03:14", "2"},
+                                   {"b.JPG", "2008:01:05 21:04:14", "2"},
+                                   {"c.JPG", "2008:01:05 21:05:14", "2"}});
+    Dir.Write("Zelmaro.txt", "Zelmaro\n0801052103143-08010521041430-08010521051430\n");
+    Rig.Flow.ReadPictures();
+    Rig.Flow.ReadLogFile();
+    ASSERT_EQ(Checks(), (std::vector<bool>{true, true, true}));
+
+    // Another picture under the same name, and what an interrupted write leaves.
+    TempDir other;
+    WriteTaggedImages(other.Path(), {{"a.JPG", "2009:02:03 04:05:06", "2"}});
+    std::filesystem::copy_file(other.File("a.JPG"), Dir.File("a.JPG"),
+                               std::filesystem::copy_options::overwrite_existing);
+    Dir.Write("b.JPG_exiftool_tmp");
+    const std::string a = FileBytes(Dir.File("a.JPG"));
+    const std::string b = FileBytes(Dir.File("b.JPG"));
+
+    Rig.Flow.WriteExposureTimes();
+    EXPECT_EQ(FileBytes(Dir.File("a.JPG")), a);
+    EXPECT_EQ(FileBytes(Dir.File("b.JPG")), b);
+    EXPECT_EQ(StoredExposure(Dir.File("c.JPG")), "30");
+    ASSERT_EQ(Rig.Host.WriteFailures.size(), 2u);
+    EXPECT_EQ(Rig.Host.WriteFailures[0],
+              (TWriteFailure{"a.JPG", "Das Bild hat sich seit dem Auslesen geändert."}));
+    EXPECT_EQ(Rig.Host.WriteFailures[1].FileName, "b.JPG");
+    // Only the session hears the tool's own reason.
+    EXPECT_EQ(Rig.Host.WriteFailures[1].Reason,
+              GetParam()
+                  ? "exiftool: Temporary file already exists: " + Dir.File("b.JPG_exiftool_tmp")
+                  : std::string("Die Datei enthält danach 2 statt 30."));
+    EXPECT_EQ(Rig.Flow.LastWrite().Written, Texts{"c.JPG"});
+    EXPECT_EQ(Checks(), (std::vector<bool>{true, true, false}));
+    EXPECT_EQ(Rig.Host.TerminateRequests, 0);
+}
+
 TEST_P(RealToolTest, ImageWithoutExposureTimeEndsTheProgram)
 {
     WriteTaggedImages(Dir.Path(), {{"a.JPG", "2008:01:05 21:03:14", "1/250"},
@@ -179,7 +216,8 @@ TEST_P(RealToolTest, CameraFilesAreReadAsTheyAre)
         {"Canon1DmkIII.jpg", true, "22.02.2007 17:02:42", "0,008"},
         {"CanonRaw.cr2", true, "03.08.2005 18:59:18", "0,0666666666666667"},
         {"CanonRaw.crw", false, "", "0,015625"},
-        {"Casio.jpg", true, "31.03.2000 10:44:15", "0,0087719298245614"},
+        // Printed as 1/114, but the camera stored 0.008770006578 s.
+        {"Casio.jpg", true, "31.03.2000 10:44:15", "0,008770006578"},
         {"ExifTool.tif", false, "", "0"},
         {"FujiFilm.jpg", false, "19.05.2001 18:36:41", "0"},
         {"Minolta.mrw", true, "18.11.2004 23:14:58", "0,2"},
@@ -220,8 +258,12 @@ TEST_P(RealToolTest, TodaysRawFilesAreMatchedAndWritten)
     if (!std::filesystem::is_directory(fixtures))
         GTEST_SKIP() << "no camera files at " << fixtures;
     for (const char* name :
-         {"CanonRaw.cr3", "filetype-fixture-sony-zv-e10.arw", "FujiFilm.raf", "Panasonic.rw2"})
+         {"CanonRaw.cr3", "filetype-fixture-sony-zv-e10.arw", "FujiFilm.raf", "Panasonic.rw2"}) {
         std::filesystem::copy_file(fixtures + "/" + name, Dir.File(name));
+        // The fixtures may be read-only, and a read-only image is never written.
+        std::filesystem::permissions(Dir.File(name), std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add);
+    }
     // One entry for each camera's moment; the release logged whole seconds.
     Dir.Write("Zelmaro.txt", "Zelmaro\r\n-0705221358302-0808061521563-1802211208564-"
                              "2107241423065-\r\n");
@@ -233,8 +275,11 @@ TEST_P(RealToolTest, TodaysRawFilesAreMatchedAndWritten)
     EXPECT_EQ(Column(3), (Texts{"=", "=", "=", "="}));
     Rig.Flow.WriteExposureTimes();
     // The ARW file is cut off after 100,000 bytes, so the tool refuses to
-    // rewrite it; the three whole files take the logged values.
+    // rewrite it and says so; the three whole files take the logged values.
     EXPECT_EQ(Column(2), (Texts{"2", "3", "4", "0,00625"}));
+    ASSERT_EQ(Rig.Host.WriteFailures.size(), 1u);
+    EXPECT_EQ(Rig.Host.WriteFailures[0].FileName, "filetype-fixture-sony-zv-e10.arw");
+    EXPECT_FALSE(Rig.Host.WriteFailures[0].Reason.empty());
     EXPECT_EQ(StoredExposure(Dir.File("FujiFilm.raf")), "2");
     EXPECT_EQ(StoredExposure(Dir.File("Panasonic.rw2")), "3");
     EXPECT_EQ(StoredExposure(Dir.File("CanonRaw.cr3")), "4");

@@ -54,6 +54,7 @@ public:
     TEventLog Log;
     std::vector<FakeMessage> Messages;
     std::vector<TCursorKind> CursorChanges;
+    std::vector<TWriteFailure> WriteFailures; // as the workflow told them
     int PendingEventCalls = 0;
     int TerminateRequests = 0;
     bool Cancel = false;
@@ -120,6 +121,12 @@ public:
     {
         ++TerminateRequests;
         Log.push_back("terminate");
+    }
+
+    void ShowWriteFailures(const std::vector<TWriteFailure>& failures) override
+    {
+        Log.push_back("write failures: " + std::to_string(failures.size()));
+        WriteFailures.insert(WriteFailures.end(), failures.begin(), failures.end());
     }
 
     std::vector<std::string> MessageTexts(const std::string& kind) const

@@ -16,7 +16,8 @@ namespace zelmaro::testing {
 
 // A metadata tool that answers from a table of output lines per path and
 // keeps every call. Writing "-ExposureTime=V" stores "Exposure Time : V" for
-// the path unless the file refuses values.
+// the path unless the file refuses values; a refused write reports
+// RefusalLines on the error stream.
 class FakeTool final : public TMetadataTool {
 public:
     std::map<std::string, std::vector<std::string>> Output;
@@ -24,6 +25,16 @@ public:
     // Called before each answer with the call's number (from 0); may throw.
     std::function<void(std::size_t)> BeforeCall;
     bool RefuseWrites = false;
+    std::vector<std::string> RefusalLines;
+
+    void RunReportingErrors(const std::vector<std::string>& arguments,
+                            std::vector<std::string>& outputLines,
+                            std::vector<std::string>& errorLines) override
+    {
+        Run(arguments, outputLines);
+        if (RefuseWrites && !arguments.empty() && arguments[0].starts_with("-ExposureTime="))
+            errorLines.insert(errorLines.end(), RefusalLines.begin(), RefusalLines.end());
+    }
 
     void Run(const std::vector<std::string>& arguments,
              std::vector<std::string>& outputLines) override

@@ -24,8 +24,9 @@ inline TMatchItem LiteralMakeMatch(const TImageItem* image, const TShotItem* sho
     item.TimeState = d <= tolerance       ? TMatchState::msEqual
                      : d <= tolerance + 5 ? TMatchState::msNear
                                           : TMatchState::msDifferent;
-    item.ExposureState =
-        image->ExposureTime == shot->ExposureTime ? TMatchState::msEqual : TMatchState::msDifferent;
+    item.ExposureState = ExposureTimesEqual(image->ExposureTime, shot->ExposureTime)
+                             ? TMatchState::msEqual
+                             : TMatchState::msDifferent;
     return item;
 }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <random>
 
 using namespace zelmaro;
@@ -102,6 +104,30 @@ TEST(MakeMatch, GradesByToleranceAndExposure)
          {rig.Flow.MakeMatch(&image, nullptr, 0), rig.Flow.MakeMatch(nullptr, &shot, 0)}) {
         EXPECT_EQ(item.TimeState, S::msNone);
         EXPECT_EQ(item.ExposureState, S::msNone);
+    }
+}
+
+TEST(MakeMatch, ExposureTimesAreEqualToTheToolsPrecision)
+{
+    struct Case {
+        double image;
+        double logged;
+        bool equal;
+    } cases[] = {
+        {1.0 / 60, 0.0166666666666667, true},    // 1/60 against the logged text
+        {0.3333333333, 0.333333333333333, true}, // 10 digits, as the tool reports it
+        {1.0 / 60, 0.0166, false},
+        {1.2, 1.25, false},
+        {1.000001, 1, false},
+        {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN(), false},
+    };
+    WorkflowRig rig;
+    for (const Case& c : cases) {
+        const TImageItem image{"a", 10, c.image};
+        const TShotItem shot{10, c.logged};
+        EXPECT_EQ(rig.Flow.MakeMatch(&image, &shot, 0).ExposureState,
+                  c.equal ? S::msEqual : S::msDifferent)
+            << c.image << " " << c.logged;
     }
 }
 

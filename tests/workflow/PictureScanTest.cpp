@@ -71,6 +71,13 @@ TEST(ReadImageData, ParsesTheToolsLines)
          1.0 / 160},
         // Letter case counts.
         {{"create date : 2008:01:05 21:03:07", "exposure time : 2"}, false, 0, 0},
+        // Printed, then as a number: the fraction where the number confirms
+        // it, else the number (1.25 s prints as 1.2, 0.0166 s as 1/60).
+        {{"Exposure Time : 1/60", "Exposure Time : 0.01666666667"}, false, 0, 1.0 / 60},
+        {{"Exposure Time : 1/60", "Exposure Time : 0.0166"}, false, 0, 0.0166},
+        {{"Exposure Time : 1.2", "Exposure Time : 1.25"}, false, 0, 1.25},
+        {{"Exposure Time : 0.3", "Exposure Time : 0.3333333333"}, false, 0, 0.3333333333},
+        {{"Exposure Time : 1/3", "Exposure Time : none"}, false, 0, 1.0 / 3},
     };
     for (const Case& c : cases) {
         ScanRig rig;
@@ -82,9 +89,9 @@ TEST(ReadImageData, ParsesTheToolsLines)
         EXPECT_EQ(date, c.date) << c.output.front();
         EXPECT_DOUBLE_EQ(exposure, c.exposure) << c.output.front();
         ASSERT_EQ(rig.Tool->Calls.size(), 1u);
-        EXPECT_EQ(
-            rig.Tool->Calls[0],
-            (std::vector<std::string>{path, "-CreateDate", "-EXIF:CreateDate", "-ExposureTime"}));
+        EXPECT_EQ(rig.Tool->Calls[0],
+                  (std::vector<std::string>{path, "-CreateDate", "-EXIF:CreateDate",
+                                            "-ExposureTime", "-ExposureTime#"}));
     }
 }
 

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <limits>
 #include <stdexcept>
 
 using namespace zelmaro;
@@ -65,21 +68,26 @@ TEST(WriteExposureTimes, WritesCheckedRowsReadsThemBackAndMatches)
               (std::vector<std::string>{"-ExposureTime=30", "-P", rig.Dir.File("a.JPG")}));
     EXPECT_EQ(writes[1][0], "-ExposureTime=3.2");
     EXPECT_EQ(writes[2][0], "-ExposureTime=0.333333333333333");
-    // Each write is followed by its read-back.
-    ASSERT_EQ(rig.Tool->Calls.size(), 6u);
-    EXPECT_EQ(rig.Tool->Calls[1], (std::vector<std::string>{rig.Dir.File("a.JPG"), "-CreateDate",
-                                                            "-EXIF:CreateDate", "-ExposureTime"}));
+    // Each write is checked against the record before and read back after.
+    const std::vector<std::string> read = {rig.Dir.File("a.JPG"), "-CreateDate", "-EXIF:CreateDate",
+                                           "-ExposureTime", "-ExposureTime#"};
+    ASSERT_EQ(rig.Tool->Calls.size(), 9u);
+    EXPECT_EQ(rig.Tool->Calls[0], read);
+    EXPECT_EQ(rig.Tool->Calls[1], writes[0]);
+    EXPECT_EQ(rig.Tool->Calls[2], read);
 
     EXPECT_EQ(rig.Exposures(), "30|3,2|0,333333333333333|");
     ASSERT_EQ(rig.Table.RowCount(), 3);
-    for (int row = 0; row < 2; ++row) {
+    // 15 digits of 1/3 agree with 1/3 as far as the file can tell.
+    for (int row = 0; row < 3; ++row) {
         EXPECT_FALSE(rig.Table.IsChecked(row));
         EXPECT_EQ(rig.Table.RowItem(row)->ExposureState, TMatchState::msEqual);
         EXPECT_EQ(rig.Flow.CellText(*rig.Table.RowItem(row), 3), "=");
     }
-    // 15 digits of 1/3 read back as another number: the row stays checked.
-    EXPECT_TRUE(rig.Table.IsChecked(2));
-    EXPECT_TRUE(rig.Table.WriteEnabled);
+    EXPECT_FALSE(rig.Table.WriteEnabled);
+    EXPECT_EQ(rig.Flow.LastWrite().Written, (std::vector<std::string>{"a.JPG", "b.JPG", "c.JPG"}));
+    EXPECT_TRUE(rig.Flow.LastWrite().Failed.empty());
+    EXPECT_TRUE(rig.Host.WriteFailures.empty());
 
     const TEventLog head(rig.Host.Log.begin(), rig.Host.Log.begin() + 10);
     const TEventLog expected = {
@@ -130,27 +138,31 @@ TEST(WriteExposureTimes, CancelStopsBeforeTheNextImageAndStillMatches)
 
 TEST(WriteExposureTimes, ToolFailureEndsTheProgramWithoutRematch)
 {
-    WriteRig rig;
-    rig.Tool->BeforeCall = [](std::size_t call) {
-        if (call == 2)
-            throw std::runtime_error("cannot start");
-    };
-    const int clears = rig.Table.Clears;
-    rig.Flow.WriteExposureTimes();
-    EXPECT_EQ(rig.Host.MessageTexts("error"),
-              std::vector<std::string>{"Fehler beim Ändern von Bild \"b.JPG\"!"});
-    EXPECT_EQ(rig.Host.TerminateRequests, 1);
-    EXPECT_EQ(rig.Exposures(), "30|0,004|2|");
-    EXPECT_EQ(rig.Table.Clears, clears);
-    EXPECT_TRUE(rig.Table.IsChecked(0)); // the table still shows the old state
-    EXPECT_EQ(rig.Host.Log.back(), "cursor: normal");
+    // The check of b.JPG before its write, and its write.
+    for (const std::size_t failing : {3u, 4u}) {
+        WriteRig rig;
+        rig.Tool->BeforeCall = [failing](std::size_t call) {
+            if (call == failing)
+                throw std::runtime_error("cannot start");
+        };
+        const int clears = rig.Table.Clears;
+        rig.Flow.WriteExposureTimes();
+        EXPECT_EQ(rig.Host.MessageTexts("error"),
+                  std::vector<std::string>{"Fehler beim Ändern von Bild \"b.JPG\"!"});
+        EXPECT_TRUE(rig.Host.WriteFailures.empty());
+        EXPECT_EQ(rig.Host.TerminateRequests, 1);
+        EXPECT_EQ(rig.Exposures(), "30|0,004|2|");
+        EXPECT_EQ(rig.Table.Clears, clears);
+        EXPECT_TRUE(rig.Table.IsChecked(0)); // the table still shows the old state
+        EXPECT_EQ(rig.Host.Log.back(), "cursor: normal");
+    }
 }
 
 TEST(WriteExposureTimes, ImageThatCannotBeReadBackEndsTheProgram)
 {
     WriteRig rig;
     rig.Tool->BeforeCall = [&](std::size_t call) {
-        if (call == 0)
+        if (call == 1) // while a.JPG is written
             std::filesystem::remove(rig.Dir.File("a.JPG"));
     };
     rig.Flow.WriteExposureTimes();
@@ -160,13 +172,118 @@ TEST(WriteExposureTimes, ImageThatCannotBeReadBackEndsTheProgram)
     EXPECT_EQ(rig.Tool->WriteCalls().size(), 1u);
 }
 
-TEST(WriteExposureTimes, RefusedValueLeavesTheRowChecked)
+TEST(WriteExposureTimes, EveryImageThatDidNotTakeItsValueIsReportedWithItsReason)
 {
     WriteRig rig;
     rig.Tool->RefuseWrites = true;
+    rig.Tool->BeforeCall = [&](std::size_t call) {
+        // From the second image on, the tool says why.
+        if (call == 3)
+            rig.Tool->RefusalLines = {"Warning: Odd IFD",
+                                      "Error: Error creating file: x - " + rig.Dir.File("b.JPG")};
+    };
     rig.Flow.WriteExposureTimes();
     EXPECT_EQ(rig.Exposures(), "0,5|0,004|2|");
-    EXPECT_TRUE(rig.Table.IsChecked(0));
+    EXPECT_TRUE(rig.Table.IsChecked(0)); // matched again: still to be written
     EXPECT_TRUE(rig.Table.WriteEnabled);
+    const std::vector<TWriteFailure> expected = {
+        {"a.JPG", "Die Datei enthält danach 0,5 statt 30."},
+        {"b.JPG", "exiftool: Error creating file: x"},
+        {"c.JPG", "exiftool: Error creating file: x - " + rig.Dir.File("b.JPG")},
+    };
+    EXPECT_EQ(rig.Host.WriteFailures, expected);
+    EXPECT_EQ(rig.Flow.LastWrite().Failed, expected);
+    // Told after the progress window, which stays on top, has gone.
+    const TEventLog tail(rig.Host.Log.end() - 3, rig.Host.Log.end());
+    EXPECT_EQ(tail, (TEventLog{"progress: close", "cursor: normal", "write failures: 3"}));
+    EXPECT_TRUE(rig.Flow.LastWrite().Written.empty());
     EXPECT_TRUE(rig.Host.Messages.empty());
+    EXPECT_EQ(rig.Host.TerminateRequests, 0);
+}
+
+TEST(WriteExposureTimes, AnImageThatChangedOrMayNotBeChangedIsNotWritten)
+{
+    struct Case {
+        const char* what;
+        std::function<void(WriteRig&)> change;
+        const char* reason;
+    } cases[] = {
+        {"removed", [](WriteRig& r) { std::filesystem::remove(r.Dir.File("a.JPG")); },
+         "Die Datei gibt es nicht mehr."},
+        {"replaced",
+         [](WriteRig& r) { r.Tool->SetImage(r.Dir.File("a.JPG"), "2009:01:01 10:00:00", "1"); },
+         "Das Bild hat sich seit dem Auslesen geändert."},
+        {"read-only",
+         [](WriteRig& r) {
+             std::filesystem::permissions(r.Dir.File("a.JPG"), std::filesystem::perms::owner_read);
+         },
+         "Die Datei ist schreibgeschützt."},
+    };
+    for (const Case& c : cases) {
+        WriteRig rig;
+        c.change(rig);
+        rig.Flow.WriteExposureTimes();
+        const auto writes = rig.Tool->WriteCalls();
+        ASSERT_EQ(writes.size(), 2u) << c.what;
+        EXPECT_EQ(writes[0][2], rig.Dir.File("b.JPG")) << c.what;
+        EXPECT_EQ(rig.Host.WriteFailures, (std::vector<TWriteFailure>{{"a.JPG", c.reason}}))
+            << c.what;
+        EXPECT_TRUE(rig.Table.IsChecked(0)) << c.what;
+        EXPECT_EQ(rig.Host.TerminateRequests, 0) << c.what;
+    }
+}
+
+TEST(WriteExposureTimes, WritesWhereTheImagesWereReadWhateverTheFieldSaysNow)
+{
+    WriteRig rig;
+    TempDir other;
+    other.Write("a.JPG");
+    rig.Host.SetDirectoryText(other.Path());
+    rig.Flow.WriteExposureTimes();
+    const auto writes = rig.Tool->WriteCalls();
+    ASSERT_EQ(writes.size(), 3u);
+    EXPECT_EQ(writes[0][2], rig.Dir.File("a.JPG"));
+    EXPECT_NE(std::find(rig.Host.Log.begin(), rig.Host.Log.end(),
+                        "progress: directory " + rig.Dir.Path()),
+              rig.Host.Log.end());
+}
+
+TEST(WriteExposureTimes, AbsurdLoggedValuesAreNeverCheckedNorWritten)
+{
+    const double absurd[] = {0,
+                             -1,
+                             std::numeric_limits<double>::infinity(),
+                             std::numeric_limits<double>::quiet_NaN(),
+                             4294967296.0,
+                             1e-10};
+    for (const double logged : absurd) {
+        ScanRig rig;
+        rig.AddImageFile("a.JPG", "2008:01:05 21:03:07", "2");
+        rig.Flow.ScanPictures(rig.Dir.Path());
+        rig.Flow.AddShot({kStart, logged});
+        rig.Flow.MatchAll();
+        ASSERT_EQ(rig.Table.RowCount(), 1);
+        EXPECT_EQ(rig.Table.RowItem(0)->TimeState, TMatchState::msEqual) << logged;
+        EXPECT_FALSE(rig.Table.IsChecked(0)) << logged;
+        EXPECT_FALSE(IsCheckable(*rig.Table.RowItem(0))) << logged;
+        rig.Table.SetChecked(0, true); // as a table that let it through would
+        rig.Flow.WriteExposureTimes();
+        EXPECT_TRUE(rig.Tool->WriteCalls().empty()) << logged;
+    }
+    for (const double logged : {4294967295.0, 1.0 / 4294967295.0, 1e-6})
+        EXPECT_TRUE(IsWritableExposureTime(logged)) << logged;
+}
+
+TEST(WriteFailureMessage, NamesTheFirstTenAndCountsTheRest)
+{
+    std::vector<TWriteFailure> failures = {{"a.JPG", "Die Datei ist schreibgeschützt."}};
+    EXPECT_EQ(
+        WriteFailureMessage(failures),
+        "Ein Bild hat den Wert nicht übernommen:\n\"a.JPG\": Die Datei ist schreibgeschützt.");
+    for (int i = 1; i < 12; ++i)
+        failures.push_back({std::to_string(i) + ".JPG", "x"});
+    const std::string text = WriteFailureMessage(failures);
+    EXPECT_TRUE(text.starts_with("12 Bilder haben den Wert nicht übernommen:\n")) << text;
+    EXPECT_NE(text.find("\"9.JPG\": x\n... und 2 weitere."), std::string::npos) << text;
+    EXPECT_EQ(text.find("10.JPG"), std::string::npos) << text;
 }

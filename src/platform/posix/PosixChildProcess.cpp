@@ -79,8 +79,8 @@ void SleepUntilExitOr(pid_t pid, std::chrono::steady_clock::time_point deadline,
 
 class PosixChildProcess final : public TPipedChildProcess {
 public:
-    PosixChildProcess(pid_t pid, int output, int input = -1)
-        : pid_(pid), output_(output), input_(input)
+    PosixChildProcess(pid_t pid, int output, int input = -1, int errors = -1)
+        : pid_(pid), output_(output), input_(input), errors_(errors)
     {
     }
 
@@ -88,6 +88,7 @@ public:
     {
         input_.reset();
         output_.reset();
+        errors_.reset();
         if (collected_)
             return;
         // Still running (or never waited for): end it rather than leave a zombie.
@@ -134,6 +135,22 @@ public:
     }
 
     void CloseInput() override { input_.reset(); }
+
+    std::size_t ReadErrorAvailable(char* buffer, std::size_t size) override
+    {
+        for (;;) {
+            if (errors_.get() < 0)
+                return 0;
+            const ssize_t n = ::read(errors_.get(), buffer, size); // non-blocking
+            if (n > 0)
+                return static_cast<std::size_t>(n);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
+                errors_.reset();
+            return 0;
+        }
+    }
 
     std::optional<std::size_t> ReadOutputFor(char* buffer, std::size_t size, int timeoutMs) override
     {
@@ -187,6 +204,7 @@ private:
     pid_t pid_;
     UniqueFd output_;
     UniqueFd input_;
+    UniqueFd errors_;
     bool collected_ = false;
     std::int32_t exitCode_ = 0;
 };
@@ -248,6 +266,17 @@ static std::unique_ptr<PosixChildProcess> Spawn(const TProcessCommand& command, 
     }
     UniqueFd readEnd(ends[0]);
     UniqueFd writeEnd(ends[1]);
+    int errorEnds[2] = {-1, -1};
+    if (pipedInput && ::pipe2(errorEnds, O_CLOEXEC) != 0) {
+        error = errno;
+        return nullptr;
+    }
+    UniqueFd errorRead(errorEnds[0]);
+    UniqueFd errorWrite(errorEnds[1]);
+    if (pipedInput && ::fcntl(errorRead.get(), F_SETFL, O_NONBLOCK) != 0) {
+        error = errno;
+        return nullptr;
+    }
 
     SpawnActions actions;
     int rc = pipedInput ? ::posix_spawn_file_actions_adddup2(&actions.value, inputChild.get(),
@@ -255,8 +284,7 @@ static std::unique_ptr<PosixChildProcess> Spawn(const TProcessCommand& command, 
                         : ::posix_spawn_file_actions_addopen(&actions.value, STDIN_FILENO,
                                                              "/dev/null", O_RDONLY, 0);
     if (rc == 0 && pipedInput)
-        rc = ::posix_spawn_file_actions_addopen(&actions.value, STDERR_FILENO, "/dev/null",
-                                                O_WRONLY, 0);
+        rc = ::posix_spawn_file_actions_adddup2(&actions.value, errorWrite.get(), STDERR_FILENO);
     if (rc == 0)
         rc = ::posix_spawn_file_actions_adddup2(&actions.value, writeEnd.get(), STDOUT_FILENO);
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
@@ -295,7 +323,9 @@ static std::unique_ptr<PosixChildProcess> Spawn(const TProcessCommand& command, 
         return nullptr;
     }
     writeEnd.reset(); // the output ends when the child's copies are closed
-    return std::make_unique<PosixChildProcess>(pid, readEnd.release(), inputOurs.release());
+    errorWrite.reset();
+    return std::make_unique<PosixChildProcess>(pid, readEnd.release(), inputOurs.release(),
+                                               errorRead.release());
 }
 
 std::unique_ptr<TChildProcess> StartChildProcess(const TProcessCommand& command, int& error)

@@ -53,7 +53,9 @@ public:
         std::uint32_t attributes = 0;
         if (S_ISDIR(st.st_mode))
             attributes |= kFileAttributeDirectory;
-        if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        // Read-only as Windows knows it, or read-only for this user: a file
+        // that we may not write could still be replaced through its directory.
+        if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0)
             attributes |= kFileAttributeReadOnly;
         std::string_view name(path);
         while (name.size() > 1 && name.back() == '/')

@@ -40,8 +40,9 @@ bool IsNtFamily()
 
 class Win32ChildProcess final : public TPipedChildProcess {
 public:
-    Win32ChildProcess(HANDLE process, HANDLE output, HANDLE input = nullptr)
-        : process_(process), output_(output), input_(input)
+    Win32ChildProcess(HANDLE process, HANDLE output, HANDLE input = nullptr,
+                      HANDLE errors = nullptr)
+        : process_(process), output_(output), input_(input), errors_(errors)
     {
     }
 
@@ -49,6 +50,7 @@ public:
     {
         input_.Reset();
         output_.Reset();
+        errors_.Reset();
         // Still running after the bounded wait: end it so that it does not
         // outlive the call unseen.
         if (::WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) {
@@ -97,6 +99,26 @@ public:
 
     void CloseInput() override { input_.Reset(); }
 
+    std::size_t ReadErrorAvailable(char* buffer, std::size_t size) override
+    {
+        if (errors_.Get() == nullptr || size == 0)
+            return 0;
+        DWORD available = 0;
+        if (!::PeekNamedPipe(errors_.Get(), nullptr, 0, nullptr, &available, nullptr)) {
+            errors_.Reset();
+            return 0;
+        }
+        if (available == 0)
+            return 0;
+        DWORD read = 0;
+        const DWORD wanted = available < size ? available : static_cast<DWORD>(size);
+        if (!::ReadFile(errors_.Get(), buffer, wanted, &read, nullptr)) {
+            errors_.Reset();
+            return 0;
+        }
+        return read;
+    }
+
     std::optional<std::size_t> ReadOutputFor(char* buffer, std::size_t size, int timeoutMs) override
     {
         if (output_.Get() == nullptr)
@@ -132,6 +154,7 @@ private:
     UniqueHandle process_;
     UniqueHandle output_;
     UniqueHandle input_;
+    UniqueHandle errors_;
 };
 
 // The handle made not inheritable (on the old family by a duplicate).
@@ -191,18 +214,19 @@ std::unique_ptr<Win32ChildProcess> Spawn(const TProcessCommand& command, bool pi
 
     UniqueHandle inputRead;
     UniqueHandle inputWrite;
-    UniqueHandle nullDevice;
+    UniqueHandle errorRead;
+    UniqueHandle errorWrite;
     if (pipedInput) {
         if (!::CreatePipe(inputRead.Out(), inputWrite.Out(), &inherit, 0) ||
-            !KeepFromChild(inputWrite, error)) {
+            !KeepFromChild(inputWrite, error) ||
+            !::CreatePipe(errorRead.Out(), errorWrite.Out(), &inherit, 0) ||
+            !KeepFromChild(errorRead, error)) {
             if (error == 0)
                 error = static_cast<int>(::GetLastError());
             return nullptr;
         }
-        nullDevice.Reset(::CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                       &inherit, OPEN_EXISTING, 0, nullptr));
         startup.hStdInput = inputRead.Get();
-        startup.hStdError = nullDevice.Get();
+        startup.hStdError = errorWrite.Get();
     }
 
     // CreateProcessA may write into the command line.
@@ -216,8 +240,9 @@ std::unique_ptr<Win32ChildProcess> Spawn(const TProcessCommand& command, bool pi
     }
     ::CloseHandle(info.hThread);
     writeEnd.Reset(); // the output ends when the child's copies are closed
+    errorWrite.Reset();
     return std::make_unique<Win32ChildProcess>(info.hProcess, readEnd.Release(),
-                                               inputWrite.Release());
+                                               inputWrite.Release(), errorRead.Release());
 }
 
 } // namespace
