@@ -43,7 +43,7 @@ session="$work/session"
 . "$root/scripts/german-locale.sh" "$work"
 zelmaro-cli "$session" --auto-offset --write >"$work/cli.txt" 2>"$work/cli.err" ||
   { tail -5 "$work/cli.err" >&2; fail "zelmaro-cli --write failed"; }
-grep -qx 'Versatz: 7' "$work/cli.err" || fail "zelmaro-cli found no offset of 7 s"
+grep -q '^Versatz 7 s: ' "$work/cli.err" || fail "zelmaro-cli found no offset of 7 s"
 grep -q '^\[x\]  IMG_0010.JPG' "$work/cli.txt" || fail "zelmaro-cli ticked no differing image"
 # Written back: read anew, no image differs from the log any more.
 zelmaro-cli "$session" --auto-offset >"$work/after.txt" 2>/dev/null || fail "zelmaro-cli failed"
