@@ -1,5 +1,6 @@
 #include "TableOutput.h"
 
+#include "Utf8.h"
 #include "Workflow.h"
 
 #include <algorithm>
@@ -130,35 +131,6 @@ void WriteCsv(std::ostream& out, const TRows& rows, char decimalSeparator)
     }
 }
 
-// Length of the valid UTF-8 sequence at the start of text, or 0.
-std::size_t Utf8SequenceLength(std::string_view text)
-{
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    unsigned char low = 0x80;  // bounds of the second byte: no overlong form,
-    unsigned char high = 0xBF; // no surrogate, nothing beyond U+10FFFF
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (text.size() < length || byte(1) < low || byte(1) > high)
-        return 0;
-    for (std::size_t i = 2; i < length; ++i)
-        if ((byte(i) & 0xC0) != 0x80)
-            return 0;
-    return length;
-}
-
 } // namespace
 
 std::string JsonString(std::string_view text)
@@ -170,7 +142,7 @@ std::string JsonString(std::string_view text)
         if (text.front() == '"' || text.front() == '\\') {
             json += '\\';
             json += text.front();
-        } else if (u < 0x20 || (u >= 0x80 && (length = Utf8SequenceLength(text)) == 0)) {
+        } else if (u < 0x20 || (u >= 0x80 && (length = Utf8SequenceLength(text, 0)) == 0)) {
             length = 1;
             char escape[8];
             std::snprintf(escape, sizeof escape, "\\u%04x", u);
