@@ -1,5 +1,5 @@
-#include "FileSearch.h"
-#include "Wildcard.h"
+#include "support/FileSearch.h"
+#include "support/Wildcard.h"
 
 #include <benchmark/benchmark.h>
 

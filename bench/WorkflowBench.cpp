@@ -1,8 +1,8 @@
-#include "Alignment.h"
 #include "FakeHost.h"
 #include "FakeTable.h"
-#include "Matching.h"
-#include "Workflow.h"
+#include "workflow/Alignment.h"
+#include "workflow/Matching.h"
+#include "workflow/Workflow.h"
 
 #include <benchmark/benchmark.h>
 

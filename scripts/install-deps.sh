@@ -12,6 +12,7 @@ packages=(
   xvfb xauth imagemagick
   locales
   librsvg2-bin desktop-file-utils appstream lintian
+  clang clang-format
 )
 if [ "${ZELMARO_WINDOWS:-0}" = 1 ]; then
   packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 wine googletest)

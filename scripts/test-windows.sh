@@ -11,7 +11,7 @@ ZELMARO_WINDOWS=1 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh" "$dir" \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DZELMARO_BUILD_GUI=OFF -DZELMARO_BUILD_BENCH=OFF
+  -DZELMARO_BUILD_GUI=OFF -DZELMARO_BUILD_BENCH=OFF -DZELMARO_WERROR="${ZELMARO_WERROR:-OFF}"
 
 export WINEPREFIX="$dir/wineprefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY

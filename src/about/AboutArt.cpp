@@ -1,4 +1,4 @@
-#include "AboutArt.h"
+#include "about/AboutArt.h"
 
 #include <QLinearGradient>
 #include <QPainter>

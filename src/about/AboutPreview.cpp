@@ -1,6 +1,6 @@
 // Opens the about box in a real window so that it can be looked at.
-#include "AboutArt.h"
-#include "QL_About.h"
+#include "about/AboutArt.h"
+#include "about/QL_About.h"
 
 #include <QApplication>
 

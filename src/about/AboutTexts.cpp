@@ -1,7 +1,7 @@
-#include "AboutTexts.h"
+#include "about/AboutTexts.h"
 
-#include "InfVer.h"
-#include "Platform.h"
+#include "about/InfVer.h"
+#include "platform/Platform.h"
 
 #include <algorithm>
 

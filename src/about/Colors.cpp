@@ -1,4 +1,4 @@
-#include "Colors.h"
+#include "about/Colors.h"
 
 #include <QGuiApplication>
 

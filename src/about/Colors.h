@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GradientMath.h"
+#include "about/GradientMath.h"
 
 #include <QColor>
 #include <QPalette>

@@ -1,7 +1,7 @@
-#include "VersionBlock.h"
+#include "about/VersionBlock.h"
 
-#include "Platform.h"
 #include "ZelmaroVersionInfo.h"
+#include "platform/Platform.h"
 
 #include <filesystem>
 #include <system_error>

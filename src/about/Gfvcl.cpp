@@ -1,6 +1,6 @@
-#include "Gfvcl.h"
+#include "about/Gfvcl.h"
 
-#include "Colors.h"
+#include "about/Colors.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>

@@ -1,4 +1,4 @@
-#include "GradientMath.h"
+#include "about/GradientMath.h"
 
 #include <cstdint>
 

@@ -1,9 +1,9 @@
-#include "InfVer.h"
+#include "about/InfVer.h"
 
-#include "Conversions.h"
+#include "support/Conversions.h"
 
-#include "Paths.h"
-#include "Platform.h"
+#include "platform/Platform.h"
+#include "support/Paths.h"
 
 #include <cstdio>
 #include <optional>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Conversions.h"
+#include "support/Conversions.h"
 
-#include "VersionBlock.h"
+#include "about/VersionBlock.h"
 
 #include <cstdint>
 #include <stdexcept>

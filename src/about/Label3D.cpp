@@ -1,7 +1,7 @@
-#include "Label3D.h"
+#include "about/Label3D.h"
 
-#include "Colors.h"
-#include "Label3DMath.h"
+#include "about/Colors.h"
+#include "about/Label3DMath.h"
 
 #include <QApplication>
 #include <QDesktopServices>

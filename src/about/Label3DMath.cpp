@@ -1,4 +1,4 @@
-#include "Label3DMath.h"
+#include "about/Label3DMath.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -1,10 +1,10 @@
-#include "QL_About.h"
+#include "about/QL_About.h"
 
-#include "AboutArt.h"
-#include "AboutTexts.h"
-#include "Colors.h"
-#include "Gfvcl.h"
-#include "Label3D.h"
+#include "about/AboutArt.h"
+#include "about/AboutTexts.h"
+#include "about/Colors.h"
+#include "about/Gfvcl.h"
+#include "about/Label3D.h"
 
 #include <QApplication>
 #include <QLabel>

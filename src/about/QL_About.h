@@ -1,7 +1,7 @@
 #pragma once
 
-#include "InfVer.h"
-#include "Platform.h"
+#include "about/InfVer.h"
+#include "platform/Platform.h"
 
 #include <QDialog>
 #include <QIcon>

@@ -1,4 +1,4 @@
-#include "VersionBlock.h"
+#include "about/VersionBlock.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "AppCursor.h"
+#include "app/AppCursor.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WorkflowHost.h"
+#include "workflow/WorkflowHost.h"
 
 namespace zelmaro {
 

@@ -1,4 +1,4 @@
-#include "AppShell.h"
+#include "app/AppShell.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MessageBoxes.h"
+#include "support/MessageBoxes.h"
 
 #include <QLocale>
 

@@ -1,4 +1,4 @@
-#include "DirectoryEdit.h"
+#include "app/DirectoryEdit.h"
 
 #include <QFileDialog>
 #include <QKeyEvent>

@@ -1,9 +1,9 @@
-#include "GuiWorkflowHost.h"
+#include "app/GuiWorkflowHost.h"
 
-#include "AppCursor.h"
-#include "AppShell.h"
-#include "Info.h"
-#include "Workflow.h"
+#include "app/AppCursor.h"
+#include "app/AppShell.h"
+#include "app/Info.h"
+#include "workflow/Workflow.h"
 
 #include <QCoreApplication>
 

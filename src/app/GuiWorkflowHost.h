@@ -1,7 +1,7 @@
 #pragma once
 
-#include "QtMessageBoxes.h"
-#include "WorkflowHost.h"
+#include "app/QtMessageBoxes.h"
+#include "workflow/WorkflowHost.h"
 
 #include <QPointer>
 #include <QWidget>

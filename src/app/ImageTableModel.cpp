@@ -1,4 +1,4 @@
-#include "ImageTableModel.h"
+#include "app/ImageTableModel.h"
 
 #include <QFont>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Records.h"
+#include "workflow/Records.h"
 
 #include <QAbstractTableModel>
 #include <QColor>

@@ -1,6 +1,6 @@
-#include "ImagesView.h"
+#include "app/ImagesView.h"
 
-#include "ImageTableModel.h"
+#include "app/ImageTableModel.h"
 
 #include <QApplication>
 #include <QDrag>

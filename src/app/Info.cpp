@@ -1,6 +1,6 @@
-#include "Info.h"
+#include "app/Info.h"
 
-#include "FileLbl.h"
+#include "app/FileLbl.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -1,19 +1,19 @@
-#include "Main.h"
+#include "app/Main.h"
 
-#include "MetadataTool.h"
+#include "workflow/MetadataTool.h"
 
-#include "AppCursor.h"
-#include "CursorGuard.h"
-#include "DirectoryEdit.h"
-#include "ImageTableModel.h"
-#include "Info.h"
-#include "PalmString.h"
-#include "PalmUsersDat.h"
-#include "Paths.h"
-#include "Platform.h"
-#include "QL_About.h"
-#include "Quandrel.h"
-#include "SpinEdit.h"
+#include "about/QL_About.h"
+#include "app/AppCursor.h"
+#include "app/DirectoryEdit.h"
+#include "app/ImageTableModel.h"
+#include "app/Info.h"
+#include "app/SpinEdit.h"
+#include "palm/PalmString.h"
+#include "palm/PalmUsersDat.h"
+#include "platform/Platform.h"
+#include "settings/Quandrel.h"
+#include "support/Paths.h"
+#include "workflow/CursorGuard.h"
 
 #include <QApplication>
 #include <QCloseEvent>

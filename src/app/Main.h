@@ -1,8 +1,8 @@
 #pragma once
 
-#include "GuiWorkflowHost.h"
-#include "ImagesView.h"
-#include "Workflow.h"
+#include "app/GuiWorkflowHost.h"
+#include "app/ImagesView.h"
+#include "workflow/Workflow.h"
 
 #include <QRect>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "SpinEdit.h"
+#include "app/SpinEdit.h"
 
 #include <QApplication>
 #include <QFocusEvent>

@@ -1,13 +1,13 @@
-#include "CliApp.h"
+#include "cli/CliApp.h"
 
-#include "CliOptions.h"
-#include "ConsoleHost.h"
-#include "Conversions.h"
-#include "PalmUsers.h"
-#include "PalmUsersDat.h"
-#include "Paths.h"
-#include "TableOutput.h"
-#include "Workflow.h"
+#include "cli/CliOptions.h"
+#include "cli/ConsoleHost.h"
+#include "cli/PalmUsers.h"
+#include "cli/TableOutput.h"
+#include "palm/PalmUsersDat.h"
+#include "support/Conversions.h"
+#include "support/Paths.h"
+#include "workflow/Workflow.h"
 
 #include <exception>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FormatSettings.h"
+#include "platform/FormatSettings.h"
 
 #include <atomic>
 #include <ostream>

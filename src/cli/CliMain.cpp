@@ -1,7 +1,7 @@
 // zelmaro-cli: the matching workflow without a window.
 
-#include "CliApp.h"
-#include "Platform.h"
+#include "cli/CliApp.h"
+#include "platform/Platform.h"
 
 #include <csignal>
 #include <iostream>

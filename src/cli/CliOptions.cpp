@@ -1,6 +1,6 @@
-#include "CliOptions.h"
+#include "cli/CliOptions.h"
 
-#include "Conversions.h"
+#include "support/Conversions.h"
 
 #include <cstdint>
 #include <limits>

@@ -1,6 +1,6 @@
-#include "ConsoleHost.h"
+#include "cli/ConsoleHost.h"
 
-#include "Workflow.h"
+#include "workflow/Workflow.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
-#include "PalmUsers.h"
+#include "cli/PalmUsers.h"
 
-#include "PalmPaths.h"
-#include "PalmUsersDat.h"
-#include "Paths.h"
-#include "Utf8.h"
+#include "cli/Utf8.h"
+#include "palm/PalmPaths.h"
+#include "palm/PalmUsersDat.h"
+#include "support/Paths.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PalmString.h"
+#include "palm/PalmString.h"
 
 #include <cstdint>
 #include <optional>

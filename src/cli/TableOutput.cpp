@@ -1,7 +1,7 @@
-#include "TableOutput.h"
+#include "cli/TableOutput.h"
 
-#include "Utf8.h"
-#include "Workflow.h"
+#include "cli/Utf8.h"
+#include "workflow/Workflow.h"
 
 #include <algorithm>
 #include <array>
@@ -77,7 +77,7 @@ void WritePlain(std::ostream& out, const TRows& rows)
     Row header;
     header[0] = "";
     std::copy(kHeaders.begin(), kHeaders.end(), header.begin() + 1);
-    std::array<std::size_t, Row().size()> widths{};
+    std::array<std::size_t, std::tuple_size_v<Row>> widths{};
     for (std::size_t c = 0; c < widths.size(); ++c)
         widths[c] = DisplayWidth(header[c]);
     widths[0] = 3;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CliOptions.h"
-#include "Matching.h"
+#include "cli/CliOptions.h"
+#include "workflow/Matching.h"
 
 #include <functional>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "ByteStream.h"
+#include "palm/ByteStream.h"
 
-#include "DirectoryScan.h"
+#include "platform/DirectoryScan.h"
 
 #include <algorithm>
 #include <array>

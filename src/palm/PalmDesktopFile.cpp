@@ -1,10 +1,10 @@
-#include "PalmDesktopFile.h"
+#include "palm/PalmDesktopFile.h"
 
-#include "PalmPaths.h"
-#include "PalmString.h"
-#include "PalmUsersDat.h"
-#include "Paths.h"
-#include "Platform.h"
+#include "palm/PalmPaths.h"
+#include "palm/PalmString.h"
+#include "palm/PalmUsersDat.h"
+#include "platform/Platform.h"
+#include "support/Paths.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ByteStream.h"
-#include "RegistryStore.h"
+#include "palm/ByteStream.h"
+#include "platform/RegistryStore.h"
 
 #include <cstdint>
 #include <string>

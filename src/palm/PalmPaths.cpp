@@ -1,9 +1,9 @@
-#include "PalmPaths.h"
+#include "palm/PalmPaths.h"
 
-#include "DirectoryScan.h"
-#include "Paths.h"
-#include "Platform.h"
-#include "Strings.h"
+#include "platform/DirectoryScan.h"
+#include "platform/Platform.h"
+#include "support/Paths.h"
+#include "support/Strings.h"
 
 #include <algorithm>
 #include <vector>

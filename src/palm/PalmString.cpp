@@ -1,4 +1,4 @@
-#include "PalmString.h"
+#include "palm/PalmString.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ByteStream.h"
+#include "palm/ByteStream.h"
 
 #include <cstdint>
 #include <string>

@@ -1,10 +1,10 @@
-#include "PalmUsersDat.h"
+#include "palm/PalmUsersDat.h"
 
-#include "FileSearch.h"
-#include "PalmPaths.h"
-#include "Paths.h"
-#include "Platform.h"
-#include "Registry.h"
+#include "palm/PalmPaths.h"
+#include "platform/Platform.h"
+#include "support/FileSearch.h"
+#include "support/Paths.h"
+#include "support/Registry.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ByteStream.h"
-#include "PalmPaths.h"
-#include "RegistryStore.h"
+#include "palm/ByteStream.h"
+#include "palm/PalmPaths.h"
+#include "platform/RegistryStore.h"
 
 #include <array>
 #include <cstdint>

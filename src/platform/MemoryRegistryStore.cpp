@@ -1,4 +1,4 @@
-#include "MemoryRegistryStore.h"
+#include "platform/MemoryRegistryStore.h"
 
 namespace zelmaro {
 

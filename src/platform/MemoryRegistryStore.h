@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RegistryStore.h"
+#include "platform/RegistryStore.h"
 
 #include <map>
 #include <string>
@@ -14,8 +14,7 @@ public:
     bool CreateKey(std::string_view key) override;
     std::optional<RegistryValue> QueryValue(std::string_view key,
                                             std::string_view name) const override;
-    bool SetValue(std::string_view key, std::string_view name,
-                  const RegistryValue& value) override;
+    bool SetValue(std::string_view key, std::string_view name, const RegistryValue& value) override;
 
 private:
     struct Key {

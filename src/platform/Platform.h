@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FormatSettings.h"
-#include "RegistryStore.h"
+#include "platform/FormatSettings.h"
+#include "platform/RegistryStore.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "CommandLine.h"
+#include "runner/CommandLine.h"
 
-#include "RunnerErrors.h"
+#include "runner/RunnerErrors.h"
 
 namespace zelmaro {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ChildProcess.h"
-#include "ExeImage.h"
+#include "platform/ChildProcess.h"
+#include "runner/ExeImage.h"
 
 #include <functional>
 #include <optional>

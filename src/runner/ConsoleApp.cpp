@@ -1,7 +1,7 @@
-#include "ConsoleApp.h"
+#include "runner/ConsoleApp.h"
 
-#include "ChildProcess.h"
-#include "CommandLine.h"
+#include "platform/ChildProcess.h"
+#include "runner/CommandLine.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "OutputLineSplitter.h"
-#include "RunnerErrors.h"
+#include "runner/OutputLineSplitter.h"
+#include "runner/RunnerErrors.h"
 
 #include <cstdint>
 #include <string>

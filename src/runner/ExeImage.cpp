@@ -1,6 +1,6 @@
-#include "ExeImage.h"
+#include "runner/ExeImage.h"
 
-#include "RunnerErrors.h"
+#include "runner/RunnerErrors.h"
 
 #include <array>
 #include <cerrno>

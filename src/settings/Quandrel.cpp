@@ -1,6 +1,6 @@
-#include "Quandrel.h"
+#include "settings/Quandrel.h"
 
-#include "Registry.h"
+#include "support/Registry.h"
 
 namespace zelmaro {
 

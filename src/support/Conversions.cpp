@@ -1,4 +1,4 @@
-#include "Conversions.h"
+#include "support/Conversions.h"
 
 #include <charconv>
 #include <cstdint>
@@ -48,8 +48,7 @@ std::optional<std::int32_t> TryStrToInt(std::string_view text)
         return std::nullopt;
     // Hex digits may give any 32-bit pattern ("$FFFFFFFF" is -1); decimal
     // magnitudes reach 2^31 only for a negative number.
-    const std::uint64_t limit =
-        base == 16 ? 0xFFFFFFFFu : (negative ? 2147483648u : 2147483647u);
+    const std::uint64_t limit = base == 16 ? 0xFFFFFFFFu : (negative ? 2147483648u : 2147483647u);
     std::uint64_t value = 0;
     for (; i < text.size(); ++i) {
         const int digit = base == 16 ? HexValue(text[i]) : (IsDigit(text[i]) ? text[i] - '0' : -1);

@@ -1,6 +1,6 @@
-#include "DateTime.h"
+#include "support/DateTime.h"
 
-#include "Conversions.h"
+#include "support/Conversions.h"
 
 #include <cmath>
 #include <limits>

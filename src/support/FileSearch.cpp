@@ -1,8 +1,8 @@
-#include "FileSearch.h"
+#include "support/FileSearch.h"
 
-#include "Platform.h"
-#include "Strings.h"
-#include "Wildcard.h"
+#include "platform/Platform.h"
+#include "support/Strings.h"
+#include "support/Wildcard.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DirectoryScan.h"
-#include "Paths.h"
+#include "platform/DirectoryScan.h"
+#include "support/Paths.h"
 
 #include <cstdint>
 #include <optional>

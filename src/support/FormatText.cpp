@@ -1,6 +1,6 @@
-#include "FormatText.h"
+#include "support/FormatText.h"
 
-#include "DateTime.h"
+#include "support/DateTime.h"
 
 #include <charconv>
 #include <cmath>

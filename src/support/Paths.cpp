@@ -1,6 +1,6 @@
-#include "Paths.h"
+#include "support/Paths.h"
 
-#include "Platform.h"
+#include "platform/Platform.h"
 
 namespace zelmaro {
 
@@ -10,8 +10,8 @@ std::string JoinPath(std::string_view directory, std::string_view name, TPathSty
     if (!result.empty()) {
         const char last = result.back();
         if (style == TPathStyle::psWindows) {
-            const bool driveLetter =
-                result.size() == 1 && ((last >= 'A' && last <= 'Z') || (last >= 'a' && last <= 'z'));
+            const bool driveLetter = result.size() == 1 &&
+                                     ((last >= 'A' && last <= 'Z') || (last >= 'a' && last <= 'z'));
             if (driveLetter)
                 result += ":\\";
             else if (last != ':' && last != '\\')

@@ -1,4 +1,4 @@
-#include "Registry.h"
+#include "support/Registry.h"
 
 namespace zelmaro {
 

@@ -1,4 +1,4 @@
-#include "Alignment.h"
+#include "workflow/Alignment.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "CursorGuard.h"
-#include "Matching.h"
-#include "Workflow.h"
+#include "workflow/CursorGuard.h"
+#include "workflow/Matching.h"
+#include "workflow/Workflow.h"
 
 #include <algorithm>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "DateTime.h"
-#include "FormatText.h"
-#include "Workflow.h"
+#include "support/DateTime.h"
+#include "support/FormatText.h"
+#include "workflow/Workflow.h"
 
 namespace zelmaro {
 

@@ -1,7 +1,7 @@
-#include "ExifToolSession.h"
+#include "workflow/ExifToolSession.h"
 
-#include "CommandLine.h"
-#include "OutputLineSplitter.h"
+#include "runner/CommandLine.h"
+#include "runner/OutputLineSplitter.h"
 
 #include <algorithm>
 #include <chrono>

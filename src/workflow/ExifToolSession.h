@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ChildProcess.h"
-#include "MetadataTool.h"
+#include "platform/ChildProcess.h"
+#include "workflow/MetadataTool.h"
 
 #include <memory>
 #include <string>

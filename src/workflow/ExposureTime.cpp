@@ -1,4 +1,4 @@
-#include "Records.h"
+#include "workflow/Records.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
-#include "Matching.h"
+#include "workflow/Matching.h"
 
-#include "Alignment.h"
-#include "CursorGuard.h"
-#include "Workflow.h"
+#include "workflow/Alignment.h"
+#include "workflow/CursorGuard.h"
+#include "workflow/Workflow.h"
 
 #include <algorithm>
 #include <utility>

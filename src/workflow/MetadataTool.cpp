@@ -1,10 +1,10 @@
-#include "MetadataTool.h"
+#include "workflow/MetadataTool.h"
 
-#include "ChildProcess.h"
-#include "CommandLine.h"
-#include "ConsoleApp.h"
-#include "Paths.h"
-#include "SystemInfo.h"
+#include "platform/ChildProcess.h"
+#include "runner/CommandLine.h"
+#include "runner/ConsoleApp.h"
+#include "support/Paths.h"
+#include "support/SystemInfo.h"
 
 namespace zelmaro {
 

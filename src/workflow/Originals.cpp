@@ -1,5 +1,5 @@
-#include "Paths.h"
-#include "Workflow.h"
+#include "support/Paths.h"
+#include "workflow/Workflow.h"
 
 #include <exception>
 

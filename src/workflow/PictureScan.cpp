@@ -1,10 +1,10 @@
-#include "Conversions.h"
-#include "DateTime.h"
-#include "FileSearch.h"
-#include "MessageBoxes.h"
-#include "OperationScope.h"
-#include "Paths.h"
-#include "Workflow.h"
+#include "support/Conversions.h"
+#include "support/DateTime.h"
+#include "support/FileSearch.h"
+#include "support/MessageBoxes.h"
+#include "support/Paths.h"
+#include "workflow/OperationScope.h"
+#include "workflow/Workflow.h"
 
 #include <array>
 #include <exception>

@@ -1,4 +1,4 @@
-#include "Workflow.h"
+#include "workflow/Workflow.h"
 
 #include <iterator>
 #include <utility>

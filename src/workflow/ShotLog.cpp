@@ -1,11 +1,11 @@
-#include "Conversions.h"
-#include "DateTime.h"
-#include "DirectoryScan.h"
-#include "MessageBoxes.h"
-#include "PalmDesktopFile.h"
-#include "Paths.h"
-#include "Strings.h"
-#include "Workflow.h"
+#include "palm/PalmDesktopFile.h"
+#include "platform/DirectoryScan.h"
+#include "support/Conversions.h"
+#include "support/DateTime.h"
+#include "support/MessageBoxes.h"
+#include "support/Paths.h"
+#include "support/Strings.h"
+#include "workflow/Workflow.h"
 
 #include <exception>
 #include <iterator>

@@ -1,18 +1,18 @@
 #pragma once
 
-#include "ExifToolSession.h"
-#include "FormatSettings.h"
-#include "Matching.h"
-#include "MetadataTool.h"
-#include "Records.h"
-#include "RegistryStore.h"
-#include "WorkflowHost.h"
+#include "platform/FormatSettings.h"
+#include "platform/RegistryStore.h"
+#include "workflow/ExifToolSession.h"
+#include "workflow/Matching.h"
+#include "workflow/MetadataTool.h"
+#include "workflow/Records.h"
+#include "workflow/WorkflowHost.h"
 
 #include <cstdint>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
-#include <ranges>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +22,54 @@ namespace zelmaro {
 // How the rows pair images and shots: by position around the closest pair,
 // or by the order-keeping alignment of least distance (AlignNearest).
 enum class TAlignment { alPositional, alNearest };
+
+// The records of a keyed list in their order, without the keys (clang 14
+// cannot use libstdc++ 12's std::views::values).
+template <class Map> class TValuesView {
+public:
+    using value_type = typename Map::mapped_type;
+
+    class Iterator {
+    public:
+        using iterator_category = std::bidirectional_iterator_tag;
+        using value_type = typename Map::mapped_type;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const value_type*;
+        using reference = const value_type&;
+
+        Iterator() = default;
+        explicit Iterator(typename Map::const_iterator it) : FIt(it) {}
+        reference operator*() const { return FIt->second; }
+        pointer operator->() const { return &FIt->second; }
+        Iterator& operator++()
+        {
+            ++FIt;
+            return *this;
+        }
+        Iterator operator++(int) { return Iterator(FIt++); }
+        Iterator& operator--()
+        {
+            --FIt;
+            return *this;
+        }
+        Iterator operator--(int) { return Iterator(FIt--); }
+        bool operator==(const Iterator&) const = default;
+
+    private:
+        typename Map::const_iterator FIt;
+    };
+
+    TValuesView(const Map& map) : FMap(&map) {}
+    Iterator begin() const { return Iterator(FMap->begin()); }
+    Iterator end() const { return Iterator(FMap->end()); }
+    std::size_t size() const { return FMap->size(); }
+    bool empty() const { return FMap->empty(); }
+    const value_type& front() const { return FMap->begin()->second; }
+    const value_type& back() const { return std::prev(FMap->end())->second; }
+
+private:
+    const Map* FMap;
+};
 
 enum class TOriginalAction { oaRestore, oaDelete };
 // An image whose original the tool kept, and whether that original was put
@@ -43,8 +91,8 @@ public:
     TWorkflow& operator=(const TWorkflow&) = delete;
 
     // The records in time order (see AddImage).
-    auto Images() const { return std::views::values(FImages); }
-    auto Shots() const { return std::views::values(FShots); }
+    TValuesView<std::multimap<std::uint32_t, TImageItem>> Images() const { return {FImages}; }
+    TValuesView<std::multimap<std::uint32_t, TShotItem>> Shots() const { return {FShots}; }
     // The rows from top to bottom; the table refers to these records.
     const std::vector<TMatchItem>& Matches() const { return FMatches; }
     const FormatSettings& Settings() const { return FSettings; }

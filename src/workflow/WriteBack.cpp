@@ -1,9 +1,9 @@
-#include "Conversions.h"
-#include "FormatText.h"
-#include "MessageBoxes.h"
-#include "OperationScope.h"
-#include "Paths.h"
-#include "Workflow.h"
+#include "support/Conversions.h"
+#include "support/FormatText.h"
+#include "support/MessageBoxes.h"
+#include "support/Paths.h"
+#include "workflow/OperationScope.h"
+#include "workflow/Workflow.h"
 
 #include <exception>
 #include <optional>

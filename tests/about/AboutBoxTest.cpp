@@ -1,9 +1,9 @@
-#include "AboutTexts.h"
-#include "Gfvcl.h"
-#include "Label3D.h"
-#include "MemoryRegistryStore.h"
-#include "QL_About.h"
 #include "QStringPrinter.h"
+#include "about/AboutTexts.h"
+#include "about/Gfvcl.h"
+#include "about/Label3D.h"
+#include "about/QL_About.h"
+#include "platform/MemoryRegistryStore.h"
 
 #include <QApplication>
 #include <QLabel>

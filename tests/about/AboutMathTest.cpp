@@ -1,7 +1,7 @@
-#include "AboutTexts.h"
-#include "GradientMath.h"
-#include "InfVer.h"
-#include "Label3DMath.h"
+#include "about/AboutTexts.h"
+#include "about/GradientMath.h"
+#include "about/InfVer.h"
+#include "about/Label3DMath.h"
 
 #include <gtest/gtest.h>
 

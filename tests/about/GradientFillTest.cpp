@@ -1,5 +1,5 @@
-#include "Colors.h"
-#include "Gfvcl.h"
+#include "about/Colors.h"
+#include "about/Gfvcl.h"
 
 #include <QGuiApplication>
 #include <QScreen>

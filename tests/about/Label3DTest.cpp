@@ -1,6 +1,6 @@
-#include "Label3D.h"
-#include "Colors.h"
+#include "about/Label3D.h"
 #include "QStringPrinter.h"
+#include "about/Colors.h"
 
 #include <QEnterEvent>
 #include <QFontMetrics>

@@ -1,6 +1,6 @@
-#include "InfVer.h"
-#include "MemoryRegistryStore.h"
-#include "Platform.h"
+#include "about/InfVer.h"
+#include "platform/MemoryRegistryStore.h"
+#include "platform/Platform.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "InfVer.h"
-#include "Platform.h"
-#include "VersionBlock.h"
 #include "ZelmaroVersionInfo.h"
+#include "about/InfVer.h"
+#include "about/VersionBlock.h"
+#include "platform/Platform.h"
 
 #include <gtest/gtest.h>
 

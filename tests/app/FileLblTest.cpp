@@ -1,6 +1,6 @@
-#include "FileLbl.h"
+#include "app/FileLbl.h"
 
-#include "Paths.h"
+#include "support/Paths.h"
 
 #include <QFontMetrics>
 

@@ -1,8 +1,8 @@
 #include "MainTestRig.h"
 
-#include "ImageTableModel.h"
-#include "ImagesView.h"
-#include "SpinEdit.h"
+#include "app/ImageTableModel.h"
+#include "app/ImagesView.h"
+#include "app/SpinEdit.h"
 
 #include <QAbstractItemModelTester>
 #include <QDragEnterEvent>

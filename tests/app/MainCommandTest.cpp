@@ -1,11 +1,11 @@
 #include "MainTestRig.h"
 
-#include "DirectoryEdit.h"
-#include "FileLbl.h"
-#include "ImageTableModel.h"
-#include "Info.h"
-#include "MetadataTool.h"
-#include "SpinEdit.h"
+#include "app/DirectoryEdit.h"
+#include "app/FileLbl.h"
+#include "app/ImageTableModel.h"
+#include "app/Info.h"
+#include "app/SpinEdit.h"
+#include "workflow/MetadataTool.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Main.h"
-#include "MemoryRegistryStore.h"
-#include "Quandrel.h"
+#include "app/Main.h"
+#include "platform/MemoryRegistryStore.h"
+#include "settings/Quandrel.h"
 
 #include <QApplication>
 #include <QMessageBox>

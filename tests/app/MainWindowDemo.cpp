@@ -2,10 +2,10 @@
 // screenshot of the whole screen at each state, for looking at the layout in a
 // real window (not run by CTest):
 //   main_window_demo SESSION_DIR OUT_DIR
-#include "AboutArt.h"
-#include "AppShell.h"
-#include "ImageTableModel.h"
-#include "Main.h"
+#include "about/AboutArt.h"
+#include "app/AppShell.h"
+#include "app/ImageTableModel.h"
+#include "app/Main.h"
 
 #include <QApplication>
 #include <QDir>

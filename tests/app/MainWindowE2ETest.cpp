@@ -2,9 +2,9 @@
 
 #include "e2e/E2ESession.h"
 
-#include "ImageTableModel.h"
-#include "Matching.h"
-#include "MetadataTool.h"
+#include "app/ImageTableModel.h"
+#include "workflow/Matching.h"
+#include "workflow/MetadataTool.h"
 
 #include <QProcess>
 #include <QStatusBar>

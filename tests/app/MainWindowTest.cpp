@@ -1,8 +1,8 @@
 #include "MainTestRig.h"
 
-#include "DirectoryEdit.h"
-#include "ImageTableModel.h"
-#include "SpinEdit.h"
+#include "app/DirectoryEdit.h"
+#include "app/ImageTableModel.h"
+#include "app/SpinEdit.h"
 
 #include <QComboBox>
 #include <QGuiApplication>

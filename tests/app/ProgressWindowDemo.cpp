@@ -5,9 +5,9 @@
 // number of files found, then each file name with pending events handled in
 // between. With SHOT.png the screen is saved while file FILE_INDEX (default 5)
 // is in work, and the program ends there.
-#include "AppShell.h"
-#include "GuiWorkflowHost.h"
-#include "Info.h"
+#include "app/AppShell.h"
+#include "app/GuiWorkflowHost.h"
+#include "app/Info.h"
 
 #include <QApplication>
 #include <QDir>

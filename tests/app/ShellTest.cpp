@@ -1,8 +1,8 @@
-#include "AppCursor.h"
-#include "AppShell.h"
-#include "GuiWorkflowHost.h"
-#include "Info.h"
-#include "QtMessageBoxes.h"
+#include "app/AppCursor.h"
+#include "app/AppShell.h"
+#include "app/GuiWorkflowHost.h"
+#include "app/Info.h"
+#include "app/QtMessageBoxes.h"
 
 #include <QAbstractButton>
 #include <QApplication>

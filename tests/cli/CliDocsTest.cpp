@@ -1,6 +1,6 @@
 // The manual page and the bash completion list the options that
 // "zelmaro-cli --help" lists, no more and no fewer.
-#include "CliOptions.h"
+#include "cli/CliOptions.h"
 
 #include <gtest/gtest.h>
 

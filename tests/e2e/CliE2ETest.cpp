@@ -1,9 +1,9 @@
 #include "E2ESession.h"
 
-#include "CliApp.h"
-#include "CommandLine.h"
-#include "ConsoleApp.h"
-#include "Platform.h"
+#include "cli/CliApp.h"
+#include "platform/Platform.h"
+#include "runner/CommandLine.h"
+#include "runner/ConsoleApp.h"
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,7 @@
 namespace zelmaro::testing {
 
 // A 24 x 16 pixel JPEG without metadata, made once with ImageMagick.
+// clang-format off
 inline std::string TinyJpeg()
 {
     static const unsigned char bytes[] = {
@@ -37,5 +38,6 @@ inline std::string TinyJpeg()
     };
     return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
 }
+// clang-format on
 
 } // namespace zelmaro::testing

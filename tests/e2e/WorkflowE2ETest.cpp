@@ -1,7 +1,7 @@
 #include "E2ESession.h"
 
-#include "Conversions.h"
-#include "FormatText.h"
+#include "support/Conversions.h"
+#include "support/FormatText.h"
 
 #include <gtest/gtest.h>
 
@@ -205,7 +205,7 @@ TEST_P(RealToolTest, CameraFilesAreReadAsTheyAre)
 {
     const std::string fixtures = ZELMARO_CAMERA_FIXTURES;
     if (!std::filesystem::is_directory(fixtures))
-        GTEST_SKIP() << "no camera files at " << fixtures;
+        GTEST_SKIP() << "no camera files (ZELMARO_CAMERA_FIXTURES: \"" << fixtures << "\")";
     struct Case {
         const char* name;
         bool ok;
@@ -256,7 +256,7 @@ TEST_P(RealToolTest, TodaysRawFilesAreMatchedAndWritten)
 {
     const std::string fixtures = ZELMARO_CAMERA_FIXTURES;
     if (!std::filesystem::is_directory(fixtures))
-        GTEST_SKIP() << "no camera files at " << fixtures;
+        GTEST_SKIP() << "no camera files (ZELMARO_CAMERA_FIXTURES: \"" << fixtures << "\")";
     for (const char* name :
          {"CanonRaw.cr3", "filetype-fixture-sony-zv-e10.arw", "FujiFilm.raf", "Panasonic.rw2"}) {
         std::filesystem::copy_file(fixtures + "/" + name, Dir.File(name));

@@ -1,5 +1,5 @@
 // libFuzzer target: a Palm Desktop memo database.
-#include "PalmDesktopFile.h"
+#include "palm/PalmDesktopFile.h"
 
 #include <cstddef>
 #include <cstdint>

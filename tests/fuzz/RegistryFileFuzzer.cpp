@@ -1,6 +1,6 @@
 // libFuzzer target: the per-user registry file, which people edit by hand.
 // Whatever is read must be written back so that it reads the same again.
-#include "posix/FileRegistryStore.h"
+#include "platform/posix/FileRegistryStore.h"
 
 #include <cstddef>
 #include <cstdint>

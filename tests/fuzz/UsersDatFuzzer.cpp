@@ -1,6 +1,6 @@
 // libFuzzer target: users.dat as Palm Desktop's user list reader sees it.
-#include "MemoryRegistryStore.h"
-#include "PalmUsersDat.h"
+#include "palm/PalmUsersDat.h"
+#include "platform/MemoryRegistryStore.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "ByteStream.h"
-#include "PalmString.h"
+#include "palm/ByteStream.h"
 #include "PalmTestSupport.h"
+#include "palm/PalmString.h"
 
 #include <gtest/gtest.h>
 

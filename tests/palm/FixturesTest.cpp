@@ -1,7 +1,7 @@
 // The sample files in tests/data/palm, which also seed the fuzzers.
-#include "MemoryRegistryStore.h"
-#include "PalmDesktopFile.h"
-#include "PalmUsersDat.h"
+#include "palm/PalmDesktopFile.h"
+#include "palm/PalmUsersDat.h"
+#include "platform/MemoryRegistryStore.h"
 
 #include <gtest/gtest.h>
 

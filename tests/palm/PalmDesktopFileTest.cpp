@@ -1,7 +1,7 @@
-#include "PalmDesktopFile.h"
-#include "MemoryRegistryStore.h"
+#include "palm/PalmDesktopFile.h"
 #include "PalmTestSupport.h"
-#include "PalmUsersDat.h"
+#include "palm/PalmUsersDat.h"
+#include "platform/MemoryRegistryStore.h"
 
 #include <gtest/gtest.h>
 
@@ -154,8 +154,9 @@ TEST(TPalmDesktopMemoFile, HeaderOutcomes)
         EXPECT_EQ(file.RecordCount, c.records);
         EXPECT_EQ(Texts(file), c.texts);
         EXPECT_EQ(file.Tag, c.reset ? "" : "ABCD");
-        if (c.reset)
+        if (c.reset) {
             EXPECT_TRUE(file.Categories.empty());
+        }
     }
 }
 
@@ -263,7 +264,7 @@ TEST_F(MemoFileForUser, UnreadableDatabaseRaises)
 } // namespace
 
 #ifndef _WIN32
-#include "posix/FileRegistryStore.h"
+#include "platform/posix/FileRegistryStore.h"
 
 namespace {
 

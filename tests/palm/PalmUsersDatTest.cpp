@@ -1,7 +1,7 @@
-#include "PalmUsersDat.h"
-#include "MemoryRegistryStore.h"
-#include "PalmPaths.h"
+#include "palm/PalmUsersDat.h"
 #include "PalmTestSupport.h"
+#include "palm/PalmPaths.h"
+#include "platform/MemoryRegistryStore.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "posix/FileRegistryStore.h"
-#include "Registry.h"
+#include "platform/posix/FileRegistryStore.h"
+#include "support/Registry.h"
 
 #include <gtest/gtest.h>
 

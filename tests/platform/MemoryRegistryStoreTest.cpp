@@ -1,4 +1,4 @@
-#include "MemoryRegistryStore.h"
+#include "platform/MemoryRegistryStore.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,8 @@ TEST(MemoryRegistryStore, KeysAndValuesIgnoreAsciiCase)
 TEST(MemoryRegistryStore, WritingIntoAMissingKeyDoesNothing)
 {
     MemoryRegistryStore store;
-    EXPECT_FALSE(store.SetValue("Software\\Quandrel\\Zelmaro", "Left", {kRegDword, "\x01\x00\x00\x00"}));
+    EXPECT_FALSE(
+        store.SetValue("Software\\Quandrel\\Zelmaro", "Left", {kRegDword, "\x01\x00\x00\x00"}));
     EXPECT_FALSE(store.KeyExists("Software\\Quandrel\\Zelmaro"));
     EXPECT_FALSE(store.QueryValue("Software\\Quandrel\\Zelmaro", "Left").has_value());
 }

@@ -1,6 +1,6 @@
-#include "DirectoryScan.h"
-#include "Platform.h"
-#include "posix/PosixLocale.h"
+#include "platform/DirectoryScan.h"
+#include "platform/Platform.h"
+#include "platform/posix/PosixLocale.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "win32/Win32RegistryStore.h"
-#include "Platform.h"
-#include "Registry.h"
+#include "platform/win32/Win32RegistryStore.h"
+#include "platform/Platform.h"
+#include "support/Registry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "CommandLine.h"
-#include "RunnerErrors.h"
+#include "runner/CommandLine.h"
+#include "runner/RunnerErrors.h"
 
 #include <gtest/gtest.h>
 

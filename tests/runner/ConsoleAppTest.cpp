@@ -1,6 +1,6 @@
-#include "ConsoleApp.h"
+#include "runner/ConsoleApp.h"
 #include "ChildHex.h"
-#include "CommandLine.h"
+#include "runner/CommandLine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "ExeImage.h"
-#include "RunnerErrors.h"
+#include "runner/ExeImage.h"
+#include "runner/RunnerErrors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "OutputLineSplitter.h"
+#include "runner/OutputLineSplitter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // libFuzzer target: parameter splitting and quoting, the executable header
 // check and the output line splitter on arbitrary bytes.
-#include "CommandLine.h"
-#include "ExeImage.h"
-#include "OutputLineSplitter.h"
-#include "RunnerErrors.h"
+#include "runner/CommandLine.h"
+#include "runner/ExeImage.h"
+#include "runner/OutputLineSplitter.h"
+#include "runner/RunnerErrors.h"
 
 #include <cstdlib>
 #include <sstream>

@@ -1,8 +1,8 @@
-#include "ChildProcess.h"
 #include "ChildHex.h"
-#include "CommandLine.h"
-#include "ConsoleApp.h"
-#include "Platform.h"
+#include "platform/ChildProcess.h"
+#include "platform/Platform.h"
+#include "runner/CommandLine.h"
+#include "runner/ConsoleApp.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "Quandrel.h"
+#include "settings/Quandrel.h"
 
-#include "MemoryRegistryStore.h"
-#include "Platform.h"
+#include "platform/MemoryRegistryStore.h"
+#include "platform/Platform.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "Conversions.h"
+#include "support/Conversions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "DateTime.h"
-#include "Conversions.h"
+#include "support/DateTime.h"
+#include "support/Conversions.h"
 
 #include <gtest/gtest.h>
 

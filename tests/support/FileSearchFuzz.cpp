@@ -1,6 +1,6 @@
 // libFuzzer target: the wildcard matcher on arbitrary masks and texts, read
 // from exact-size buffers so that any read past a mask is caught.
-#include "Wildcard.h"
+#include "support/Wildcard.h"
 
 #include <cstdlib>
 #include <string>

@@ -1,10 +1,10 @@
-#include "FileSearch.h"
-#include "Platform.h"
-#include "Wildcard.h"
+#include "support/FileSearch.h"
+#include "platform/Platform.h"
+#include "support/Wildcard.h"
 
 #include <gtest/gtest.h>
 
-#include "Platform.h"
+#include "platform/Platform.h"
 
 #ifndef _WIN32
 #include <fcntl.h>

@@ -1,5 +1,5 @@
-#include "FormatText.h"
-#include "DateTime.h"
+#include "support/FormatText.h"
+#include "support/DateTime.h"
 
 #include <gtest/gtest.h>
 

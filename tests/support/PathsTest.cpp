@@ -1,4 +1,4 @@
-#include "Paths.h"
+#include "support/Paths.h"
 
 #include <gtest/gtest.h>
 
@@ -17,8 +17,8 @@ TEST(JoinPath, WindowsRules)
         {"", "a.jpg", "a.jpg"},
         {"C", "a.jpg", "C:\\a.jpg"},
         {"d", "a.jpg", "d:\\a.jpg"},
-        {"1", "a.jpg", "1\\a.jpg"},          // only letters are drives
-        {"\xc4", "a.jpg", "\xc4\\a.jpg"},    // ASCII letters only
+        {"1", "a.jpg", "1\\a.jpg"},       // only letters are drives
+        {"\xc4", "a.jpg", "\xc4\\a.jpg"}, // ASCII letters only
         {"C:", "a.jpg", "C:a.jpg"},
         {"C:\\", "a.jpg", "C:\\a.jpg"},
         {"C:\\Fotos", "a.jpg", "C:\\Fotos\\a.jpg"},

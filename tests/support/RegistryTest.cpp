@@ -1,5 +1,5 @@
-#include "MemoryRegistryStore.h"
-#include "Registry.h"
+#include "support/Registry.h"
+#include "platform/MemoryRegistryStore.h"
 
 #include <gtest/gtest.h>
 
@@ -18,12 +18,12 @@ TEST(ReadRegistryString, DefaultsAndData)
         std::uint32_t type;
         const char* result;
     } cases[] = {
-        {"", kRegSz, "dflt"},                        // no data bytes at all
-        {std::string("\0", 1), kRegSz, ""},          // only the terminating NUL
+        {"", kRegSz, "dflt"},               // no data bytes at all
+        {std::string("\0", 1), kRegSz, ""}, // only the terminating NUL
         {std::string("C:\\Palm\0", 8), kRegSz, "C:\\Palm"},
-        {"C:\\Palm", kRegSz, "C:\\Palm"},            // no NUL stored
-        {std::string("ab\0cd", 5), kRegSz, "ab"},    // up to the first NUL
-        {"\x05\x00\x00\x00", kRegDword, "\x05"},     // the type is not checked
+        {"C:\\Palm", kRegSz, "C:\\Palm"},         // no NUL stored
+        {std::string("ab\0cd", 5), kRegSz, "ab"}, // up to the first NUL
+        {"\x05\x00\x00\x00", kRegDword, "\x05"},  // the type is not checked
     };
     for (const Case& c : cases) {
         store.SetValue(key, "Path", {c.type, c.data});

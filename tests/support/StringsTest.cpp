@@ -1,4 +1,4 @@
-#include "Strings.h"
+#include "support/Strings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "SystemInfo.h"
+#include "support/SystemInfo.h"
 
 #include <gtest/gtest.h>
 

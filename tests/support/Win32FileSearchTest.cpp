@@ -1,6 +1,6 @@
-#include "FileSearch.h"
-#include "Paths.h"
-#include "Platform.h"
+#include "platform/Platform.h"
+#include "support/FileSearch.h"
+#include "support/Paths.h"
 
 #include <gtest/gtest.h>
 

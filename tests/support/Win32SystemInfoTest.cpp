@@ -1,6 +1,6 @@
-#include "Paths.h"
-#include "Platform.h"
-#include "SystemInfo.h"
+#include "platform/Platform.h"
+#include "support/Paths.h"
+#include "support/SystemInfo.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "LiteralOracles.h"
-#include "Matching.h"
 #include "WorkflowRig.h"
+#include "workflow/Matching.h"
 
 #include <gtest/gtest.h>
 

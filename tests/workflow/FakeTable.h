@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Records.h"
-#include "WorkflowHost.h"
+#include "workflow/Records.h"
+#include "workflow/WorkflowHost.h"
 
 #include <stdexcept>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MetadataTool.h"
-#include "Paths.h"
+#include "support/Paths.h"
+#include "workflow/MetadataTool.h"
 
 #include <filesystem>
 #include <fstream>

@@ -4,7 +4,7 @@
 // described: every image against every shot, every candidate offset one by
 // one. Slow, but the reference the fast versions must agree with.
 
-#include "Records.h"
+#include "workflow/Records.h"
 
 #include <cstdint>
 #include <deque>

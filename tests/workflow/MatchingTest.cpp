@@ -1,4 +1,4 @@
-#include "Matching.h"
+#include "workflow/Matching.h"
 #include "LiteralOracles.h"
 #include "WorkflowRig.h"
 

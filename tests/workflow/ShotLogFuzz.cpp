@@ -1,10 +1,10 @@
 // libFuzzer target: the shot-log parser on arbitrary text. Whatever the
 // text, the parse either ends with an impossible moment or adds entries in
 // time order, each made from a piece of the text.
-#include "Conversions.h"
 #include "FakeHost.h"
 #include "FakeTable.h"
-#include "Workflow.h"
+#include "support/Conversions.h"
+#include "workflow/Workflow.h"
 
 #include <cstdlib>
 

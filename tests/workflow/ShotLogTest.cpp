@@ -1,5 +1,5 @@
-#include "Conversions.h"
 #include "ScanRig.h"
+#include "support/Conversions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "MemoryRegistryStore.h"
-#include "PalmUsersDat.h"
 #include "WorkflowRig.h"
 #include "palm/PalmTestSupport.h"
+#include "palm/PalmUsersDat.h"
+#include "platform/MemoryRegistryStore.h"
 
 #include <gtest/gtest.h>
 

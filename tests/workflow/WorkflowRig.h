@@ -1,9 +1,9 @@
 #pragma once
 
-#include "DateTime.h"
 #include "FakeHost.h"
 #include "FakeTable.h"
-#include "Workflow.h"
+#include "support/DateTime.h"
+#include "workflow/Workflow.h"
 
 #include <cstdint>
 

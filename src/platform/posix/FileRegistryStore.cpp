@@ -1,5 +1,5 @@
-#include "FileRegistryStore.h"
-#include "MemoryRegistryStore.h"
+#include "platform/posix/FileRegistryStore.h"
+#include "platform/MemoryRegistryStore.h"
 
 #include <cerrno>
 #include <cstdio>

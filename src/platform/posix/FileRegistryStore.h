@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RegistryStore.h"
+#include "platform/RegistryStore.h"
 
 #include <map>
 #include <string>

@@ -1,5 +1,5 @@
-#include "DirectoryScan.h"
-#include "Platform.h"
+#include "platform/DirectoryScan.h"
+#include "platform/Platform.h"
 
 #include <dirent.h>
 #include <fcntl.h>

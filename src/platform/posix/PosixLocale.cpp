@@ -1,4 +1,4 @@
-#include "PosixLocale.h"
+#include "platform/posix/PosixLocale.h"
 
 namespace zelmaro::posix {
 
@@ -53,6 +53,7 @@ std::string StrftimeToPicture(std::string_view format)
             code = format[++i];
             if (unpadded) {
                 std::string_view single;
+                // clang-format off
                 switch (code) {
                 case 'd': case 'e': single = "d"; break;
                 case 'm': single = "M"; break;
@@ -62,6 +63,7 @@ std::string StrftimeToPicture(std::string_view format)
                 case 'S': single = "s"; break;
                 default: break;
                 }
+                // clang-format on
                 if (!single.empty()) {
                     flush();
                     out += single;
@@ -73,6 +75,7 @@ std::string StrftimeToPicture(std::string_view format)
         if (code == '\0')
             continue;
         std::string_view picture;
+        // clang-format off
         switch (code) {
         case 'd': picture = "dd"; break;
         case 'e': picture = "d"; break;
@@ -96,6 +99,7 @@ std::string StrftimeToPicture(std::string_view format)
         case '%': literal += '%'; continue;
         default: continue; // weekday or month names and the like have no picture code here
         }
+        // clang-format on
         flush();
         out += picture;
     }

@@ -1,6 +1,6 @@
-#include "FileRegistryStore.h"
-#include "Platform.h"
-#include "PosixLocale.h"
+#include "platform/Platform.h"
+#include "platform/posix/FileRegistryStore.h"
+#include "platform/posix/PosixLocale.h"
 
 #include <fstream>
 #include <langinfo.h>

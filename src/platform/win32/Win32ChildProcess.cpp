@@ -1,5 +1,5 @@
-#include "ChildProcess.h"
-#include "Platform.h"
+#include "platform/ChildProcess.h"
+#include "platform/Platform.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "DirectoryScan.h"
+#include "platform/DirectoryScan.h"
 
 #include <windows.h>
 

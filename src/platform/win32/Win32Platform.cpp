@@ -1,5 +1,5 @@
-#include "Platform.h"
-#include "Win32RegistryStore.h"
+#include "platform/Platform.h"
+#include "platform/win32/Win32RegistryStore.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "Win32RegistryStore.h"
+#include "platform/win32/Win32RegistryStore.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
-#include "Main.h"
-#include "AboutArt.h"
-#include "AppShell.h"
+#include "about/AboutArt.h"
+#include "app/AppShell.h"
+#include "app/Main.h"
 
 #include <QApplication>
 
