@@ -3,23 +3,10 @@
 #include "cli/Utf8.h"
 #include "palm/PalmPaths.h"
 #include "palm/PalmUsersDat.h"
+#include "platform/AsciiCase.h"
 #include "support/Paths.h"
 
-#include <algorithm>
-
 namespace zelmaro {
-
-namespace {
-
-std::string FoldCase(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    });
-    return text;
-}
-
-} // namespace
 
 std::string PathForConsole(std::string_view path)
 {
@@ -51,9 +38,9 @@ void WritePalmUsers(std::ostream& out, const TPalmUsersDat& users)
 
 std::optional<std::int32_t> FindPalmUser(const TPalmUsersDat& users, std::string_view name)
 {
-    const std::string wanted = FoldCase(std::string(name));
+    const std::string wanted = FoldAsciiCase(name);
     for (const TPalmUser& user : users.Users()) {
-        if (FoldCase(Cp1252ToUtf8(user.Name)) == wanted)
+        if (FoldAsciiCase(Cp1252ToUtf8(user.Name)) == wanted)
             return user.UserID;
     }
     return std::nullopt;

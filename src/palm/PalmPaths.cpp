@@ -1,5 +1,6 @@
 #include "palm/PalmPaths.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/DirectoryScan.h"
 #include "platform/Platform.h"
 #include "support/Paths.h"
@@ -11,16 +12,6 @@
 namespace zelmaro {
 
 namespace {
-
-std::string FoldAscii(std::string_view text)
-{
-    std::string folded(text);
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return folded;
-}
 
 bool Exists(const std::string& path)
 {
@@ -35,7 +26,7 @@ const TPathLookup::TListing& TPathLookup::Listing(const std::string& folder)
     TListing& names = added.first->second;
     if (added.second) {
         ScanDirectory(folder, false, [&names](const TDirEntry& entry) {
-            names.emplace_back(FoldAscii(entry.Name), entry.Name);
+            names.emplace_back(FoldAsciiCase(entry.Name), entry.Name);
             return true;
         });
         std::sort(names.begin(), names.end());
@@ -59,7 +50,7 @@ std::string TPathLookup::FindParts(const std::string& path, const std::vector<st
             return found;
     }
     const TListing& names = Listing(path);
-    const std::string folded = FoldAscii(part);
+    const std::string folded = FoldAsciiCase(part);
     for (auto it =
              std::lower_bound(names.begin(), names.end(), std::make_pair(folded, std::string()));
          it != names.end() && it->first == folded; ++it) {

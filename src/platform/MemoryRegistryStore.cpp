@@ -2,16 +2,6 @@
 
 namespace zelmaro {
 
-std::string FoldAsciiCase(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
-
 std::string FoldRegistryPath(std::string_view key)
 {
     std::string out;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/AsciiCase.h"
 #include "platform/RegistryStore.h"
 
 #include <map>
@@ -27,7 +28,5 @@ private:
 // Lower-cases ASCII letters and drops leading, trailing and doubled backslashes,
 // so that equal registry paths compare equal.
 std::string FoldRegistryPath(std::string_view key);
-// Lower-cases ASCII letters only; other bytes stay as they are.
-std::string FoldAsciiCase(std::string_view text);
 
 } // namespace zelmaro

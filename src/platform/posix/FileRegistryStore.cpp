@@ -1,4 +1,5 @@
 #include "platform/posix/FileRegistryStore.h"
+#include "platform/AsciiCase.h"
 #include "platform/MemoryRegistryStore.h"
 
 #include <cerrno>
