@@ -1,6 +1,5 @@
+#include "AboutFakes.h"
 #include "about/InfVer.h"
-#include "platform/MemoryRegistryStore.h"
-#include "platform/Platform.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +10,7 @@
 namespace zelmaro {
 namespace {
 
-constexpr std::uint32_t kGerman1252 = 0x04E40407;
+using namespace zelmaro::testing;
 
 struct ShortCase {
     const char* text;
@@ -68,39 +67,6 @@ TEST(StringFileInfoPath, PutsLanguageBeforeCodePage)
               "\\StringFileInfo\\040704E4\\CompanyName");
     EXPECT_EQ(StringFileInfoPath(0x04B00409, "\\Mail"), "\\StringFileInfo\\040904B0\\Mail");
 }
-
-class FakePlatform final : public Platform {
-public:
-    std::string Module;
-    std::string ModuleFileName() const override { return Module; }
-    std::optional<std::uint32_t> FileAttributes(const std::string&) const override
-    {
-        return std::nullopt;
-    }
-    OsVersionInfo OsVersion() const override { return {}; }
-    FormatSettings UserFormatSettings() const override { return {}; }
-    RegistryStore& UserRegistry() override { return registry_; }
-    std::uint64_t PhysicalMemoryBytes() const override { return 0; }
-    TProcessorInfo Processors() const override { return {}; }
-
-private:
-    MemoryRegistryStore registry_;
-};
-
-// Hands out copies of one block and records which files were asked for.
-class FakeSource final : public TVersionBlockSource {
-public:
-    std::optional<TVersionBlockData> Block;
-    mutable std::vector<std::string> Requests;
-
-    std::unique_ptr<TVersionBlock> Load(const std::string& fileName) const override
-    {
-        Requests.push_back(fileName);
-        if (!Block)
-            return nullptr;
-        return std::make_unique<TVersionBlockData>(*Block);
-    }
-};
 
 TVersionBlockData FullBlock(std::uint32_t translation = kGerman1252)
 {
@@ -278,9 +244,8 @@ TEST_F(InfoVersionTest, UnknownProgramPathReadsNothing)
 
 TEST_F(InfoVersionTest, MalformedFileVersionStopsTheReadWithConversionError)
 {
-    TVersionBlockData block = FullBlock();
-    block.Strings[StringFileInfoPath(kGerman1252, "\\FileVersion")] = "1.zwei.0";
-    source.Block = block;
+    source.Block = FullBlock();
+    source.Put("\\FileVersion", "1.zwei.0");
     TInfoVersion info = Sentinel();
     EXPECT_THROW(info.ReadVersionInfo(), ConversionError);
     // Read before the failing key, untouched after it.
