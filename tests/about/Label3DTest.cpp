@@ -37,19 +37,33 @@ void Prepare(TLabel3D& label, const QString& caption = QStringLiteral("Hi"))
     label.move(0, 0);
 }
 
+// The pixels of one colour, row by row.
+std::vector<QPoint> PixelsOf(const QImage& image, TColor color = kCaption)
+{
+    const QRgb wanted = ToQColor(color).rgb();
+    std::vector<QPoint> pixels;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == wanted)
+                pixels.push_back(QPoint(x, y));
+    return pixels;
+}
+
+QRect Inked(const QImage& image)
+{
+    QRect inked;
+    for (QPoint p : PixelsOf(image))
+        inked |= QRect(p, QSize(1, 1));
+    return inked;
+}
+
 std::vector<QPoint> CaptionPixels(TLabel3D& label)
 {
     TTextStyle saved = label.TextStyle();
     label.SetTextStyle(TTextStyle::tsNone);
     QImage image = Render(label);
     label.SetTextStyle(saved);
-    QRgb text = ToQColor(label.isEnabled() ? label.FontColor() : clGrayText).rgb();
-    std::vector<QPoint> pixels;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) == text)
-                pixels.push_back(QPoint(x, y));
-    return pixels;
+    return PixelsOf(image, label.isEnabled() ? label.FontColor() : clGrayText);
 }
 
 struct Pass {
@@ -174,12 +188,7 @@ TEST(Label3D, RotatedCaptionSizesTheLabelAndRunsUpwards)
     label.SetEscapement(90);
     EXPECT_EQ(label.size(), QSize(h, w));
 
-    QImage image = Render(label);
-    QRect inked;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) == ToQColor(kCaption).rgb())
-                inked |= QRect(x, y, 1, 1);
+    const QRect inked = Inked(Render(label));
     ASSERT_FALSE(inked.isEmpty());
     // The text starts at the bottom and reaches almost to the top.
     EXPECT_GT(inked.bottom(), w - 6);
@@ -196,14 +205,7 @@ TEST(Label3D, RotatedCaptionIsAlignedWithinAFixedLabel)
     label.SetTextStyle(TTextStyle::tsNone);
     label.resize(200, 200);
     label.SetEscapement(90);
-    auto inkedLeft = [&] {
-        QImage image = Render(label);
-        for (int x = 0; x < image.width(); ++x)
-            for (int y = 0; y < image.height(); ++y)
-                if (image.pixel(x, y) == ToQColor(kCaption).rgb())
-                    return x;
-        return -1;
-    };
+    auto inkedLeft = [&] { return Inked(Render(label)).left(); };
     const int left = inkedLeft();
     const int h = QFontMetrics(label.font()).height();
     label.SetAlignment(TAlignment::taRightJustify);
@@ -234,16 +236,13 @@ TEST(Label3D, BorderKinds)
     for (const Case& c : cases) {
         label.SetBorderType(c.Type);
         QImage image = Render(label);
-        EXPECT_EQ(image.pixel(0, 0), c.TopLeft);
-        EXPECT_EQ(image.pixel(r - 1, 0), c.TopLeft);
-        EXPECT_EQ(image.pixel(0, b - 1), c.TopLeft);
-        EXPECT_EQ(image.pixel(r, b), c.BottomRight);
-        EXPECT_EQ(image.pixel(r, 1), c.BottomRight);
-        EXPECT_EQ(image.pixel(1, b), c.BottomRight);
-        // Each frame line leaves out its end point.
-        EXPECT_EQ(image.pixel(r, 0), c.OpenCorners);
-        EXPECT_EQ(image.pixel(0, b), c.OpenCorners);
-        EXPECT_EQ(image.pixel(40, 20), back);
+        // Each frame line leaves out its end point: two corners stay open.
+        const std::pair<QPoint, QRgb> pixels[] = {
+            {{0, 0}, c.TopLeft},     {{r - 1, 0}, c.TopLeft}, {{0, b - 1}, c.TopLeft},
+            {{r, b}, c.BottomRight}, {{r, 1}, c.BottomRight}, {{1, b}, c.BottomRight},
+            {{r, 0}, c.OpenCorners}, {{0, b}, c.OpenCorners}, {{40, 20}, back}};
+        for (const auto& [point, colour] : pixels)
+            EXPECT_EQ(image.pixel(point), colour) << point.x() << "," << point.y();
     }
     label.SetBorderWidth(0);
     EXPECT_EQ(Render(label).pixel(0, 0), back);
@@ -285,17 +284,12 @@ TEST(Label3D, EndEllipsisIsDrawnWhenTheCaptionDoesNotFit)
     Prepare(label, QStringLiteral("Ein viel zu langer Text"));
     label.SetTextStyle(TTextStyle::tsNone);
     label.SetEllipsesStyle(TEllipsesStyle::esEnd);
-    QImage image = Render(label);
     // The rightmost caption pixel is the last dot, not cut-off text.
     QFontMetrics metrics(label.font());
     QString shown = ElideLine(label.Caption(), TEllipsesStyle::esEnd, label.width(),
                               [&](const QString& s) { return metrics.horizontalAdvance(s); });
     EXPECT_TRUE(shown.endsWith(QStringLiteral("...")));
-    int right = -1;
-    for (int x = 0; x < image.width(); ++x)
-        for (int y = 0; y < image.height(); ++y)
-            if (image.pixel(x, y) == ToQColor(kCaption).rgb())
-                right = x;
+    const int right = Inked(Render(label)).right();
     EXPECT_LE(right, metrics.horizontalAdvance(shown));
     EXPECT_GT(right, 0);
 }
