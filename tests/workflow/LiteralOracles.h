@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <iterator>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace zelmaro::testing {
@@ -70,13 +71,15 @@ inline std::vector<TMatchItem> LiteralMatchAll(const auto& images, const auto& s
     return rows;
 }
 
-inline std::optional<std::int32_t> LiteralAutoOffset(const auto& images, const auto& shots)
+// images and shots: moments in any order.
+inline std::optional<std::int32_t> LiteralAutoOffset(std::span<const std::uint32_t> images,
+                                                     std::span<const std::uint32_t> shots)
 {
     std::int32_t lo = 3000000;
     std::int32_t hi = -3000000;
-    for (const TImageItem& i : images) {
-        for (const TShotItem& s : shots) {
-            const auto diff = static_cast<std::int32_t>(i.Date - s.Date);
+    for (std::uint32_t i : images) {
+        for (std::uint32_t s : shots) {
+            const auto diff = static_cast<std::int32_t>(i - s);
             if (diff < lo)
                 lo = diff;
             if (diff > hi)
@@ -88,9 +91,9 @@ inline std::optional<std::int32_t> LiteralAutoOffset(const auto& images, const a
     if (hi >= lo) {
         for (std::int64_t k = lo; k <= hi; ++k) {
             int count = 0;
-            for (const TImageItem& i : images) {
-                for (const TShotItem& s : shots) {
-                    if (TimeDistance(i.Date, s.Date, static_cast<std::int32_t>(k)) == 0)
+            for (std::uint32_t i : images) {
+                for (std::uint32_t s : shots) {
+                    if (TimeDistance(i, s, static_cast<std::int32_t>(k)) == 0)
                         ++count;
                 }
             }
