@@ -24,16 +24,7 @@ protected:
     void SetUp() override
     {
         QCoreApplication::setApplicationName(QStringLiteral("Zelmaro"));
-        source.Block.emplace();
-        source.Block->Flags = 0x02;
-        source.Block->Translation = kGerman1252;
-        source.Put("\\CompanyName", "Quandrel");
-        source.Put("\\FileDescription", "Erste Zeile^Zweite Zeile");
-        source.Put("\\FileVersion", "1.2.0.7");
-        source.Put("\\LegalCopyright", "2026 Quandrel");
-        source.Put("\\Mail", "info@quandrel.example");
-        source.Put("\\Internet", "https://quandrel.example");
-        source.Put("\\Licence", "Freeware");
+        source.Block = FullBlock();
     }
 };
 
@@ -45,15 +36,15 @@ TEST_F(AboutBoxTest, FillsEveryTextFromVersionAndSystem)
     EXPECT_EQ(about.InfoVersion.FileName, platform.ModuleFileName());
     EXPECT_EQ(about.windowTitle(), QStringLiteral("Info über Zelmaro"));
     EXPECT_EQ(about.txtOwner->text(), QStringLiteral("Quandrel"));
-    EXPECT_EQ(about.txtMail->Caption(), QStringLiteral("info@quandrel.example"));
-    EXPECT_EQ(about.txtMail->Address(), QStringLiteral("info@quandrel.example"));
-    EXPECT_EQ(about.txtInternet->Caption(), QStringLiteral("https://quandrel.example"));
-    EXPECT_EQ(about.txtInternet->Address(), QStringLiteral("https://quandrel.example"));
+    EXPECT_EQ(about.txtMail->Caption(), QStringLiteral("a@b.example"));
+    EXPECT_EQ(about.txtMail->Address(), QStringLiteral("a@b.example"));
+    EXPECT_EQ(about.txtInternet->Caption(), QStringLiteral("https://b.example"));
+    EXPECT_EQ(about.txtInternet->Address(), QStringLiteral("https://b.example"));
     EXPECT_EQ(about.txtTitle->Caption(), QStringLiteral("Zelmaro"));
     EXPECT_EQ(about.txtVersion->text(), QStringLiteral("Version 1.02   (Beta-Build 1.2.0.7)"));
-    EXPECT_EQ(about.txtCopyright->text(), QStringLiteral("Copyright 2026 Quandrel"));
-    EXPECT_EQ(about.txtDescription->text(), QStringLiteral("Erste Zeile\nZweite Zeile"));
-    EXPECT_EQ(about.txtLicence->text(), QStringLiteral("Freeware"));
+    EXPECT_EQ(about.txtCopyright->text(), QStringLiteral("Copyright (c) 2026"));
+    EXPECT_EQ(about.txtDescription->text(), QStringLiteral("Erste\nZweite"));
+    EXPECT_EQ(about.txtLicence->text(), QStringLiteral("Frei"));
     EXPECT_EQ(about.lblMemory->text(), QStringLiteral("Verfügbarer Arbeitsspeicher:"));
     EXPECT_EQ(about.txtMemory->text(), QStringLiteral("2.097.152 KB"));
     EXPECT_EQ(about.lblCPU->text(), QStringLiteral("Plattform, CPU:"));

@@ -4,6 +4,7 @@
 #include "platform/MemoryRegistryStore.h"
 #include "platform/Platform.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -57,5 +58,44 @@ public:
         return std::make_unique<TVersionBlockData>(*Block);
     }
 };
+
+// The strings of a full version block and the fields they are read into.
+struct TVersionField {
+    const char* Key;
+    std::string TInfoVersion::*Field;
+    const char* Value;
+};
+inline const TVersionField kVersionFields[] = {
+    {"\\CompanyName", &TInfoVersion::CompanyName, "Quandrel"},
+    {"\\FileDescription", &TInfoVersion::FileDescription, "Erste^Zweite"},
+    {"\\FileVersion", &TInfoVersion::FileVersion, "1.2.0.7"},
+    {"\\InternalName", &TInfoVersion::InternalName, "Intern"},
+    {"\\LegalCopyright", &TInfoVersion::LegalCopyright, "(c) 2026"},
+    {"\\LegalTrademarks", &TInfoVersion::LegalTrademarks, "TM"},
+    {"\\OriginalFilename", &TInfoVersion::OriginalFilename, "Zelmaro.exe"},
+    {"\\ProductName", &TInfoVersion::ProductName, "Zelmaro"},
+    {"\\ProductVersion", &TInfoVersion::ProductVersion, "3.10.2"},
+    {"\\Comments", &TInfoVersion::Comments, "Kommentar"},
+    {"\\Mail", &TInfoVersion::Mail, "a@b.example"},
+    {"\\Internet", &TInfoVersion::Internet, "https://b.example"},
+    {"\\Licence", &TInfoVersion::Licence, "Frei"},
+};
+
+// A pre-release block with every string of kVersionFields.
+inline TVersionBlockData FullBlock(std::uint32_t translation = kGerman1252)
+{
+    TVersionBlockData block;
+    block.Flags = 0x02;
+    block.Translation = translation;
+    for (const TVersionField& field : kVersionFields)
+        block.Strings[StringFileInfoPath(translation, field.Key)] = field.Value;
+    return block;
+}
+
+// Debug, PreRelease, PrivateBuild and SpecialBuild.
+inline std::array<bool, 4> BuildFlags(const TInfoVersion& info)
+{
+    return {info.Debug, info.PreRelease, info.PrivateBuild, info.SpecialBuild};
+}
 
 } // namespace zelmaro::testing

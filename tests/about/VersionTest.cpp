@@ -68,30 +68,6 @@ TEST(StringFileInfoPath, PutsLanguageBeforeCodePage)
     EXPECT_EQ(StringFileInfoPath(0x04B00409, "\\Mail"), "\\StringFileInfo\\040904B0\\Mail");
 }
 
-TVersionBlockData FullBlock(std::uint32_t translation = kGerman1252)
-{
-    TVersionBlockData block;
-    block.Flags = 0x02;
-    block.Translation = translation;
-    auto put = [&](const char* key, const char* value) {
-        block.Strings[StringFileInfoPath(translation, key)] = value;
-    };
-    put("\\CompanyName", "Quandrel");
-    put("\\FileDescription", "Erste^Zweite");
-    put("\\FileVersion", "1.2.0.7");
-    put("\\InternalName", "Intern");
-    put("\\LegalCopyright", "(c) 2026");
-    put("\\LegalTrademarks", "TM");
-    put("\\OriginalFilename", "Zelmaro.exe");
-    put("\\ProductName", "Zelmaro");
-    put("\\ProductVersion", "3.10.2");
-    put("\\Comments", "Kommentar");
-    put("\\Mail", "a@b.example");
-    put("\\Internet", "https://b.example");
-    put("\\Licence", "Frei");
-    return block;
-}
-
 class InfoVersionTest : public ::testing::Test {
 protected:
     FakePlatform platform;
@@ -119,27 +95,13 @@ TEST_F(InfoVersionTest, ReadsEveryFieldOfTheProgramsOwnBlock)
     info.ReadVersionInfo();
 
     ASSERT_EQ(source.Requests, std::vector<std::string>{"/opt/zelmaro/zelmaro"});
-    EXPECT_EQ(info.CompanyName, "Quandrel");
-    EXPECT_EQ(info.FileDescription, "Erste^Zweite");
-    EXPECT_EQ(info.FileVersion, "1.2.0.7");
+    for (const TVersionField& field : kVersionFields)
+        EXPECT_EQ(info.*field.Field, field.Value) << field.Key;
     EXPECT_EQ(info.ShortFileVersion, "1.02");
     EXPECT_EQ(info.FileVersionNumber, 0x01020007u);
-    EXPECT_EQ(info.InternalName, "Intern");
-    EXPECT_EQ(info.LegalCopyright, "(c) 2026");
-    EXPECT_EQ(info.LegalTrademarks, "TM");
-    EXPECT_EQ(info.OriginalFilename, "Zelmaro.exe");
-    EXPECT_EQ(info.ProductName, "Zelmaro");
-    EXPECT_EQ(info.ProductVersion, "3.10.2");
     EXPECT_EQ(info.ShortProductVersion, "3.10");
     EXPECT_EQ(info.ProductVersionNumber, 0x030A0200u);
-    EXPECT_EQ(info.Comments, "Kommentar");
-    EXPECT_EQ(info.Mail, "a@b.example");
-    EXPECT_EQ(info.Internet, "https://b.example");
-    EXPECT_EQ(info.Licence, "Frei");
-    EXPECT_FALSE(info.Debug);
-    EXPECT_TRUE(info.PreRelease);
-    EXPECT_FALSE(info.PrivateBuild);
-    EXPECT_FALSE(info.SpecialBuild);
+    EXPECT_EQ(BuildFlags(info), (std::array<bool, 4>{false, true, false, false}));
 }
 
 TEST_F(InfoVersionTest, FlagBitsMapToTheirFieldsWithoutMask)
@@ -155,10 +117,7 @@ TEST_F(InfoVersionTest, FlagBitsMapToTheirFieldsWithoutMask)
         source.Block = block;
         TInfoVersion info(source, platform);
         info.ReadVersionInfo();
-        EXPECT_EQ((std::array<bool, 4>{info.Debug, info.PreRelease, info.PrivateBuild,
-                                       info.SpecialBuild}),
-                  expected)
-            << std::hex << flags;
+        EXPECT_EQ(BuildFlags(info), expected) << std::hex << flags;
     }
 }
 
