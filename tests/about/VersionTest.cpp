@@ -112,9 +112,7 @@ TEST_F(InfoVersionTest, FlagBitsMapToTheirFieldsWithoutMask)
         {0x14, {false, false, false, false}}, {0xFFFFFFFF, {true, true, true, true}},
     };
     for (const auto& [flags, expected] : cases) {
-        TVersionBlockData block;
-        block.Flags = flags;
-        source.Block = block;
+        source.Block.emplace().Flags = flags;
         TInfoVersion info(source, platform);
         info.ReadVersionInfo();
         EXPECT_EQ(BuildFlags(info), expected) << std::hex << flags;
