@@ -79,28 +79,20 @@ inline std::optional<std::int32_t> LiteralAutoOffset(std::span<const std::uint32
     std::int32_t hi = -3000000;
     for (std::uint32_t i : images) {
         for (std::uint32_t s : shots) {
-            const auto diff = static_cast<std::int32_t>(i - s);
-            if (diff < lo)
-                lo = diff;
-            if (diff > hi)
-                hi = diff;
+            lo = std::min(lo, static_cast<std::int32_t>(i - s));
+            hi = std::max(hi, static_cast<std::int32_t>(i - s));
         }
     }
     std::int64_t best = static_cast<std::int64_t>(lo) - 1;
     int bestCount = 0;
-    if (hi >= lo) {
-        for (std::int64_t k = lo; k <= hi; ++k) {
-            int count = 0;
-            for (std::uint32_t i : images) {
-                for (std::uint32_t s : shots) {
-                    if (TimeDistance(i, s, static_cast<std::int32_t>(k)) == 0)
-                        ++count;
-                }
-            }
-            if (count > bestCount) {
-                best = k;
-                bestCount = count;
-            }
+    for (std::int64_t k = lo; k <= hi; ++k) {
+        int count = 0;
+        for (std::uint32_t i : images)
+            for (std::uint32_t s : shots)
+                count += TimeDistance(i, s, static_cast<std::int32_t>(k)) == 0;
+        if (count > bestCount) {
+            best = k;
+            bestCount = count;
         }
     }
     if (best < lo)
