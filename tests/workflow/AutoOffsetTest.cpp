@@ -223,10 +223,9 @@ TEST(FindAutoOffset, ReportAgreesWithCountingEveryCandidate)
         const int count = 1 + static_cast<int>(random() % 12);
         for (int k = 0; k < count; ++k)
             shots.push_back(1000000 + random() % 900);
-        for (std::uint32_t shot : shots) {
+        for (std::uint32_t shot : shots)
             if (random() % 4 != 0)
                 images.push_back(shot + static_cast<std::uint32_t>(shift) + random() % 2);
-        }
         images.push_back(1000000 + random() % 900); // one the log does not know
         Fill(rig, images, shots);
         SCOPED_TRACE("trial " + std::to_string(trial));
