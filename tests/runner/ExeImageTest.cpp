@@ -1,12 +1,11 @@
 #include "runner/ExeImage.h"
+#include "common/TempDir.h"
 #include "runner/RunnerErrors.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <sstream>
 
 using namespace zelmaro;
@@ -141,10 +140,8 @@ TEST(GetExeImageKind, RefusedImages)
 
 TEST(GetExeImageKind, ReadsFiles)
 {
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("zelmaro-exe-" + std::to_string(std::random_device{}())))
-                                 .string();
-    std::ofstream(path, std::ios::binary) << Pe(0x0102, 3);
+    const test::TTempDir dir;
+    const std::string path = dir.Write("image.exe", Pe(0x0102, 3));
     const TExeImageInfo info = GetExeImageKind(path);
     EXPECT_EQ(info.Kind, TExeImageKind::ikWin32);
     EXPECT_EQ(info.Subsystem, 3);
