@@ -1,4 +1,5 @@
 #include "platform/posix/FileRegistryStore.h"
+#include "common/System.h"
 #include "common/TempDir.h"
 #include "platform/DirectoryScan.h"
 #include "support/Registry.h"
@@ -10,7 +11,6 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -251,23 +251,15 @@ TEST_F(FileRegistryStoreTest, ALinkedFileIsWrittenWhereTheLinkPoints)
 
 TEST(FileRegistryStorePath, FollowsXdgConfigHomeElseHome)
 {
-    const char* oldXdg = std::getenv("XDG_CONFIG_HOME");
-    const char* oldHome = std::getenv("HOME");
-    const std::string savedXdg = oldXdg ? oldXdg : "";
-    const std::string savedHome = oldHome ? oldHome : "";
-
-    ::setenv("HOME", "/home/anna", 1);
-    ::setenv("XDG_CONFIG_HOME", "/cfg/", 1);
+    const test::TScopedEnv home("HOME", "/home/anna");
+    const test::TScopedEnv xdg("XDG_CONFIG_HOME", "/cfg/");
     EXPECT_EQ(FileRegistryStore::DefaultPath(), "/cfg/Zelmaro/registry.ini");
-    ::setenv("XDG_CONFIG_HOME", "relative/cfg", 1);
+    xdg.Set("relative/cfg");
     EXPECT_EQ(FileRegistryStore::DefaultPath(), "/home/anna/.config/Zelmaro/registry.ini");
-    ::unsetenv("XDG_CONFIG_HOME");
+    xdg.Set(nullptr);
     EXPECT_EQ(FileRegistryStore::DefaultPath(), "/home/anna/.config/Zelmaro/registry.ini");
-    ::unsetenv("HOME");
+    home.Set(nullptr);
     EXPECT_EQ(FileRegistryStore::DefaultPath(), "");
-
-    oldXdg ? ::setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1) : ::unsetenv("XDG_CONFIG_HOME");
-    oldHome ? ::setenv("HOME", savedHome.c_str(), 1) : ::unsetenv("HOME");
 }
 
 TEST_F(FileRegistryStoreTest, RegistryStringRulesHoldForStoredBytes)

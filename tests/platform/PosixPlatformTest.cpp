@@ -1,3 +1,4 @@
+#include "common/System.h"
 #include "common/TempDir.h"
 #include "platform/DirectoryScan.h"
 #include "platform/Platform.h"
@@ -5,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include <sys/stat.h>
@@ -77,11 +77,10 @@ TEST(PosixPlatform, ReadWholeFileTakesRegularFilesOnly)
 TEST(PosixPlatform, FormatSettingsFollowTheLocaleEnvironment)
 {
     // The C locale: decimal point, month/day/year.
-    ::setenv("LC_ALL", "C", 1);
+    const test::TScopedEnv locale("LC_ALL", "C");
     FormatSettings c = SystemPlatform().UserFormatSettings();
     EXPECT_EQ(c.DecimalSeparator, '.');
     EXPECT_EQ(c.ShortDateFormat, "MM/dd/yy");
     EXPECT_EQ(c.LongTimeFormat, "HH:mm:ss");
     EXPECT_EQ(c.DateSeparator, '/');
-    ::unsetenv("LC_ALL");
 }

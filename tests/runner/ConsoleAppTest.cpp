@@ -1,9 +1,11 @@
 #include "runner/ConsoleApp.h"
+#include "common/Expect.h"
 #include "common/System.h"
 #include "common/TempDir.h"
 #include "platform/ChildProcess.h"
 #include "runner/ChildHex.h"
 #include "runner/CommandLine.h"
+#include "runner/ExeImages.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +21,6 @@
 #include <cerrno>
 #endif
 
-#include <cstdlib>
 #include <filesystem>
 
 using namespace zelmaro;
@@ -36,12 +37,6 @@ const std::string kChild =
     (fs::path(SystemPlatform().ModuleFileName()).parent_path() / "runner_test_child.exe").string();
 // Enough to fill the pipe many times over; wine's pipes are slow.
 constexpr std::size_t kBig = 300000;
-
-bool RunningUnderWine()
-{
-    const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
-    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
 
 // What a run might leave open: the process's handles.
 long OpenHandles()
@@ -93,19 +88,6 @@ bool NoChildLeft()
     return ::waitpid(-1, &status, WNOHANG) == -1 && errno == ECHILD;
 }
 #endif
-
-// A PE image with the executable flag and the given subsystem.
-std::string PeImage(char subsystem)
-{
-    std::string image(0x80 + 24 + 224, '\0');
-    image[0] = 'M';
-    image[1] = 'Z';
-    image[60] = '\x80';
-    image.replace(0x80, 2, "PE");
-    image[0x80 + 4 + 18] = 0x02;
-    image[0x80 + 24 + 68] = subsystem;
-    return image;
-}
 
 class TempFiles : public ::testing::Test {
 protected:
@@ -245,7 +227,7 @@ TEST_F(TempFiles, RefusedProgramsLeaveTheListAlone)
         {missing, "Could not find file " + missing},
         {"zelmaro-no-such-program", "Could not find file zelmaro-no-such-program"},
         {File("text.exe", std::string(100, 't')), "Dos signature not present"},
-        {File("gui.exe", PeImage(2)), "Executable image is not a supported type"},
+        {File("gui.exe", Pe(0x0102, 2)), "Executable image is not a supported type"},
 #ifdef _WIN32
         {"notepad", "Executable image is not a supported type"}, // a real graphical program
 #else
@@ -256,12 +238,7 @@ TEST_F(TempFiles, RefusedProgramsLeaveTheListAlone)
     };
     for (const Case& c : cases) {
         Lines lines{"untouched"};
-        try {
-            RunConsoleApp(c.file, "", &lines);
-            ADD_FAILURE() << c.file << " was run";
-        } catch (const EInOutError& e) {
-            EXPECT_EQ(e.what(), c.message);
-        }
+        EXPECT_EQ(MessageOf<EInOutError>([&] { RunConsoleApp(c.file, "", &lines); }), c.message);
         EXPECT_EQ(lines, Lines{"untouched"});
     }
 }
@@ -270,7 +247,7 @@ TEST_F(TempFiles, RefusedProgramsLeaveTheListAlone)
 // was part of Win32RunConsoleApp's RefusedProgramsLeaveTheListAlone).
 TEST_F(TempFiles, AnImageTheSystemCannotStartIsASystemError)
 {
-    const std::string console = File("console.exe", PeImage(3));
+    const std::string console = File("console.exe", Pe(0x0102, 3));
     Lines lines{"untouched"};
     try {
         RunConsoleApp(console, "", &lines);
@@ -295,13 +272,10 @@ TEST(RunConsoleApp, BareNameIsSearchedOnThePath)
 #ifdef _WIN32
     GTEST_SKIP() << "POSIX search path; CommandInterpreterAndBareNames covers Windows";
 #else
-    const char* saved = std::getenv("PATH");
-    const std::string oldPath = saved != nullptr ? saved : "";
-    ::setenv("PATH", ("/nowhere:" + fs::path(kChild).parent_path().string()).c_str(), 1);
+    const TScopedEnv path("PATH", ("/nowhere:" + fs::path(kChild).parent_path().string()).c_str());
     Lines lines;
     std::int32_t code = -1;
     EXPECT_NO_THROW(code = RunConsoleApp(fs::path(kChild).filename().string(), "exit:9", &lines));
-    ::setenv("PATH", oldPath.c_str(), 1);
     EXPECT_EQ(code, 9);
 #endif
 }
