@@ -35,11 +35,6 @@ TTempDir::~TTempDir()
     // Read-only, hidden and system entries must lose their attributes to go.
     for (const auto& entry : fs::recursive_directory_iterator(FPath, ec))
         ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-#else
-    // A folder a test made unwritable would keep its entries.
-    for (const auto& entry : fs::recursive_directory_iterator(FPath, ec))
-        if (entry.is_directory(ec) && !entry.is_symlink(ec))
-            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
 #endif
     fs::remove_all(FPath, ec);
 }

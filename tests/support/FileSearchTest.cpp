@@ -49,30 +49,13 @@ void SetModified(const std::string& path, std::time_t when)
     EXPECT_TRUE(::SetFileTime(file, nullptr, nullptr, &utc));
     ::CloseHandle(file);
 }
-
-// A moment of the local calendar, taken the way the system converts it.
-std::time_t LocalMoment(int year, int month, int day, int hour, int minute, int second)
-{
-    SYSTEMTIME local{};
-    local.wYear = static_cast<WORD>(year);
-    local.wMonth = static_cast<WORD>(month);
-    local.wDay = static_cast<WORD>(day);
-    local.wHour = static_cast<WORD>(hour);
-    local.wMinute = static_cast<WORD>(minute);
-    local.wSecond = static_cast<WORD>(second);
-    FILETIME localTime{};
-    FILETIME utc{};
-    ::SystemTimeToFileTime(&local, &localTime);
-    ::LocalFileTimeToFileTime(&localTime, &utc);
-    const ULONGLONG ticks = (static_cast<ULONGLONG>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime;
-    return static_cast<std::time_t>(ticks / 10000000ULL - kUnixEpoch);
-}
 #else
 void SetModified(const std::string& path, std::time_t when)
 {
     struct timespec times[2] = {{when, 0}, {when, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
 }
+#endif
 
 std::time_t LocalMoment(int year, int month, int day, int hour, int minute, int second)
 {
@@ -86,7 +69,6 @@ std::time_t LocalMoment(int year, int month, int day, int hour, int minute, int 
     local.tm_isdst = -1;
     return std::mktime(&local);
 }
-#endif
 
 } // namespace
 
