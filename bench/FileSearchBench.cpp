@@ -1,16 +1,12 @@
+#include "common/TempDir.h"
 #include "support/FileSearch.h"
 #include "support/Wildcard.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // A picture directory of 20,000 files: mostly camera files of a few kinds,
 // some side files the scan has to pass over.
@@ -18,25 +14,14 @@ class PictureDir {
 public:
     PictureDir()
     {
-        std::string pattern = (fs::temp_directory_path() / "zelmaro-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            std::abort();
-        path_ = pattern;
         const char* extensions[] = {".JPG", ".CR2", ".jpg", ".NEF", ".xmp", ".TIF", ".thm"};
-        for (int i = 0; i < 20000; ++i) {
-            const std::string name = "IMG_" + std::to_string(100000 + i) + extensions[i % 7];
-            std::ofstream(path_ + "/" + name);
-        }
+        for (int i = 0; i < 20000; ++i)
+            FDir.Write("IMG_" + std::to_string(100000 + i) + extensions[i % 7]);
     }
-    ~PictureDir()
-    {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    const std::string& Path() const { return path_; }
+    const std::string& Path() const { return FDir.Path(); }
 
 private:
-    std::string path_;
+    zelmaro::test::TTempDir FDir{"zelmaro-bench-"};
 };
 
 void BM_PictureScanMasks(benchmark::State& state)

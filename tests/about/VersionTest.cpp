@@ -1,11 +1,10 @@
 #include "AboutFakes.h"
 #include "about/InfVer.h"
+#include "common/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
-#include <filesystem>
-#include <fstream>
 
 namespace zelmaro {
 namespace {
@@ -178,14 +177,13 @@ TEST_F(InfoVersionTest, FileNameThatDoesNotExistReadsNothing)
 
 TEST_F(InfoVersionTest, ExistingFileNameIsReadInsteadOfTheProgram)
 {
-    auto path = std::filesystem::temp_directory_path() / "zelmaro_infver_test.bin";
-    std::ofstream(path) << "x";
+    const test::TTempDir dir;
+    const std::string path = dir.Write("infver.bin", "x");
     source.Block = FullBlock();
     TInfoVersion info(source, platform);
-    info.FileName = path.string();
+    info.FileName = path;
     info.ReadVersionInfo();
-    std::filesystem::remove(path);
-    EXPECT_EQ(source.Requests, std::vector<std::string>{path.string()});
+    EXPECT_EQ(source.Requests, std::vector<std::string>{path});
     EXPECT_EQ(info.CompanyName, "Quandrel");
 }
 
@@ -227,12 +225,10 @@ TEST(ProgramVersionBlock, AnswersForTheRunningProgramOnly)
     EXPECT_NE(info.FileVersionNumber, 0u);
     EXPECT_EQ(info.ProductVersion, info.FileVersion);
 
-    auto path = std::filesystem::temp_directory_path() / "zelmaro_other_file.bin";
-    std::ofstream(path) << "x";
+    const test::TTempDir dir;
     TInfoVersion other;
-    other.FileName = path.string();
+    other.FileName = dir.Write("other.bin", "x");
     other.ReadVersionInfo();
-    std::filesystem::remove(path);
     EXPECT_EQ(other.ProductName, "");
 }
 

@@ -1,14 +1,13 @@
 #include "ZelmaroVersionInfo.h"
 #include "about/InfVer.h"
 #include "about/VersionBlock.h"
+#include "common/TempDir.h"
 #include "platform/Platform.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <filesystem>
-#include <fstream>
 #include <vector>
 
 namespace zelmaro {
@@ -86,14 +85,13 @@ TEST(Win32VersionResource, ReaderFillsEveryFieldFromTheResource)
 
 TEST(Win32VersionResource, FileWithoutResourceLeavesTheFields)
 {
-    const auto path = std::filesystem::temp_directory_path() / "zelmaro_no_resource.txt";
-    std::ofstream(path) << "no version block";
-    EXPECT_EQ(ProgramVersionBlockSource().Load(path.string()), nullptr);
+    const test::TTempDir dir;
+    const std::string path = dir.Write("no_resource.txt", "no version block");
+    EXPECT_EQ(ProgramVersionBlockSource().Load(path), nullptr);
     TInfoVersion info;
     info.CompanyName = "kept";
-    info.FileName = path.string();
+    info.FileName = path;
     info.ReadVersionInfo();
-    std::filesystem::remove(path);
     EXPECT_EQ(info.CompanyName, "kept");
     EXPECT_EQ(info.ProductName, "");
 }

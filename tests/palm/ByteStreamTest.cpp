@@ -43,13 +43,13 @@ TEST(ByteStream, FromFileReadsEveryByteAndRaisesForAMissingFile)
     const std::string bytes("a\0\r\n\xFF"
                             "b",
                             6);
-    ByteStream s = ByteStream::FromFile(dir.WriteFile("f.dat", bytes));
+    ByteStream s = ByteStream::FromFile(dir.Write("f.dat", bytes));
     ASSERT_EQ(s.Size(), bytes.size());
     std::string back(bytes.size(), '?');
     s.Read(back.data(), back.size());
     EXPECT_EQ(back, bytes);
     EXPECT_THROW(ByteStream::FromFile(dir.Path() + "/missing.dat"), EStreamError);
-    EXPECT_THROW(ByteStream::FromFile(dir.MakeDir("folder")), EStreamError);
+    EXPECT_THROW(ByteStream::FromFile(dir.Dir("folder")), EStreamError);
 }
 
 TEST(PalmString, LengthForms)

@@ -176,7 +176,7 @@ TEST(TPalmDesktopFile, ReadsTheHeaderOnlyAndResetsOnDamage)
     EXPECT_TRUE(file.Categories.empty());
 
     TempDir dir;
-    file.FileName = dir.WriteFile("memopad.dat", kSmallDatabase);
+    file.FileName = dir.Write("memopad.dat", kSmallDatabase);
     file.Load();
     EXPECT_EQ(file.Tag, "DCBA");
     file.FileName = dir.Path() + "/missing.dat";
@@ -188,8 +188,8 @@ class MemoFileForUser : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const std::string desktop = dir_.MakeDir("Desktop");
-        const std::string path = dir_.MakeDir("Palm");
+        const std::string desktop = dir_.Dir("Desktop");
+        const std::string path = dir_.Dir("Palm");
         registry_.CreateKey(kPalmDesktopKey);
         registry_.SetValue(kPalmDesktopKey, "PIMVersion", {kRegSz, "4"});
         registry_.SetValue(kPalmDesktopKey, "DesktopPath", {kRegSz, desktop});
@@ -199,9 +199,9 @@ protected:
             return Le32(static_cast<std::uint32_t>(id)) + Short(name) + Short(directory) +
                    std::string(8, '\0') + Le16(0x8001);
         };
-        dir_.WriteFile("Palm/users.dat", Le16(3) + Le16(0xFFFF) + Le16(1) + Le16(5) + "CUser" +
-                                             user(7, "Anna", "AnnaD") + user(7, "Bea", "BeaD") +
-                                             user(9, "Carl", "CarlD"));
+        dir_.Write("Palm/users.dat", Le16(3) + Le16(0xFFFF) + Le16(1) + Le16(5) + "CUser" +
+                                         user(7, "Anna", "AnnaD") + user(7, "Bea", "BeaD") +
+                                         user(9, "Carl", "CarlD"));
     }
 
     TempDir dir_;
@@ -213,8 +213,8 @@ protected:
 TEST_F(MemoFileForUser, ReadsTheFirstMatchingUsersMemosInAnyLetterCase)
 {
     const std::string anna =
-        dir_.WriteFile("Palm/annad/MemoPad/MemoPad.dat", Header({1}, 1) + Memo("Anna"));
-    dir_.WriteFile("Palm/BeaD/memopad/memopad.dat", Header({1}, 1) + Memo("Bea"));
+        dir_.Write("Palm/annad/MemoPad/MemoPad.dat", Header({1}, 1) + Memo("Anna"));
+    dir_.Write("Palm/BeaD/memopad/memopad.dat", Header({1}, 1) + Memo("Bea"));
     TPalmDesktopMemoFile file(7, registry_);
     EXPECT_EQ(file.FileName, anna);
     EXPECT_EQ(Texts(file), std::vector<std::string>{"Anna"});
@@ -223,7 +223,7 @@ TEST_F(MemoFileForUser, ReadsTheFirstMatchingUsersMemosInAnyLetterCase)
 
 TEST_F(MemoFileForUser, UnknownUserOrMissingDatabaseGivesNoMemos)
 {
-    dir_.WriteFile("Palm/AnnaD/memopad/memopad.dat", Header({1}, 1) + Memo("Anna"));
+    dir_.Write("Palm/AnnaD/memopad/memopad.dat", Header({1}, 1) + Memo("Anna"));
     for (std::int32_t id : {9, 8, 0, -1}) {
         TPalmDesktopMemoFile file(id, registry_);
         EXPECT_EQ(file.FileName, "");
@@ -238,7 +238,7 @@ TEST_F(MemoFileForUser, UnknownUserOrMissingDatabaseGivesNoMemos)
 
 TEST_F(MemoFileForUser, DamagedDatabaseReadsAsEmpty)
 {
-    dir_.WriteFile("Palm/AnnaD/memopad/memopad.dat", Header({}, 6) + Memo("x"));
+    dir_.Write("Palm/AnnaD/memopad/memopad.dat", Header({}, 6) + Memo("x"));
     TPalmDesktopMemoFile file(7, registry_);
     EXPECT_NE(file.FileName, "");
     EXPECT_EQ(file.RecordCount, 0);
@@ -250,7 +250,7 @@ TEST_F(MemoFileForUser, UnreadableDatabaseRaises)
 {
     // A file that exists but fails every read, also for root: the process's
     // own memory, which cannot be read at address 0.
-    dir_.MakeDir("Palm/AnnaD/memopad");
+    dir_.Dir("Palm/AnnaD/memopad");
     std::filesystem::create_symlink("/proc/self/mem",
                                     dir_.Path() + "/Palm/AnnaD/memopad/memopad.dat");
     EXPECT_THROW(TPalmDesktopMemoFile(7, registry_), EStreamError);
@@ -273,16 +273,16 @@ namespace {
 TEST(MemoFileThroughRegistryFile, FindsTheCopiedPalmFolder)
 {
     TempDir dir;
-    dir.MakeDir("Desktop");
-    dir.WriteFile("palm/Users.dat", Le16(1) + Le16(0xFFFF) + Le16(1) + Le16(5) + "CUser" +
-                                        Le32(42) + Short("Desk") + Short("Desk1") +
-                                        std::string(8, '\0') + Le16(0x8001));
-    dir.WriteFile("palm/desk1/MEMOPAD/memopad.DAT", kSmallDatabase);
+    dir.Dir("Desktop");
+    dir.Write("palm/Users.dat", Le16(1) + Le16(0xFFFF) + Le16(1) + Le16(5) + "CUser" + Le32(42) +
+                                    Short("Desk") + Short("Desk1") + std::string(8, '\0') +
+                                    Le16(0x8001));
+    dir.Write("palm/desk1/MEMOPAD/memopad.DAT", kSmallDatabase);
     std::string ini = "[Software\\U.S. Robotics\\Pilot Desktop\\Core]\n";
     ini += "\"PIMVersion\"=sz:\"4.1\"\n";
     ini += "\"DesktopPath\"=sz:\"" + dir.Path() + "/Desktop\"\n";
     ini += "\"Path\"=sz:\"" + dir.Path() + "/palm/\"\n";
-    FileRegistryStore store(dir.WriteFile("config/registry.ini", ini));
+    FileRegistryStore store(dir.Write("config/registry.ini", ini));
     TPalmUsersDat users(store);
     EXPECT_TRUE(users.Installed());
     ASSERT_EQ(users.Count(), 1);

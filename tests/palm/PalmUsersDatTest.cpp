@@ -41,8 +41,8 @@ class PalmUsersDatTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        desktop_ = dir_.MakeDir("Programme/Palm");
-        path_ = dir_.MakeDir("Palm");
+        desktop_ = dir_.Dir("Programme/Palm");
+        path_ = dir_.Dir("Palm");
         SetRegistry("4.1", desktop_, path_);
     }
     void SetRegistry(const std::string& pim, const std::string& desktop, const std::string& path)
@@ -53,7 +53,7 @@ protected:
         registry_.SetValue(kPalmDesktopKey, "DesktopPath", {kRegSz, desktop});
         registry_.SetValue(kPalmDesktopKey, "Path", {kRegSz, path});
     }
-    void WriteUsers(std::string_view bytes) { dir_.WriteFile("Palm/users.dat", bytes); }
+    void WriteUsers(std::string_view bytes) { dir_.Write("Palm/users.dat", bytes); }
 
     TempDir dir_;
     std::string desktop_;
@@ -81,7 +81,7 @@ TEST_F(PalmUsersDatTest, InstalledOnlyWithAllThreeValuesAndBothDirectories)
 {
     WriteUsers(kOneUserFile);
     const std::string missing = dir_.Path() + "/nowhere";
-    const std::string file = dir_.WriteFile("plain.txt", "x");
+    const std::string file = dir_.Write("plain.txt", "x");
     const struct {
         const char* what;
         std::string pim, desktop, path;
@@ -115,7 +115,7 @@ TEST_F(PalmUsersDatTest, InstalledWithoutUsersFile)
     EXPECT_TRUE(users.LoadError());
     EXPECT_EQ(users.Count(), 0);
 
-    dir_.MakeDir("Palm/users.dat"); // a directory is no file
+    dir_.Dir("Palm/users.dat"); // a directory is no file
     users.Load();
     EXPECT_TRUE(users.Installed());
     EXPECT_EQ(users.Count(), 0);
@@ -135,14 +135,14 @@ TEST_F(PalmUsersDatTest, InstalledWithoutUsersFile)
 #ifndef _WIN32
 TEST_F(PalmUsersDatTest, FindsFilesAndFoldersInOtherLetterCase)
 {
-    dir_.WriteFile("Palm/USERS.DAT", kOneUserFile);
-    dir_.MakeDir("Palm/desk1/INSTALL");
-    dir_.MakeDir("Palm/desk1/quickinstall/handheld");
-    dir_.MakeDir("Palm/desk1/QuickInstall/ExpCard");
-    dir_.MakeDir("Palm/desk1/cardinst/slot-2");
-    dir_.MakeDir("Palm/desk1/cardinst/SLOT-1");
-    dir_.WriteFile("Palm/desk1/cardinst/Slot-0", "a file, not a slot");
-    dir_.MakeDir("Palm/desk1/cardinst/Other");
+    dir_.Write("Palm/USERS.DAT", kOneUserFile);
+    dir_.Dir("Palm/desk1/INSTALL");
+    dir_.Dir("Palm/desk1/quickinstall/handheld");
+    dir_.Dir("Palm/desk1/QuickInstall/ExpCard");
+    dir_.Dir("Palm/desk1/cardinst/slot-2");
+    dir_.Dir("Palm/desk1/cardinst/SLOT-1");
+    dir_.Write("Palm/desk1/cardinst/Slot-0", "a file, not a slot");
+    dir_.Dir("Palm/desk1/cardinst/Other");
     TPalmUsersDat users(registry_);
     ASSERT_EQ(users.Count(), 1);
     const TPalmUser& user = users.Users()[0];
@@ -156,7 +156,7 @@ TEST_F(PalmUsersDatTest, FindsFilesAndFoldersInOtherLetterCase)
 
 TEST_F(PalmUsersDatTest, DirectoriesThatDoNotExistStayEmpty)
 {
-    dir_.MakeDir("Palm/Desk1/CardInst");
+    dir_.Dir("Palm/Desk1/CardInst");
     WriteUsers(kOneUserFile);
     TPalmUsersDat users(registry_);
     ASSERT_EQ(users.Count(), 1);
@@ -172,8 +172,8 @@ TEST_F(PalmUsersDatTest, EachUserKeepsItsOwnDirectoriesWhenUsersAreReadAgain)
 {
     // A nested header reads both users again; what was looked up for one
     // directory text must not reach another.
-    dir_.MakeDir("Palm/anna/Install");
-    dir_.MakeDir("Palm/Bernd");
+    dir_.Dir("Palm/anna/Install");
+    dir_.Dir("Palm/Bernd");
     WriteUsers(File(2, ClassHeader("CUser") + User(7, "Anna", "Anna", 0x8001) +
                            User(8, "Bernd", "bernd", 0xFFFF) + ClassHeader("CUser") +
                            User(7, "Anna", "ANNA", 0x8001) + User(8, "Bernd", "bernd", 0x8001)));
@@ -183,7 +183,7 @@ TEST_F(PalmUsersDatTest, EachUserKeepsItsOwnDirectoriesWhenUsersAreReadAgain)
     EXPECT_EQ(users.Users()[0].Directory, "ANNA");
     EXPECT_EQ(users.Users()[0].InstallDir, path_ + "/anna/Install");
     EXPECT_EQ(users.Users()[1].InstallDir, "");
-    dir_.MakeDir("Palm/Bernd/Install");
+    dir_.Dir("Palm/Bernd/Install");
     users.Load(); // a new load looks again
     EXPECT_EQ(users.Users()[1].InstallDir, path_ + "/Bernd/Install");
 }
@@ -381,8 +381,8 @@ TEST_F(PalmUsersDatTest, LoadStartsAfresh)
 TEST(FindPathIgnoringCase, PartsAreMatchedOneByOne)
 {
     TempDir dir;
-    dir.WriteFile("MemoPad/MemoPad.dat", "x");
-    dir.WriteFile("Other/memopad.dat", "y");
+    dir.Write("MemoPad/MemoPad.dat", "x");
+    dir.Write("Other/memopad.dat", "y");
     const std::string base = dir.Path();
     EXPECT_EQ(FindPathIgnoringCase(base, "memopad\\memopad.dat"), base + "/MemoPad/MemoPad.dat");
     EXPECT_EQ(FindPathIgnoringCase(base, "MEMOPAD/MEMOPAD.DAT"), base + "/MemoPad/MemoPad.dat");
@@ -398,7 +398,7 @@ TEST(FindPathIgnoringCase, PartsAreMatchedOneByOne)
 TEST(FindPathIgnoringCase, WindowsFindsAnySpellingAsAsked)
 {
     TempDir dir;
-    dir.WriteFile("MemoPad/MemoPad.dat", "x");
+    dir.Write("MemoPad/MemoPad.dat", "x");
     const std::string base = dir.Path();
     const std::string found = FindPathIgnoringCase(base, "memopad/MEMOPAD.DAT");
     ASSERT_FALSE(found.empty());

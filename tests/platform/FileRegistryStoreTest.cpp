@@ -1,4 +1,7 @@
 #include "platform/posix/FileRegistryStore.h"
+#include "common/System.h"
+#include "common/TempDir.h"
+#include "platform/DirectoryScan.h"
 #include "support/Registry.h"
 
 #include <gtest/gtest.h>
@@ -8,11 +11,8 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 
 using namespace zelmaro;
 namespace fs = std::filesystem;
@@ -23,35 +23,11 @@ constexpr std::string_view kKey = "Software\\Quandrel\\Zelmaro";
 
 class FileRegistryStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "zelmaro-reg-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        path_ = (dir_ / "Zelmaro" / "registry.ini").string();
-    }
-    void TearDown() override
-    {
-        std::error_code ec;
-        fs::permissions(dir_ / "Zelmaro", fs::perms::owner_all, ec);
-        fs::remove_all(dir_, ec);
-    }
+    std::string FileText() const { return ReadWholeFile(path_).value_or(""); }
+    void WriteFile(std::string_view text) const { FDir.Write("Zelmaro/registry.ini", text); }
 
-    std::string FileText() const
-    {
-        std::ifstream in(path_, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    void WriteFile(std::string_view text) const
-    {
-        fs::create_directories(fs::path(path_).parent_path());
-        std::ofstream(path_, std::ios::binary) << text;
-    }
-
-    fs::path dir_;
-    std::string path_;
+    test::TTempDir FDir;
+    std::string path_ = FDir.File("Zelmaro/registry.ini");
 };
 
 TEST_F(FileRegistryStoreTest, MissingFileIsEmptyAndTheFirstWriteCreatesIt)
@@ -231,7 +207,7 @@ TEST_F(FileRegistryStoreTest, UnusablePathsNeverWriteAndReadAsEmpty)
     EXPECT_FALSE(blocked.CreateKey(kKey));
     EXPECT_TRUE(fs::is_directory(path_));
 
-    FileRegistryStore store((dir_ / "f").string());
+    FileRegistryStore store(FDir.File("f"));
     EXPECT_FALSE(store.CreateKey("\\\\")); // no key name at all
 }
 
@@ -264,41 +240,27 @@ TEST_F(FileRegistryStoreTest, AFileThatCannotBeReadIsNeverWrittenOver)
 
 TEST_F(FileRegistryStoreTest, ALinkedFileIsWrittenWhereTheLinkPoints)
 {
-    const fs::path real = dir_ / "dotfiles" / "zelmaro.ini";
-    fs::create_directories(real.parent_path());
-    fs::create_directories(fs::path(path_).parent_path());
-    std::ofstream(real) << "[Software]\n";
+    const std::string real = FDir.Write("dotfiles/zelmaro.ini", "[Software]\n");
+    FDir.Dir("Zelmaro");
     fs::create_symlink(real, path_);
     FileRegistryStore store(path_);
     ASSERT_TRUE(store.CreateKey(kKey));
     EXPECT_TRUE(fs::is_symlink(path_));
-    EXPECT_TRUE(FileRegistryStore(real.string()).KeyExists(kKey));
+    EXPECT_TRUE(FileRegistryStore(real).KeyExists(kKey));
 }
 
 TEST(FileRegistryStorePath, FollowsXdgConfigHomeElseHome)
 {
-    const char* oldXdg = std::getenv("XDG_CONFIG_HOME");
-    const char* oldHome = std::getenv("HOME");
-    const std::string savedXdg = oldXdg ? oldXdg : "";
-    const std::string savedHome = oldHome ? oldHome : "";
-
-    ::setenv("HOME", "/home/anna", 1);
-    ::setenv("XDG_CONFIG_HOME", "/cfg/", 1);
+    const test::TScopedEnv home("HOME", "/home/anna");
+    const test::TScopedEnv xdg("XDG_CONFIG_HOME", "/cfg/");
     EXPECT_EQ(FileRegistryStore::DefaultPath(), "/cfg/Zelmaro/registry.ini");
-    ::setenv("XDG_CONFIG_HOME", "relative/cfg", 1);
+    xdg.Set("relative/cfg");
     EXPECT_EQ(FileRegistryStore::DefaultPath(), "/home/anna/.config/Zelmaro/registry.ini");
-    ::unsetenv("XDG_CONFIG_HOME");
+    xdg.Set(nullptr);
     EXPECT_EQ(FileRegistryStore::DefaultPath(), "/home/anna/.config/Zelmaro/registry.ini");
-    ::unsetenv("HOME");
+    home.Set(nullptr);
     EXPECT_EQ(FileRegistryStore::DefaultPath(), "");
-
-    oldXdg ? ::setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1) : ::unsetenv("XDG_CONFIG_HOME");
-    oldHome ? ::setenv("HOME", savedHome.c_str(), 1) : ::unsetenv("HOME");
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(FileRegistryStoreTest, RegistryStringRulesHoldForStoredBytes)
 {
@@ -321,10 +283,6 @@ TEST_F(FileRegistryStoreTest, RegistryStringRulesHoldForStoredBytes)
         EXPECT_EQ(ReadRegistryString(store, kKey, c.name, "dflt"), c.result) << c.name;
     EXPECT_EQ(ReadRegistryString(store, "Software\\Other", "NoNul", "dflt"), "dflt");
 }
-
-} // namespace
-
-namespace {
 
 TEST(FileRegistryStoreFixtures, SampleFiles)
 {

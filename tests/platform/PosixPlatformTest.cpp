@@ -1,12 +1,12 @@
+#include "common/System.h"
+#include "common/TempDir.h"
 #include "platform/DirectoryScan.h"
 #include "platform/Platform.h"
 #include "platform/posix/PosixLocale.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include <sys/stat.h>
 
@@ -49,45 +49,38 @@ TEST(PosixPlatform, AnswersAboutTheRunningSystem)
 TEST(PosixPlatform, FileAttributes)
 {
     Platform& platform = SystemPlatform();
-    auto dir = std::filesystem::temp_directory_path() / "zelmaro-attr-test";
-    std::filesystem::create_directories(dir / ".hidden");
-    EXPECT_EQ(platform.FileAttributes(dir.string()).value_or(0) & kFileAttributeDirectory,
+    const test::TTempDir dir;
+    EXPECT_EQ(platform.FileAttributes(dir.Path()).value_or(0) & kFileAttributeDirectory,
               kFileAttributeDirectory);
-    EXPECT_TRUE(platform.FileAttributes((dir / ".hidden").string()).value_or(0) &
-                kFileAttributeHidden);
-    EXPECT_FALSE(platform.FileAttributes((dir / "missing").string()).has_value());
+    EXPECT_TRUE(platform.FileAttributes(dir.Dir(".hidden")).value_or(0) & kFileAttributeHidden);
+    EXPECT_FALSE(platform.FileAttributes(dir.File("missing")).has_value());
     EXPECT_FALSE(platform.FileAttributes("").has_value());
-    std::filesystem::remove_all(dir);
 }
 
 TEST(PosixPlatform, ReadWholeFileTakesRegularFilesOnly)
 {
-    namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / "zelmaro-read-test";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    std::ofstream(dir / "log.txt", std::ios::binary) << std::string("Zelmaro\r\n\0x", 12);
-    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-    fs::create_symlink("/dev/zero", dir / "device");
-    fs::create_symlink(dir / "log.txt", dir / "link");
+    const test::TTempDir dir;
+    const std::string text("Zelmaro\r\n\0x", 12);
+    const std::string log = dir.Write("log.txt", text);
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", dir.File("device"));
+    std::filesystem::create_symlink(log, dir.File("link"));
 
-    EXPECT_EQ(ReadWholeFile((dir / "log.txt").string()), std::string("Zelmaro\r\n\0x", 12));
-    EXPECT_EQ(ReadWholeFile((dir / "link").string()), std::string("Zelmaro\r\n\0x", 12));
+    EXPECT_EQ(ReadWholeFile(log), text);
+    EXPECT_EQ(ReadWholeFile(dir.File("link")), text);
     // A FIFO without a writer would block the open, the device never ends.
     for (const char* name : {"fifo", "device", "missing", ""})
-        EXPECT_FALSE(ReadWholeFile(*name ? (dir / name).string() : "").has_value()) << name;
-    EXPECT_FALSE(ReadWholeFile(dir.string()).has_value());
-    fs::remove_all(dir);
+        EXPECT_FALSE(ReadWholeFile(*name ? dir.File(name) : "").has_value()) << name;
+    EXPECT_FALSE(ReadWholeFile(dir.Path()).has_value());
 }
 
 TEST(PosixPlatform, FormatSettingsFollowTheLocaleEnvironment)
 {
     // The C locale: decimal point, month/day/year.
-    ::setenv("LC_ALL", "C", 1);
+    const test::TScopedEnv locale("LC_ALL", "C");
     FormatSettings c = SystemPlatform().UserFormatSettings();
     EXPECT_EQ(c.DecimalSeparator, '.');
     EXPECT_EQ(c.ShortDateFormat, "MM/dd/yy");
     EXPECT_EQ(c.LongTimeFormat, "HH:mm:ss");
     EXPECT_EQ(c.DateSeparator, '/');
-    ::unsetenv("LC_ALL");
 }

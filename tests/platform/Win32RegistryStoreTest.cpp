@@ -1,4 +1,5 @@
 #include "platform/win32/Win32RegistryStore.h"
+#include "common/System.h"
 #include "platform/Platform.h"
 #include "support/Registry.h"
 
@@ -81,8 +82,7 @@ TEST_F(Win32RegistryStoreTest, TextsAreStoredWithoutTerminator)
 
     // The registry keeps texts as UTF-16: eight characters, no NUL after them.
     // Wine's RegSetValueExA adds one of its own, so only Windows can show it.
-    const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
-    const bool wine = ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    const bool wine = test::RunningUnderWine();
     HKEY key = nullptr;
     ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, kTestKey, 0, KEY_READ, &key), ERROR_SUCCESS);
     const auto wideSize = [key](const wchar_t* name) {

@@ -62,17 +62,10 @@ TEST(UpperExtension, NamePartOnly)
 TEST(ChooseLaunch, ExtensionsKindsAndMessages)
 {
     FakeSystem system;
-    system.found = {{"console.exe", "/bin/console.exe"},
-                    {"gui.exe", "/bin/gui.exe"},
-                    {"lib.exe", "/bin/lib.exe"},
-                    {"dos.exe", "/bin/dos.exe"},
-                    {"os2.exe", "/bin/os2.exe"},
-                    {"win16.exe", "/bin/win16.exe"},
-                    {"le.exe", "/bin/le.exe"},
-                    {"old.com", "/bin/old.com"},
-                    {"exiftool", "/usr/bin/exiftool"},
-                    {"elf.exe", "/bin/elf.exe"},
-                    {"text", "/bin/text"}};
+    for (const char* name : {"console.exe", "gui.exe", "lib.exe", "dos.exe", "os2.exe", "win16.exe",
+                             "le.exe", "old.com", "elf.exe", "text"})
+        system.found[name] = std::string("/bin/") + name;
+    system.found["exiftool"] = "/usr/bin/exiftool";
     system.native = {"/usr/bin/exiftool", "/bin/elf.exe"};
     system.images = {{"/bin/console.exe", {TExeImageKind::ikWin32, 3}},
                      {"/bin/gui.exe", {TExeImageKind::ikWin32, 2}},

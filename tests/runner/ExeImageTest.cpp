@@ -1,69 +1,19 @@
 #include "runner/ExeImage.h"
+#include "common/Expect.h"
+#include "common/TempDir.h"
+#include "runner/ExeImages.h"
 #include "runner/RunnerErrors.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <sstream>
 
 using namespace zelmaro;
+using namespace zelmaro::test;
 
 namespace {
-
-constexpr std::uint32_t kNewHeader = 0x80;
-
-void Put16(std::string& image, std::size_t at, std::uint16_t value)
-{
-    image[at] = static_cast<char>(value & 0xFF);
-    image[at + 1] = static_cast<char>(value >> 8);
-}
-
-void Put32(std::string& image, std::size_t at, std::uint32_t value)
-{
-    Put16(image, at, static_cast<std::uint16_t>(value));
-    Put16(image, at + 2, static_cast<std::uint16_t>(value >> 16));
-}
-
-// A DOS header pointing at newHeader, padded with zeros to size bytes.
-std::string Mz(std::uint32_t newHeader, std::size_t size)
-{
-    std::string image(size, '\0');
-    image[0] = 'M';
-    image[1] = 'Z';
-    Put32(image, 60, newHeader);
-    return image;
-}
-
-std::string Pe(std::uint16_t characteristics, std::uint16_t subsystem,
-               std::size_t size = kNewHeader + 24 + 224)
-{
-    std::string image = Mz(kNewHeader, kNewHeader + 24 + 224);
-    image.replace(kNewHeader, 4, std::string("PE\0\0", 4));
-    Put16(image, kNewHeader + 4 + 18, characteristics);
-    Put16(image, kNewHeader + 24 + 68, subsystem);
-    image.resize(size);
-    return image;
-}
-
-std::string Signed(const char* signature, std::size_t size = kNewHeader + 0x40)
-{
-    std::string image = Mz(kNewHeader, kNewHeader + 0x40);
-    image[kNewHeader] = signature[0];
-    image[kNewHeader + 1] = signature[1];
-    image.resize(size);
-    return image;
-}
-
-std::string Ne(unsigned char targetSystem, std::size_t size = kNewHeader + 0x40)
-{
-    std::string image = Signed("NE");
-    image[kNewHeader + 0x36] = static_cast<char>(targetSystem);
-    image.resize(size);
-    return image;
-}
 
 TExeImageInfo Check(const std::string& image)
 {
@@ -129,31 +79,18 @@ TEST(GetExeImageKind, RefusedImages)
         {"PE optional header cut short", Pe(0x0102, 3, kNewHeader + 24 + 223), beyondEnd},
         {"NE without target byte", Ne(1, kNewHeader + 0x36), beyondEnd},
     };
-    for (const Case& c : cases) {
-        try {
-            Check(c.image);
-            ADD_FAILURE() << c.what << ": no error";
-        } catch (const EInOutError& e) {
-            EXPECT_EQ(e.what(), c.message) << c.what;
-        }
-    }
+    for (const Case& c : cases)
+        EXPECT_EQ(MessageOf<EInOutError>([&] { Check(c.image); }), c.message) << c.what;
 }
 
 TEST(GetExeImageKind, ReadsFiles)
 {
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("zelmaro-exe-" + std::to_string(std::random_device{}())))
-                                 .string();
-    std::ofstream(path, std::ios::binary) << Pe(0x0102, 3);
+    const test::TTempDir dir;
+    const std::string path = dir.Write("image.exe", Pe(0x0102, 3));
     const TExeImageInfo info = GetExeImageKind(path);
     EXPECT_EQ(info.Kind, TExeImageKind::ikWin32);
     EXPECT_EQ(info.Subsystem, 3);
     std::filesystem::remove(path);
 
-    try {
-        GetExeImageKind(path);
-        ADD_FAILURE() << "a missing file was read";
-    } catch (const EInOutError& e) {
-        EXPECT_STREQ(e.what(), "Datei nicht gefunden");
-    }
+    EXPECT_EQ(MessageOf<EInOutError>([&] { GetExeImageKind(path); }), "Datei nicht gefunden");
 }

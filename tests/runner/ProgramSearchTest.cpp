@@ -1,40 +1,30 @@
+#include "common/System.h"
+#include "common/TempDir.h"
 #include "platform/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <filesystem>
-#include <fstream>
 
 using namespace zelmaro;
 namespace fs = std::filesystem;
 
 namespace {
 
+// POSIX search rules; the Windows ones are in ConsoleAppTest.cpp.
 class SearchDirs : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "zelmaro-path-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
-        fs::create_directories(root_ / "one");
-        fs::create_directories(root_ / "two");
-    }
-    void TearDown() override { fs::remove_all(root_); }
-
-    std::string Dir(const char* name) const { return (root_ / name).string(); }
-
-    std::string File(const std::string& path, const std::string& content, bool executable) const
-    {
-        std::ofstream(path, std::ios::binary) << content;
-        ::chmod(path.c_str(), executable ? 0755 : 0644);
-        return path;
+        if (test::kWindows)
+            GTEST_SKIP() << "POSIX only";
+        FRoot.Dir("one");
+        FRoot.Dir("two");
     }
 
-    fs::path root_;
+    std::string Dir(const char* name) const { return FRoot.File(name); }
+
+    test::TTempDir FRoot;
 };
 
 } // namespace
@@ -42,10 +32,10 @@ protected:
 TEST_F(SearchDirs, FirstExecutableOnThePathThenAnyFile)
 {
     const std::string path = Dir("one") + ":" + Dir("two") + "/";
-    File(Dir("one") + "/tool", "#!/bin/sh\n", false);
-    const std::string runnable = File(Dir("two") + "/tool", "#!/bin/sh\n", true);
-    fs::create_directories(Dir("one") + "/sub");
-    File(Dir("two") + "/sub", "x", true);
+    FRoot.Write("one/tool", "#!/bin/sh\n");
+    const std::string runnable = FRoot.Write("two/tool", "#!/bin/sh\n", true);
+    FRoot.Dir("one/sub");
+    FRoot.Write("two/sub", "x", true);
 
     EXPECT_EQ(SearchProgramOn("tool", path), runnable);
     EXPECT_EQ(SearchProgramOn("sub", path), Dir("two") + "/sub"); // directories do not count
@@ -57,7 +47,7 @@ TEST_F(SearchDirs, FirstExecutableOnThePathThenAnyFile)
 
 TEST_F(SearchDirs, PathsAreTakenAsGivenAndEmptyEntriesMeanHere)
 {
-    const std::string tool = File(Dir("one") + "/tool", "x", false);
+    const std::string tool = FRoot.Write("one/tool", "x");
     EXPECT_EQ(SearchProgramOn(tool, "/nowhere"), tool);
     EXPECT_EQ(SearchProgramOn(Dir("two") + "/tool", Dir("one")), std::nullopt);
     EXPECT_EQ(SearchProgramOn(Dir("one"), "/"), std::nullopt);
@@ -93,8 +83,9 @@ TEST_F(SearchDirs, NativeExecutables)
         {"text", "echo hi\n", true, false},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(IsNativeExecutable(File(Dir("one") + "/" + c.name, c.content, c.executable)),
-                  c.native)
+        EXPECT_EQ(
+            IsNativeExecutable(FRoot.Write(std::string("one/") + c.name, c.content, c.executable)),
+            c.native)
             << c.name;
     EXPECT_FALSE(IsNativeExecutable(Dir("two")));
     EXPECT_FALSE(IsNativeExecutable(Dir("two") + "/missing"));

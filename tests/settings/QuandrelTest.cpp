@@ -1,12 +1,12 @@
 #include "settings/Quandrel.h"
 
+#include "common/TempDir.h"
 #include "platform/MemoryRegistryStore.h"
 #include "platform/Platform.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <limits>
 #include <optional>
 #include <random>
@@ -142,18 +142,13 @@ protected:
     static void SetUpTestSuite()
     {
 #ifndef _WIN32
-        char pattern[] = "/tmp/zelmaro-settings-XXXXXX";
-        if (const char* dir = ::mkdtemp(pattern)) {
-            configDir_ = dir;
-            ::setenv("XDG_CONFIG_HOME", dir, 1);
-        }
+        configDir_.emplace("zelmaro-settings-");
+        ::setenv("XDG_CONFIG_HOME", configDir_->Path().c_str(), 1);
 #endif
     }
     static void TearDownTestSuite()
     {
-        std::error_code ignored;
-        if (!configDir_.empty())
-            std::filesystem::remove_all(configDir_, ignored);
+        configDir_.reset();
     }
 
     RegistryStore& Store()
@@ -161,7 +156,7 @@ protected:
         return GetParam() ? SystemPlatform().UserRegistry() : memory_;
     }
 
-    static inline std::string configDir_;
+    static inline std::optional<zelmaro::test::TTempDir> configDir_;
     MemoryRegistryStore memory_;
 };
 

@@ -1,9 +1,7 @@
 #include "support/Paths.h"
+#include "common/TempDir.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
 
 using namespace zelmaro;
 
@@ -49,14 +47,12 @@ TEST(JoinPath, PosixRules)
 
 TEST(DirExists, OnlyExistingDirectories)
 {
-    auto dir = std::filesystem::temp_directory_path() / "zelmaro-direxists";
-    std::filesystem::create_directories(dir);
-    std::ofstream(dir / "file.txt") << "x";
-    EXPECT_TRUE(DirExists(dir.string()));
-    EXPECT_FALSE(DirExists((dir / "file.txt").string()));
-    EXPECT_FALSE(DirExists((dir / "missing").string()));
+    const test::TTempDir dir;
+    const std::string file = dir.Write("file.txt", "x");
+    EXPECT_TRUE(DirExists(dir.Path()));
+    EXPECT_FALSE(DirExists(file));
+    EXPECT_FALSE(DirExists(dir.File("missing")));
     EXPECT_FALSE(DirExists(""));
-    EXPECT_TRUE(FileExists((dir / "file.txt").string()));
-    EXPECT_FALSE(FileExists(dir.string()));
-    std::filesystem::remove_all(dir);
+    EXPECT_TRUE(FileExists(file));
+    EXPECT_FALSE(FileExists(dir.Path()));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/TempDir.h"
 #include "support/Paths.h"
 #include "workflow/MetadataTool.h"
 
@@ -7,7 +8,6 @@
 #include <fstream>
 #include <functional>
 #include <map>
-#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -84,41 +84,6 @@ private:
     }
 };
 
-// A fresh directory that is removed with everything in it.
-class TempDir {
-public:
-    TempDir()
-    {
-        std::random_device random;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const auto candidate = std::filesystem::temp_directory_path() /
-                                   ("zelmaro-test-" + std::to_string(random()));
-            if (std::filesystem::create_directory(candidate)) {
-                FPath = candidate.string();
-                return;
-            }
-        }
-        throw std::runtime_error("no temporary directory");
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(FPath, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::string& Path() const { return FPath; }
-    std::string File(const std::string& name) const { return JoinPath(FPath, name); }
-    // Writes a file with the given bytes and answers its full path.
-    std::string Write(const std::string& name, const std::string& content = "") const
-    {
-        std::ofstream(File(name), std::ios::binary) << content;
-        return File(name);
-    }
-
-private:
-    std::string FPath;
-};
+using TempDir = test::TTempDir;
 
 } // namespace zelmaro::testing

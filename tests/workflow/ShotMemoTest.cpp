@@ -43,20 +43,20 @@ protected:
 
     void SetUp() override
     {
-        const std::string path = Dir.MakeDir("Palm");
+        const std::string path = Dir.Dir("Palm");
         Registry.CreateKey(kPalmDesktopKey);
         Registry.SetValue(kPalmDesktopKey, "PIMVersion", {kRegSz, "4"});
-        Registry.SetValue(kPalmDesktopKey, "DesktopPath", {kRegSz, Dir.MakeDir("Desktop")});
+        Registry.SetValue(kPalmDesktopKey, "DesktopPath", {kRegSz, Dir.Dir("Desktop")});
         Registry.SetValue(kPalmDesktopKey, "Path", {kRegSz, path});
-        Dir.WriteFile("Palm/users.dat", Le16(1) + Le16(0xFFFF) + Le16(1) + Le16(5) + "CUser" +
-                                            Le32(7) + Short("Anna") + Short("AnnaD") +
-                                            std::string(8, '\0') + Le16(0x8001));
+        Dir.Write("Palm/users.dat", Le16(1) + Le16(0xFFFF) + Le16(1) + Le16(5) + "CUser" + Le32(7) +
+                                        Short("Anna") + Short("AnnaD") + std::string(8, '\0') +
+                                        Le16(0x8001));
         Rig.Flow.SetPalmRegistry(Registry);
     }
     void WriteMemos(const std::vector<std::string>& texts,
                     std::optional<std::uint32_t> announced = std::nullopt)
     {
-        Dir.WriteFile("Palm/AnnaD/memopad/memopad.dat", MemoDatabase(texts, announced));
+        Dir.Write("Palm/AnnaD/memopad/memopad.dat", MemoDatabase(texts, announced));
     }
 };
 

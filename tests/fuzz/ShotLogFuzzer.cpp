@@ -1,9 +1,9 @@
 // libFuzzer target: the shot-log parser on arbitrary text. Whatever the
 // text, the parse either ends with an impossible moment or adds entries in
 // time order, each made from a piece of the text.
-#include "FakeHost.h"
-#include "FakeTable.h"
 #include "support/Conversions.h"
+#include "workflow/FakeHost.h"
+#include "workflow/FakeTable.h"
 #include "workflow/Workflow.h"
 
 #include <cstdlib>
