@@ -12,9 +12,9 @@ using namespace zelmaro;
 
 namespace {
 
-std::string Fixture(const std::string& name)
+std::string Fixture(std::string_view folder, std::string_view name)
 {
-    return std::string(ZELMARO_TEST_DATA_DIR) + "/palm/" + name;
+    return std::string(ZELMARO_TEST_DATA_DIR) + "/palm/" + std::string(folder) + std::string(name);
 }
 
 TEST(PalmFixtures, UserLists)
@@ -36,9 +36,11 @@ TEST(PalmFixtures, UserLists)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
+        const std::optional<ByteStream> bytes = ByteStream::FromFile(Fixture("users/", c.file));
+        ASSERT_TRUE(bytes);
         MemoryRegistryStore none;
         TPalmUsersDat users(none);
-        ByteStream stream = ByteStream::FromFile(Fixture(std::string("users/") + c.file));
+        ByteStream stream = *bytes;
         users.Parse(stream);
         EXPECT_EQ(users.Count(), c.count);
         EXPECT_EQ(users.LoadError(), c.loadError);
@@ -75,8 +77,8 @@ TEST(PalmFixtures, MemoDatabases)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         TPalmDesktopMemoFile file;
-        file.FileName = Fixture(std::string("memopad/") + c.file);
-        file.Load();
+        file.FileName = Fixture("memopad/", c.file);
+        EXPECT_TRUE(file.Load());
         std::vector<std::string> texts;
         for (const TPalmDesktopMemo& memo : file.Memos)
             texts.push_back(memo.Text);
