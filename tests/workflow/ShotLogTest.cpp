@@ -1,7 +1,8 @@
 #include "ScanRig.h"
-#include "support/Conversions.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace zelmaro;
 using namespace zelmaro::testing;
@@ -18,10 +19,10 @@ struct Shot {
     }
 };
 
-std::vector<Shot> ShotsOf(const TWorkflow& flow)
+template <class Shots> std::vector<Shot> ShotsOf(const Shots& list)
 {
     std::vector<Shot> shots;
-    for (const TShotItem& shot : flow.Shots())
+    for (const TShotItem& shot : list)
         shots.push_back({shot.Date, shot.ExposureTime});
     return shots;
 }
@@ -49,15 +50,18 @@ TEST(SplitTextLines, EveryKindOfLineEnd)
         EXPECT_EQ(SplitTextLines(c.text), c.lines) << c.text;
 }
 
+// The parser alone gives the entries in log order, the workflow keeps them
+// in time order; an impossible moment ends both with the entries before it.
 TEST(ParseShotLog, EntriesOfTheLog)
 {
+    // clang-format off
     struct Case {
         std::string name;
         std::vector<std::string> lines;
-        std::vector<Shot> shots;
+        std::vector<Shot> shots; // in log order
+        bool complete = true;
     } cases[] = {
-        {"two entries on a line",
-         {"Zelmaro", "-0801052103073,2--0801052104150,5-"},
+        {"two entries on a line", {"Zelmaro", "-0801052103073,2--0801052104150,5-"},
          {{k210307, 3.2}, {k210415, 0.5}}},
         {"pieces of 12 characters or fewer", {"Zelmaro", "080105210307-08010521030-x"}, {}},
         {"decimal point", {"Zelmaro", "0801052103070.5"}, {}},
@@ -67,56 +71,56 @@ TEST(ParseShotLog, EntriesOfTheLog)
         {"title in another case", {"zelmaro", "0801052103071"}, {}},
         {"byte-order mark", {"\xEF\xBB\xBFZelmaro", "0801052103071"}, {}},
         {"title alone", {"Zelmaro"}, {}},
-        {"later titles yield nothing",
-         {"Zelmaro", "0801052104150,5", "Zelmaro", "0801052103071"},
-         {{k210307, 1}, {k210415, 0.5}}},
-        {"same moment twice keeps the order",
-         {"Zelmaro", "0801052103071-0801052103072"},
+        {"later titles yield nothing", {"Zelmaro", "0801052104150,5", "Zelmaro", "0801052103071"},
+         {{k210415, 0.5}, {k210307, 1}}},
+        {"same moment twice keeps the order", {"Zelmaro", "0801052103071-0801052103072"},
          {{k210307, 1}, {k210307, 2}}},
+        {"impossible moment ends the parse",
+         {"Zelmaro", "0801052103071-0813052103072-0801052104150,5", "0801052104150,5"},
+         {{k210307, 1}}, false},
     };
+    // clang-format on
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TShotLogParse parse = ParseShotLog(c.lines, FormatSettings::German());
+        EXPECT_EQ(ShotsOf(parse.Shots), c.shots);
+        EXPECT_EQ(parse.Error.has_value(), !c.complete);
         WorkflowRig rig;
-        rig.Flow.ParseShotLog(c.lines);
-        EXPECT_EQ(ShotsOf(rig.Flow), c.shots) << c.name;
+        EXPECT_EQ(rig.Flow.ParseShotLog(c.lines), c.complete);
+        std::vector<Shot> inTimeOrder = c.shots;
+        std::stable_sort(inTimeOrder.begin(), inTimeOrder.end(),
+                         [](const Shot& a, const Shot& b) { return a.Date < b.Date; });
+        EXPECT_EQ(ShotsOf(rig.Flow.Shots()), inTimeOrder);
     }
-}
-
-TEST(ParseShotLog, ImpossibleMomentEndsTheParse)
-{
-    WorkflowRig rig;
-    EXPECT_THROW(rig.Flow.ParseShotLog(
-                     {"Zelmaro", "0801052103071-0813052103072-0801052104150,5", "0801052104150,5"}),
-                 ConversionError);
-    EXPECT_EQ(ShotsOf(rig.Flow), (std::vector<Shot>{{k210307, 1}}));
+    EXPECT_EQ(ParseShotLog({"Zelmaro", "0813052103072"}, FormatSettings::German()).Error,
+              "''2008.13.5 21:3:7,0'' ist kein gültiges Datum und Zeit");
 }
 
 TEST(ParseShotLog, AddsToTheListWithoutClearingIt)
 {
     WorkflowRig rig;
     rig.Flow.AddShot({k210415, 9});
-    rig.Flow.ParseShotLog({"Zelmaro", "0801052103071"});
-    EXPECT_EQ(ShotsOf(rig.Flow), (std::vector<Shot>{{k210307, 1}, {k210415, 9}}));
+    EXPECT_TRUE(rig.Flow.ParseShotLog({"Zelmaro", "0801052103071"}));
+    EXPECT_EQ(ShotsOf(rig.Flow.Shots()), (std::vector<Shot>{{k210307, 1}, {k210415, 9}}));
 }
 
-TEST(ReadShotFile, ReadsTheFileWithAnyLineEnds)
+TEST(ReadShotFile, ReadsTheFileWithAnyLineEndsAndKeepsEntriesBeforeAnImpossibleMoment)
 {
-    ScanRig rig;
-    rig.Flow.AddShot({1, 1});
-    const std::string path =
-        rig.Dir.Write("Zelmaro.txt", "Zelmaro\r0801052103073,2\n-0801052104150,5-\r\n");
-    EXPECT_TRUE(rig.Flow.ReadShotFile(path));
-    EXPECT_EQ(ShotsOf(rig.Flow), (std::vector<Shot>{{k210307, 3.2}, {k210415, 0.5}}));
-    EXPECT_TRUE(rig.Host.Messages.empty());
-}
-
-TEST(ReadShotFile, ImpossibleMomentAnswersNoAndKeepsEarlierEntries)
-{
-    ScanRig rig;
-    const std::string path =
-        rig.Dir.Write("Zelmaro.txt", "Zelmaro\n0801052103071\n0813052103072\n");
-    EXPECT_FALSE(rig.Flow.ReadShotFile(path));
-    EXPECT_EQ(ShotsOf(rig.Flow), (std::vector<Shot>{{k210307, 1}}));
-    EXPECT_TRUE(rig.Host.Messages.empty());
+    const struct {
+        std::string text;
+        bool read;
+        std::vector<Shot> shots;
+    } cases[] = {
+        {"Zelmaro\r0801052103073,2\n-0801052104150,5-\r\n", true, {{k210307, 3.2}, {k210415, 0.5}}},
+        {"Zelmaro\n0801052103071\n0813052103072\n", false, {{k210307, 1}}},
+    };
+    for (const auto& c : cases) {
+        ScanRig rig;
+        rig.Flow.AddShot({1, 1});
+        EXPECT_EQ(rig.Flow.ReadShotFile(rig.Dir.Write("Zelmaro.txt", c.text)), c.read);
+        EXPECT_EQ(ShotsOf(rig.Flow.Shots()), c.shots);
+        EXPECT_TRUE(rig.Host.Messages.empty());
+    }
 }
 
 TEST(ReadShotFile, MissingFileWarnsAndEmptiesTheDirectoryField)
