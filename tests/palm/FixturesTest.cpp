@@ -1,7 +1,6 @@
 // The sample files in tests/data/palm, which also seed the fuzzers.
+#include "PalmTestSupport.h"
 #include "palm/PalmDesktopFile.h"
-#include "palm/PalmUsersDat.h"
-#include "platform/MemoryRegistryStore.h"
 
 #include <gtest/gtest.h>
 
@@ -9,13 +8,9 @@
 #include <vector>
 
 using namespace zelmaro;
+using namespace zelmaro::test;
 
 namespace {
-
-std::string Fixture(std::string_view folder, std::string_view name)
-{
-    return std::string(ZELMARO_TEST_DATA_DIR) + "/palm/" + std::string(folder) + std::string(name);
-}
 
 TEST(PalmFixtures, UserLists)
 {
@@ -36,12 +31,8 @@ TEST(PalmFixtures, UserLists)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
-        const std::optional<ByteStream> bytes = ByteStream::FromFile(Fixture("users/", c.file));
-        ASSERT_TRUE(bytes);
-        MemoryRegistryStore none;
-        TPalmUsersDat users(none);
-        ByteStream stream = *bytes;
-        users.Parse(stream);
+        const ParsedUsers parsed(PalmFixture("users/" + std::string(c.file)));
+        const TPalmUsersDat& users = parsed.Users;
         EXPECT_EQ(users.Count(), c.count);
         EXPECT_EQ(users.LoadError(), c.loadError);
         ASSERT_EQ(users.Users().size(), static_cast<std::size_t>(users.Count()));
@@ -77,12 +68,9 @@ TEST(PalmFixtures, MemoDatabases)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         TPalmDesktopMemoFile file;
-        file.FileName = Fixture("memopad/", c.file);
+        file.FileName = PalmFixturePath("memopad/" + std::string(c.file));
         EXPECT_TRUE(file.Load());
-        std::vector<std::string> texts;
-        for (const TPalmDesktopMemo& memo : file.Memos)
-            texts.push_back(memo.Text);
-        EXPECT_EQ(texts, c.texts);
+        EXPECT_EQ(MemoTexts(file), c.texts);
         EXPECT_EQ(file.RecordCount, c.recordCount);
     }
 }

@@ -14,13 +14,7 @@ namespace {
 
 // The complete small database: tag ABCD, one category "Logs"/"Log", six
 // fields, six entries and so one memo "abc".
-const std::string kSmallDatabase =
-    Bytes({0x41, 0x42, 0x43, 0x44, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00,
-           0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
-           0x00, 0x00, 0x04, 0x4C, 0x6F, 0x67, 0x73, 0x03, 0x4C, 0x6F, 0x67}) +
-    std::string(20, '\0') + Bytes({0x06, 0x00}) + std::string(12, '\0') +
-    Bytes({0x06, 0x00, 0x00, 0x00}) + std::string(32, '\0') + Bytes({0x03, 0x61, 0x62, 0x63}) +
-    std::string(16, '\0');
+const std::string kSmallDatabase = PalmFixture("memopad/complete.dat");
 
 std::unique_ptr<TPalmDesktopMemoFile> Parsed(const std::string& bytes)
 {
@@ -28,14 +22,6 @@ std::unique_ptr<TPalmDesktopMemoFile> Parsed(const std::string& bytes)
     ByteStream stream(bytes);
     file->LoadFrom(&stream);
     return file;
-}
-
-std::vector<std::string> Texts(const TPalmDesktopMemoFile& file)
-{
-    std::vector<std::string> texts;
-    for (const TPalmDesktopMemo& memo : file.Memos)
-        texts.push_back(memo.Text);
-    return texts;
 }
 
 TEST(TPalmDesktopMemoFile, ReadsTheCompleteSmallDatabase)
@@ -51,7 +37,7 @@ TEST(TPalmDesktopMemoFile, ReadsTheCompleteSmallDatabase)
     EXPECT_EQ(file->FieldCount, 6);
     EXPECT_EQ(file->FieldTypes, std::vector<std::uint16_t>(6, 0));
     EXPECT_EQ(file->RecordCount, 1);
-    EXPECT_EQ(Texts(*file), std::vector<std::string>{"abc"});
+    EXPECT_EQ(MemoTexts(*file), std::vector<std::string>{"abc"});
 }
 
 TEST(TPalmDesktopMemoFile, RecordsFollowTheFixedLayout)
@@ -66,7 +52,7 @@ TEST(TPalmDesktopMemoFile, RecordsFollowTheFixedLayout)
     EXPECT_EQ(file->ResourceID, 1u);
     EXPECT_EQ(file->PlacementPosition, 5u);
     ASSERT_EQ(file->RecordCount, 3);
-    EXPECT_EQ(Texts(*file), (std::vector<std::string>{"Zelmaro\r\n1", "", text300}));
+    EXPECT_EQ(MemoTexts(*file), (std::vector<std::string>{"Zelmaro\r\n1", "", text300}));
     const TPalmDesktopMemo& empty = file->Memos[1];
     EXPECT_EQ(std::tie(empty.Field1Type, empty.TextPad, empty.Field5Type, empty.Field6),
               std::make_tuple(200u, 207u, 208u, 211u));
@@ -111,7 +97,7 @@ TEST(TPalmDesktopMemoFile, HeaderOutcomes)
         SCOPED_TRACE(c.what);
         const auto file = Parsed(c.bytes);
         EXPECT_EQ(file->RecordCount, c.records);
-        EXPECT_EQ(Texts(*file), c.texts);
+        EXPECT_EQ(MemoTexts(*file), c.texts);
         EXPECT_EQ(file->Tag, c.reset ? "" : "ABCD");
         if (c.reset) {
             EXPECT_TRUE(file->Categories.empty());
@@ -164,7 +150,7 @@ TEST_F(MemoFileForUser, ReadsTheFirstMatchingUsersMemosInAnyLetterCase)
     const auto file = TPalmDesktopMemoFile::ForUser(7, Registry);
     ASSERT_TRUE(file);
     EXPECT_EQ(file->FileName, anna);
-    EXPECT_EQ(Texts(*file), std::vector<std::string>{"Anna"});
+    EXPECT_EQ(MemoTexts(*file), std::vector<std::string>{"Anna"});
 }
 #endif
 
@@ -240,7 +226,7 @@ TEST(MemoFileThroughRegistryFile, FindsTheCopiedPalmFolder)
     const auto file = TPalmDesktopMemoFile::ForUser(42, store);
     ASSERT_TRUE(file);
     EXPECT_EQ(file->FileName, dir.Path() + "/palm/desk1/MEMOPAD/memopad.DAT");
-    EXPECT_EQ(Texts(*file), std::vector<std::string>{"abc"});
+    EXPECT_EQ(MemoTexts(*file), std::vector<std::string>{"abc"});
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "palm/PalmDesktopFile.h"
 #include "palm/PalmUsersDat.h"
 #include "platform/MemoryRegistryStore.h"
 
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <random>
 #include <string>
 #include <string_view>
@@ -36,6 +38,17 @@ inline std::string Le32(std::uint32_t v)
 inline std::string Short(std::string_view text)
 {
     return static_cast<char>(text.size()) + std::string(text);
+}
+
+// The path of a sample file of tests/data/palm ("users/complete.dat"), and its bytes.
+inline std::string PalmFixturePath(std::string_view name)
+{
+    return std::string(ZELMARO_TEST_DATA_DIR) + "/palm/" + std::string(name);
+}
+inline std::string PalmFixture(std::string_view name)
+{
+    std::ifstream in(PalmFixturePath(name), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // users.dat: a class header, a user object with the tag after it, and the
@@ -121,6 +134,15 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// The texts of the memos in file order.
+inline std::vector<std::string> MemoTexts(const TPalmDesktopMemoFile& file)
+{
+    std::vector<std::string> texts;
+    for (const TPalmDesktopMemo& memo : file.Memos)
+        texts.push_back(memo.Text);
+    return texts;
+}
 
 // Palm Desktop set up in a temporary folder: the three registry values of an
 // in-memory store name its folders Desktop and Palm, which exist.

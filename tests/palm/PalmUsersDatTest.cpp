@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <tuple>
 
 using namespace zelmaro;
 using namespace zelmaro::test;
@@ -12,10 +13,7 @@ using namespace zelmaro::test;
 namespace {
 
 // The complete one-user file: count 1, class CUser, user 42 "Desk" in "Desk1".
-const std::string kOneUserFile =
-    Bytes({0x01, 0x00, 0xFF, 0xFF, 0x01, 0x00, 0x05, 0x00, 0x43, 0x55, 0x73, 0x65, 0x72,
-           0x2A, 0x00, 0x00, 0x00, 0x04, 0x44, 0x65, 0x73, 0x6B, 0x05, 0x44, 0x65, 0x73,
-           0x6B, 0x31, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x80});
+const std::string kOneUserFile = PalmFixture("users/complete.dat");
 
 class PalmUsersDatTest : public ::testing::Test, protected PalmInstall {
 protected:
@@ -30,12 +28,9 @@ TEST_F(PalmUsersDatTest, ReadsACompleteFile)
     EXPECT_FALSE(users.LoadError());
     ASSERT_EQ(users.Count(), 1);
     const TPalmUser& user = users.Users()[0];
-    EXPECT_EQ(user.UserID, 42);
-    EXPECT_EQ(user.Name, "Desk");
-    EXPECT_EQ(user.Directory, "Desk1");
-    EXPECT_TRUE(user.UserFlag);
-    EXPECT_EQ(users.PIMVersion(), "4.1");
-    EXPECT_EQ(users.Path(), Path);
+    EXPECT_EQ(std::tie(user.UserID, user.Name, user.Directory, user.UserFlag),
+              std::make_tuple(42, "Desk", "Desk1", true));
+    EXPECT_EQ(std::tie(users.PIMVersion(), users.Path()), std::make_tuple("4.1", Path));
 }
 
 TEST_F(PalmUsersDatTest, InstalledOnlyWithAllThreeValuesAndBothDirectories)
@@ -259,15 +254,12 @@ TEST(PalmUsersDatParseDetails, BlockLongerThanExtraDataIsPassedOverWhole)
     EXPECT_FALSE(parsed.Users.LoadError());
     ASSERT_EQ(parsed.Users.Count(), 2);
     const TPalmUser& anna = parsed.Users.Users()[0];
-    EXPECT_TRUE(anna.UserFlag);
-    EXPECT_EQ(anna.ExtraData[0], 1);
-    EXPECT_EQ(anna.ExtraData[35], 36);
+    EXPECT_EQ(std::make_tuple(anna.UserFlag, anna.ExtraData[0], anna.ExtraData[35]),
+              std::make_tuple(true, 1, 36));
     const TPalmUser& bernd = parsed.Users.Users()[1];
-    EXPECT_EQ(bernd.Name, "Bernd");
-    EXPECT_EQ(bernd.Directory, "BerndD");
-    EXPECT_FALSE(bernd.UserFlag);
-    EXPECT_EQ(bernd.ExtraData[0], 'x');
-    EXPECT_EQ(bernd.ExtraData[2], 0);
+    EXPECT_EQ(std::tie(bernd.Name, bernd.Directory, bernd.UserFlag),
+              std::make_tuple("Bernd", "BerndD", false));
+    EXPECT_EQ(std::make_tuple(bernd.ExtraData[0], bernd.ExtraData[2]), std::make_tuple('x', 0));
 }
 
 TEST(PalmUsersDatParseDetails, DeeplyNestedClassHeadersDoNotExhaustTheStack)

@@ -9,21 +9,13 @@ using namespace zelmaro::testing;
 
 namespace {
 
-struct Shot {
-    std::uint32_t Date;
-    double Exposure;
-    friend bool operator==(const Shot&, const Shot&) = default;
-    friend std::ostream& operator<<(std::ostream& out, const Shot& s)
-    {
-        return out << s.Date << "/" << s.Exposure;
-    }
-};
-
+// Date and exposure time of each entry.
+using Shot = std::pair<std::uint32_t, double>;
 template <class Shots> std::vector<Shot> ShotsOf(const Shots& list)
 {
     std::vector<Shot> shots;
     for (const TShotItem& shot : list)
-        shots.push_back({shot.Date, shot.ExposureTime});
+        shots.emplace_back(shot.Date, shot.ExposureTime);
     return shots;
 }
 
@@ -89,7 +81,7 @@ TEST(ParseShotLog, EntriesOfTheLog)
         EXPECT_EQ(rig.Flow.ParseShotLog(c.lines), c.complete);
         std::vector<Shot> inTimeOrder = c.shots;
         std::stable_sort(inTimeOrder.begin(), inTimeOrder.end(),
-                         [](const Shot& a, const Shot& b) { return a.Date < b.Date; });
+                         [](const Shot& a, const Shot& b) { return a.first < b.first; });
         EXPECT_EQ(ShotsOf(rig.Flow.Shots()), inTimeOrder);
     }
     EXPECT_EQ(ParseShotLog({"Zelmaro", "0813052103072"}, FormatSettings::German()).Error,
