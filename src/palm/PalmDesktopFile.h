@@ -25,8 +25,6 @@ class TPalmDesktopFile {
 public:
     TPalmDesktopFile();
     virtual ~TPalmDesktopFile() = default;
-    TPalmDesktopFile(TPalmDesktopFile&&) = default;
-    TPalmDesktopFile& operator=(TPalmDesktopFile&&) = default;
 
     // Reads the file named by FileName, or resets when there is none. False
     // when the file exists but cannot be read; the contents are reset then.
@@ -51,6 +49,10 @@ public:
     std::vector<std::uint16_t> FieldTypes;
 
 protected:
+    // Moved only as the whole object (ForUser), never sliced.
+    TPalmDesktopFile(TPalmDesktopFile&&) = default;
+    TPalmDesktopFile& operator=(TPalmDesktopFile&&) = default;
+
     // Fills the header fields from the stream; nullptr only resets them.
     bool ParseHeader(ByteStream* stream);
 };
