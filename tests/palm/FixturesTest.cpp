@@ -33,8 +33,7 @@ TEST(PalmFixtures, UserLists)
         SCOPED_TRACE(c.file);
         const ParsedUsers parsed(PalmFixture("users/" + std::string(c.file)));
         const TPalmUsersDat& users = parsed.Users;
-        EXPECT_EQ(users.Count(), c.count);
-        EXPECT_EQ(users.LoadError(), c.loadError);
+        EXPECT_EQ(Outcome(users), std::make_tuple(false, c.loadError, c.count));
         ASSERT_EQ(users.Users().size(), static_cast<std::size_t>(users.Count()));
         for (std::size_t i = 0; i < users.Users().size(); ++i) {
             const TPalmUser& user = users.Users()[i];

@@ -112,13 +112,11 @@ TEST(TPalmDesktopFile, ReadsTheHeaderOnlyAndResetsOnDamage)
     EXPECT_EQ(file.RecordCount, 0);
     ByteStream good(kSmallDatabase);
     file.LoadFrom(&good);
-    EXPECT_EQ(file.RecordCount, 1);
-    EXPECT_EQ(file.Categories.size(), 1u);
+    EXPECT_EQ(std::make_tuple(file.RecordCount, file.Categories.size()), std::make_tuple(1, 1u));
     ByteStream noFields(MemoHeader({}, 6));
     file.LoadFrom(&noFields);
-    EXPECT_EQ(file.RecordCount, 0);
-    EXPECT_EQ(file.Tag, "");
-    EXPECT_TRUE(file.Categories.empty());
+    EXPECT_EQ(std::make_tuple(file.RecordCount, file.Tag, file.Categories.size()),
+              std::make_tuple(0, "", 0u));
 
     TempDir dir;
     file.FileName = dir.WriteFile("memopad.dat", kSmallDatabase);
@@ -220,8 +218,7 @@ TEST(MemoFileThroughRegistryFile, FindsTheCopiedPalmFolder)
     ini += "\"Path\"=sz:\"" + dir.Path() + "/palm/\"\n";
     FileRegistryStore store(dir.WriteFile("config/registry.ini", ini));
     TPalmUsersDat users(store);
-    EXPECT_TRUE(users.Installed());
-    ASSERT_EQ(users.Count(), 1);
+    ASSERT_EQ(Outcome(users), std::make_tuple(true, false, 1));
     EXPECT_EQ(users.Users()[0].Name, "Desk");
     const auto file = TPalmDesktopMemoFile::ForUser(42, store);
     ASSERT_TRUE(file);

@@ -13,6 +13,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace zelmaro::test {
@@ -134,6 +135,12 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// What a load of a user list came to: Installed, LoadError and Count.
+inline std::tuple<bool, bool, std::int32_t> Outcome(const TPalmUsersDat& users)
+{
+    return {users.Installed(), users.LoadError(), users.Count()};
+}
 
 // The texts of the memos in file order.
 inline std::vector<std::string> MemoTexts(const TPalmDesktopMemoFile& file)

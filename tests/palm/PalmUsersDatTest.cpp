@@ -24,9 +24,7 @@ TEST_F(PalmUsersDatTest, ReadsACompleteFile)
 {
     WriteUsers(kOneUserFile);
     TPalmUsersDat users(Registry);
-    EXPECT_TRUE(users.Installed());
-    EXPECT_FALSE(users.LoadError());
-    ASSERT_EQ(users.Count(), 1);
+    ASSERT_EQ(Outcome(users), std::make_tuple(true, false, 1));
     const TPalmUser& user = users.Users()[0];
     EXPECT_EQ(std::tie(user.UserID, user.Name, user.Directory, user.UserFlag),
               std::make_tuple(42, "Desk", "Desk1", true));
@@ -56,36 +54,28 @@ TEST_F(PalmUsersDatTest, InstalledOnlyWithAllThreeValuesAndBothDirectories)
         SCOPED_TRACE(c.what);
         SetValues(c.pim, c.desktop, c.path);
         TPalmUsersDat users(Registry);
-        EXPECT_EQ(users.Installed(), c.installed);
-        EXPECT_EQ(users.Count(), c.installed ? 1 : 0);
-        EXPECT_EQ(users.LoadError(), !c.installed);
+        EXPECT_EQ(Outcome(users), std::make_tuple(c.installed, !c.installed, c.installed ? 1 : 0));
     }
     MemoryRegistryStore empty;
     TPalmUsersDat none(empty);
-    EXPECT_FALSE(none.Installed());
-    EXPECT_EQ(none.Count(), 0);
+    EXPECT_EQ(Outcome(none), std::make_tuple(false, true, 0));
 }
 
 TEST_F(PalmUsersDatTest, InstalledWithoutUsersFile)
 {
     TPalmUsersDat users(Registry);
-    EXPECT_TRUE(users.Installed());
-    EXPECT_TRUE(users.LoadError());
-    EXPECT_EQ(users.Count(), 0);
+    EXPECT_EQ(Outcome(users), std::make_tuple(true, true, 0));
 
     Dir.MakeDir("Palm/users.dat"); // a directory is no file
     users.Load();
-    EXPECT_TRUE(users.Installed());
-    EXPECT_EQ(users.Count(), 0);
+    EXPECT_EQ(Outcome(users), std::make_tuple(true, true, 0));
 
 #ifdef __linux__
     // A file that cannot be read (also not by root) is absorbed as well.
     std::filesystem::remove(Path + "/users.dat");
     std::filesystem::create_symlink("/proc/self/mem", Path + "/users.dat");
     users.Load();
-    EXPECT_TRUE(users.Installed());
-    EXPECT_TRUE(users.LoadError());
-    EXPECT_EQ(users.Count(), 0);
+    EXPECT_EQ(Outcome(users), std::make_tuple(true, true, 0));
 #endif
 }
 
@@ -132,8 +122,7 @@ TEST_F(PalmUsersDatTest, EachUserKeepsItsOwnDirectoriesWhenUsersAreReadAgain)
                                 User(8, "Bernd", "bernd", 0xFFFF) + ClassHeader("CUser") +
                                 User(7, "Anna", "ANNA") + User(8, "Bernd", "bernd")));
     TPalmUsersDat users(Registry);
-    ASSERT_EQ(users.Count(), 2);
-    EXPECT_FALSE(users.LoadError());
+    ASSERT_EQ(Outcome(users), std::make_tuple(true, false, 2));
     EXPECT_EQ(users.Users()[0].Directory, "ANNA");
     EXPECT_EQ(users.Users()[0].InstallDir, Path + "/anna/Install");
     EXPECT_EQ(users.Users()[1].InstallDir, "");
@@ -154,8 +143,7 @@ TEST_F(PalmUsersDatTest, LoadStartsAfresh)
     EXPECT_EQ(users.Users()[0].UserID, 42);
     Registry = MemoryRegistryStore();
     users.Load();
-    EXPECT_FALSE(users.Installed());
-    EXPECT_EQ(users.Count(), 0);
+    EXPECT_EQ(Outcome(users), std::make_tuple(false, true, 0));
     EXPECT_EQ(users.Path(), "");
 }
 
@@ -178,8 +166,7 @@ TEST_P(PalmUsersDatParse, Outcome)
 {
     const ParseCase& c = GetParam();
     const ParsedUsers parsed(c.bytes);
-    EXPECT_EQ(parsed.Users.Count(), c.count);
-    EXPECT_EQ(parsed.Users.LoadError(), c.loadError);
+    EXPECT_EQ(Outcome(parsed.Users), std::make_tuple(false, c.loadError, c.count));
     std::vector<std::int32_t> ids;
     for (const TPalmUser& user : parsed.Users.Users())
         ids.push_back(user.UserID);
@@ -245,8 +232,7 @@ TEST(PalmUsersDatParseDetails, BlockLongerThanExtraDataIsPassedOverWhole)
     const ParsedUsers parsed(UsersFile(2, ClassHeader("CUser") +
                                               User(7, "Anna", "AnnaD", 0x8001, block, 1) +
                                               User(8, "Bernd", "BerndD", 0x8001, "xy", 2)));
-    EXPECT_FALSE(parsed.Users.LoadError());
-    ASSERT_EQ(parsed.Users.Count(), 2);
+    ASSERT_EQ(Outcome(parsed.Users), std::make_tuple(false, false, 2));
     const TPalmUser& anna = parsed.Users.Users()[0];
     EXPECT_EQ(std::make_tuple(anna.UserFlag, anna.ExtraData[0], anna.ExtraData[35]),
               std::make_tuple(true, 1, 36));
@@ -265,8 +251,7 @@ TEST(PalmUsersDatParseDetails, DeeplyNestedClassHeadersDoNotExhaustTheStack)
     for (int i = 0; i < 100000; ++i)
         body += level;
     const ParsedUsers parsed(UsersFile(1, body + ClassHeader("CUser") + User(2, "B", "b")));
-    EXPECT_FALSE(parsed.Users.LoadError());
-    ASSERT_EQ(parsed.Users.Count(), 1);
+    ASSERT_EQ(Outcome(parsed.Users), std::make_tuple(false, false, 1));
     EXPECT_EQ(parsed.Users.Users()[0].UserID, 2);
     EXPECT_EQ(parsed.Stream.Position(), parsed.Stream.Size());
 }
