@@ -149,6 +149,8 @@ TfrmMain::TfrmMain(TMainEnvironment environment, QWidget* parent)
     : QWidget(parent), TGuiWorkflowHost(this), FEnvironment(std::move(environment)),
       FWorkflow(*this, *this, FEnvironment.Formats)
 {
+    if (FEnvironment.Registry != nullptr)
+        FWorkflow.SetPalmRegistry(*FEnvironment.Registry);
     CreateControls();
     FormCreate();
 }

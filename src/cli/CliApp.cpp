@@ -5,6 +5,7 @@
 #include "cli/PalmUsers.h"
 #include "cli/TableOutput.h"
 #include "palm/PalmUsersDat.h"
+#include "platform/Platform.h"
 #include "support/Conversions.h"
 #include "support/Paths.h"
 #include "workflow/Workflow.h"
@@ -105,13 +106,15 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
     }
     std::optional<std::int32_t> palmUser;
     if (options.PalmUser) {
-        const TPalmUsersDat users;
+        const RegistryStore& registry = SystemPlatform().UserRegistry();
+        const TPalmUsersDat users(registry);
         palmUser = FindPalmUser(users, *options.PalmUser);
         if (!palmUser) {
             err << "Fehler: Einen Palm-Desktop-Benutzer \"" << *options.PalmUser
                 << "\" gibt es nicht!\n";
             return kExitUsage;
         }
+        flow.SetPalmRegistry(registry);
     }
 
     host.SetDirectoryText(directory);
@@ -179,7 +182,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
         return kExitOk;
     }
     if (parse.Options.ListPalmUsers) {
-        const TPalmUsersDat users;
+        const TPalmUsersDat users(SystemPlatform().UserRegistry());
         if (!users.Installed())
             err << "Hinweis: Palm Desktop ist nicht eingerichtet.\n";
         WritePalmUsers(out, users);

@@ -8,11 +8,11 @@
 
 namespace zelmaro {
 
-ByteStream ByteStream::FromFile(const std::string& path)
+std::optional<ByteStream> ByteStream::FromFile(const std::string& path)
 {
     std::optional<std::string> bytes = ReadWholeFile(path);
     if (!bytes)
-        throw EStreamError("Cannot read file \"" + path + "\"");
+        return std::nullopt;
     return ByteStream(std::move(*bytes));
 }
 

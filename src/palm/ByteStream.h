@@ -2,16 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <stdexcept>
+#include <optional>
 #include <string>
 
 namespace zelmaro {
-
-// A whole file that could not be read into memory.
-class EStreamError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // An in-memory copy of a whole file with a read position. Reads never fail:
 // past the end they deliver what is left and stop at Size().
@@ -20,9 +14,9 @@ public:
     ByteStream() = default;
     explicit ByteStream(std::string bytes) : bytes_(std::move(bytes)) {}
 
-    // The whole file; raises EStreamError when it cannot be opened or read or
-    // is no regular file.
-    static ByteStream FromFile(const std::string& path);
+    // The whole file; nullopt when it cannot be opened or read or is no
+    // regular file.
+    static std::optional<ByteStream> FromFile(const std::string& path);
 
     std::size_t Size() const { return bytes_.size(); }
     std::size_t Position() const { return position_; }

@@ -3,7 +3,6 @@
 #include "palm/PalmPaths.h"
 #include "palm/PalmString.h"
 #include "palm/PalmUsersDat.h"
-#include "platform/Platform.h"
 #include "support/Paths.h"
 
 #include <algorithm>
@@ -28,14 +27,15 @@ TPalmDesktopFile::TPalmDesktopFile()
     Load();
 }
 
-void TPalmDesktopFile::Load()
+bool TPalmDesktopFile::Load()
 {
-    if (!FileName.empty() && FileExists(FileName)) {
-        ByteStream stream = ByteStream::FromFile(FileName);
-        LoadFrom(&stream);
-    } else {
+    if (FileName.empty() || !FileExists(FileName)) {
         LoadFrom(nullptr);
+        return true;
     }
+    std::optional<ByteStream> stream = ByteStream::FromFile(FileName);
+    LoadFrom(stream ? &*stream : nullptr);
+    return stream.has_value();
 }
 
 void TPalmDesktopFile::LoadFrom(ByteStream* stream)
@@ -97,16 +97,10 @@ bool TPalmDesktopFile::ParseHeader(ByteStream* stream)
     return true;
 }
 
-TPalmDesktopMemoFile::TPalmDesktopMemoFile() = default;
-
-TPalmDesktopMemoFile::TPalmDesktopMemoFile(std::int32_t userID)
-    : TPalmDesktopMemoFile(userID, SystemPlatform().UserRegistry())
+std::optional<TPalmDesktopMemoFile> TPalmDesktopMemoFile::ForUser(std::int32_t userID,
+                                                                  const RegistryStore& registry)
 {
-}
-
-TPalmDesktopMemoFile::TPalmDesktopMemoFile(std::int32_t userID, const RegistryStore& registry)
-{
-    FileName.clear();
+    TPalmDesktopMemoFile file;
     {
         TPalmUsersDat users(registry);
         for (const TPalmUser& user : users.Users()) {
@@ -114,13 +108,15 @@ TPalmDesktopMemoFile::TPalmDesktopMemoFile(std::int32_t userID, const RegistrySt
                 continue;
             if (std::string directory = FindPathIgnoringCase(users.Path(), user.Directory);
                 !directory.empty())
-                FileName = FindPathIgnoringCase(directory, "memopad\\memopad.dat");
+                file.FileName = FindPathIgnoringCase(directory, "memopad\\memopad.dat");
             break;
         }
     }
-    if (!FileExists(FileName))
-        FileName.clear();
-    Load();
+    if (!FileExists(file.FileName))
+        file.FileName.clear();
+    if (!file.Load())
+        return std::nullopt;
+    return file;
 }
 
 void TPalmDesktopMemoFile::LoadFrom(ByteStream* stream)

@@ -4,6 +4,7 @@
 #include "platform/RegistryStore.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,17 +19,16 @@ struct TPalmDesktopCategory {
 };
 
 // The beginning of a Palm Desktop database: tag, names, categories and the
-// record schema. Damaged contents read as the empty state; a file that cannot
-// be read raises EStreamError from Load.
+// record schema. Damaged contents read as the empty state, and so does a file
+// that cannot be read, for which Load answers false.
 class TPalmDesktopFile {
 public:
     TPalmDesktopFile();
     virtual ~TPalmDesktopFile() = default;
-    TPalmDesktopFile(const TPalmDesktopFile&) = delete;
-    TPalmDesktopFile& operator=(const TPalmDesktopFile&) = delete;
 
-    // Reads the file named by FileName(), or resets when there is none.
-    virtual void Load();
+    // Reads the file named by FileName, or resets when there is none. False
+    // when the file exists but cannot be read; the contents are reset then.
+    bool Load();
     // Reads a database image as Load does after reading the file; nullptr resets.
     virtual void LoadFrom(ByteStream* stream);
 
@@ -49,6 +49,10 @@ public:
     std::vector<std::uint16_t> FieldTypes;
 
 protected:
+    // Moved only as the whole object (ForUser), never sliced.
+    TPalmDesktopFile(TPalmDesktopFile&&) = default;
+    TPalmDesktopFile& operator=(TPalmDesktopFile&&) = default;
+
     // Fills the header fields from the stream; nullptr only resets them.
     bool ParseHeader(ByteStream* stream);
 };
@@ -76,13 +80,13 @@ struct TPalmDesktopMemo {
 class TPalmDesktopMemoFile : public TPalmDesktopFile {
 public:
     // Nothing loaded: no file name, no memos.
-    TPalmDesktopMemoFile();
-    // Finds the user in Palm Desktop's user list (the current user's registry,
-    // or the given store) and reads the user's memos; a user that is not
-    // listed or has no memo database gives no memos. Raises EStreamError when
-    // the database exists but cannot be read.
-    explicit TPalmDesktopMemoFile(std::int32_t userID);
-    TPalmDesktopMemoFile(std::int32_t userID, const RegistryStore& registry);
+    TPalmDesktopMemoFile() = default;
+    // Finds the user in the user list of the Palm Desktop that the store
+    // names and reads the user's memos; a user that is not listed or has no
+    // memo database gives no memos. nullopt when the database exists but
+    // cannot be read.
+    static std::optional<TPalmDesktopMemoFile> ForUser(std::int32_t userID,
+                                                       const RegistryStore& registry);
 
     void LoadFrom(ByteStream* stream) override;
 

@@ -1,7 +1,6 @@
 #include "palm/PalmUsersDat.h"
 
 #include "palm/PalmPaths.h"
-#include "platform/Platform.h"
 #include "support/FileSearch.h"
 #include "support/Paths.h"
 #include "support/Registry.h"
@@ -51,8 +50,6 @@ TClassKind ReadClassName(ByteStream& stream)
 
 } // namespace
 
-TPalmUsersDat::TPalmUsersDat() : TPalmUsersDat(SystemPlatform().UserRegistry()) {}
-
 TPalmUsersDat::TPalmUsersDat(const RegistryStore& registry) : registry_(registry)
 {
     Load();
@@ -81,12 +78,9 @@ void TPalmUsersDat::Load()
     const std::string fileName = FindPathIgnoringCase(path_, "users.dat");
     if (!FileExists(fileName))
         return;
-    try {
-        ByteStream stream = ByteStream::FromFile(fileName);
-        Parse(stream);
-    } catch (const std::exception&) {
-        // An unreadable users.dat leaves an installed Palm Desktop without users.
-    }
+    // An unreadable users.dat leaves an installed Palm Desktop without users.
+    if (std::optional<ByteStream> stream = ByteStream::FromFile(fileName))
+        Parse(*stream);
 }
 
 void TPalmUsersDat::Parse(ByteStream& stream)

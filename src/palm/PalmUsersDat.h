@@ -32,9 +32,8 @@ struct TPalmUser {
 // users.dat. Never raises: the outcome is in Installed, LoadError and Users.
 class TPalmUsersDat {
 public:
-    // Reads from the current user's registry.
-    TPalmUsersDat();
-    // Reads from the given store, which must outlive the list.
+    // Reads from the given store (the current user's registry in the
+    // program), which must outlive the list.
     explicit TPalmUsersDat(const RegistryStore& registry);
 
     // Forgets everything and reads registry and users.dat again.

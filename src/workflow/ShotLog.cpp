@@ -7,9 +7,7 @@
 #include "support/Strings.h"
 #include "workflow/Workflow.h"
 
-#include <exception>
 #include <iterator>
-#include <memory>
 
 namespace zelmaro {
 
@@ -59,10 +57,11 @@ std::vector<std::string> SplitTextLines(std::string_view text)
     return lines;
 }
 
-void TWorkflow::ParseShotLog(const std::vector<std::string>& lines)
+TShotLogParse ParseShotLog(const std::vector<std::string>& lines, const FormatSettings& settings)
 {
+    TShotLogParse parse;
     if (lines.size() < 2 || lines.front() != kLogTitle)
-        return;
+        return parse;
     const TSplitOptions options{.SkipRepeated = true, .SkipLeading = true, .SkipEmptyLast = true};
     for (auto line = std::next(lines.begin()); line != lines.end(); ++line) {
         for (const std::string& piece : SplitString(*line, "-", options)) {
@@ -71,15 +70,30 @@ void TWorkflow::ParseShotLog(const std::vector<std::string>& lines)
             const auto parts = StampParts(piece);
             if (!parts)
                 continue;
-            // An impossible moment ends the whole parse.
-            const double moment = EncodeDateTime(*parts, FSettings);
+            double moment = 0;
+            try {
+                moment = EncodeDateTime(*parts, settings);
+            } catch (const ConversionError& error) {
+                // An impossible moment ends the whole parse.
+                parse.Error = error.what();
+                return parse;
+            }
             const auto exposure = TryTextToFloat(std::string_view(piece).substr(kStampLength),
-                                                 FSettings.DecimalSeparator);
+                                                 settings.DecimalSeparator);
             if (!exposure)
                 continue;
-            AddShot({static_cast<std::uint32_t>(DaysToSeconds(moment)), *exposure});
+            parse.Shots.push_back({static_cast<std::uint32_t>(DaysToSeconds(moment)), *exposure});
         }
     }
+    return parse;
+}
+
+bool TWorkflow::ParseShotLog(const std::vector<std::string>& lines)
+{
+    TShotLogParse parse = zelmaro::ParseShotLog(lines, FSettings);
+    for (TShotItem& shot : parse.Shots)
+        AddShot(std::move(shot));
+    return !parse.Error;
 }
 
 bool TWorkflow::ReadShotFile(const std::string& path)
@@ -91,16 +105,9 @@ bool TWorkflow::ReadShotFile(const std::string& path)
                           kAppCaption);
         return false;
     }
-    try {
-        // A FIFO or a device named like the log would never end.
-        const std::optional<std::string> text = ReadWholeFile(path);
-        if (!text)
-            return false;
-        ParseShotLog(SplitTextLines(*text));
-    } catch (const std::exception&) {
-        return false;
-    }
-    return true;
+    // A FIFO or a device named like the log would never end.
+    const std::optional<std::string> text = ReadWholeFile(path);
+    return text && ParseShotLog(SplitTextLines(*text));
 }
 
 std::vector<std::string> LogMemoLines(const std::vector<std::string>& memoTexts)
@@ -118,19 +125,18 @@ std::vector<std::string> LogMemoLines(const std::vector<std::string>& memoTexts)
 bool TWorkflow::ReadShotMemo(std::int32_t userID)
 {
     ClearShots();
-    try {
-        const auto file = FPalmRegistry
-                              ? std::make_unique<TPalmDesktopMemoFile>(userID, *FPalmRegistry)
-                              : std::make_unique<TPalmDesktopMemoFile>(userID);
-        std::vector<std::string> texts;
-        texts.reserve(file->Memos.size());
-        for (const TPalmDesktopMemo& memo : file->Memos)
-            texts.push_back(memo.Text);
-        ParseShotLog(LogMemoLines(texts));
-    } catch (const std::exception&) {
+    // Without a store there is no Palm Desktop to read from.
+    if (FPalmRegistry == nullptr)
+        return true;
+    const std::optional<TPalmDesktopMemoFile> file =
+        TPalmDesktopMemoFile::ForUser(userID, *FPalmRegistry);
+    if (!file)
         return false;
-    }
-    return true;
+    std::vector<std::string> texts;
+    texts.reserve(file->Memos.size());
+    for (const TPalmDesktopMemo& memo : file->Memos)
+        texts.push_back(memo.Text);
+    return ParseShotLog(LogMemoLines(texts));
 }
 
 void TWorkflow::ReadLogMemo(std::optional<std::int32_t> userID)

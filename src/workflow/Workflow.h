@@ -125,9 +125,9 @@ public:
     // when both were found and are not 0. Both start at 0.
     bool ReadImageData(const std::string& path, std::uint32_t& date, double& exposureTime);
 
-    // Adds the entries of a log text's lines to the shot list. An impossible
-    // date or time throws ConversionError and ends the parse there.
-    void ParseShotLog(const std::vector<std::string>& lines);
+    // Adds the entries of a log text's lines to the shot list (see the free
+    // ParseShotLog); false when an impossible moment ended the parse early.
+    bool ParseShotLog(const std::vector<std::string>& lines);
     // Clears the shots and parses the log file; false when it is missing (the
     // user is warned) or could not be read or parsed to its end.
     bool ReadShotFile(const std::string& path);
@@ -140,8 +140,9 @@ public:
     // "PalmDesktop Memo auslesen": nothing without a chosen user, else the
     // user's log memos, then the matching.
     void ReadLogMemo(std::optional<std::int32_t> userID);
-    // Where the Palm Desktop readers look for Palm Desktop; the current
-    // user's registry when not set. The store must outlive the workflow.
+    // Where the Palm Desktop readers look for Palm Desktop (the current
+    // user's registry in the program); without one there are no memos. The
+    // store must outlive the workflow.
     void SetPalmRegistry(const RegistryStore& registry) { FPalmRegistry = &registry; }
 
     // What the last write-back did.
@@ -253,6 +254,18 @@ private:
 // The names of the image files of a directory in the scan's order (mask by
 // mask, by name within one); with a suffix, of the files named so.
 std::vector<std::string> ImageFileNames(const std::string& directory, std::string_view suffix = {});
+
+// The entries of a shot log in log order and, when an impossible moment
+// ended the parse, why; the entries before it are kept.
+struct TShotLogParse {
+    std::vector<TShotItem> Shots;
+    std::optional<std::string> Error;
+};
+// Reads a log text's lines: nothing unless the first is exactly "Zelmaro";
+// on the further lines every "-"-separated piece longer than 12 characters
+// that starts with six two-digit numbers (YYMMDDhhmmss, year 20YY) followed
+// by a number with the settings' decimal separator is an entry.
+TShotLogParse ParseShotLog(const std::vector<std::string>& lines, const FormatSettings& settings);
 
 // Splits a text into lines at CR LF, a lone CR or a lone LF; a line end at
 // the very end adds no empty line.

@@ -7,30 +7,13 @@
 #include <cstdlib>
 #include <string_view>
 
-namespace {
-
-bool Same(const zelmaro::FileRegistryStore::Contents& a,
-          const zelmaro::FileRegistryStore::Contents& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (auto i = a.begin(), j = b.begin(); i != a.end(); ++i, ++j) {
-        if (i->first != j->first || i->second.Name != j->second.Name ||
-            i->second.Values != j->second.Values)
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using zelmaro::FileRegistryStore;
     const auto contents =
         FileRegistryStore::Parse(std::string_view(reinterpret_cast<const char*>(data), size));
     const auto again = FileRegistryStore::Parse(FileRegistryStore::Format(contents));
-    if (!Same(contents, again))
+    if (contents != again)
         std::abort();
     return 0;
 }

@@ -1,7 +1,6 @@
 // The sample files in tests/data/palm, which also seed the fuzzers.
+#include "PalmTestSupport.h"
 #include "palm/PalmDesktopFile.h"
-#include "palm/PalmUsersDat.h"
-#include "platform/MemoryRegistryStore.h"
 
 #include <gtest/gtest.h>
 
@@ -9,13 +8,9 @@
 #include <vector>
 
 using namespace zelmaro;
+using namespace zelmaro::test;
 
 namespace {
-
-std::string Fixture(const std::string& name)
-{
-    return std::string(ZELMARO_TEST_DATA_DIR) + "/palm/" + name;
-}
 
 TEST(PalmFixtures, UserLists)
 {
@@ -36,12 +31,9 @@ TEST(PalmFixtures, UserLists)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
-        MemoryRegistryStore none;
-        TPalmUsersDat users(none);
-        ByteStream stream = ByteStream::FromFile(Fixture(std::string("users/") + c.file));
-        users.Parse(stream);
-        EXPECT_EQ(users.Count(), c.count);
-        EXPECT_EQ(users.LoadError(), c.loadError);
+        const ParsedUsers parsed(PalmFixture("users/" + std::string(c.file)));
+        const TPalmUsersDat& users = parsed.Users;
+        EXPECT_EQ(Outcome(users), std::make_tuple(false, c.loadError, c.count));
         ASSERT_EQ(users.Users().size(), static_cast<std::size_t>(users.Count()));
         for (std::size_t i = 0; i < users.Users().size(); ++i) {
             const TPalmUser& user = users.Users()[i];
@@ -75,12 +67,9 @@ TEST(PalmFixtures, MemoDatabases)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         TPalmDesktopMemoFile file;
-        file.FileName = Fixture(std::string("memopad/") + c.file);
-        file.Load();
-        std::vector<std::string> texts;
-        for (const TPalmDesktopMemo& memo : file.Memos)
-            texts.push_back(memo.Text);
-        EXPECT_EQ(texts, c.texts);
+        file.FileName = PalmFixturePath("memopad/" + std::string(c.file));
+        EXPECT_TRUE(file.Load());
+        EXPECT_EQ(MemoTexts(file), c.texts);
         EXPECT_EQ(file.RecordCount, c.recordCount);
     }
 }

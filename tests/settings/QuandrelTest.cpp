@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <limits>
 #include <optional>
@@ -25,65 +26,51 @@ using namespace std::string_literals;
 
 const std::string kKey = "Software\\Quandrel\\Zelmaro";
 
-class QuandrelTest : public ::testing::Test {
-protected:
-    void SetUp() override { store_.CreateKey(kKey); }
-
-    void Put(std::string_view name, std::uint32_t type, std::string data)
-    {
-        ASSERT_TRUE(store_.SetValue(kKey, name, RegistryValue{type, std::move(data)}));
-    }
-
-    MemoryRegistryStore store_;
-};
-
-struct IntegerCase {
-    const char* label;
-    std::optional<RegistryValue> stored; // nullopt: no such value
-    std::int32_t defaultValue;
-    std::int32_t expected;
-};
-
-TEST_F(QuandrelTest, ReadAppIntegerFollowsTheStoredBytes)
+// A store whose application key holds the value, or nothing for nullopt.
+MemoryRegistryStore StoreWith(std::string_view name, const std::optional<RegistryValue>& value)
 {
-    const IntegerCase cases[] = {
+    MemoryRegistryStore store;
+    store.CreateKey(kKey);
+    if (value)
+        store.SetValue(kKey, name, *value);
+    return store;
+}
+
+TEST(QuandrelTest, ReadAppIntegerFollowsTheStoredBytes)
+{
+    // clang-format off
+    const struct {
+        const char* label;
+        std::optional<RegistryValue> stored; // nullopt: no such value
+        std::int32_t defaultValue;
+        std::int32_t expected;
+    } cases[] = {
         {"missing value", std::nullopt, 759, 759},
         {"dword", RegistryValue{kRegDword, "\x10\x02\x00\x00"s}, 0, 528},
         {"negative as two's complement", RegistryValue{kRegDword, "\xD4\xFE\xFF\xFF"s}, 0, -300},
-        {"most negative", RegistryValue{kRegDword, "\x00\x00\x00\x80"s}, 0,
-         std::numeric_limits<std::int32_t>::min()},
-        {"two bytes replace the low half", RegistryValue{kRegBinary, "\x34\x12"s}, 0x7F7F7F7F,
-         0x7F7F1234},
+        {"most negative", RegistryValue{kRegDword, "\x00\x00\x00\x80"s}, 0, INT32_MIN},
+        {"two bytes replace the low half", RegistryValue{kRegBinary, "\x34\x12"s},
+         0x7F7F7F7F, 0x7F7F1234},
         {"one byte replaces the lowest byte", RegistryValue{kRegBinary, "\x01"s}, -1, -255},
         {"no data keeps the default", RegistryValue{kRegDword, ""}, 42, 42},
         {"five bytes are refused", RegistryValue{kRegBinary, "\x01\x00\x00\x00\x00"s}, 42, 42},
         {"type is not looked at", RegistryValue{kRegSz, "abcd"}, 0, 0x64636261},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.label);
-        MemoryRegistryStore store;
-        store.CreateKey(kKey);
-        if (c.stored)
-            store.SetValue(kKey, "Width", *c.stored);
-        EXPECT_EQ(ReadAppInteger(store, "Zelmaro", "Width", c.defaultValue), c.expected);
-    }
+    // clang-format on
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadAppInteger(StoreWith("Width", c.stored), "Zelmaro", "Width", c.defaultValue),
+                  c.expected)
+            << c.label;
 }
 
-TEST_F(QuandrelTest, ReadsGiveTheDefaultWithoutTheKey)
+TEST(QuandrelTest, ReadAppStringFollowsTheStoredBytes)
 {
-    MemoryRegistryStore empty;
-    EXPECT_EQ(ReadAppInteger(empty, "Zelmaro", "Left", -17), -17);
-    EXPECT_EQ(ReadAppString(empty, "Zelmaro", "User", "Anna"), "Anna");
-}
-
-TEST_F(QuandrelTest, ReadAppStringFollowsTheStoredBytes)
-{
-    struct Case {
+    // clang-format off
+    const struct {
         const char* label;
         std::optional<RegistryValue> stored;
         std::string expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"missing value", std::nullopt, "first user"},
         {"stored empty text", RegistryValue{kRegSz, ""}, "first user"},
         {"plain text", RegistryValue{kRegSz, "/home/anna/Bilder"}, "/home/anna/Bilder"},
@@ -92,30 +79,19 @@ TEST_F(QuandrelTest, ReadAppStringFollowsTheStoredBytes)
         {"type is not looked at", RegistryValue{kRegDword, "Anna"}, "Anna"},
         {"bytes stay bytes", RegistryValue{kRegSz, "M\xFCller"s}, "M\xFCller"s},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.label);
-        MemoryRegistryStore store;
-        store.CreateKey(kKey);
-        if (c.stored)
-            store.SetValue(kKey, "User", *c.stored);
-        EXPECT_EQ(ReadAppString(store, "Zelmaro", "User", "first user"), c.expected);
-    }
+    // clang-format on
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadAppString(StoreWith("User", c.stored), "Zelmaro", "User", "first user"),
+                  c.expected)
+            << c.label;
 }
 
-TEST_F(QuandrelTest, WritesStoreTypedValuesWithoutTerminator)
-{
-    WriteAppInteger(store_, "Zelmaro", "Correct", -300);
-    WriteAppString(store_, "Zelmaro", "LastPath", "/home/anna/Bilder");
-    WriteAppString(store_, "Zelmaro", "User", "");
-
-    EXPECT_EQ(store_.QueryValue(kKey, "Correct"), (RegistryValue{kRegDword, "\xD4\xFE\xFF\xFF"s}));
-    EXPECT_EQ(store_.QueryValue(kKey, "LastPath"), (RegistryValue{kRegSz, "/home/anna/Bilder"}));
-    EXPECT_EQ(store_.QueryValue(kKey, "User"), (RegistryValue{kRegSz, ""}));
-}
-
-TEST_F(QuandrelTest, WritesIntoAMissingKeyDoNothing)
+// Without the key reads give the default and writes do nothing.
+TEST(QuandrelTest, WithoutTheKeyReadsGiveTheDefaultAndWritesDoNothing)
 {
     MemoryRegistryStore store;
+    EXPECT_EQ(ReadAppInteger(store, "Zelmaro", "Left", -17), -17);
+    EXPECT_EQ(ReadAppString(store, "Zelmaro", "User", "Anna"), "Anna");
     WriteAppInteger(store, "Zelmaro", "Left", 10);
     WriteAppString(store, "Zelmaro", "User", "Anna");
     EXPECT_FALSE(store.KeyExists(kKey));
@@ -123,13 +99,23 @@ TEST_F(QuandrelTest, WritesIntoAMissingKeyDoNothing)
     EXPECT_FALSE(store.QueryValue(kKey, "User"));
 }
 
-TEST_F(QuandrelTest, CreateAppKeyMakesParentsAndKeepsExistingValues)
+TEST(QuandrelTest, WritesStoreTypedValuesWithoutTerminator)
+{
+    MemoryRegistryStore store = StoreWith("", std::nullopt);
+    WriteAppInteger(store, "Zelmaro", "Correct", -300);
+    WriteAppString(store, "Zelmaro", "LastPath", "/home/anna/Bilder");
+    WriteAppString(store, "Zelmaro", "User", "");
+    EXPECT_EQ(store.QueryValue(kKey, "Correct"), (RegistryValue{kRegDword, "\xD4\xFE\xFF\xFF"s}));
+    EXPECT_EQ(store.QueryValue(kKey, "LastPath"), (RegistryValue{kRegSz, "/home/anna/Bilder"}));
+    EXPECT_EQ(store.QueryValue(kKey, "User"), (RegistryValue{kRegSz, ""}));
+}
+
+TEST(QuandrelTest, CreateAppKeyMakesParentsAndKeepsExistingValues)
 {
     MemoryRegistryStore store;
     CreateAppKey(store, "Zelmaro");
     EXPECT_TRUE(store.KeyExists("Software\\Quandrel"));
     EXPECT_TRUE(store.KeyExists(kKey));
-
     WriteAppInteger(store, "Zelmaro", "Top", 5);
     CreateAppKey(store, "Zelmaro");
     EXPECT_EQ(ReadAppInteger(store, "Zelmaro", "Top", 0), 5);
@@ -169,20 +155,21 @@ TEST_P(SettingsRoundTrip, FirstRunGivesDefaultsThenCloseStoresAllValues)
     EXPECT_EQ(ReadAppInteger(store, app, "Width", 759), 759);
     EXPECT_EQ(ReadAppString(store, app, "LastPath", ""), "");
 
+    // clang-format off
+    const struct {
+        const char* name;
+        std::int32_t value, readDefault;
+    } integers[] = {{"Left", -8, 0}, {"Top", INT32_MAX, 0}, {"Width", 1024, 759},
+                    {"Height", 735, 735}, {"Correct", -300, 0}};
+    // clang-format on
     CreateAppKey(store, app);
-    WriteAppInteger(store, app, "Left", -8);
-    WriteAppInteger(store, app, "Top", std::numeric_limits<std::int32_t>::max());
-    WriteAppInteger(store, app, "Width", 1024);
-    WriteAppInteger(store, app, "Height", 735);
-    WriteAppInteger(store, app, "Correct", -300);
+    for (const auto& i : integers)
+        WriteAppInteger(store, app, i.name, i.value);
     WriteAppString(store, app, "LastPath", "");
     WriteAppString(store, app, "User", "Anna M\xFCller");
 
-    EXPECT_EQ(ReadAppInteger(store, app, "Left", 0), -8);
-    EXPECT_EQ(ReadAppInteger(store, app, "Top", 0), std::numeric_limits<std::int32_t>::max());
-    EXPECT_EQ(ReadAppInteger(store, app, "Width", 759), 1024);
-    EXPECT_EQ(ReadAppInteger(store, app, "Height", 735), 735);
-    EXPECT_EQ(ReadAppInteger(store, app, "Correct", 0), -300);
+    for (const auto& i : integers)
+        EXPECT_EQ(ReadAppInteger(store, app, i.name, i.readDefault), i.value) << i.name;
     // An empty directory is kept as a value without data and reads as the default.
     EXPECT_EQ(store.QueryValue(AppKeyPath(app), "LastPath"), (RegistryValue{kRegSz, ""}));
     EXPECT_EQ(ReadAppString(store, app, "LastPath", "unchanged"), "unchanged");

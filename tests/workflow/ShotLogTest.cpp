@@ -1,33 +1,52 @@
 #include "ScanRig.h"
-#include "support/Conversions.h"
+#include "palm/PalmTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
+
 using namespace zelmaro;
 using namespace zelmaro::testing;
+using namespace zelmaro::test;
 
 namespace {
 
-struct Shot {
-    std::uint32_t Date;
-    double Exposure;
-    friend bool operator==(const Shot&, const Shot&) = default;
-    friend std::ostream& operator<<(std::ostream& out, const Shot& s)
-    {
-        return out << s.Date << "/" << s.Exposure;
-    }
-};
-
-std::vector<Shot> ShotsOf(const TWorkflow& flow)
+// Date and exposure time of each entry.
+using Shot = std::pair<std::uint32_t, double>;
+template <class Shots> std::vector<Shot> ShotsOf(const Shots& list)
 {
     std::vector<Shot> shots;
-    for (const TShotItem& shot : flow.Shots())
-        shots.push_back({shot.Date, shot.ExposureTime});
+    for (const TShotItem& shot : list)
+        shots.emplace_back(shot.Date, shot.ExposureTime);
     return shots;
 }
 
 const std::uint32_t k210307 = Moment(2008, 1, 5, 21, 3, 7);
 const std::uint32_t k210415 = Moment(2008, 1, 5, 21, 4, 15);
+
+// Palm Desktop with user 7 ("Anna") whose memo database holds the texts.
+class ShotMemo : public ::testing::Test, protected PalmInstall {
+protected:
+    WorkflowRig Rig;
+
+    void SetUp() override
+    {
+        Dir.Write("Palm/users.dat",
+                      UsersFile(1, ClassHeader("CUser") + User(7, "Anna", "AnnaD")));
+        Rig.Flow.SetPalmRegistry(Registry);
+    }
+    // One text field per record, announcing as many records or the given number.
+    void WriteMemos(const std::vector<std::string>& texts,
+                    std::optional<std::uint32_t> announced = std::nullopt)
+    {
+        std::string database =
+            MemoHeader({1}, announced.value_or(static_cast<std::uint32_t>(texts.size())));
+        for (const std::string& text : texts)
+            database += MemoRecord(text);
+        Dir.Write("Palm/AnnaD/memopad/memopad.dat", database);
+    }
+};
 
 } // namespace
 
@@ -49,15 +68,18 @@ TEST(SplitTextLines, EveryKindOfLineEnd)
         EXPECT_EQ(SplitTextLines(c.text), c.lines) << c.text;
 }
 
+// The parser alone gives the entries in log order, the workflow keeps them
+// in time order; an impossible moment ends both with the entries before it.
 TEST(ParseShotLog, EntriesOfTheLog)
 {
+    // clang-format off
     struct Case {
         std::string name;
         std::vector<std::string> lines;
-        std::vector<Shot> shots;
+        std::vector<Shot> shots; // in log order
+        bool complete = true;
     } cases[] = {
-        {"two entries on a line",
-         {"Zelmaro", "-0801052103073,2--0801052104150,5-"},
+        {"two entries on a line", {"Zelmaro", "-0801052103073,2--0801052104150,5-"},
          {{k210307, 3.2}, {k210415, 0.5}}},
         {"pieces of 12 characters or fewer", {"Zelmaro", "080105210307-08010521030-x"}, {}},
         {"decimal point", {"Zelmaro", "0801052103070.5"}, {}},
@@ -67,56 +89,56 @@ TEST(ParseShotLog, EntriesOfTheLog)
         {"title in another case", {"zelmaro", "0801052103071"}, {}},
         {"byte-order mark", {"\xEF\xBB\xBFZelmaro", "0801052103071"}, {}},
         {"title alone", {"Zelmaro"}, {}},
-        {"later titles yield nothing",
-         {"Zelmaro", "0801052104150,5", "Zelmaro", "0801052103071"},
-         {{k210307, 1}, {k210415, 0.5}}},
-        {"same moment twice keeps the order",
-         {"Zelmaro", "0801052103071-0801052103072"},
+        {"later titles yield nothing", {"Zelmaro", "0801052104150,5", "Zelmaro", "0801052103071"},
+         {{k210415, 0.5}, {k210307, 1}}},
+        {"same moment twice keeps the order", {"Zelmaro", "0801052103071-0801052103072"},
          {{k210307, 1}, {k210307, 2}}},
+        {"impossible moment ends the parse",
+         {"Zelmaro", "0801052103071-0813052103072-0801052104150,5", "0801052104150,5"},
+         {{k210307, 1}}, false},
     };
+    // clang-format on
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TShotLogParse parse = ParseShotLog(c.lines, FormatSettings::German());
+        EXPECT_EQ(ShotsOf(parse.Shots), c.shots);
+        EXPECT_EQ(parse.Error.has_value(), !c.complete);
         WorkflowRig rig;
-        rig.Flow.ParseShotLog(c.lines);
-        EXPECT_EQ(ShotsOf(rig.Flow), c.shots) << c.name;
+        EXPECT_EQ(rig.Flow.ParseShotLog(c.lines), c.complete);
+        std::vector<Shot> inTimeOrder = c.shots;
+        std::stable_sort(inTimeOrder.begin(), inTimeOrder.end(),
+                         [](const Shot& a, const Shot& b) { return a.first < b.first; });
+        EXPECT_EQ(ShotsOf(rig.Flow.Shots()), inTimeOrder);
     }
-}
-
-TEST(ParseShotLog, ImpossibleMomentEndsTheParse)
-{
-    WorkflowRig rig;
-    EXPECT_THROW(rig.Flow.ParseShotLog(
-                     {"Zelmaro", "0801052103071-0813052103072-0801052104150,5", "0801052104150,5"}),
-                 ConversionError);
-    EXPECT_EQ(ShotsOf(rig.Flow), (std::vector<Shot>{{k210307, 1}}));
+    EXPECT_EQ(ParseShotLog({"Zelmaro", "0813052103072"}, FormatSettings::German()).Error,
+              "''2008.13.5 21:3:7,0'' ist kein gültiges Datum und Zeit");
 }
 
 TEST(ParseShotLog, AddsToTheListWithoutClearingIt)
 {
     WorkflowRig rig;
     rig.Flow.AddShot({k210415, 9});
-    rig.Flow.ParseShotLog({"Zelmaro", "0801052103071"});
-    EXPECT_EQ(ShotsOf(rig.Flow), (std::vector<Shot>{{k210307, 1}, {k210415, 9}}));
+    EXPECT_TRUE(rig.Flow.ParseShotLog({"Zelmaro", "0801052103071"}));
+    EXPECT_EQ(ShotsOf(rig.Flow.Shots()), (std::vector<Shot>{{k210307, 1}, {k210415, 9}}));
 }
 
-TEST(ReadShotFile, ReadsTheFileWithAnyLineEnds)
+TEST(ReadShotFile, ReadsTheFileWithAnyLineEndsAndKeepsEntriesBeforeAnImpossibleMoment)
 {
-    ScanRig rig;
-    rig.Flow.AddShot({1, 1});
-    const std::string path =
-        rig.Dir.Write("Zelmaro.txt", "Zelmaro\r0801052103073,2\n-0801052104150,5-\r\n");
-    EXPECT_TRUE(rig.Flow.ReadShotFile(path));
-    EXPECT_EQ(ShotsOf(rig.Flow), (std::vector<Shot>{{k210307, 3.2}, {k210415, 0.5}}));
-    EXPECT_TRUE(rig.Host.Messages.empty());
-}
-
-TEST(ReadShotFile, ImpossibleMomentAnswersNoAndKeepsEarlierEntries)
-{
-    ScanRig rig;
-    const std::string path =
-        rig.Dir.Write("Zelmaro.txt", "Zelmaro\n0801052103071\n0813052103072\n");
-    EXPECT_FALSE(rig.Flow.ReadShotFile(path));
-    EXPECT_EQ(ShotsOf(rig.Flow), (std::vector<Shot>{{k210307, 1}}));
-    EXPECT_TRUE(rig.Host.Messages.empty());
+    const struct {
+        std::string text;
+        bool read;
+        std::vector<Shot> shots;
+    } cases[] = {
+        {"Zelmaro\r0801052103073,2\n-0801052104150,5-\r\n", true, {{k210307, 3.2}, {k210415, 0.5}}},
+        {"Zelmaro\n0801052103071\n0813052103072\n", false, {{k210307, 1}}},
+    };
+    for (const auto& c : cases) {
+        ScanRig rig;
+        rig.Flow.AddShot({1, 1});
+        EXPECT_EQ(rig.Flow.ReadShotFile(rig.Dir.Write("Zelmaro.txt", c.text)), c.read);
+        EXPECT_EQ(ShotsOf(rig.Flow.Shots()), c.shots);
+        EXPECT_TRUE(rig.Host.Messages.empty());
+    }
 }
 
 TEST(ReadShotFile, MissingFileWarnsAndEmptiesTheDirectoryField)
@@ -149,4 +171,64 @@ TEST(ReadLogFile, ReadsTheDirectorysLogAndMatches)
     rig.Flow.ReadLogFile();
     ASSERT_EQ(rig.Table.RowCount(), 1);
     EXPECT_EQ(rig.Table.RowItem(0)->Shot, nullptr);
+}
+
+TEST(LogMemoLines, OnlyMemosThatStartWithTheTitle)
+{
+    EXPECT_EQ(
+        LogMemoLines({"Zelmaro\r\na", "Einkauf\r\nb", "Zelmaro", "Zelmaro\nc\rd", "zelmaro\ne"}),
+        (std::vector<std::string>{"Zelmaro", "a", "Zelmaro", "c", "d"}));
+}
+
+// Both log memos are read, also from a database cut short that announces
+// more records than it holds.
+TEST_F(ShotMemo, EveryLogMemoIsRead)
+{
+    for (std::optional<std::uint32_t> announced : {std::optional<std::uint32_t>(), {1000u}}) {
+        WriteMemos({"Zelmaro\r\n-0801052104150,5-", "Einkauf\r\n0801052103079",
+                    "Zelmaro\r\n0801052103073,2"},
+                   announced);
+        Rig.Flow.AddShot({1, 1});
+        EXPECT_TRUE(Rig.Flow.ReadShotMemo(7));
+        EXPECT_EQ(ShotsOf(Rig.Flow.Shots()), (std::vector<Shot>{{k210307, 3.2}, {k210415, 0.5}}));
+    }
+    EXPECT_TRUE(Rig.Host.Messages.empty());
+}
+
+TEST_F(ShotMemo, FailuresAreSilent)
+{
+    // Unknown user: no memos, no entries.
+    Rig.Flow.AddShot({1, 1});
+    EXPECT_TRUE(Rig.Flow.ReadShotMemo(9));
+    EXPECT_TRUE(Rig.Flow.Shots().empty());
+    // An impossible moment ends the parse; the entries before it stay.
+    WriteMemos({"Zelmaro\r\n0801052103071-0813052103072-0801052104150,5"});
+    EXPECT_FALSE(Rig.Flow.ReadShotMemo(7));
+    EXPECT_EQ(Rig.Flow.Shots().size(), 1u);
+#ifdef __linux__
+    // A database that exists but cannot be read (also not by root).
+    std::filesystem::remove(Path + "/AnnaD/memopad/memopad.dat");
+    std::filesystem::create_symlink("/proc/self/mem", Path + "/AnnaD/memopad/memopad.dat");
+    EXPECT_FALSE(Rig.Flow.ReadShotMemo(7));
+    EXPECT_TRUE(Rig.Flow.Shots().empty());
+#endif
+    // Without a store there is no Palm Desktop.
+    WorkflowRig alone;
+    alone.Flow.AddShot({1, 1});
+    EXPECT_TRUE(alone.Flow.ReadShotMemo(7));
+    EXPECT_TRUE(alone.Flow.Shots().empty());
+    EXPECT_TRUE(Rig.Host.Messages.empty());
+}
+
+TEST_F(ShotMemo, CommandWithoutAUserDoesNothing)
+{
+    WriteMemos({"Zelmaro\r\n0801052103073,2"});
+    Rig.Flow.AddImage({"a.JPG", k210307, 0.5});
+    Rig.Flow.MatchAll();
+    const int clears = Rig.Table.Clears;
+    Rig.Flow.ReadLogMemo(std::nullopt);
+    EXPECT_EQ(Rig.Table.Clears, clears);
+    Rig.Flow.ReadLogMemo(7);
+    ASSERT_EQ(Rig.Table.RowCount(), 1);
+    EXPECT_TRUE(Rig.Table.IsChecked(0));
 }

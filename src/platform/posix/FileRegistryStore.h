@@ -43,6 +43,8 @@ public:
         std::string Name; // as first written
         // folded value name -> (name as written, value)
         std::map<std::string, std::pair<std::string, RegistryValue>> Values;
+
+        friend bool operator==(const Key&, const Key&) = default;
     };
     using Contents = std::map<std::string, Key>; // folded key path -> key
 
