@@ -292,7 +292,7 @@ TEST_F(InfoVersionTest, MalformedFileVersionStopsTheReadWithConversionError)
 
 TEST(ProgramVersionBlock, AnswersForTheRunningProgramOnly)
 {
-    TInfoVersion info;
+    TInfoVersion info(ProgramVersionBlockSource(), SystemPlatform());
     info.ReadVersionInfo();
     EXPECT_EQ(info.ProductName, "Zelmaro");
     EXPECT_EQ(info.CompanyName, "Quandrel");
@@ -307,7 +307,7 @@ TEST(ProgramVersionBlock, AnswersForTheRunningProgramOnly)
 
     auto path = std::filesystem::temp_directory_path() / "zelmaro_other_file.bin";
     std::ofstream(path) << "x";
-    TInfoVersion other;
+    TInfoVersion other(ProgramVersionBlockSource(), SystemPlatform());
     other.FileName = path.string();
     other.ReadVersionInfo();
     std::filesystem::remove(path);

@@ -56,7 +56,7 @@ TEST(Win32VersionResource, TranslationIsQueriedLanguageFirst)
 
 TEST(Win32VersionResource, ReaderFillsEveryFieldFromTheResource)
 {
-    TInfoVersion info;
+    TInfoVersion info(ProgramVersionBlockSource(), SystemPlatform());
     info.ReadVersionInfo();
     EXPECT_EQ(info.CompanyName, version::kCompanyName);
     EXPECT_EQ(info.FileVersion, version::kFileVersion);
@@ -89,7 +89,7 @@ TEST(Win32VersionResource, FileWithoutResourceLeavesTheFields)
     const auto path = std::filesystem::temp_directory_path() / "zelmaro_no_resource.txt";
     std::ofstream(path) << "no version block";
     EXPECT_EQ(ProgramVersionBlockSource().Load(path.string()), nullptr);
-    TInfoVersion info;
+    TInfoVersion info(ProgramVersionBlockSource(), SystemPlatform());
     info.CompanyName = "kept";
     info.FileName = path.string();
     info.ReadVersionInfo();

@@ -108,7 +108,7 @@ TEST(ImageTableTest, CellTextsComeFromTheRecords)
     EXPECT_EQ(m.index(4, 4).data().toString(), "") << "no shot on that row";
     for (int c = 0; c < 6; ++c)
         EXPECT_EQ(m.index(1, c).data().toString().toStdString(),
-                  frm->Workflow().CellText(*frm->RowItem(1), c));
+                  frm->Workflow().CellText(*frm->Model().RowItem(1), c));
 }
 
 TEST(ImageTableTest, ColourAndFontStylePerRow)
@@ -380,10 +380,10 @@ TEST(ImageTableTest, DroppingSetsTheOffsetThatMakesThePairCoincide)
         w.AddShot({10600, 0.004});
         w.AddShot({10900, 0.004});
         w.MatchAll();
-        ASSERT_EQ(d.frm->RowCount(), 4);
-        ASSERT_EQ(d.frm->RowItem(3)->Image, nullptr);
+        ASSERT_EQ(d.frm->Model().RowCount(), 4);
+        ASSERT_EQ(d.frm->Model().RowItem(3)->Image, nullptr);
         EXPECT_EQ(d.Drag(c.fromRow, c.fromColumn, c.toRow, c.toColumn), c.accepted) << c.name;
-        EXPECT_EQ(d.frm->OffsetValue(), c.offset) << c.name;
+        EXPECT_EQ(d.frm->Workflow().Offset(), c.offset) << c.name;
     }
 }
 
@@ -396,14 +396,14 @@ TEST(ImageTableTest, DropMatchesAgain)
     w.AddShot({9950, 0.004});
     w.AddShot({10000, 0.004});
     w.MatchAll();
-    ASSERT_EQ(d.frm->RowCount(), 3);
-    ASSERT_EQ(d.frm->RowItem(0)->Image, nullptr);
+    ASSERT_EQ(d.frm->Model().RowCount(), 3);
+    ASSERT_EQ(d.frm->Model().RowItem(0)->Image, nullptr);
     d.Drag(0, 4, 1, 0);
-    EXPECT_EQ(d.frm->OffsetValue(), 50);
-    ASSERT_EQ(d.frm->RowCount(), 2);
-    EXPECT_EQ(d.frm->RowItem(0)->TimeState, TMatchState::msEqual);
-    EXPECT_EQ(d.frm->RowItem(1)->TimeState, TMatchState::msEqual);
-    EXPECT_TRUE(d.frm->IsChecked(1));
+    EXPECT_EQ(d.frm->Workflow().Offset(), 50);
+    ASSERT_EQ(d.frm->Model().RowCount(), 2);
+    EXPECT_EQ(d.frm->Model().RowItem(0)->TimeState, TMatchState::msEqual);
+    EXPECT_EQ(d.frm->Model().RowItem(1)->TimeState, TMatchState::msEqual);
+    EXPECT_TRUE(d.frm->Model().IsChecked(1));
 }
 
 TEST(ImageTableTest, ForeignDragsAreRefused)
@@ -422,7 +422,7 @@ TEST(ImageTableTest, ForeignDragsAreRefused)
     EXPECT_FALSE(enter.isAccepted());
     QDropEvent drop(d.Cell(0, 0), Qt::MoveAction, &mime, Qt::LeftButton, {});
     QApplication::sendEvent(viewport, &drop);
-    EXPECT_EQ(d.frm->OffsetValue(), 0);
+    EXPECT_EQ(d.frm->Workflow().Offset(), 0);
 }
 
 } // namespace

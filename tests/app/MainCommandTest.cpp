@@ -20,7 +20,6 @@
 namespace zelmaro {
 namespace {
 
-using test::BoxAnswerer;
 using test::MainRig;
 
 // Answers every read with a fixed date and exposure time and lets the test
@@ -133,11 +132,10 @@ TEST(MainCommandTest, AnErrorLeavingACommandIsShownAndTheWindowGoesOn)
     // A date the conversion refuses: its error is not one the scan expects.
     frm->Workflow().SetMetadataTool(std::make_unique<FakeTool>(nullptr, "2008:xx:05 21:03:07"));
     {
-        BoxAnswerer boxes;
         QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
-        ASSERT_EQ(boxes.texts.size(), 1u);
-        EXPECT_EQ(boxes.texts[0], QString::fromUtf8("'xx' ist kein gültiger Integerwert"));
-        EXPECT_EQ(boxes.icons[0], QMessageBox::Critical);
+        ASSERT_EQ(rig.boxes.Messages.size(), 1u);
+        EXPECT_EQ(rig.boxes.Messages[0].Text, "'xx' ist kein gültiger Integerwert");
+        EXPECT_EQ(rig.boxes.Messages[0].Kind, "error");
     }
     EXPECT_EQ(frmInfo, nullptr);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -158,15 +156,14 @@ TEST(MainCommandTest, LogFileButtonFollowsThePictureReading)
     QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
     EXPECT_TRUE(frm->cmdReadFile->isEnabled());
     ASSERT_EQ(frm->Model().rowCount(), 1);
-    EXPECT_EQ(frm->RowItem(0)->Shot, nullptr);
+    EXPECT_EQ(frm->Model().RowItem(0)->Shot, nullptr);
 
     // A directory without pictures: warned, field emptied, buttons off.
     QTemporaryDir empty;
     frm->SetDirectoryText(empty.path().toStdString());
-    BoxAnswerer boxes;
     QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
-    ASSERT_EQ(boxes.texts.size(), 1u);
-    EXPECT_EQ(boxes.texts[0], "In diesem Verzeichnis existieren keine Bilder!");
+    ASSERT_EQ(rig.boxes.Messages.size(), 1u);
+    EXPECT_EQ(rig.boxes.Messages[0].Text, "In diesem Verzeichnis existieren keine Bilder!");
     EXPECT_EQ(frm->edtDir->text(), "");
     EXPECT_FALSE(frm->cmdReadPics->isEnabled());
     EXPECT_FALSE(frm->cmdReadFile->isEnabled());
@@ -181,10 +178,9 @@ TEST(MainCommandTest, MemoButtonWithoutChosenUserDoesNothing)
     auto frm = rig.Make();
     ASSERT_EQ(frm->cmbUser->currentIndex(), -1);
     frm->Workflow().AddShot({1000, 0.004});
-    BoxAnswerer boxes;
     QTest::mouseClick(frm->cmdReadMemo, Qt::LeftButton);
     EXPECT_EQ(frm->Workflow().Shots().size(), 1u) << "the shot list is left alone";
-    EXPECT_TRUE(boxes.texts.empty());
+    EXPECT_TRUE(rig.boxes.Messages.empty());
 }
 
 // Answers every read with nothing: the image cannot be read.
@@ -215,7 +211,6 @@ TEST(MainCommandTest, TheExitCodeTellsAnEndOnAnErrorFromAClosedWindow)
          1},
     };
     for (const Case& c : cases) {
-        BoxAnswerer boxes;
         MainRig rig;
         rig.tool = c.tool;
         auto frm = rig.Make();
@@ -227,7 +222,7 @@ TEST(MainCommandTest, TheExitCodeTellsAnEndOnAnErrorFromAClosedWindow)
             });
         EXPECT_EQ(RunMainWindow(*frm), c.exitCode) << c.what;
         EXPECT_EQ(looped, c.then != nullptr) << c.what;
-        EXPECT_EQ(boxes.texts.size(), c.exitCode == 1 ? 1u : 0u) << c.what;
+        EXPECT_EQ(rig.boxes.Messages.size(), c.exitCode == 1 ? 1u : 0u) << c.what;
     }
 }
 

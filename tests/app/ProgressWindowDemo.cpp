@@ -24,9 +24,7 @@ public:
     using TGuiWorkflowHost::TGuiWorkflowHost;
     std::string DirectoryText() const override { return {}; }
     void SetDirectoryText(const std::string&) override {}
-    int OffsetValue() const override { return 0; }
-    void SetOffsetValue(int) override {}
-    int ToleranceValue() const override { return 1; }
+    void ShowOffset(int) override {}
     void SetReadFileEnabled(bool) override {}
 };
 

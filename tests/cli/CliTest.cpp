@@ -6,9 +6,9 @@
 #include "palm/PalmTestSupport.h"
 #include "palm/PalmUsersDat.h"
 #include "platform/MemoryRegistryStore.h"
-#include "workflow/FakeTool.h"
+#include "common/FakeTool.h"
 #include "workflow/MetadataTool.h"
-#include "workflow/WorkflowRig.h"
+#include "common/WorkflowRig.h"
 
 #include <gtest/gtest.h>
 
@@ -90,13 +90,17 @@ TEST(CliHost, OffsetRangeAndStatusLine)
     std::ostringstream err;
     std::atomic<bool> cancel = false;
     TConsoleHost host(err, false, cancel);
-    host.SetOffsetValue(3607);
-    EXPECT_EQ(host.OffsetValue(), 300);
-    host.SetOffsetRange(7200);
-    host.SetOffsetValue(-3607);
-    EXPECT_EQ(host.OffsetValue(), -3607);
-    host.SetOffsetValue(-9000);
-    EXPECT_EQ(host.OffsetValue(), -7200);
+    TConsoleTable table;
+    TWorkflow flow(host, table, FormatSettings::German());
+    flow.SetOffset(3607);
+    EXPECT_EQ(flow.Offset(), 300);
+    flow.SetMaxOffset(7200);
+    flow.SetOffset(-3607);
+    EXPECT_EQ(flow.Offset(), -3607);
+    flow.SetOffset(-9000);
+    EXPECT_EQ(flow.Offset(), -7200);
+    flow.SetTolerance(5);
+    EXPECT_EQ(flow.Tolerance(), kMaxTolerance);
     host.ShowStatus("");
     host.ShowStatus("Versatz 7 s: 2 Bilder genau");
     EXPECT_EQ(err.str(), "Versatz 7 s: 2 Bilder genau\n");
@@ -117,6 +121,34 @@ TEST(CliRun, BadUsageAndHelp)
     EXPECT_NE(err.str().find("Fehler: "), std::string::npos);
     EXPECT_EQ(RunCli({"--help"}, out, err, {}), kExitOk);
     EXPECT_NE(out.str().find("--palm-user"), std::string::npos);
+}
+
+TEST(CliRun, PalmDesktopComesFromTheGivenRegistry)
+{
+    zelmaro::test::TempDir dir;
+    using zelmaro::test::Le16;
+    using zelmaro::test::Le32;
+    using zelmaro::test::Short;
+    dir.WriteFile("Palm/users.dat", Le16(1) + Le16(0xFFFF) + Le16(1) + Le16(5) + "CUser" +
+                                        Le32(9) + Short("Anna") + Short("AD") +
+                                        std::string(8, '\0') + Le16(0x8001));
+    MemoryRegistryStore registry;
+    TCliEnvironment environment;
+    environment.Registry = &registry;
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCli({"--list-palm-users"}, out, err, environment), kExitOk);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "Hinweis: Palm Desktop ist nicht eingerichtet.\n");
+
+    registry.CreateKey(kPalmDesktopKey);
+    registry.SetValue(kPalmDesktopKey, "PIMVersion", {kRegSz, "4.1"});
+    registry.SetValue(kPalmDesktopKey, "DesktopPath", {kRegSz, dir.MakeDir("Programme/Palm")});
+    registry.SetValue(kPalmDesktopKey, "Path", {kRegSz, dir.Path() + "/Palm"});
+    out.str("");
+    err.str("");
+    EXPECT_EQ(RunCli({"--list-palm-users"}, out, err, environment), kExitOk);
+    EXPECT_EQ(out.str(), "9\tAnna\t" + dir.Path() + "/Palm/AD\n");
+    EXPECT_EQ(err.str(), "");
 }
 
 namespace {

@@ -1,8 +1,8 @@
 // libFuzzer target: the shot-log parser on arbitrary text. Whatever the
 // text, the parse either ends with an impossible moment or adds entries in
 // time order, each made from a piece of the text.
-#include "FakeHost.h"
-#include "FakeTable.h"
+#include "common/FakeHost.h"
+#include "common/FakeTable.h"
 #include "support/Conversions.h"
 #include "workflow/Workflow.h"
 

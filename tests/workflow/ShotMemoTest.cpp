@@ -1,4 +1,4 @@
-#include "WorkflowRig.h"
+#include "common/WorkflowRig.h"
 #include "palm/PalmTestSupport.h"
 #include "palm/PalmUsersDat.h"
 #include "platform/MemoryRegistryStore.h"

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "common/RecordingMessageBoxes.h"
+#include "workflow/Records.h"
 #include "workflow/WorkflowHost.h"
 
 #include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zelmaro::testing {
@@ -36,18 +39,13 @@ private:
     TEventLog& FLog;
 };
 
-struct FakeMessage {
-    std::string Kind; // "error", "warning", "info"
-    std::string Text;
-    std::string Caption;
-};
-
-// A window that records what the workflow asks of it. The offset and the
-// tolerance fields clamp like the real spin boxes and call OnFieldsChanged
-// when their value changes.
+// A window that records what the workflow asks of it. Its offset and
+// tolerance fields report the user's changes through OnOffsetEdited and
+// OnToleranceEdited, as the real spin boxes do.
 class FakeHost final : public TWorkflowHost {
 public:
-    std::function<void()> OnFieldsChanged;
+    std::function<void(int)> OnOffsetEdited;
+    std::function<void(int)> OnToleranceEdited;
     // Runs at each ProcessPendingEvents; a test may request the cancel here.
     std::function<void()> OnPendingEvents;
 
@@ -62,8 +60,12 @@ public:
     std::string Status;
 
     // The user types into the offset field: no clamping while typing.
-    void TypeOffset(int seconds) { ChangeField(FOffset, seconds); }
-    void SetToleranceValue(int seconds) { ChangeField(FTolerance, std::clamp(seconds, 0, 2)); }
+    void TypeOffset(int seconds) { Edit(FOffset, seconds, OnOffsetEdited); }
+    // The user sets the tolerance box, which keeps to its range.
+    void SetToleranceValue(int seconds)
+    {
+        Edit(FTolerance, std::clamp(seconds, kMinTolerance, kMaxTolerance), OnToleranceEdited);
+    }
 
     void ShowError(std::string_view message, std::string_view caption) override
     {
@@ -106,13 +108,15 @@ public:
         Log.push_back("directory: " + text);
     }
 
-    int OffsetValue() const override { return FOffset; }
-    void SetOffsetValue(int seconds) override
+    // The values the fields show.
+    int OffsetValue() const { return FOffset; }
+    int ToleranceValue() const { return FTolerance; }
+    void ShowOffset(int seconds) override
     {
         Log.push_back("offset: " + std::to_string(seconds));
-        ChangeField(FOffset, std::clamp(seconds, -300, 300));
+        FOffset = seconds;
     }
-    int ToleranceValue() const override { return FTolerance; }
+    void ShowTolerance(int seconds) override { FTolerance = seconds; }
 
     void SetReadFileEnabled(bool enabled) override { ReadFileEnabled = enabled; }
     void ShowStatus(std::string_view text) override { Status = text; }
@@ -131,12 +135,7 @@ public:
 
     std::vector<std::string> MessageTexts(const std::string& kind) const
     {
-        std::vector<std::string> texts;
-        for (const FakeMessage& m : Messages) {
-            if (m.Kind == kind)
-                texts.push_back(m.Text);
-        }
-        return texts;
+        return testing::MessageTexts(Messages, kind);
     }
 
 private:
@@ -145,13 +144,10 @@ private:
         Log.push_back(kind + ": " + std::string(text));
         Messages.push_back({std::move(kind), std::string(text), std::string(caption)});
     }
-    void ChangeField(int& field, int value)
+    static void Edit(int& field, int value, const std::function<void(int)>& report)
     {
-        if (field == value)
-            return;
-        field = value;
-        if (OnFieldsChanged)
-            OnFieldsChanged();
+        if (std::exchange(field, value) != value && report)
+            report(value);
     }
 
     TCursorKind FCursor = TCursorKind::crDefault;
