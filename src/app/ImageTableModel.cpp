@@ -96,7 +96,8 @@ QVariant TImageTableModel::data(const QModelIndex& index, int role) const
 bool TImageTableModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
     const TMatchItem* item = RowItem(index.row());
-    if (role != Qt::CheckStateRole || index.column() != colImageName || item == nullptr || !IsCheckable(*item))
+    if (role != Qt::CheckStateRole || index.column() != colImageName || item == nullptr ||
+        !IsCheckable(*item))
         return false;
     const bool checked = value.value<Qt::CheckState>() == Qt::Checked;
     TRow& row = FRows[static_cast<std::size_t>(index.row())];

@@ -145,7 +145,8 @@ TMainEnvironment TMainEnvironment::System()
 }
 
 TfrmMain::TfrmMain(TMainEnvironment environment, QWidget* parent)
-    : QWidget(parent), TGuiWorkflowHost(this, environment.Boxes), FEnvironment(std::move(environment)),
+    : QWidget(parent), TGuiWorkflowHost(this, environment.Boxes),
+      FEnvironment(std::move(environment)),
       FModel(new TImageTableModel(
           [this](const TMatchItem& item, int column) { return FWorkflow.CellText(item, column); },
           this)),
@@ -198,9 +199,11 @@ void TfrmMain::CreateControls()
     cmbUser = Place(new QComboBox, 530, 50, 201, 24, akLeft | akTop);
     vstImages = Place(new TImagesView, 10, 90, 731, 541, akLeft | akTop | akRight | akBottom);
     lblSeconds = Place(label("Versatz:"), 10, 643, 55, 24, akLeft | akBottom);
-    edtSeconds = Place(new TSpinEdit(-kMaxOffset, kMaxOffset, 4), 70, 643, 61, 24, akLeft | akBottom);
+    edtSeconds =
+        Place(new TSpinEdit(-kMaxOffset, kMaxOffset, 4), 70, 643, 61, 24, akLeft | akBottom);
     lblTolerance = Place(label("Toleranz:"), 150, 643, 55, 24, akLeft | akBottom);
-    edtTolerance = Place(new TSpinEdit(kMinTolerance, kMaxTolerance, 1), 210, 643, 51, 24, akLeft | akBottom);
+    edtTolerance =
+        Place(new TSpinEdit(kMinTolerance, kMaxTolerance, 1), 210, 643, 51, 24, akLeft | akBottom);
     cmdAuto = Place(button("A"), 280, 640, 31, 31, akLeft | akBottom);
     cmdChange = Place(button("Werte in Bilder eintragen"), 330, 640, 191, 31, akLeft | akBottom);
     {

@@ -1,6 +1,5 @@
 #include "cli/ConsoleHost.h"
 
-
 namespace zelmaro {
 
 namespace {

@@ -16,8 +16,8 @@ namespace {
 
 constexpr std::array<const char*, kColumnCount> kHeaders = {
     "Bildname", "Bilddatum", "Verschlusszeit", "=", "Aufnahmedatum", "Verschlusszeit"};
-constexpr std::array<const char*, kColumnCount> kJsonKeys = {
-    "image", "imageDate", "imageExposure", "time", "shotDate", "shotExposure"};
+constexpr std::array<const char*, kColumnCount> kJsonKeys = {"image", "imageDate", "imageExposure",
+                                                             "time",  "shotDate",  "shotExposure"};
 
 // Characters on screen of a UTF-8 text.
 std::size_t DisplayWidth(const std::string& text)

@@ -235,7 +235,8 @@ TEST_F(AboutBoxTest, ShowAboutIsModalAndAppliesCaptionAndTitle)
 
     Seen replaced;
     closeBox(replaced);
-    ShowAbout(QStringLiteral("Über dieses Programm"), QStringLiteral("Anderer Titel"), SystemPlatform());
+    ShowAbout(QStringLiteral("Über dieses Programm"), QStringLiteral("Anderer Titel"),
+              SystemPlatform());
     EXPECT_EQ(replaced.Caption, QStringLiteral("Über dieses Programm"));
     EXPECT_EQ(replaced.Title, QStringLiteral("Anderer Titel"));
     EXPECT_EQ(QApplication::topLevelWidgets().count(), 0);

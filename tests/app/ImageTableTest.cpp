@@ -46,7 +46,7 @@ TEST(ImageTableTest, ModelPassesTheModelTester)
     MainRig rig;
     auto frm = rig.Make();
     QAbstractItemModelTester tester(&frm->Model(),
-                                    QAbstractItemModelTester::FailureReportingMode::Warning);
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
     FillFiveLooks(*frm);
     frm->Workflow().ClearImages();
     EXPECT_EQ(frm->Model().rowCount(), 0);

@@ -3,12 +3,12 @@
 #include "cli/ConsoleHost.h"
 #include "cli/PalmUsers.h"
 #include "cli/TableOutput.h"
+#include "common/FakeTool.h"
+#include "common/WorkflowRig.h"
 #include "palm/PalmTestSupport.h"
 #include "palm/PalmUsersDat.h"
 #include "platform/MemoryRegistryStore.h"
-#include "common/FakeTool.h"
 #include "workflow/MetadataTool.h"
-#include "common/WorkflowRig.h"
 
 #include <gtest/gtest.h>
 
@@ -129,9 +129,9 @@ TEST(CliRun, PalmDesktopComesFromTheGivenRegistry)
     using zelmaro::test::Le16;
     using zelmaro::test::Le32;
     using zelmaro::test::Short;
-    dir.WriteFile("Palm/users.dat", Le16(1) + Le16(0xFFFF) + Le16(1) + Le16(5) + "CUser" +
-                                        Le32(9) + Short("Anna") + Short("AD") +
-                                        std::string(8, '\0') + Le16(0x8001));
+    dir.WriteFile("Palm/users.dat", Le16(1) + Le16(0xFFFF) + Le16(1) + Le16(5) + "CUser" + Le32(9) +
+                                        Short("Anna") + Short("AD") + std::string(8, '\0') +
+                                        Le16(0x8001));
     MemoryRegistryStore registry;
     TCliEnvironment environment;
     environment.Registry = &registry;
