@@ -152,6 +152,8 @@ TfrmMain::TfrmMain(TMainEnvironment environment, QWidget* parent)
           this)),
       FWorkflow(*this, *FModel, FEnvironment.Formats)
 {
+    if (FEnvironment.Registry != nullptr)
+        FWorkflow.SetPalmRegistry(*FEnvironment.Registry);
     CreateControls();
     FormCreate();
 }

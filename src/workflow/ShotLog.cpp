@@ -1,5 +1,6 @@
 #include "palm/PalmDesktopFile.h"
 #include "platform/DirectoryScan.h"
+#include "platform/MemoryRegistryStore.h"
 #include "support/Conversions.h"
 #include "support/DateTime.h"
 #include "support/MessageBoxes.h"
@@ -119,12 +120,11 @@ bool TWorkflow::ReadShotMemo(std::int32_t userID)
 {
     ClearShots();
     try {
-        const auto file = FPalmRegistry
-                              ? std::make_unique<TPalmDesktopMemoFile>(userID, *FPalmRegistry)
-                              : std::make_unique<TPalmDesktopMemoFile>(userID);
+        static const MemoryRegistryStore noRegistry;
+        const TPalmDesktopMemoFile file(userID, FPalmRegistry ? *FPalmRegistry : noRegistry);
         std::vector<std::string> texts;
-        texts.reserve(file->Memos.size());
-        for (const TPalmDesktopMemo& memo : file->Memos)
+        texts.reserve(file.Memos.size());
+        for (const TPalmDesktopMemo& memo : file.Memos)
             texts.push_back(memo.Text);
         ParseShotLog(LogMemoLines(texts));
     } catch (const std::exception&) {

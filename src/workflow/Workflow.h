@@ -140,8 +140,8 @@ public:
     // "PalmDesktop Memo auslesen": nothing without a chosen user, else the
     // user's log memos, then the matching.
     void ReadLogMemo(std::optional<std::int32_t> userID);
-    // Where the Palm Desktop readers look for Palm Desktop; the current
-    // user's registry when not set. The store must outlive the workflow.
+    // Where the Palm Desktop readers look for Palm Desktop; without a store
+    // Palm Desktop is not installed. The store must outlive the workflow.
     void SetPalmRegistry(const RegistryStore& registry) { FPalmRegistry = &registry; }
 
     // What the last write-back did.

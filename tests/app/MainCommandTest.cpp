@@ -5,7 +5,7 @@
 #include "app/ImageTableModel.h"
 #include "app/Info.h"
 #include "app/SpinEdit.h"
-#include "workflow/MetadataTool.h"
+#include "common/FakeTool.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -22,27 +22,18 @@ namespace {
 
 using test::MainRig;
 
-// Answers every read with a fixed date and exposure time and lets the test
-// look at the window while the command runs.
-class FakeTool final : public TMetadataTool {
-public:
-    explicit FakeTool(std::function<void()> during, std::string date = "2008:01:05 21:03:07")
-        : FDuring(std::move(during)), FDate(std::move(date))
-    {
-    }
-    void Run(const std::vector<std::string>& /*arguments*/,
-             std::vector<std::string>& lines) override
-    {
-        if (FDuring)
-            FDuring();
-        lines.push_back("Create Date                     : " + FDate);
-        lines.push_back("Exposure Time                   : 1/250");
-    }
-
-private:
-    std::function<void()> FDuring;
-    std::string FDate;
-};
+// Answers every read with a date and 1/250 s; during lets the test look at
+// the window while the command runs.
+std::unique_ptr<testing::FakeTool> Tool(std::function<void()> during,
+                                        const std::string& date = "2008:01:05 21:03:07")
+{
+    auto tool = std::make_unique<testing::FakeTool>();
+    tool->Fallback = {"Create Date                     : " + date,
+                      "Exposure Time                   : 1/250"};
+    if (during)
+        tool->BeforeCall = [during](std::size_t) { during(); };
+    return tool;
+}
 
 void MakeFiles(const QTemporaryDir& dir, std::initializer_list<const char*> names)
 {
@@ -72,7 +63,7 @@ TEST(MainCommandTest, ReadingKeepsOtherCommandsOutButNotTheCancelButton)
     auto& frm = window.frm;
     int calls = 0;
     bool guarded = true;
-    frm->Workflow().SetMetadataTool(std::make_unique<FakeTool>([&] {
+    frm->Workflow().SetMetadataTool(Tool([&] {
         ++calls;
         guarded = guarded && frm->CommandRunning() && !frm->cmdReadPics->isEnabled() &&
                   !frm->cmdAuto->isEnabled() && !frm->edtSeconds->isEnabled() &&
@@ -101,7 +92,7 @@ TEST(MainCommandTest, ClosingDuringALongCommandCancelsItAndClosesAfterwards)
     auto& frm = window.frm;
     int calls = 0;
     bool openDuring = true;
-    frm->Workflow().SetMetadataTool(std::make_unique<FakeTool>([&] {
+    frm->Workflow().SetMetadataTool(Tool([&] {
         if (++calls == 1) {
             frm->close(); // the close box
             openDuring = frm->isVisible() && frm->Workflow().Images().empty();
@@ -130,7 +121,7 @@ TEST(MainCommandTest, AnErrorLeavingACommandIsShownAndTheWindowGoesOn)
     auto frm = rig.Make();
     frm->SetDirectoryText(dir.path().toStdString());
     // A date the conversion refuses: its error is not one the scan expects.
-    frm->Workflow().SetMetadataTool(std::make_unique<FakeTool>(nullptr, "2008:xx:05 21:03:07"));
+    frm->Workflow().SetMetadataTool(Tool(nullptr, "2008:xx:05 21:03:07"));
     {
         QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
         ASSERT_EQ(rig.boxes.Messages.size(), 1u);
@@ -150,7 +141,7 @@ TEST(MainCommandTest, LogFileButtonFollowsThePictureReading)
     MakeFiles(dir, {"a.JPG", "Zelmaro.txt"});
     MainRig rig;
     auto frm = rig.Make();
-    frm->Workflow().SetMetadataTool(std::make_unique<FakeTool>(nullptr));
+    frm->Workflow().SetMetadataTool(Tool(nullptr));
     frm->SetDirectoryText(dir.path().toStdString());
     EXPECT_FALSE(frm->cmdReadFile->isEnabled()) << "choosing a directory does not touch it";
     QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
@@ -183,12 +174,6 @@ TEST(MainCommandTest, MemoButtonWithoutChosenUserDoesNothing)
     EXPECT_TRUE(rig.boxes.Messages.empty());
 }
 
-// Answers every read with nothing: the image cannot be read.
-class SilentTool final : public TMetadataTool {
-public:
-    void Run(const std::vector<std::string>&, std::vector<std::string>&) override {}
-};
-
 TEST(MainCommandTest, TheExitCodeTellsAnEndOnAnErrorFromAClosedWindow)
 {
     QTemporaryDir dir;
@@ -205,7 +190,7 @@ TEST(MainCommandTest, TheExitCodeTellsAnEndOnAnErrorFromAClosedWindow)
         {"image unreadable", "/usr/bin/exiftool",
          [&dir](TfrmMain& frm) {
              frm.SetDirectoryText(dir.path().toStdString());
-             frm.Workflow().SetMetadataTool(std::make_unique<SilentTool>());
+             frm.Workflow().SetMetadataTool(std::make_unique<testing::FakeTool>());
              QTest::mouseClick(frm.cmdReadPics, Qt::LeftButton);
          },
          1},

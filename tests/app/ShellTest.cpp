@@ -1,8 +1,8 @@
 #include "app/AppCursor.h"
 #include "app/AppShell.h"
-#include "app/GuiWorkflowHost.h"
 #include "app/Info.h"
 #include "app/QtMessageBoxes.h"
+#include "common/PlainGuiHost.h"
 #include "common/RecordingMessageBoxes.h"
 
 #include <QAbstractButton>
@@ -123,20 +123,12 @@ TEST(ShellTest, RunCommandShowsAnEscapedErrorAndGoesOn)
               "Zelmaro: 'x' ist kein gültiger Integerwert");
 }
 
-// The main window's own parts, as plain fields.
-class TTestHost final : public TGuiWorkflowHost {
-public:
-    using TGuiWorkflowHost::TGuiWorkflowHost;
-    std::string DirectoryText() const override { return {}; }
-    void SetDirectoryText(const std::string&) override {}
-    void ShowOffset(int) override {}
-    void SetReadFileEnabled(bool) override {}
-};
+using testing::PlainGuiHost;
 
 TEST(ShellTest, HostProgressWindowAndCancelRequest)
 {
     QWidget window;
-    TTestHost host(&window);
+    PlainGuiHost host(&window);
     CancelRequested = true;
     std::unique_ptr<TProgressView> progress = host.CreateProgress();
     auto* info = dynamic_cast<TfrmInfo*>(progress.get());
@@ -156,7 +148,7 @@ TEST(ShellTest, HostProgressWindowAndCancelRequest)
 
 TEST(ShellTest, TerminateEndsTheLoopAfterTheRunningHandler)
 {
-    TTestHost host(nullptr);
+    PlainGuiHost host(nullptr);
     bool handlerFinished = false;
     QTimer::singleShot(0, [&] {
         host.RequestTerminate();

@@ -42,15 +42,21 @@ private:
 // A window that records what the workflow asks of it. Its offset and
 // tolerance fields report the user's changes through OnOffsetEdited and
 // OnToleranceEdited, as the real spin boxes do.
-class FakeHost final : public TWorkflowHost {
+class FakeHost final : public RecordingBoxesOf<TWorkflowHost> {
 public:
+    FakeHost()
+    {
+        OnMessage = [this](const FakeMessage& m) { Log.push_back(m.Kind + ": " + m.Text); };
+    }
+    FakeHost(const FakeHost&) = delete;
+    FakeHost& operator=(const FakeHost&) = delete;
+
     std::function<void(int)> OnOffsetEdited;
     std::function<void(int)> OnToleranceEdited;
     // Runs at each ProcessPendingEvents; a test may request the cancel here.
     std::function<void()> OnPendingEvents;
 
     TEventLog Log;
-    std::vector<FakeMessage> Messages;
     std::vector<TCursorKind> CursorChanges;
     std::vector<TWriteFailure> WriteFailures; // as the workflow told them
     int PendingEventCalls = 0;
@@ -65,19 +71,6 @@ public:
     void SetToleranceValue(int seconds)
     {
         Edit(FTolerance, std::clamp(seconds, kMinTolerance, kMaxTolerance), OnToleranceEdited);
-    }
-
-    void ShowError(std::string_view message, std::string_view caption) override
-    {
-        AddMessage("error", message, caption);
-    }
-    void ShowWarning(std::string_view message, std::string_view caption) override
-    {
-        AddMessage("warning", message, caption);
-    }
-    void ShowInfo(std::string_view message, std::string_view caption) override
-    {
-        AddMessage("info", message, caption);
     }
 
     std::unique_ptr<TProgressView> CreateProgress() override
@@ -139,11 +132,6 @@ public:
     }
 
 private:
-    void AddMessage(std::string kind, std::string_view text, std::string_view caption)
-    {
-        Log.push_back(kind + ": " + std::string(text));
-        Messages.push_back({std::move(kind), std::string(text), std::string(caption)});
-    }
     static void Edit(int& field, int value, const std::function<void(int)>& report)
     {
         if (std::exchange(field, value) != value && report)

@@ -16,8 +16,9 @@ struct FakeMessage {
 };
 
 // Message boxes that answer at once and keep what they were asked to show,
-// so that no test waits for a real box.
-class RecordingMessageBoxes final : public MessageBoxes {
+// so that no test waits for a real box. Base is MessageBoxes or an interface
+// derived from it (the fake host records its messages so).
+template <class Base> class RecordingBoxesOf : public Base {
 public:
     std::vector<FakeMessage> Messages;
     // Runs for each message as it comes.
@@ -44,6 +45,8 @@ private:
             OnMessage(Messages.back());
     }
 };
+
+using RecordingMessageBoxes = RecordingBoxesOf<MessageBoxes>;
 
 // The texts of the messages of one kind, in order.
 inline std::vector<std::string> MessageTexts(const std::vector<FakeMessage>& messages,
