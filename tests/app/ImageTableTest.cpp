@@ -21,6 +21,7 @@ namespace zelmaro {
 namespace {
 
 using test::MainRig;
+class ImageTableTest : public test::MainWindowFixture {};
 
 enum Look { Silver, Normal, Italic, Bold, Green };
 
@@ -41,10 +42,8 @@ void FillFiveLooks(TfrmMain& frm, const std::string& tail = "")
     w.MatchAll();
 }
 
-TEST(ImageTableTest, ModelPassesTheModelTester)
+TEST_F(ImageTableTest, ModelPassesTheModelTester)
 {
-    MainRig rig;
-    auto frm = rig.Make();
     QAbstractItemModelTester tester(&frm->Model(),
                                     QAbstractItemModelTester::FailureReportingMode::Fatal);
     FillFiveLooks(*frm);
@@ -52,10 +51,8 @@ TEST(ImageTableTest, ModelPassesTheModelTester)
     EXPECT_EQ(frm->Model().rowCount(), 0);
 }
 
-TEST(ImageTableTest, HeaderColumnsAndOptions)
+TEST_F(ImageTableTest, HeaderColumnsAndOptions)
 {
-    MainRig rig;
-    auto frm = rig.Make();
     const char* captions[] = {"Bildname", "Bilddatum",     "Verschlusszeit",
                               "=",        "Aufnahmedatum", "Verschlusszeit"};
     const int widths[] = {200, 140, 100, 30, 140, 100};
@@ -96,10 +93,8 @@ TEST(ImageTableTest, HeaderColumnsAndOptions)
     EXPECT_LT(header->sectionSize(4), widest + 30);
 }
 
-TEST(ImageTableTest, CellTextsComeFromTheRecords)
+TEST_F(ImageTableTest, CellTextsComeFromTheRecords)
 {
-    MainRig rig;
-    auto frm = rig.Make();
     FillFiveLooks(*frm);
     ASSERT_EQ(frm->Model().rowCount(), 5);
     const TImageTableModel& m = frm->Model();
@@ -111,10 +106,8 @@ TEST(ImageTableTest, CellTextsComeFromTheRecords)
                   frm->Workflow().CellText(*frm->Model().RowItem(1), c));
 }
 
-TEST(ImageTableTest, ColourAndFontStylePerRow)
+TEST_F(ImageTableTest, ColourAndFontStylePerRow)
 {
-    MainRig rig;
-    auto frm = rig.Make();
     FillFiveLooks(*frm);
     struct Case {
         int row;
@@ -161,37 +154,6 @@ bool RowHasColour(const QImage& image, const QRect& row, const QColor& colour)
     return false;
 }
 
-TEST(ImageTableTest, GreenRowTurnsLimeWhenSelectedInEveryColumn)
-{
-    MainRig rig;
-    auto frm = rig.Make();
-    FillFiveLooks(*frm);
-    frm->show();
-    TImagesView* view = frm->vstImages;
-    // Unsmoothed text, so that glyph pixels carry the exact colour.
-    QFont font = view->font();
-    font.setStyleStrategy(QFont::NoAntialias);
-    view->setFont(font);
-    const auto render = [&] {
-        QImage image(view->viewport()->size(), QImage::Format_RGB32);
-        view->viewport()->render(&image);
-        return image;
-    };
-    QRect cellRects[6];
-    for (int c = 0; c < 6; ++c)
-        cellRects[c] = view->visualRect(frm->Model().index(0, c));
-
-    QImage image = render();
-    for (int c : {0, 1, 2, 3, 4, 5})
-        EXPECT_TRUE(RowHasColour(image, cellRects[c], QColor(0, 128, 0))) << c;
-    EXPECT_FALSE(RowHasColour(image, cellRects[1], QColor(0, 255, 0)));
-
-    view->setCurrentIndex(frm->Model().index(0, 1));
-    image = render();
-    for (int c : {0, 1, 2, 3, 4, 5})
-        EXPECT_TRUE(RowHasColour(image, cellRects[c], QColor(0, 255, 0))) << c;
-}
-
 // The table's viewport as drawn, with unsmoothed text (so that glyph pixels
 // carry their exact colour) or as the user sees it.
 QImage RenderTable(TfrmMain& frm, bool smoothed = false)
@@ -205,12 +167,31 @@ QImage RenderTable(TfrmMain& frm, bool smoothed = false)
     return image;
 }
 
-TEST(ImageTableTest, RowsShowDescendersAndKeepCheckBoxesOffTheGridLines)
+TEST_F(ImageTableTest, GreenRowTurnsLimeWhenSelectedInEveryColumn)
+{
+    FillFiveLooks(*frm);
+    frm->show();
+    TImagesView* view = frm->vstImages;
+    QRect cellRects[6];
+    for (int c = 0; c < 6; ++c)
+        cellRects[c] = view->visualRect(frm->Model().index(0, c));
+
+    QImage image = RenderTable(*frm);
+    for (int c : {0, 1, 2, 3, 4, 5})
+        EXPECT_TRUE(RowHasColour(image, cellRects[c], QColor(0, 128, 0))) << c;
+    EXPECT_FALSE(RowHasColour(image, cellRects[1], QColor(0, 255, 0)));
+
+    view->setCurrentIndex(frm->Model().index(0, 1));
+    image = RenderTable(*frm);
+    for (int c : {0, 1, 2, 3, 4, 5})
+        EXPECT_TRUE(RowHasColour(image, cellRects[c], QColor(0, 255, 0))) << c;
+}
+
+TEST_F(ImageTableTest, RowsShowDescendersAndKeepCheckBoxesOffTheGridLines)
 {
     // The same rows with "_" and with " " at the end of the names: every row
     // must show the difference, whatever its font style.
-    MainRig rig;
-    auto withUnderscore = rig.Make();
+    TfrmMain* withUnderscore = frm.get();
     auto withBlank = rig.Make();
     FillFiveLooks(*withUnderscore, "_");
     FillFiveLooks(*withBlank, " ");
@@ -234,10 +215,8 @@ TEST(ImageTableTest, RowsShowDescendersAndKeepCheckBoxesOffTheGridLines)
     }
 }
 
-TEST(ImageTableTest, RowsKeepTheirLookWhileTheWindowIsDisabled)
+TEST_F(ImageTableTest, RowsKeepTheirLookWhileTheWindowIsDisabled)
 {
-    MainRig rig;
-    auto frm = rig.Make();
     FillFiveLooks(*frm);
     frm->show();
     frm->setEnabled(false);
@@ -257,10 +236,8 @@ TEST(ImageTableTest, RowsKeepTheirLookWhileTheWindowIsDisabled)
     EXPECT_FALSE(RowHasColour(image, cell(1), QColor(192, 192, 192)));
 }
 
-TEST(ImageTableTest, OnlyRowsToBeWrittenCanBeChecked)
+TEST_F(ImageTableTest, OnlyRowsToBeWrittenCanBeChecked)
 {
-    MainRig rig;
-    auto frm = rig.Make();
     FillFiveLooks(*frm);
     TImageTableModel& m = frm->Model();
     for (int row = 0; row < 5; ++row)
@@ -345,7 +322,7 @@ struct DragRig {
     }
 };
 
-TEST(ImageTableTest, DroppingSetsTheOffsetThatMakesThePairCoincide)
+TEST_F(ImageTableTest, DroppingSetsTheOffsetThatMakesThePairCoincide)
 {
     struct Case {
         const char* name;
@@ -387,7 +364,7 @@ TEST(ImageTableTest, DroppingSetsTheOffsetThatMakesThePairCoincide)
     }
 }
 
-TEST(ImageTableTest, DropMatchesAgain)
+TEST_F(ImageTableTest, DropMatchesAgain)
 {
     DragRig d;
     TWorkflow& w = d.frm->Workflow();
@@ -406,7 +383,7 @@ TEST(ImageTableTest, DropMatchesAgain)
     EXPECT_TRUE(d.frm->Model().IsChecked(1));
 }
 
-TEST(ImageTableTest, ForeignDragsAreRefused)
+TEST_F(ImageTableTest, ForeignDragsAreRefused)
 {
     DragRig d;
     d.frm->Workflow().AddImage({"a.jpg", 10000, 0.004});

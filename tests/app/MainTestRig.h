@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,6 +50,13 @@ struct MainRig {
         CreateAppKey(registry, kSettingsAppName);
         WriteAppString(registry, kSettingsAppName, name, value);
     }
+};
+
+// A test with one main window over a fresh rig.
+class MainWindowFixture : public ::testing::Test {
+protected:
+    MainRig rig;
+    std::unique_ptr<TfrmMain> frm = rig.Make();
 };
 
 } // namespace zelmaro::test

@@ -123,15 +123,32 @@ TEST(CliRun, BadUsageAndHelp)
     EXPECT_NE(out.str().find("--palm-user"), std::string::npos);
 }
 
+namespace {
+
+struct PalmUser {
+    std::int32_t id;
+    std::string name, directory;
+};
+
+// The bytes of a users.dat that lists the users.
+std::string UsersDat(const std::vector<PalmUser>& list)
+{
+    using zelmaro::test::Le16;
+    std::string bytes =
+        Le16(static_cast<std::uint16_t>(list.size())) + Le16(0xFFFF) + Le16(1) + Le16(5) + "CUser";
+    for (const PalmUser& u : list)
+        bytes += zelmaro::test::Le32(static_cast<std::uint32_t>(u.id)) +
+                 zelmaro::test::Short(u.name) + zelmaro::test::Short(u.directory) +
+                 std::string(8, '\0') + Le16(0x8001);
+    return bytes;
+}
+
+} // namespace
+
 TEST(CliRun, PalmDesktopComesFromTheGivenRegistry)
 {
     zelmaro::test::TempDir dir;
-    using zelmaro::test::Le16;
-    using zelmaro::test::Le32;
-    using zelmaro::test::Short;
-    dir.WriteFile("Palm/users.dat", Le16(1) + Le16(0xFFFF) + Le16(1) + Le16(5) + "CUser" + Le32(9) +
-                                        Short("Anna") + Short("AD") + std::string(8, '\0') +
-                                        Le16(0x8001));
+    dir.WriteFile("Palm/users.dat", UsersDat({{9, "Anna", "AD"}}));
     MemoryRegistryStore registry;
     TCliEnvironment environment;
     environment.Registry = &registry;
@@ -269,17 +286,9 @@ TEST(CliPalmUsers, NamesForTheConsoleAndTheLookup)
 {
     EXPECT_EQ(Cp1252ToUtf8("J\xFCrgen \x80\x81"), "Jürgen €\xEF\xBF\xBD");
 
-    using zelmaro::test::Le16;
-    using zelmaro::test::Le32;
-    using zelmaro::test::Short;
-    auto user = [](std::int32_t id, std::string_view name, std::string_view directory) {
-        return Le32(static_cast<std::uint32_t>(id)) + Short(name) + Short(directory) +
-               std::string(8, '\0') + Le16(0x8001);
-    };
     MemoryRegistryStore none;
     TPalmUsersDat users(none);
-    ByteStream stream(Le16(2) + Le16(0xFFFF) + Le16(1) + Le16(5) + "CUser" +
-                      user(7, "J\xFCrgen", "JD") + user(9, "Anna", "AD"));
+    ByteStream stream(UsersDat({{7, "J\xFCrgen", "JD"}, {9, "Anna", "AD"}}));
     users.Parse(stream);
     ASSERT_EQ(users.Count(), 2);
     EXPECT_EQ(FindPalmUser(users, "anna"), 9);
