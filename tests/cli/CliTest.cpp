@@ -8,6 +8,7 @@
 #include "palm/PalmTestSupport.h"
 #include "palm/PalmUsersDat.h"
 #include "platform/MemoryRegistryStore.h"
+#include "support/Paths.h"
 #include "workflow/MetadataTool.h"
 
 #include <gtest/gtest.h>
@@ -160,11 +161,12 @@ TEST(CliRun, PalmDesktopComesFromTheGivenRegistry)
     registry.CreateKey(kPalmDesktopKey);
     registry.SetValue(kPalmDesktopKey, "PIMVersion", {kRegSz, "4.1"});
     registry.SetValue(kPalmDesktopKey, "DesktopPath", {kRegSz, dir.MakeDir("Programme/Palm")});
-    registry.SetValue(kPalmDesktopKey, "Path", {kRegSz, dir.Path() + "/Palm"});
+    const std::string palm = dir.MakeDir("Palm");
+    registry.SetValue(kPalmDesktopKey, "Path", {kRegSz, palm});
     out.str("");
     err.str("");
     EXPECT_EQ(RunCli({"--list-palm-users"}, out, err, environment), kExitOk);
-    EXPECT_EQ(out.str(), "9\tAnna\t" + dir.Path() + "/Palm/AD\n");
+    EXPECT_EQ(out.str(), "9\tAnna\t" + JoinPath(palm, "AD") + "\n");
     EXPECT_EQ(err.str(), "");
 }
 
