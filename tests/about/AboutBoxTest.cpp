@@ -1,9 +1,9 @@
+#include "AboutFakes.h"
 #include "QStringPrinter.h"
 #include "about/AboutTexts.h"
 #include "about/Gfvcl.h"
 #include "about/Label3D.h"
 #include "about/QL_About.h"
-#include "platform/MemoryRegistryStore.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -14,64 +14,18 @@
 namespace zelmaro {
 namespace {
 
-constexpr std::uint32_t kGerman1252 = 0x04E40407;
-
-class FakePlatform final : public Platform {
-public:
-    std::uint32_t PlatformId = 2;
-    // An existing file, as the program's own is.
-    std::string ModuleFileName() const override { return SystemPlatform().ModuleFileName(); }
-    std::optional<std::uint32_t> FileAttributes(const std::string&) const override
-    {
-        return std::nullopt;
-    }
-    OsVersionInfo OsVersion() const override { return {PlatformId, 10, 0, {}}; }
-    FormatSettings UserFormatSettings() const override { return FormatSettings::German(); }
-    RegistryStore& UserRegistry() override { return registry_; }
-    std::uint64_t PhysicalMemoryBytes() const override { return std::uint64_t{1} << 31; }
-    TProcessorInfo Processors() const override { return {2, "Test CPU"}; }
-
-private:
-    MemoryRegistryStore registry_;
-};
-
-class FakeSource final : public TVersionBlockSource {
-public:
-    TVersionBlockData Block;
-    bool Present = true;
-
-    FakeSource()
-    {
-        Block.Flags = 0x02;
-        Block.Translation = kGerman1252;
-        Put("\\CompanyName", "Quandrel");
-        Put("\\FileDescription", "Erste Zeile^Zweite Zeile");
-        Put("\\FileVersion", "1.2.0.7");
-        Put("\\LegalCopyright", "2026 Quandrel");
-        Put("\\Mail", "info@quandrel.example");
-        Put("\\Internet", "https://quandrel.example");
-        Put("\\Licence", "Freeware");
-    }
-
-    void Put(const char* key, const char* value)
-    {
-        Block.Strings[StringFileInfoPath(kGerman1252, key)] = value;
-    }
-
-    std::unique_ptr<TVersionBlock> Load(const std::string&) const override
-    {
-        if (!Present)
-            return nullptr;
-        return std::make_unique<TVersionBlockData>(Block);
-    }
-};
+using namespace zelmaro::testing;
 
 class AboutBoxTest : public ::testing::Test {
 protected:
     FakePlatform platform;
     FakeSource source;
 
-    void SetUp() override { QCoreApplication::setApplicationName(QStringLiteral("Zelmaro")); }
+    void SetUp() override
+    {
+        QCoreApplication::setApplicationName(QStringLiteral("Zelmaro"));
+        source.Block = FullBlock();
+    }
 };
 
 TEST_F(AboutBoxTest, FillsEveryTextFromVersionAndSystem)
@@ -82,15 +36,15 @@ TEST_F(AboutBoxTest, FillsEveryTextFromVersionAndSystem)
     EXPECT_EQ(about.InfoVersion.FileName, platform.ModuleFileName());
     EXPECT_EQ(about.windowTitle(), QStringLiteral("Info über Zelmaro"));
     EXPECT_EQ(about.txtOwner->text(), QStringLiteral("Quandrel"));
-    EXPECT_EQ(about.txtMail->Caption(), QStringLiteral("info@quandrel.example"));
-    EXPECT_EQ(about.txtMail->Address(), QStringLiteral("info@quandrel.example"));
-    EXPECT_EQ(about.txtInternet->Caption(), QStringLiteral("https://quandrel.example"));
-    EXPECT_EQ(about.txtInternet->Address(), QStringLiteral("https://quandrel.example"));
+    EXPECT_EQ(about.txtMail->Caption(), QStringLiteral("a@b.example"));
+    EXPECT_EQ(about.txtMail->Address(), QStringLiteral("a@b.example"));
+    EXPECT_EQ(about.txtInternet->Caption(), QStringLiteral("https://b.example"));
+    EXPECT_EQ(about.txtInternet->Address(), QStringLiteral("https://b.example"));
     EXPECT_EQ(about.txtTitle->Caption(), QStringLiteral("Zelmaro"));
     EXPECT_EQ(about.txtVersion->text(), QStringLiteral("Version 1.02   (Beta-Build 1.2.0.7)"));
-    EXPECT_EQ(about.txtCopyright->text(), QStringLiteral("Copyright 2026 Quandrel"));
-    EXPECT_EQ(about.txtDescription->text(), QStringLiteral("Erste Zeile\nZweite Zeile"));
-    EXPECT_EQ(about.txtLicence->text(), QStringLiteral("Freeware"));
+    EXPECT_EQ(about.txtCopyright->text(), QStringLiteral("Copyright (c) 2026"));
+    EXPECT_EQ(about.txtDescription->text(), QStringLiteral("Erste\nZweite"));
+    EXPECT_EQ(about.txtLicence->text(), QStringLiteral("Frei"));
     EXPECT_EQ(about.lblMemory->text(), QStringLiteral("Verfügbarer Arbeitsspeicher:"));
     EXPECT_EQ(about.txtMemory->text(), QStringLiteral("2.097.152 KB"));
     EXPECT_EQ(about.lblCPU->text(), QStringLiteral("Plattform, CPU:"));
@@ -102,12 +56,12 @@ TEST_F(AboutBoxTest, FillsEveryTextFromVersionAndSystem)
 
 TEST_F(AboutBoxTest, ReleaseBuildAndMissingVersionInformation)
 {
-    source.Block.Flags = 0;
+    source.Block->Flags = 0;
     TAbout release(source, platform);
     release.FillInfo();
     EXPECT_EQ(release.txtVersion->text(), QStringLiteral("Version 1.02   (Build 1.2.0.7)"));
 
-    source.Present = false;
+    source.Block.reset();
     TAbout empty(source, platform);
     empty.FillInfo();
     EXPECT_EQ(empty.txtVersion->text(), QStringLiteral("Version    (Build )"));

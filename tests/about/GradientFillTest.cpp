@@ -135,30 +135,27 @@ TEST(GradientFill, SettersRedrawAsTheirRulesSay)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&fill));
     QCoreApplication::processEvents();
 
+    // How many paints a change brings about at once.
+    auto paintsOf = [&](auto change) {
+        const int before = paints.Count;
+        change();
+        return paints.Count - before;
+    };
     // The same direction again: nothing at all.
-    int before = paints.Count;
-    fill.SetFillDirection(TFillDirection::fdTopToBottom);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(paints.Count, before);
-
+    EXPECT_EQ(paintsOf([&] {
+                  fill.SetFillDirection(TFillDirection::fdTopToBottom);
+                  QCoreApplication::processEvents();
+              }),
+              0);
     // A new direction and any colour, even an unchanged one, draw at once.
-    before = paints.Count;
-    fill.SetFillDirection(TFillDirection::fdLeftToRight);
-    EXPECT_GT(paints.Count, before);
-    before = paints.Count;
-    fill.SetBeginColor(fill.BeginColor());
-    EXPECT_GT(paints.Count, before);
-    before = paints.Count;
-    fill.SetEndColor(fill.EndColor());
-    EXPECT_GT(paints.Count, before);
+    EXPECT_GT(paintsOf([&] { fill.SetFillDirection(TFillDirection::fdLeftToRight); }), 0);
+    EXPECT_GT(paintsOf([&] { fill.SetBeginColor(fill.BeginColor()); }), 0);
+    EXPECT_GT(paintsOf([&] { fill.SetEndColor(fill.EndColor()); }), 0);
 
     // The band count only asks for a later repaint.
     QCoreApplication::processEvents();
-    before = paints.Count;
-    fill.SetNumberOfColors(4);
-    EXPECT_EQ(paints.Count, before);
-    QCoreApplication::processEvents();
-    EXPECT_GT(paints.Count, before);
+    EXPECT_EQ(paintsOf([&] { fill.SetNumberOfColors(4); }), 0);
+    EXPECT_GT(paintsOf([] { QCoreApplication::processEvents(); }), 0);
 }
 
 } // namespace

@@ -21,8 +21,10 @@ QImage Render(TLabel3D& label)
     return label.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-// A label with crisp glyphs so that offset copies are exact translations.
-void Prepare(TLabel3D& label, const QString& caption = QStringLiteral("Hi"))
+// A label with crisp glyphs so that offset copies are exact translations;
+// tsNone draws the caption alone.
+void Prepare(TLabel3D& label, const QString& caption = QStringLiteral("Hi"),
+             TTextStyle style = TTextStyle::tsRaised)
 {
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(24);
@@ -34,7 +36,28 @@ void Prepare(TLabel3D& label, const QString& caption = QStringLiteral("Hi"))
     label.SetColor(kBackground);
     label.SetFontColor(kCaption);
     label.SetCaption(caption);
+    label.SetTextStyle(style);
     label.move(0, 0);
+}
+
+// The pixels of one colour, row by row.
+std::vector<QPoint> PixelsOf(const QImage& image, TColor color = kCaption)
+{
+    const QRgb wanted = ToQColor(color).rgb();
+    std::vector<QPoint> pixels;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == wanted)
+                pixels.push_back(QPoint(x, y));
+    return pixels;
+}
+
+QRect Inked(const QImage& image)
+{
+    QRect inked;
+    for (QPoint p : PixelsOf(image))
+        inked |= QRect(p, QSize(1, 1));
+    return inked;
 }
 
 std::vector<QPoint> CaptionPixels(TLabel3D& label)
@@ -43,13 +66,7 @@ std::vector<QPoint> CaptionPixels(TLabel3D& label)
     label.SetTextStyle(TTextStyle::tsNone);
     QImage image = Render(label);
     label.SetTextStyle(saved);
-    QRgb text = ToQColor(label.isEnabled() ? label.FontColor() : clGrayText).rgb();
-    std::vector<QPoint> pixels;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) == text)
-                pixels.push_back(QPoint(x, y));
-    return pixels;
+    return PixelsOf(image, label.isEnabled() ? label.FontColor() : clGrayText);
 }
 
 struct Pass {
@@ -57,38 +74,41 @@ struct Pass {
     TColor Color;
 };
 
-// Background, then each copy of the caption moved by its offset, then the
-// caption itself on top.
-QImage Expected(QSize size, const std::vector<QPoint>& caption, const std::vector<Pass>& passes,
-                QRgb last)
+// How many pixels of the label in the style differ from the background, then
+// each copy of the caption moved by its offset, then the caption on top in
+// the colour last.
+int Mismatches(TLabel3D& label, TTextStyle style, const std::vector<Pass>& passes, TColor last)
 {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(ToQColor(kBackground));
+    const std::vector<QPoint> caption = CaptionPixels(label);
+    EXPECT_GT(caption.size(), 50u);
+    label.SetTextStyle(style);
+    const QImage actual = Render(label);
+    QImage expected(actual.size(), QImage::Format_RGB32);
+    expected.fill(ToQColor(kBackground));
     for (const Pass& pass : passes) {
         for (QPoint p : caption) {
             QPoint q = p + QPoint(pass.Offset, pass.Offset);
-            if (image.rect().contains(q))
-                image.setPixel(q, ToQColor(pass.Color).rgb());
+            if (expected.rect().contains(q))
+                expected.setPixel(q, ToQColor(pass.Color).rgb());
         }
     }
     for (QPoint p : caption)
-        image.setPixel(p, last);
-    return image;
-}
-
-int DifferentPixels(const QImage& a, const QImage& b)
-{
+        expected.setPixel(p, ToQColor(last).rgb());
     int count = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if (a.pixel(x, y) != b.pixel(x, y))
-                ++count;
+    for (int y = 0; y < actual.height(); ++y)
+        for (int x = 0; x < actual.width(); ++x)
+            count += actual.pixel(x, y) != expected.pixel(x, y);
     return count;
 }
 
-TEST(Label3D, StartsWithItsDefaults)
-{
+// Every test starts with a label of its own.
+class Label3D : public ::testing::Test {
+protected:
     TLabel3D label;
+};
+
+TEST_F(Label3D, StartsWithItsDefaults)
+{
     EXPECT_EQ(label.TextStyle(), TTextStyle::tsRaised);
     EXPECT_EQ(label.BorderColor(), clRed);
     EXPECT_EQ(label.BorderWidth(), 1);
@@ -102,11 +122,10 @@ TEST(Label3D, StartsWithItsDefaults)
     EXPECT_TRUE(label.AutoSize());
 }
 
-TEST(Label3D, ThreeDPassesDrawOffsetCopiesThenTheCaption)
+TEST_F(Label3D, ThreeDPassesDrawOffsetCopiesThenTheCaption)
 {
-    TLabel3D probe;
-    const TColor shadow = probe.ShadowColor();
-    const TColor light = probe.HighlightColor();
+    const TColor shadow = label.ShadowColor();
+    const TColor light = label.HighlightColor();
     ASSERT_NE(shadow, light);
 
     struct Case {
@@ -125,36 +144,24 @@ TEST(Label3D, ThreeDPassesDrawOffsetCopiesThenTheCaption)
         {TTextStyle::tsRaised, 3, {{1, shadow}}},
     };
     for (const Case& c : cases) {
-        TLabel3D label;
-        Prepare(label);
-        label.SetShift(c.Shift);
-        std::vector<QPoint> caption = CaptionPixels(label);
-        ASSERT_GT(caption.size(), 50u);
-        label.SetTextStyle(c.Style);
-        QImage actual = Render(label);
-        QImage expected = Expected(actual.size(), caption, c.Passes, ToQColor(kCaption).rgb());
-        EXPECT_EQ(DifferentPixels(actual, expected), 0) << static_cast<int>(c.Style);
+        TLabel3D drawn;
+        Prepare(drawn);
+        drawn.SetShift(c.Shift);
+        EXPECT_EQ(Mismatches(drawn, c.Style, c.Passes, kCaption), 0) << static_cast<int>(c.Style);
     }
 }
 
-TEST(Label3D, DisabledLabelDrawsOnlyItsLastPassGrey)
+TEST_F(Label3D, DisabledLabelDrawsOnlyItsLastPassGrey)
 {
-    TLabel3D label;
     Prepare(label);
-    label.SetTextStyle(TTextStyle::tsLightRaised);
     label.setEnabled(false);
-    std::vector<QPoint> caption = CaptionPixels(label);
-    ASSERT_GT(caption.size(), 50u);
-    QImage actual = Render(label);
-    QImage expected =
-        Expected(actual.size(), caption, {{1, label.ShadowColor()}, {-1, label.HighlightColor()}},
-                 ToQColor(clGrayText).rgb());
-    EXPECT_EQ(DifferentPixels(actual, expected), 0);
+    EXPECT_EQ(Mismatches(label, TTextStyle::tsLightRaised,
+                         {{1, label.ShadowColor()}, {-1, label.HighlightColor()}}, clGrayText),
+              0);
 }
 
-TEST(Label3D, EscapementIsNormalised)
+TEST_F(Label3D, EscapementIsNormalised)
 {
-    TLabel3D label;
     const std::pair<int, int> cases[] = {{-30, 330}, {725, 5}, {360, 360}, {0, 0}};
     for (auto [in, out] : cases) {
         label.SetEscapement(in);
@@ -162,11 +169,9 @@ TEST(Label3D, EscapementIsNormalised)
     }
 }
 
-TEST(Label3D, RotatedCaptionSizesTheLabelAndRunsUpwards)
+TEST_F(Label3D, RotatedCaptionSizesTheLabelAndRunsUpwards)
 {
-    TLabel3D label;
-    Prepare(label, QStringLiteral("Zelmaro"));
-    label.SetTextStyle(TTextStyle::tsNone);
+    Prepare(label, QStringLiteral("Zelmaro"), TTextStyle::tsNone);
     QFontMetrics metrics(label.font());
     const int w = metrics.horizontalAdvance(label.Caption());
     const int h = metrics.height();
@@ -174,12 +179,7 @@ TEST(Label3D, RotatedCaptionSizesTheLabelAndRunsUpwards)
     label.SetEscapement(90);
     EXPECT_EQ(label.size(), QSize(h, w));
 
-    QImage image = Render(label);
-    QRect inked;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) == ToQColor(kCaption).rgb())
-                inked |= QRect(x, y, 1, 1);
+    const QRect inked = Inked(Render(label));
     ASSERT_FALSE(inked.isEmpty());
     // The text starts at the bottom and reaches almost to the top.
     EXPECT_GT(inked.bottom(), w - 6);
@@ -189,21 +189,12 @@ TEST(Label3D, RotatedCaptionSizesTheLabelAndRunsUpwards)
     EXPECT_GT(inked.width(), h / 3);
 }
 
-TEST(Label3D, RotatedCaptionIsAlignedWithinAFixedLabel)
+TEST_F(Label3D, RotatedCaptionIsAlignedWithinAFixedLabel)
 {
-    TLabel3D label;
-    Prepare(label, QStringLiteral("Ab"));
-    label.SetTextStyle(TTextStyle::tsNone);
+    Prepare(label, QStringLiteral("Ab"), TTextStyle::tsNone);
     label.resize(200, 200);
     label.SetEscapement(90);
-    auto inkedLeft = [&] {
-        QImage image = Render(label);
-        for (int x = 0; x < image.width(); ++x)
-            for (int y = 0; y < image.height(); ++y)
-                if (image.pixel(x, y) == ToQColor(kCaption).rgb())
-                    return x;
-        return -1;
-    };
+    auto inkedLeft = [&] { return Inked(Render(label)).left(); };
     const int left = inkedLeft();
     const int h = QFontMetrics(label.font()).height();
     label.SetAlignment(TAlignment::taRightJustify);
@@ -212,11 +203,9 @@ TEST(Label3D, RotatedCaptionIsAlignedWithinAFixedLabel)
     EXPECT_EQ(inkedLeft(), left + (200 - h) / 2);
 }
 
-TEST(Label3D, BorderKinds)
+TEST_F(Label3D, BorderKinds)
 {
-    TLabel3D label;
-    Prepare(label, QString());
-    label.SetTextStyle(TTextStyle::tsNone);
+    Prepare(label, QString(), TTextStyle::tsNone);
     label.SetBorder(true);
     const QRgb grey = qRgb(0x80, 0x80, 0x80), white = qRgb(255, 255, 255);
     const QRgb back = ToQColor(kBackground).rgb(), red = qRgb(255, 0, 0);
@@ -234,22 +223,19 @@ TEST(Label3D, BorderKinds)
     for (const Case& c : cases) {
         label.SetBorderType(c.Type);
         QImage image = Render(label);
-        EXPECT_EQ(image.pixel(0, 0), c.TopLeft);
-        EXPECT_EQ(image.pixel(r - 1, 0), c.TopLeft);
-        EXPECT_EQ(image.pixel(0, b - 1), c.TopLeft);
-        EXPECT_EQ(image.pixel(r, b), c.BottomRight);
-        EXPECT_EQ(image.pixel(r, 1), c.BottomRight);
-        EXPECT_EQ(image.pixel(1, b), c.BottomRight);
-        // Each frame line leaves out its end point.
-        EXPECT_EQ(image.pixel(r, 0), c.OpenCorners);
-        EXPECT_EQ(image.pixel(0, b), c.OpenCorners);
-        EXPECT_EQ(image.pixel(40, 20), back);
+        // Each frame line leaves out its end point: two corners stay open.
+        const std::pair<QPoint, QRgb> pixels[] = {
+            {{0, 0}, c.TopLeft},     {{r - 1, 0}, c.TopLeft}, {{0, b - 1}, c.TopLeft},
+            {{r, b}, c.BottomRight}, {{r, 1}, c.BottomRight}, {{1, b}, c.BottomRight},
+            {{r, 0}, c.OpenCorners}, {{0, b}, c.OpenCorners}, {{40, 20}, back}};
+        for (const auto& [point, colour] : pixels)
+            EXPECT_EQ(image.pixel(point), colour) << point.x() << "," << point.y();
     }
     label.SetBorderWidth(0);
     EXPECT_EQ(Render(label).pixel(0, 0), back);
 }
 
-TEST(Label3D, EllipsisShortensAndSwitchesAutoSizeOff)
+TEST_F(Label3D, EllipsisShortensAndSwitchesAutoSizeOff)
 {
     auto chars = [](const QString& s) { return static_cast<int>(s.size()); };
     struct Case {
@@ -273,34 +259,26 @@ TEST(Label3D, EllipsisShortensAndSwitchesAutoSizeOff)
                   QString::fromUtf8(c.Expected))
             << c.Text << " " << c.Width;
 
-    TLabel3D label;
     ASSERT_TRUE(label.AutoSize());
     label.SetEllipsesStyle(TEllipsesStyle::esEnd);
     EXPECT_FALSE(label.AutoSize());
 }
 
-TEST(Label3D, EndEllipsisIsDrawnWhenTheCaptionDoesNotFit)
+TEST_F(Label3D, EndEllipsisIsDrawnWhenTheCaptionDoesNotFit)
 {
-    TLabel3D label;
-    Prepare(label, QStringLiteral("Ein viel zu langer Text"));
-    label.SetTextStyle(TTextStyle::tsNone);
+    Prepare(label, QStringLiteral("Ein viel zu langer Text"), TTextStyle::tsNone);
     label.SetEllipsesStyle(TEllipsesStyle::esEnd);
-    QImage image = Render(label);
     // The rightmost caption pixel is the last dot, not cut-off text.
     QFontMetrics metrics(label.font());
     QString shown = ElideLine(label.Caption(), TEllipsesStyle::esEnd, label.width(),
                               [&](const QString& s) { return metrics.horizontalAdvance(s); });
     EXPECT_TRUE(shown.endsWith(QStringLiteral("...")));
-    int right = -1;
-    for (int x = 0; x < image.width(); ++x)
-        for (int y = 0; y < image.height(); ++y)
-            if (image.pixel(x, y) == ToQColor(kCaption).rgb())
-                right = x;
+    const int right = Inked(Render(label)).right();
     EXPECT_LE(right, metrics.horizontalAdvance(shown));
     EXPECT_GT(right, 0);
 }
 
-TEST(Label3D, LinkClicksOpenTheAddressAndAlwaysFireClicked)
+TEST_F(Label3D, LinkClicksOpenTheAddressAndAlwaysFireClicked)
 {
     struct Case {
         TLabelStyle Style;
@@ -315,31 +293,30 @@ TEST(Label3D, LinkClicksOpenTheAddressAndAlwaysFireClicked)
         {TLabelStyle::lsDefault, "https://quandrel.example", nullptr},
     };
     for (const Case& c : cases) {
-        TLabel3D label;
+        TLabel3D link;
         std::vector<QUrl> opened;
-        label.SetUrlOpener([&](const QUrl& url) {
+        link.SetUrlOpener([&](const QUrl& url) {
             opened.push_back(url);
             return true;
         });
-        label.SetLabelStyle(c.Style);
-        label.SetAddress(QString::fromUtf8(c.Address));
-        label.SetCaption(QStringLiteral("Link"));
-        QSignalSpy clicked(&label, &TLabel3D::clicked);
-        QTest::mouseClick(&label, Qt::LeftButton, {}, QPoint(2, 2));
+        link.SetLabelStyle(c.Style);
+        link.SetAddress(QString::fromUtf8(c.Address));
+        link.SetCaption(QStringLiteral("Link"));
+        QSignalSpy clicked(&link, &TLabel3D::clicked);
+        QTest::mouseClick(&link, Qt::LeftButton, {}, QPoint(2, 2));
         EXPECT_EQ(clicked.count(), 1) << c.Address;
         if (c.Opened == nullptr) {
             EXPECT_TRUE(opened.empty()) << c.Address;
         } else {
             ASSERT_EQ(opened.size(), 1u);
             EXPECT_EQ(opened[0], QUrl(QString::fromUtf8(c.Opened)));
-            EXPECT_EQ(label.cursor().shape(), Qt::PointingHandCursor);
+            EXPECT_EQ(link.cursor().shape(), Qt::PointingHandCursor);
         }
     }
 }
 
-TEST(Label3D, FailingLinkOpenerIsSwallowed)
+TEST_F(Label3D, FailingLinkOpenerIsSwallowed)
 {
-    TLabel3D label;
     label.SetLabelStyle(TLabelStyle::lsWWWAddress);
     label.SetAddress(QStringLiteral("https://quandrel.example"));
     label.SetUrlOpener([](const QUrl&) -> bool { throw std::runtime_error("no browser"); });
@@ -348,9 +325,8 @@ TEST(Label3D, FailingLinkOpenerIsSwallowed)
     EXPECT_EQ(clicked.count(), 1);
 }
 
-TEST(Label3D, HoverOverALinkUnderlinesAndColours)
+TEST_F(Label3D, HoverOverALinkUnderlinesAndColours)
 {
-    TLabel3D label;
     label.SetLabelStyle(TLabelStyle::lsEMailAddress);
     label.SetFontColor(clBlue);
     QFont designed = label.font();

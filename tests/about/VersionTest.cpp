@@ -1,6 +1,5 @@
+#include "AboutFakes.h"
 #include "about/InfVer.h"
-#include "platform/MemoryRegistryStore.h"
-#include "platform/Platform.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +10,7 @@
 namespace zelmaro {
 namespace {
 
-constexpr std::uint32_t kGerman1252 = 0x04E40407;
+using namespace zelmaro::testing;
 
 struct ShortCase {
     const char* text;
@@ -69,63 +68,6 @@ TEST(StringFileInfoPath, PutsLanguageBeforeCodePage)
     EXPECT_EQ(StringFileInfoPath(0x04B00409, "\\Mail"), "\\StringFileInfo\\040904B0\\Mail");
 }
 
-class FakePlatform final : public Platform {
-public:
-    std::string Module;
-    std::string ModuleFileName() const override { return Module; }
-    std::optional<std::uint32_t> FileAttributes(const std::string&) const override
-    {
-        return std::nullopt;
-    }
-    OsVersionInfo OsVersion() const override { return {}; }
-    FormatSettings UserFormatSettings() const override { return {}; }
-    RegistryStore& UserRegistry() override { return registry_; }
-    std::uint64_t PhysicalMemoryBytes() const override { return 0; }
-    TProcessorInfo Processors() const override { return {}; }
-
-private:
-    MemoryRegistryStore registry_;
-};
-
-// Hands out copies of one block and records which files were asked for.
-class FakeSource final : public TVersionBlockSource {
-public:
-    std::optional<TVersionBlockData> Block;
-    mutable std::vector<std::string> Requests;
-
-    std::unique_ptr<TVersionBlock> Load(const std::string& fileName) const override
-    {
-        Requests.push_back(fileName);
-        if (!Block)
-            return nullptr;
-        return std::make_unique<TVersionBlockData>(*Block);
-    }
-};
-
-TVersionBlockData FullBlock(std::uint32_t translation = kGerman1252)
-{
-    TVersionBlockData block;
-    block.Flags = 0x02;
-    block.Translation = translation;
-    auto put = [&](const char* key, const char* value) {
-        block.Strings[StringFileInfoPath(translation, key)] = value;
-    };
-    put("\\CompanyName", "Quandrel");
-    put("\\FileDescription", "Erste^Zweite");
-    put("\\FileVersion", "1.2.0.7");
-    put("\\InternalName", "Intern");
-    put("\\LegalCopyright", "(c) 2026");
-    put("\\LegalTrademarks", "TM");
-    put("\\OriginalFilename", "Zelmaro.exe");
-    put("\\ProductName", "Zelmaro");
-    put("\\ProductVersion", "3.10.2");
-    put("\\Comments", "Kommentar");
-    put("\\Mail", "a@b.example");
-    put("\\Internet", "https://b.example");
-    put("\\Licence", "Frei");
-    return block;
-}
-
 class InfoVersionTest : public ::testing::Test {
 protected:
     FakePlatform platform;
@@ -153,27 +95,13 @@ TEST_F(InfoVersionTest, ReadsEveryFieldOfTheProgramsOwnBlock)
     info.ReadVersionInfo();
 
     ASSERT_EQ(source.Requests, std::vector<std::string>{"/opt/zelmaro/zelmaro"});
-    EXPECT_EQ(info.CompanyName, "Quandrel");
-    EXPECT_EQ(info.FileDescription, "Erste^Zweite");
-    EXPECT_EQ(info.FileVersion, "1.2.0.7");
+    for (const TVersionField& field : kVersionFields)
+        EXPECT_EQ(info.*field.Field, field.Value) << field.Key;
     EXPECT_EQ(info.ShortFileVersion, "1.02");
     EXPECT_EQ(info.FileVersionNumber, 0x01020007u);
-    EXPECT_EQ(info.InternalName, "Intern");
-    EXPECT_EQ(info.LegalCopyright, "(c) 2026");
-    EXPECT_EQ(info.LegalTrademarks, "TM");
-    EXPECT_EQ(info.OriginalFilename, "Zelmaro.exe");
-    EXPECT_EQ(info.ProductName, "Zelmaro");
-    EXPECT_EQ(info.ProductVersion, "3.10.2");
     EXPECT_EQ(info.ShortProductVersion, "3.10");
     EXPECT_EQ(info.ProductVersionNumber, 0x030A0200u);
-    EXPECT_EQ(info.Comments, "Kommentar");
-    EXPECT_EQ(info.Mail, "a@b.example");
-    EXPECT_EQ(info.Internet, "https://b.example");
-    EXPECT_EQ(info.Licence, "Frei");
-    EXPECT_FALSE(info.Debug);
-    EXPECT_TRUE(info.PreRelease);
-    EXPECT_FALSE(info.PrivateBuild);
-    EXPECT_FALSE(info.SpecialBuild);
+    EXPECT_EQ(BuildFlags(info), (std::array<bool, 4>{false, true, false, false}));
 }
 
 TEST_F(InfoVersionTest, FlagBitsMapToTheirFieldsWithoutMask)
@@ -184,15 +112,10 @@ TEST_F(InfoVersionTest, FlagBitsMapToTheirFieldsWithoutMask)
         {0x14, {false, false, false, false}}, {0xFFFFFFFF, {true, true, true, true}},
     };
     for (const auto& [flags, expected] : cases) {
-        TVersionBlockData block;
-        block.Flags = flags;
-        source.Block = block;
+        source.Block.emplace().Flags = flags;
         TInfoVersion info(source, platform);
         info.ReadVersionInfo();
-        EXPECT_EQ((std::array<bool, 4>{info.Debug, info.PreRelease, info.PrivateBuild,
-                                       info.SpecialBuild}),
-                  expected)
-            << std::hex << flags;
+        EXPECT_EQ(BuildFlags(info), expected) << std::hex << flags;
     }
 }
 
@@ -278,9 +201,8 @@ TEST_F(InfoVersionTest, UnknownProgramPathReadsNothing)
 
 TEST_F(InfoVersionTest, MalformedFileVersionStopsTheReadWithConversionError)
 {
-    TVersionBlockData block = FullBlock();
-    block.Strings[StringFileInfoPath(kGerman1252, "\\FileVersion")] = "1.zwei.0";
-    source.Block = block;
+    source.Block = FullBlock();
+    source.Put("\\FileVersion", "1.zwei.0");
     TInfoVersion info = Sentinel();
     EXPECT_THROW(info.ReadVersionInfo(), ConversionError);
     // Read before the failing key, untouched after it.

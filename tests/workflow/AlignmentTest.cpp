@@ -160,8 +160,7 @@ TEST(AlignNearest, TiesAndEdges)
         // Tolerance widens the reach: 7 s pairs under tolerance 2.
         {{107}, {100}, 2, {{0, 0}}},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
         EXPECT_EQ(AlignNearest(c.images, c.shots, 0, c.tolerance), c.rows)
             << ::testing::PrintToString(c.images) << " " << ::testing::PrintToString(c.shots);
-    }
 }

@@ -6,10 +6,12 @@
 
 #include "workflow/Records.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <iterator>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace zelmaro::testing {
@@ -30,94 +32,67 @@ inline TMatchItem LiteralMakeMatch(const TImageItem* image, const TShotItem* sho
     return item;
 }
 
-// images and shots: the workflow's record ranges, in time order.
+// images and shots: the workflow's record ranges, in time order. From the
+// nearest image-shot pair, the k-th row before or after it pairs the k-th
+// image and the k-th shot before or after the pair, as far as either reaches.
 inline std::vector<TMatchItem> LiteralMatchAll(const auto& images, const auto& shots,
                                                std::int32_t offset, int tolerance)
 {
-    if (images.empty())
+    std::vector<const TImageItem*> is;
+    for (const TImageItem& i : images)
+        is.push_back(&i);
+    std::vector<const TShotItem*> ss;
+    for (const TShotItem& s : shots)
+        ss.push_back(&s);
+    if (is.empty())
         return {};
-    auto anchorImage = images.begin();
-    auto anchorShot = shots.begin();
-    if (!shots.empty()) {
-        std::uint32_t best = TimeDistance(images.front().Date, shots.front().Date, offset);
-        for (auto i = images.begin(); i != images.end(); ++i) {
-            for (auto s = shots.begin(); s != shots.end(); ++s) {
-                const std::uint32_t d = TimeDistance((*i).Date, (*s).Date, offset);
+    std::ptrdiff_t anchorImage = 0, anchorShot = 0;
+    if (!ss.empty()) {
+        std::uint32_t best = TimeDistance(is[0]->Date, ss[0]->Date, offset);
+        for (std::size_t i = 0; i < is.size(); ++i) {
+            for (std::size_t s = 0; s < ss.size(); ++s) {
+                const std::uint32_t d = TimeDistance(is[i]->Date, ss[s]->Date, offset);
                 if (d < best) {
                     best = d;
-                    anchorImage = i;
-                    anchorShot = s;
+                    anchorImage = static_cast<std::ptrdiff_t>(i);
+                    anchorShot = static_cast<std::ptrdiff_t>(s);
                 }
             }
         }
     }
-    const bool haveShot = !shots.empty();
-    std::deque<TMatchItem> rows;
-    rows.push_back(
-        LiteralMakeMatch(&*anchorImage, haveShot ? &*anchorShot : nullptr, offset, tolerance));
-    // Walk backwards.
-    {
-        const TImageItem* image = nullptr;
-        auto i = anchorImage;
-        if (i != images.begin())
-            image = &*--i;
-        const TShotItem* shot = nullptr;
-        auto s = anchorShot;
-        if (haveShot && s != shots.begin())
-            shot = &*--s;
-        while (image || shot) {
-            rows.push_front(LiteralMakeMatch(image, shot, offset, tolerance));
-            if (image)
-                image = i == images.begin() ? nullptr : &*--i;
-            if (shot)
-                shot = s == shots.begin() ? nullptr : &*--s;
-        }
-    }
-    // Walk forwards.
-    {
-        auto i = std::next(anchorImage);
-        const TImageItem* image = i != images.end() ? &*i : nullptr;
-        auto s = haveShot ? std::next(anchorShot) : shots.end();
-        const TShotItem* shot = s != shots.end() ? &*s : nullptr;
-        while (image || shot) {
-            rows.push_back(LiteralMakeMatch(image, shot, offset, tolerance));
-            if (image)
-                image = ++i != images.end() ? &*i : nullptr;
-            if (shot)
-                shot = ++s != shots.end() ? &*s : nullptr;
-        }
-    }
-    return {rows.begin(), rows.end()};
+    auto at = [](const auto& list, std::ptrdiff_t k) {
+        return k >= 0 && k < std::ssize(list) ? list[static_cast<std::size_t>(k)] : nullptr;
+    };
+    std::vector<TMatchItem> rows;
+    for (std::ptrdiff_t k = -std::max(anchorImage, anchorShot);
+         at(is, anchorImage + k) || at(ss, anchorShot + k); ++k)
+        rows.push_back(
+            LiteralMakeMatch(at(is, anchorImage + k), at(ss, anchorShot + k), offset, tolerance));
+    return rows;
 }
 
-inline std::optional<std::int32_t> LiteralAutoOffset(const auto& images, const auto& shots)
+// images and shots: moments in any order.
+inline std::optional<std::int32_t> LiteralAutoOffset(std::span<const std::uint32_t> images,
+                                                     std::span<const std::uint32_t> shots)
 {
     std::int32_t lo = 3000000;
     std::int32_t hi = -3000000;
-    for (const TImageItem& i : images) {
-        for (const TShotItem& s : shots) {
-            const auto diff = static_cast<std::int32_t>(i.Date - s.Date);
-            if (diff < lo)
-                lo = diff;
-            if (diff > hi)
-                hi = diff;
+    for (std::uint32_t i : images) {
+        for (std::uint32_t s : shots) {
+            lo = std::min(lo, static_cast<std::int32_t>(i - s));
+            hi = std::max(hi, static_cast<std::int32_t>(i - s));
         }
     }
     std::int64_t best = static_cast<std::int64_t>(lo) - 1;
     int bestCount = 0;
-    if (hi >= lo) {
-        for (std::int64_t k = lo; k <= hi; ++k) {
-            int count = 0;
-            for (const TImageItem& i : images) {
-                for (const TShotItem& s : shots) {
-                    if (TimeDistance(i.Date, s.Date, static_cast<std::int32_t>(k)) == 0)
-                        ++count;
-                }
-            }
-            if (count > bestCount) {
-                best = k;
-                bestCount = count;
-            }
+    for (std::int64_t k = lo; k <= hi; ++k) {
+        int count = 0;
+        for (std::uint32_t i : images)
+            for (std::uint32_t s : shots)
+                count += TimeDistance(i, s, static_cast<std::int32_t>(k)) == 0;
+        if (count > bestCount) {
+            best = k;
+            bestCount = count;
         }
     }
     if (best < lo)

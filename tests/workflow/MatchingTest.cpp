@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <limits>
-
 #include <random>
+#include <tuple>
 
 using namespace zelmaro;
 using namespace zelmaro::testing;
@@ -22,15 +22,15 @@ std::string TimeMarks(const TWorkflow& flow)
     return marks;
 }
 
-void ExpectSameRows(const std::vector<TMatchItem>& actual, const std::vector<TMatchItem>& expected)
+using Row = std::tuple<const TImageItem*, const TShotItem*, S, S>;
+
+// Each row's pair and grades, to compare whole tables.
+std::vector<Row> Rows(const std::vector<TMatchItem>& items)
 {
-    ASSERT_EQ(actual.size(), expected.size());
-    for (std::size_t r = 0; r < actual.size(); ++r) {
-        ASSERT_EQ(actual[r].Image, expected[r].Image) << "row " << r;
-        ASSERT_EQ(actual[r].Shot, expected[r].Shot) << "row " << r;
-        ASSERT_EQ(actual[r].TimeState, expected[r].TimeState) << "row " << r;
-        ASSERT_EQ(actual[r].ExposureState, expected[r].ExposureState) << "row " << r;
-    }
+    std::vector<Row> rows;
+    for (const TMatchItem& m : items)
+        rows.emplace_back(m.Image, m.Shot, m.TimeState, m.ExposureState);
+    return rows;
 }
 
 } // namespace
@@ -140,14 +140,9 @@ TEST(MatchAll, AnchorAtSecondImageAndThirdShot)
     const TShotItem& s2 = rig.Flow.AddShot({1500, 0.5});
     const TShotItem& s3 = rig.Flow.AddShot({2000, 0.5});
     rig.Flow.MatchAll();
-    const auto& rows = rig.Flow.Matches();
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0].Image, nullptr);
-    EXPECT_EQ(rows[0].Shot, &s1);
-    EXPECT_EQ(rows[1].Image, &i1);
-    EXPECT_EQ(rows[1].Shot, &s2);
-    EXPECT_EQ(rows[2].Image, &i2);
-    EXPECT_EQ(rows[2].Shot, &s3);
+    EXPECT_EQ(Rows(rig.Flow.Matches()), (std::vector<Row>{{nullptr, &s1, S::msNone, S::msNone},
+                                                          {&i1, &s2, S::msDifferent, S::msEqual},
+                                                          {&i2, &s3, S::msEqual, S::msEqual}}));
     EXPECT_EQ(TimeMarks(rig.Flow), "|<>|=|");
 }
 
@@ -259,8 +254,9 @@ TEST(MatchAll, AgreesWithTheLiteralAnchorSearch)
         rig.Host.SetToleranceValue(trial % 3);
         rig.Flow.MatchAll();
         SCOPED_TRACE("trial " + std::to_string(trial));
-        ExpectSameRows(rig.Flow.Matches(), LiteralMatchAll(rig.Flow.Images(), rig.Flow.Shots(),
-                                                           offset, rig.Host.ToleranceValue()));
+        ASSERT_EQ(Rows(rig.Flow.Matches()),
+                  Rows(LiteralMatchAll(rig.Flow.Images(), rig.Flow.Shots(), offset,
+                                       rig.Host.ToleranceValue())));
         ASSERT_EQ(rig.Table.RowCount(), static_cast<int>(rig.Flow.Matches().size()));
     }
 }
@@ -278,8 +274,9 @@ TEST(MatchAll, AgreesWithTheLiteralAnchorSearchOnLargeLists)
     for (int offset : {0, -299, 300}) {
         rig.Host.TypeOffset(offset);
         rig.Flow.MatchAll();
-        ExpectSameRows(rig.Flow.Matches(),
-                       LiteralMatchAll(rig.Flow.Images(), rig.Flow.Shots(), offset, 1));
+        ASSERT_EQ(Rows(rig.Flow.Matches()),
+                  Rows(LiteralMatchAll(rig.Flow.Images(), rig.Flow.Shots(), offset, 1)))
+            << offset;
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <random>
+#include <tuple>
 
 using namespace zelmaro;
 using namespace zelmaro::testing;
@@ -77,7 +78,12 @@ TEST(Records, ManyRecordsInAnyOrderKeepTheOrderOfAStableSort)
 
 TEST(Records, ClearingImagesOrShotsEmptiesPairsAndTable)
 {
-    for (int which = 0; which < 3; ++which) {
+    // What is cleared, and the images and shots left.
+    const std::tuple<void (TWorkflow::*)(), std::size_t, std::size_t> cases[] = {
+        {&TWorkflow::ClearImages, 0, 1},
+        {&TWorkflow::ClearShots, 1, 0},
+        {&TWorkflow::ClearMatches, 1, 1}};
+    for (const auto& [clear, images, shots] : cases) {
         WorkflowRig rig;
         rig.Flow.AddImage({"a.jpg", 100, 0.5});
         rig.Flow.AddShot({100, 30});
@@ -85,17 +91,12 @@ TEST(Records, ClearingImagesOrShotsEmptiesPairsAndTable)
         ASSERT_EQ(rig.Table.RowCount(), 1);
         ASSERT_TRUE(rig.Table.WriteEnabled);
 
-        if (which == 0)
-            rig.Flow.ClearImages();
-        else if (which == 1)
-            rig.Flow.ClearShots();
-        else
-            rig.Flow.ClearMatches();
+        (rig.Flow.*clear)();
         EXPECT_TRUE(rig.Flow.Matches().empty());
         EXPECT_EQ(rig.Table.RowCount(), 0);
         EXPECT_FALSE(rig.Table.WriteEnabled);
-        EXPECT_EQ(rig.Flow.Images().size(), which == 0 ? 0u : 1u);
-        EXPECT_EQ(rig.Flow.Shots().size(), which == 1 ? 0u : 1u);
+        EXPECT_EQ(rig.Flow.Images().size(), images);
+        EXPECT_EQ(rig.Flow.Shots().size(), shots);
     }
 }
 
