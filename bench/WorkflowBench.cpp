@@ -1,5 +1,5 @@
-#include "FakeHost.h"
-#include "FakeTable.h"
+#include "common/FakeHost.h"
+#include "common/FakeTable.h"
 #include "workflow/Alignment.h"
 #include "workflow/Matching.h"
 #include "workflow/Workflow.h"
@@ -47,7 +47,7 @@ void BM_MatchAll(benchmark::State& state)
     if (state.range(1))
         flow.SetAlignment(TAlignment::alNearest);
     FillNight(flow, static_cast<int>(state.range(0)));
-    host.TypeOffset(37);
+    flow.SetOffset(37);
     for (auto _ : state) {
         flow.MatchAll();
         host.CursorChanges.clear();

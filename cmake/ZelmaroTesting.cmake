@@ -2,8 +2,8 @@
 #
 # One GoogleTest executable per area. Tests are discovered when ctest runs, so a
 # build never executes test code. QT marks widget tests: they link QtTest and
-# run on the offscreen platform. Every test program links the test kit
-# (tests/common).
+# run on the offscreen platform with the one Qt test main of tests/common.
+# Every test program links the test kit (tests/common).
 if(CMAKE_CROSSCOMPILING)
   # No prebuilt GoogleTest for the target: build Debian's sources with it.
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -15,8 +15,13 @@ include(GoogleTest)
 
 function(add_unit_test)
   cmake_parse_arguments(T "QT" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
-  add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} zelmaro_testkit GTest::gmock GTest::gtest_main)
+  if(T_QT)
+    add_executable(${T_NAME} ${T_SOURCES} ${PROJECT_SOURCE_DIR}/tests/common/QtTestMain.cpp)
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} zelmaro_testkit GTest::gmock GTest::gtest)
+  else()
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} zelmaro_testkit GTest::gmock GTest::gtest_main)
+  endif()
   target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${T_NAME} PRIVATE
     ZELMARO_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"

@@ -48,11 +48,6 @@ std::uint32_t VersionToNumber(std::string_view text)
     return result;
 }
 
-TInfoVersion::TInfoVersion(const TVersionBlockSource& source)
-    : TInfoVersion(source, SystemPlatform())
-{
-}
-
 TInfoVersion::TInfoVersion(const TVersionBlockSource& source, const Platform& platform)
     : source_(source), platform_(platform)
 {

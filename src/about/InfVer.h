@@ -26,7 +26,6 @@ std::uint32_t VersionToNumber(std::string_view text);
 class TInfoVersion {
 public:
     // Reads through the source; the platform answers the program's own path.
-    explicit TInfoVersion(const TVersionBlockSource& source = ProgramVersionBlockSource());
     TInfoVersion(const TVersionBlockSource& source, const Platform& platform);
 
     // Empty: the running program's own file.

@@ -230,9 +230,9 @@ std::uint16_t TAbout::GetFreeResources(std::uint16_t)
     return 0;
 }
 
-void ShowAbout(const QString& caption, const QString& title)
+void ShowAbout(const QString& caption, const QString& title, Platform& platform)
 {
-    TAbout about;
+    TAbout about(ProgramVersionBlockSource(), platform);
     about.FillInfo();
     if (!caption.isEmpty())
         about.setWindowTitle(caption);

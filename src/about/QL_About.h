@@ -26,8 +26,7 @@ class TAbout : public QDialog {
 public:
     // Reads the version block through source; memory, processor and the
     // program's path come from the platform.
-    explicit TAbout(const TVersionBlockSource& source = ProgramVersionBlockSource(),
-                    Platform& platform = SystemPlatform(), QWidget* parent = nullptr);
+    TAbout(const TVersionBlockSource& source, Platform& platform, QWidget* parent = nullptr);
 
     // Fills the texts from the program's version information and the
     // system. Throws ConversionError for a malformed file version.
@@ -73,7 +72,8 @@ private:
 
 // Shows the about box modally and frees it when it closes. A non-empty
 // caption replaces the window caption, a non-empty title the title label.
-// Errors of FillInfo leave it before the box is shown.
-void ShowAbout(const QString& caption, const QString& title);
+// Errors of FillInfo leave it before the box is shown. The program's version
+// block; memory, processor and path from the platform.
+void ShowAbout(const QString& caption, const QString& title, Platform& platform);
 
 } // namespace zelmaro

@@ -48,6 +48,8 @@ void RunCommand(MessageBoxes& boxes, const std::function<void()>& command)
         command();
     } catch (const std::exception& error) {
         boxes.ShowError(error.what(), kAppCaption);
+    } catch (...) {
+        boxes.ShowError("Unbekannter Fehler", kAppCaption);
     }
 }
 

@@ -25,7 +25,8 @@ QTranslator* LoadQtTranslations(QCoreApplication& app, const QLocale& locale = Q
 void ProcessPendingEvents();
 
 // Runs a command from a window event; an error that escapes it is shown in an
-// error box with the application's caption and the program goes on.
+// error box with the application's caption ("Unbekannter Fehler" for one that
+// is no std::exception) and the program goes on.
 void RunCommand(MessageBoxes& boxes, const std::function<void()>& command);
 
 } // namespace zelmaro

@@ -9,7 +9,10 @@
 
 namespace zelmaro {
 
-TGuiWorkflowHost::TGuiWorkflowHost(QWidget* window) : FWindow(window), FMessages(window) {}
+TGuiWorkflowHost::TGuiWorkflowHost(QWidget* window, MessageBoxes* boxes)
+    : FWindow(window), FQtBoxes(window), FMessages(boxes ? *boxes : FQtBoxes)
+{
+}
 
 std::unique_ptr<TProgressView> TGuiWorkflowHost::CreateProgress()
 {

@@ -14,8 +14,9 @@ namespace zelmaro {
 class TGuiWorkflowHost : public TWorkflowHost {
 public:
     // window: the main window; progress windows are centred over it and
-    // message boxes are modal to it.
-    explicit TGuiWorkflowHost(QWidget* window);
+    // message boxes are modal to it. boxes: shows the messages instead of
+    // Qt's boxes (tests record them); must outlive the host.
+    explicit TGuiWorkflowHost(QWidget* window, MessageBoxes* boxes = nullptr);
 
     std::unique_ptr<TProgressView> CreateProgress() override;
     bool CancelRequested() const override;
@@ -38,7 +39,8 @@ public:
 
 private:
     QPointer<QWidget> FWindow;
-    TQtMessageBoxes FMessages;
+    TQtMessageBoxes FQtBoxes;
+    MessageBoxes& FMessages;
     bool FTerminateRequested = false;
 };
 

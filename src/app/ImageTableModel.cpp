@@ -9,11 +9,11 @@ const QColor kSilver(192, 192, 192);
 const QColor kGreen(0, 128, 0);
 const QColor kLime(0, 255, 0);
 
-const char* const kCaptions[TImageTableModel::kColumnCount] = {
+const char* const kCaptions[kColumnCount] = {
     "Bildname", "Bilddatum", "Verschlusszeit", "=", "Aufnahmedatum", "Verschlusszeit",
 };
 
-const Qt::Alignment kAlignments[TImageTableModel::kColumnCount] = {
+const Qt::Alignment kAlignments[kColumnCount] = {
     Qt::AlignLeft,    Qt::AlignLeft, Qt::AlignHCenter,
     Qt::AlignHCenter, Qt::AlignLeft, Qt::AlignHCenter,
 };
@@ -42,11 +42,6 @@ TImageTableModel::TImageTableModel(TCellText cellText, QObject* parent)
 {
 }
 
-bool TImageTableModel::IsCheckable(const TMatchItem& item)
-{
-    return zelmaro::IsCheckable(item);
-}
-
 int TImageTableModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(FRows.size());
@@ -66,7 +61,7 @@ QVariant TImageTableModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         return FromLocal(FCellText(*item, index.column()));
     case Qt::CheckStateRole:
-        if (index.column() != 0)
+        if (index.column() != colImageName)
             return {};
         return FRows[static_cast<std::size_t>(index.row())].Checked ? Qt::Checked : Qt::Unchecked;
     case Qt::TextAlignmentRole:
@@ -101,7 +96,8 @@ QVariant TImageTableModel::data(const QModelIndex& index, int role) const
 bool TImageTableModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
     const TMatchItem* item = RowItem(index.row());
-    if (role != Qt::CheckStateRole || index.column() != 0 || item == nullptr || !IsCheckable(*item))
+    if (role != Qt::CheckStateRole || index.column() != colImageName || item == nullptr ||
+        !IsCheckable(*item))
         return false;
     const bool checked = value.value<Qt::CheckState>() == Qt::Checked;
     TRow& row = FRows[static_cast<std::size_t>(index.row())];
@@ -129,7 +125,7 @@ Qt::ItemFlags TImageTableModel::flags(const QModelIndex& index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-    if (index.column() == 0)
+    if (index.column() == colImageName)
         f |= Qt::ItemIsUserCheckable;
     return f;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "workflow/Records.h"
+#include "workflow/WorkflowHost.h"
 
 #include <QAbstractTableModel>
 #include <QColor>
@@ -13,21 +14,17 @@ namespace zelmaro {
 
 // The rows of the image table: each holds a pair record it does not own and
 // its check mark. Texts, colours and font styles are computed from the record
-// whenever the view asks.
-class TImageTableModel : public QAbstractTableModel {
+// whenever the view asks. It is the workflow's table.
+class TImageTableModel : public QAbstractTableModel, public TImageTable {
     Q_OBJECT
 
 public:
-    static constexpr int kColumnCount = 6;
     // The foreground of a matched row whose exposure times agree, while selected.
     static constexpr int SelectedForegroundRole = Qt::UserRole + 1;
 
     using TCellText = std::function<std::string(const TMatchItem&, int column)>;
 
     explicit TImageTableModel(TCellText cellText, QObject* parent = nullptr);
-
-    // Only a pair the write-back would correct can be checked.
-    static bool IsCheckable(const TMatchItem& item);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -36,19 +33,24 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    // Nested brackets; the rows change inside one model reset.
-    void BeginUpdate();
-    void EndUpdate();
-    void Clear();
-    void AppendRow(const TMatchItem* item, bool checked);
-    bool IsChecked(int row) const;
-    bool AnyChecked() const;
+    // TImageTable; nested brackets, the rows change inside one model reset.
+    void BeginUpdate() override;
+    void EndUpdate() override;
+    void Clear() override;
+    void AppendRow(const TMatchItem* item, bool checked) override;
+    int RowCount() const override { return static_cast<int>(FRows.size()); }
+    bool IsChecked(int row) const override;
     // Null for a row that does not exist.
-    const TMatchItem* RowItem(int row) const;
+    const TMatchItem* RowItem(int row) const override;
+    // Emits WriteEnabled for the window's write button.
+    void SetWriteEnabled(bool enabled) override { emit WriteEnabled(enabled); }
+
+    bool AnyChecked() const;
 
 signals:
     // The user changed a check mark.
     void Checked(int row);
+    void WriteEnabled(bool enabled);
 
 private:
     struct TRow {

@@ -18,9 +18,9 @@
 namespace zelmaro {
 namespace {
 
-constexpr int kWidths[TImageTableModel::kColumnCount] = {200, 140, 100, 30, 140, 100};
-// Column 3 keeps the header's own minimum.
-constexpr int kMinimumWidths[TImageTableModel::kColumnCount] = {50, 50, 50, 0, 50, 50};
+constexpr int kWidths[kColumnCount] = {200, 140, 100, 30, 140, 100};
+// The time column keeps the header's own minimum.
+constexpr int kMinimumWidths[kColumnCount] = {50, 50, 50, 0, 50, 50};
 
 // Space between a cell's text or check box and the grid lines above and below.
 constexpr int kRowPadding = 2;
@@ -114,13 +114,13 @@ void TImagesView::setModel(QAbstractItemModel* model)
 
 void TImagesView::SetUpColumns()
 {
-    for (int column = 0; column < TImageTableModel::kColumnCount; ++column)
+    for (int column = 0; column < kColumnCount; ++column)
         header()->resizeSection(column, kWidths[column]);
 }
 
 int TImagesView::MinimumWidth(int column)
 {
-    return column >= 0 && column < TImageTableModel::kColumnCount ? kMinimumWidths[column] : 0;
+    return column >= 0 && column < kColumnCount ? kMinimumWidths[column] : 0;
 }
 
 void TImagesView::KeepMinimumWidth(int column, int /*oldSize*/, int newSize)
@@ -161,7 +161,7 @@ void TImagesView::keyPressEvent(QKeyEvent* event)
     const QModelIndex current = currentIndex();
     if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier &&
         current.isValid() && model() != nullptr) {
-        const QModelIndex box = current.siblingAtColumn(0);
+        const QModelIndex box = current.siblingAtColumn(colImageName);
         const bool checked = box.data(Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked;
         model()->setData(box, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
         event->accept();

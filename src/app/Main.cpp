@@ -4,6 +4,7 @@
 
 #include "about/QL_About.h"
 #include "app/AppCursor.h"
+#include "app/AppShell.h"
 #include "app/DirectoryEdit.h"
 #include "app/ImageTableModel.h"
 #include "app/Info.h"
@@ -13,7 +14,6 @@
 #include "platform/Platform.h"
 #include "settings/Quandrel.h"
 #include "support/Paths.h"
-#include "workflow/CursorGuard.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -43,8 +43,6 @@ namespace {
 // stored size stable whatever frame the window manager draws.
 constexpr int kFrameWidth = 8;
 constexpr int kFrameHeight = 34;
-
-constexpr int kTableColumnEquals = 3;
 
 // The bytes of a user's name beside the text shown: the stored "User" is
 // compared with these, so names that show alike are never mixed up.
@@ -131,6 +129,7 @@ TMainEnvironment TMainEnvironment::System()
     TMainEnvironment environment;
     Platform& platform = SystemPlatform();
     environment.Registry = &platform.UserRegistry();
+    environment.AboutPlatform = &platform;
     environment.Formats = platform.UserFormatSettings();
     environment.FindExifTool = [] { return zelmaro::FindExifTool().value_or(std::string()); };
     environment.PalmUsers = [&platform] {
@@ -146,8 +145,12 @@ TMainEnvironment TMainEnvironment::System()
 }
 
 TfrmMain::TfrmMain(TMainEnvironment environment, QWidget* parent)
-    : QWidget(parent), TGuiWorkflowHost(this), FEnvironment(std::move(environment)),
-      FWorkflow(*this, *this, FEnvironment.Formats)
+    : QWidget(parent), TGuiWorkflowHost(this, environment.Boxes),
+      FEnvironment(std::move(environment)),
+      FModel(new TImageTableModel(
+          [this](const TMatchItem& item, int column) { return FWorkflow.CellText(item, column); },
+          this)),
+      FWorkflow(*this, *FModel, FEnvironment.Formats)
 {
     if (FEnvironment.Registry != nullptr)
         FWorkflow.SetPalmRegistry(*FEnvironment.Registry);
@@ -198,9 +201,11 @@ void TfrmMain::CreateControls()
     cmbUser = Place(new QComboBox, 530, 50, 201, 24, akLeft | akTop);
     vstImages = Place(new TImagesView, 10, 90, 731, 541, akLeft | akTop | akRight | akBottom);
     lblSeconds = Place(label("Versatz:"), 10, 643, 55, 24, akLeft | akBottom);
-    edtSeconds = Place(new TSpinEdit(-300, 300, 4), 70, 643, 61, 24, akLeft | akBottom);
+    edtSeconds =
+        Place(new TSpinEdit(-kMaxOffset, kMaxOffset, 4), 70, 643, 61, 24, akLeft | akBottom);
     lblTolerance = Place(label("Toleranz:"), 150, 643, 55, 24, akLeft | akBottom);
-    edtTolerance = Place(new TSpinEdit(0, 2, 1), 210, 643, 51, 24, akLeft | akBottom);
+    edtTolerance =
+        Place(new TSpinEdit(kMinTolerance, kMaxTolerance, 1), 210, 643, 51, 24, akLeft | akBottom);
     cmdAuto = Place(button("A"), 280, 640, 31, 31, akLeft | akBottom);
     cmdChange = Place(button("Werte in Bilder eintragen"), 330, 640, 191, 31, akLeft | akBottom);
     {
@@ -227,13 +232,10 @@ void TfrmMain::CreateControls()
     cmdAbout->setIcon(HelpIcon());
     cmbUser->setEditable(false);
 
-    edtSeconds->SetValue(0);
-    edtTolerance->SetValue(1);
+    edtSeconds->SetValue(FWorkflow.Offset());
+    edtTolerance->SetValue(FWorkflow.Tolerance());
     vstImages->header()->setFont(font);
 
-    FModel = new TImageTableModel(
-        [this](const TMatchItem& item, int column) { return FWorkflow.CellText(item, column); },
-        this);
     vstImages->setModel(FModel);
     vstImages->SetDragHandler(this);
 
@@ -258,8 +260,9 @@ void TfrmMain::CreateControls()
     connect(cmdAbout, &QPushButton::clicked, this, [this] { cmdAboutClick(); });
     connect(edtDir, &TDirectoryEdit::textChanged, this, [this] { edtDirChange(); });
     connect(edtSeconds, &TSpinEdit::Changed, this, [this] { edtSecondsChange(); });
-    connect(edtTolerance, &TSpinEdit::Changed, this, [this] { edtSecondsChange(); });
+    connect(edtTolerance, &TSpinEdit::Changed, this, [this] { edtToleranceChange(); });
     connect(FModel, &TImageTableModel::Checked, this, [this](int row) { vstImagesChecked(row); });
+    connect(FModel, &TImageTableModel::WriteEnabled, cmdChange, &QPushButton::setEnabled);
 }
 
 void TfrmMain::resizeEvent(QResizeEvent* event)
@@ -350,7 +353,7 @@ void TfrmMain::ReadSettings()
     resize(std::max(outerWidth - kFrameWidth, kClientWidth),
            std::max(outerHeight - kFrameHeight, kClientHeight));
 
-    edtSeconds->SetValue(readInt("Correct", OffsetValue()));
+    FWorkflow.SetOffset(readInt("Correct", FWorkflow.Offset()));
 
     if (cmbUser->count() > 0) {
         const std::string name = ReadAppString(store, kSettingsAppName, "User", PalmName(0));
@@ -397,7 +400,7 @@ void TfrmMain::StoreSettings()
     WriteAppInteger(store, kSettingsAppName, "Top", frame.y());
     WriteAppInteger(store, kSettingsAppName, "Width", width() + kFrameWidth);
     WriteAppInteger(store, kSettingsAppName, "Height", height() + kFrameHeight);
-    WriteAppInteger(store, kSettingsAppName, "Correct", OffsetValue());
+    WriteAppInteger(store, kSettingsAppName, "Correct", FWorkflow.Offset());
     WriteAppString(store, kSettingsAppName, "LastPath", DirectoryText());
     WriteAppString(store, kSettingsAppName, "User", PalmName(cmbUser->currentIndex()));
 }
@@ -411,35 +414,41 @@ std::string TfrmMain::PalmName(int index) const
 
 void TfrmMain::Run(const std::function<void()>& command, bool longCommand)
 {
-    if (longCommand && FCommandRunning)
+    if (!longCommand) {
+        RunCommand(*this, command);
         return;
-    QPointer<QWidget> focus;
-    if (longCommand) {
-        FCommandRunning = true;
-        focus = QApplication::focusWidget();
-        // The progress window is no child of FClient and stays usable.
-        FClient->setEnabled(false);
     }
-    std::string failure;
-    bool failed = false;
-    try {
+    if (FCommandRunning)
+        return;
+    // The controls come back before an error is shown: the scope ends as
+    // the error leaves the command.
+    class TLongCommandScope {
+    public:
+        explicit TLongCommandScope(TfrmMain& frm) : FFrm(frm), FFocus(QApplication::focusWidget())
+        {
+            FFrm.FCommandRunning = true;
+            // The progress window is no child of FClient and stays usable.
+            FFrm.FClient->setEnabled(false);
+        }
+        ~TLongCommandScope()
+        {
+            FFrm.FClient->setEnabled(true);
+            if (FFocus != nullptr && FFocus->isEnabled())
+                FFocus->setFocus();
+            FFrm.FCommandRunning = false;
+        }
+        TLongCommandScope(const TLongCommandScope&) = delete;
+        TLongCommandScope& operator=(const TLongCommandScope&) = delete;
+
+    private:
+        TfrmMain& FFrm;
+        QPointer<QWidget> FFocus;
+    };
+    RunCommand(*this, [&] {
+        TLongCommandScope scope(*this);
         command();
-    } catch (const std::exception& error) {
-        failed = true;
-        failure = error.what();
-    } catch (...) {
-        failed = true;
-        failure = "Unbekannter Fehler";
-    }
-    if (longCommand) {
-        FClient->setEnabled(true);
-        if (focus != nullptr && focus->isEnabled())
-            focus->setFocus();
-        FCommandRunning = false;
-    }
-    if (failed)
-        ShowError(failure, kAppCaption);
-    if (longCommand && FCloseWhenDone) {
+    });
+    if (FCloseWhenDone) {
         FCloseWhenDone = false;
         // A requested end of the program ends it without the close query.
         if (!TerminateRequested())
@@ -470,7 +479,7 @@ void TfrmMain::cmdReadMemoClick()
 void TfrmMain::cmdAutoClick()
 {
     Run([this] {
-        TCursorGuard busy(*this, TCursorKind::crHourGlass, TCursorKind::crDefault);
+        TBusyCursor busy;
         FWorkflow.FindAutoOffset();
     });
 }
@@ -482,7 +491,7 @@ void TfrmMain::cmdChangeClick()
 
 void TfrmMain::cmdAboutClick()
 {
-    Run([] { ShowAbout(QString(), QString()); });
+    Run([this] { ShowAbout(QString(), QString(), *FEnvironment.AboutPlatform); });
 }
 
 void TfrmMain::edtDirChange()
@@ -492,7 +501,12 @@ void TfrmMain::edtDirChange()
 
 void TfrmMain::edtSecondsChange()
 {
-    Run([this] { FWorkflow.FieldsChanged(); });
+    Run([this] { FWorkflow.OffsetEdited(edtSeconds->Value()); });
+}
+
+void TfrmMain::edtToleranceChange()
+{
+    Run([this] { FWorkflow.ToleranceEdited(edtTolerance->Value()); });
 }
 
 void TfrmMain::vstImagesChecked(int /*row*/)
@@ -510,19 +524,15 @@ void TfrmMain::SetDirectoryText(const std::string& text)
     edtDir->setText(FromLocal(text));
 }
 
-int TfrmMain::OffsetValue() const
+void TfrmMain::ShowOffset(int seconds)
 {
-    return edtSeconds->Value();
-}
-
-void TfrmMain::SetOffsetValue(int seconds)
-{
+    // The box reports the change of its text, which the workflow already has.
     edtSeconds->SetValue(seconds);
 }
 
-int TfrmMain::ToleranceValue() const
+void TfrmMain::ShowTolerance(int seconds)
 {
-    return edtTolerance->Value();
+    edtTolerance->SetValue(seconds);
 }
 
 void TfrmMain::SetReadFileEnabled(bool enabled)
@@ -535,51 +545,11 @@ void TfrmMain::ShowStatus(std::string_view text)
     StatusBar->showMessage(FromLocal(std::string(text)));
 }
 
-void TfrmMain::BeginUpdate()
-{
-    FModel->BeginUpdate();
-}
-
-void TfrmMain::EndUpdate()
-{
-    FModel->EndUpdate();
-}
-
-void TfrmMain::Clear()
-{
-    FModel->Clear();
-}
-
-void TfrmMain::AppendRow(const TMatchItem* item, bool checked)
-{
-    FModel->AppendRow(item, checked);
-}
-
-int TfrmMain::RowCount() const
-{
-    return FModel->rowCount();
-}
-
-bool TfrmMain::IsChecked(int row) const
-{
-    return FModel->IsChecked(row);
-}
-
-const TMatchItem* TfrmMain::RowItem(int row) const
-{
-    return FModel->RowItem(row);
-}
-
-void TfrmMain::SetWriteEnabled(bool enabled)
-{
-    cmdChange->setEnabled(enabled);
-}
-
 void TfrmMain::DragAllowed(int row, int column)
 {
-    if (column != kTableColumnEquals) {
+    if (column != colTimeState) {
         FDragRow = row;
-        FDragFromShot = column > kTableColumnEquals;
+        FDragFromShot = column > colTimeState;
     } else {
         FDragRow = -1;
     }
@@ -592,13 +562,13 @@ bool TfrmMain::DragPending() const
 
 bool TfrmMain::DragOver(int row, int column) const
 {
-    const TMatchItem* target = RowItem(row);
-    if (RowItem(FDragRow) == nullptr || target == nullptr)
+    const TMatchItem* target = FModel->RowItem(row);
+    if (FModel->RowItem(FDragRow) == nullptr || target == nullptr)
         return false;
     // Right of the last column the column is negative: an image column.
-    if (column < kTableColumnEquals)
+    if (column < colTimeState)
         return FDragFromShot && target->Image != nullptr;
-    if (column > kTableColumnEquals)
+    if (column > colTimeState)
         return !FDragFromShot && target->Shot != nullptr;
     return false;
 }
@@ -607,16 +577,12 @@ void TfrmMain::DragDrop(int row, int column)
 {
     if (!DragOver(row, column))
         return;
-    const bool ontoImage = column < kTableColumnEquals;
-    const TMatchItem* imageRow = ontoImage ? RowItem(row) : RowItem(FDragRow);
-    const TMatchItem* shotRow = ontoImage ? RowItem(FDragRow) : RowItem(row);
+    const bool ontoImage = column < colTimeState;
+    const TMatchItem* imageRow = ontoImage ? FModel->RowItem(row) : FModel->RowItem(FDragRow);
+    const TMatchItem* shotRow = ontoImage ? FModel->RowItem(FDragRow) : FModel->RowItem(row);
     if (imageRow->Image == nullptr || shotRow->Shot == nullptr)
         return;
-    // The full signed difference, so that moments far apart clamp to the
-    // right bound instead of wrapping around.
-    const long long difference =
-        static_cast<long long>(imageRow->Image->Date) - static_cast<long long>(shotRow->Shot->Date);
-    SetOffsetValue(static_cast<int>(std::clamp(difference, -300LL, 300LL)));
+    FWorkflow.SetOffsetFromPair(*imageRow->Image, *shotRow->Shot);
 }
 
 } // namespace zelmaro

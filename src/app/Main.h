@@ -19,6 +19,7 @@ class QStatusBar;
 
 namespace zelmaro {
 
+class Platform;
 class RegistryStore;
 class TDirectoryEdit;
 class TImageTableModel;
@@ -39,6 +40,10 @@ struct TMainEnvironment {
     std::function<std::string()> FindExifTool;
     // The Palm Desktop users in list order; empty when Palm Desktop is not installed.
     std::function<std::vector<TPalmUserEntry>()> PalmUsers;
+    // Where messages go; Qt's boxes over the window when null. Must outlive the window.
+    MessageBoxes* Boxes = nullptr;
+    // The about box's platform (memory, processor, the program's path).
+    Platform* AboutPlatform = nullptr;
 
     static TMainEnvironment System();
 };
@@ -46,10 +51,7 @@ struct TMainEnvironment {
 // The main window: directory, reading commands, the table of pairs, offset
 // and tolerance, and the write-back. The workflow does the work; the window
 // shows it and passes the user's commands on.
-class TfrmMain : public QWidget,
-                 public TGuiWorkflowHost,
-                 public TImageTable,
-                 private TImagesDragHandler {
+class TfrmMain : public QWidget, public TGuiWorkflowHost, private TImagesDragHandler {
     Q_OBJECT
 
 public:
@@ -67,21 +69,10 @@ public:
     // TWorkflowHost
     std::string DirectoryText() const override;
     void SetDirectoryText(const std::string& text) override;
-    int OffsetValue() const override;
-    void SetOffsetValue(int seconds) override;
-    int ToleranceValue() const override;
+    void ShowOffset(int seconds) override;
+    void ShowTolerance(int seconds) override;
     void SetReadFileEnabled(bool enabled) override;
     void ShowStatus(std::string_view text) override;
-
-    // TImageTable
-    void BeginUpdate() override;
-    void EndUpdate() override;
-    void Clear() override;
-    void AppendRow(const TMatchItem* item, bool checked) override;
-    int RowCount() const override;
-    bool IsChecked(int row) const override;
-    const TMatchItem* RowItem(int row) const override;
-    void SetWriteEnabled(bool enabled) override;
 
     QLabel* lblDir = nullptr;
     TDirectoryEdit* edtDir = nullptr;
@@ -133,6 +124,7 @@ private:
     void cmdAboutClick();
     void edtDirChange();
     void edtSecondsChange();
+    void edtToleranceChange();
     void vstImagesChecked(int row);
 
     // Runs a command; errors that escape it are shown and the window goes on.

@@ -5,7 +5,7 @@
 #include "cli/PalmUsers.h"
 #include "cli/TableOutput.h"
 #include "palm/PalmUsersDat.h"
-#include "platform/Platform.h"
+#include "platform/MemoryRegistryStore.h"
 #include "support/Conversions.h"
 #include "support/Paths.h"
 #include "workflow/Workflow.h"
@@ -52,12 +52,12 @@ int RunOriginals(TWorkflow& flow, const std::string& directory, bool restore, st
 // The one JSON document of a run: the fields, the rows and, after a
 // write-back, what it did.
 void WriteJsonDocument(std::ostream& out, const TWorkflow& flow, const TImageTable& table,
-                       const TConsoleHost& host, const std::optional<TAutoOffsetReport>* autoOffset,
+                       const std::optional<TAutoOffsetReport>* autoOffset,
                        const TWorkflow::TWriteReport* write)
 {
     TJsonObject document;
-    document.Add("offset", std::to_string(host.OffsetValue()));
-    document.Add("tolerance", std::to_string(host.ToleranceValue()));
+    document.Add("offset", std::to_string(flow.Offset()));
+    document.Add("tolerance", std::to_string(flow.Tolerance()));
     if (autoOffset)
         document.Add("autoOffset", JsonAutoOffset(*autoOffset));
     document.Add("rows", [&](std::ostream& json) { WriteJsonRows(json, flow, table); });
@@ -75,16 +75,16 @@ void WriteJsonDocument(std::ostream& out, const TWorkflow& flow, const TImageTab
 }
 
 int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
-        const TCliEnvironment& environment)
+        const TCliEnvironment& environment, const RegistryStore& registry)
 {
     std::atomic<bool> localCancel = false;
     TConsoleHost host(err, environment.ErrIsTerminal,
                       environment.Cancel ? *environment.Cancel : localCancel);
     TConsoleTable table;
     TWorkflow flow(host, table, environment.Settings);
+    flow.SetPalmRegistry(registry);
     if (!flow.LocateExifTool())
         return kExitError;
-    host.SetWorkflow(&flow);
 
     // Made absolute so that no path reaches the tool looking like an option.
     std::string directory = AbsolutePath(options.Directory);
@@ -106,7 +106,6 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
     }
     std::optional<std::int32_t> palmUser;
     if (options.PalmUser) {
-        const RegistryStore& registry = SystemPlatform().UserRegistry();
         const TPalmUsersDat users(registry);
         palmUser = FindPalmUser(users, *options.PalmUser);
         if (!palmUser) {
@@ -114,17 +113,16 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
                 << "\" gibt es nicht!\n";
             return kExitUsage;
         }
-        flow.SetPalmRegistry(registry);
     }
 
     host.SetDirectoryText(directory);
-    host.SetOffsetRange(options.MaxOffset);
+    flow.SetMaxOffset(options.MaxOffset);
     if (options.AlignNearest)
         flow.SetAlignment(TAlignment::alNearest);
     if (options.Offset)
-        host.SetOffsetValue(*options.Offset);
+        flow.SetOffset(*options.Offset);
     if (options.Tolerance)
-        host.SetToleranceValue(*options.Tolerance);
+        flow.SetTolerance(*options.Tolerance);
 
     flow.ReadPictures();
     if (host.TerminateRequested())
@@ -156,7 +154,7 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
         }
     }
     if (json)
-        WriteJsonDocument(out, flow, table, host, options.AutoOffset ? &autoOffset : nullptr,
+        WriteJsonDocument(out, flow, table, options.AutoOffset ? &autoOffset : nullptr,
                           options.Write ? &flow.LastWrite() : nullptr);
     if (host.TerminateRequested())
         return kExitError;
@@ -181,15 +179,17 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
         out << CliUsage();
         return kExitOk;
     }
+    const MemoryRegistryStore noRegistry;
+    const RegistryStore& registry = environment.Registry ? *environment.Registry : noRegistry;
     if (parse.Options.ListPalmUsers) {
-        const TPalmUsersDat users(SystemPlatform().UserRegistry());
+        const TPalmUsersDat users(registry);
         if (!users.Installed())
             err << "Hinweis: Palm Desktop ist nicht eingerichtet.\n";
         WritePalmUsers(out, users);
         return kExitOk;
     }
     try {
-        return Run(parse.Options, out, err, environment);
+        return Run(parse.Options, out, err, environment, registry);
     } catch (const std::exception& e) {
         // What the window's general error box would show.
         err << "Fehler: " << e.what() << '\n';

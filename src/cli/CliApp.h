@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FormatSettings.h"
+#include "platform/RegistryStore.h"
 
 #include <atomic>
 #include <ostream>
@@ -19,6 +20,8 @@ struct TCliEnvironment {
     FormatSettings Settings;
     bool ErrIsTerminal = false;          // progress lines are rewritten in place
     std::atomic<bool>* Cancel = nullptr; // set by an interrupt; may be absent
+    // Where Palm Desktop is looked up; without one, it is not installed.
+    const RegistryStore* Registry = nullptr;
 };
 
 // The workflow without a window: reads the pictures and the log, matches,

@@ -28,7 +28,9 @@ extern "C" void RequestCancel(int)
 int main(int argc, char** argv)
 {
     zelmaro::TCliEnvironment environment;
-    environment.Settings = zelmaro::SystemPlatform().UserFormatSettings();
+    zelmaro::Platform& platform = zelmaro::SystemPlatform();
+    environment.Settings = platform.UserFormatSettings();
+    environment.Registry = &platform.UserRegistry();
 #ifndef _WIN32
     environment.ErrIsTerminal = ::isatty(STDERR_FILENO) != 0;
 #else

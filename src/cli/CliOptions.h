@@ -1,5 +1,7 @@
 #pragma once
 
+#include "workflow/Records.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,7 +18,7 @@ struct TCliOptions {
     std::optional<int> Offset;
     bool AutoOffset = false;
     // Offsets are brought into -MaxOffset..MaxOffset.
-    int MaxOffset = 300;
+    int MaxOffset = kMaxOffset;
     bool AlignNearest = false;
     std::optional<int> Tolerance;
     bool Write = false;

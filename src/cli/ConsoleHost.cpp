@@ -1,9 +1,5 @@
 #include "cli/ConsoleHost.h"
 
-#include "workflow/Workflow.h"
-
-#include <algorithm>
-
 namespace zelmaro {
 
 namespace {
@@ -99,26 +95,6 @@ void TConsoleHost::ShowWriteFailures(const std::vector<TWriteFailure>& failures)
 std::unique_ptr<TProgressView> TConsoleHost::CreateProgress()
 {
     return std::make_unique<TConsoleProgress>(FErr, FRewrite, FOpenLine);
-}
-
-void TConsoleHost::SetOffsetValue(int seconds)
-{
-    const int clamped = std::clamp(seconds, -FMaxOffset, FMaxOffset);
-    if (clamped == FOffset)
-        return;
-    FOffset = clamped;
-    if (FFlow)
-        FFlow->FieldsChanged();
-}
-
-void TConsoleHost::SetToleranceValue(int seconds)
-{
-    const int clamped = std::clamp(seconds, 0, 2);
-    if (clamped == FTolerance)
-        return;
-    FTolerance = clamped;
-    if (FFlow)
-        FFlow->FieldsChanged();
 }
 
 } // namespace zelmaro

@@ -9,8 +9,6 @@
 
 namespace zelmaro {
 
-class TWorkflow;
-
 // The workflow's surroundings on a console: messages and progress go to the
 // error stream, the fields are plain values, the cancel request is a flag
 // that a signal handler may set. An interrupt cancels the whole run, so a
@@ -22,9 +20,6 @@ public:
         : FErr(err), FRewrite(rewrite), FCancel(cancel)
     {
     }
-    // The workflow whose field-change handler the offset setter runs.
-    void SetWorkflow(TWorkflow* flow) { FFlow = flow; }
-
     void ShowError(std::string_view message, std::string_view caption) override;
     void ShowWarning(std::string_view message, std::string_view caption) override;
     void ShowInfo(std::string_view message, std::string_view caption) override;
@@ -39,12 +34,8 @@ public:
 
     std::string DirectoryText() const override { return FDirectory; }
     void SetDirectoryText(const std::string& text) override { FDirectory = text; }
-    int OffsetValue() const override { return FOffset; }
-    void SetOffsetValue(int seconds) override;
-    // The offset is brought into -maxOffset..maxOffset (300 until set).
-    void SetOffsetRange(int maxOffset) { FMaxOffset = maxOffset; }
-    int ToleranceValue() const override { return FTolerance; }
-    void SetToleranceValue(int seconds);
+    // The fields are the workflow's values; the console shows them in its output.
+    void ShowOffset(int) override {}
     void SetReadFileEnabled(bool) override {}
     // A line on the error stream; an empty text writes nothing.
     void ShowStatus(std::string_view text) override;
@@ -58,12 +49,8 @@ private:
     std::ostream& FErr;
     bool FRewrite;
     std::atomic<bool>& FCancel;
-    TWorkflow* FFlow = nullptr;
     TCursorKind FCursor = TCursorKind::crDefault;
     std::string FDirectory;
-    int FOffset = 0;
-    int FMaxOffset = 300;
-    int FTolerance = 1;
     bool FTerminateRequested = false;
     bool FOpenLine = false; // a rewritten progress line waits for its end
 };

@@ -14,10 +14,10 @@ namespace zelmaro {
 
 namespace {
 
-constexpr std::array<const char*, TWorkflow::kColumnCount> kHeaders = {
+constexpr std::array<const char*, kColumnCount> kHeaders = {
     "Bildname", "Bilddatum", "Verschlusszeit", "=", "Aufnahmedatum", "Verschlusszeit"};
-constexpr std::array<const char*, TWorkflow::kColumnCount> kJsonKeys = {
-    "image", "imageDate", "imageExposure", "time", "shotDate", "shotExposure"};
+constexpr std::array<const char*, kColumnCount> kJsonKeys = {"image", "imageDate", "imageExposure",
+                                                             "time",  "shotDate",  "shotExposure"};
 
 // Characters on screen of a UTF-8 text.
 std::size_t DisplayWidth(const std::string& text)
@@ -27,7 +27,7 @@ std::size_t DisplayWidth(const std::string& text)
     }));
 }
 
-using Row = std::array<std::string, TWorkflow::kColumnCount + 1>;
+using Row = std::array<std::string, kColumnCount + 1>;
 
 // The table's rows, each made when it is asked for: a log of millions of
 // entries is never held as text a second time.
@@ -43,7 +43,7 @@ public:
         Row row;
         row[0] = FTable.IsChecked(r) ? "x" : "";
         if (const TMatchItem* item = FTable.RowItem(r)) {
-            for (int c = 0; c < TWorkflow::kColumnCount; ++c)
+            for (int c = 0; c < kColumnCount; ++c)
                 row[static_cast<std::size_t>(c) + 1] = FFlow.CellText(*item, c);
         }
         return row;

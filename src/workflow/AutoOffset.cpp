@@ -275,10 +275,10 @@ std::optional<TAutoOffsetReport> TWorkflow::FindAutoOffset()
         FHost.ShowInfo("Keine Übereinstimmung gefunden!", kAppCaption);
         return std::nullopt;
     }
-    FHost.SetOffsetValue(ranking->Best); // the field clamps and rematches
+    SetOffset(ranking->Best);
     TAutoOffsetReport report;
     report.Best = ranking->Best;
-    report.Offset = FHost.OffsetValue();
+    report.Offset = FOffset;
     report.Pairs = report.Offset == ranking->Best
                        ? ranking->BestCount
                        : ExactPairs(imageDates, shotDates, report.Offset);

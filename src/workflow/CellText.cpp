@@ -9,13 +9,13 @@ std::string TWorkflow::CellText(const TMatchItem& item, int column) const
     const TImageItem* image = item.Image;
     const TShotItem* shot = item.Shot;
     switch (column) {
-    case 0:
+    case colImageName:
         return image ? image->FileName : std::string();
-    case 1:
+    case colImageDate:
         return image ? DateTimeText(SecondsToDays(image->Date), FSettings) : std::string();
-    case 2:
+    case colImageExposure:
         return image ? NumberText(image->ExposureTime, FSettings) : std::string();
-    case 3:
+    case colTimeState:
         if (!image)
             return {};
         switch (item.TimeState) {
@@ -29,9 +29,9 @@ std::string TWorkflow::CellText(const TMatchItem& item, int column) const
             break;
         }
         return {};
-    case 4:
+    case colShotDate:
         return shot ? DateTimeText(SecondsToDays(shot->Date), FSettings) : std::string();
-    case 5:
+    case colShotExposure:
         return shot ? NumberText(shot->ExposureTime, FSettings) : std::string();
     default:
         return {};

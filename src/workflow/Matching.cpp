@@ -65,7 +65,7 @@ TMatchItem TWorkflow::MakeMatch(const TImageItem* image, const TShotItem* shot,
         return item;
     // Compared in 64 bits so that a huge tolerance cannot wrap around.
     const std::uint64_t distance = TimeDistance(image->Date, shot->Date, offset);
-    const std::int64_t tolerance = FHost.ToleranceValue();
+    const std::int64_t tolerance = FTolerance;
     const auto within = [&](std::int64_t limit) {
         return limit >= 0 && distance <= static_cast<std::uint64_t>(limit);
     };
@@ -89,7 +89,7 @@ void TWorkflow::MatchAll()
         FillTable();
         return;
     }
-    const std::int32_t offset = FHost.OffsetValue();
+    const std::int32_t offset = FOffset;
 
     std::vector<const TImageItem*> images;
     std::vector<std::uint32_t> imageDates;
@@ -110,7 +110,7 @@ void TWorkflow::MatchAll()
 
     std::vector<TMatchItem> matches;
     if (FAlignment == TAlignment::alNearest) {
-        const auto rows = AlignNearest(imageDates, shotDates, offset, FHost.ToleranceValue());
+        const auto rows = AlignNearest(imageDates, shotDates, offset, FTolerance);
         matches.reserve(rows.size());
         for (const TAlignedRow& row : rows)
             matches.push_back(MakeMatch(row.Image ? images[*row.Image] : nullptr,
@@ -166,6 +166,39 @@ void TWorkflow::FieldsChanged()
 {
     if (!FImages.empty())
         MatchAll();
+}
+
+void TWorkflow::SetOffset(int seconds)
+{
+    const int clamped = std::clamp(seconds, -FMaxOffset, FMaxOffset);
+    FHost.ShowOffset(clamped);
+    OffsetEdited(clamped);
+}
+
+void TWorkflow::SetTolerance(int seconds)
+{
+    const int clamped = std::clamp(seconds, kMinTolerance, kMaxTolerance);
+    FHost.ShowTolerance(clamped);
+    ToleranceEdited(clamped);
+}
+
+void TWorkflow::SetOffsetFromPair(const TImageItem& image, const TShotItem& shot)
+{
+    const std::int64_t difference =
+        static_cast<std::int64_t>(image.Date) - static_cast<std::int64_t>(shot.Date);
+    SetOffset(static_cast<int>(std::clamp<std::int64_t>(difference, -FMaxOffset, FMaxOffset)));
+}
+
+void TWorkflow::OffsetEdited(int seconds)
+{
+    if (std::exchange(FOffset, seconds) != seconds)
+        FieldsChanged();
+}
+
+void TWorkflow::ToleranceEdited(int seconds)
+{
+    if (std::exchange(FTolerance, seconds) != seconds)
+        FieldsChanged();
 }
 
 } // namespace zelmaro

@@ -5,6 +5,25 @@
 
 namespace zelmaro {
 
+// The ranges of the offset (-kMaxOffset..kMaxOffset) and of the tolerance,
+// in seconds, as the window's fields and the command line take them.
+inline constexpr int kMaxOffset = 300;
+inline constexpr int kMinTolerance = 0;
+inline constexpr int kMaxTolerance = 2;
+
+// The columns of the table of pairs, left to right: the image's name (with
+// the check box), date and exposure time, how the moments compare, the
+// shot's date and exposure time.
+enum TColumn : int {
+    colImageName,
+    colImageDate,
+    colImageExposure,
+    colTimeState,
+    colShotDate,
+    colShotExposure,
+    kColumnCount
+};
+
 // Result of comparing the two sides of a row.
 enum class TMatchState : std::uint8_t { msNone, msDifferent, msNear, msEqual };
 

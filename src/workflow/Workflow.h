@@ -84,7 +84,7 @@ struct TOriginalResult {
 // the operations on them. The host and the table are the window around it.
 class TWorkflow {
 public:
-    static constexpr int kColumnCount = 6;
+    static constexpr int kColumnCount = zelmaro::kColumnCount;
 
     TWorkflow(TWorkflowHost& host, TImageTable& table, FormatSettings settings);
     TWorkflow(const TWorkflow&) = delete;
@@ -140,9 +140,8 @@ public:
     // "PalmDesktop Memo auslesen": nothing without a chosen user, else the
     // user's log memos, then the matching.
     void ReadLogMemo(std::optional<std::int32_t> userID);
-    // Where the Palm Desktop readers look for Palm Desktop (the current
-    // user's registry in the program); without one there are no memos. The
-    // store must outlive the workflow.
+    // Where the Palm Desktop readers look for Palm Desktop; without a store
+    // Palm Desktop is not installed. The store must outlive the workflow.
     void SetPalmRegistry(const RegistryStore& registry) { FPalmRegistry = &registry; }
 
     // What the last write-back did.
@@ -180,8 +179,7 @@ public:
     const TImageItem& AddImage(TImageItem image);
     const TShotItem& AddShot(TShotItem shot);
 
-    // Text of a cell: 0 "Bildname", 1 "Bilddatum", 2 "Verschlusszeit", 3 "=",
-    // 4 "Aufnahmedatum", 5 "Verschlusszeit"; empty where the row lacks the side.
+    // Text of a cell (see TColumn); empty where the row lacks the side.
     std::string CellText(const TMatchItem& item, int column) const;
 
     // Rebuilds the pairs (around the closest image and shot, or aligned) and
@@ -198,6 +196,24 @@ public:
     std::optional<TAutoOffsetReport> FindAutoOffset();
     // The offset or the tolerance changed.
     void FieldsChanged();
+
+    // The offset and the tolerance the pairs are graded under (0 and 1 at first).
+    int Offset() const { return FOffset; }
+    int Tolerance() const { return FTolerance; }
+    // The offset's bound (kMaxOffset until set); the command line may widen it.
+    int MaxOffset() const { return FMaxOffset; }
+    void SetMaxOffset(int seconds) { FMaxOffset = seconds; }
+    // Brings the value into its range, has the host show it and, when it
+    // changed, matches again.
+    void SetOffset(int seconds);
+    void SetTolerance(int seconds);
+    // The user changed a field: the value as typed (the field brings it into
+    // range only when it loses the focus); matches again when it changed.
+    void OffsetEdited(int seconds);
+    void ToleranceEdited(int seconds);
+    // SetOffset with the offset that makes the pair coincide, from the full
+    // signed difference: moments far apart end at the bound, not wrapped.
+    void SetOffsetFromPair(const TImageItem& image, const TShotItem& shot);
 
     static std::int32_t OffsetFromPair(const TImageItem& image, const TShotItem& shot)
     {
@@ -222,6 +238,9 @@ private:
     // The progress window of the running long operation, if any.
     TProgressView* FProgress = nullptr;
     const RegistryStore* FPalmRegistry = nullptr;
+    int FOffset = 0;
+    int FTolerance = 1;
+    int FMaxOffset = kMaxOffset;
 
     // Gives the running command one tool session and ends it with the
     // command, on every way out.

@@ -59,12 +59,11 @@ public:
     virtual std::string DirectoryText() const = 0;
     virtual void SetDirectoryText(const std::string& text) = 0;
 
-    // The offset field: its value's integer part. Setting clamps into -300..300
-    // and, when the text changes, runs the field-change handler.
-    virtual int OffsetValue() const = 0;
-    virtual void SetOffsetValue(int seconds) = 0;
-    // The tolerance field's integer part.
-    virtual int ToleranceValue() const = 0;
+    // Shows the workflow's offset in the offset field (the workflow keeps the
+    // value and its range; the host reports the user's changes to it).
+    virtual void ShowOffset(int seconds) = 0;
+    // Shows the workflow's tolerance; a host without the field shows nothing.
+    virtual void ShowTolerance(int) {}
 
     // The status line; an empty text clears it. Without one, nothing is shown.
     virtual void ShowStatus(std::string_view) {}

@@ -180,7 +180,7 @@ TEST_F(AboutBoxTest, ShowAboutIsModalAndAppliesCaptionAndTitle)
 
     Seen own;
     closeBox(own);
-    ShowAbout(QString(), QString());
+    ShowAbout(QString(), QString(), SystemPlatform());
     EXPECT_TRUE(own.Modal);
     EXPECT_EQ(own.Caption, QStringLiteral("Info über Zelmaro"));
     EXPECT_EQ(own.Title, QStringLiteral("Zelmaro"));
@@ -189,7 +189,8 @@ TEST_F(AboutBoxTest, ShowAboutIsModalAndAppliesCaptionAndTitle)
 
     Seen replaced;
     closeBox(replaced);
-    ShowAbout(QStringLiteral("Über dieses Programm"), QStringLiteral("Anderer Titel"));
+    ShowAbout(QStringLiteral("Über dieses Programm"), QStringLiteral("Anderer Titel"),
+              SystemPlatform());
     EXPECT_EQ(replaced.Caption, QStringLiteral("Über dieses Programm"));
     EXPECT_EQ(replaced.Title, QStringLiteral("Anderer Titel"));
     EXPECT_EQ(QApplication::topLevelWidgets().count(), 0);

@@ -2,6 +2,7 @@
 #include "about/GradientMath.h"
 #include "about/InfVer.h"
 #include "about/Label3DMath.h"
+#include "platform/Platform.h"
 
 #include <gtest/gtest.h>
 
@@ -137,13 +138,13 @@ TEST(PlaceRotatedText, OffsetsAndExtentPerQuadrant)
 
 TEST(AboutTexts, VersionLineMarksPreReleaseBuilds)
 {
-    TInfoVersion info;
+    TInfoVersion info(ProgramVersionBlockSource(), SystemPlatform());
     info.ShortFileVersion = "1.02";
     info.FileVersion = "1.2.0.7";
     EXPECT_EQ(VersionLine("Version ", info), "Version 1.02   (Build 1.2.0.7)");
     info.PreRelease = true;
     EXPECT_EQ(VersionLine("Version ", info), "Version 1.02   (Beta-Build 1.2.0.7)");
-    TInfoVersion empty;
+    TInfoVersion empty(ProgramVersionBlockSource(), SystemPlatform());
     EXPECT_EQ(VersionLine("Version ", empty), "Version    (Build )");
 }
 

@@ -212,7 +212,7 @@ TEST_F(InfoVersionTest, MalformedFileVersionStopsTheReadWithConversionError)
 
 TEST(ProgramVersionBlock, AnswersForTheRunningProgramOnly)
 {
-    TInfoVersion info;
+    TInfoVersion info(ProgramVersionBlockSource(), SystemPlatform());
     info.ReadVersionInfo();
     EXPECT_EQ(info.ProductName, "Zelmaro");
     EXPECT_EQ(info.CompanyName, "Quandrel");
@@ -226,7 +226,7 @@ TEST(ProgramVersionBlock, AnswersForTheRunningProgramOnly)
     EXPECT_EQ(info.ProductVersion, info.FileVersion);
 
     const test::TTempDir dir;
-    TInfoVersion other;
+    TInfoVersion other(ProgramVersionBlockSource(), SystemPlatform());
     other.FileName = dir.Write("other.bin", "x");
     other.ReadVersionInfo();
     EXPECT_EQ(other.ProductName, "");

@@ -55,7 +55,7 @@ TEST(Win32VersionResource, TranslationIsQueriedLanguageFirst)
 
 TEST(Win32VersionResource, ReaderFillsEveryFieldFromTheResource)
 {
-    TInfoVersion info;
+    TInfoVersion info(ProgramVersionBlockSource(), SystemPlatform());
     info.ReadVersionInfo();
     EXPECT_EQ(info.CompanyName, version::kCompanyName);
     EXPECT_EQ(info.FileVersion, version::kFileVersion);
@@ -88,7 +88,7 @@ TEST(Win32VersionResource, FileWithoutResourceLeavesTheFields)
     const test::TTempDir dir;
     const std::string path = dir.Write("no_resource.txt", "no version block");
     EXPECT_EQ(ProgramVersionBlockSource().Load(path), nullptr);
-    TInfoVersion info;
+    TInfoVersion info(ProgramVersionBlockSource(), SystemPlatform());
     info.CompanyName = "kept";
     info.FileName = path;
     info.ReadVersionInfo();

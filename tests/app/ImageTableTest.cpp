@@ -21,6 +21,7 @@ namespace zelmaro {
 namespace {
 
 using test::MainRig;
+class ImageTableTest : public test::MainWindowFixture {};
 
 enum Look { Silver, Normal, Italic, Bold, Green };
 
@@ -41,21 +42,17 @@ void FillFiveLooks(TfrmMain& frm, const std::string& tail = "")
     w.MatchAll();
 }
 
-TEST(ImageTableTest, ModelPassesTheModelTester)
+TEST_F(ImageTableTest, ModelPassesTheModelTester)
 {
-    MainRig rig;
-    auto frm = rig.Make();
     QAbstractItemModelTester tester(&frm->Model(),
-                                    QAbstractItemModelTester::FailureReportingMode::Warning);
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
     FillFiveLooks(*frm);
     frm->Workflow().ClearImages();
     EXPECT_EQ(frm->Model().rowCount(), 0);
 }
 
-TEST(ImageTableTest, HeaderColumnsAndOptions)
+TEST_F(ImageTableTest, HeaderColumnsAndOptions)
 {
-    MainRig rig;
-    auto frm = rig.Make();
     const char* captions[] = {"Bildname", "Bilddatum",     "Verschlusszeit",
                               "=",        "Aufnahmedatum", "Verschlusszeit"};
     const int widths[] = {200, 140, 100, 30, 140, 100};
@@ -96,10 +93,8 @@ TEST(ImageTableTest, HeaderColumnsAndOptions)
     EXPECT_LT(header->sectionSize(4), widest + 30);
 }
 
-TEST(ImageTableTest, CellTextsComeFromTheRecords)
+TEST_F(ImageTableTest, CellTextsComeFromTheRecords)
 {
-    MainRig rig;
-    auto frm = rig.Make();
     FillFiveLooks(*frm);
     ASSERT_EQ(frm->Model().rowCount(), 5);
     const TImageTableModel& m = frm->Model();
@@ -108,13 +103,11 @@ TEST(ImageTableTest, CellTextsComeFromTheRecords)
     EXPECT_EQ(m.index(4, 4).data().toString(), "") << "no shot on that row";
     for (int c = 0; c < 6; ++c)
         EXPECT_EQ(m.index(1, c).data().toString().toStdString(),
-                  frm->Workflow().CellText(*frm->RowItem(1), c));
+                  frm->Workflow().CellText(*frm->Model().RowItem(1), c));
 }
 
-TEST(ImageTableTest, ColourAndFontStylePerRow)
+TEST_F(ImageTableTest, ColourAndFontStylePerRow)
 {
-    MainRig rig;
-    auto frm = rig.Make();
     FillFiveLooks(*frm);
     struct Case {
         int row;
@@ -161,37 +154,6 @@ bool RowHasColour(const QImage& image, const QRect& row, const QColor& colour)
     return false;
 }
 
-TEST(ImageTableTest, GreenRowTurnsLimeWhenSelectedInEveryColumn)
-{
-    MainRig rig;
-    auto frm = rig.Make();
-    FillFiveLooks(*frm);
-    frm->show();
-    TImagesView* view = frm->vstImages;
-    // Unsmoothed text, so that glyph pixels carry the exact colour.
-    QFont font = view->font();
-    font.setStyleStrategy(QFont::NoAntialias);
-    view->setFont(font);
-    const auto render = [&] {
-        QImage image(view->viewport()->size(), QImage::Format_RGB32);
-        view->viewport()->render(&image);
-        return image;
-    };
-    QRect cellRects[6];
-    for (int c = 0; c < 6; ++c)
-        cellRects[c] = view->visualRect(frm->Model().index(0, c));
-
-    QImage image = render();
-    for (int c : {0, 1, 2, 3, 4, 5})
-        EXPECT_TRUE(RowHasColour(image, cellRects[c], QColor(0, 128, 0))) << c;
-    EXPECT_FALSE(RowHasColour(image, cellRects[1], QColor(0, 255, 0)));
-
-    view->setCurrentIndex(frm->Model().index(0, 1));
-    image = render();
-    for (int c : {0, 1, 2, 3, 4, 5})
-        EXPECT_TRUE(RowHasColour(image, cellRects[c], QColor(0, 255, 0))) << c;
-}
-
 // The table's viewport as drawn, with unsmoothed text (so that glyph pixels
 // carry their exact colour) or as the user sees it.
 QImage RenderTable(TfrmMain& frm, bool smoothed = false)
@@ -205,12 +167,31 @@ QImage RenderTable(TfrmMain& frm, bool smoothed = false)
     return image;
 }
 
-TEST(ImageTableTest, RowsShowDescendersAndKeepCheckBoxesOffTheGridLines)
+TEST_F(ImageTableTest, GreenRowTurnsLimeWhenSelectedInEveryColumn)
+{
+    FillFiveLooks(*frm);
+    frm->show();
+    TImagesView* view = frm->vstImages;
+    QRect cellRects[6];
+    for (int c = 0; c < 6; ++c)
+        cellRects[c] = view->visualRect(frm->Model().index(0, c));
+
+    QImage image = RenderTable(*frm);
+    for (int c : {0, 1, 2, 3, 4, 5})
+        EXPECT_TRUE(RowHasColour(image, cellRects[c], QColor(0, 128, 0))) << c;
+    EXPECT_FALSE(RowHasColour(image, cellRects[1], QColor(0, 255, 0)));
+
+    view->setCurrentIndex(frm->Model().index(0, 1));
+    image = RenderTable(*frm);
+    for (int c : {0, 1, 2, 3, 4, 5})
+        EXPECT_TRUE(RowHasColour(image, cellRects[c], QColor(0, 255, 0))) << c;
+}
+
+TEST_F(ImageTableTest, RowsShowDescendersAndKeepCheckBoxesOffTheGridLines)
 {
     // The same rows with "_" and with " " at the end of the names: every row
     // must show the difference, whatever its font style.
-    MainRig rig;
-    auto withUnderscore = rig.Make();
+    TfrmMain* withUnderscore = frm.get();
     auto withBlank = rig.Make();
     FillFiveLooks(*withUnderscore, "_");
     FillFiveLooks(*withBlank, " ");
@@ -234,10 +215,8 @@ TEST(ImageTableTest, RowsShowDescendersAndKeepCheckBoxesOffTheGridLines)
     }
 }
 
-TEST(ImageTableTest, RowsKeepTheirLookWhileTheWindowIsDisabled)
+TEST_F(ImageTableTest, RowsKeepTheirLookWhileTheWindowIsDisabled)
 {
-    MainRig rig;
-    auto frm = rig.Make();
     FillFiveLooks(*frm);
     frm->show();
     frm->setEnabled(false);
@@ -257,10 +236,8 @@ TEST(ImageTableTest, RowsKeepTheirLookWhileTheWindowIsDisabled)
     EXPECT_FALSE(RowHasColour(image, cell(1), QColor(192, 192, 192)));
 }
 
-TEST(ImageTableTest, OnlyRowsToBeWrittenCanBeChecked)
+TEST_F(ImageTableTest, OnlyRowsToBeWrittenCanBeChecked)
 {
-    MainRig rig;
-    auto frm = rig.Make();
     FillFiveLooks(*frm);
     TImageTableModel& m = frm->Model();
     for (int row = 0; row < 5; ++row)
@@ -345,7 +322,7 @@ struct DragRig {
     }
 };
 
-TEST(ImageTableTest, DroppingSetsTheOffsetThatMakesThePairCoincide)
+TEST_F(ImageTableTest, DroppingSetsTheOffsetThatMakesThePairCoincide)
 {
     struct Case {
         const char* name;
@@ -380,14 +357,14 @@ TEST(ImageTableTest, DroppingSetsTheOffsetThatMakesThePairCoincide)
         w.AddShot({10600, 0.004});
         w.AddShot({10900, 0.004});
         w.MatchAll();
-        ASSERT_EQ(d.frm->RowCount(), 4);
-        ASSERT_EQ(d.frm->RowItem(3)->Image, nullptr);
+        ASSERT_EQ(d.frm->Model().RowCount(), 4);
+        ASSERT_EQ(d.frm->Model().RowItem(3)->Image, nullptr);
         EXPECT_EQ(d.Drag(c.fromRow, c.fromColumn, c.toRow, c.toColumn), c.accepted) << c.name;
-        EXPECT_EQ(d.frm->OffsetValue(), c.offset) << c.name;
+        EXPECT_EQ(d.frm->Workflow().Offset(), c.offset) << c.name;
     }
 }
 
-TEST(ImageTableTest, DropMatchesAgain)
+TEST_F(ImageTableTest, DropMatchesAgain)
 {
     DragRig d;
     TWorkflow& w = d.frm->Workflow();
@@ -396,17 +373,17 @@ TEST(ImageTableTest, DropMatchesAgain)
     w.AddShot({9950, 0.004});
     w.AddShot({10000, 0.004});
     w.MatchAll();
-    ASSERT_EQ(d.frm->RowCount(), 3);
-    ASSERT_EQ(d.frm->RowItem(0)->Image, nullptr);
+    ASSERT_EQ(d.frm->Model().RowCount(), 3);
+    ASSERT_EQ(d.frm->Model().RowItem(0)->Image, nullptr);
     d.Drag(0, 4, 1, 0);
-    EXPECT_EQ(d.frm->OffsetValue(), 50);
-    ASSERT_EQ(d.frm->RowCount(), 2);
-    EXPECT_EQ(d.frm->RowItem(0)->TimeState, TMatchState::msEqual);
-    EXPECT_EQ(d.frm->RowItem(1)->TimeState, TMatchState::msEqual);
-    EXPECT_TRUE(d.frm->IsChecked(1));
+    EXPECT_EQ(d.frm->Workflow().Offset(), 50);
+    ASSERT_EQ(d.frm->Model().RowCount(), 2);
+    EXPECT_EQ(d.frm->Model().RowItem(0)->TimeState, TMatchState::msEqual);
+    EXPECT_EQ(d.frm->Model().RowItem(1)->TimeState, TMatchState::msEqual);
+    EXPECT_TRUE(d.frm->Model().IsChecked(1));
 }
 
-TEST(ImageTableTest, ForeignDragsAreRefused)
+TEST_F(ImageTableTest, ForeignDragsAreRefused)
 {
     DragRig d;
     d.frm->Workflow().AddImage({"a.jpg", 10000, 0.004});
@@ -422,7 +399,7 @@ TEST(ImageTableTest, ForeignDragsAreRefused)
     EXPECT_FALSE(enter.isAccepted());
     QDropEvent drop(d.Cell(0, 0), Qt::MoveAction, &mime, Qt::LeftButton, {});
     QApplication::sendEvent(viewport, &drop);
-    EXPECT_EQ(d.frm->OffsetValue(), 0);
+    EXPECT_EQ(d.frm->Workflow().Offset(), 0);
 }
 
 } // namespace

@@ -5,7 +5,7 @@
 #include "app/ImageTableModel.h"
 #include "app/Info.h"
 #include "app/SpinEdit.h"
-#include "workflow/MetadataTool.h"
+#include "common/FakeTool.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -20,30 +20,20 @@
 namespace zelmaro {
 namespace {
 
-using test::BoxAnswerer;
 using test::MainRig;
 
-// Answers every read with a fixed date and exposure time and lets the test
-// look at the window while the command runs.
-class FakeTool final : public TMetadataTool {
-public:
-    explicit FakeTool(std::function<void()> during, std::string date = "2008:01:05 21:03:07")
-        : FDuring(std::move(during)), FDate(std::move(date))
-    {
-    }
-    void Run(const std::vector<std::string>& /*arguments*/,
-             std::vector<std::string>& lines) override
-    {
-        if (FDuring)
-            FDuring();
-        lines.push_back("Create Date                     : " + FDate);
-        lines.push_back("Exposure Time                   : 1/250");
-    }
-
-private:
-    std::function<void()> FDuring;
-    std::string FDate;
-};
+// Answers every read with a date and 1/250 s; during lets the test look at
+// the window while the command runs.
+std::unique_ptr<testing::FakeTool> Tool(std::function<void()> during,
+                                        const std::string& date = "2008:01:05 21:03:07")
+{
+    auto tool = std::make_unique<testing::FakeTool>();
+    tool->Fallback = {"Create Date                     : " + date,
+                      "Exposure Time                   : 1/250"};
+    if (during)
+        tool->BeforeCall = [during](std::size_t) { during(); };
+    return tool;
+}
 
 void MakeFiles(const QTemporaryDir& dir, std::initializer_list<const char*> names)
 {
@@ -73,7 +63,7 @@ TEST(MainCommandTest, ReadingKeepsOtherCommandsOutButNotTheCancelButton)
     auto& frm = window.frm;
     int calls = 0;
     bool guarded = true;
-    frm->Workflow().SetMetadataTool(std::make_unique<FakeTool>([&] {
+    frm->Workflow().SetMetadataTool(Tool([&] {
         ++calls;
         guarded = guarded && frm->CommandRunning() && !frm->cmdReadPics->isEnabled() &&
                   !frm->cmdAuto->isEnabled() && !frm->edtSeconds->isEnabled() &&
@@ -102,7 +92,7 @@ TEST(MainCommandTest, ClosingDuringALongCommandCancelsItAndClosesAfterwards)
     auto& frm = window.frm;
     int calls = 0;
     bool openDuring = true;
-    frm->Workflow().SetMetadataTool(std::make_unique<FakeTool>([&] {
+    frm->Workflow().SetMetadataTool(Tool([&] {
         if (++calls == 1) {
             frm->close(); // the close box
             openDuring = frm->isVisible() && frm->Workflow().Images().empty();
@@ -131,13 +121,12 @@ TEST(MainCommandTest, AnErrorLeavingACommandIsShownAndTheWindowGoesOn)
     auto frm = rig.Make();
     frm->SetDirectoryText(dir.path().toStdString());
     // A date the conversion refuses: its error is not one the scan expects.
-    frm->Workflow().SetMetadataTool(std::make_unique<FakeTool>(nullptr, "2008:xx:05 21:03:07"));
+    frm->Workflow().SetMetadataTool(Tool(nullptr, "2008:xx:05 21:03:07"));
     {
-        BoxAnswerer boxes;
         QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
-        ASSERT_EQ(boxes.texts.size(), 1u);
-        EXPECT_EQ(boxes.texts[0], QString::fromUtf8("'xx' ist kein gültiger Integerwert"));
-        EXPECT_EQ(boxes.icons[0], QMessageBox::Critical);
+        ASSERT_EQ(rig.boxes.Messages.size(), 1u);
+        EXPECT_EQ(rig.boxes.Messages[0].Text, "'xx' ist kein gültiger Integerwert");
+        EXPECT_EQ(rig.boxes.Messages[0].Kind, "error");
     }
     EXPECT_EQ(frmInfo, nullptr);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -152,21 +141,20 @@ TEST(MainCommandTest, LogFileButtonFollowsThePictureReading)
     MakeFiles(dir, {"a.JPG", "Zelmaro.txt"});
     MainRig rig;
     auto frm = rig.Make();
-    frm->Workflow().SetMetadataTool(std::make_unique<FakeTool>(nullptr));
+    frm->Workflow().SetMetadataTool(Tool(nullptr));
     frm->SetDirectoryText(dir.path().toStdString());
     EXPECT_FALSE(frm->cmdReadFile->isEnabled()) << "choosing a directory does not touch it";
     QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
     EXPECT_TRUE(frm->cmdReadFile->isEnabled());
     ASSERT_EQ(frm->Model().rowCount(), 1);
-    EXPECT_EQ(frm->RowItem(0)->Shot, nullptr);
+    EXPECT_EQ(frm->Model().RowItem(0)->Shot, nullptr);
 
     // A directory without pictures: warned, field emptied, buttons off.
     QTemporaryDir empty;
     frm->SetDirectoryText(empty.path().toStdString());
-    BoxAnswerer boxes;
     QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
-    ASSERT_EQ(boxes.texts.size(), 1u);
-    EXPECT_EQ(boxes.texts[0], "In diesem Verzeichnis existieren keine Bilder!");
+    ASSERT_EQ(rig.boxes.Messages.size(), 1u);
+    EXPECT_EQ(rig.boxes.Messages[0].Text, "In diesem Verzeichnis existieren keine Bilder!");
     EXPECT_EQ(frm->edtDir->text(), "");
     EXPECT_FALSE(frm->cmdReadPics->isEnabled());
     EXPECT_FALSE(frm->cmdReadFile->isEnabled());
@@ -181,17 +169,10 @@ TEST(MainCommandTest, MemoButtonWithoutChosenUserDoesNothing)
     auto frm = rig.Make();
     ASSERT_EQ(frm->cmbUser->currentIndex(), -1);
     frm->Workflow().AddShot({1000, 0.004});
-    BoxAnswerer boxes;
     QTest::mouseClick(frm->cmdReadMemo, Qt::LeftButton);
     EXPECT_EQ(frm->Workflow().Shots().size(), 1u) << "the shot list is left alone";
-    EXPECT_TRUE(boxes.texts.empty());
+    EXPECT_TRUE(rig.boxes.Messages.empty());
 }
-
-// Answers every read with nothing: the image cannot be read.
-class SilentTool final : public TMetadataTool {
-public:
-    void Run(const std::vector<std::string>&, std::vector<std::string>&) override {}
-};
 
 TEST(MainCommandTest, TheExitCodeTellsAnEndOnAnErrorFromAClosedWindow)
 {
@@ -209,13 +190,12 @@ TEST(MainCommandTest, TheExitCodeTellsAnEndOnAnErrorFromAClosedWindow)
         {"image unreadable", "/usr/bin/exiftool",
          [&dir](TfrmMain& frm) {
              frm.SetDirectoryText(dir.path().toStdString());
-             frm.Workflow().SetMetadataTool(std::make_unique<SilentTool>());
+             frm.Workflow().SetMetadataTool(std::make_unique<testing::FakeTool>());
              QTest::mouseClick(frm.cmdReadPics, Qt::LeftButton);
          },
          1},
     };
     for (const Case& c : cases) {
-        BoxAnswerer boxes;
         MainRig rig;
         rig.tool = c.tool;
         auto frm = rig.Make();
@@ -227,7 +207,7 @@ TEST(MainCommandTest, TheExitCodeTellsAnEndOnAnErrorFromAClosedWindow)
             });
         EXPECT_EQ(RunMainWindow(*frm), c.exitCode) << c.what;
         EXPECT_EQ(looped, c.then != nullptr) << c.what;
-        EXPECT_EQ(boxes.texts.size(), c.exitCode == 1 ? 1u : 0u) << c.what;
+        EXPECT_EQ(rig.boxes.Messages.size(), c.exitCode == 1 ? 1u : 0u) << c.what;
     }
 }
 

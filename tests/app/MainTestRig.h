@@ -1,13 +1,16 @@
 #pragma once
 
 #include "app/Main.h"
+#include "common/RecordingMessageBoxes.h"
 #include "platform/MemoryRegistryStore.h"
+#include "platform/Platform.h"
 #include "settings/Quandrel.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+
+#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
@@ -15,30 +18,11 @@
 
 namespace zelmaro::test {
 
-// Closes every message box that opens and remembers its text.
-class BoxAnswerer {
-public:
-    BoxAnswerer()
-    {
-        QObject::connect(&FTimer, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                texts.push_back(box->text());
-                icons.push_back(box->icon());
-                box->button(QMessageBox::Ok)->click();
-            }
-        });
-        FTimer.start(5);
-    }
-    std::vector<QString> texts;
-    std::vector<QMessageBox::Icon> icons;
-
-private:
-    QTimer FTimer;
-};
-
-// A main window over an in-memory registry, a tool path and Palm users.
+// A main window over an in-memory registry, a tool path, Palm users and
+// message boxes that record.
 struct MainRig {
     MemoryRegistryStore registry;
+    testing::RecordingMessageBoxes boxes;
     std::string tool = "/usr/bin/exiftool";
     std::vector<TPalmUserEntry> users;
 
@@ -49,6 +33,8 @@ struct MainRig {
         e.Formats = FormatSettings::German();
         e.FindExifTool = [this] { return tool; };
         e.PalmUsers = [this] { return users; };
+        e.Boxes = &boxes;
+        e.AboutPlatform = &SystemPlatform();
         return e;
     }
 
@@ -64,6 +50,13 @@ struct MainRig {
         CreateAppKey(registry, kSettingsAppName);
         WriteAppString(registry, kSettingsAppName, name, value);
     }
+};
+
+// A test with one main window over a fresh rig.
+class MainWindowFixture : public ::testing::Test {
+protected:
+    MainRig rig;
+    std::unique_ptr<TfrmMain> frm = rig.Make();
 };
 
 } // namespace zelmaro::test

@@ -16,7 +16,6 @@
 namespace zelmaro {
 namespace {
 
-using test::BoxAnswerer;
 using test::MainRig;
 
 // The whole window on the sample session with the real metadata tool.
@@ -32,7 +31,6 @@ TEST(MainWindowSessionTest, ReadPicturesLogAutoOffsetWriteAndReadBack)
     auto frm = rig.Make();
     frm->show();
     frm->SetDirectoryText(dir.path().toStdString());
-    BoxAnswerer boxes;
     frm->ShowStatus("Versatz 3 s: 2 Bilder genau"); // from pictures read before
 
     QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
@@ -50,13 +48,13 @@ TEST(MainWindowSessionTest, ReadPicturesLogAutoOffsetWriteAndReadBack)
     EXPECT_EQ(frm->Workflow().Shots().size(), 35u);
 
     QTest::mouseClick(frm->cmdAuto, Qt::LeftButton);
-    EXPECT_EQ(frm->OffsetValue(), 7);
+    EXPECT_EQ(frm->Workflow().Offset(), 7);
     EXPECT_EQ(frm->StatusBar->currentMessage(),
               QString::fromUtf8(AutoOffsetText(frm->Workflow().FindAutoOffset().value())));
     EXPECT_TRUE(frm->StatusBar->currentMessage().startsWith("Versatz 7 s: "));
     int bold = 0, green = 0, italic = 0, silver = 0, checked = 0;
     for (int row = 0; row < m.rowCount(); ++row) {
-        const TMatchItem* item = frm->RowItem(row);
+        const TMatchItem* item = frm->Model().RowItem(row);
         const bool equalTime = item->TimeState == TMatchState::msEqual;
         bold += equalTime && item->ExposureState == TMatchState::msDifferent;
         green += equalTime && item->ExposureState == TMatchState::msEqual;
@@ -72,7 +70,7 @@ TEST(MainWindowSessionTest, ReadPicturesLogAutoOffsetWriteAndReadBack)
     EXPECT_TRUE(frm->cmdChange->isEnabled());
 
     QTest::mouseClick(frm->cmdChange, Qt::LeftButton);
-    EXPECT_TRUE(boxes.texts.empty()) << boxes.texts.front().toStdString();
+    EXPECT_TRUE(rig.boxes.Messages.empty()) << rig.boxes.Messages.front().Text;
     EXPECT_FALSE(frm->TerminateRequested());
     EXPECT_FALSE(frm->cmdChange->isEnabled()) << "every written row agrees now";
     for (int row = 0; row < m.rowCount(); ++row)
@@ -105,14 +103,13 @@ TEST(MainWindowSessionTest, WritesIntoTheScannedDirectoryAfterTheFieldChanged)
     auto frm = rig.Make();
     frm->show();
     frm->SetDirectoryText(scanned.Path());
-    BoxAnswerer boxes;
     QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
     QTest::mouseClick(frm->cmdReadFile, Qt::LeftButton);
     ASSERT_TRUE(frm->cmdChange->isEnabled());
     frm->SetDirectoryText(chosen.Path());
     QTest::mouseClick(frm->cmdChange, Qt::LeftButton);
 
-    EXPECT_TRUE(boxes.texts.empty()) << boxes.texts.front().toStdString();
+    EXPECT_TRUE(rig.boxes.Messages.empty()) << rig.boxes.Messages.front().Text;
     EXPECT_EQ(StoredExposure(scanned.File("a.JPG")), "30");
     EXPECT_EQ(StoredExposure(scanned.File("b.JPG")), "30");
     EXPECT_EQ(FileBytes(chosen.File("a.JPG")), untouched);

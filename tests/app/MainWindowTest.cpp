@@ -18,7 +18,6 @@
 namespace zelmaro {
 namespace {
 
-using test::BoxAnswerer;
 using test::MainRig;
 
 TEST(MainWindowTest, ControlsSitWhereTheyBelongAndFollowTheirAnchors)
@@ -233,12 +232,11 @@ TEST(MainWindowTest, MissingToolEndsBeforeAnythingIsRead)
     rig.users = {{"Anna", 11}};
     rig.StoreString("LastPath", "/tmp");
     rig.StoreInt("Correct", 12);
-    BoxAnswerer boxes;
     auto frm = rig.Make();
     EXPECT_TRUE(frm->TerminateRequested());
-    ASSERT_EQ(boxes.texts.size(), 1u);
-    EXPECT_EQ(boxes.texts[0], "\"exiftool\" ist nicht vorhanden!");
-    EXPECT_EQ(boxes.icons[0], QMessageBox::Critical);
+    ASSERT_EQ(rig.boxes.Messages.size(), 1u);
+    EXPECT_EQ(rig.boxes.Messages[0].Text, "\"exiftool\" ist nicht vorhanden!");
+    EXPECT_EQ(rig.boxes.Messages[0].Kind, "error");
     EXPECT_EQ(frm->cmbUser->count(), 0);
     EXPECT_EQ(frm->edtDir->text(), "");
     EXPECT_EQ(frm->edtSeconds->Text(), "0");
@@ -259,7 +257,7 @@ TEST(MainWindowTest, ClosingFreesTheListsAndStoresTheSettings)
     frm->Workflow().MatchAll();
     frm->move(25, 35);
     frm->resize(760, 720);
-    frm->SetOffsetValue(-300);
+    frm->Workflow().SetOffset(-300);
     frm->SetDirectoryText("/some/where");
     frm->cmbUser->setCurrentIndex(1);
     EXPECT_TRUE(frm->close());
@@ -316,31 +314,31 @@ TEST(MainWindowTest, OffsetAndToleranceChangesMatchOnlyWithImages)
 {
     MainRig rig;
     auto frm = rig.Make();
-    frm->SetOffsetValue(5);
+    frm->Workflow().SetOffset(5);
     EXPECT_EQ(frm->Model().rowCount(), 0);
-    frm->SetOffsetValue(0);
+    frm->Workflow().SetOffset(0);
 
     frm->Workflow().AddImage({"a.jpg", 1000, 0.004});
     frm->Workflow().AddShot({1003, 0.004});
     frm->Workflow().MatchAll();
     ASSERT_EQ(frm->Model().rowCount(), 1);
-    EXPECT_EQ(frm->RowItem(0)->TimeState, TMatchState::msNear);
+    EXPECT_EQ(frm->Model().RowItem(0)->TimeState, TMatchState::msNear);
 
     // Deleting the offset and typing "-5": "" and "-" read -300, then -5.
     std::vector<int> offsets;
     QObject::connect(frm->edtSeconds, &TSpinEdit::Changed,
-                     [&] { offsets.push_back(frm->OffsetValue()); });
+                     [&] { offsets.push_back(frm->Workflow().Offset()); });
     frm->edtSeconds->Edit()->selectAll();
     QTest::keyClick(frm->edtSeconds, Qt::Key_Delete);
     QTest::keyClicks(frm->edtSeconds, "-3");
     EXPECT_EQ(offsets, (std::vector<int>{-300, -300, -3}));
-    EXPECT_EQ(frm->RowItem(0)->TimeState, TMatchState::msEqual);
+    EXPECT_EQ(frm->Model().RowItem(0)->TimeState, TMatchState::msEqual);
 
     frm->edtTolerance->SetValue(0);
-    frm->SetOffsetValue(-2);
-    EXPECT_EQ(frm->RowItem(0)->TimeState, TMatchState::msNear);
+    frm->Workflow().SetOffset(-2);
+    EXPECT_EQ(frm->Model().RowItem(0)->TimeState, TMatchState::msNear);
     frm->edtTolerance->SetValue(2);
-    EXPECT_EQ(frm->RowItem(0)->TimeState, TMatchState::msEqual);
+    EXPECT_EQ(frm->Model().RowItem(0)->TimeState, TMatchState::msEqual);
 }
 
 TEST(MainWindowTest, AutoOffsetSetsTheOffsetOrReportsNoMatch)
@@ -348,11 +346,10 @@ TEST(MainWindowTest, AutoOffsetSetsTheOffsetOrReportsNoMatch)
     MainRig rig;
     auto frm = rig.Make();
     {
-        BoxAnswerer boxes;
         QTest::mouseClick(frm->cmdAuto, Qt::LeftButton);
-        ASSERT_EQ(boxes.texts.size(), 1u);
-        EXPECT_EQ(boxes.texts[0], QString::fromUtf8("Keine Übereinstimmung gefunden!"));
-        EXPECT_EQ(boxes.icons[0], QMessageBox::Information);
+        ASSERT_EQ(rig.boxes.Messages.size(), 1u);
+        EXPECT_EQ(rig.boxes.Messages[0].Text, "Keine Übereinstimmung gefunden!");
+        EXPECT_EQ(rig.boxes.Messages[0].Kind, "info");
     }
     frm->Workflow().AddImage({"a.jpg", 1040, 0.004});
     frm->Workflow().AddImage({"b.jpg", 1100, 0.004});
@@ -360,8 +357,8 @@ TEST(MainWindowTest, AutoOffsetSetsTheOffsetOrReportsNoMatch)
     frm->Workflow().AddShot({1060, 0.01});
     frm->Workflow().MatchAll();
     QTest::mouseClick(frm->cmdAuto, Qt::LeftButton);
-    EXPECT_EQ(frm->OffsetValue(), 40);
-    EXPECT_EQ(frm->RowItem(1)->TimeState, TMatchState::msEqual);
+    EXPECT_EQ(frm->Workflow().Offset(), 40);
+    EXPECT_EQ(frm->Model().RowItem(1)->TimeState, TMatchState::msEqual);
     EXPECT_TRUE(frm->cmdChange->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }

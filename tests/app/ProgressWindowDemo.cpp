@@ -6,8 +6,8 @@
 // between. With SHOT.png the screen is saved while file FILE_INDEX (default 5)
 // is in work, and the program ends there.
 #include "app/AppShell.h"
-#include "app/GuiWorkflowHost.h"
 #include "app/Info.h"
+#include "common/PlainGuiHost.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,17 +18,6 @@
 #include <cstdio>
 
 namespace {
-
-class TDemoHost final : public zelmaro::TGuiWorkflowHost {
-public:
-    using TGuiWorkflowHost::TGuiWorkflowHost;
-    std::string DirectoryText() const override { return {}; }
-    void SetDirectoryText(const std::string&) override {}
-    int OffsetValue() const override { return 0; }
-    void SetOffsetValue(int) override {}
-    int ToleranceValue() const override { return 1; }
-    void SetReadFileEnabled(bool) override {}
-};
 
 // Lets events run for a while, as reading a file with the metadata tool would.
 void Work(zelmaro::TWorkflowHost& host, int ms)
@@ -59,7 +48,7 @@ int main(int argc, char* argv[])
     main.setWindowTitle(QStringLiteral("Zelmaro"));
     main.setGeometry(20, 10, 751, 701);
     main.show();
-    TDemoHost host(&main);
+    zelmaro::testing::PlainGuiHost host(&main);
     Work(host, 300);
 
     auto progress = host.CreateProgress();

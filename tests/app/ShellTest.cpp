@@ -1,8 +1,9 @@
 #include "app/AppCursor.h"
 #include "app/AppShell.h"
-#include "app/GuiWorkflowHost.h"
 #include "app/Info.h"
 #include "app/QtMessageBoxes.h"
+#include "common/PlainGuiHost.h"
+#include "common/RecordingMessageBoxes.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -109,42 +110,25 @@ TEST(ShellTest, GermanTranslationsGiveTheStockCaptions)
 
 TEST(ShellTest, RunCommandShowsAnEscapedErrorAndGoesOn)
 {
-    struct Recorder final : MessageBoxes {
-        std::vector<std::string> errors;
-        void ShowError(std::string_view m, std::string_view c) override
-        {
-            errors.push_back(std::string(c) + ": " + std::string(m));
-        }
-        void ShowWarning(std::string_view, std::string_view) override { ADD_FAILURE(); }
-        void ShowInfo(std::string_view, std::string_view) override { ADD_FAILURE(); }
-    } boxes;
-
+    testing::RecordingMessageBoxes boxes;
     bool ran = false;
     RunCommand(boxes, [&] { ran = true; });
     EXPECT_TRUE(ran);
-    EXPECT_TRUE(boxes.errors.empty());
+    EXPECT_TRUE(boxes.Messages.empty());
 
     RunCommand(boxes, [] { throw std::invalid_argument("'x' ist kein gültiger Integerwert"); });
-    ASSERT_EQ(boxes.errors.size(), 1U);
-    EXPECT_EQ(boxes.errors[0], "Zelmaro: 'x' ist kein gültiger Integerwert");
+    ASSERT_EQ(boxes.Messages.size(), 1U);
+    EXPECT_EQ(boxes.Messages[0].Kind, "error");
+    EXPECT_EQ(boxes.Messages[0].Caption + ": " + boxes.Messages[0].Text,
+              "Zelmaro: 'x' ist kein gültiger Integerwert");
 }
 
-// The main window's own parts, as plain fields.
-class TTestHost final : public TGuiWorkflowHost {
-public:
-    using TGuiWorkflowHost::TGuiWorkflowHost;
-    std::string DirectoryText() const override { return {}; }
-    void SetDirectoryText(const std::string&) override {}
-    int OffsetValue() const override { return 0; }
-    void SetOffsetValue(int) override {}
-    int ToleranceValue() const override { return 1; }
-    void SetReadFileEnabled(bool) override {}
-};
+using testing::PlainGuiHost;
 
 TEST(ShellTest, HostProgressWindowAndCancelRequest)
 {
     QWidget window;
-    TTestHost host(&window);
+    PlainGuiHost host(&window);
     CancelRequested = true;
     std::unique_ptr<TProgressView> progress = host.CreateProgress();
     auto* info = dynamic_cast<TfrmInfo*>(progress.get());
@@ -164,7 +148,7 @@ TEST(ShellTest, HostProgressWindowAndCancelRequest)
 
 TEST(ShellTest, TerminateEndsTheLoopAfterTheRunningHandler)
 {
-    TTestHost host(nullptr);
+    PlainGuiHost host(nullptr);
     bool handlerFinished = false;
     QTimer::singleShot(0, [&] {
         host.RequestTerminate();

@@ -3,12 +3,13 @@
 #include "cli/ConsoleHost.h"
 #include "cli/PalmUsers.h"
 #include "cli/TableOutput.h"
+#include "common/FakeTool.h"
+#include "common/WorkflowRig.h"
 #include "palm/PalmTestSupport.h"
 #include "palm/PalmUsersDat.h"
 #include "platform/MemoryRegistryStore.h"
-#include "workflow/FakeTool.h"
+#include "support/Paths.h"
 #include "workflow/MetadataTool.h"
-#include "workflow/WorkflowRig.h"
 
 #include <gtest/gtest.h>
 
@@ -90,13 +91,17 @@ TEST(CliHost, OffsetRangeAndStatusLine)
     std::ostringstream err;
     std::atomic<bool> cancel = false;
     TConsoleHost host(err, false, cancel);
-    host.SetOffsetValue(3607);
-    EXPECT_EQ(host.OffsetValue(), 300);
-    host.SetOffsetRange(7200);
-    host.SetOffsetValue(-3607);
-    EXPECT_EQ(host.OffsetValue(), -3607);
-    host.SetOffsetValue(-9000);
-    EXPECT_EQ(host.OffsetValue(), -7200);
+    TConsoleTable table;
+    TWorkflow flow(host, table, FormatSettings::German());
+    flow.SetOffset(3607);
+    EXPECT_EQ(flow.Offset(), 300);
+    flow.SetMaxOffset(7200);
+    flow.SetOffset(-3607);
+    EXPECT_EQ(flow.Offset(), -3607);
+    flow.SetOffset(-9000);
+    EXPECT_EQ(flow.Offset(), -7200);
+    flow.SetTolerance(5);
+    EXPECT_EQ(flow.Tolerance(), kMaxTolerance);
     host.ShowStatus("");
     host.ShowStatus("Versatz 7 s: 2 Bilder genau");
     EXPECT_EQ(err.str(), "Versatz 7 s: 2 Bilder genau\n");
@@ -117,6 +122,52 @@ TEST(CliRun, BadUsageAndHelp)
     EXPECT_NE(err.str().find("Fehler: "), std::string::npos);
     EXPECT_EQ(RunCli({"--help"}, out, err, {}), kExitOk);
     EXPECT_NE(out.str().find("--palm-user"), std::string::npos);
+}
+
+namespace {
+
+struct PalmUser {
+    std::int32_t id;
+    std::string name, directory;
+};
+
+// The bytes of a users.dat that lists the users.
+std::string UsersDat(const std::vector<PalmUser>& list)
+{
+    using zelmaro::test::Le16;
+    std::string bytes =
+        Le16(static_cast<std::uint16_t>(list.size())) + Le16(0xFFFF) + Le16(1) + Le16(5) + "CUser";
+    for (const PalmUser& u : list)
+        bytes += zelmaro::test::Le32(static_cast<std::uint32_t>(u.id)) +
+                 zelmaro::test::Short(u.name) + zelmaro::test::Short(u.directory) +
+                 std::string(8, '\0') + Le16(0x8001);
+    return bytes;
+}
+
+} // namespace
+
+TEST(CliRun, PalmDesktopComesFromTheGivenRegistry)
+{
+    zelmaro::test::TempDir dir;
+    dir.Write("Palm/users.dat", UsersDat({{9, "Anna", "AD"}}));
+    MemoryRegistryStore registry;
+    TCliEnvironment environment;
+    environment.Registry = &registry;
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCli({"--list-palm-users"}, out, err, environment), kExitOk);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "Hinweis: Palm Desktop ist nicht eingerichtet.\n");
+
+    registry.CreateKey(kPalmDesktopKey);
+    registry.SetValue(kPalmDesktopKey, "PIMVersion", {kRegSz, "4.1"});
+    registry.SetValue(kPalmDesktopKey, "DesktopPath", {kRegSz, dir.Dir("Programme/Palm")});
+    const std::string palm = dir.Dir("Palm");
+    registry.SetValue(kPalmDesktopKey, "Path", {kRegSz, palm});
+    out.str("");
+    err.str("");
+    EXPECT_EQ(RunCli({"--list-palm-users"}, out, err, environment), kExitOk);
+    EXPECT_EQ(out.str(), "9\tAnna\t" + JoinPath(palm, "AD") + "\n");
+    EXPECT_EQ(err.str(), "");
 }
 
 namespace {
@@ -237,17 +288,9 @@ TEST(CliPalmUsers, NamesForTheConsoleAndTheLookup)
 {
     EXPECT_EQ(Cp1252ToUtf8("J\xFCrgen \x80\x81"), "Jürgen €\xEF\xBF\xBD");
 
-    using zelmaro::test::Le16;
-    using zelmaro::test::Le32;
-    using zelmaro::test::Short;
-    auto user = [](std::int32_t id, std::string_view name, std::string_view directory) {
-        return Le32(static_cast<std::uint32_t>(id)) + Short(name) + Short(directory) +
-               std::string(8, '\0') + Le16(0x8001);
-    };
     MemoryRegistryStore none;
     TPalmUsersDat users(none);
-    ByteStream stream(Le16(2) + Le16(0xFFFF) + Le16(1) + Le16(5) + "CUser" +
-                      user(7, "J\xFCrgen", "JD") + user(9, "Anna", "AD"));
+    ByteStream stream(UsersDat({{7, "J\xFCrgen", "JD"}, {9, "Anna", "AD"}}));
     users.Parse(stream);
     ASSERT_EQ(users.Count(), 2);
     EXPECT_EQ(FindPalmUser(users, "anna"), 9);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "TinyJpeg.h"
-#include "workflow/FakeTool.h"
-#include "workflow/WorkflowRig.h"
+#include "common/FakeTool.h"
+#include "common/WorkflowRig.h"
 
 #include <sys/wait.h>
 

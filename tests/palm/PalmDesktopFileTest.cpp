@@ -133,8 +133,8 @@ protected:
     void SetUp() override
     {
         Dir.Write("Palm/users.dat",
-                      UsersFile(3, ClassHeader("CUser") + User(7, "Anna", "AnnaD") +
-                                       User(7, "Bea", "BeaD") + User(9, "Carl", "CarlD")));
+                  UsersFile(3, ClassHeader("CUser") + User(7, "Anna", "AnnaD") +
+                                   User(7, "Bea", "BeaD") + User(9, "Carl", "CarlD")));
     }
 };
 

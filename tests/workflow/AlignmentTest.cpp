@@ -1,5 +1,5 @@
 #include "workflow/Alignment.h"
-#include "WorkflowRig.h"
+#include "common/WorkflowRig.h"
 
 #include <gtest/gtest.h>
 

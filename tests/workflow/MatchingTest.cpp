@@ -1,6 +1,6 @@
 #include "workflow/Matching.h"
 #include "LiteralOracles.h"
-#include "WorkflowRig.h"
+#include "common/WorkflowRig.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "WorkflowRig.h"
+#include "common/WorkflowRig.h"
 
 #include <gtest/gtest.h>
 

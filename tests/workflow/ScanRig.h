@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FakeTool.h"
-#include "WorkflowRig.h"
+#include "common/FakeTool.h"
+#include "common/WorkflowRig.h"
 
 #include <memory>
 #include <string>

@@ -32,8 +32,7 @@ protected:
 
     void SetUp() override
     {
-        Dir.Write("Palm/users.dat",
-                      UsersFile(1, ClassHeader("CUser") + User(7, "Anna", "AnnaD")));
+        Dir.Write("Palm/users.dat", UsersFile(1, ClassHeader("CUser") + User(7, "Anna", "AnnaD")));
         Rig.Flow.SetPalmRegistry(Registry);
     }
     // One text field per record, announcing as many records or the given number.

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FakeHost.h"
-#include "FakeTable.h"
+#include "common/FakeHost.h"
+#include "common/FakeTable.h"
 #include "support/DateTime.h"
 #include "workflow/Workflow.h"
 
@@ -10,7 +10,7 @@
 namespace zelmaro::testing {
 
 // A workflow on German settings with a recording host and table; the host's
-// field changes run the workflow's handler as the real window does.
+// fields report to the workflow as the real window's do.
 struct WorkflowRig {
     FakeHost Host;
     FakeTable Table;
@@ -18,7 +18,8 @@ struct WorkflowRig {
 
     WorkflowRig()
     {
-        Host.OnFieldsChanged = [this] { Flow.FieldsChanged(); };
+        Host.OnOffsetEdited = [this](int seconds) { Flow.OffsetEdited(seconds); };
+        Host.OnToleranceEdited = [this](int seconds) { Flow.ToleranceEdited(seconds); };
     }
     WorkflowRig(const WorkflowRig&) = delete;
     WorkflowRig& operator=(const WorkflowRig&) = delete;

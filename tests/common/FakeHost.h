@@ -1,11 +1,14 @@
 #pragma once
 
+#include "common/RecordingMessageBoxes.h"
+#include "workflow/Records.h"
 #include "workflow/WorkflowHost.h"
 
 #include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zelmaro::testing {
@@ -36,23 +39,24 @@ private:
     TEventLog& FLog;
 };
 
-struct FakeMessage {
-    std::string Kind; // "error", "warning", "info"
-    std::string Text;
-    std::string Caption;
-};
-
-// A window that records what the workflow asks of it. The offset and the
-// tolerance fields clamp like the real spin boxes and call OnFieldsChanged
-// when their value changes.
-class FakeHost final : public TWorkflowHost {
+// A window that records what the workflow asks of it. Its offset and
+// tolerance fields report the user's changes through OnOffsetEdited and
+// OnToleranceEdited, as the real spin boxes do.
+class FakeHost final : public RecordingBoxesOf<TWorkflowHost> {
 public:
-    std::function<void()> OnFieldsChanged;
+    FakeHost()
+    {
+        OnMessage = [this](const FakeMessage& m) { Log.push_back(m.Kind + ": " + m.Text); };
+    }
+    FakeHost(const FakeHost&) = delete;
+    FakeHost& operator=(const FakeHost&) = delete;
+
+    std::function<void(int)> OnOffsetEdited;
+    std::function<void(int)> OnToleranceEdited;
     // Runs at each ProcessPendingEvents; a test may request the cancel here.
     std::function<void()> OnPendingEvents;
 
     TEventLog Log;
-    std::vector<FakeMessage> Messages;
     std::vector<TCursorKind> CursorChanges;
     std::vector<TWriteFailure> WriteFailures; // as the workflow told them
     int PendingEventCalls = 0;
@@ -62,20 +66,11 @@ public:
     std::string Status;
 
     // The user types into the offset field: no clamping while typing.
-    void TypeOffset(int seconds) { ChangeField(FOffset, seconds); }
-    void SetToleranceValue(int seconds) { ChangeField(FTolerance, std::clamp(seconds, 0, 2)); }
-
-    void ShowError(std::string_view message, std::string_view caption) override
+    void TypeOffset(int seconds) { Edit(FOffset, seconds, OnOffsetEdited); }
+    // The user sets the tolerance box, which keeps to its range.
+    void SetToleranceValue(int seconds)
     {
-        AddMessage("error", message, caption);
-    }
-    void ShowWarning(std::string_view message, std::string_view caption) override
-    {
-        AddMessage("warning", message, caption);
-    }
-    void ShowInfo(std::string_view message, std::string_view caption) override
-    {
-        AddMessage("info", message, caption);
+        Edit(FTolerance, std::clamp(seconds, kMinTolerance, kMaxTolerance), OnToleranceEdited);
     }
 
     std::unique_ptr<TProgressView> CreateProgress() override
@@ -106,13 +101,15 @@ public:
         Log.push_back("directory: " + text);
     }
 
-    int OffsetValue() const override { return FOffset; }
-    void SetOffsetValue(int seconds) override
+    // The values the fields show.
+    int OffsetValue() const { return FOffset; }
+    int ToleranceValue() const { return FTolerance; }
+    void ShowOffset(int seconds) override
     {
         Log.push_back("offset: " + std::to_string(seconds));
-        ChangeField(FOffset, std::clamp(seconds, -300, 300));
+        FOffset = seconds;
     }
-    int ToleranceValue() const override { return FTolerance; }
+    void ShowTolerance(int seconds) override { FTolerance = seconds; }
 
     void SetReadFileEnabled(bool enabled) override { ReadFileEnabled = enabled; }
     void ShowStatus(std::string_view text) override { Status = text; }
@@ -131,27 +128,14 @@ public:
 
     std::vector<std::string> MessageTexts(const std::string& kind) const
     {
-        std::vector<std::string> texts;
-        for (const FakeMessage& m : Messages) {
-            if (m.Kind == kind)
-                texts.push_back(m.Text);
-        }
-        return texts;
+        return testing::MessageTexts(Messages, kind);
     }
 
 private:
-    void AddMessage(std::string kind, std::string_view text, std::string_view caption)
+    static void Edit(int& field, int value, const std::function<void(int)>& report)
     {
-        Log.push_back(kind + ": " + std::string(text));
-        Messages.push_back({std::move(kind), std::string(text), std::string(caption)});
-    }
-    void ChangeField(int& field, int value)
-    {
-        if (field == value)
-            return;
-        field = value;
-        if (OnFieldsChanged)
-            OnFieldsChanged();
+        if (std::exchange(field, value) != value && report)
+            report(value);
     }
 
     TCursorKind FCursor = TCursorKind::crDefault;

@@ -21,6 +21,8 @@ namespace zelmaro::testing {
 class FakeTool final : public TMetadataTool {
 public:
     std::map<std::string, std::vector<std::string>> Output;
+    // The answer for a path without Output of its own.
+    std::vector<std::string> Fallback;
     std::vector<std::vector<std::string>> Calls;
     // Called before each answer with the call's number (from 0); may throw.
     std::function<void(std::size_t)> BeforeCall;
@@ -49,8 +51,8 @@ public:
             return;
         }
         const auto found = Output.find(arguments.at(0));
-        if (found != Output.end())
-            outputLines.insert(outputLines.end(), found->second.begin(), found->second.end());
+        const auto& answer = found != Output.end() ? found->second : Fallback;
+        outputLines.insert(outputLines.end(), answer.begin(), answer.end());
     }
 
     // Output for an image as the tool prints it.
