@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 
 using namespace zelmaro;
@@ -283,6 +284,47 @@ TEST_P(RealToolTest, TodaysRawFilesAreMatchedAndWritten)
     EXPECT_EQ(StoredExposure(Dir.File("FujiFilm.raf")), "2");
     EXPECT_EQ(StoredExposure(Dir.File("Panasonic.rw2")), "3");
     EXPECT_EQ(StoredExposure(Dir.File("CanonRaw.cr3")), "4");
+}
+
+// The sample session, then with an image in the middle that has no tags:
+// every row, message and end request as the scan in turn gives them.
+TEST(ParallelScanE2E, TheSampleSessionReadsAsInTurn)
+{
+    TempDir dir;
+    ASSERT_EQ(
+        std::system(("bash " ZELMARO_SAMPLE_SESSION " '" + dir.Path() + "' >/dev/null").c_str()),
+        0);
+    const auto scan = [&](std::size_t readers) {
+        WorkflowRig rig;
+        EXPECT_TRUE(rig.Flow.LocateExifTool());
+        rig.Flow.SetScanReaders(readers);
+        rig.Host.SetDirectoryText(dir.Path());
+        rig.Flow.ReadPictures();
+        rig.Flow.ReadLogFile();
+        Texts seen;
+        for (const auto& row : rig.Table.Rows) {
+            std::string line;
+            for (int column = 0; column < TWorkflow::kColumnCount; ++column)
+                line += rig.Flow.CellText(*row.Item, column) + "|";
+            seen.push_back(line);
+        }
+        for (const FakeMessage& message : rig.Host.Messages)
+            seen.push_back(message.Kind + ": " + message.Text);
+        seen.push_back("terminate " + std::to_string(rig.Host.TerminateRequests));
+        EXPECT_FALSE(HasChildProcess()) << readers;
+        return seen;
+    };
+    for (const bool unreadable : {false, true}) {
+        if (unreadable)
+            std::ofstream(dir.File("IMG_0018.JPG"), std::ios::binary) << TinyJpeg();
+        const Texts inTurn = scan(1);
+        ASSERT_EQ(inTurn.back(), unreadable ? "terminate 1" : "terminate 0");
+        EXPECT_EQ(std::count(inTurn.begin(), inTurn.end(),
+                             "error: Fehler beim Auslesen von Bild \"IMG_0018.JPG\"!"),
+                  unreadable ? 1 : 0);
+        for (std::size_t readers = 2; readers <= 4; ++readers)
+            EXPECT_EQ(scan(readers), inTurn) << readers << " readers";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, RealToolTest, ::testing::Bool(),

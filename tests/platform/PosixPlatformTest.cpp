@@ -1,3 +1,5 @@
+#include "platform/ChildProcess.h"
+#include "platform/Cores.h"
 #include "platform/DirectoryScan.h"
 #include "platform/Platform.h"
 #include "platform/posix/PosixLocale.h"
@@ -7,7 +9,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
+#include <vector>
 
+#include <sched.h>
 #include <sys/stat.h>
 
 using namespace zelmaro;
@@ -90,4 +95,47 @@ TEST(PosixPlatform, FormatSettingsFollowTheLocaleEnvironment)
     EXPECT_EQ(c.LongTimeFormat, "HH:mm:ss");
     EXPECT_EQ(c.DateSeparator, '/');
     ::unsetenv("LC_ALL");
+}
+
+TEST(PosixPlatform, UsableCoresAreThoseTheProcessMayRunOn)
+{
+    cpu_set_t all;
+    ASSERT_EQ(::sched_getaffinity(0, sizeof all, &all), 0);
+    EXPECT_EQ(UsableCoreCount(), static_cast<unsigned>(CPU_COUNT(&all)));
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+        if (CPU_ISSET(cpu, &all)) {
+            CPU_SET(cpu, &one);
+            break;
+        }
+    }
+    ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
+    const unsigned pinned = UsableCoreCount();
+    ::sched_setaffinity(0, sizeof all, &all);
+    EXPECT_EQ(pinned, 1u);
+}
+
+TEST(PosixPlatform, ChildrenStartedAtOnceInheritNoneOfEachOthersPipes)
+{
+    // Were a child's input inherited by a sibling started meanwhile, closing
+    // it would not end the child.
+    const TProcessCommand cat{"/bin/cat", {"/bin/cat"}, "cat"};
+    std::vector<std::unique_ptr<TPipedChildProcess>> children(16);
+    std::vector<std::thread> starters;
+    for (std::size_t part = 0; part < 2; ++part) {
+        starters.emplace_back([&, part] {
+            for (std::size_t k = part; k < children.size(); k += 2) {
+                int error = 0;
+                children[k] = StartPipedChildProcess(cat, error);
+            }
+        });
+    }
+    for (std::thread& starter : starters)
+        starter.join();
+    for (std::size_t k = 0; k < children.size(); ++k) {
+        ASSERT_NE(children[k], nullptr) << k;
+        children[k]->CloseInput();
+        EXPECT_EQ(children[k]->WaitForExit(5000), 0) << k << " still runs";
+    }
 }
