@@ -342,88 +342,71 @@ TEST(ExifToolLocation, ProgramDirectoryFirstThenSearchPath)
 namespace {
 
 // Tools for the readers of a scan at once: each answers from the rig's
-// FakeTool table, which no one changes while the scan runs, and logs the
-// images it was asked for under one lock.
+// FakeTool, which nothing changes meanwhile, and logs the paths it was asked.
 struct ReaderTools {
     std::mutex Mutex;
     std::vector<std::string> Asked;
     std::size_t Made = 0;
 
-    class Tool final : public TMetadataTool {
-    public:
-        Tool(ReaderTools& tools, const FakeTool& answers) : FTools(tools), FAnswers(answers) {}
+    struct Tool final : TMetadataTool {
+        ReaderTools& Tools;
+        const FakeTool& Answers;
+        Tool(ReaderTools& tools, const FakeTool& answers) : Tools(tools), Answers(answers) {}
         void Run(const std::vector<std::string>& arguments,
-                 std::vector<std::string>& outputLines) override
+                 std::vector<std::string>& lines) override
         {
-            {
-                const std::lock_guard<std::mutex> lock(FTools.Mutex);
-                FTools.Asked.push_back(arguments.at(0));
-            }
-            if (const auto found = FAnswers.Output.find(arguments.at(0));
-                found != FAnswers.Output.end())
-                outputLines = found->second;
+            const std::lock_guard<std::mutex> lock(Tools.Mutex);
+            Tools.Asked.push_back(arguments.at(0));
+            if (const auto found = Answers.Output.find(arguments.at(0));
+                found != Answers.Output.end())
+                lines = found->second;
         }
-
-    private:
-        ReaderTools& FTools;
-        const FakeTool& FAnswers;
     };
 
-    // The rig reads with readers tools at once; first, when given, is the
-    // first reader's tool.
+    // The rig reads with readers tools at once, the first one first when given.
     void Attach(ScanRig& rig, std::size_t readers, std::unique_ptr<TMetadataTool> first = nullptr)
     {
         rig.Flow.SetScanReaders(readers);
         auto kept = std::make_shared<std::unique_ptr<TMetadataTool>>(std::move(first));
         rig.Flow.SetScanToolFactory([this, &rig, kept]() -> std::unique_ptr<TMetadataTool> {
-            ++Made;
-            if (*kept)
-                return std::move(*kept);
-            return std::make_unique<Tool>(*this, *rig.Tool);
+            return ++Made == 1 && *kept ? std::move(*kept)
+                                        : std::make_unique<Tool>(*this, *rig.Tool);
         });
     }
 };
 
-// What a scan leaves: the records as texts, the messages, the end requests
-// and the error that left it.
-struct ScanOutcome {
-    std::vector<std::string> Records;
-    std::vector<std::string> Errors;
-    int TerminateRequests = 0;
-    std::string Thrown;
-    bool Answer = false;
-    bool operator==(const ScanOutcome&) const = default;
-};
-
-ScanOutcome Scan(ScanRig& rig)
+// Twenty images over three moments, each with its lines also in a file
+// beside it; image unreadableAt has no exposure time, badDateAt an impossible
+// date. The scan's records, messages, end requests and error as texts.
+std::vector<std::string> Scan(ScanRig& rig, int unreadableAt = -1, int badDateAt = -1)
 {
+    for (int i = 0, fresh = rig.Tool->Output.empty(); fresh && i < 20; ++i) {
+        const std::string name =
+            (i < 10 ? "0" : "") + std::to_string(i) + (i % 3 ? ".JPG" : ".CR2");
+        const std::string path =
+            rig.AddImageFile(name,
+                             i == badDateAt ? "2008:13:05 21:00:00"
+                                            : "2008:01:05 21:0" + std::to_string(i % 3) + ":00",
+                             i == unreadableAt ? "" : std::to_string(i + 1));
+        rig.Dir.Write(name + ".lines",
+                      rig.Tool->Output[path].front() + "\n" +
+                          (i == unreadableAt ? "" : rig.Tool->Output[path].back()));
+    }
     rig.Host.Messages.clear();
     rig.Host.TerminateRequests = 0;
-    ScanOutcome outcome;
+    std::vector<std::string> seen;
     try {
-        outcome.Answer = rig.Flow.ScanPictures(rig.Dir.Path());
+        seen.push_back(rig.Flow.ScanPictures(rig.Dir.Path()) ? "true" : "false");
     } catch (const std::exception& e) {
-        outcome.Thrown = e.what();
+        seen.push_back(e.what());
     }
     for (const TImageItem& image : rig.Flow.Images())
-        outcome.Records.push_back(image.FileName + " " + std::to_string(image.Date) + " " +
-                                  std::to_string(image.ExposureTime));
-    outcome.Errors = rig.Host.MessageTexts("error");
-    outcome.TerminateRequests = rig.Host.TerminateRequests;
-    return outcome;
-}
-
-// Twenty images over three moments; the exposure "" or a date "bad" at a
-// position makes that image unreadable or throw.
-void AddImages(ScanRig& rig, int unreadableAt, int badDateAt)
-{
-    for (int i = 0; i < 20; ++i) {
-        char name[16];
-        std::snprintf(name, sizeof name, i % 3 ? "%02d.JPG" : "%02d.CR2", i);
-        const std::string date = i == badDateAt ? "2008:13:05 21:00:00"
-                                                : "2008:01:05 21:0" + std::to_string(i % 3) + ":00";
-        rig.AddImageFile(name, date, i == unreadableAt ? "" : std::to_string(i + 1));
-    }
+        seen.push_back(image.FileName + " " + std::to_string(image.Date) + " " +
+                       std::to_string(image.ExposureTime));
+    for (const FakeMessage& message : rig.Host.Messages)
+        seen.push_back(message.Kind + ": " + message.Text);
+    seen.push_back(std::to_string(rig.Host.TerminateRequests));
+    return seen;
 }
 
 } // namespace
@@ -434,43 +417,33 @@ TEST(ScanPicturesAtOnce, GivesWhatTheScanInTurnGives)
         const char* what;
         int unreadableAt;
         int badDateAt;
+        int cancelAt; // the call for events that requests it
     } cases[] = {
-        {"equal dates keep the name order", -1, -1},
-        {"the first unreadable image ends it", 9, -1},
-        {"an impossible date throws in its turn", 16, 7},
-        {"an unreadable image before an impossible date", 4, 5},
+        {"equal dates keep the name order", -1, -1, 0},
+        {"the first unreadable image ends it", 9, -1, 0},
+        {"an impossible date throws in its turn", 16, 7, 0},
+        {"an unreadable image before an impossible date", 4, 5, 0},
+        {"a cancel before the third image", -1, -1, 3},
     };
     for (const Case& c : cases) {
         for (std::size_t readers = 2; readers <= 4; ++readers) {
             ScanRig rig;
-            AddImages(rig, c.unreadableAt, c.badDateAt);
-            const ScanOutcome inTurn = Scan(rig);
+            rig.Host.OnPendingEvents = [&] {
+                rig.Host.Cancel = rig.Host.PendingEventCalls == c.cancelAt;
+            };
+            const std::vector<std::string> inTurn = Scan(rig, c.unreadableAt, c.badDateAt);
+            const std::size_t read = rig.Flow.Images().size();
+            rig.Host.PendingEventCalls = 0;
             ReaderTools tools;
             tools.Attach(rig, readers);
             EXPECT_EQ(Scan(rig), inTurn) << c.what << ", " << readers << " readers";
             EXPECT_EQ(tools.Made, readers);
-            // Nothing is handed out after the image that ended the scan,
-            // and at most two per reader were in flight before it.
-            const std::size_t end = inTurn.Records.size() + (inTurn.Answer ? 0 : 1);
-            EXPECT_LE(tools.Asked.size(), std::min<std::size_t>(20, end + 2 * readers)) << c.what;
+            // None is handed out after a cancel or after the image that ended
+            // the scan, and at most two per reader were in flight before it.
+            EXPECT_LE(tools.Asked.size(),
+                      std::min<std::size_t>(20, read + (c.cancelAt ? 0 : 2 * readers)))
+                << c.what;
         }
-    }
-}
-
-TEST(ScanPicturesAtOnce, ACancelStartsNoFurtherImage)
-{
-    for (std::size_t readers = 2; readers <= 4; ++readers) {
-        ScanRig rig;
-        AddImages(rig, -1, -1);
-        ReaderTools tools;
-        tools.Attach(rig, readers);
-        rig.Host.OnPendingEvents = [&] { rig.Host.Cancel = rig.Host.PendingEventCalls == 3; };
-        // Asked before the first and the second image; the third waits.
-        const ScanOutcome outcome = Scan(rig);
-        EXPECT_TRUE(outcome.Answer);
-        EXPECT_EQ(FileNames(rig.Flow), (std::vector<std::string>{"00.CR2", "03.CR2"}));
-        EXPECT_EQ(tools.Asked.size(), 2u);
-        EXPECT_TRUE(rig.Host.Messages.empty());
     }
 }
 
@@ -479,28 +452,20 @@ TEST(ScanPicturesAtOnce, AReaderWhoseSessionFailsReadsItsShareOneProcessEach)
 {
     for (std::size_t readers = 2; readers <= 4; ++readers) {
         ScanRig rig;
-        AddImages(rig, 13, -1);
-        const ScanOutcome inTurn = Scan(rig);
-        // A tool whose session ends at once and that, run per call, prints
-        // the lines stored beside the image.
-        const std::string script = rig.Dir.Write(
+        const std::vector<std::string> inTurn = Scan(rig, 13);
+        // Its session ends at once; run per call, it prints the lines beside the image.
+        const std::string tool = rig.Dir.Write(
             "tool", "#!/bin/sh\n[ \"$1\" = -stay_open ] && exit 0\ncat \"$1.lines\"\n");
-        std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-        for (const auto& [path, lines] : rig.Tool->Output) {
-            std::string text;
-            for (const std::string& line : lines)
-                text += line + "\n";
-            rig.Dir.Write(path.substr(rig.Dir.Path().size() + 1) + ".lines", text);
-        }
+        std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
         ReaderTools tools;
-        tools.Attach(rig, readers, std::make_unique<TExifToolSession>(script));
+        tools.Attach(rig, readers, std::make_unique<TExifToolSession>(tool));
         EXPECT_EQ(Scan(rig), inTurn) << readers;
-        // The fakes read the other readers' shares only.
+        // The fakes read none of the first reader's share.
         const std::vector<std::string> names = ImageFileNames(rig.Dir.Path());
         EXPECT_FALSE(tools.Asked.empty());
         for (std::size_t k = 0; k < names.size(); k += readers)
-            EXPECT_EQ(std::count(tools.Asked.begin(), tools.Asked.end(), rig.Dir.File(names[k])), 0)
-                << names[k];
+            EXPECT_EQ(std::count(tools.Asked.begin(), tools.Asked.end(), rig.Dir.File(names[k])),
+                      0);
     }
 }
 #endif
