@@ -97,19 +97,17 @@ TEST(PosixPlatform, FormatSettingsFollowTheLocaleEnvironment)
     ::unsetenv("LC_ALL");
 }
 
-TEST(PosixPlatform, UsableCoresAreThoseTheProcessMayRunOn)
+TEST(PosixPlatform, UsableCoresFollowTheAffinity)
 {
     cpu_set_t all;
+    cpu_set_t one;
     ASSERT_EQ(::sched_getaffinity(0, sizeof all, &all), 0);
     EXPECT_EQ(UsableCoreCount(), static_cast<unsigned>(CPU_COUNT(&all)));
-    cpu_set_t one;
     CPU_ZERO(&one);
-    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
-        if (CPU_ISSET(cpu, &all)) {
-            CPU_SET(cpu, &one);
-            break;
-        }
-    }
+    int first = 0;
+    while (!CPU_ISSET(first, &all))
+        ++first;
+    CPU_SET(first, &one);
     ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
     const unsigned pinned = UsableCoreCount();
     ::sched_setaffinity(0, sizeof all, &all);
@@ -118,21 +116,18 @@ TEST(PosixPlatform, UsableCoresAreThoseTheProcessMayRunOn)
 
 TEST(PosixPlatform, ChildrenStartedAtOnceInheritNoneOfEachOthersPipes)
 {
-    // Were a child's input inherited by a sibling started meanwhile, closing
-    // it would not end the child.
-    const TProcessCommand cat{"/bin/cat", {"/bin/cat"}, "cat"};
+    // Had a sibling started meanwhile inherited a child's input, closing it
+    // would not end the child.
     std::vector<std::unique_ptr<TPipedChildProcess>> children(16);
-    std::vector<std::thread> starters;
-    for (std::size_t part = 0; part < 2; ++part) {
-        starters.emplace_back([&, part] {
-            for (std::size_t k = part; k < children.size(); k += 2) {
-                int error = 0;
-                children[k] = StartPipedChildProcess(cat, error);
-            }
-        });
-    }
-    for (std::thread& starter : starters)
-        starter.join();
+    const auto start = [&](std::size_t from) {
+        for (std::size_t k = from; k < children.size(); k += 2) {
+            int error = 0;
+            children[k] = StartPipedChildProcess({"/bin/cat", {"/bin/cat"}, "cat"}, error);
+        }
+    };
+    std::thread other(start, 1);
+    start(0);
+    other.join();
     for (std::size_t k = 0; k < children.size(); ++k) {
         ASSERT_NE(children[k], nullptr) << k;
         children[k]->CloseInput();
