@@ -1,10 +1,13 @@
-// Seconds for reading 500 images with the real exiftool: the scan through one
-// session per command, the scan with one tool process per image, and one
-// plain tool run over all the files as the floor.
+// Seconds for reading small images with the real exiftool: the scan through
+// sessions (one reader, then one per usable core), the scan with one tool
+// process per image, and one plain tool run over the directory as the
+// yardstick. The figures to compare are BM_ScanPicturesSession/0 and
+// BM_OneToolRunOverTheDirectory, both over 2,000 images.
 #include "E2ESession.h"
 
 #include <benchmark/benchmark.h>
 
+#include <map>
 #include <memory>
 
 using namespace zelmaro;
@@ -12,15 +15,18 @@ using namespace zelmaro::testing;
 
 namespace {
 
-constexpr int kImages = 500;
+constexpr int kImages = 2000;
+constexpr int kPerImageRunImages = 500; // a process each: slow
 
-// The images, made once for all benchmarks.
-const TempDir& Images()
+// A directory of count images, made once for all benchmarks.
+const TempDir& Images(int count)
 {
-    static const std::unique_ptr<TempDir> dir = [] {
-        auto made = std::make_unique<TempDir>();
+    static std::map<int, std::unique_ptr<TempDir>> made;
+    std::unique_ptr<TempDir>& dir = made[count];
+    if (!dir) {
+        dir = std::make_unique<TempDir>();
         std::vector<TaggedImage> images;
-        for (int i = 0; i < kImages; ++i) {
+        for (int i = 0; i < count; ++i) {
             char name[32];
             std::snprintf(name, sizeof name, "IMG_%04d.JPG", i);
             char date[32];
@@ -28,57 +34,58 @@ const TempDir& Images()
                           i / 60 % 60, i % 60);
             images.push_back({name, date, i % 2 ? "1/250" : "30"});
         }
-        WriteTaggedImages(made->Path(), images);
-        return made;
-    }();
+        WriteTaggedImages(dir->Path(), images);
+    }
     return *dir;
 }
 
-void ScanWith(benchmark::State& state, bool session)
+void ScanWith(benchmark::State& state, bool session, int count)
 {
-    const TempDir& dir = Images();
+    const TempDir& dir = Images(count);
     WorkflowRig rig;
     if (!rig.Flow.LocateExifTool()) {
         state.SkipWithError("exiftool is missing");
         return;
     }
     rig.Flow.SetToolSessionEnabled(session);
+    rig.Flow.SetScanReaders(static_cast<std::size_t>(state.range(0)));
     rig.Host.SetDirectoryText(dir.Path());
     for (auto _ : state) {
         rig.Flow.ReadPictures();
-        if (rig.Flow.Images().size() != kImages || !rig.Host.Messages.empty()) {
+        if (rig.Flow.Images().size() != static_cast<std::size_t>(count) ||
+            !rig.Host.Messages.empty()) {
             state.SkipWithError("scan failed");
             return;
         }
     }
-    state.SetItemsProcessed(state.iterations() * kImages);
+    state.SetItemsProcessed(state.iterations() * count);
 }
 
+// Argument: the readers at once; 0 is one per usable core, as the program does.
 void BM_ScanPicturesSession(benchmark::State& state)
 {
-    ScanWith(state, true);
+    ScanWith(state, true, kImages);
 }
-BENCHMARK(BM_ScanPicturesSession)->Unit(benchmark::kSecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_ScanPicturesSession)
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kSecond)
+    ->Iterations(3)
+    ->UseRealTime();
 
 void BM_ScanPicturesPerImage(benchmark::State& state)
 {
-    ScanWith(state, false);
+    ScanWith(state, false, kPerImageRunImages);
 }
-BENCHMARK(BM_ScanPicturesPerImage)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_ScanPicturesPerImage)->Arg(0)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
 
-void BM_OneToolRunOverAllFiles(benchmark::State& state)
+void BM_OneToolRunOverTheDirectory(benchmark::State& state)
 {
-    const TempDir& dir = Images();
-    std::vector<std::string> arguments = {"-CreateDate", "-ExposureTime"};
-    for (int i = 0; i < kImages; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "IMG_%04d.JPG", i);
-        arguments.push_back(dir.File(name));
-    }
+    const TempDir& dir = Images(kImages);
     for (auto _ : state)
-        benchmark::DoNotOptimize(RunExifTool(arguments));
+        benchmark::DoNotOptimize(RunExifTool({"-CreateDate", "-ExposureTime", dir.Path()}));
     state.SetItemsProcessed(state.iterations() * kImages);
 }
-BENCHMARK(BM_OneToolRunOverAllFiles)->Unit(benchmark::kSecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_OneToolRunOverTheDirectory)->Unit(benchmark::kSecond)->Iterations(3)->UseRealTime();
 
 } // namespace

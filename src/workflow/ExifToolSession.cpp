@@ -88,7 +88,14 @@ bool TExifToolSession::Start()
     command.CommandLine = QuoteArgument(FProgram) + " -stay_open True -@ -";
     int error = 0;
     FChild = StartPipedChildProcess(command, error);
+    FHandle = FChild ? FChild->Handle() : 0;
     return FChild != nullptr;
+}
+
+void TExifToolSession::StartNow()
+{
+    if (!FChild && !FBroken && !Start())
+        Abandon();
 }
 
 bool TExifToolSession::Call(const std::vector<std::string>& arguments,
@@ -156,6 +163,7 @@ bool TExifToolSession::Call(const std::vector<std::string>& arguments,
 void TExifToolSession::Abandon()
 {
     FBroken = true;
+    FHandle = 0;
     FChild.reset(); // kills and collects it
     FPending.clear();
     FErrors.clear();
@@ -184,6 +192,7 @@ void TExifToolSession::End()
     }
     FErrors.clear();
     FChild->WaitForExit(kEndWaitMs);
+    FHandle = 0;
     FChild.reset(); // kills it if it still runs, and collects it
 }
 

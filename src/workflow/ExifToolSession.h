@@ -3,6 +3,7 @@
 #include "platform/ChildProcess.h"
 #include "workflow/MetadataTool.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,8 +34,13 @@ public:
                             std::vector<std::string>& outputLines,
                             std::vector<std::string>& errorLines) override;
 
-    // The running session's process, or 0 when there is none (for tests).
-    TProcessHandle SessionHandle() const { return FChild ? FChild->Handle() : 0; }
+    // Starts the session's process now rather than at the first call; a
+    // start that fails falls back as it would there.
+    void StartNow();
+
+    // The running session's process, or 0 when there is none (for tests;
+    // both may be asked from another thread than the one that calls).
+    TProcessHandle SessionHandle() const { return FHandle; }
     // True once the session has been given up for the rest of the command.
     bool FellBack() const { return FBroken; }
 
@@ -55,7 +61,8 @@ private:
     std::string FPending; // output read past the last call's end
     std::string FErrors;  // standard error of the running call
     unsigned FCallNumber = 0;
-    bool FBroken = false;
+    std::atomic<TProcessHandle> FHandle{0};
+    std::atomic<bool> FBroken{false};
 };
 
 } // namespace zelmaro

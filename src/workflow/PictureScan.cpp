@@ -1,11 +1,12 @@
-#include "support/Conversions.h"
-#include "support/DateTime.h"
+#include "platform/Cores.h"
 #include "support/FileSearch.h"
 #include "support/MessageBoxes.h"
 #include "support/Paths.h"
+#include "workflow/ImageReaderPool.h"
 #include "workflow/OperationScope.h"
 #include "workflow/Workflow.h"
 
+#include <algorithm>
 #include <array>
 #include <exception>
 
@@ -26,110 +27,8 @@ std::string FileNamePart(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Blanks and control characters off both ends.
-std::string_view Trim(std::string_view text)
-{
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
-        text.remove_suffix(1);
-    return text;
-}
-
-// What follows the first ":" of a tool line, trimmed.
-std::string_view TagValue(std::string_view line)
-{
-    const auto colon = line.find(':');
-    return Trim(colon == std::string_view::npos ? std::string_view() : line.substr(colon + 1));
-}
-
-// The piece up to the separator; rest keeps what follows it. A missing
-// separator leaves the whole rest as the piece, which the strict conversion
-// of the following parts then refuses.
-std::string_view TakeUntil(std::string_view& rest, char separator)
-{
-    const auto pos = rest.find(separator);
-    std::string_view piece = rest.substr(0, pos);
-    rest = pos == std::string_view::npos ? std::string_view() : rest.substr(pos + 1);
-    return piece;
-}
-
-// The whole seconds of "56", "56.21", "56+00:00", "06.583-07:00" or "56Z".
-// The moment stays the camera's own clock, the one the log was compared
-// with, so a time zone is not applied. Anything else is left for the strict
-// conversion to refuse.
-std::string_view WholeSeconds(std::string_view seconds)
-{
-    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
-    const auto digitsFrom = [&](std::size_t at) {
-        while (at < seconds.size() && isDigit(seconds[at]))
-            ++at;
-        return at;
-    };
-    const std::size_t whole = digitsFrom(0);
-    std::size_t end = whole;
-    if (whole > 0 && end < seconds.size() && seconds[end] == '.') {
-        end = digitsFrom(end + 1);
-        if (end == whole + 1)
-            return seconds;
-    }
-    const std::string_view zone = seconds.substr(end);
-    const bool zoneOk =
-        zone.empty() || zone == "Z" ||
-        (zone.size() == 6 && (zone[0] == '+' || zone[0] == '-') && isDigit(zone[1]) &&
-         isDigit(zone[2]) && zone[3] == ':' && isDigit(zone[4]) && isDigit(zone[5]));
-    return whole > 0 && zoneOk ? seconds.substr(0, whole) : seconds;
-}
-
-std::uint32_t ParseCreateDate(std::string_view value, const FormatSettings& settings)
-{
-    TDateTimeParts parts;
-    parts.Year = StrToInt(TakeUntil(value, ':'));
-    parts.Month = StrToInt(TakeUntil(value, ':'));
-    parts.Day = StrToInt(TakeUntil(value, ' '));
-    parts.Hour = StrToInt(TakeUntil(value, ':'));
-    parts.Minute = StrToInt(TakeUntil(value, ':'));
-    parts.Second = StrToInt(WholeSeconds(value));
-    parts.MilliSecond = 0;
-    return static_cast<std::uint32_t>(DaysToSeconds(EncodeDateTime(parts, settings)));
-}
-
-void ParseExposureTime(std::string_view value, const FormatSettings& settings, double& exposure)
-{
-    if (const auto slash = value.find('/'); slash != std::string_view::npos) {
-        const auto numerator = TryStrToInt(value.substr(0, slash));
-        const auto denominator = TryStrToInt(value.substr(slash + 1));
-        if (numerator && denominator && *denominator != 0)
-            exposure = static_cast<double>(*numerator) / static_cast<double>(*denominator);
-        return;
-    }
-    // The tool writes a decimal point; the user's separator is what converts.
-    std::string text(value);
-    if (const auto dot = text.find('.'); dot != std::string::npos)
-        text[dot] = settings.DecimalSeparator;
-    if (const auto converted = TryTextToFloat(text, settings.DecimalSeparator))
-        exposure = *converted;
-}
-
-// The tool prints the exposure time rounded (1/60, but 1.25 s as "1.2") and
-// then as its number (0.01666666667, 1.25). The printed fraction is exact
-// where the number confirms it; otherwise the number is.
-double ExactExposureTime(const std::vector<std::string_view>& values,
-                         const FormatSettings& settings)
-{
-    double printed = 0;
-    if (values.empty())
-        return printed;
-    ParseExposureTime(values.front(), settings, printed);
-    if (values.size() == 1)
-        return printed;
-    double number = 0;
-    ParseExposureTime(values.back(), settings, number);
-    const bool fraction = values.front().find('/') != std::string_view::npos;
-    if (number == 0 || (fraction && ExposureTimesEqual(printed, number)))
-        return printed;
-    return number;
-}
+// How long the scan waits for a reading before it asks for events again.
+constexpr int kScanEventsMs = 50;
 
 std::string ReadingError(const std::string& fileName)
 {
@@ -182,9 +81,7 @@ void TWorkflow::RunTool(const std::vector<std::string>& arguments, std::vector<s
 
 std::string TWorkflow::ToolPath(const std::string& path)
 {
-    if (!path.empty() && path.front() == '-')
-        return JoinPath(".", path);
-    return path;
+    return ToolArgumentPath(path);
 }
 
 void TWorkflow::ReadPictures()
@@ -228,6 +125,22 @@ bool TWorkflow::ScanPictures(const std::string& directory)
     }
     if (FProgress)
         FProgress->ShowFileLine();
+    const std::size_t readers = ScanReaderCount();
+    return readers > 1 ? ReadImagesAtOnce(directory, names, readers)
+                       : ReadImagesInTurn(directory, names);
+}
+
+std::size_t TWorkflow::ScanReaderCount() const
+{
+    // A replaced tool is one object, which one thread uses.
+    if (FTool && !FScanToolFactory)
+        return 1;
+    return FScanReaders != 0 ? FScanReaders : std::clamp(UsableCoreCount(), 1u, kMaxScanReaders);
+}
+
+bool TWorkflow::ReadImagesInTurn(const std::string& directory,
+                                 const std::vector<std::string>& names)
+{
     for (const std::string& name : names) {
         FHost.ProcessPendingEvents();
         if (FHost.CancelRequested())
@@ -236,14 +149,80 @@ bool TWorkflow::ScanPictures(const std::string& directory)
             FProgress->SetFileName(name);
         std::uint32_t date = 0;
         double exposure = 0;
-        if (!ReadImageData(JoinPath(directory, name), date, exposure)) {
-            FHost.ShowError(ReadingError(name), kAppCaption);
-            FHost.RequestTerminate();
-            return false;
-        }
+        if (!ReadImageData(JoinPath(directory, name), date, exposure))
+            return ReportUnreadable(name);
         AddImage({name, date, exposure});
     }
     return true;
+}
+
+bool TWorkflow::ReadImagesAtOnce(const std::string& directory,
+                                 const std::vector<std::string>& names, std::size_t readers)
+{
+    // The command's session is the first reader's, so that it ends with the
+    // command as before; the others are the pool's own and end with it.
+    std::vector<std::unique_ptr<TMetadataTool>> owned;
+    std::vector<TMetadataTool*> tools;
+    const auto newTool = [this]() -> std::unique_ptr<TMetadataTool> {
+        if (FScanToolFactory)
+            return FScanToolFactory();
+        if (FSession)
+            return std::make_unique<TExifToolSession>(FExifTool);
+        return std::make_unique<TConsoleMetadataTool>(FExifTool);
+    };
+    for (std::size_t k = 0; k < readers; ++k) {
+        if (k == 0 && FSession && !FScanToolFactory) {
+            tools.push_back(FSession.get());
+        } else {
+            owned.push_back(newTool());
+            tools.push_back(owned.back().get());
+        }
+        // Side by side, rather than each at its first image.
+        if (auto* session = dynamic_cast<TExifToolSession*>(tools.back()))
+            session->StartNow();
+    }
+    TImageReaderPool pool(tools, FSettings);
+
+    // Only this thread talks to the host and the lists. It hands an image out
+    // only after asking for a cancel, keeps a few per reader in flight and
+    // takes the readings back in name order, asking for events meanwhile.
+    const std::size_t inFlight = 2 * readers;
+    std::size_t handedOut = 0;
+    std::size_t taken = 0;
+    bool cancelled = false;
+    for (;;) {
+        FHost.ProcessPendingEvents();
+        cancelled = cancelled || FHost.CancelRequested();
+        if (!cancelled && handedOut < names.size() && handedOut - taken < inFlight) {
+            pool.Read(JoinPath(directory, names[handedOut]));
+            if (FProgress && handedOut == taken)
+                FProgress->SetFileName(names[handedOut]);
+            ++handedOut;
+            continue;
+        }
+        if (taken == handedOut)
+            return true; // every image handed out is in the list
+        std::optional<TImageReading> reading = pool.Take(taken, kScanEventsMs);
+        if (!reading)
+            continue;
+        if (reading->Error)
+            std::rethrow_exception(reading->Error);
+        if (!reading->Readable || !reading->Data.Complete()) {
+            pool.Finish(); // none reads on behind the message
+            return ReportUnreadable(names[taken]);
+        }
+        AddImage({names[taken], reading->Data.Date, reading->Data.ExposureTime});
+        ++taken;
+        if (FProgress && taken < handedOut)
+            FProgress->SetFileName(names[taken]);
+    }
+}
+
+bool TWorkflow::ReportUnreadable(const std::string& name)
+{
+    FHost.ShowError(ReadingError(name), kAppCaption);
+    FHost.RequestTerminate();
+    return false;
 }
 
 bool TWorkflow::ReadImageData(const std::string& path, std::uint32_t& date, double& exposureTime)
@@ -256,29 +235,24 @@ bool TWorkflow::ReadImageData(const std::string& path, std::uint32_t& date, doub
 {
     date = 0;
     exposureTime = 0;
-    if (!FileExists(path))
-        return false;
-    std::vector<std::string> lines;
+    TConsoleMetadataTool perCall(FExifTool);
+    TMetadataTool& tool = FTool      ? *FTool
+                          : FSession ? *FSession
+                                     : static_cast<TMetadataTool&>(perCall);
+    std::optional<std::vector<std::string>> lines;
     try {
-        // The EXIF date comes last and so wins: a container's date (CR3,
-        // HEIF) is UTC or the computer's zone, not the camera's clock.
-        RunTool(
-            {ToolPath(path), "-CreateDate", "-EXIF:CreateDate", "-ExposureTime", "-ExposureTime#"},
-            lines);
+        lines = ReadImageLines(tool, path);
     } catch (const std::exception&) {
         if (passToolErrors)
             throw;
         return false;
     }
-    std::vector<std::string_view> exposures;
-    for (const std::string& line : lines) {
-        if (line.find("Create Date") != std::string::npos)
-            date = ParseCreateDate(TagValue(line), FSettings);
-        else if (line.find("Exposure Time") != std::string::npos)
-            exposures.push_back(TagValue(line));
-    }
-    exposureTime = ExactExposureTime(exposures, FSettings);
-    return date != 0 && exposureTime != 0;
+    if (!lines)
+        return false;
+    const TImageData data = ParseImageData(*lines, FSettings);
+    date = data.Date;
+    exposureTime = data.ExposureTime;
+    return data.Complete();
 }
 
 } // namespace zelmaro

@@ -8,7 +8,9 @@
 #include "workflow/Records.h"
 #include "workflow/WorkflowHost.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -268,6 +270,28 @@ private:
     std::optional<std::string> WriteObstacle(const std::string& path, const TImageItem& image);
     // The path as the tool gets it: one starting with "-" is no option.
     static std::string ToolPath(const std::string& path);
+
+    // The picture scan's readers (PictureScan.cpp): with two or more, each
+    // reads on a thread of its own with a tool of its own.
+public:
+    static constexpr unsigned kMaxScanReaders = 4;
+    using TToolFactory = std::function<std::unique_ptr<TMetadataTool>()>;
+    // How many read at once; 0 (the default) is one per core the process
+    // may use, at most kMaxScanReaders.
+    void SetScanReaders(std::size_t count) { FScanReaders = count; }
+    // Where the tool of each of two or more readers comes from (for tests);
+    // without it, a session each, or one process per call.
+    void SetScanToolFactory(TToolFactory factory) { FScanToolFactory = std::move(factory); }
+
+private:
+    std::size_t FScanReaders = 0;
+    TToolFactory FScanToolFactory;
+    std::size_t ScanReaderCount() const;
+    bool ReadImagesInTurn(const std::string& directory, const std::vector<std::string>& names);
+    bool ReadImagesAtOnce(const std::string& directory, const std::vector<std::string>& names,
+                          std::size_t readers);
+    // Tells the user, requests the end of the program and answers false.
+    bool ReportUnreadable(const std::string& name);
 };
 
 // The names of the image files of a directory in the scan's order (mask by

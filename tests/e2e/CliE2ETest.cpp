@@ -9,8 +9,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include <pwd.h>
@@ -69,12 +67,6 @@ std::vector<std::string> CsvRows(const std::vector<std::string>& lines, std::siz
         rows.push_back(fields.at(0) + " " + fields.at(1) + " " + fields.at(4) + " " + fields.at(6));
     }
     return rows;
-}
-
-std::string Bytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // Runs the command line in this process: exit code, output and error text.
@@ -298,7 +290,7 @@ TEST(CliE2E, OriginalsComeBackByteForByteOrAreDeleted)
                                    {"b.jpg", "2008:01:05 21:04:12", "30"},
                                    {"c.JPG", "2008:01:05 21:05:12", "30"}});
     dir.Write("Zelmaro.txt", "Zelmaro\r\n-0801052103123-0801052104124-0801052105125-\r\n");
-    const std::string a = Bytes(dir.File("a.JPG")), b = Bytes(dir.File("b.jpg"));
+    const std::string a = FileBytes(dir.File("a.JPG")), b = FileBytes(dir.File("b.jpg"));
     ASSERT_EQ(RunInProcess({dir.Path(), "--write"}).ExitCode, 0);
     // Written twice: the tool keeps the first original.
     ASSERT_EQ(RunInProcess({dir.Path(), "--offset", "0", "--log",
@@ -307,14 +299,14 @@ TEST(CliE2E, OriginalsComeBackByteForByteOrAreDeleted)
               0);
     ASSERT_EQ(StoredExposure(dir.File("a.JPG")), "2");
     std::filesystem::remove(dir.File("c.JPG_original")); // one without an original
-    const std::string c = Bytes(dir.File("c.JPG"));
+    const std::string c = FileBytes(dir.File("c.JPG"));
 
     const auto restored = RunInProcess({dir.Path(), "--restore"});
     EXPECT_EQ(restored.ExitCode, 0) << restored.Err;
     EXPECT_EQ(restored.Out, "Wiederhergestellt: a.JPG\nWiederhergestellt: b.jpg\n");
-    EXPECT_EQ(Bytes(dir.File("a.JPG")), a);
-    EXPECT_EQ(Bytes(dir.File("b.jpg")), b);
-    EXPECT_EQ(Bytes(dir.File("c.JPG")), c);
+    EXPECT_EQ(FileBytes(dir.File("a.JPG")), a);
+    EXPECT_EQ(FileBytes(dir.File("b.jpg")), b);
+    EXPECT_EQ(FileBytes(dir.File("c.JPG")), c);
     EXPECT_FALSE(std::filesystem::exists(dir.File("a.JPG_original")));
     const auto nothing = RunInProcess({dir.Path(), "--restore"});
     EXPECT_EQ(nothing.ExitCode, 0);
@@ -331,7 +323,7 @@ TEST(CliE2E, OriginalsComeBackByteForByteOrAreDeleted)
     EXPECT_NE(partly.Err.find("Fehler: Das Original von \"d.JPG\" ließ sich nicht zurückholen."),
               std::string::npos)
         << partly.Err;
-    EXPECT_EQ(Bytes(dir.File("c.JPG")), c);
+    EXPECT_EQ(FileBytes(dir.File("c.JPG")), c);
     std::filesystem::remove(dir.File("d.JPG"));
 
     ASSERT_EQ(RunInProcess({dir.Path(), "--write"}).ExitCode, 0);

@@ -133,31 +133,37 @@ TEST_F(ToolSessionTest, AKilledSessionMidScanFallsBackAndTheScanCompletes)
                           "2008:01:05 21:0" + std::to_string(i) + ":14", "1/250"});
     WriteTaggedImages(Dir.Path(), images);
 
-    WorkflowRig rig;
-    ASSERT_TRUE(rig.Flow.LocateExifTool());
-    rig.Host.SetDirectoryText(Dir.Path());
-    TProcessHandle killed = 0;
-    bool fellBack = false;
-    rig.Host.OnPendingEvents = [&] {
-        const TExifToolSession* session = rig.Flow.ToolSession();
-        ASSERT_NE(session, nullptr);
-        if (rig.Host.PendingEventCalls == 3) { // after the second image
-            killed = session->SessionHandle();
-            ASSERT_NE(killed, 0);
-            ::kill(static_cast<pid_t>(killed), SIGKILL);
-        }
-        fellBack = session->FellBack();
-    };
-    rig.Flow.ReadPictures();
+    // One reader per usable core, then two and four at once: the first
+    // reader's session is the command's.
+    for (const std::size_t readers : {0, 2, 4}) {
+        WorkflowRig rig;
+        ASSERT_TRUE(rig.Flow.LocateExifTool());
+        rig.Flow.SetScanReaders(readers);
+        rig.Host.SetDirectoryText(Dir.Path());
+        TProcessHandle killed = 0;
+        bool fellBack = false;
+        rig.Host.OnPendingEvents = [&] {
+            const TExifToolSession* session = rig.Flow.ToolSession();
+            ASSERT_NE(session, nullptr);
+            if (rig.Host.PendingEventCalls == 3) { // after the second image
+                killed = session->SessionHandle();
+                ASSERT_NE(killed, 0);
+                ::kill(static_cast<pid_t>(killed), SIGKILL);
+            }
+            fellBack = session->FellBack();
+        };
+        rig.Flow.ReadPictures();
 
-    EXPECT_NE(killed, 0);
-    EXPECT_TRUE(fellBack);
-    EXPECT_TRUE(rig.Host.Messages.empty());
-    EXPECT_EQ(rig.Host.TerminateRequests, 0);
-    EXPECT_EQ(rig.Flow.Images().size(), 5u);
-    for (const TImageItem& image : rig.Flow.Images())
-        EXPECT_NE(image.ExposureTime, 0) << image.FileName;
-    EXPECT_EQ(rig.Flow.ToolSession(), nullptr);
+        EXPECT_NE(killed, 0) << readers;
+        EXPECT_TRUE(fellBack) << readers;
+        EXPECT_TRUE(rig.Host.Messages.empty());
+        EXPECT_EQ(rig.Host.TerminateRequests, 0);
+        EXPECT_EQ(rig.Flow.Images().size(), 5u);
+        for (const TImageItem& image : rig.Flow.Images())
+            EXPECT_NE(image.ExposureTime, 0) << image.FileName;
+        EXPECT_EQ(rig.Flow.ToolSession(), nullptr);
+        EXPECT_FALSE(HasChildProcess()) << readers;
+    }
 }
 
 TEST_F(ToolSessionTest, TheSessionEndsWithTheCommandOnEveryWayOut)

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 
 using namespace zelmaro;
@@ -283,6 +284,41 @@ TEST_P(RealToolTest, TodaysRawFilesAreMatchedAndWritten)
     EXPECT_EQ(StoredExposure(Dir.File("FujiFilm.raf")), "2");
     EXPECT_EQ(StoredExposure(Dir.File("Panasonic.rw2")), "3");
     EXPECT_EQ(StoredExposure(Dir.File("CanonRaw.cr3")), "4");
+}
+
+// The sample session, then with an image in the middle that has no tags:
+// the rows, messages and end requests with every number of readers are
+// those of one.
+TEST(ParallelScanE2E, TheSampleSessionReadsAsInTurn)
+{
+    TempDir dir;
+    ASSERT_EQ(
+        std::system(("bash " ZELMARO_SAMPLE_SESSION " '" + dir.Path() + "' >/dev/null").c_str()),
+        0);
+    const auto scan = [&](std::size_t readers) {
+        WorkflowRig rig;
+        EXPECT_TRUE(rig.Flow.LocateExifTool());
+        rig.Flow.SetScanReaders(readers);
+        rig.Host.SetDirectoryText(dir.Path());
+        rig.Flow.ReadPictures();
+        rig.Flow.ReadLogFile();
+        Texts seen = rig.Host.MessageTexts("error");
+        seen.push_back(std::to_string(rig.Host.TerminateRequests));
+        for (const auto& row : rig.Table.Rows) {
+            for (int column = 0; column < TWorkflow::kColumnCount; ++column)
+                seen.push_back(rig.Flow.CellText(*row.Item, column));
+        }
+        EXPECT_FALSE(HasChildProcess()) << readers;
+        return seen;
+    };
+    for (const bool unreadable : {false, true}) {
+        if (unreadable)
+            std::ofstream(dir.File("IMG_0018.JPG"), std::ios::binary) << TinyJpeg();
+        const Texts inTurn = scan(1);
+        EXPECT_EQ(inTurn[0], unreadable ? "Fehler beim Auslesen von Bild \"IMG_0018.JPG\"!" : "0");
+        for (std::size_t readers = 2; readers <= 4; ++readers)
+            EXPECT_EQ(scan(readers), inTurn) << readers << " readers";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, RealToolTest, ::testing::Bool(),

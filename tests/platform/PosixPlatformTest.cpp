@@ -1,5 +1,7 @@
 #include "common/System.h"
 #include "common/TempDir.h"
+#include "platform/ChildProcess.h"
+#include "platform/Cores.h"
 #include "platform/DirectoryScan.h"
 #include "platform/Platform.h"
 #include "platform/posix/PosixLocale.h"
@@ -7,7 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <thread>
+#include <vector>
 
+#include <sched.h>
 #include <sys/stat.h>
 
 using namespace zelmaro;
@@ -83,4 +88,42 @@ TEST(PosixPlatform, FormatSettingsFollowTheLocaleEnvironment)
     EXPECT_EQ(c.ShortDateFormat, "MM/dd/yy");
     EXPECT_EQ(c.LongTimeFormat, "HH:mm:ss");
     EXPECT_EQ(c.DateSeparator, '/');
+}
+
+TEST(PosixPlatform, UsableCoresFollowTheAffinity)
+{
+    cpu_set_t all;
+    cpu_set_t one;
+    ASSERT_EQ(::sched_getaffinity(0, sizeof all, &all), 0);
+    EXPECT_EQ(UsableCoreCount(), static_cast<unsigned>(CPU_COUNT(&all)));
+    CPU_ZERO(&one);
+    int first = 0;
+    while (!CPU_ISSET(first, &all))
+        ++first;
+    CPU_SET(first, &one);
+    ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
+    const unsigned pinned = UsableCoreCount();
+    ::sched_setaffinity(0, sizeof all, &all);
+    EXPECT_EQ(pinned, 1u);
+}
+
+TEST(PosixPlatform, ChildrenStartedAtOnceInheritNoneOfEachOthersPipes)
+{
+    // Had a sibling started meanwhile inherited a child's input, closing it
+    // would not end the child.
+    std::vector<std::unique_ptr<TPipedChildProcess>> children(16);
+    const auto start = [&](std::size_t from) {
+        for (std::size_t k = from; k < children.size(); k += 2) {
+            int error = 0;
+            children[k] = StartPipedChildProcess({"/bin/cat", {"/bin/cat"}, "cat"}, error);
+        }
+    };
+    std::thread other(start, 1);
+    start(0);
+    other.join();
+    for (std::size_t k = 0; k < children.size(); ++k) {
+        ASSERT_NE(children[k], nullptr) << k;
+        children[k]->CloseInput();
+        EXPECT_EQ(children[k]->WaitForExit(5000), 0) << k << " still runs";
+    }
 }

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <memory>
+#include <mutex>
 #include <stdexcept>
 
 using namespace zelmaro;
@@ -335,3 +338,129 @@ TEST(ExifToolLocation, ProgramDirectoryFirstThenSearchPath)
     EXPECT_EQ(MissingExifToolMessage(), "\"exiftool\" ist nicht vorhanden!");
 }
 #endif
+
+namespace {
+
+// Tools for the readers of a scan at once: each answers from the rig's
+// FakeTool, which nothing changes meanwhile, and logs the paths it was asked.
+struct ReaderTools {
+    std::mutex Mutex;
+    std::vector<std::string> Asked;
+    std::size_t Made = 0;
+
+    struct Tool final : TMetadataTool {
+        ReaderTools& Tools;
+        const FakeTool& Answers;
+        Tool(ReaderTools& tools, const FakeTool& answers) : Tools(tools), Answers(answers) {}
+        void Run(const std::vector<std::string>& arguments,
+                 std::vector<std::string>& lines) override
+        {
+            const std::lock_guard<std::mutex> lock(Tools.Mutex);
+            Tools.Asked.push_back(arguments.at(0));
+            if (const auto found = Answers.Output.find(arguments.at(0));
+                found != Answers.Output.end())
+                lines = found->second;
+        }
+    };
+
+    // The rig reads with readers tools at once, the first one first when given.
+    void Attach(ScanRig& rig, std::size_t readers, std::unique_ptr<TMetadataTool> first = nullptr)
+    {
+        rig.Flow.SetScanReaders(readers);
+        auto kept = std::make_shared<std::unique_ptr<TMetadataTool>>(std::move(first));
+        rig.Flow.SetScanToolFactory([this, &rig, kept]() -> std::unique_ptr<TMetadataTool> {
+            return ++Made == 1 && *kept ? std::move(*kept)
+                                        : std::make_unique<Tool>(*this, *rig.Tool);
+        });
+    }
+};
+
+// Twenty images over three moments, each with its lines also in a file
+// beside it; image unreadableAt has no exposure time, badDateAt an impossible
+// date. The scan's records, messages, end requests and error as texts.
+std::vector<std::string> Scan(ScanRig& rig, int unreadableAt = -1, int badDateAt = -1)
+{
+    for (int i = 0, fresh = rig.Tool->Output.empty(); fresh && i < 20; ++i) {
+        const std::string name =
+            (i < 10 ? "0" : "") + std::to_string(i) + (i % 3 ? ".JPG" : ".CR2");
+        const std::string path =
+            rig.AddImageFile(name,
+                             i == badDateAt ? "2008:13:05 21:00:00"
+                                            : "2008:01:05 21:0" + std::to_string(i % 3) + ":00",
+                             i == unreadableAt ? "" : std::to_string(i + 1));
+        rig.Dir.Write(name + ".lines",
+                      rig.Tool->Output[path].front() + "\n" +
+                          (i == unreadableAt ? "" : rig.Tool->Output[path].back()));
+    }
+    rig.Host.Messages.clear();
+    rig.Host.TerminateRequests = 0;
+    std::vector<std::string> seen;
+    try {
+        seen.push_back(rig.Flow.ScanPictures(rig.Dir.Path()) ? "true" : "false");
+    } catch (const std::exception& e) {
+        seen.push_back(e.what());
+    }
+    for (const TImageItem& image : rig.Flow.Images())
+        seen.push_back(image.FileName + " " + std::to_string(image.Date) + " " +
+                       std::to_string(image.ExposureTime));
+    for (const FakeMessage& message : rig.Host.Messages)
+        seen.push_back(message.Kind + ": " + message.Text);
+    seen.push_back(std::to_string(rig.Host.TerminateRequests));
+    return seen;
+}
+
+} // namespace
+
+TEST(ScanPicturesAtOnce, GivesWhatTheScanInTurnGives)
+{
+    const struct Case {
+        const char* what;
+        int unreadableAt;
+        int badDateAt;
+        int cancelAt;      // the call for events that requests it
+        bool sessionFails; // the first reader's, which then runs a process per image
+    } cases[] = {
+        {"equal dates keep the name order", -1, -1, 0, false},
+        {"the first unreadable image ends it", 9, -1, 0, false},
+        {"an impossible date throws in its turn", 16, 7, 0, false},
+        {"an unreadable image before an impossible date", 4, 5, 0, false},
+        {"a cancel before the third image", -1, -1, 3, false},
+        {"a session that fails reads its share per call", 13, -1, 0, true},
+    };
+    for (const Case& c : cases) {
+#ifdef _WIN32
+        if (c.sessionFails)
+            continue; // its tool is a shell script
+#endif
+        for (std::size_t readers = 2; readers <= 4; ++readers) {
+            ScanRig rig;
+            rig.Host.OnPendingEvents = [&] {
+                rig.Host.Cancel = rig.Host.PendingEventCalls == c.cancelAt;
+            };
+            const std::vector<std::string> inTurn = Scan(rig, c.unreadableAt, c.badDateAt);
+            const std::size_t read = rig.Flow.Images().size();
+            rig.Host.PendingEventCalls = 0;
+            // Its session ends at once; run per call, it prints the lines beside the image.
+            const std::string tool = rig.Dir.Write(
+                "tool", "#!/bin/sh\n[ \"$1\" = -stay_open ] && exit 0\ncat \"$1.lines\"\n");
+            std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
+            ReaderTools tools;
+            tools.Attach(rig, readers,
+                         c.sessionFails ? std::make_unique<TExifToolSession>(tool) : nullptr);
+            EXPECT_EQ(Scan(rig), inTurn) << c.what << ", " << readers << " readers";
+            EXPECT_EQ(tools.Made, readers);
+            // None is handed out after a cancel or after the image that ended
+            // the scan, and at most two per reader were in flight before it.
+            EXPECT_LE(tools.Asked.size(),
+                      std::min<std::size_t>(20, read + (c.cancelAt ? 0 : 2 * readers)))
+                << c.what;
+            // The first and the second reader's first image.
+            const std::vector<std::string> names = ImageFileNames(rig.Dir.Path());
+            const auto asked = [&](std::size_t k) {
+                return std::count(tools.Asked.begin(), tools.Asked.end(), rig.Dir.File(names[k]));
+            };
+            EXPECT_EQ(asked(0), c.sessionFails ? 0 : 1) << c.what;
+            EXPECT_EQ(asked(1), 1) << c.what;
+        }
+    }
+}

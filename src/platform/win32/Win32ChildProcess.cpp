@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <array>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -177,9 +178,20 @@ bool KeepFromChild(UniqueHandle& handle, int& error)
     return true;
 }
 
+// Held from the first inheritable pipe end until the child's ends are closed
+// again: a child started meanwhile by another thread would inherit them too,
+// and a pipe whose end it holds never ends.
+std::mutex& SpawnMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
 std::unique_ptr<Win32ChildProcess> Spawn(const TProcessCommand& command, bool pipedInput,
                                          int& error)
 {
+    // Locked first, so unlocked only after every handle below is closed.
+    const std::lock_guard<std::mutex> serialised(SpawnMutex());
     error = 0;
     SECURITY_ATTRIBUTES inherit{};
     inherit.nLength = sizeof(inherit);

@@ -1,0 +1,156 @@
+#include "workflow/ImageData.h"
+
+#include "support/Conversions.h"
+#include "support/DateTime.h"
+#include "support/Paths.h"
+#include "workflow/Records.h"
+
+#include <string_view>
+
+namespace zelmaro {
+
+namespace {
+
+// Blanks and control characters off both ends.
+std::string_view Trim(std::string_view text)
+{
+    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
+        text.remove_suffix(1);
+    return text;
+}
+
+// What follows the first ":" of a tool line, trimmed.
+std::string_view TagValue(std::string_view line)
+{
+    const auto colon = line.find(':');
+    return Trim(colon == std::string_view::npos ? std::string_view() : line.substr(colon + 1));
+}
+
+// The piece up to the separator; rest keeps what follows it. A missing
+// separator leaves the whole rest as the piece, which the strict conversion
+// of the following parts then refuses.
+std::string_view TakeUntil(std::string_view& rest, char separator)
+{
+    const auto pos = rest.find(separator);
+    std::string_view piece = rest.substr(0, pos);
+    rest = pos == std::string_view::npos ? std::string_view() : rest.substr(pos + 1);
+    return piece;
+}
+
+// The whole seconds of "56", "56.21", "56+00:00", "06.583-07:00" or "56Z".
+// The moment stays the camera's own clock, the one the log was compared
+// with, so a time zone is not applied. Anything else is left for the strict
+// conversion to refuse.
+std::string_view WholeSeconds(std::string_view seconds)
+{
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const auto digitsFrom = [&](std::size_t at) {
+        while (at < seconds.size() && isDigit(seconds[at]))
+            ++at;
+        return at;
+    };
+    const std::size_t whole = digitsFrom(0);
+    std::size_t end = whole;
+    if (whole > 0 && end < seconds.size() && seconds[end] == '.') {
+        end = digitsFrom(end + 1);
+        if (end == whole + 1)
+            return seconds;
+    }
+    const std::string_view zone = seconds.substr(end);
+    const bool zoneOk =
+        zone.empty() || zone == "Z" ||
+        (zone.size() == 6 && (zone[0] == '+' || zone[0] == '-') && isDigit(zone[1]) &&
+         isDigit(zone[2]) && zone[3] == ':' && isDigit(zone[4]) && isDigit(zone[5]));
+    return whole > 0 && zoneOk ? seconds.substr(0, whole) : seconds;
+}
+
+std::uint32_t ParseCreateDate(std::string_view value, const FormatSettings& settings)
+{
+    TDateTimeParts parts;
+    parts.Year = StrToInt(TakeUntil(value, ':'));
+    parts.Month = StrToInt(TakeUntil(value, ':'));
+    parts.Day = StrToInt(TakeUntil(value, ' '));
+    parts.Hour = StrToInt(TakeUntil(value, ':'));
+    parts.Minute = StrToInt(TakeUntil(value, ':'));
+    parts.Second = StrToInt(WholeSeconds(value));
+    parts.MilliSecond = 0;
+    return static_cast<std::uint32_t>(DaysToSeconds(EncodeDateTime(parts, settings)));
+}
+
+void ParseExposureTime(std::string_view value, const FormatSettings& settings, double& exposure)
+{
+    if (const auto slash = value.find('/'); slash != std::string_view::npos) {
+        const auto numerator = TryStrToInt(value.substr(0, slash));
+        const auto denominator = TryStrToInt(value.substr(slash + 1));
+        if (numerator && denominator && *denominator != 0)
+            exposure = static_cast<double>(*numerator) / static_cast<double>(*denominator);
+        return;
+    }
+    // The tool writes a decimal point; the user's separator is what converts.
+    std::string text(value);
+    if (const auto dot = text.find('.'); dot != std::string::npos)
+        text[dot] = settings.DecimalSeparator;
+    if (const auto converted = TryTextToFloat(text, settings.DecimalSeparator))
+        exposure = *converted;
+}
+
+// The tool prints the exposure time rounded (1/60, but 1.25 s as "1.2") and
+// then as its number (0.01666666667, 1.25). The printed fraction is exact
+// where the number confirms it; otherwise the number is.
+double ExactExposureTime(const std::vector<std::string_view>& values,
+                         const FormatSettings& settings)
+{
+    double printed = 0;
+    if (values.empty())
+        return printed;
+    ParseExposureTime(values.front(), settings, printed);
+    if (values.size() == 1)
+        return printed;
+    double number = 0;
+    ParseExposureTime(values.back(), settings, number);
+    const bool fraction = values.front().find('/') != std::string_view::npos;
+    if (number == 0 || (fraction && ExposureTimesEqual(printed, number)))
+        return printed;
+    return number;
+}
+
+} // namespace
+
+TImageData ParseImageData(const std::vector<std::string>& lines, const FormatSettings& settings)
+{
+    TImageData data;
+    std::vector<std::string_view> exposures;
+    for (const std::string& line : lines) {
+        if (line.find("Create Date") != std::string::npos)
+            data.Date = ParseCreateDate(TagValue(line), settings);
+        else if (line.find("Exposure Time") != std::string::npos)
+            exposures.push_back(TagValue(line));
+    }
+    data.ExposureTime = ExactExposureTime(exposures, settings);
+    return data;
+}
+
+std::string ToolArgumentPath(const std::string& path)
+{
+    if (!path.empty() && path.front() == '-')
+        return JoinPath(".", path);
+    return path;
+}
+
+std::optional<std::vector<std::string>> ReadImageLines(TMetadataTool& tool, const std::string& path)
+{
+    if (!FileExists(path))
+        return std::nullopt;
+    std::vector<std::string> lines;
+    std::vector<std::string> errors;
+    // The EXIF date comes last and so wins: a container's date (CR3, HEIF)
+    // is UTC or the computer's zone, not the camera's clock.
+    tool.RunReportingErrors({ToolArgumentPath(path), "-CreateDate", "-EXIF:CreateDate",
+                             "-ExposureTime", "-ExposureTime#"},
+                            lines, errors);
+    return lines;
+}
+
+} // namespace zelmaro

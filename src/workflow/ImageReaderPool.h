@@ -1,0 +1,75 @@
+#pragma once
+
+#include "platform/FormatSettings.h"
+#include "workflow/ImageData.h"
+#include "workflow/MetadataTool.h"
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <exception>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace zelmaro {
+
+// What a reader made of one image: not readable (no such file, or the tool
+// could not be started), its data, or the error its lines raised, which the
+// command's thread throws in the image's turn.
+struct TImageReading {
+    bool Readable = false;
+    TImageData Data;
+    std::exception_ptr Error;
+};
+
+// Reads images with several tools at once, one thread per tool, and nothing
+// else: no host, no list. The caller hands the images out one after the
+// other and takes the readings back by their number. Image n goes to tool
+// n mod count, so each tool (and a session's fallback) serves its own share.
+class TImageReaderPool {
+public:
+    // The tools must outlive the pool.
+    TImageReaderPool(const std::vector<TMetadataTool*>& tools, const FormatSettings& settings);
+    // Finish().
+    ~TImageReaderPool();
+    TImageReaderPool(const TImageReaderPool&) = delete;
+    TImageReaderPool& operator=(const TImageReaderPool&) = delete;
+
+    // Queues the next image, numbered from 0 in the order of these calls.
+    void Read(std::string path);
+    // The reading of image number, waiting at most timeoutMs for it; nullopt
+    // when it is not there yet.
+    std::optional<TImageReading> Take(std::size_t number, int timeoutMs);
+    // Drops the images no tool has started, waits for those being read and
+    // ends the threads.
+    void Finish();
+
+private:
+    struct TJob {
+        std::size_t Number = 0;
+        std::string Path;
+    };
+    struct TReader {
+        TMetadataTool* Tool = nullptr;
+        std::deque<TJob> Jobs;
+        std::condition_variable Wake;
+        std::thread Thread;
+    };
+
+    void Serve(TReader& reader);
+
+    FormatSettings FSettings;
+    std::mutex FMutex;
+    std::condition_variable FReady;
+    std::vector<std::unique_ptr<TReader>> FReaders;
+    std::map<std::size_t, TImageReading> FReadings;
+    std::size_t FQueued = 0;
+    bool FStopping = false;
+};
+
+} // namespace zelmaro
