@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace zelmaro {
@@ -77,27 +78,40 @@ void TInfoVersion::ReadVersionInfo()
     auto translation = block->FirstTranslation();
     if (!translation)
         return;
-    auto query = [&](const char* key) {
-        return block->QueryString(StringFileInfoPath(*translation, key)).value_or(std::string());
+    // In the order the keys are asked for; a version's short form and number
+    // are set from it before the next key (a bad version ends the reading).
+    struct TKey {
+        const char* Name;
+        std::string TInfoVersion::*Text;
+        std::string TInfoVersion::*Short = nullptr;
+        std::uint32_t TInfoVersion::*Number = nullptr;
     };
-
-    CompanyName = query("\\CompanyName");
-    FileDescription = query("\\FileDescription");
-    FileVersion = query("\\FileVersion");
-    ShortFileVersion = ShortVersion(FileVersion);
-    FileVersionNumber = VersionToNumber(FileVersion);
-    InternalName = query("\\InternalName");
-    LegalCopyright = query("\\LegalCopyright");
-    LegalTrademarks = query("\\LegalTrademarks");
-    OriginalFilename = query("\\OriginalFilename");
-    ProductName = query("\\ProductName");
-    ProductVersion = query("\\ProductVersion");
-    ShortProductVersion = ShortVersion(ProductVersion);
-    ProductVersionNumber = VersionToNumber(ProductVersion);
-    Comments = query("\\Comments");
-    Mail = query("\\Mail");
-    Internet = query("\\Internet");
-    Licence = query("\\Licence");
+    static constexpr TKey kKeys[] = {
+        {"\\CompanyName", &TInfoVersion::CompanyName},
+        {"\\FileDescription", &TInfoVersion::FileDescription},
+        {"\\FileVersion", &TInfoVersion::FileVersion, &TInfoVersion::ShortFileVersion,
+         &TInfoVersion::FileVersionNumber},
+        {"\\InternalName", &TInfoVersion::InternalName},
+        {"\\LegalCopyright", &TInfoVersion::LegalCopyright},
+        {"\\LegalTrademarks", &TInfoVersion::LegalTrademarks},
+        {"\\OriginalFilename", &TInfoVersion::OriginalFilename},
+        {"\\ProductName", &TInfoVersion::ProductName},
+        {"\\ProductVersion", &TInfoVersion::ProductVersion, &TInfoVersion::ShortProductVersion,
+         &TInfoVersion::ProductVersionNumber},
+        {"\\Comments", &TInfoVersion::Comments},
+        {"\\Mail", &TInfoVersion::Mail},
+        {"\\Internet", &TInfoVersion::Internet},
+        {"\\Licence", &TInfoVersion::Licence},
+    };
+    for (const TKey& key : kKeys) {
+        const std::string& text = this->*key.Text =
+                                      block->QueryString(StringFileInfoPath(*translation, key.Name))
+                                          .value_or(std::string());
+        if (key.Short) {
+            this->*key.Short = ShortVersion(text);
+            this->*key.Number = VersionToNumber(text);
+        }
+    }
 }
 
 } // namespace zelmaro

@@ -3,7 +3,7 @@
 #include "cli/Utf8.h"
 #include "palm/PalmPaths.h"
 #include "palm/PalmUsersDat.h"
-#include "platform/AsciiCase.h"
+#include "platform/Ascii.h"
 #include "support/Paths.h"
 
 namespace zelmaro {

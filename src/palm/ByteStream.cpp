@@ -32,43 +32,4 @@ std::size_t ByteStream::Skip(std::size_t count)
     return n;
 }
 
-namespace {
-
-template <typename T> T ReadLittleEndian(ByteStream& stream)
-{
-    std::array<unsigned char, sizeof(T)> bytes{};
-    stream.Read(bytes.data(), bytes.size());
-    std::uint32_t value = 0;
-    for (std::size_t i = bytes.size(); i-- > 0;)
-        value = (value << 8) | bytes[i];
-    return static_cast<T>(value);
-}
-
-} // namespace
-
-std::uint8_t ReadUInt8(ByteStream& stream)
-{
-    return ReadLittleEndian<std::uint8_t>(stream);
-}
-std::int8_t ReadInt8(ByteStream& stream)
-{
-    return ReadLittleEndian<std::int8_t>(stream);
-}
-std::int16_t ReadInt16(ByteStream& stream)
-{
-    return ReadLittleEndian<std::int16_t>(stream);
-}
-std::uint16_t ReadUInt16(ByteStream& stream)
-{
-    return ReadLittleEndian<std::uint16_t>(stream);
-}
-std::int32_t ReadInt32(ByteStream& stream)
-{
-    return ReadLittleEndian<std::int32_t>(stream);
-}
-std::uint32_t ReadUInt32(ByteStream& stream)
-{
-    return ReadLittleEndian<std::uint32_t>(stream);
-}
-
 } // namespace zelmaro

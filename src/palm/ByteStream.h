@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -34,11 +35,21 @@ private:
 };
 
 // Little-endian fixed-width readers; bytes missing at the end read as zero.
-std::uint8_t ReadUInt8(ByteStream& stream);
-std::int8_t ReadInt8(ByteStream& stream);
-std::int16_t ReadInt16(ByteStream& stream);
-std::uint16_t ReadUInt16(ByteStream& stream);
-std::int32_t ReadInt32(ByteStream& stream);
-std::uint32_t ReadUInt32(ByteStream& stream);
+template <typename T> T ReadLittleEndian(ByteStream& stream)
+{
+    std::array<unsigned char, sizeof(T)> bytes{};
+    stream.Read(bytes.data(), bytes.size());
+    std::uint32_t value = 0;
+    for (std::size_t i = bytes.size(); i-- > 0;)
+        value = (value << 8) | bytes[i];
+    return static_cast<T>(value);
+}
+
+inline constexpr auto ReadUInt8 = &ReadLittleEndian<std::uint8_t>;
+inline constexpr auto ReadInt8 = &ReadLittleEndian<std::int8_t>;
+inline constexpr auto ReadInt16 = &ReadLittleEndian<std::int16_t>;
+inline constexpr auto ReadUInt16 = &ReadLittleEndian<std::uint16_t>;
+inline constexpr auto ReadInt32 = &ReadLittleEndian<std::int32_t>;
+inline constexpr auto ReadUInt32 = &ReadLittleEndian<std::uint32_t>;
 
 } // namespace zelmaro

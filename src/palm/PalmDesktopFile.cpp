@@ -148,19 +148,13 @@ bool TPalmDesktopMemoFile::ParseMemos(ByteStream* stream)
     Memos.reserve(std::min(count, stream->Remaining() / kMinMemoBytes + 1));
     while (Memos.size() < count && !stream->AtEnd()) {
         TPalmDesktopMemo& memo = Memos.emplace_back();
-        memo.Field1Type = ReadUInt32(*stream);
-        memo.Field1 = ReadUInt32(*stream);
-        memo.Field2Type = ReadUInt32(*stream);
-        memo.Field2 = ReadUInt32(*stream);
-        memo.Field3Type = ReadUInt32(*stream);
-        memo.Field3 = ReadUInt32(*stream);
-        memo.TextType = ReadUInt32(*stream);
-        memo.TextPad = ReadUInt32(*stream);
+        for (std::uint32_t* field : {&memo.Field1Type, &memo.Field1, &memo.Field2Type, &memo.Field2,
+                                     &memo.Field3Type, &memo.Field3, &memo.TextType, &memo.TextPad})
+            *field = ReadUInt32(*stream);
         memo.Text = ReadPalmString(*stream);
-        memo.Field5Type = ReadUInt32(*stream);
-        memo.Field5 = ReadUInt32(*stream);
-        memo.Field6Type = ReadUInt32(*stream);
-        memo.Field6 = ReadUInt32(*stream);
+        for (std::uint32_t* field :
+             {&memo.Field5Type, &memo.Field5, &memo.Field6Type, &memo.Field6})
+            *field = ReadUInt32(*stream);
     }
     return true;
 }

@@ -1,6 +1,6 @@
 #include "palm/PalmPaths.h"
 
-#include "platform/AsciiCase.h"
+#include "platform/Ascii.h"
 #include "platform/DirectoryScan.h"
 #include "platform/Platform.h"
 #include "support/Paths.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/AsciiCase.h"
+#include "platform/Ascii.h"
 #include "platform/RegistryStore.h"
 
 #include <map>

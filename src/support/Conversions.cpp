@@ -1,5 +1,7 @@
 #include "support/Conversions.h"
 
+#include "platform/Ascii.h"
+
 #include <charconv>
 #include <cstdint>
 
@@ -10,17 +12,6 @@ namespace {
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-int HexValue(char c)
-{
-    if (IsDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 } // namespace
@@ -51,7 +42,8 @@ std::optional<std::int32_t> TryStrToInt(std::string_view text)
     const std::uint64_t limit = base == 16 ? 0xFFFFFFFFu : (negative ? 2147483648u : 2147483647u);
     std::uint64_t value = 0;
     for (; i < text.size(); ++i) {
-        const int digit = base == 16 ? HexValue(text[i]) : (IsDigit(text[i]) ? text[i] - '0' : -1);
+        const int digit =
+            base == 16 ? AsciiHexValue(text[i]) : (IsDigit(text[i]) ? text[i] - '0' : -1);
         if (digit < 0)
             return std::nullopt;
         value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);

@@ -1,5 +1,5 @@
 #include "platform/posix/FileRegistryStore.h"
-#include "platform/AsciiCase.h"
+#include "platform/Ascii.h"
 #include "platform/MemoryRegistryStore.h"
 
 #include <cerrno>
@@ -103,17 +103,6 @@ std::string Escape(std::string_view text)
     return out;
 }
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::optional<std::string> Unescape(std::string_view text)
 {
     std::string out;
@@ -125,8 +114,8 @@ std::optional<std::string> Unescape(std::string_view text)
         }
         if (i + 2 >= text.size())
             return std::nullopt;
-        const int high = HexDigit(text[i + 1]);
-        const int low = HexDigit(text[i + 2]);
+        const int high = AsciiHexValue(text[i + 1]);
+        const int low = AsciiHexValue(text[i + 2]);
         if (high < 0 || low < 0)
             return std::nullopt;
         out.push_back(static_cast<char>(high * 16 + low));
@@ -157,8 +146,8 @@ std::optional<std::string> ParseHexList(std::string_view text)
     for (std::size_t i = 0;; i += 3) {
         if (i + 2 > text.size())
             return std::nullopt;
-        const int high = HexDigit(text[i]);
-        const int low = HexDigit(text[i + 1]);
+        const int high = AsciiHexValue(text[i]);
+        const int low = AsciiHexValue(text[i + 1]);
         if (high < 0 || low < 0)
             return std::nullopt;
         out.push_back(static_cast<char>(high * 16 + low));

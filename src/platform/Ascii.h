@@ -17,4 +17,16 @@ inline std::string FoldAsciiCase(std::string_view text)
     return out;
 }
 
+// The value of a hexadecimal digit of either case, or -1.
+constexpr int AsciiHexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 } // namespace zelmaro
