@@ -5,13 +5,19 @@
 
 using namespace zelmaro;
 
+namespace {
+
+struct JoinCase {
+    const char* dir;
+    const char* name;
+    const char* joined;
+};
+
+} // namespace
+
 TEST(JoinPath, WindowsRules)
 {
-    struct Case {
-        const char* dir;
-        const char* name;
-        const char* joined;
-    } cases[] = {
+    const JoinCase cases[] = {
         {"", "a.jpg", "a.jpg"},
         {"C", "a.jpg", "C:\\a.jpg"},
         {"d", "a.jpg", "d:\\a.jpg"},
@@ -23,17 +29,13 @@ TEST(JoinPath, WindowsRules)
         {"C:\\Fotos\\", "\\a.jpg", "C:\\Fotos\\\\a.jpg"}, // the name is not checked
         {"C:\\Fotos", "", "C:\\Fotos\\"},
     };
-    for (const Case& c : cases)
+    for (const JoinCase& c : cases)
         EXPECT_EQ(JoinPath(c.dir, c.name, TPathStyle::psWindows), c.joined) << c.dir;
 }
 
 TEST(JoinPath, PosixRules)
 {
-    struct Case {
-        const char* dir;
-        const char* name;
-        const char* joined;
-    } cases[] = {
+    const JoinCase cases[] = {
         {"", "a.jpg", "a.jpg"},
         {"/", "a.jpg", "/a.jpg"},
         {"C", "a.jpg", "C/a.jpg"}, // no drive letters
@@ -41,7 +43,7 @@ TEST(JoinPath, PosixRules)
         {"/home/foto/", "a.jpg", "/home/foto/a.jpg"},
         {"/home/foto:", "a.jpg", "/home/foto:/a.jpg"},
     };
-    for (const Case& c : cases)
+    for (const JoinCase& c : cases)
         EXPECT_EQ(JoinPath(c.dir, c.name, TPathStyle::psPosix), c.joined) << c.dir;
 }
 

@@ -26,52 +26,33 @@ std::vector<std::string> FileNames(const TWorkflow& flow)
 
 TEST(ReadImageData, ParsesTheToolsLines)
 {
+    const std::string date = "Create Date : 2008:01:05 21:03:07";
+    const std::uint32_t moment = Moment(2008, 1, 5, 21, 3, 7);
     struct Case {
         std::vector<std::string> output;
         bool ok;
         std::uint32_t date;
         double exposure;
     } cases[] = {
-        {{"Create Date : 2008:01:05 21:03:07", "Exposure Time : 1/250"},
-         true,
-         Moment(2008, 1, 5, 21, 3, 7),
-         0.004},
-        {{"Create Date : 2008:01:05 21:03:07", "Exposure Time : 0.8"},
-         true,
-         Moment(2008, 1, 5, 21, 3, 7),
-         0.8},
+        // clang-format off
+        {{date, "Exposure Time : 1/250"}, true, moment, 0.004},
+        {{date, "Exposure Time : 0.8"}, true, moment, 0.8},
         {{"Exposure Time   :   30  \r", "Create Date:2008:01:05 00:00:00"},
-         true,
-         Moment(2008, 1, 5, 0, 0, 0),
-         30},
+         true, Moment(2008, 1, 5, 0, 0, 0), 30},
         // A fraction over 0 and an unreadable value keep what was there.
-        {{"Create Date : 2008:01:05 21:03:07", "Exposure Time : 1/0"},
-         false,
-         Moment(2008, 1, 5, 21, 3, 7),
-         0},
-        {{"Create Date : 2008:01:05 21:03:07", "Exposure Time : 1/2", "Exposure Time : fast"},
-         true,
-         Moment(2008, 1, 5, 21, 3, 7),
-         0.5},
-        {{"Create Date : 2008:01:05 21:03:07"}, false, Moment(2008, 1, 5, 21, 3, 7), 0},
+        {{date, "Exposure Time : 1/0"}, false, moment, 0},
+        {{date, "Exposure Time : 1/2", "Exposure Time : fast"}, true, moment, 0.5},
+        {{date}, false, moment, 0},
         {{"Exposure Time : 1/60"}, false, 0, 1.0 / 60},
         {{"Warning: Bad IFD0 directory"}, false, 0, 0},
         // A later line wins.
-        {{"Create Date : 2008:01:05 21:03:07", "Exposure Time : 1/250",
-          "Create Date : 2009:02:03 04:05:06", "Exposure Time : 2"},
-         true,
-         Moment(2009, 2, 3, 4, 5, 6),
-         2},
+        {{date, "Exposure Time : 1/250", "Create Date : 2009:02:03 04:05:06", "Exposure Time : 2"},
+         true, Moment(2009, 2, 3, 4, 5, 6), 2},
         // Fractions and time zones of today's cameras: the camera's own clock.
         {{"Create Date : 2018:02:21 12:08:56+00:00", "Exposure Time : 1/80"},
-         true,
-         Moment(2018, 2, 21, 12, 8, 56),
-         0.0125},
+         true, Moment(2018, 2, 21, 12, 8, 56), 0.0125},
         {{"Create Date : 2021:07:24 14:23:06.583-07:00", "Create Date : 2021:07:24 14:23:59.9Z",
-          "Exposure Time : 1/160"},
-         true,
-         Moment(2021, 7, 24, 14, 23, 59),
-         1.0 / 160},
+          "Exposure Time : 1/160"}, true, Moment(2021, 7, 24, 14, 23, 59), 1.0 / 160},
         // Letter case counts.
         {{"create date : 2008:01:05 21:03:07", "exposure time : 2"}, false, 0, 0},
         // Printed, then as a number: the fraction where the number confirms
@@ -81,15 +62,16 @@ TEST(ReadImageData, ParsesTheToolsLines)
         {{"Exposure Time : 1.2", "Exposure Time : 1.25"}, false, 0, 1.25},
         {{"Exposure Time : 0.3", "Exposure Time : 0.3333333333"}, false, 0, 0.3333333333},
         {{"Exposure Time : 1/3", "Exposure Time : none"}, false, 0, 1.0 / 3},
+        // clang-format on
     };
     for (const Case& c : cases) {
         ScanRig rig;
         const std::string path = rig.Dir.Write("a.JPG");
         rig.Tool->Output[path] = c.output;
-        std::uint32_t date = 99;
+        std::uint32_t read = 99;
         double exposure = 99;
-        EXPECT_EQ(rig.Flow.ReadImageData(path, date, exposure), c.ok) << c.output.front();
-        EXPECT_EQ(date, c.date) << c.output.front();
+        EXPECT_EQ(rig.Flow.ReadImageData(path, read, exposure), c.ok) << c.output.front();
+        EXPECT_EQ(read, c.date) << c.output.front();
         EXPECT_DOUBLE_EQ(exposure, c.exposure) << c.output.front();
         ASSERT_EQ(rig.Tool->Calls.size(), 1u);
         EXPECT_EQ(rig.Tool->Calls[0],
