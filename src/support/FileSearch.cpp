@@ -13,15 +13,6 @@ namespace zelmaro {
 
 namespace {
 
-std::string_view TrimBlanks(std::string_view text)
-{
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
-        text.remove_suffix(1);
-    return text;
-}
-
 // Masks of a mask text, upper case; empty pieces are dropped.
 std::vector<std::string> SplitMasks(std::string_view maskText)
 {

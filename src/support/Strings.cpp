@@ -28,4 +28,13 @@ std::vector<std::string> SplitString(std::string_view text, std::string_view sep
     return pieces;
 }
 
+std::string_view TrimBlanks(std::string_view text)
+{
+    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
+        text.remove_suffix(1);
+    return text;
+}
+
 } // namespace zelmaro

@@ -16,4 +16,7 @@ struct TSplitOptions {
 std::vector<std::string> SplitString(std::string_view text, std::string_view separators,
                                      TSplitOptions options = {});
 
+// Blanks and control characters (bytes up to ' ') off both ends.
+std::string_view TrimBlanks(std::string_view text);
+
 } // namespace zelmaro

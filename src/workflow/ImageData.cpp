@@ -3,6 +3,7 @@
 #include "support/Conversions.h"
 #include "support/DateTime.h"
 #include "support/Paths.h"
+#include "support/Strings.h"
 #include "workflow/Records.h"
 
 #include <string_view>
@@ -11,21 +12,12 @@ namespace zelmaro {
 
 namespace {
 
-// Blanks and control characters off both ends.
-std::string_view Trim(std::string_view text)
-{
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
-        text.remove_suffix(1);
-    return text;
-}
-
 // What follows the first ":" of a tool line, trimmed.
 std::string_view TagValue(std::string_view line)
 {
     const auto colon = line.find(':');
-    return Trim(colon == std::string_view::npos ? std::string_view() : line.substr(colon + 1));
+    return TrimBlanks(colon == std::string_view::npos ? std::string_view()
+                                                      : line.substr(colon + 1));
 }
 
 // The piece up to the separator; rest keeps what follows it. A missing
