@@ -33,6 +33,7 @@ public:
     void RunReportingErrors(const std::vector<std::string>& arguments,
                             std::vector<std::string>& outputLines,
                             std::vector<std::string>& errorLines) override;
+    bool SeparatesFiles() const override { return true; }
 
     // Starts the session's process now rather than at the first call; a
     // start that fails falls back as it would there.

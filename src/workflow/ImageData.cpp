@@ -131,18 +131,95 @@ std::string ToolArgumentPath(const std::string& path)
     return path;
 }
 
+namespace {
+
+// The tool's lines for the files, read in one call.
+std::vector<std::string> RunImageTags(TMetadataTool& tool, std::vector<std::string> toolPaths)
+{
+    // The EXIF date comes last and so wins: a container's date (CR3, HEIF)
+    // is UTC or the computer's zone, not the camera's clock.
+    for (const char* tag : {"-CreateDate", "-EXIF:CreateDate", "-ExposureTime", "-ExposureTime#"})
+        toolPaths.emplace_back(tag);
+    std::vector<std::string> lines;
+    std::vector<std::string> errors;
+    tool.RunReportingErrors(toolPaths, lines, errors);
+    return lines;
+}
+
+// Whether a head names the path; on Windows the tool may print "/" for "\\".
+bool NamesPath(std::string_view head, const std::string& path)
+{
+    if (head.size() != path.size())
+        return false;
+    for (std::size_t i = 0; i < head.size(); ++i) {
+        const bool slashes =
+            (head[i] == '/' || head[i] == '\\') && (path[i] == '/' || path[i] == '\\');
+        if (head[i] != path[i] && !(kNativePathStyle == TPathStyle::psWindows && slashes))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 std::optional<std::vector<std::string>> ReadImageLines(TMetadataTool& tool, const std::string& path)
 {
     if (!FileExists(path))
         return std::nullopt;
-    std::vector<std::string> lines;
-    std::vector<std::string> errors;
-    // The EXIF date comes last and so wins: a container's date (CR3, HEIF)
-    // is UTC or the computer's zone, not the camera's clock.
-    tool.RunReportingErrors({ToolArgumentPath(path), "-CreateDate", "-EXIF:CreateDate",
-                             "-ExposureTime", "-ExposureTime#"},
-                            lines, errors);
-    return lines;
+    return RunImageTags(tool, {ToolArgumentPath(path)});
+}
+
+std::optional<std::vector<std::vector<std::string>>>
+SplitFileOutput(const std::vector<std::string>& lines, const std::vector<std::string>& toolPaths)
+{
+    constexpr std::string_view kHead = "======== ";
+    std::vector<std::vector<std::string>> pieces;
+    for (const std::string& line : lines) {
+        if (line.starts_with(kHead)) {
+            if (pieces.size() == toolPaths.size() ||
+                !NamesPath(std::string_view(line).substr(kHead.size()), toolPaths[pieces.size()]))
+                return std::nullopt;
+            pieces.emplace_back();
+        } else if (line.starts_with("    ")) {
+            continue; // the closing count of files read
+        } else if (pieces.empty()) {
+            return std::nullopt;
+        } else {
+            pieces.back().push_back(line);
+        }
+    }
+    if (pieces.size() != toolPaths.size())
+        return std::nullopt;
+    return pieces;
+}
+
+std::optional<std::vector<std::optional<std::vector<std::string>>>>
+ReadImagesTogether(TMetadataTool& tool, const std::vector<std::string>& paths)
+{
+    if (paths.size() < 2 || !tool.SeparatesFiles())
+        return std::nullopt;
+    std::vector<std::optional<std::vector<std::string>>> readings(paths.size());
+    std::vector<std::size_t> present;
+    std::vector<std::string> toolPaths;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (FileExists(paths[i])) {
+            present.push_back(i);
+            toolPaths.push_back(ToolArgumentPath(paths[i]));
+        }
+    }
+    if (present.size() < 2)
+        return std::nullopt;
+    std::optional<std::vector<std::vector<std::string>>> pieces;
+    try {
+        pieces = SplitFileOutput(RunImageTags(tool, toolPaths), toolPaths);
+    } catch (const std::exception&) {
+        return std::nullopt; // one by one, each image meets the failure itself
+    }
+    if (!pieces)
+        return std::nullopt;
+    for (std::size_t k = 0; k < present.size(); ++k)
+        readings[present[k]] = std::move((*pieces)[k]);
+    return readings;
 }
 
 } // namespace zelmaro

@@ -31,4 +31,16 @@ std::string ToolArgumentPath(const std::string& path);
 std::optional<std::vector<std::string>> ReadImageLines(TMetadataTool& tool,
                                                        const std::string& path);
 
+// The same for several images in one call, where the tool separates its
+// files' output and that output can be told apart file by file; nullopt
+// where it cannot (the images are then read one by one, as ReadImageLines).
+std::optional<std::vector<std::optional<std::vector<std::string>>>>
+ReadImagesTogether(TMetadataTool& tool, const std::vector<std::string>& paths);
+
+// The lines of one call over several files cut at the tool's
+// "======== <path>" heads, one piece per path; nullopt unless the heads are
+// exactly those paths in their order.
+std::optional<std::vector<std::vector<std::string>>>
+SplitFileOutput(const std::vector<std::string>& lines, const std::vector<std::string>& toolPaths);
+
 } // namespace zelmaro

@@ -6,19 +6,10 @@ namespace zelmaro {
 
 namespace {
 
-TImageReading ReadImage(TMetadataTool& tool, const std::string& path,
-                        const FormatSettings& settings)
+TImageReading Parse(const std::optional<std::vector<std::string>>& lines,
+                    const FormatSettings& settings)
 {
     TImageReading reading;
-    std::optional<std::vector<std::string>> lines;
-    try {
-        lines = ReadImageLines(tool, path);
-    } catch (const std::exception&) {
-        return reading; // a tool that cannot be started reads nothing
-    } catch (...) {
-        reading.Error = std::current_exception();
-        return reading;
-    }
     if (!lines)
         return reading;
     try {
@@ -28,6 +19,39 @@ TImageReading ReadImage(TMetadataTool& tool, const std::string& path,
         reading.Error = std::current_exception();
     }
     return reading;
+}
+
+TImageReading ReadImage(TMetadataTool& tool, const std::string& path,
+                        const FormatSettings& settings)
+{
+    std::optional<std::vector<std::string>> lines;
+    try {
+        lines = ReadImageLines(tool, path);
+    } catch (const std::exception&) {
+        return {}; // a tool that cannot be started reads nothing
+    } catch (...) {
+        TImageReading reading;
+        reading.Error = std::current_exception();
+        return reading;
+    }
+    return Parse(lines, settings);
+}
+
+// The images in one call where that works, else one by one.
+std::vector<TImageReading> ReadImages(TMetadataTool& tool, const std::vector<std::string>& paths,
+                                      const FormatSettings& settings)
+{
+    std::optional<std::vector<std::optional<std::vector<std::string>>>> together;
+    try {
+        together = ReadImagesTogether(tool, paths);
+    } catch (...) {
+        together.reset();
+    }
+    std::vector<TImageReading> readings;
+    for (std::size_t k = 0; k < paths.size(); ++k)
+        readings.push_back(together ? Parse((*together)[k], settings)
+                                    : ReadImage(tool, paths[k], settings));
+    return readings;
 }
 
 } // namespace
@@ -54,11 +78,13 @@ TImageReaderPool::~TImageReaderPool()
     Finish();
 }
 
-void TImageReaderPool::Read(std::string path)
+void TImageReaderPool::Read(std::vector<std::string> paths)
 {
     const std::lock_guard<std::mutex> lock(FMutex);
-    TReader& reader = *FReaders[FQueued % FReaders.size()];
-    reader.Jobs.push_back({FQueued++, std::move(path)});
+    TReader& reader = *FReaders[FBatches++ % FReaders.size()];
+    const std::size_t first = FQueued;
+    FQueued += paths.size();
+    reader.Jobs.push_back({first, std::move(paths)});
     reader.Wake.notify_one();
 }
 
@@ -100,9 +126,10 @@ void TImageReaderPool::Serve(TReader& reader)
         TJob job = std::move(reader.Jobs.front());
         reader.Jobs.pop_front();
         lock.unlock();
-        TImageReading reading = ReadImage(*reader.Tool, job.Path, FSettings);
+        std::vector<TImageReading> readings = ReadImages(*reader.Tool, job.Paths, FSettings);
         lock.lock();
-        FReadings.emplace(job.Number, std::move(reading));
+        for (std::size_t k = 0; k < readings.size(); ++k)
+            FReadings.emplace(job.First + k, std::move(readings[k]));
         FReady.notify_all();
     }
 }

@@ -28,9 +28,10 @@ struct TImageReading {
 };
 
 // Reads images with several tools at once, one thread per tool, and nothing
-// else: no host, no list. The caller hands the images out one after the
-// other and takes the readings back by their number. Image n goes to tool
-// n mod count, so each tool (and a session's fallback) serves its own share.
+// else: no host, no list. The caller hands the images out in batches and
+// takes the readings back by their number. Batch n goes to tool n mod
+// count, so each tool (and a session's fallback) serves its own share; a
+// tool reads a batch in one call where it can.
 class TImageReaderPool {
 public:
     // The tools must outlive the pool.
@@ -40,8 +41,8 @@ public:
     TImageReaderPool(const TImageReaderPool&) = delete;
     TImageReaderPool& operator=(const TImageReaderPool&) = delete;
 
-    // Queues the next image, numbered from 0 in the order of these calls.
-    void Read(std::string path);
+    // Queues the next images, numbered from 0 in the order of these calls.
+    void Read(std::vector<std::string> paths);
     // The reading of image number, waiting at most timeoutMs for it; nullopt
     // when it is not there yet.
     std::optional<TImageReading> Take(std::size_t number, int timeoutMs);
@@ -51,8 +52,8 @@ public:
 
 private:
     struct TJob {
-        std::size_t Number = 0;
-        std::string Path;
+        std::size_t First = 0; // the number of its first image
+        std::vector<std::string> Paths;
     };
     struct TReader {
         TMetadataTool* Tool = nullptr;
@@ -69,6 +70,7 @@ private:
     std::vector<std::unique_ptr<TReader>> FReaders;
     std::map<std::size_t, TImageReading> FReadings;
     std::size_t FQueued = 0;
+    std::size_t FBatches = 0;
     bool FStopping = false;
 };
 

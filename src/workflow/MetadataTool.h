@@ -24,6 +24,10 @@ public:
         static_cast<void>(errorLines);
         Run(arguments, outputLines);
     }
+    // Whether, given several files in one call, the tool heads each file's
+    // lines with "======== <path>" as exiftool does, so that one call can
+    // read several images.
+    virtual bool SeparatesFiles() const { return false; }
 };
 
 // Starts the program once per call through the console runner; each argument
@@ -33,6 +37,7 @@ public:
     explicit TConsoleMetadataTool(std::string program) : FProgram(std::move(program)) {}
     void Run(const std::vector<std::string>& arguments,
              std::vector<std::string>& outputLines) override;
+    bool SeparatesFiles() const override { return true; }
 
 private:
     std::string FProgram;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <exception>
+#include <utility>
 
 namespace zelmaro {
 
@@ -29,6 +30,9 @@ std::string FileNamePart(const std::string& path)
 
 // How long the scan waits for a reading before it asks for events again.
 constexpr int kScanEventsMs = 50;
+// The most images a reader gets in one call: each call costs the tool a
+// share of its time, a large batch keeps others from starting.
+constexpr std::size_t kScanBatch = 8;
 
 std::string ReadingError(const std::string& fileName)
 {
@@ -184,22 +188,38 @@ bool TWorkflow::ReadImagesAtOnce(const std::string& directory,
     TImageReaderPool pool(tools, FSettings);
 
     // Only this thread talks to the host and the lists. It hands an image out
-    // only after asking for a cancel, keeps a few per reader in flight and
-    // takes the readings back in name order, asking for events meanwhile.
-    const std::size_t inFlight = 2 * readers;
+    // only after asking for a cancel, gathers them into batches for tools that
+    // read several at once, keeps a few batches per reader in flight and takes
+    // the readings back in name order, asking for events meanwhile.
+    const bool together = std::all_of(tools.begin(), tools.end(), [](const TMetadataTool* tool) {
+        return tool->SeparatesFiles();
+    });
+    const std::size_t batch =
+        together ? std::clamp<std::size_t>(names.size() / (2 * readers), 1, kScanBatch) : 1;
+    const std::size_t inFlight = 2 * readers * batch;
+    std::vector<std::string> paths;
+    const auto send = [&] {
+        if (!paths.empty())
+            pool.Read(std::exchange(paths, {}));
+    };
     std::size_t handedOut = 0;
     std::size_t taken = 0;
     bool cancelled = false;
     for (;;) {
         FHost.ProcessPendingEvents();
         cancelled = cancelled || FHost.CancelRequested();
-        if (!cancelled && handedOut < names.size() && handedOut - taken < inFlight) {
-            pool.Read(JoinPath(directory, names[handedOut]));
+        // A batch is begun only where it fits whole.
+        if (!cancelled && handedOut < names.size() &&
+            (!paths.empty() || handedOut - taken + batch <= inFlight)) {
+            paths.push_back(JoinPath(directory, names[handedOut]));
             if (FProgress && handedOut == taken)
                 FProgress->SetFileName(names[handedOut]);
             ++handedOut;
+            if (paths.size() == batch || handedOut == names.size())
+                send();
             continue;
         }
+        send(); // what was handed out before a cancel
         if (taken == handedOut)
             return true; // every image handed out is in the list
         std::optional<TImageReading> reading = pool.Take(taken, kScanEventsMs);

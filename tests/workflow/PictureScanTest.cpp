@@ -1,5 +1,7 @@
 #include "ScanRig.h"
+#include "common/System.h"
 #include "support/Conversions.h"
+#include "workflow/ImageData.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 
 using namespace zelmaro;
@@ -325,23 +328,36 @@ namespace {
 
 // Tools for the readers of a scan at once: each answers from the rig's
 // FakeTool, which nothing changes meanwhile, and logs the paths it was asked.
+// With Separate, they read several images in one call as the tool does.
 struct ReaderTools {
     std::mutex Mutex;
     std::vector<std::string> Asked;
     std::size_t Made = 0;
+    std::size_t Calls = 0;
+    bool Separate = false;
 
     struct Tool final : TMetadataTool {
         ReaderTools& Tools;
         const FakeTool& Answers;
         Tool(ReaderTools& tools, const FakeTool& answers) : Tools(tools), Answers(answers) {}
+        bool SeparatesFiles() const override { return Tools.Separate; }
         void Run(const std::vector<std::string>& arguments,
                  std::vector<std::string>& lines) override
         {
             const std::lock_guard<std::mutex> lock(Tools.Mutex);
-            Tools.Asked.push_back(arguments.at(0));
-            if (const auto found = Answers.Output.find(arguments.at(0));
-                found != Answers.Output.end())
-                lines = found->second;
+            ++Tools.Calls;
+            const auto paths = std::find_if(arguments.begin(), arguments.end(),
+                                            [](const std::string& a) { return a[0] == '-'; }) -
+                               arguments.begin();
+            for (std::size_t i = 0; i < static_cast<std::size_t>(paths); ++i) {
+                Tools.Asked.push_back(arguments[i]);
+                if (paths > 1)
+                    lines.push_back("======== " + arguments[i]);
+                if (const auto found = Answers.Output.find(arguments[i]);
+                    found != Answers.Output.end())
+                    lines.insert(lines.end(), found->second.begin(), found->second.end());
+            }
+            lines.push_back("    " + std::to_string(paths) + " image files read");
         }
     };
 
@@ -415,34 +431,107 @@ TEST(ScanPicturesAtOnce, GivesWhatTheScanInTurnGives)
             continue; // its tool is a shell script
 #endif
         for (std::size_t readers = 2; readers <= 4; ++readers) {
-            ScanRig rig;
-            rig.Host.OnPendingEvents = [&] {
-                rig.Host.Cancel = rig.Host.PendingEventCalls == c.cancelAt;
-            };
-            const std::vector<std::string> inTurn = Scan(rig, c.unreadableAt, c.badDateAt);
-            const std::size_t read = rig.Flow.Images().size();
-            rig.Host.PendingEventCalls = 0;
-            // Its session ends at once; run per call, it prints the lines beside the image.
-            const std::string tool = rig.Dir.Write(
-                "tool", "#!/bin/sh\n[ \"$1\" = -stay_open ] && exit 0\ncat \"$1.lines\"\n");
-            std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
-            ReaderTools tools;
-            tools.Attach(rig, readers,
-                         c.sessionFails ? std::make_unique<TExifToolSession>(tool) : nullptr);
-            EXPECT_EQ(Scan(rig), inTurn) << c.what << ", " << readers << " readers";
-            EXPECT_EQ(tools.Made, readers);
-            // None is handed out after a cancel or after the image that ended
-            // the scan, and at most two per reader were in flight before it.
-            EXPECT_LE(tools.Asked.size(),
-                      std::min<std::size_t>(20, read + (c.cancelAt ? 0 : 2 * readers)))
-                << c.what;
-            // The first and the second reader's first image.
-            const std::vector<std::string> names = ImageFileNames(rig.Dir.Path());
-            const auto asked = [&](std::size_t k) {
-                return std::count(tools.Asked.begin(), tools.Asked.end(), rig.Dir.File(names[k]));
-            };
-            EXPECT_EQ(asked(0), c.sessionFails ? 0 : 1) << c.what;
-            EXPECT_EQ(asked(1), 1) << c.what;
+            for (const bool separate : {false, true}) {
+                ScanRig rig;
+                rig.Host.OnPendingEvents = [&] {
+                    rig.Host.Cancel = rig.Host.PendingEventCalls == c.cancelAt;
+                };
+                const std::vector<std::string> inTurn = Scan(rig, c.unreadableAt, c.badDateAt);
+                const std::size_t read = rig.Flow.Images().size();
+                rig.Host.PendingEventCalls = 0;
+                // Its session ends at once; run per call, it prints the lines
+                // beside the (first) image, which cannot be cut into images.
+                const std::string tool = rig.Dir.Write(
+                    "tool", "#!/bin/sh\n[ \"$1\" = -stay_open ] && exit 0\ncat \"$1.lines\"\n");
+                std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
+                ReaderTools tools;
+                tools.Separate = separate;
+                tools.Attach(rig, readers,
+                             c.sessionFails ? std::make_unique<TExifToolSession>(tool) : nullptr);
+                const std::string what = std::string(c.what) + ", " + std::to_string(readers) +
+                                         " readers" + (separate ? ", in batches" : "");
+                EXPECT_EQ(Scan(rig), inTurn) << what;
+                EXPECT_EQ(tools.Made, readers);
+                // None is handed out after a cancel or after the image that
+                // ended the scan, and at most two per reader were in flight
+                // before it (two batches, in batches).
+                const std::size_t batch = separate ? 20 / (2 * readers) : 1;
+                EXPECT_LE(tools.Asked.size(),
+                          std::min<std::size_t>(20, read + (c.cancelAt ? 0 : 2 * readers * batch)))
+                    << what;
+                // In batches, fewer calls than images.
+                if (separate && !c.sessionFails) {
+                    EXPECT_LT(tools.Calls, tools.Asked.size()) << what;
+                }
+                const std::vector<std::string> names = ImageFileNames(rig.Dir.Path());
+                const auto asked = [&](std::size_t k) {
+                    return std::count(tools.Asked.begin(), tools.Asked.end(),
+                                      rig.Dir.File(names[k]));
+                };
+                EXPECT_EQ(asked(0), c.sessionFails ? 0 : 1) << what;
+                // The second reader's first, which a cancel before the third
+                // image keeps from it in batches.
+                EXPECT_EQ(asked(batch), c.cancelAt && separate ? 0 : 1) << what;
+            }
         }
     }
+}
+
+TEST(ReadImagesTogether, CutsTheOutputAtTheHeadsOfItsFilesOrGivesUp)
+{
+    const std::vector<std::string> paths = {"a.JPG", "./-b.JPG"};
+    const std::string date = "Create Date : 2008:01:05 21:03:07";
+    const std::string count = "    2 image files read";
+    using Pieces = std::vector<std::vector<std::string>>;
+    const struct Case {
+        const char* what;
+        std::vector<std::string> lines;
+        std::optional<Pieces> pieces;
+    } cases[] = {
+        {"a head for each",
+         {"======== a.JPG", date, "======== ./-b.JPG", count},
+         Pieces{{date}, {}}},
+        {"a file not read",
+         {"======== a.JPG", date, "    1 files could not be read"},
+         std::nullopt},
+        {"in another order", {"======== ./-b.JPG", "======== a.JPG"}, std::nullopt},
+        {"a line before the first head",
+         {date, "======== a.JPG", "======== ./-b.JPG"},
+         std::nullopt},
+        {"one head too many",
+         {"======== a.JPG", "======== ./-b.JPG", "======== c.JPG"},
+         std::nullopt},
+        {"no heads, as one file's run", {date}, std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SplitFileOutput(c.lines, paths), c.pieces) << c.what;
+    // The tool may print a Windows path with "/".
+    const std::vector<std::string> windows = {"d:\\x\\a.JPG"};
+    EXPECT_EQ(SplitFileOutput({"======== d:/x/a.JPG", date}, windows).has_value(), test::kWindows);
+
+    // Files not there are not asked, and one left is read alone.
+    TempDir dir;
+    FakeTool tool;
+    struct Separating final : TMetadataTool {
+        FakeTool& Inner;
+        explicit Separating(FakeTool& inner) : Inner(inner) {}
+        bool SeparatesFiles() const override { return true; }
+        void Run(const std::vector<std::string>& arguments,
+                 std::vector<std::string>& lines) override
+        {
+            Inner.Run(arguments, lines);
+        }
+    } separating(tool);
+    const std::string a = dir.Write("a.JPG");
+    const std::string b = dir.Write("b.JPG");
+    tool.Fallback = {"======== " + a, date, "======== " + b};
+    const auto read = ReadImagesTogether(separating, {a, dir.File("gone.JPG"), b});
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(*read,
+              (std::vector<std::optional<std::vector<std::string>>>{
+                  std::vector<std::string>{date}, std::nullopt, std::vector<std::string>{}}));
+    EXPECT_EQ(tool.Calls.at(0).at(1), b);
+    EXPECT_EQ(ReadImagesTogether(separating, {a, dir.File("gone.JPG")}), std::nullopt);
+    EXPECT_EQ(ReadImagesTogether(tool, {a, b}), std::nullopt); // one file a call
+    EXPECT_EQ(tool.Calls.size(), 1u);
 }
