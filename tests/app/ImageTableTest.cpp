@@ -166,40 +166,35 @@ TEST_F(ImageTableTest, GreenRowTurnsLimeWhenSelectedInEveryColumn)
 {
     FillFiveLooks(*frm);
     frm->show();
-    TImagesView* view = frm->vstImages;
-    QRect cellRects[6];
-    for (int c = 0; c < 6; ++c)
-        cellRects[c] = view->visualRect(frm->Model().index(0, c));
-
+    const auto cell = [&](int c) { return frm->vstImages->visualRect(frm->Model().index(0, c)); };
     QImage image = RenderTable(*frm);
-    for (int c : {0, 1, 2, 3, 4, 5})
-        EXPECT_TRUE(RowHasColour(image, cellRects[c], QColor(0, 128, 0))) << c;
-    EXPECT_FALSE(RowHasColour(image, cellRects[1], QColor(0, 255, 0)));
+    for (int c = 0; c < 6; ++c)
+        EXPECT_TRUE(RowHasColour(image, cell(c), QColor(0, 128, 0))) << c;
+    EXPECT_FALSE(RowHasColour(image, cell(1), QColor(0, 255, 0)));
 
-    view->setCurrentIndex(frm->Model().index(0, 1));
+    frm->vstImages->setCurrentIndex(frm->Model().index(0, 1));
     image = RenderTable(*frm);
-    for (int c : {0, 1, 2, 3, 4, 5})
-        EXPECT_TRUE(RowHasColour(image, cellRects[c], QColor(0, 255, 0))) << c;
+    for (int c = 0; c < 6; ++c)
+        EXPECT_TRUE(RowHasColour(image, cell(c), QColor(0, 255, 0))) << c;
 }
 
 TEST_F(ImageTableTest, RowsShowDescendersAndKeepCheckBoxesOffTheGridLines)
 {
     // The same rows with "_" and with " " at the end of the names: every row
     // must show the difference, whatever its font style.
-    TfrmMain* withUnderscore = frm.get();
     auto withBlank = rig.Make();
-    FillFiveLooks(*withUnderscore, "_");
+    FillFiveLooks(*frm, "_");
     FillFiveLooks(*withBlank, " ");
-    withUnderscore->show();
+    frm->show();
     withBlank->show();
-    const QImage a = RenderTable(*withUnderscore, true);
+    const QImage a = RenderTable(*frm, true);
     const QImage b = RenderTable(*withBlank, true);
-    const QColor grid = withUnderscore->vstImages->palette().color(QPalette::Mid);
-    const QColor base = withUnderscore->vstImages->palette().color(QPalette::Base);
-    const int box = withUnderscore->vstImages->style()->pixelMetric(QStyle::PM_IndicatorWidth);
+    TImagesView* view = frm->vstImages;
+    const QColor grid = view->palette().color(QPalette::Mid);
+    const QColor base = view->palette().color(QPalette::Base);
+    const int box = view->style()->pixelMetric(QStyle::PM_IndicatorWidth);
     for (int row = 0; row < 5; ++row) {
-        const QRect cell =
-            withUnderscore->vstImages->visualRect(withUnderscore->Model().index(row, 0));
+        const QRect cell = view->visualRect(frm->Model().index(row, 0));
         EXPECT_NE(a.copy(cell), b.copy(cell)) << "row " << row;
         // Above the grid line and below the one of the row before, the check
         // box leaves a line of background.

@@ -8,9 +8,6 @@
 #include "common/FakeTool.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -19,8 +16,6 @@
 
 namespace zelmaro {
 namespace {
-
-using test::MainRig;
 
 // Answers every read with a date and 1/250 s; during lets the test look at
 // the window while the command runs.
@@ -35,23 +30,16 @@ std::unique_ptr<testing::FakeTool> Tool(std::function<void()> during,
     return tool;
 }
 
-void MakeFiles(const QTemporaryDir& dir, std::initializer_list<const char*> names)
-{
-    for (const char* name : names) {
-        QFile file(dir.filePath(QString::fromLatin1(name)));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    }
-}
-
 class MainCommandTest : public test::MainWindowFixture {
 protected:
     // Empty files in a fresh directory, which the directory field names.
     void Open(std::initializer_list<const char*> names)
     {
-        MakeFiles(dir, names);
-        frm->SetDirectoryText(dir.path().toStdString());
+        for (const char* name : names)
+            dir.Write(name);
+        frm->SetDirectoryText(dir.Path());
     }
-    QTemporaryDir dir;
+    test::TTempDir dir;
 };
 
 TEST_F(MainCommandTest, ReadingKeepsOtherCommandsOutButNotTheCancelButton)
@@ -100,7 +88,7 @@ TEST_F(MainCommandTest, ClosingDuringALongCommandCancelsItAndClosesAfterwards)
     EXPECT_EQ(calls, 1) << "the close cancels the scan after the file in work";
     EXPECT_FALSE(frm->isVisible());
     EXPECT_TRUE(frm->Workflow().Images().empty()) << "the close query freed the lists";
-    EXPECT_EQ(rig.StoredString("LastPath"), dir.path().toStdString());
+    EXPECT_EQ(rig.StoredString("LastPath"), dir.Path());
 
     // Not once more for a later command.
     frm->show();
@@ -134,8 +122,8 @@ TEST_F(MainCommandTest, LogFileButtonFollowsThePictureReading)
     EXPECT_EQ(frm->Model().RowItem(0)->Shot, nullptr);
 
     // A directory without pictures: warned, field emptied, buttons off.
-    QTemporaryDir empty;
-    frm->SetDirectoryText(empty.path().toStdString());
+    test::TTempDir empty;
+    frm->SetDirectoryText(empty.Path());
     QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
     EXPECT_EQ(rig.Shown(), (std::vector<std::string>{
                                "warning: In diesem Verzeichnis existieren keine Bilder!"}));
@@ -159,7 +147,7 @@ TEST_F(MainCommandTest, MemoButtonWithoutChosenUserDoesNothing)
 
 TEST_F(MainCommandTest, TheExitCodeTellsAnEndOnAnErrorFromAClosedWindow)
 {
-    MakeFiles(dir, {"a.JPG"});
+    dir.Write("a.JPG");
     struct Case {
         const char* what;
         std::string tool;
@@ -171,14 +159,14 @@ TEST_F(MainCommandTest, TheExitCodeTellsAnEndOnAnErrorFromAClosedWindow)
         {"window closed", "/usr/bin/exiftool", [](TfrmMain& window) { window.close(); }, 0},
         {"image unreadable", "/usr/bin/exiftool",
          [this](TfrmMain& window) {
-             window.SetDirectoryText(dir.path().toStdString());
+             window.SetDirectoryText(dir.Path());
              window.Workflow().SetMetadataTool(std::make_unique<testing::FakeTool>());
              QTest::mouseClick(window.cmdReadPics, Qt::LeftButton);
          },
          1},
     };
     for (const Case& c : cases) {
-        MainRig fresh;
+        test::MainRig fresh;
         fresh.tool = c.tool;
         auto window = fresh.Make();
         bool looped = false;

@@ -15,11 +15,13 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace zelmaro {
 namespace {
 
-using test::MainRig;
 class MainWindowTest : public test::MainWindowFixture {};
+using Widgets = std::initializer_list<QWidget*>;
 
 TEST_F(MainWindowTest, ControlsSitWhereTheyBelongAndFollowTheirAnchors)
 {
@@ -31,12 +33,8 @@ TEST_F(MainWindowTest, ControlsSitWhereTheyBelongAndFollowTheirAnchors)
     EXPECT_EQ(frm->cmdAuto->font().pixelSize(), 21);
     EXPECT_TRUE(frm->cmdAuto->font().bold());
 
-    struct Control {
-        QWidget* widget;
-        QRect at;    // at 751 x 701
-        QRect grown; // at 851 x 801
-    };
-    const Control controls[] = {
+    // Where each control sits at 751 x 701 and at 851 x 801.
+    const std::tuple<QWidget*, QRect, QRect> controls[] = {
         {frm->lblDir, {10, 10, 81, 21}, {10, 10, 81, 21}},
         {frm->edtDir, {90, 10, 571, 21}, {90, 10, 671, 21}},
         {frm->cmdReadPics, {670, 8, 71, 25}, {770, 8, 71, 25}},
@@ -55,12 +53,12 @@ TEST_F(MainWindowTest, ControlsSitWhereTheyBelongAndFollowTheirAnchors)
         {frm->cmdAbout, {660, 640, 81, 31}, {660, 740, 81, 31}},
         {frm->StatusBar, {0, 682, 751, 19}, {0, 782, 851, 19}},
     };
-    for (const Control& c : controls)
-        EXPECT_EQ(c.widget->geometry(), c.at) << c.widget->metaObject()->className();
+    for (const auto& [widget, at, grown] : controls)
+        EXPECT_EQ(widget->geometry(), at) << widget->metaObject()->className();
     frm->show();
     frm->resize(851, 801);
-    for (const Control& c : controls)
-        EXPECT_EQ(c.widget->geometry(), c.grown) << c.widget->metaObject()->className();
+    for (const auto& [widget, at, grown] : controls)
+        EXPECT_EQ(widget->geometry(), grown) << widget->metaObject()->className();
 }
 
 TEST_F(MainWindowTest, CaptionsAndTabOrder)
@@ -109,7 +107,6 @@ TEST_F(MainWindowTest, FirstStartWithoutStoredSettings)
     EXPECT_EQ(frm->edtSeconds->Text(), "0");
     EXPECT_EQ(frm->edtTolerance->Text(), "1");
     EXPECT_EQ(frm->cmbUser->count(), 0);
-    using Widgets = std::initializer_list<QWidget*>;
     for (QWidget* w : Widgets{frm->cmdReadPics, frm->cmdReadFile, frm->cmdReadMemo, frm->lblUser,
                               frm->cmbUser, frm->cmdChange})
         EXPECT_FALSE(w->isEnabled()) << w->metaObject()->className();
@@ -132,10 +129,8 @@ TEST_F(MainWindowTest, StoredSettingsAreAppliedAtStart)
     EXPECT_EQ(frm->size(), QSize(770, 701));
     EXPECT_EQ(frm->edtSeconds->Text(), "300");
     EXPECT_EQ(frm->edtDir->text(), dir.path());
-    EXPECT_TRUE(frm->cmdReadPics->isEnabled());
-    EXPECT_TRUE(frm->cmdReadMemo->isEnabled());
-    EXPECT_TRUE(frm->lblUser->isEnabled());
-    EXPECT_TRUE(frm->cmbUser->isEnabled());
+    for (QWidget* w : Widgets{frm->cmdReadPics, frm->cmdReadMemo, frm->lblUser, frm->cmbUser})
+        EXPECT_TRUE(w->isEnabled()) << w->metaObject()->className();
     EXPECT_EQ(frm->cmbUser->currentIndex(), 1);
     EXPECT_EQ(frm->cmbUser->currentData().toInt(), 22);
     EXPECT_EQ(frm->edtTolerance->Text(), "1");
@@ -161,12 +156,9 @@ TEST_F(MainWindowTest, StoredBoundsComeBackOntoTheScreen)
         EXPECT_GE(frm->height(), TfrmMain::kClientHeight);
         // The smallest window may be larger than a tiny screen; then it
         // starts at the screen's corner.
-        if (area.width() >= 759 && area.height() >= 735) {
-            EXPECT_TRUE(area.contains(outer))
-                << outer.x() << "," << outer.y() << " " << outer.width() << "x" << outer.height();
-        } else {
-            EXPECT_TRUE(area.contains(outer.topLeft()));
-        }
+        const bool fits = area.width() >= 759 && area.height() >= 735;
+        EXPECT_TRUE(fits ? area.contains(outer) : area.contains(outer.topLeft()))
+            << outer.x() << "," << outer.y() << " " << outer.width() << "x" << outer.height();
     }
 }
 
@@ -194,7 +186,7 @@ TEST_F(MainWindowTest, UserChoiceAndDirectoryAtStart)
     };
     const Case cases[] = {{nullptr, 0}, {"", 0}, {"Bernd", 1}, {"Carla", -1}};
     for (const Case& c : cases) {
-        MainRig fresh;
+        test::MainRig fresh;
         fresh.users = {{"Anna", 11}, {"Bernd", 22}};
         fresh.StoreString("LastPath", "/no/such/folder/here");
         if (c.storedUser != nullptr)

@@ -60,9 +60,7 @@ TEST(ShellTest, MessageBoxesAreModalWithTheirIcon)
     for (const Case& c : cases) {
         SeenBox seen;
         AnswerNextBox(seen);
-        (boxes.*c.show)("Keine \xC3\x9C"
-                        "bereinstimmung gefunden!",
-                        kAppCaption);
+        (boxes.*c.show)("Keine Übereinstimmung gefunden!", kAppCaption);
         EXPECT_EQ(seen.icon, c.icon);
         EXPECT_EQ(seen.title, "Zelmaro");
         EXPECT_EQ(seen.text, QString::fromUtf8("Keine Übereinstimmung gefunden!"));
