@@ -15,14 +15,10 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace zelmaro {
 namespace {
 
 class ImageTableTest : public test::MainWindowFixture {};
-
-enum Look { Silver, Normal, Italic, Bold, Green };
 
 // Five pairs, one of each look, under tolerance 1 and offset 0; then an image
 // without a shot. The names end in the given text.
