@@ -13,27 +13,17 @@
 namespace zelmaro {
 namespace {
 
-// Every character is 7 pixels wide; counts what it is asked.
-class TSevenPixelMeasure final : public TTextMeasure {
-public:
-    explicit TSevenPixelMeasure(int* calls, int* fontChanges = nullptr)
-        : FCalls(calls), FFontChanges(fontChanges)
-    {
-    }
+// Every character is 7 pixels wide; counts the widths and the fonts it is asked.
+struct TSevenPixelMeasure final : TTextMeasure {
+    TSevenPixelMeasure(int& calls, int& fontChanges) : Calls(calls), FontChanges(fontChanges) {}
     int TextWidth(std::string_view text) const override
     {
-        ++*FCalls;
+        ++Calls;
         return 7 * static_cast<int>(text.size());
     }
-    void SetFont(const QFont&) override
-    {
-        if (FFontChanges)
-            ++*FFontChanges;
-    }
-
-private:
-    int* FCalls;
-    int* FFontChanges;
+    void SetFont(const QFont&) override { ++FontChanges; }
+    int& Calls;
+    int& FontChanges;
 };
 
 class FileLblTest : public ::testing::Test {
@@ -43,7 +33,7 @@ protected:
                                                TDirection direction = TDirection::drFromLeft)
     {
         auto label = std::make_unique<TFileStaticText>();
-        label->SetTextMeasure(std::make_unique<TSevenPixelMeasure>(&calls_));
+        label->SetTextMeasure(std::make_unique<TSevenPixelMeasure>(calls_, fontChanges_));
         label->SetSeparator("\\");
         label->SetDirection(direction);
         label->resize(width, 20);
@@ -59,6 +49,7 @@ protected:
     }
 
     int calls_ = 0;
+    int fontChanges_ = 0;
 };
 
 TEST_F(FileLblTest, SevenPixelTableAtEveryBound)
@@ -191,35 +182,31 @@ TEST_F(FileLblTest, SeparatorAndDirectionChangesRefit)
 
 TEST_F(FileLblTest, MeasuresAgainOnlyWhenSomethingChanged)
 {
-    int fontChanges = 0;
-    TFileStaticText label;
-    label.SetTextMeasure(std::make_unique<TSevenPixelMeasure>(&calls_, &fontChanges));
-    label.SetSeparator("\\");
-    label.resize(182, 20);
-    label.show();
-    label.SetFileName("C:\\Bilder\\2009\\Urlaub\\IMG_0001.JPG");
+    auto label = MakeLabel(182);
+    label->show();
+    label->SetFileName("C:\\Bilder\\2009\\Urlaub\\IMG_0001.JPG");
     ASSERT_GT(calls_, 0);
 
     calls_ = 0;
-    label.SetFileName("C:\\Bilder\\2009\\Urlaub\\IMG_0001.JPG");
-    label.SetSeparator("\\");
-    label.SetDirection(TDirection::drFromLeft);
+    label->SetFileName("C:\\Bilder\\2009\\Urlaub\\IMG_0001.JPG");
+    label->SetSeparator("\\");
+    label->SetDirection(TDirection::drFromLeft);
     EXPECT_EQ(calls_, 0);
 
-    label.SetFileName("c:\\Bilder\\2009\\Urlaub\\IMG_0001.JPG"); // letter case counts
+    label->SetFileName("c:\\Bilder\\2009\\Urlaub\\IMG_0001.JPG"); // letter case counts
     EXPECT_GT(calls_, 0);
 
     calls_ = 0;
-    label.resize(238, 20);
+    label->resize(238, 20);
     EXPECT_GT(calls_, 0);
-    EXPECT_EQ(label.Caption(), "c:\\Bilder\\2009\\Urlaub\\IMG_0001.JPG");
+    EXPECT_EQ(label->Caption(), "c:\\Bilder\\2009\\Urlaub\\IMG_0001.JPG");
 
     calls_ = 0;
-    const int before = fontChanges;
-    QFont bigger = label.font();
+    const int before = fontChanges_;
+    QFont bigger = label->font();
     bigger.setPixelSize(30);
-    label.setFont(bigger);
-    EXPECT_GT(fontChanges, before);
+    label->setFont(bigger);
+    EXPECT_GT(fontChanges_, before);
     EXPECT_GT(calls_, 0);
 }
 

@@ -15,31 +15,22 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace zelmaro {
 namespace {
 
-using test::MainRig;
 class ImageTableTest : public test::MainWindowFixture {};
-
-enum Look { Silver, Normal, Italic, Bold, Green };
 
 // Five pairs, one of each look, under tolerance 1 and offset 0; then an image
 // without a shot. The names end in the given text.
 void FillFiveLooks(TfrmMain& frm, const std::string& tail = "")
 {
-    TWorkflow& w = frm.Workflow();
-    w.AddImage({"green.jpg" + tail, 10000, 0.004});
-    w.AddImage({"bold.jpg" + tail, 10100, 0.004});
-    w.AddImage({"italic.jpg" + tail, 10200, 0.004});
-    w.AddImage({"normal.jpg" + tail, 10300, 0.004});
-    w.AddImage({"silver.jpg" + tail, 10400, 0.004});
-    w.AddShot({10000, 0.004});
-    w.AddShot({10100, 0.01});
-    w.AddShot({10203, 0.004});
-    w.AddShot({10330, 0.004});
-    w.MatchAll();
+    test::Fill(frm,
+               {{"green.jpg" + tail, 10000, 0.004},
+                {"bold.jpg" + tail, 10100, 0.004},
+                {"italic.jpg" + tail, 10200, 0.004},
+                {"normal.jpg" + tail, 10300, 0.004},
+                {"silver.jpg" + tail, 10400, 0.004}},
+               {{10000, 0.004}, {10100, 0.01}, {10203, 0.004}, {10330, 0.004}});
 }
 
 TEST_F(ImageTableTest, ModelPassesTheModelTester)
@@ -171,40 +162,35 @@ TEST_F(ImageTableTest, GreenRowTurnsLimeWhenSelectedInEveryColumn)
 {
     FillFiveLooks(*frm);
     frm->show();
-    TImagesView* view = frm->vstImages;
-    QRect cellRects[6];
-    for (int c = 0; c < 6; ++c)
-        cellRects[c] = view->visualRect(frm->Model().index(0, c));
-
+    const auto cell = [&](int c) { return frm->vstImages->visualRect(frm->Model().index(0, c)); };
     QImage image = RenderTable(*frm);
-    for (int c : {0, 1, 2, 3, 4, 5})
-        EXPECT_TRUE(RowHasColour(image, cellRects[c], QColor(0, 128, 0))) << c;
-    EXPECT_FALSE(RowHasColour(image, cellRects[1], QColor(0, 255, 0)));
+    for (int c = 0; c < 6; ++c)
+        EXPECT_TRUE(RowHasColour(image, cell(c), QColor(0, 128, 0))) << c;
+    EXPECT_FALSE(RowHasColour(image, cell(1), QColor(0, 255, 0)));
 
-    view->setCurrentIndex(frm->Model().index(0, 1));
+    frm->vstImages->setCurrentIndex(frm->Model().index(0, 1));
     image = RenderTable(*frm);
-    for (int c : {0, 1, 2, 3, 4, 5})
-        EXPECT_TRUE(RowHasColour(image, cellRects[c], QColor(0, 255, 0))) << c;
+    for (int c = 0; c < 6; ++c)
+        EXPECT_TRUE(RowHasColour(image, cell(c), QColor(0, 255, 0))) << c;
 }
 
 TEST_F(ImageTableTest, RowsShowDescendersAndKeepCheckBoxesOffTheGridLines)
 {
     // The same rows with "_" and with " " at the end of the names: every row
     // must show the difference, whatever its font style.
-    TfrmMain* withUnderscore = frm.get();
     auto withBlank = rig.Make();
-    FillFiveLooks(*withUnderscore, "_");
+    FillFiveLooks(*frm, "_");
     FillFiveLooks(*withBlank, " ");
-    withUnderscore->show();
+    frm->show();
     withBlank->show();
-    const QImage a = RenderTable(*withUnderscore, true);
+    const QImage a = RenderTable(*frm, true);
     const QImage b = RenderTable(*withBlank, true);
-    const QColor grid = withUnderscore->vstImages->palette().color(QPalette::Mid);
-    const QColor base = withUnderscore->vstImages->palette().color(QPalette::Base);
-    const int box = withUnderscore->vstImages->style()->pixelMetric(QStyle::PM_IndicatorWidth);
+    TImagesView* view = frm->vstImages;
+    const QColor grid = view->palette().color(QPalette::Mid);
+    const QColor base = view->palette().color(QPalette::Base);
+    const int box = view->style()->pixelMetric(QStyle::PM_IndicatorWidth);
     for (int row = 0; row < 5; ++row) {
-        const QRect cell =
-            withUnderscore->vstImages->visualRect(withUnderscore->Model().index(row, 0));
+        const QRect cell = view->visualRect(frm->Model().index(row, 0));
         EXPECT_NE(a.copy(cell), b.copy(cell)) << "row " << row;
         // Above the grid line and below the one of the row before, the check
         // box leaves a line of background.
@@ -279,46 +265,46 @@ TEST_F(ImageTableTest, OnlyRowsToBeWrittenCanBeChecked)
     EXPECT_TRUE(frm->cmdChange->isEnabled());
 }
 
-// Drags inside the table through the view's own mouse and drag events.
+// Drags inside a shown table through the view's own mouse and drag events.
+// Narrow columns leave room right of the last one (column -1).
 struct DragRig {
-    MainRig rig;
-    std::unique_ptr<TfrmMain> frm = rig.Make();
+    TfrmMain& frm;
+    bool entered = false; // whether the last drag's enter was accepted
 
-    DragRig()
+    explicit DragRig(TfrmMain& window) : frm(window)
     {
-        frm->show();
-        // Narrow columns leave room right of the last one.
+        frm.show();
         for (int c = 0; c < 6; ++c)
-            frm->vstImages->header()->resizeSection(c, 60);
+            frm.vstImages->header()->resizeSection(c, 60);
     }
 
     QPoint Cell(int row, int column) const
     {
-        if (column < 0) {
-            const QRect last = frm->vstImages->visualRect(frm->Model().index(row, 5));
-            return {last.right() + 20, last.center().y()};
-        }
-        return frm->vstImages->visualRect(frm->Model().index(row, column)).center() + QPoint(8, 0);
+        const QRect cell =
+            frm.vstImages->visualRect(frm.Model().index(row, column < 0 ? 5 : column));
+        return column < 0 ? QPoint(cell.right() + 20, cell.center().y())
+                          : cell.center() + QPoint(8, 0);
     }
 
-    // Press on one cell, then enter, move and drop on another; whether the
-    // move over the target was accepted.
-    bool Drag(int fromRow, int fromColumn, int toRow, int toColumn)
+    // Press on one cell, then enter, move and drop on another carrying the
+    // view's own payload or the given one; whether the move was accepted.
+    bool Drag(int fromRow, int fromColumn, int toRow, int toColumn, QByteArray payload = {})
     {
-        QWidget* viewport = frm->vstImages->viewport();
+        QWidget* viewport = frm.vstImages->viewport();
         QTest::mousePress(viewport, Qt::LeftButton, {}, Cell(fromRow, fromColumn));
         QTest::mouseRelease(viewport, Qt::LeftButton, {}, Cell(fromRow, fromColumn));
         QMimeData mime;
-        mime.setData(TImagesView::kRowMimeType, frm->vstImages->DragPayload());
+        mime.setData(TImagesView::kRowMimeType,
+                     payload.isNull() ? frm.vstImages->DragPayload() : payload);
         const QPointF to = Cell(toRow, toColumn);
         QDragEnterEvent enter(to.toPoint(), Qt::MoveAction, &mime, Qt::LeftButton, {});
         QApplication::sendEvent(viewport, &enter);
+        entered = enter.isAccepted();
         QDragMoveEvent move(to.toPoint(), Qt::MoveAction, &mime, Qt::LeftButton, {});
         QApplication::sendEvent(viewport, &move);
-        const bool accepted = move.isAccepted();
         QDropEvent drop(to, Qt::MoveAction, &mime, Qt::LeftButton, {});
         QApplication::sendEvent(viewport, &drop);
-        return accepted;
+        return move.isAccepted();
     }
 };
 
@@ -346,60 +332,41 @@ TEST_F(ImageTableTest, DroppingSetsTheOffsetThatMakesThePairCoincide)
         {"drop right of the last column lands on the image", 1, 4, 1, -1, true, -80},
     };
     for (const Case& c : cases) {
-        DragRig d;
-        TWorkflow& w = d.frm->Workflow();
-        d.frm->edtTolerance->SetValue(0);
-        w.AddImage({"a.jpg", 10000, 0.004});
-        w.AddImage({"b.jpg", 10100, 0.004});
-        w.AddImage({"c.jpg", 10200, 0.004});
-        w.AddShot({10000, 0.004});
-        w.AddShot({10180, 0.004});
-        w.AddShot({10600, 0.004});
-        w.AddShot({10900, 0.004});
-        w.MatchAll();
-        ASSERT_EQ(d.frm->Model().RowCount(), 4);
-        ASSERT_EQ(d.frm->Model().RowItem(3)->Image, nullptr);
+        auto window = rig.Make();
+        DragRig d(*window);
+        window->edtTolerance->SetValue(0);
+        test::Fill(*window,
+                   {{"a.jpg", 10000, 0.004}, {"b.jpg", 10100, 0.004}, {"c.jpg", 10200, 0.004}},
+                   {{10000, 0.004}, {10180, 0.004}, {10600, 0.004}, {10900, 0.004}});
+        ASSERT_EQ(window->Model().RowCount(), 4);
+        ASSERT_EQ(window->Model().RowItem(3)->Image, nullptr);
         EXPECT_EQ(d.Drag(c.fromRow, c.fromColumn, c.toRow, c.toColumn), c.accepted) << c.name;
-        EXPECT_EQ(d.frm->Workflow().Offset(), c.offset) << c.name;
+        EXPECT_EQ(window->Workflow().Offset(), c.offset) << c.name;
     }
 }
 
 TEST_F(ImageTableTest, DropMatchesAgain)
 {
-    DragRig d;
-    TWorkflow& w = d.frm->Workflow();
-    w.AddImage({"a.jpg", 10000, 0.004});
-    w.AddImage({"b.jpg", 10050, 0.01});
-    w.AddShot({9950, 0.004});
-    w.AddShot({10000, 0.004});
-    w.MatchAll();
-    ASSERT_EQ(d.frm->Model().RowCount(), 3);
-    ASSERT_EQ(d.frm->Model().RowItem(0)->Image, nullptr);
+    DragRig d(*frm);
+    test::Fill(*frm, {{"a.jpg", 10000, 0.004}, {"b.jpg", 10050, 0.01}},
+               {{9950, 0.004}, {10000, 0.004}});
+    ASSERT_EQ(frm->Model().RowCount(), 3);
+    ASSERT_EQ(frm->Model().RowItem(0)->Image, nullptr);
     d.Drag(0, 4, 1, 0);
-    EXPECT_EQ(d.frm->Workflow().Offset(), 50);
-    ASSERT_EQ(d.frm->Model().RowCount(), 2);
-    EXPECT_EQ(d.frm->Model().RowItem(0)->TimeState, TMatchState::msEqual);
-    EXPECT_EQ(d.frm->Model().RowItem(1)->TimeState, TMatchState::msEqual);
-    EXPECT_TRUE(d.frm->Model().IsChecked(1));
+    EXPECT_EQ(frm->Workflow().Offset(), 50);
+    ASSERT_EQ(frm->Model().RowCount(), 2);
+    EXPECT_EQ(frm->Model().RowItem(0)->TimeState, TMatchState::msEqual);
+    EXPECT_EQ(frm->Model().RowItem(1)->TimeState, TMatchState::msEqual);
+    EXPECT_TRUE(frm->Model().IsChecked(1));
 }
 
 TEST_F(ImageTableTest, ForeignDragsAreRefused)
 {
-    DragRig d;
-    d.frm->Workflow().AddImage({"a.jpg", 10000, 0.004});
-    d.frm->Workflow().AddShot({9000, 0.004});
-    d.frm->Workflow().MatchAll();
-    QWidget* viewport = d.frm->vstImages->viewport();
-    QTest::mousePress(viewport, Qt::LeftButton, {}, d.Cell(0, 4));
-    QTest::mouseRelease(viewport, Qt::LeftButton, {}, d.Cell(0, 4));
-    QMimeData mime;
-    mime.setData(TImagesView::kRowMimeType, "1:2");
-    QDragEnterEvent enter(d.Cell(0, 0), Qt::MoveAction, &mime, Qt::LeftButton, {});
-    QApplication::sendEvent(viewport, &enter);
-    EXPECT_FALSE(enter.isAccepted());
-    QDropEvent drop(d.Cell(0, 0), Qt::MoveAction, &mime, Qt::LeftButton, {});
-    QApplication::sendEvent(viewport, &drop);
-    EXPECT_EQ(d.frm->Workflow().Offset(), 0);
+    DragRig d(*frm);
+    test::Fill(*frm, {{"a.jpg", 10000, 0.004}}, {{9000, 0.004}});
+    EXPECT_FALSE(d.Drag(0, 4, 0, 0, "1:2"));
+    EXPECT_FALSE(d.entered);
+    EXPECT_EQ(frm->Workflow().Offset(), 0);
 }
 
 } // namespace

@@ -50,11 +50,8 @@ TEST(InfoTest, ControlsStartWhereAndHowTheyShould)
     for (const Control& c : controls) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(c.widget->pos(), c.geometry.topLeft());
-        if (c.geometry.width() >= 0) {
-            EXPECT_EQ(c.widget->width(), c.geometry.width());
-        } else {
-            EXPECT_EQ(c.widget->width(), c.widget->sizeHint().width());
-        }
+        EXPECT_EQ(c.widget->width(),
+                  c.geometry.width() >= 0 ? c.geometry.width() : c.widget->sizeHint().width());
         if (c.geometry.height() > 0) {
             EXPECT_EQ(c.widget->height(), c.geometry.height());
         }

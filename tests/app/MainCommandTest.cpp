@@ -8,9 +8,6 @@
 #include "common/FakeTool.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -19,8 +16,6 @@
 
 namespace zelmaro {
 namespace {
-
-using test::MainRig;
 
 // Answers every read with a date and 1/250 s; during lets the test look at
 // the window while the command runs.
@@ -35,32 +30,22 @@ std::unique_ptr<testing::FakeTool> Tool(std::function<void()> during,
     return tool;
 }
 
-void MakeFiles(const QTemporaryDir& dir, std::initializer_list<const char*> names)
-{
-    for (const char* name : names) {
-        QFile file(dir.filePath(QString::fromLatin1(name)));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    }
-}
-
-// A shown window whose directory field names three empty pictures.
-struct ThreePictures {
-    QTemporaryDir dir;
-    MainRig rig;
-    std::unique_ptr<TfrmMain> frm = rig.Make();
-
-    ThreePictures()
+class MainCommandTest : public test::MainWindowFixture {
+protected:
+    // Empty files in a fresh directory, which the directory field names.
+    void Open(std::initializer_list<const char*> names)
     {
-        MakeFiles(dir, {"a.JPG", "b.JPG", "c.JPG"});
-        frm->show();
-        frm->SetDirectoryText(dir.path().toStdString());
+        for (const char* name : names)
+            dir.Write(name);
+        frm->SetDirectoryText(dir.Path());
     }
+    test::TTempDir dir;
 };
 
-TEST(MainCommandTest, ReadingKeepsOtherCommandsOutButNotTheCancelButton)
+TEST_F(MainCommandTest, ReadingKeepsOtherCommandsOutButNotTheCancelButton)
 {
-    ThreePictures window;
-    auto& frm = window.frm;
+    frm->show();
+    Open({"a.JPG", "b.JPG", "c.JPG"});
     int calls = 0;
     bool guarded = true;
     frm->Workflow().SetMetadataTool(Tool([&] {
@@ -86,10 +71,10 @@ TEST(MainCommandTest, ReadingKeepsOtherCommandsOutButNotTheCancelButton)
     EXPECT_FALSE(frm->cmdReadFile->isEnabled());
 }
 
-TEST(MainCommandTest, ClosingDuringALongCommandCancelsItAndClosesAfterwards)
+TEST_F(MainCommandTest, ClosingDuringALongCommandCancelsItAndClosesAfterwards)
 {
-    ThreePictures window;
-    auto& frm = window.frm;
+    frm->show();
+    Open({"a.JPG", "b.JPG", "c.JPG"});
     int calls = 0;
     bool openDuring = true;
     frm->Workflow().SetMetadataTool(Tool([&] {
@@ -103,8 +88,7 @@ TEST(MainCommandTest, ClosingDuringALongCommandCancelsItAndClosesAfterwards)
     EXPECT_EQ(calls, 1) << "the close cancels the scan after the file in work";
     EXPECT_FALSE(frm->isVisible());
     EXPECT_TRUE(frm->Workflow().Images().empty()) << "the close query freed the lists";
-    EXPECT_EQ(ReadAppString(window.rig.registry, kSettingsAppName, "LastPath", ""),
-              window.dir.path().toStdString());
+    EXPECT_EQ(rig.StoredString("LastPath"), dir.Path());
 
     // Not once more for a later command.
     frm->show();
@@ -113,21 +97,13 @@ TEST(MainCommandTest, ClosingDuringALongCommandCancelsItAndClosesAfterwards)
     EXPECT_TRUE(frm->isVisible());
 }
 
-TEST(MainCommandTest, AnErrorLeavingACommandIsShownAndTheWindowGoesOn)
+TEST_F(MainCommandTest, AnErrorLeavingACommandIsShownAndTheWindowGoesOn)
 {
-    QTemporaryDir dir;
-    MakeFiles(dir, {"a.JPG"});
-    MainRig rig;
-    auto frm = rig.Make();
-    frm->SetDirectoryText(dir.path().toStdString());
+    Open({"a.JPG"});
     // A date the conversion refuses: its error is not one the scan expects.
     frm->Workflow().SetMetadataTool(Tool(nullptr, "2008:xx:05 21:03:07"));
-    {
-        QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
-        ASSERT_EQ(rig.boxes.Messages.size(), 1u);
-        EXPECT_EQ(rig.boxes.Messages[0].Text, "'xx' ist kein gültiger Integerwert");
-        EXPECT_EQ(rig.boxes.Messages[0].Kind, "error");
-    }
+    QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
+    EXPECT_EQ(rig.Shown(), (std::vector<std::string>{"error: 'xx' ist kein gültiger Integerwert"}));
     EXPECT_EQ(frmInfo, nullptr);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_FALSE(frm->CommandRunning());
@@ -135,14 +111,10 @@ TEST(MainCommandTest, AnErrorLeavingACommandIsShownAndTheWindowGoesOn)
     EXPECT_FALSE(frm->TerminateRequested());
 }
 
-TEST(MainCommandTest, LogFileButtonFollowsThePictureReading)
+TEST_F(MainCommandTest, LogFileButtonFollowsThePictureReading)
 {
-    QTemporaryDir dir;
-    MakeFiles(dir, {"a.JPG", "Zelmaro.txt"});
-    MainRig rig;
-    auto frm = rig.Make();
     frm->Workflow().SetMetadataTool(Tool(nullptr));
-    frm->SetDirectoryText(dir.path().toStdString());
+    Open({"a.JPG", "Zelmaro.txt"});
     EXPECT_FALSE(frm->cmdReadFile->isEnabled()) << "choosing a directory does not touch it";
     QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
     EXPECT_TRUE(frm->cmdReadFile->isEnabled());
@@ -150,23 +122,22 @@ TEST(MainCommandTest, LogFileButtonFollowsThePictureReading)
     EXPECT_EQ(frm->Model().RowItem(0)->Shot, nullptr);
 
     // A directory without pictures: warned, field emptied, buttons off.
-    QTemporaryDir empty;
-    frm->SetDirectoryText(empty.path().toStdString());
+    test::TTempDir empty;
+    frm->SetDirectoryText(empty.Path());
     QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
-    ASSERT_EQ(rig.boxes.Messages.size(), 1u);
-    EXPECT_EQ(rig.boxes.Messages[0].Text, "In diesem Verzeichnis existieren keine Bilder!");
+    EXPECT_EQ(rig.Shown(), (std::vector<std::string>{
+                               "warning: In diesem Verzeichnis existieren keine Bilder!"}));
     EXPECT_EQ(frm->edtDir->text(), "");
     EXPECT_FALSE(frm->cmdReadPics->isEnabled());
     EXPECT_FALSE(frm->cmdReadFile->isEnabled());
     EXPECT_EQ(frm->Model().rowCount(), 0);
 }
 
-TEST(MainCommandTest, MemoButtonWithoutChosenUserDoesNothing)
+TEST_F(MainCommandTest, MemoButtonWithoutChosenUserDoesNothing)
 {
-    MainRig rig;
     rig.users = {{"Anna", 11}};
     rig.StoreString("User", "Niemand");
-    auto frm = rig.Make();
+    frm = rig.Make();
     ASSERT_EQ(frm->cmbUser->currentIndex(), -1);
     frm->Workflow().AddShot({1000, 0.004});
     QTest::mouseClick(frm->cmdReadMemo, Qt::LeftButton);
@@ -174,10 +145,9 @@ TEST(MainCommandTest, MemoButtonWithoutChosenUserDoesNothing)
     EXPECT_TRUE(rig.boxes.Messages.empty());
 }
 
-TEST(MainCommandTest, TheExitCodeTellsAnEndOnAnErrorFromAClosedWindow)
+TEST_F(MainCommandTest, TheExitCodeTellsAnEndOnAnErrorFromAClosedWindow)
 {
-    QTemporaryDir dir;
-    MakeFiles(dir, {"a.JPG"});
+    dir.Write("a.JPG");
     struct Case {
         const char* what;
         std::string tool;
@@ -186,28 +156,28 @@ TEST(MainCommandTest, TheExitCodeTellsAnEndOnAnErrorFromAClosedWindow)
         int exitCode;
     } cases[] = {
         {"metadata tool missing", "", nullptr, 1},
-        {"window closed", "/usr/bin/exiftool", [](TfrmMain& frm) { frm.close(); }, 0},
+        {"window closed", "/usr/bin/exiftool", [](TfrmMain& window) { window.close(); }, 0},
         {"image unreadable", "/usr/bin/exiftool",
-         [&dir](TfrmMain& frm) {
-             frm.SetDirectoryText(dir.path().toStdString());
-             frm.Workflow().SetMetadataTool(std::make_unique<testing::FakeTool>());
-             QTest::mouseClick(frm.cmdReadPics, Qt::LeftButton);
+         [this](TfrmMain& window) {
+             window.SetDirectoryText(dir.Path());
+             window.Workflow().SetMetadataTool(std::make_unique<testing::FakeTool>());
+             QTest::mouseClick(window.cmdReadPics, Qt::LeftButton);
          },
          1},
     };
     for (const Case& c : cases) {
-        MainRig rig;
-        rig.tool = c.tool;
-        auto frm = rig.Make();
+        test::MainRig fresh;
+        fresh.tool = c.tool;
+        auto window = fresh.Make();
         bool looped = false;
         if (c.then)
-            QTimer::singleShot(0, frm.get(), [&] {
+            QTimer::singleShot(0, window.get(), [&] {
                 looped = true;
-                c.then(*frm);
+                c.then(*window);
             });
-        EXPECT_EQ(RunMainWindow(*frm), c.exitCode) << c.what;
+        EXPECT_EQ(RunMainWindow(*window), c.exitCode) << c.what;
         EXPECT_EQ(looped, c.then != nullptr) << c.what;
-        EXPECT_EQ(rig.boxes.Messages.size(), c.exitCode == 1 ? 1u : 0u) << c.what;
+        EXPECT_EQ(fresh.boxes.Messages.size(), c.exitCode == 1 ? 1u : 0u) << c.what;
     }
 }
 

@@ -12,8 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zelmaro::test {
@@ -40,17 +42,45 @@ struct MainRig {
 
     std::unique_ptr<TfrmMain> Make() { return std::make_unique<TfrmMain>(Environment()); }
 
-    void StoreInt(const char* name, int value)
+    void StoreInts(std::initializer_list<std::pair<const char*, int>> values)
     {
         CreateAppKey(registry, kSettingsAppName);
-        WriteAppInteger(registry, kSettingsAppName, name, value);
+        for (const auto& [name, value] : values)
+            WriteAppInteger(registry, kSettingsAppName, name, value);
     }
     void StoreString(const char* name, const std::string& value)
     {
         CreateAppKey(registry, kSettingsAppName);
         WriteAppString(registry, kSettingsAppName, name, value);
     }
+    int StoredInt(const char* name, int fallback = 12345) const
+    {
+        return ReadAppInteger(registry, kSettingsAppName, name, fallback);
+    }
+    std::string StoredString(const char* name, const std::string& fallback = "x") const
+    {
+        return ReadAppString(registry, kSettingsAppName, name, fallback);
+    }
+    // The boxes shown so far as "kind: text".
+    std::vector<std::string> Shown() const
+    {
+        std::vector<std::string> shown;
+        for (const testing::FakeMessage& m : boxes.Messages)
+            shown.push_back(m.Kind + ": " + m.Text);
+        return shown;
+    }
 };
+
+// Adds the images, then the shots, and matches them.
+inline void Fill(TfrmMain& frm, std::initializer_list<TImageItem> images,
+                 std::initializer_list<TShotItem> shots)
+{
+    for (const TImageItem& image : images)
+        frm.Workflow().AddImage(image);
+    for (const TShotItem& shot : shots)
+        frm.Workflow().AddShot(shot);
+    frm.Workflow().MatchAll();
+}
 
 // A test with one main window over a fresh rig.
 class MainWindowFixture : public ::testing::Test {

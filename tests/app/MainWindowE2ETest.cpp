@@ -77,25 +77,18 @@ TEST(MainWindowSessionTest, ReadPicturesLogAutoOffsetWriteAndReadBack)
         EXPECT_FALSE(m.IsChecked(row)) << row;
 
     // The file itself carries the logged value: image 10 was 30 s, logged 45.
-    QProcess exif;
-    exif.start(
-        QString::fromStdString(rig.tool),
-        {QStringLiteral("-s3"), QStringLiteral("-ExposureTime"), dir.filePath("IMG_0010.JPG")});
-    ASSERT_TRUE(exif.waitForFinished(30000));
-    EXPECT_EQ(exif.readAllStandardOutput().trimmed(), "45");
+    EXPECT_EQ(testing::StoredExposure(dir.filePath("IMG_0010.JPG").toStdString()), "45");
 }
 
 // Choosing another folder after reading must not send the values there.
 TEST(MainWindowSessionTest, WritesIntoTheScannedDirectoryAfterTheFieldChanged)
 {
-    using testing::FileBytes;
-    using testing::StoredExposure;
     testing::TempDir scanned, chosen;
     for (const testing::TempDir* dir : {&scanned, &chosen})
         testing::WriteTaggedImages(dir->Path(), {{"a.JPG", "2008:01:05 21:03:14", "2"},
                                                  {"b.JPG", "2008:01:05 21:04:14", "2"}});
     scanned.Write("Zelmaro.txt", "Zelmaro\n08010521031430-08010521041430\n");
-    const std::string untouched = FileBytes(chosen.File("a.JPG"));
+    const std::string untouched = testing::FileBytes(chosen.File("a.JPG"));
 
     MainRig rig;
     rig.tool = FindExifTool().value_or("");
@@ -110,9 +103,9 @@ TEST(MainWindowSessionTest, WritesIntoTheScannedDirectoryAfterTheFieldChanged)
     QTest::mouseClick(frm->cmdChange, Qt::LeftButton);
 
     EXPECT_TRUE(rig.boxes.Messages.empty()) << rig.boxes.Messages.front().Text;
-    EXPECT_EQ(StoredExposure(scanned.File("a.JPG")), "30");
-    EXPECT_EQ(StoredExposure(scanned.File("b.JPG")), "30");
-    EXPECT_EQ(FileBytes(chosen.File("a.JPG")), untouched);
+    EXPECT_EQ(testing::StoredExposure(scanned.File("a.JPG")), "30");
+    EXPECT_EQ(testing::StoredExposure(scanned.File("b.JPG")), "30");
+    EXPECT_EQ(testing::FileBytes(chosen.File("a.JPG")), untouched);
     EXPECT_FALSE(frm->cmdChange->isEnabled());
 }
 

@@ -15,15 +15,16 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace zelmaro {
 namespace {
 
-using test::MainRig;
+class MainWindowTest : public test::MainWindowFixture {};
+using Widgets = std::initializer_list<QWidget*>;
 
-TEST(MainWindowTest, ControlsSitWhereTheyBelongAndFollowTheirAnchors)
+TEST_F(MainWindowTest, ControlsSitWhereTheyBelongAndFollowTheirAnchors)
 {
-    MainRig rig;
-    auto frm = rig.Make();
     EXPECT_EQ(frm->windowTitle(), "Zelmaro");
     EXPECT_EQ(frm->size(), QSize(751, 701));
     EXPECT_EQ(frm->minimumSize(), QSize(751, 701));
@@ -32,12 +33,8 @@ TEST(MainWindowTest, ControlsSitWhereTheyBelongAndFollowTheirAnchors)
     EXPECT_EQ(frm->cmdAuto->font().pixelSize(), 21);
     EXPECT_TRUE(frm->cmdAuto->font().bold());
 
-    struct Control {
-        QWidget* widget;
-        QRect at;    // at 751 x 701
-        QRect grown; // at 851 x 801
-    };
-    const Control controls[] = {
+    // Where each control sits at 751 x 701 and at 851 x 801.
+    const std::tuple<QWidget*, QRect, QRect> controls[] = {
         {frm->lblDir, {10, 10, 81, 21}, {10, 10, 81, 21}},
         {frm->edtDir, {90, 10, 571, 21}, {90, 10, 671, 21}},
         {frm->cmdReadPics, {670, 8, 71, 25}, {770, 8, 71, 25}},
@@ -56,18 +53,16 @@ TEST(MainWindowTest, ControlsSitWhereTheyBelongAndFollowTheirAnchors)
         {frm->cmdAbout, {660, 640, 81, 31}, {660, 740, 81, 31}},
         {frm->StatusBar, {0, 682, 751, 19}, {0, 782, 851, 19}},
     };
-    for (const Control& c : controls)
-        EXPECT_EQ(c.widget->geometry(), c.at) << c.widget->metaObject()->className();
+    for (const auto& [widget, at, grown] : controls)
+        EXPECT_EQ(widget->geometry(), at) << widget->metaObject()->className();
     frm->show();
     frm->resize(851, 801);
-    for (const Control& c : controls)
-        EXPECT_EQ(c.widget->geometry(), c.grown) << c.widget->metaObject()->className();
+    for (const auto& [widget, at, grown] : controls)
+        EXPECT_EQ(widget->geometry(), grown) << widget->metaObject()->className();
 }
 
-TEST(MainWindowTest, CaptionsAndTabOrder)
+TEST_F(MainWindowTest, CaptionsAndTabOrder)
 {
-    MainRig rig;
-    auto frm = rig.Make();
     EXPECT_EQ(frm->lblDir->text(), "Verzeichnis:");
     EXPECT_EQ(frm->cmdReadPics->text(), "Auslesen");
     EXPECT_EQ(frm->cmdReadFile->text(), "\"Zelmaro.txt\" auslesen");
@@ -104,57 +99,44 @@ TEST(MainWindowTest, CaptionsAndTabOrder)
     EXPECT_EQ(seen, expected);
 }
 
-TEST(MainWindowTest, FirstStartWithoutStoredSettings)
+TEST_F(MainWindowTest, FirstStartWithoutStoredSettings)
 {
-    MainRig rig;
-    auto frm = rig.Make();
     EXPECT_FALSE(frm->TerminateRequested());
     EXPECT_EQ(frm->Workflow().ExifTool(), "/usr/bin/exiftool");
     EXPECT_EQ(frm->edtDir->text(), "");
     EXPECT_EQ(frm->edtSeconds->Text(), "0");
     EXPECT_EQ(frm->edtTolerance->Text(), "1");
     EXPECT_EQ(frm->cmbUser->count(), 0);
-    for (QWidget* w :
-         {static_cast<QWidget*>(frm->cmdReadPics), static_cast<QWidget*>(frm->cmdReadFile),
-          static_cast<QWidget*>(frm->cmdReadMemo), static_cast<QWidget*>(frm->lblUser),
-          static_cast<QWidget*>(frm->cmbUser), static_cast<QWidget*>(frm->cmdChange)})
+    for (QWidget* w : Widgets{frm->cmdReadPics, frm->cmdReadFile, frm->cmdReadMemo, frm->lblUser,
+                              frm->cmbUser, frm->cmdChange})
         EXPECT_FALSE(w->isEnabled()) << w->metaObject()->className();
-    for (QWidget* w :
-         {static_cast<QWidget*>(frm->edtDir), static_cast<QWidget*>(frm->vstImages),
-          static_cast<QWidget*>(frm->edtSeconds), static_cast<QWidget*>(frm->edtTolerance),
-          static_cast<QWidget*>(frm->cmdAuto), static_cast<QWidget*>(frm->cmdClose),
-          static_cast<QWidget*>(frm->cmdAbout)})
+    for (QWidget* w : Widgets{frm->edtDir, frm->vstImages, frm->edtSeconds, frm->edtTolerance,
+                              frm->cmdAuto, frm->cmdClose, frm->cmdAbout})
         EXPECT_TRUE(w->isEnabled()) << w->metaObject()->className();
     EXPECT_EQ(frm->Model().rowCount(), 0);
 }
 
-TEST(MainWindowTest, StoredSettingsAreAppliedAtStart)
+TEST_F(MainWindowTest, StoredSettingsAreAppliedAtStart)
 {
     QTemporaryDir dir;
-    MainRig rig;
     rig.users = {{"Anna", 11}, {"Bernd", 22}};
-    rig.StoreInt("Left", 20);
-    rig.StoreInt("Top", 30);
-    rig.StoreInt("Width", 778);
-    rig.StoreInt("Height", 100); // below the smallest size
-    rig.StoreInt("Correct", 500);
+    // The height is below the smallest size.
+    rig.StoreInts({{"Left", 20}, {"Top", 30}, {"Width", 778}, {"Height", 100}, {"Correct", 500}});
     rig.StoreString("LastPath", dir.path().toStdString());
     rig.StoreString("User", "bERND");
-    auto frm = rig.Make();
+    frm = rig.Make();
     EXPECT_EQ(frm->pos(), QPoint(20, 30));
     EXPECT_EQ(frm->size(), QSize(770, 701));
     EXPECT_EQ(frm->edtSeconds->Text(), "300");
     EXPECT_EQ(frm->edtDir->text(), dir.path());
-    EXPECT_TRUE(frm->cmdReadPics->isEnabled());
-    EXPECT_TRUE(frm->cmdReadMemo->isEnabled());
-    EXPECT_TRUE(frm->lblUser->isEnabled());
-    EXPECT_TRUE(frm->cmbUser->isEnabled());
+    for (QWidget* w : Widgets{frm->cmdReadPics, frm->cmdReadMemo, frm->lblUser, frm->cmbUser})
+        EXPECT_TRUE(w->isEnabled()) << w->metaObject()->className();
     EXPECT_EQ(frm->cmbUser->currentIndex(), 1);
     EXPECT_EQ(frm->cmbUser->currentData().toInt(), 22);
     EXPECT_EQ(frm->edtTolerance->Text(), "1");
 }
 
-TEST(MainWindowTest, StoredBoundsComeBackOntoTheScreen)
+TEST_F(MainWindowTest, StoredBoundsComeBackOntoTheScreen)
 {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     const struct {
@@ -165,12 +147,8 @@ TEST(MainWindowTest, StoredBoundsComeBackOntoTheScreen)
         {area.right() - 10, area.bottom() - 10, 759, 735},
     };
     for (const auto& c : cases) {
-        MainRig rig;
-        rig.StoreInt("Left", c.left);
-        rig.StoreInt("Top", c.top);
-        rig.StoreInt("Width", c.width);
-        rig.StoreInt("Height", c.height);
-        auto frm = rig.Make();
+        rig.StoreInts({{"Left", c.left}, {"Top", c.top}, {"Width", c.width}, {"Height", c.height}});
+        frm = rig.Make();
         const QRect outer(frm->pos(), frm->size() + QSize(8, 34));
         SCOPED_TRACE(::testing::Message()
                      << c.left << "," << c.top << " " << c.width << "x" << c.height);
@@ -178,33 +156,29 @@ TEST(MainWindowTest, StoredBoundsComeBackOntoTheScreen)
         EXPECT_GE(frm->height(), TfrmMain::kClientHeight);
         // The smallest window may be larger than a tiny screen; then it
         // starts at the screen's corner.
-        if (area.width() >= 759 && area.height() >= 735) {
-            EXPECT_TRUE(area.contains(outer))
-                << outer.x() << "," << outer.y() << " " << outer.width() << "x" << outer.height();
-        } else {
-            EXPECT_TRUE(area.contains(outer.topLeft()));
-        }
+        const bool fits = area.width() >= 759 && area.height() >= 735;
+        EXPECT_TRUE(fits ? area.contains(outer) : area.contains(outer.topLeft()))
+            << outer.x() << "," << outer.y() << " " << outer.width() << "x" << outer.height();
     }
 }
 
-TEST(MainWindowTest, PalmNamesShowAsTextAndAreStoredAsBytes)
+TEST_F(MainWindowTest, PalmNamesShowAsTextAndAreStoredAsBytes)
 {
-    MainRig rig;
     // Jörg and Jürg in Windows-1252: one byte apart, neither valid UTF-8.
     rig.users = {{"J\xF6rg", 11}, {"J\xFCrg", 22}};
     rig.StoreString("User", "J\xDCRG"); // JÜRG
-    auto frm = rig.Make();
+    frm = rig.Make();
     EXPECT_EQ(frm->cmbUser->itemText(0), QStringLiteral("Jörg"));
     EXPECT_EQ(frm->cmbUser->itemText(1), QStringLiteral("Jürg"));
     EXPECT_EQ(frm->cmbUser->currentIndex(), 1);
     frm->close();
-    EXPECT_EQ(ReadAppString(rig.registry, kSettingsAppName, "User", ""), "J\xFCrg");
+    EXPECT_EQ(rig.StoredString("User"), "J\xFCrg");
     auto again = rig.Make();
     EXPECT_EQ(again->cmbUser->currentIndex(), 1);
     EXPECT_EQ(again->cmbUser->currentData().toInt(), 22);
 }
 
-TEST(MainWindowTest, UserChoiceAndDirectoryAtStart)
+TEST_F(MainWindowTest, UserChoiceAndDirectoryAtStart)
 {
     struct Case {
         const char* storedUser; // null: nothing stored
@@ -212,31 +186,28 @@ TEST(MainWindowTest, UserChoiceAndDirectoryAtStart)
     };
     const Case cases[] = {{nullptr, 0}, {"", 0}, {"Bernd", 1}, {"Carla", -1}};
     for (const Case& c : cases) {
-        MainRig rig;
-        rig.users = {{"Anna", 11}, {"Bernd", 22}};
-        rig.StoreString("LastPath", "/no/such/folder/here");
+        test::MainRig fresh;
+        fresh.users = {{"Anna", 11}, {"Bernd", 22}};
+        fresh.StoreString("LastPath", "/no/such/folder/here");
         if (c.storedUser != nullptr)
-            rig.StoreString("User", c.storedUser);
-        auto frm = rig.Make();
-        EXPECT_EQ(frm->cmbUser->currentIndex(), c.selected)
+            fresh.StoreString("User", c.storedUser);
+        auto window = fresh.Make();
+        EXPECT_EQ(window->cmbUser->currentIndex(), c.selected)
             << (c.storedUser ? c.storedUser : "none");
-        EXPECT_EQ(frm->edtDir->text(), "/no/such/folder/here");
-        EXPECT_FALSE(frm->cmdReadPics->isEnabled());
+        EXPECT_EQ(window->edtDir->text(), "/no/such/folder/here");
+        EXPECT_FALSE(window->cmdReadPics->isEnabled());
     }
 }
 
-TEST(MainWindowTest, MissingToolEndsBeforeAnythingIsRead)
+TEST_F(MainWindowTest, MissingToolEndsBeforeAnythingIsRead)
 {
-    MainRig rig;
     rig.tool.clear();
     rig.users = {{"Anna", 11}};
     rig.StoreString("LastPath", "/tmp");
-    rig.StoreInt("Correct", 12);
-    auto frm = rig.Make();
+    rig.StoreInts({{"Correct", 12}});
+    frm = rig.Make();
     EXPECT_TRUE(frm->TerminateRequested());
-    ASSERT_EQ(rig.boxes.Messages.size(), 1u);
-    EXPECT_EQ(rig.boxes.Messages[0].Text, "\"exiftool\" ist nicht vorhanden!");
-    EXPECT_EQ(rig.boxes.Messages[0].Kind, "error");
+    EXPECT_EQ(rig.Shown(), (std::vector<std::string>{"error: \"exiftool\" ist nicht vorhanden!"}));
     EXPECT_EQ(frm->cmbUser->count(), 0);
     EXPECT_EQ(frm->edtDir->text(), "");
     EXPECT_EQ(frm->edtSeconds->Text(), "0");
@@ -247,14 +218,11 @@ TEST(MainWindowTest, MissingToolEndsBeforeAnythingIsRead)
     QApplication::exec();
 }
 
-TEST(MainWindowTest, ClosingFreesTheListsAndStoresTheSettings)
+TEST_F(MainWindowTest, ClosingFreesTheListsAndStoresTheSettings)
 {
-    MainRig rig;
     rig.users = {{"Anna", 11}, {"Bernd", 22}};
-    auto frm = rig.Make();
-    frm->Workflow().AddImage({"a.jpg", 1000, 0.004});
-    frm->Workflow().AddShot({1000, 0.004});
-    frm->Workflow().MatchAll();
+    frm = rig.Make();
+    test::Fill(*frm, {{"a.jpg", 1000, 0.004}}, {{1000, 0.004}});
     frm->move(25, 35);
     frm->resize(760, 720);
     frm->Workflow().SetOffset(-300);
@@ -265,16 +233,13 @@ TEST(MainWindowTest, ClosingFreesTheListsAndStoresTheSettings)
     EXPECT_TRUE(frm->Workflow().Shots().empty());
     EXPECT_EQ(frm->Model().rowCount(), 0);
 
-    const auto readInt = [&](const char* name) {
-        return ReadAppInteger(rig.registry, kSettingsAppName, name, 12345);
-    };
-    EXPECT_EQ(readInt("Left"), frm->frameGeometry().x());
-    EXPECT_EQ(readInt("Top"), frm->frameGeometry().y());
-    EXPECT_EQ(readInt("Width"), 768);
-    EXPECT_EQ(readInt("Height"), 754);
-    EXPECT_EQ(readInt("Correct"), -300);
-    EXPECT_EQ(ReadAppString(rig.registry, kSettingsAppName, "LastPath", "x"), "/some/where");
-    EXPECT_EQ(ReadAppString(rig.registry, kSettingsAppName, "User", "x"), "Bernd");
+    EXPECT_EQ(rig.StoredInt("Left"), frm->frameGeometry().x());
+    EXPECT_EQ(rig.StoredInt("Top"), frm->frameGeometry().y());
+    EXPECT_EQ(rig.StoredInt("Width"), 768);
+    EXPECT_EQ(rig.StoredInt("Height"), 754);
+    EXPECT_EQ(rig.StoredInt("Correct"), -300);
+    EXPECT_EQ(rig.StoredString("LastPath"), "/some/where");
+    EXPECT_EQ(rig.StoredString("User"), "Bernd");
 
     // What was stored comes back the same at the next start.
     auto again = rig.Make();
@@ -283,25 +248,21 @@ TEST(MainWindowTest, ClosingFreesTheListsAndStoresTheSettings)
     EXPECT_EQ(again->cmbUser->currentIndex(), 1);
 }
 
-TEST(MainWindowTest, ClosingWithoutSelectionOrNumberStoresEmptyUserAndLowerBound)
+TEST_F(MainWindowTest, ClosingWithoutSelectionOrNumberStoresEmptyUserAndLowerBound)
 {
-    MainRig rig;
     rig.users = {{"Anna", 11}};
-    auto frm = rig.Make();
+    frm = rig.Make();
     frm->cmbUser->setCurrentIndex(-1);
     frm->edtSeconds->Edit()->setText("-");
     frm->close();
-    EXPECT_EQ(ReadAppInteger(rig.registry, kSettingsAppName, "Correct", 0), -300);
-    EXPECT_EQ(ReadAppString(rig.registry, kSettingsAppName, "User", "default"), "default");
-    const auto stored = rig.registry.QueryValue(AppKeyPath(kSettingsAppName), "User");
-    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(rig.StoredInt("Correct", 0), -300);
+    EXPECT_EQ(rig.StoredString("User", "default"), "default");
+    ASSERT_TRUE(rig.registry.QueryValue(AppKeyPath(kSettingsAppName), "User").has_value());
 }
 
-TEST(MainWindowTest, DirectoryFieldEnablesReading)
+TEST_F(MainWindowTest, DirectoryFieldEnablesReading)
 {
     QTemporaryDir dir;
-    MainRig rig;
-    auto frm = rig.Make();
     frm->SetDirectoryText(dir.path().toStdString());
     EXPECT_TRUE(frm->cmdReadPics->isEnabled());
     frm->SetDirectoryText(dir.filePath("missing").toStdString());
@@ -310,17 +271,13 @@ TEST(MainWindowTest, DirectoryFieldEnablesReading)
     EXPECT_FALSE(frm->cmdReadPics->isEnabled());
 }
 
-TEST(MainWindowTest, OffsetAndToleranceChangesMatchOnlyWithImages)
+TEST_F(MainWindowTest, OffsetAndToleranceChangesMatchOnlyWithImages)
 {
-    MainRig rig;
-    auto frm = rig.Make();
     frm->Workflow().SetOffset(5);
     EXPECT_EQ(frm->Model().rowCount(), 0);
     frm->Workflow().SetOffset(0);
 
-    frm->Workflow().AddImage({"a.jpg", 1000, 0.004});
-    frm->Workflow().AddShot({1003, 0.004});
-    frm->Workflow().MatchAll();
+    test::Fill(*frm, {{"a.jpg", 1000, 0.004}}, {{1003, 0.004}});
     ASSERT_EQ(frm->Model().rowCount(), 1);
     EXPECT_EQ(frm->Model().RowItem(0)->TimeState, TMatchState::msNear);
 
@@ -341,21 +298,12 @@ TEST(MainWindowTest, OffsetAndToleranceChangesMatchOnlyWithImages)
     EXPECT_EQ(frm->Model().RowItem(0)->TimeState, TMatchState::msEqual);
 }
 
-TEST(MainWindowTest, AutoOffsetSetsTheOffsetOrReportsNoMatch)
+TEST_F(MainWindowTest, AutoOffsetSetsTheOffsetOrReportsNoMatch)
 {
-    MainRig rig;
-    auto frm = rig.Make();
-    {
-        QTest::mouseClick(frm->cmdAuto, Qt::LeftButton);
-        ASSERT_EQ(rig.boxes.Messages.size(), 1u);
-        EXPECT_EQ(rig.boxes.Messages[0].Text, "Keine Übereinstimmung gefunden!");
-        EXPECT_EQ(rig.boxes.Messages[0].Kind, "info");
-    }
-    frm->Workflow().AddImage({"a.jpg", 1040, 0.004});
-    frm->Workflow().AddImage({"b.jpg", 1100, 0.004});
-    frm->Workflow().AddShot({1000, 0.004});
-    frm->Workflow().AddShot({1060, 0.01});
-    frm->Workflow().MatchAll();
+    QTest::mouseClick(frm->cmdAuto, Qt::LeftButton);
+    EXPECT_EQ(rig.Shown(), (std::vector<std::string>{"info: Keine Übereinstimmung gefunden!"}));
+    test::Fill(*frm, {{"a.jpg", 1040, 0.004}, {"b.jpg", 1100, 0.004}},
+               {{1000, 0.004}, {1060, 0.01}});
     QTest::mouseClick(frm->cmdAuto, Qt::LeftButton);
     EXPECT_EQ(frm->Workflow().Offset(), 40);
     EXPECT_EQ(frm->Model().RowItem(1)->TimeState, TMatchState::msEqual);
