@@ -28,6 +28,10 @@ public:
     std::function<void(std::size_t)> BeforeCall;
     bool RefuseWrites = false;
     std::vector<std::string> RefusalLines;
+    // Claims to head each file's lines when asked for several.
+    bool Separates = false;
+
+    bool SeparatesFiles() const override { return Separates; }
 
     void RunReportingErrors(const std::vector<std::string>& arguments,
                             std::vector<std::string>& outputLines,

@@ -512,26 +512,18 @@ TEST(ReadImagesTogether, CutsTheOutputAtTheHeadsOfItsFilesOrGivesUp)
     // Files not there are not asked, and one left is read alone.
     TempDir dir;
     FakeTool tool;
-    struct Separating final : TMetadataTool {
-        FakeTool& Inner;
-        explicit Separating(FakeTool& inner) : Inner(inner) {}
-        bool SeparatesFiles() const override { return true; }
-        void Run(const std::vector<std::string>& arguments,
-                 std::vector<std::string>& lines) override
-        {
-            Inner.Run(arguments, lines);
-        }
-    } separating(tool);
+    tool.Separates = true;
     const std::string a = dir.Write("a.JPG");
     const std::string b = dir.Write("b.JPG");
     tool.Fallback = {"======== " + a, date, "======== " + b};
-    const auto read = ReadImagesTogether(separating, {a, dir.File("gone.JPG"), b});
+    const auto read = ReadImagesTogether(tool, {a, dir.File("gone.JPG"), b});
     ASSERT_TRUE(read.has_value());
     EXPECT_EQ(*read,
               (std::vector<std::optional<std::vector<std::string>>>{
                   std::vector<std::string>{date}, std::nullopt, std::vector<std::string>{}}));
     EXPECT_EQ(tool.Calls.at(0).at(1), b);
-    EXPECT_EQ(ReadImagesTogether(separating, {a, dir.File("gone.JPG")}), std::nullopt);
-    EXPECT_EQ(ReadImagesTogether(tool, {a, b}), std::nullopt); // one file a call
+    EXPECT_EQ(ReadImagesTogether(tool, {a, dir.File("gone.JPG")}), std::nullopt);
+    tool.Separates = false; // one file a call
+    EXPECT_EQ(ReadImagesTogether(tool, {a, b}), std::nullopt);
     EXPECT_EQ(tool.Calls.size(), 1u);
 }
