@@ -5,6 +5,7 @@
 #include "runner/CommandLine.h"
 #include "runner/ConsoleApp.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +17,9 @@
 
 using namespace zelmaro;
 using namespace zelmaro::testing;
+using ::testing::Contains, ::testing::EndsWith, ::testing::HasSubstr, ::testing::Not,
+    ::testing::StartsWith;
+using Texts = std::vector<std::string>;
 
 namespace {
 
@@ -53,17 +57,11 @@ std::vector<std::string> CsvRows(const std::vector<std::string>& lines, std::siz
 {
     std::vector<std::string> rows;
     for (std::size_t i = from; i < from + count && i < lines.size(); ++i) {
-        const std::string& line = lines[i];
-        const char sep = line[1];
+        // A separator after the last field keeps an empty one.
+        std::istringstream line(lines[i] + lines[i][1]);
         std::vector<std::string> fields;
-        std::size_t start = 0;
-        for (;;) {
-            const auto end = line.find(sep, start);
-            fields.push_back(line.substr(start, end - start));
-            if (end == std::string::npos)
-                break;
-            start = end + 1;
-        }
+        for (std::string field; std::getline(line, field, lines[i][1]);)
+            fields.push_back(field);
         rows.push_back(fields.at(0) + " " + fields.at(1) + " " + fields.at(4) + " " + fields.at(6));
     }
     return rows;
@@ -99,18 +97,14 @@ TEST(CliE2E, PrintsThePairsAndWritesExactlyTheCheckedImages)
     const CliResult result = RunCli({dir.Path(), "--auto-offset", "--write", "--format", "csv"});
     ASSERT_EQ(result.ExitCode, 0);
     ASSERT_EQ(result.Lines.size(), 10u) << ::testing::PrintToString(result.Lines);
-    EXPECT_TRUE(result.Lines[0].starts_with("Eintragen"));
+    EXPECT_THAT(result.Lines[0], StartsWith("Eintragen"));
     // The missing entry shifts every row behind it.
     EXPECT_EQ(CsvRows(result.Lines, 1, 4),
-              (std::vector<std::string>{"1 IMG_1.JPG = 3", "1 IMG_2.JPG = 4", "0 IMG_3.JPG <> 2",
-                                        "0 IMG_4.JPG  "}));
+              (Texts{"1 IMG_1.JPG = 3", "1 IMG_2.JPG = 4", "0 IMG_3.JPG <> 2", "0 IMG_4.JPG  "}));
     EXPECT_EQ(CsvRows(result.Lines, 6, 4),
-              (std::vector<std::string>{"0 IMG_1.JPG = 3", "0 IMG_2.JPG = 4", "0 IMG_3.JPG <> 2",
-                                        "0 IMG_4.JPG  "}));
-    EXPECT_EQ(StoredExposure(dir.File("IMG_1.JPG")), "3");
-    EXPECT_EQ(StoredExposure(dir.File("IMG_2.JPG")), "4");
-    EXPECT_EQ(StoredExposure(dir.File("IMG_3.JPG")), "30");
-    EXPECT_EQ(StoredExposure(dir.File("IMG_4.JPG")), "2");
+              (Texts{"0 IMG_1.JPG = 3", "0 IMG_2.JPG = 4", "0 IMG_3.JPG <> 2", "0 IMG_4.JPG  "}));
+    EXPECT_EQ(EachFile(dir, {"IMG_1.JPG", "IMG_2.JPG", "IMG_3.JPG", "IMG_4.JPG"}, StoredExposure),
+              (Texts{"3", "4", "30", "2"}));
 }
 
 // The output of a run, each line followed by its line end.
@@ -120,14 +114,6 @@ std::string Text(const CliResult& result)
     for (const std::string& line : result.Lines)
         text += line + '\n';
     return text;
-}
-
-std::vector<std::string> Snapshot(const TempDir& dir, const std::vector<std::string>& names)
-{
-    std::vector<std::string> bytes;
-    for (const std::string& name : names)
-        bytes.push_back(FileBytes(dir.File(name)));
-    return bytes;
 }
 
 TEST(CliE2E, WritesWhatDiffersOnceAndNeverAnAbsurdValue)
@@ -145,18 +131,16 @@ TEST(CliE2E, WritesWhatDiffersOnceAndNeverAnAbsurdValue)
     std::replace(log.begin(), log.end(), ',',
                  SystemPlatform().UserFormatSettings().DecimalSeparator);
     dir.Write("Zelmaro.txt", log);
-    const auto original = Snapshot(dir, names);
+    const auto original = EachFile(dir, names, FileBytes);
 
     const CliResult first = RunCli({dir.Path(), "--write", "--format", "json"});
     ASSERT_EQ(first.ExitCode, 0);
     const std::string document = Text(first);
-    EXPECT_TRUE(document.starts_with("{\n\"offset\": 0,\n\"tolerance\": 1,\n\"rows\": [\n"))
-        << document;
-    EXPECT_TRUE(document.ends_with("\"written\": [\"B.JPG\", \"C.JPG\", \"D.JPG\"],\n"
-                                   "\"failed\": []\n}\n"))
-        << document;
-    EXPECT_EQ(document.find("\"checked\": true"), std::string::npos) << document;
-    const auto written = Snapshot(dir, names);
+    EXPECT_THAT(document, StartsWith("{\n\"offset\": 0,\n\"tolerance\": 1,\n\"rows\": [\n"));
+    EXPECT_THAT(document, EndsWith("\"written\": [\"B.JPG\", \"C.JPG\", \"D.JPG\"],\n"
+                                   "\"failed\": []\n}\n"));
+    EXPECT_THAT(document, Not(HasSubstr("\"checked\": true")));
+    const auto written = EachFile(dir, names, FileBytes);
     EXPECT_EQ(written[0], original[0]);
     EXPECT_EQ(written[4], original[4]) << "a logged 0 is never written";
     EXPECT_NE(written[1], original[1]);
@@ -164,7 +148,7 @@ TEST(CliE2E, WritesWhatDiffersOnceAndNeverAnAbsurdValue)
     // Nothing is left to write, and every image still reads.
     const CliResult second = RunCli({dir.Path(), "--write", "--format", "csv"});
     EXPECT_EQ(second.ExitCode, 0);
-    EXPECT_EQ(Snapshot(dir, names), written);
+    EXPECT_EQ(EachFile(dir, names, FileBytes), written);
     ASSERT_EQ(second.Lines.size(), 12u) << Text(second);
     for (const std::string& row : CsvRows(second.Lines, 1, 5))
         EXPECT_EQ(row.substr(0, 2), "0 ") << row;
@@ -192,20 +176,16 @@ TEST(CliE2E, AReadOnlyDirectoryIsReportedAndLeftAlone)
     } else {
         fs::permissions(dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
     }
-    const auto original = Snapshot(dir, {"A.JPG", "B.JPG"});
+    const auto original = EachFile(dir, {"A.JPG", "B.JPG"}, FileBytes);
     const CliResult result = RunCli({dir.Path(), "--write"}, prefix);
     fs::permissions(dir.Path(), fs::perms::owner_all);
-    const std::vector<std::string>& lines = result.Lines;
 
     EXPECT_EQ(result.ExitCode, 1);
-    EXPECT_EQ(Snapshot(dir, {"A.JPG", "B.JPG"}), original);
-    for (const char* name : {"A.JPG", "B.JPG"}) {
-        const std::string expected = std::string("Fehler: Bild \"") + name +
-                                     "\" nicht geändert: exiftool: Error creating file";
-        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
-            return l.starts_with(expected);
-        })) << ::testing::PrintToString(lines);
-    }
+    EXPECT_EQ(EachFile(dir, {"A.JPG", "B.JPG"}, FileBytes), original);
+    for (const std::string name : {"A.JPG", "B.JPG"})
+        EXPECT_THAT(result.Lines,
+                    Contains(StartsWith("Fehler: Bild \"" + name +
+                                        "\" nicht geändert: exiftool: Error creating file")));
 }
 
 TEST(CliE2E, ExitCodes)
@@ -217,8 +197,7 @@ TEST(CliE2E, ExitCodes)
     EXPECT_EQ(RunCli({dir.File("none")}).ExitCode, 2);
     const CliResult help = RunCli({"--help"});
     EXPECT_EQ(help.ExitCode, 0);
-    EXPECT_TRUE(std::any_of(help.Lines.begin(), help.Lines.end(),
-                            [](const std::string& l) { return l.find("--write") != l.npos; }));
+    EXPECT_THAT(help.Lines, Contains(HasSubstr("--write")));
 }
 
 TEST(CliE2E, CameraAnHourOffIsFoundInHours)
@@ -232,31 +211,28 @@ TEST(CliE2E, CameraAnHourOffIsFoundInHours)
 
     const auto clamped = RunInProcess({dir.Path(), "--auto-offset", "--format", "json"});
     ASSERT_EQ(clamped.ExitCode, 0) << clamped.Err;
-    EXPECT_NE(clamped.Err.find("\nBester Versatz +1 h 0 min 7 s liegt außerhalb des Bereichs – "
-                               "Zeitzone oder Sommerzeit der Kamera?\n"),
-              std::string::npos)
-        << clamped.Err;
-    EXPECT_TRUE(clamped.Out.starts_with(
-        "{\n\"offset\": 300,\n\"tolerance\": 1,\n\"autoOffset\": {\"offset\": 300, \"pairs\": 0, "
-        "\"runnerUp\": 3547, \"runnerUpPairs\": 2, \"best\": 3607},\n\"rows\": [\n"))
-        << clamped.Out;
+    EXPECT_THAT(clamped.Err,
+                HasSubstr("\nBester Versatz +1 h 0 min 7 s liegt außerhalb des Bereichs – "
+                          "Zeitzone oder Sommerzeit der Kamera?\n"));
+    EXPECT_THAT(
+        clamped.Out,
+        StartsWith("{\n\"offset\": 300,\n\"tolerance\": 1,\n\"autoOffset\": {\"offset\": 300, "
+                   "\"pairs\": 0, "
+                   "\"runnerUp\": 3547, \"runnerUpPairs\": 2, \"best\": 3607},\n\"rows\": [\n"));
 
     const auto widened = RunInProcess(
         {dir.Path(), "--auto-offset", "--max-offset", "7200", "--format", "csv", "--write"});
     ASSERT_EQ(widened.ExitCode, 0) << widened.Err;
-    EXPECT_NE(widened.Err.find("\nVersatz 3607 s: 3 Bilder genau; nächstbester 3547 s: 2\n"),
-              std::string::npos)
-        << widened.Err;
-    EXPECT_EQ(StoredExposure(dir.File("IMG_1.JPG")), "3");
-    EXPECT_EQ(StoredExposure(dir.File("IMG_3.JPG")), "5");
+    EXPECT_THAT(widened.Err,
+                HasSubstr("\nVersatz 3607 s: 3 Bilder genau; nächstbester 3547 s: 2\n"));
+    EXPECT_EQ(EachFile(dir, {"IMG_1.JPG", "IMG_3.JPG"}, StoredExposure), (Texts{"3", "5"}));
 
     // The same offset typed in hours: every row is now written and agrees.
     const auto typed = RunInProcess(
         {dir.Path(), "--offset", "1:00:07", "--max-offset", "2:00:00", "--format", "csv"});
     ASSERT_EQ(typed.ExitCode, 0) << typed.Err;
-    EXPECT_NE(typed.Out.find("0;IMG_2.JPG;05.07.2008 22:04:14;4;=;05.07.2008 21:04:07;4\n"),
-              std::string::npos)
-        << typed.Out;
+    EXPECT_THAT(typed.Out,
+                HasSubstr("0;IMG_2.JPG;05.07.2008 22:04:14;4;=;05.07.2008 21:04:07;4\n"));
 }
 
 TEST(CliE2E, NearestAlignmentKeepsEveryImageWithItsEntry)
@@ -274,13 +250,10 @@ TEST(CliE2E, NearestAlignmentKeepsEveryImageWithItsEntry)
         RunCli({dir.Path(), "--offset", "5", "--align", "nearest", "--write", "--format", "csv"});
     ASSERT_EQ(result.ExitCode, 0);
     ASSERT_EQ(result.Lines.size(), 12u) << ::testing::PrintToString(result.Lines);
-    EXPECT_EQ(CsvRows(result.Lines, 1, 5),
-              (std::vector<std::string>{"1 IMG_1.JPG = 3", "0 IMG_2.JPG  ", "0   5",
-                                        "1 IMG_4.JPG = 2", "1 IMG_5.JPG = 4"}));
-    EXPECT_EQ(StoredExposure(dir.File("IMG_1.JPG")), "3");
-    EXPECT_EQ(StoredExposure(dir.File("IMG_2.JPG")), "30");
-    EXPECT_EQ(StoredExposure(dir.File("IMG_4.JPG")), "2");
-    EXPECT_EQ(StoredExposure(dir.File("IMG_5.JPG")), "4");
+    EXPECT_EQ(CsvRows(result.Lines, 1, 5), (Texts{"1 IMG_1.JPG = 3", "0 IMG_2.JPG  ", "0   5",
+                                                  "1 IMG_4.JPG = 2", "1 IMG_5.JPG = 4"}));
+    EXPECT_EQ(EachFile(dir, {"IMG_1.JPG", "IMG_2.JPG", "IMG_4.JPG", "IMG_5.JPG"}, StoredExposure),
+              (Texts{"3", "30", "2", "4"}));
 }
 
 TEST(CliE2E, OriginalsComeBackByteForByteOrAreDeleted)
@@ -304,14 +277,12 @@ TEST(CliE2E, OriginalsComeBackByteForByteOrAreDeleted)
     const auto restored = RunInProcess({dir.Path(), "--restore"});
     EXPECT_EQ(restored.ExitCode, 0) << restored.Err;
     EXPECT_EQ(restored.Out, "Wiederhergestellt: a.JPG\nWiederhergestellt: b.jpg\n");
-    EXPECT_EQ(FileBytes(dir.File("a.JPG")), a);
-    EXPECT_EQ(FileBytes(dir.File("b.jpg")), b);
-    EXPECT_EQ(FileBytes(dir.File("c.JPG")), c);
+    EXPECT_EQ(EachFile(dir, {"a.JPG", "b.jpg", "c.JPG"}, FileBytes), (Texts{a, b, c}));
     EXPECT_FALSE(std::filesystem::exists(dir.File("a.JPG_original")));
     const auto nothing = RunInProcess({dir.Path(), "--restore"});
     EXPECT_EQ(nothing.ExitCode, 0);
     EXPECT_EQ(nothing.Out, "");
-    EXPECT_NE(nothing.Err.find("keine Originale"), std::string::npos) << nothing.Err;
+    EXPECT_THAT(nothing.Err, HasSubstr("keine Originale"));
 
     // An original that cannot take the place of its image (a folder there).
     ASSERT_EQ(RunInProcess({dir.Path(), "--write"}).ExitCode, 0);
@@ -320,9 +291,8 @@ TEST(CliE2E, OriginalsComeBackByteForByteOrAreDeleted)
     const auto partly = RunInProcess({dir.Path(), "--restore"});
     EXPECT_EQ(partly.ExitCode, 1);
     EXPECT_EQ(partly.Out, "Wiederhergestellt: a.JPG\nWiederhergestellt: b.jpg\n");
-    EXPECT_NE(partly.Err.find("Fehler: Das Original von \"d.JPG\" ließ sich nicht zurückholen."),
-              std::string::npos)
-        << partly.Err;
+    EXPECT_THAT(partly.Err,
+                HasSubstr("Fehler: Das Original von \"d.JPG\" ließ sich nicht zurückholen."));
     EXPECT_EQ(FileBytes(dir.File("c.JPG")), c);
     std::filesystem::remove(dir.File("d.JPG"));
 

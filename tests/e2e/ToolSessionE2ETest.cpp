@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -100,11 +99,10 @@ TEST_F(ToolSessionTest, NamesALineCannotCarryGoTheOldWayAndInjectNothing)
 TEST_F(ToolSessionTest, AToolThatNeverAnswersIsEndedAndCallsRunSingly)
 {
     // Reads its input forever and answers nothing; run singly it prints one line.
-    const std::string fake = Dir.File("mute-tool");
-    Dir.Write("mute-tool", "#!/bin/sh\n"
-                           "if [ \"$1\" = -stay_open ]; then exec cat >/dev/null; fi\n"
-                           "echo \"single $1\"\n");
-    ::chmod(fake.c_str(), 0755);
+    const std::string fake = Dir.Write(
+        "mute-tool",
+        "#!/bin/sh\nif [ \"$1\" = -stay_open ]; then exec cat >/dev/null; fi\necho \"single $1\"\n",
+        true);
     TExifToolSession session(fake, 300);
     Texts lines;
     session.Run({"x"}, lines);

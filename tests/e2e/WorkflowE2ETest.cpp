@@ -1,4 +1,5 @@
 #include "E2ESession.h"
+#include "common/System.h"
 
 #include "support/Conversions.h"
 #include "support/FormatText.h"
@@ -8,7 +9,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 
 using namespace zelmaro;
 using namespace zelmaro::testing;
@@ -51,29 +51,6 @@ protected:
 
 using Texts = std::vector<std::string>;
 
-// Sets TZ for the tool processes started while it lives.
-class TimeZoneScope {
-public:
-    explicit TimeZoneScope(const char* zone)
-    {
-        if (const char* old = std::getenv("TZ"))
-            FOld = old;
-        ::setenv("TZ", zone, 1);
-    }
-    ~TimeZoneScope()
-    {
-        if (FOld)
-            ::setenv("TZ", FOld->c_str(), 1);
-        else
-            ::unsetenv("TZ");
-    }
-    TimeZoneScope(const TimeZoneScope&) = delete;
-    TimeZoneScope& operator=(const TimeZoneScope&) = delete;
-
-private:
-    std::optional<std::string> FOld;
-};
-
 } // namespace
 
 TEST_P(RealToolTest, ScanLogMatchWriteAndReadBack)
@@ -106,10 +83,9 @@ TEST_P(RealToolTest, ScanLogMatchWriteAndReadBack)
     Rig.Flow.WriteExposureTimes();
     EXPECT_TRUE(Rig.Host.Messages.empty());
     EXPECT_EQ(Rig.Host.TerminateRequests, 0);
-    EXPECT_EQ(StoredExposure(Dir.File("IMG_0002.JPG")), "3.2");
-    EXPECT_EQ(StoredExposure(Dir.File("IMG_0004.JPG")), "45");
-    EXPECT_EQ(StoredExposure(Dir.File("IMG_0001.JPG")), "1/250");
-    EXPECT_EQ(StoredExposure(Dir.File("IMG_0005.JPG")), "30");
+    EXPECT_EQ(EachFile(Dir, {"IMG_0002.JPG", "IMG_0004.JPG", "IMG_0001.JPG", "IMG_0005.JPG"},
+                       StoredExposure),
+              (Texts{"3.2", "45", "1/250", "30"}));
     EXPECT_EQ(Column(2), (Texts{"0,004", "3,2", "30", "45", "30"}));
     EXPECT_EQ(Checks(), (std::vector<bool>(5, false)));
     EXPECT_FALSE(Rig.Table.WriteEnabled);
@@ -198,8 +174,7 @@ TEST_P(RealToolTest, BlanksAndLeadingDashesReachTheToolAsOneName)
     EXPECT_TRUE(Rig.Host.Messages.empty());
     EXPECT_EQ(Column(0), (Texts{"-1.JPG", "-ExposureTime=9.JPG"}));
     EXPECT_EQ(Column(2), (Texts{"2", "4"}));
-    EXPECT_EQ(StoredExposure(Dir.File(sub + "/-1.JPG")), "2");
-    EXPECT_EQ(StoredExposure(Dir.File("Nacht.JPG")), "0.5");
+    EXPECT_EQ(EachFile(Dir, {sub + "/-1.JPG", "Nacht.JPG"}, StoredExposure), (Texts{"2", "0.5"}));
 }
 
 TEST_P(RealToolTest, CameraFilesAreReadAsTheyAre)
@@ -231,7 +206,7 @@ TEST_P(RealToolTest, CameraFilesAreReadAsTheyAre)
     };
     // The container of a CR3 holds UTC, which the tool shows in this zone;
     // the camera's clock must not move with it.
-    TimeZoneScope zone("JST-9");
+    const test::TScopedEnv zone("TZ", "JST-9");
     // Single reads are no command: they get a session of their own here.
     if (GetParam())
         Rig.Flow.SetMetadataTool(std::make_unique<TExifToolSession>(Rig.Flow.ExifTool()));
@@ -268,7 +243,7 @@ TEST_P(RealToolTest, TodaysRawFilesAreMatchedAndWritten)
     // One entry for each camera's moment; the release logged whole seconds.
     Dir.Write("Zelmaro.txt", "Zelmaro\r\n-0705221358302-0808061521563-1802211208564-"
                              "2107241423065-\r\n");
-    TimeZoneScope zone("JST-9");
+    const test::TScopedEnv zone("TZ", "JST-9");
     Rig.Flow.ReadPictures();
     Rig.Flow.ReadLogFile();
     EXPECT_EQ(Column(0), (Texts{"FujiFilm.raf", "Panasonic.rw2", "CanonRaw.cr3",
@@ -281,9 +256,8 @@ TEST_P(RealToolTest, TodaysRawFilesAreMatchedAndWritten)
     ASSERT_EQ(Rig.Host.WriteFailures.size(), 1u);
     EXPECT_EQ(Rig.Host.WriteFailures[0].FileName, "filetype-fixture-sony-zv-e10.arw");
     EXPECT_FALSE(Rig.Host.WriteFailures[0].Reason.empty());
-    EXPECT_EQ(StoredExposure(Dir.File("FujiFilm.raf")), "2");
-    EXPECT_EQ(StoredExposure(Dir.File("Panasonic.rw2")), "3");
-    EXPECT_EQ(StoredExposure(Dir.File("CanonRaw.cr3")), "4");
+    EXPECT_EQ(EachFile(Dir, {"FujiFilm.raf", "Panasonic.rw2", "CanonRaw.cr3"}, StoredExposure),
+              (Texts{"2", "3", "4"}));
 }
 
 // The sample session, then with an image in the middle that has no tags:
