@@ -55,10 +55,9 @@ TEST_F(ToolSessionTest, GivesTheLinesOfASingleRun)
         {Dir.File("b.JPG"), "-ExposureTime"},
     };
     const std::string fixtures = ZELMARO_CAMERA_FIXTURES;
-    if (std::filesystem::is_directory(fixtures)) {
+    if (std::filesystem::is_directory(fixtures))
         for (const auto& entry : std::filesystem::directory_iterator(fixtures))
             calls.push_back({entry.path().string(), "-CreateDate", "-ExposureTime"});
-    }
     // The write above must happen in both runs alike: run each call first
     // singly, then in the session, before going on.
     TExifToolSession session(ExifToolPath());

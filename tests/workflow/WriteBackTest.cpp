@@ -20,13 +20,12 @@ const std::uint32_t kStart = Moment(2008, 1, 5, 21, 3, 7);
 struct WriteRig : ScanRig {
     WriteRig()
     {
-        const char* names[] = {"a.JPG", "b.JPG", "c.JPG"};
-        const char* stored[] = {"0.5", "1/250", "2"};
-        const double logged[] = {30, 3.2, 1.0 / 3};
-        for (int i = 0; i < 3; ++i) {
-            AddImageFile(names[i], "2008:01:05 21:0" + std::to_string(3 + i) + ":07", stored[i]);
-            Flow.AddShot({kStart + 60u * static_cast<unsigned>(i), logged[i]});
-        }
+        AddImageFile("a.JPG", "2008:01:05 21:03:07", "0.5");
+        AddImageFile("b.JPG", "2008:01:05 21:04:07", "1/250");
+        AddImageFile("c.JPG", "2008:01:05 21:05:07", "2");
+        Flow.AddShot({kStart, 30});
+        Flow.AddShot({kStart + 60, 3.2});
+        Flow.AddShot({kStart + 120, 1.0 / 3});
         Flow.ScanPictures(Dir.Path());
         Flow.MatchAll();
         Host.Log.clear();
@@ -89,20 +88,12 @@ TEST_F(WriteExposureTimes, WritesCheckedRowsReadsThemBackAndMatches)
     EXPECT_TRUE(Flow.LastWrite().Failed.empty());
     EXPECT_TRUE(Host.WriteFailures.empty());
 
-    const TEventLog head(Host.Log.begin(), Host.Log.begin() + 10);
-    const TEventLog expected = {
-        "progress: open",
-        "cursor: busy",
-        "progress: first caption Bearbeite Verzeichnis:",
-        "progress: directory " + Dir.Path(),
-        "progress: file line",
-        "progress: third caption Schreibe Daten in Datei:",
-        "progress: file ",
-        "progress: show",
-        "progress: file a.JPG",
-        "progress: file b.JPG",
-    };
-    EXPECT_EQ(head, expected);
+    EXPECT_EQ(TEventLog(Host.Log.begin(), Host.Log.begin() + 10),
+              (TEventLog{"progress: open", "cursor: busy",
+                         "progress: first caption Bearbeite Verzeichnis:",
+                         "progress: directory " + Dir.Path(), "progress: file line",
+                         "progress: third caption Schreibe Daten in Datei:", "progress: file ",
+                         "progress: show", "progress: file a.JPG", "progress: file b.JPG"}));
     const TEventLog tail(Host.Log.end() - 2, Host.Log.end());
     EXPECT_EQ(tail, (TEventLog{"progress: close", "cursor: normal"}));
 }
