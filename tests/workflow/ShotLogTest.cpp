@@ -148,7 +148,7 @@ TEST(ReadShotFile, MissingFileWarnsAndEmptiesTheDirectoryField)
     EXPECT_FALSE(rig.Flow.ReadShotFile(rig.Dir.File("Zelmaro.txt")));
     EXPECT_TRUE(rig.Flow.Shots().empty());
     EXPECT_EQ(rig.Host.DirectoryText(), "");
-    EXPECT_EQ(rig.Host.Messages.size(), 1u);
+    ASSERT_EQ(rig.Host.Messages.size(), 1u);
     EXPECT_EQ(rig.Host.MessageTexts("warning"),
               (Texts{"In diesem Verzeichnis existiert keine Datei \"Zelmaro.txt\"!"}));
 }

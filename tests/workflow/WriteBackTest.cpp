@@ -10,6 +10,7 @@
 
 using namespace zelmaro;
 using namespace zelmaro::testing;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -151,7 +152,7 @@ TEST_F(WriteExposureTimes, ImageThatCannotBeReadBackEndsTheProgram)
 {
     Tool->BeforeCall = [&](std::size_t call) {
         if (call == 1) // while a.JPG is written
-            std::filesystem::remove(Dir.File("a.JPG"));
+            fs::remove(Dir.File("a.JPG"));
     };
     Flow.WriteExposureTimes();
     EXPECT_EQ(Host.MessageTexts("error"),
@@ -195,15 +196,13 @@ TEST_F(WriteExposureTimes, AnImageThatChangedOrMayNotBeChangedIsNotWritten)
         std::function<void(WriteRig&)> change;
         const char* reason;
     } cases[] = {
-        {"removed", [](WriteRig& r) { std::filesystem::remove(r.Dir.File("a.JPG")); },
+        {"removed", [](WriteRig& r) { fs::remove(r.Dir.File("a.JPG")); },
          "Die Datei gibt es nicht mehr."},
         {"replaced",
          [](WriteRig& r) { r.Tool->SetImage(r.Dir.File("a.JPG"), "2009:01:01 10:00:00", "1"); },
          "Das Bild hat sich seit dem Auslesen geändert."},
         {"read-only",
-         [](WriteRig& r) {
-             std::filesystem::permissions(r.Dir.File("a.JPG"), std::filesystem::perms::owner_read);
-         },
+         [](WriteRig& r) { fs::permissions(r.Dir.File("a.JPG"), fs::perms::owner_read); },
          "Die Datei ist schreibgeschützt."},
     };
     for (const Case& c : cases) {
