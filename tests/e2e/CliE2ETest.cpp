@@ -5,6 +5,7 @@
 #include "runner/CommandLine.h"
 #include "runner/ConsoleApp.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +17,9 @@
 
 using namespace zelmaro;
 using namespace zelmaro::testing;
+using ::testing::Contains, ::testing::EndsWith, ::testing::HasSubstr, ::testing::Not,
+    ::testing::StartsWith;
+using Texts = std::vector<std::string>;
 
 namespace {
 
@@ -53,17 +57,11 @@ std::vector<std::string> CsvRows(const std::vector<std::string>& lines, std::siz
 {
     std::vector<std::string> rows;
     for (std::size_t i = from; i < from + count && i < lines.size(); ++i) {
-        const std::string& line = lines[i];
-        const char sep = line[1];
+        // A separator after the last field keeps an empty one.
+        std::istringstream line(lines[i] + lines[i][1]);
         std::vector<std::string> fields;
-        std::size_t start = 0;
-        for (;;) {
-            const auto end = line.find(sep, start);
-            fields.push_back(line.substr(start, end - start));
-            if (end == std::string::npos)
-                break;
-            start = end + 1;
-        }
+        for (std::string field; std::getline(line, field, lines[i][1]);)
+            fields.push_back(field);
         rows.push_back(fields.at(0) + " " + fields.at(1) + " " + fields.at(4) + " " + fields.at(6));
     }
     return rows;
@@ -76,41 +74,40 @@ struct InProcessResult {
 };
 InProcessResult RunInProcess(const std::vector<std::string>& arguments)
 {
-    TCliEnvironment environment;
-    environment.Settings = FormatSettings::German();
+    TCliEnvironment environment{.Settings = FormatSettings::German()};
     std::ostringstream out, err;
     const int code = zelmaro::RunCli(arguments, out, err, environment);
     return {code, out.str(), err.str()};
 }
 
+// Each case works in a folder of its own.
+struct CliE2E : ::testing::Test {
+    TempDir Dir;
+};
+
 } // namespace
 
 // Whole-second exposure times only, so that the user's locale does not matter.
-TEST(CliE2E, PrintsThePairsAndWritesExactlyTheCheckedImages)
+TEST_F(CliE2E, PrintsThePairsAndWritesExactlyTheCheckedImages)
 {
-    TempDir dir;
-    WriteTaggedImages(dir.Path(), {{"IMG_1.JPG", "2008:01:05 21:03:12", "30"},
+    WriteTaggedImages(Dir.Path(), {{"IMG_1.JPG", "2008:01:05 21:03:12", "30"},
                                    {"IMG_2.JPG", "2008:01:05 21:04:12", "30"},
                                    {"IMG_3.JPG", "2008:01:05 21:05:12", "30"},
                                    {"IMG_4.JPG", "2008:01:05 21:06:12", "2"}});
     // IMG_3 has no entry in the log.
-    dir.Write("Zelmaro.txt", "Zelmaro\r\n-0801052103073-0801052104074-\r\n-0801052106072-\r\n");
+    Dir.Write("Zelmaro.txt", "Zelmaro\r\n-0801052103073-0801052104074-\r\n-0801052106072-\r\n");
 
-    const CliResult result = RunCli({dir.Path(), "--auto-offset", "--write", "--format", "csv"});
+    const CliResult result = RunCli({Dir.Path(), "--auto-offset", "--write", "--format", "csv"});
     ASSERT_EQ(result.ExitCode, 0);
     ASSERT_EQ(result.Lines.size(), 10u) << ::testing::PrintToString(result.Lines);
-    EXPECT_TRUE(result.Lines[0].starts_with("Eintragen"));
+    EXPECT_THAT(result.Lines[0], StartsWith("Eintragen"));
     // The missing entry shifts every row behind it.
     EXPECT_EQ(CsvRows(result.Lines, 1, 4),
-              (std::vector<std::string>{"1 IMG_1.JPG = 3", "1 IMG_2.JPG = 4", "0 IMG_3.JPG <> 2",
-                                        "0 IMG_4.JPG  "}));
+              (Texts{"1 IMG_1.JPG = 3", "1 IMG_2.JPG = 4", "0 IMG_3.JPG <> 2", "0 IMG_4.JPG  "}));
     EXPECT_EQ(CsvRows(result.Lines, 6, 4),
-              (std::vector<std::string>{"0 IMG_1.JPG = 3", "0 IMG_2.JPG = 4", "0 IMG_3.JPG <> 2",
-                                        "0 IMG_4.JPG  "}));
-    EXPECT_EQ(StoredExposure(dir.File("IMG_1.JPG")), "3");
-    EXPECT_EQ(StoredExposure(dir.File("IMG_2.JPG")), "4");
-    EXPECT_EQ(StoredExposure(dir.File("IMG_3.JPG")), "30");
-    EXPECT_EQ(StoredExposure(dir.File("IMG_4.JPG")), "2");
+              (Texts{"0 IMG_1.JPG = 3", "0 IMG_2.JPG = 4", "0 IMG_3.JPG <> 2", "0 IMG_4.JPG  "}));
+    EXPECT_EQ(EachFile(Dir, {"IMG_1.JPG", "IMG_2.JPG", "IMG_3.JPG", "IMG_4.JPG"}, StoredExposure),
+              (Texts{"3", "4", "30", "2"}));
 }
 
 // The output of a run, each line followed by its line end.
@@ -122,19 +119,10 @@ std::string Text(const CliResult& result)
     return text;
 }
 
-std::vector<std::string> Snapshot(const TempDir& dir, const std::vector<std::string>& names)
+TEST_F(CliE2E, WritesWhatDiffersOnceAndNeverAnAbsurdValue)
 {
-    std::vector<std::string> bytes;
-    for (const std::string& name : names)
-        bytes.push_back(FileBytes(dir.File(name)));
-    return bytes;
-}
-
-TEST(CliE2E, WritesWhatDiffersOnceAndNeverAnAbsurdValue)
-{
-    TempDir dir;
     const std::vector<std::string> names = {"A.JPG", "B.JPG", "C.JPG", "D.JPG", "E.JPG"};
-    WriteTaggedImages(dir.Path(), {{"A.JPG", "2008:01:05 21:03:12", "1/60"},
+    WriteTaggedImages(Dir.Path(), {{"A.JPG", "2008:01:05 21:03:12", "1/60"},
                                    {"B.JPG", "2008:01:05 21:04:12", "2"},
                                    {"C.JPG", "2008:01:05 21:05:12", "30"},
                                    {"D.JPG", "2008:01:05 21:06:12", "30"},
@@ -144,38 +132,35 @@ TEST(CliE2E, WritesWhatDiffersOnceAndNeverAnAbsurdValue)
                       "0801052105120,0166-0801052106120,333333333333333-0801052107120-\n";
     std::replace(log.begin(), log.end(), ',',
                  SystemPlatform().UserFormatSettings().DecimalSeparator);
-    dir.Write("Zelmaro.txt", log);
-    const auto original = Snapshot(dir, names);
+    Dir.Write("Zelmaro.txt", log);
+    const auto original = EachFile(Dir, names, FileBytes);
 
-    const CliResult first = RunCli({dir.Path(), "--write", "--format", "json"});
+    const CliResult first = RunCli({Dir.Path(), "--write", "--format", "json"});
     ASSERT_EQ(first.ExitCode, 0);
     const std::string document = Text(first);
-    EXPECT_TRUE(document.starts_with("{\n\"offset\": 0,\n\"tolerance\": 1,\n\"rows\": [\n"))
-        << document;
-    EXPECT_TRUE(document.ends_with("\"written\": [\"B.JPG\", \"C.JPG\", \"D.JPG\"],\n"
-                                   "\"failed\": []\n}\n"))
-        << document;
-    EXPECT_EQ(document.find("\"checked\": true"), std::string::npos) << document;
-    const auto written = Snapshot(dir, names);
+    EXPECT_THAT(document, StartsWith("{\n\"offset\": 0,\n\"tolerance\": 1,\n\"rows\": [\n"));
+    EXPECT_THAT(document, EndsWith("\"written\": [\"B.JPG\", \"C.JPG\", \"D.JPG\"],\n"
+                                   "\"failed\": []\n}\n"));
+    EXPECT_THAT(document, Not(HasSubstr("\"checked\": true")));
+    const auto written = EachFile(Dir, names, FileBytes);
     EXPECT_EQ(written[0], original[0]);
     EXPECT_EQ(written[4], original[4]) << "a logged 0 is never written";
     EXPECT_NE(written[1], original[1]);
 
     // Nothing is left to write, and every image still reads.
-    const CliResult second = RunCli({dir.Path(), "--write", "--format", "csv"});
+    const CliResult second = RunCli({Dir.Path(), "--write", "--format", "csv"});
     EXPECT_EQ(second.ExitCode, 0);
-    EXPECT_EQ(Snapshot(dir, names), written);
+    EXPECT_EQ(EachFile(Dir, names, FileBytes), written);
     ASSERT_EQ(second.Lines.size(), 12u) << Text(second);
     for (const std::string& row : CsvRows(second.Lines, 1, 5))
         EXPECT_EQ(row.substr(0, 2), "0 ") << row;
 }
 
-TEST(CliE2E, AReadOnlyDirectoryIsReportedAndLeftAlone)
+TEST_F(CliE2E, AReadOnlyDirectoryIsReportedAndLeftAlone)
 {
-    TempDir dir;
     WriteTaggedImages(
-        dir.Path(), {{"A.JPG", "2008:01:05 21:03:12", "2"}, {"B.JPG", "2008:01:05 21:04:12", "2"}});
-    dir.Write("Zelmaro.txt", "Zelmaro\n-08010521031230-08010521041230-\n");
+        Dir.Path(), {{"A.JPG", "2008:01:05 21:03:12", "2"}, {"B.JPG", "2008:01:05 21:04:12", "2"}});
+    Dir.Write("Zelmaro.txt", "Zelmaro\n-08010521031230-08010521041230-\n");
     namespace fs = std::filesystem;
     std::vector<std::string> prefix = {"/usr/bin/env"};
     if (::geteuid() == 0) {
@@ -184,155 +169,135 @@ TEST(CliE2E, AReadOnlyDirectoryIsReportedAndLeftAlone)
         if (!fs::exists("/usr/bin/setpriv") || !::getpwnam("nobody"))
             GTEST_SKIP() << "running as root without setpriv or the user nobody";
         for (const char* name : {"A.JPG", "B.JPG"})
-            fs::permissions(dir.File(name),
+            fs::permissions(Dir.File(name),
                             fs::perms::owner_write | fs::perms::group_write |
                                 fs::perms::others_write,
                             fs::perm_options::add);
         prefix = {"/usr/bin/setpriv", "--reuid=nobody", "--regid=65534", "--clear-groups"};
     } else {
-        fs::permissions(dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
+        fs::permissions(Dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
     }
-    const auto original = Snapshot(dir, {"A.JPG", "B.JPG"});
-    const CliResult result = RunCli({dir.Path(), "--write"}, prefix);
-    fs::permissions(dir.Path(), fs::perms::owner_all);
-    const std::vector<std::string>& lines = result.Lines;
+    const auto original = EachFile(Dir, {"A.JPG", "B.JPG"}, FileBytes);
+    const CliResult result = RunCli({Dir.Path(), "--write"}, prefix);
+    fs::permissions(Dir.Path(), fs::perms::owner_all);
 
     EXPECT_EQ(result.ExitCode, 1);
-    EXPECT_EQ(Snapshot(dir, {"A.JPG", "B.JPG"}), original);
-    for (const char* name : {"A.JPG", "B.JPG"}) {
-        const std::string expected = std::string("Fehler: Bild \"") + name +
-                                     "\" nicht geändert: exiftool: Error creating file";
-        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
-            return l.starts_with(expected);
-        })) << ::testing::PrintToString(lines);
-    }
+    EXPECT_EQ(EachFile(Dir, {"A.JPG", "B.JPG"}, FileBytes), original);
+    for (const std::string name : {"A.JPG", "B.JPG"})
+        EXPECT_THAT(result.Lines,
+                    Contains(StartsWith("Fehler: Bild \"" + name +
+                                        "\" nicht geändert: exiftool: Error creating file")));
 }
 
-TEST(CliE2E, ExitCodes)
+TEST_F(CliE2E, ExitCodes)
 {
-    TempDir dir;
-    WriteTaggedImages(dir.Path(), {{"a.JPG", "2008:01:05 21:03:12", ""}});
-    EXPECT_EQ(RunCli({dir.Path(), "--format", "json"}).ExitCode, 1); // unreadable image
-    EXPECT_EQ(RunCli({dir.Path(), "--tolerance"}).ExitCode, 2);
-    EXPECT_EQ(RunCli({dir.File("none")}).ExitCode, 2);
+    WriteTaggedImages(Dir.Path(), {{"a.JPG", "2008:01:05 21:03:12", ""}});
+    EXPECT_EQ(RunCli({Dir.Path(), "--format", "json"}).ExitCode, 1); // unreadable image
+    EXPECT_EQ(RunCli({Dir.Path(), "--tolerance"}).ExitCode, 2);
+    EXPECT_EQ(RunCli({Dir.File("none")}).ExitCode, 2);
     const CliResult help = RunCli({"--help"});
     EXPECT_EQ(help.ExitCode, 0);
-    EXPECT_TRUE(std::any_of(help.Lines.begin(), help.Lines.end(),
-                            [](const std::string& l) { return l.find("--write") != l.npos; }));
+    EXPECT_THAT(help.Lines, Contains(HasSubstr("--write")));
 }
 
-TEST(CliE2E, CameraAnHourOffIsFoundInHours)
+TEST_F(CliE2E, CameraAnHourOffIsFoundInHours)
 {
-    TempDir dir;
     // The camera runs on summer time: 3607 s after the remote release.
-    WriteTaggedImages(dir.Path(), {{"IMG_1.JPG", "2008:07:05 22:03:14", "30"},
+    WriteTaggedImages(Dir.Path(), {{"IMG_1.JPG", "2008:07:05 22:03:14", "30"},
                                    {"IMG_2.JPG", "2008:07:05 22:04:14", "30"},
                                    {"IMG_3.JPG", "2008:07:05 22:05:14", "30"}});
-    dir.Write("Zelmaro.txt", "Zelmaro\r\n-0807052103073-0807052104074-0807052105075-\r\n");
+    Dir.Write("Zelmaro.txt", "Zelmaro\r\n-0807052103073-0807052104074-0807052105075-\r\n");
 
-    const auto clamped = RunInProcess({dir.Path(), "--auto-offset", "--format", "json"});
+    const auto clamped = RunInProcess({Dir.Path(), "--auto-offset", "--format", "json"});
     ASSERT_EQ(clamped.ExitCode, 0) << clamped.Err;
-    EXPECT_NE(clamped.Err.find("\nBester Versatz +1 h 0 min 7 s liegt außerhalb des Bereichs – "
-                               "Zeitzone oder Sommerzeit der Kamera?\n"),
-              std::string::npos)
-        << clamped.Err;
-    EXPECT_TRUE(clamped.Out.starts_with(
-        "{\n\"offset\": 300,\n\"tolerance\": 1,\n\"autoOffset\": {\"offset\": 300, \"pairs\": 0, "
-        "\"runnerUp\": 3547, \"runnerUpPairs\": 2, \"best\": 3607},\n\"rows\": [\n"))
-        << clamped.Out;
+    EXPECT_THAT(clamped.Err,
+                HasSubstr("\nBester Versatz +1 h 0 min 7 s liegt außerhalb des Bereichs – "
+                          "Zeitzone oder Sommerzeit der Kamera?\n"));
+    EXPECT_THAT(
+        clamped.Out,
+        StartsWith("{\n\"offset\": 300,\n\"tolerance\": 1,\n\"autoOffset\": {\"offset\": 300, "
+                   "\"pairs\": 0, "
+                   "\"runnerUp\": 3547, \"runnerUpPairs\": 2, \"best\": 3607},\n\"rows\": [\n"));
 
     const auto widened = RunInProcess(
-        {dir.Path(), "--auto-offset", "--max-offset", "7200", "--format", "csv", "--write"});
+        {Dir.Path(), "--auto-offset", "--max-offset", "7200", "--format", "csv", "--write"});
     ASSERT_EQ(widened.ExitCode, 0) << widened.Err;
-    EXPECT_NE(widened.Err.find("\nVersatz 3607 s: 3 Bilder genau; nächstbester 3547 s: 2\n"),
-              std::string::npos)
-        << widened.Err;
-    EXPECT_EQ(StoredExposure(dir.File("IMG_1.JPG")), "3");
-    EXPECT_EQ(StoredExposure(dir.File("IMG_3.JPG")), "5");
+    EXPECT_THAT(widened.Err,
+                HasSubstr("\nVersatz 3607 s: 3 Bilder genau; nächstbester 3547 s: 2\n"));
+    EXPECT_EQ(EachFile(Dir, {"IMG_1.JPG", "IMG_3.JPG"}, StoredExposure), (Texts{"3", "5"}));
 
     // The same offset typed in hours: every row is now written and agrees.
     const auto typed = RunInProcess(
-        {dir.Path(), "--offset", "1:00:07", "--max-offset", "2:00:00", "--format", "csv"});
+        {Dir.Path(), "--offset", "1:00:07", "--max-offset", "2:00:00", "--format", "csv"});
     ASSERT_EQ(typed.ExitCode, 0) << typed.Err;
-    EXPECT_NE(typed.Out.find("0;IMG_2.JPG;05.07.2008 22:04:14;4;=;05.07.2008 21:04:07;4\n"),
-              std::string::npos)
-        << typed.Out;
+    EXPECT_THAT(typed.Out,
+                HasSubstr("0;IMG_2.JPG;05.07.2008 22:04:14;4;=;05.07.2008 21:04:07;4\n"));
 }
 
-TEST(CliE2E, NearestAlignmentKeepsEveryImageWithItsEntry)
+TEST_F(CliE2E, NearestAlignmentKeepsEveryImageWithItsEntry)
 {
-    TempDir dir;
     // IMG_2 has no log entry, and the frame of the third entry was deleted.
-    WriteTaggedImages(dir.Path(), {{"IMG_1.JPG", "2008:01:05 21:03:12", "30"},
+    WriteTaggedImages(Dir.Path(), {{"IMG_1.JPG", "2008:01:05 21:03:12", "30"},
                                    {"IMG_2.JPG", "2008:01:05 21:03:40", "30"},
                                    {"IMG_4.JPG", "2008:01:05 21:06:12", "30"},
                                    {"IMG_5.JPG", "2008:01:05 21:07:12", "30"}});
-    dir.Write("Zelmaro.txt",
+    Dir.Write("Zelmaro.txt",
               "Zelmaro\r\n-0801052103073-0801052105075-0801052106072-0801052107074-\r\n");
 
     const CliResult result =
-        RunCli({dir.Path(), "--offset", "5", "--align", "nearest", "--write", "--format", "csv"});
+        RunCli({Dir.Path(), "--offset", "5", "--align", "nearest", "--write", "--format", "csv"});
     ASSERT_EQ(result.ExitCode, 0);
     ASSERT_EQ(result.Lines.size(), 12u) << ::testing::PrintToString(result.Lines);
-    EXPECT_EQ(CsvRows(result.Lines, 1, 5),
-              (std::vector<std::string>{"1 IMG_1.JPG = 3", "0 IMG_2.JPG  ", "0   5",
-                                        "1 IMG_4.JPG = 2", "1 IMG_5.JPG = 4"}));
-    EXPECT_EQ(StoredExposure(dir.File("IMG_1.JPG")), "3");
-    EXPECT_EQ(StoredExposure(dir.File("IMG_2.JPG")), "30");
-    EXPECT_EQ(StoredExposure(dir.File("IMG_4.JPG")), "2");
-    EXPECT_EQ(StoredExposure(dir.File("IMG_5.JPG")), "4");
+    EXPECT_EQ(CsvRows(result.Lines, 1, 5), (Texts{"1 IMG_1.JPG = 3", "0 IMG_2.JPG  ", "0   5",
+                                                  "1 IMG_4.JPG = 2", "1 IMG_5.JPG = 4"}));
+    EXPECT_EQ(EachFile(Dir, {"IMG_1.JPG", "IMG_2.JPG", "IMG_4.JPG", "IMG_5.JPG"}, StoredExposure),
+              (Texts{"3", "30", "2", "4"}));
 }
 
-TEST(CliE2E, OriginalsComeBackByteForByteOrAreDeleted)
+TEST_F(CliE2E, OriginalsComeBackByteForByteOrAreDeleted)
 {
-    TempDir dir;
-    WriteTaggedImages(dir.Path(), {{"a.JPG", "2008:01:05 21:03:12", "30"},
+    WriteTaggedImages(Dir.Path(), {{"a.JPG", "2008:01:05 21:03:12", "30"},
                                    {"b.jpg", "2008:01:05 21:04:12", "30"},
                                    {"c.JPG", "2008:01:05 21:05:12", "30"}});
-    dir.Write("Zelmaro.txt", "Zelmaro\r\n-0801052103123-0801052104124-0801052105125-\r\n");
-    const std::string a = FileBytes(dir.File("a.JPG")), b = FileBytes(dir.File("b.jpg"));
-    ASSERT_EQ(RunInProcess({dir.Path(), "--write"}).ExitCode, 0);
+    Dir.Write("Zelmaro.txt", "Zelmaro\r\n-0801052103123-0801052104124-0801052105125-\r\n");
+    const std::string a = FileBytes(Dir.File("a.JPG")), b = FileBytes(Dir.File("b.jpg"));
+    ASSERT_EQ(RunInProcess({Dir.Path(), "--write"}).ExitCode, 0);
     // Written twice: the tool keeps the first original.
-    ASSERT_EQ(RunInProcess({dir.Path(), "--offset", "0", "--log",
-                            dir.Write("more.txt", "Zelmaro\r\n-0801052103122-\r\n"), "--write"})
-                  .ExitCode,
-              0);
-    ASSERT_EQ(StoredExposure(dir.File("a.JPG")), "2");
-    std::filesystem::remove(dir.File("c.JPG_original")); // one without an original
-    const std::string c = FileBytes(dir.File("c.JPG"));
+    const std::string more = Dir.Write("more.txt", "Zelmaro\r\n-0801052103122-\r\n");
+    ASSERT_EQ(RunInProcess({Dir.Path(), "--offset", "0", "--log", more, "--write"}).ExitCode, 0);
+    ASSERT_EQ(StoredExposure(Dir.File("a.JPG")), "2");
+    std::filesystem::remove(Dir.File("c.JPG_original")); // one without an original
+    const std::string c = FileBytes(Dir.File("c.JPG"));
 
-    const auto restored = RunInProcess({dir.Path(), "--restore"});
+    const auto restored = RunInProcess({Dir.Path(), "--restore"});
     EXPECT_EQ(restored.ExitCode, 0) << restored.Err;
     EXPECT_EQ(restored.Out, "Wiederhergestellt: a.JPG\nWiederhergestellt: b.jpg\n");
-    EXPECT_EQ(FileBytes(dir.File("a.JPG")), a);
-    EXPECT_EQ(FileBytes(dir.File("b.jpg")), b);
-    EXPECT_EQ(FileBytes(dir.File("c.JPG")), c);
-    EXPECT_FALSE(std::filesystem::exists(dir.File("a.JPG_original")));
-    const auto nothing = RunInProcess({dir.Path(), "--restore"});
+    EXPECT_EQ(EachFile(Dir, {"a.JPG", "b.jpg", "c.JPG"}, FileBytes), (Texts{a, b, c}));
+    EXPECT_FALSE(std::filesystem::exists(Dir.File("a.JPG_original")));
+    const auto nothing = RunInProcess({Dir.Path(), "--restore"});
     EXPECT_EQ(nothing.ExitCode, 0);
     EXPECT_EQ(nothing.Out, "");
-    EXPECT_NE(nothing.Err.find("keine Originale"), std::string::npos) << nothing.Err;
+    EXPECT_THAT(nothing.Err, HasSubstr("keine Originale"));
 
     // An original that cannot take the place of its image (a folder there).
-    ASSERT_EQ(RunInProcess({dir.Path(), "--write"}).ExitCode, 0);
-    std::filesystem::create_directory(dir.File("d.JPG"));
-    dir.Write("d.JPG_original", a);
-    const auto partly = RunInProcess({dir.Path(), "--restore"});
+    ASSERT_EQ(RunInProcess({Dir.Path(), "--write"}).ExitCode, 0);
+    std::filesystem::create_directory(Dir.File("d.JPG"));
+    Dir.Write("d.JPG_original", a);
+    const auto partly = RunInProcess({Dir.Path(), "--restore"});
     EXPECT_EQ(partly.ExitCode, 1);
     EXPECT_EQ(partly.Out, "Wiederhergestellt: a.JPG\nWiederhergestellt: b.jpg\n");
-    EXPECT_NE(partly.Err.find("Fehler: Das Original von \"d.JPG\" ließ sich nicht zurückholen."),
-              std::string::npos)
-        << partly.Err;
-    EXPECT_EQ(FileBytes(dir.File("c.JPG")), c);
-    std::filesystem::remove(dir.File("d.JPG"));
+    EXPECT_THAT(partly.Err,
+                HasSubstr("Fehler: Das Original von \"d.JPG\" ließ sich nicht zurückholen."));
+    EXPECT_EQ(FileBytes(Dir.File("c.JPG")), c);
+    std::filesystem::remove(Dir.File("d.JPG"));
 
-    ASSERT_EQ(RunInProcess({dir.Path(), "--write"}).ExitCode, 0);
-    const auto deleted = RunInProcess({dir.Path(), "--delete-originals"});
+    ASSERT_EQ(RunInProcess({Dir.Path(), "--write"}).ExitCode, 0);
+    const auto deleted = RunInProcess({Dir.Path(), "--delete-originals"});
     EXPECT_EQ(deleted.ExitCode, 0) << deleted.Err;
     // c.JPG carries its logged value already, so it was not written again.
     EXPECT_EQ(deleted.Out, "Gelöscht: a.JPG_original\nGelöscht: b.jpg_original\n"
                            "Gelöscht: d.JPG_original\n");
     for (const char* name : {"a.JPG", "b.jpg", "c.JPG", "d.JPG"})
-        EXPECT_FALSE(std::filesystem::exists(dir.File(std::string(name) + "_original"))) << name;
-    EXPECT_EQ(StoredExposure(dir.File("b.jpg")), "4"); // the written value stays
+        EXPECT_FALSE(std::filesystem::exists(Dir.File(std::string(name) + "_original"))) << name;
+    EXPECT_EQ(StoredExposure(Dir.File("b.jpg")), "4"); // the written value stays
 }

@@ -86,4 +86,15 @@ inline std::string StoredExposure(const std::string& path)
     return {};
 }
 
+// What read answers for each of the files in dir, in order.
+template <class Read>
+std::vector<std::string> EachFile(const TempDir& dir, const std::vector<std::string>& names,
+                                  Read read)
+{
+    std::vector<std::string> answers;
+    for (const std::string& name : names)
+        answers.push_back(read(dir.File(name)));
+    return answers;
+}
+
 } // namespace zelmaro::testing

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -56,10 +55,9 @@ TEST_F(ToolSessionTest, GivesTheLinesOfASingleRun)
         {Dir.File("b.JPG"), "-ExposureTime"},
     };
     const std::string fixtures = ZELMARO_CAMERA_FIXTURES;
-    if (std::filesystem::is_directory(fixtures)) {
+    if (std::filesystem::is_directory(fixtures))
         for (const auto& entry : std::filesystem::directory_iterator(fixtures))
             calls.push_back({entry.path().string(), "-CreateDate", "-ExposureTime"});
-    }
     // The write above must happen in both runs alike: run each call first
     // singly, then in the session, before going on.
     TExifToolSession session(ExifToolPath());
@@ -100,11 +98,10 @@ TEST_F(ToolSessionTest, NamesALineCannotCarryGoTheOldWayAndInjectNothing)
 TEST_F(ToolSessionTest, AToolThatNeverAnswersIsEndedAndCallsRunSingly)
 {
     // Reads its input forever and answers nothing; run singly it prints one line.
-    const std::string fake = Dir.File("mute-tool");
-    Dir.Write("mute-tool", "#!/bin/sh\n"
-                           "if [ \"$1\" = -stay_open ]; then exec cat >/dev/null; fi\n"
-                           "echo \"single $1\"\n");
-    ::chmod(fake.c_str(), 0755);
+    const std::string fake = Dir.Write(
+        "mute-tool",
+        "#!/bin/sh\nif [ \"$1\" = -stay_open ]; then exec cat >/dev/null; fi\necho \"single $1\"\n",
+        true);
     TExifToolSession session(fake, 300);
     Texts lines;
     session.Run({"x"}, lines);

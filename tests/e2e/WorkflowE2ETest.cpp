@@ -1,4 +1,5 @@
 #include "E2ESession.h"
+#include "common/System.h"
 
 #include "support/Conversions.h"
 #include "support/FormatText.h"
@@ -8,10 +9,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 
 using namespace zelmaro;
 using namespace zelmaro::testing;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -51,29 +52,6 @@ protected:
 
 using Texts = std::vector<std::string>;
 
-// Sets TZ for the tool processes started while it lives.
-class TimeZoneScope {
-public:
-    explicit TimeZoneScope(const char* zone)
-    {
-        if (const char* old = std::getenv("TZ"))
-            FOld = old;
-        ::setenv("TZ", zone, 1);
-    }
-    ~TimeZoneScope()
-    {
-        if (FOld)
-            ::setenv("TZ", FOld->c_str(), 1);
-        else
-            ::unsetenv("TZ");
-    }
-    TimeZoneScope(const TimeZoneScope&) = delete;
-    TimeZoneScope& operator=(const TimeZoneScope&) = delete;
-
-private:
-    std::optional<std::string> FOld;
-};
-
 } // namespace
 
 TEST_P(RealToolTest, ScanLogMatchWriteAndReadBack)
@@ -106,10 +84,9 @@ TEST_P(RealToolTest, ScanLogMatchWriteAndReadBack)
     Rig.Flow.WriteExposureTimes();
     EXPECT_TRUE(Rig.Host.Messages.empty());
     EXPECT_EQ(Rig.Host.TerminateRequests, 0);
-    EXPECT_EQ(StoredExposure(Dir.File("IMG_0002.JPG")), "3.2");
-    EXPECT_EQ(StoredExposure(Dir.File("IMG_0004.JPG")), "45");
-    EXPECT_EQ(StoredExposure(Dir.File("IMG_0001.JPG")), "1/250");
-    EXPECT_EQ(StoredExposure(Dir.File("IMG_0005.JPG")), "30");
+    EXPECT_EQ(EachFile(Dir, {"IMG_0002.JPG", "IMG_0004.JPG", "IMG_0001.JPG", "IMG_0005.JPG"},
+                       StoredExposure),
+              (Texts{"3.2", "45", "1/250", "30"}));
     EXPECT_EQ(Column(2), (Texts{"0,004", "3,2", "30", "45", "30"}));
     EXPECT_EQ(Checks(), (std::vector<bool>(5, false)));
     EXPECT_FALSE(Rig.Table.WriteEnabled);
@@ -128,8 +105,7 @@ TEST_P(RealToolTest, ImagesThatChangedOrCannotTakeTheValueAreReportedAndLeftAlon
     // Another picture under the same name, and what an interrupted write leaves.
     TempDir other;
     WriteTaggedImages(other.Path(), {{"a.JPG", "2009:02:03 04:05:06", "2"}});
-    std::filesystem::copy_file(other.File("a.JPG"), Dir.File("a.JPG"),
-                               std::filesystem::copy_options::overwrite_existing);
+    fs::copy_file(other.File("a.JPG"), Dir.File("a.JPG"), fs::copy_options::overwrite_existing);
     Dir.Write("b.JPG_exiftool_tmp");
     const std::string a = FileBytes(Dir.File("a.JPG"));
     const std::string b = FileBytes(Dir.File("b.JPG"));
@@ -138,15 +114,13 @@ TEST_P(RealToolTest, ImagesThatChangedOrCannotTakeTheValueAreReportedAndLeftAlon
     EXPECT_EQ(FileBytes(Dir.File("a.JPG")), a);
     EXPECT_EQ(FileBytes(Dir.File("b.JPG")), b);
     EXPECT_EQ(StoredExposure(Dir.File("c.JPG")), "30");
-    ASSERT_EQ(Rig.Host.WriteFailures.size(), 2u);
-    EXPECT_EQ(Rig.Host.WriteFailures[0],
-              (TWriteFailure{"a.JPG", "Das Bild hat sich seit dem Auslesen geändert."}));
-    EXPECT_EQ(Rig.Host.WriteFailures[1].FileName, "b.JPG");
     // Only the session hears the tool's own reason.
-    EXPECT_EQ(Rig.Host.WriteFailures[1].Reason,
-              GetParam()
-                  ? "exiftool: Temporary file already exists: " + Dir.File("b.JPG_exiftool_tmp")
-                  : std::string("Die Datei enthält danach 2 statt 30."));
+    const std::string reason =
+        GetParam() ? "exiftool: Temporary file already exists: " + Dir.File("b.JPG_exiftool_tmp")
+                   : std::string("Die Datei enthält danach 2 statt 30.");
+    EXPECT_EQ(Rig.Host.WriteFailures,
+              (std::vector<TWriteFailure>{
+                  {"a.JPG", "Das Bild hat sich seit dem Auslesen geändert."}, {"b.JPG", reason}}));
     EXPECT_EQ(Rig.Flow.LastWrite().Written, Texts{"c.JPG"});
     EXPECT_EQ(Checks(), (std::vector<bool>{true, true, false}));
     EXPECT_EQ(Rig.Host.TerminateRequests, 0);
@@ -181,31 +155,30 @@ TEST_P(RealToolTest, BlanksAndLeadingDashesReachTheToolAsOneName)
     // A relative directory that starts with "-", with a blank, holding a
     // file whose name starts with "-" and one that looks like an option.
     const std::string sub = "-Nacht am See";
-    std::filesystem::create_directory(Dir.File(sub));
+    fs::create_directory(Dir.File(sub));
     WriteTaggedImages(Dir.File(sub), {{"-1.JPG", "2008:01:05 21:03:07", "0.5"},
                                       {"-ExposureTime=9.JPG", "2008:01:05 21:04:07", "0.5"}});
     WriteTaggedImages(Dir.Path(), {{"Nacht.JPG", "2008:01:05 21:03:07", "0.5"}});
     Dir.Write("Zelmaro.txt", "Zelmaro\n0801052103072-0801052104074\n");
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(Dir.Path());
+    const auto previous = fs::current_path();
+    fs::current_path(Dir.Path());
     Rig.Host.SetDirectoryText(sub);
     Rig.Flow.ReadPictures();
     Rig.Flow.ReadShotFile("Zelmaro.txt");
     Rig.Flow.MatchAll();
     Rig.Flow.WriteExposureTimes();
-    std::filesystem::current_path(previous);
+    fs::current_path(previous);
 
     EXPECT_TRUE(Rig.Host.Messages.empty());
     EXPECT_EQ(Column(0), (Texts{"-1.JPG", "-ExposureTime=9.JPG"}));
     EXPECT_EQ(Column(2), (Texts{"2", "4"}));
-    EXPECT_EQ(StoredExposure(Dir.File(sub + "/-1.JPG")), "2");
-    EXPECT_EQ(StoredExposure(Dir.File("Nacht.JPG")), "0.5");
+    EXPECT_EQ(EachFile(Dir, {sub + "/-1.JPG", "Nacht.JPG"}, StoredExposure), (Texts{"2", "0.5"}));
 }
 
 TEST_P(RealToolTest, CameraFilesAreReadAsTheyAre)
 {
     const std::string fixtures = ZELMARO_CAMERA_FIXTURES;
-    if (!std::filesystem::is_directory(fixtures))
+    if (!fs::is_directory(fixtures))
         GTEST_SKIP() << "no camera files (ZELMARO_CAMERA_FIXTURES: \"" << fixtures << "\")";
     struct Case {
         const char* name;
@@ -231,7 +204,7 @@ TEST_P(RealToolTest, CameraFilesAreReadAsTheyAre)
     };
     // The container of a CR3 holds UTC, which the tool shows in this zone;
     // the camera's clock must not move with it.
-    TimeZoneScope zone("JST-9");
+    const test::TScopedEnv zone("TZ", "JST-9");
     // Single reads are no command: they get a session of their own here.
     if (GetParam())
         Rig.Flow.SetMetadataTool(std::make_unique<TExifToolSession>(Rig.Flow.ExifTool()));
@@ -256,19 +229,18 @@ TEST_P(RealToolTest, CameraFilesAreReadAsTheyAre)
 TEST_P(RealToolTest, TodaysRawFilesAreMatchedAndWritten)
 {
     const std::string fixtures = ZELMARO_CAMERA_FIXTURES;
-    if (!std::filesystem::is_directory(fixtures))
+    if (!fs::is_directory(fixtures))
         GTEST_SKIP() << "no camera files (ZELMARO_CAMERA_FIXTURES: \"" << fixtures << "\")";
     for (const char* name :
          {"CanonRaw.cr3", "filetype-fixture-sony-zv-e10.arw", "FujiFilm.raf", "Panasonic.rw2"}) {
-        std::filesystem::copy_file(fixtures + "/" + name, Dir.File(name));
+        fs::copy_file(fixtures + "/" + name, Dir.File(name));
         // The fixtures may be read-only, and a read-only image is never written.
-        std::filesystem::permissions(Dir.File(name), std::filesystem::perms::owner_write,
-                                     std::filesystem::perm_options::add);
+        fs::permissions(Dir.File(name), fs::perms::owner_write, fs::perm_options::add);
     }
     // One entry for each camera's moment; the release logged whole seconds.
     Dir.Write("Zelmaro.txt", "Zelmaro\r\n-0705221358302-0808061521563-1802211208564-"
                              "2107241423065-\r\n");
-    TimeZoneScope zone("JST-9");
+    const test::TScopedEnv zone("TZ", "JST-9");
     Rig.Flow.ReadPictures();
     Rig.Flow.ReadLogFile();
     EXPECT_EQ(Column(0), (Texts{"FujiFilm.raf", "Panasonic.rw2", "CanonRaw.cr3",
@@ -281,9 +253,8 @@ TEST_P(RealToolTest, TodaysRawFilesAreMatchedAndWritten)
     ASSERT_EQ(Rig.Host.WriteFailures.size(), 1u);
     EXPECT_EQ(Rig.Host.WriteFailures[0].FileName, "filetype-fixture-sony-zv-e10.arw");
     EXPECT_FALSE(Rig.Host.WriteFailures[0].Reason.empty());
-    EXPECT_EQ(StoredExposure(Dir.File("FujiFilm.raf")), "2");
-    EXPECT_EQ(StoredExposure(Dir.File("Panasonic.rw2")), "3");
-    EXPECT_EQ(StoredExposure(Dir.File("CanonRaw.cr3")), "4");
+    EXPECT_EQ(EachFile(Dir, {"FujiFilm.raf", "Panasonic.rw2", "CanonRaw.cr3"}, StoredExposure),
+              (Texts{"2", "3", "4"}));
 }
 
 // The sample session, then with an image in the middle that has no tags:
@@ -304,10 +275,9 @@ TEST(ParallelScanE2E, TheSampleSessionReadsAsInTurn)
         rig.Flow.ReadLogFile();
         Texts seen = rig.Host.MessageTexts("error");
         seen.push_back(std::to_string(rig.Host.TerminateRequests));
-        for (const auto& row : rig.Table.Rows) {
+        for (const auto& row : rig.Table.Rows)
             for (int column = 0; column < TWorkflow::kColumnCount; ++column)
                 seen.push_back(rig.Flow.CellText(*row.Item, column));
-        }
         EXPECT_FALSE(HasChildProcess()) << readers;
         return seen;
     };

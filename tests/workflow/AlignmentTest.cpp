@@ -83,12 +83,11 @@ TEST(AlignNearest, CostsNoMoreThanTheBestAlignmentOfTheFullSquare)
         const std::int32_t offset = static_cast<std::int32_t>(random() % 21) - 10;
         const std::uint32_t width = trial % 4 == 0 ? 20 : 120; // bursts, or a quiet night
         std::vector<std::uint32_t> images(random() % 9), shots(random() % 9);
-        for (auto& d : images)
-            d = 1000000 + random() % width;
-        for (auto& d : shots)
-            d = 1000000 + random() % width;
-        std::sort(images.begin(), images.end());
-        std::sort(shots.begin(), shots.end());
+        for (auto* dates : {&images, &shots}) {
+            for (auto& d : *dates)
+                d = 1000000 + random() % width;
+            std::sort(dates->begin(), dates->end());
+        }
         SCOPED_TRACE("trial " + std::to_string(trial));
         const auto rows = AlignNearest(images, shots, offset, tolerance);
         EXPECT_EQ(CheckedCost(rows, images, shots, offset, tolerance),

@@ -55,6 +55,9 @@ TOffsetRanking CountedRanking(const std::map<std::int32_t, std::uint64_t>& count
     return ranking;
 }
 
+// A workflow for the cases that need but one.
+struct FindAutoOffset : ::testing::Test, WorkflowRig {};
+
 // Each way of searching on its own, whatever BestAutoOffset would pick, ranks
 // as counting every difference does, and finds the expected best.
 void ExpectEveryStrategyFinds(std::span<const std::uint32_t> images,
@@ -76,34 +79,31 @@ void ExpectEveryStrategyFinds(std::span<const std::uint32_t> images,
 
 } // namespace
 
-TEST(FindAutoOffset, SmallestOfTheTiedCandidatesWins)
+TEST_F(FindAutoOffset, SmallestOfTheTiedCandidatesWins)
 {
-    WorkflowRig rig;
-    Fill(rig, {100, 200, 300}, {95, 195, 290});
-    rig.Flow.FindAutoOffset();
-    EXPECT_EQ(rig.Host.OffsetValue(), 5);
-    EXPECT_EQ(rig.Table.RowCount(), 3); // the field change rematched
-    EXPECT_EQ(rig.Host.Cursor(), TCursorKind::crDefault);
-    EXPECT_EQ(rig.Host.CursorChanges.front(), TCursorKind::crHourGlass);
-    EXPECT_TRUE(rig.Host.Messages.empty());
+    Fill(*this, {100, 200, 300}, {95, 195, 290});
+    Flow.FindAutoOffset();
+    EXPECT_EQ(Host.OffsetValue(), 5);
+    EXPECT_EQ(Table.RowCount(), 3); // the field change rematched
+    EXPECT_EQ(Host.Cursor(), TCursorKind::crDefault);
+    EXPECT_EQ(Host.CursorChanges.front(), TCursorKind::crHourGlass);
+    EXPECT_TRUE(Host.Messages.empty());
 }
 
-TEST(FindAutoOffset, FarOffsetEndsAtTheFieldsBound)
+TEST_F(FindAutoOffset, FarOffsetEndsAtTheFieldsBound)
 {
-    WorkflowRig rig;
-    Fill(rig, {14000, 15000}, {10000, 11000});
-    EXPECT_EQ(rig.Flow.FindAutoOffset()->Best, 4000);
-    EXPECT_EQ(rig.Host.Log.end()[-1], "cursor: normal");
-    EXPECT_NE(std::find(rig.Host.Log.begin(), rig.Host.Log.end(), "offset: 300"),
-              rig.Host.Log.end());
-    EXPECT_EQ(rig.Host.OffsetValue(), 300);
+    Fill(*this, {14000, 15000}, {10000, 11000});
+    EXPECT_EQ(Flow.FindAutoOffset()->Best, 4000);
+    EXPECT_EQ(Host.Log.end()[-1], "cursor: normal");
+    EXPECT_NE(std::find(Host.Log.begin(), Host.Log.end(), "offset: 300"), Host.Log.end());
+    EXPECT_EQ(Host.OffsetValue(), 300);
     // Matched under 300: the closest pair is 14000 and 11000 + 300.
-    ASSERT_EQ(rig.Flow.Matches().size(), 3u);
-    EXPECT_EQ(rig.Flow.Matches()[1].Image, &rig.Flow.Images().front());
-    EXPECT_EQ(rig.Flow.Matches()[1].Shot, &rig.Flow.Shots().back());
+    ASSERT_EQ(Flow.Matches().size(), 3u);
+    EXPECT_EQ(Flow.Matches()[1].Image, &Flow.Images().front());
+    EXPECT_EQ(Flow.Matches()[1].Shot, &Flow.Shots().back());
 }
 
-TEST(FindAutoOffset, EmptyListsTellTheUser)
+TEST_F(FindAutoOffset, EmptyListsTellTheUser)
 {
     for (int which = 0; which < 3; ++which) {
         WorkflowRig rig;
@@ -122,12 +122,11 @@ TEST(FindAutoOffset, EmptyListsTellTheUser)
     }
 }
 
-TEST(FindAutoOffset, ImageBeforeTheLogDoesNotHide)
+TEST_F(FindAutoOffset, ImageBeforeTheLogDoesNotHide)
 {
-    WorkflowRig rig;
-    Fill(rig, {50, 1030, 2030, 3030}, {1000, 2000, 3000});
-    rig.Flow.FindAutoOffset();
-    EXPECT_EQ(rig.Host.OffsetValue(), 30);
+    Fill(*this, {50, 1030, 2030, 3030}, {1000, 2000, 3000});
+    Flow.FindAutoOffset();
+    EXPECT_EQ(Host.OffsetValue(), 30);
 }
 
 TEST(BestAutoOffset, AgreesWithTheLiteralSearch)
@@ -212,7 +211,7 @@ TEST(BestAutoOffset, WideSpreadsAgreeWithCountingAllDifferences)
     }
 }
 
-TEST(FindAutoOffset, ReportAgreesWithCountingEveryCandidate)
+TEST_F(FindAutoOffset, ReportAgreesWithCountingEveryCandidate)
 {
     std::mt19937 random(3607);
     for (int trial = 0; trial < 200; ++trial) {
@@ -244,7 +243,7 @@ TEST(FindAutoOffset, ReportAgreesWithCountingEveryCandidate)
     }
 }
 
-TEST(FindAutoOffset, StatusTexts)
+TEST_F(FindAutoOffset, StatusTexts)
 {
     struct Case {
         TAutoOffsetReport report;
@@ -266,8 +265,7 @@ TEST(FindAutoOffset, StatusTexts)
         EXPECT_EQ(AutoOffsetText(c.report), c.text);
 
     // Nothing found: no report, and no old one stays in the status line.
-    WorkflowRig rig;
-    rig.Host.Status = "alt";
-    EXPECT_EQ(rig.Flow.FindAutoOffset(), std::nullopt);
-    EXPECT_EQ(rig.Host.Status, "");
+    Host.Status = "alt";
+    EXPECT_EQ(Flow.FindAutoOffset(), std::nullopt);
+    EXPECT_EQ(Host.Status, "");
 }

@@ -23,15 +23,20 @@ std::string TimeMarks(const TWorkflow& flow)
 }
 
 using Row = std::tuple<const TImageItem*, const TShotItem*, S, S>;
+using RowList = std::vector<Row>;
 
 // Each row's pair and grades, to compare whole tables.
-std::vector<Row> Rows(const std::vector<TMatchItem>& items)
+RowList Rows(const std::vector<TMatchItem>& items)
 {
-    std::vector<Row> rows;
+    RowList rows;
     for (const TMatchItem& m : items)
         rows.emplace_back(m.Image, m.Shot, m.TimeState, m.ExposureState);
     return rows;
 }
+
+// A workflow for the cases that need but one.
+struct MatchAll : ::testing::Test, WorkflowRig {};
+struct MakeMatch : ::testing::Test, WorkflowRig {};
 
 } // namespace
 
@@ -55,25 +60,24 @@ TEST(TimeDistance, UnsignedWrapAround)
         EXPECT_EQ(TimeDistance(c.image, c.shot, c.offset), c.distance) << c.image << " " << c.shot;
 }
 
-TEST(MatchAll, OffsetTurnsNearRowsIntoEqualOnes)
+TEST_F(MatchAll, OffsetTurnsNearRowsIntoEqualOnes)
 {
-    WorkflowRig rig;
     for (int minute = 0; minute < 3; ++minute) {
-        rig.Flow.AddImage({"i" + std::to_string(minute), Moment(2008, 1, 5, 10, minute, 0), 0.5});
-        rig.Flow.AddShot({Moment(2008, 1, 5, 10, minute, 0) - 2, 0.5});
+        Flow.AddImage({"i" + std::to_string(minute), Moment(2008, 1, 5, 10, minute, 0), 0.5});
+        Flow.AddShot({Moment(2008, 1, 5, 10, minute, 0) - 2, 0.5});
     }
-    rig.Flow.MatchAll();
-    EXPECT_EQ(TimeMarks(rig.Flow), "~|~|~|");
-    EXPECT_EQ(rig.Flow.Matches().front().Image, &rig.Flow.Images().front());
-    EXPECT_EQ(rig.Flow.Matches().front().Shot, &rig.Flow.Shots().front());
+    Flow.MatchAll();
+    EXPECT_EQ(TimeMarks(Flow), "~|~|~|");
+    EXPECT_EQ(Flow.Matches().front().Image, &Flow.Images().front());
+    EXPECT_EQ(Flow.Matches().front().Shot, &Flow.Shots().front());
 
-    rig.Host.TypeOffset(2); // the field change rematches
-    EXPECT_EQ(TimeMarks(rig.Flow), "=|=|=|");
-    EXPECT_EQ(rig.Table.RowCount(), 3);
-    EXPECT_FALSE(rig.Table.WriteEnabled); // equal exposure times: nothing to write
+    Host.TypeOffset(2); // the field change rematches
+    EXPECT_EQ(TimeMarks(Flow), "=|=|=|");
+    EXPECT_EQ(Table.RowCount(), 3);
+    EXPECT_FALSE(Table.WriteEnabled); // equal exposure times: nothing to write
 }
 
-TEST(MakeMatch, GradesByToleranceAndExposure)
+TEST_F(MakeMatch, GradesByToleranceAndExposure)
 {
     struct Case {
         int tolerance;
@@ -87,27 +91,22 @@ TEST(MakeMatch, GradesByToleranceAndExposure)
     for (const Case& c : cases) {
         WorkflowRig rig;
         rig.Host.SetToleranceValue(c.tolerance);
-        const TImageItem image{"a", 1000 + c.distance, 0.5};
-        const TShotItem shot{1000, 0.5};
-        const TMatchItem item = rig.Flow.MakeMatch(&image, &shot, 0);
-        EXPECT_EQ(item.TimeState, c.state) << c.tolerance << " " << c.distance;
-        EXPECT_EQ(item.ExposureState, S::msEqual);
         // The distance counts both ways.
-        const TImageItem early{"b", 1000 - c.distance, 30};
-        EXPECT_EQ(rig.Flow.MakeMatch(&early, &shot, 0).TimeState, c.state);
-        EXPECT_EQ(rig.Flow.MakeMatch(&early, &shot, 0).ExposureState, S::msDifferent);
+        const TImageItem late{"a", 1000 + c.distance, 0.5}, early{"b", 1000 - c.distance, 30};
+        const TShotItem shot{1000, 0.5};
+        EXPECT_EQ(Rows({rig.Flow.MakeMatch(&late, &shot, 0), rig.Flow.MakeMatch(&early, &shot, 0)}),
+                  (RowList{{&late, &shot, c.state, S::msEqual},
+                           {&early, &shot, c.state, S::msDifferent}}))
+            << c.tolerance << " " << c.distance;
     }
-    WorkflowRig rig;
     const TImageItem image{"a", 10, 0.5};
     const TShotItem shot{10, 0.5};
-    for (const TMatchItem& item :
-         {rig.Flow.MakeMatch(&image, nullptr, 0), rig.Flow.MakeMatch(nullptr, &shot, 0)}) {
-        EXPECT_EQ(item.TimeState, S::msNone);
-        EXPECT_EQ(item.ExposureState, S::msNone);
-    }
+    EXPECT_EQ(
+        Rows({Flow.MakeMatch(&image, nullptr, 0), Flow.MakeMatch(nullptr, &shot, 0)}),
+        (RowList{{&image, nullptr, S::msNone, S::msNone}, {nullptr, &shot, S::msNone, S::msNone}}));
 }
 
-TEST(MakeMatch, ExposureTimesAreEqualToTheToolsPrecision)
+TEST_F(MakeMatch, ExposureTimesAreEqualToTheToolsPrecision)
 {
     struct Case {
         double image;
@@ -121,99 +120,94 @@ TEST(MakeMatch, ExposureTimesAreEqualToTheToolsPrecision)
         {1.000001, 1, false},
         {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN(), false},
     };
-    WorkflowRig rig;
     for (const Case& c : cases) {
         const TImageItem image{"a", 10, c.image};
         const TShotItem shot{10, c.logged};
-        EXPECT_EQ(rig.Flow.MakeMatch(&image, &shot, 0).ExposureState,
+        EXPECT_EQ(Flow.MakeMatch(&image, &shot, 0).ExposureState,
                   c.equal ? S::msEqual : S::msDifferent)
             << c.image << " " << c.logged;
     }
 }
 
-TEST(MatchAll, AnchorAtSecondImageAndThirdShot)
+TEST_F(MatchAll, AnchorAtSecondImageAndThirdShot)
 {
-    WorkflowRig rig;
-    const TImageItem& i1 = rig.Flow.AddImage({"i1", 1000, 0.5});
-    const TImageItem& i2 = rig.Flow.AddImage({"i2", 2000, 0.5});
-    const TShotItem& s1 = rig.Flow.AddShot({100, 0.5});
-    const TShotItem& s2 = rig.Flow.AddShot({1500, 0.5});
-    const TShotItem& s3 = rig.Flow.AddShot({2000, 0.5});
-    rig.Flow.MatchAll();
-    EXPECT_EQ(Rows(rig.Flow.Matches()), (std::vector<Row>{{nullptr, &s1, S::msNone, S::msNone},
-                                                          {&i1, &s2, S::msDifferent, S::msEqual},
-                                                          {&i2, &s3, S::msEqual, S::msEqual}}));
-    EXPECT_EQ(TimeMarks(rig.Flow), "|<>|=|");
+    const TImageItem& i1 = Flow.AddImage({"i1", 1000, 0.5});
+    const TImageItem& i2 = Flow.AddImage({"i2", 2000, 0.5});
+    const TShotItem& s1 = Flow.AddShot({100, 0.5});
+    const TShotItem& s2 = Flow.AddShot({1500, 0.5});
+    const TShotItem& s3 = Flow.AddShot({2000, 0.5});
+    Flow.MatchAll();
+    EXPECT_EQ(Rows(Flow.Matches()), (RowList{{nullptr, &s1, S::msNone, S::msNone},
+                                             {&i1, &s2, S::msDifferent, S::msEqual},
+                                             {&i2, &s3, S::msEqual, S::msEqual}}));
+    EXPECT_EQ(TimeMarks(Flow), "|<>|=|");
 }
 
-TEST(MatchAll, TiesGoToTheEarliestImageAndShot)
+TEST_F(MatchAll, TiesGoToTheEarliestImageAndShot)
 {
-    WorkflowRig rig;
-    const TImageItem& i1 = rig.Flow.AddImage({"i1", 100, 0.5});
-    rig.Flow.AddImage({"i2", 110, 0.5});
-    rig.Flow.AddShot({90, 0.5});
-    const TShotItem& s2 = rig.Flow.AddShot({103, 0.5}); // distance 3 to i1
-    rig.Flow.AddShot({107, 0.5});                       // distance 3 to i1, too
-    rig.Flow.MatchAll();
-    const auto& rows = rig.Flow.Matches();
+    const TImageItem& i1 = Flow.AddImage({"i1", 100, 0.5});
+    Flow.AddImage({"i2", 110, 0.5});
+    Flow.AddShot({90, 0.5});
+    const TShotItem& s2 = Flow.AddShot({103, 0.5}); // distance 3 to i1
+    Flow.AddShot({107, 0.5});                       // distance 3 to i1, too
+    Flow.MatchAll();
+    const auto& rows = Flow.Matches();
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[1].Image, &i1);
     EXPECT_EQ(rows[1].Shot, &s2);
 }
 
-TEST(MatchAll, EmptyListsAndCheckMarks)
+TEST_F(MatchAll, EmptyListsAndCheckMarks)
 {
-    WorkflowRig rig;
-    rig.Flow.MatchAll(); // no images: empty table
-    EXPECT_EQ(rig.Table.RowCount(), 0);
-    EXPECT_FALSE(rig.Table.WriteEnabled);
+    Flow.MatchAll(); // no images: empty table
+    EXPECT_EQ(Table.RowCount(), 0);
+    EXPECT_FALSE(Table.WriteEnabled);
 
-    rig.Flow.AddImage({"a", 100, 0.5});
-    rig.Flow.AddImage({"b", 200, 0.5});
-    rig.Flow.MatchAll(); // no shots: a row for each image, nothing graded
-    ASSERT_EQ(rig.Table.RowCount(), 2);
-    for (const TMatchItem& item : rig.Flow.Matches()) {
+    Flow.AddImage({"a", 100, 0.5});
+    Flow.AddImage({"b", 200, 0.5});
+    Flow.MatchAll(); // no shots: a row for each image, nothing graded
+    ASSERT_EQ(Table.RowCount(), 2);
+    for (const TMatchItem& item : Flow.Matches()) {
         EXPECT_EQ(item.Shot, nullptr);
         EXPECT_EQ(item.TimeState, S::msNone);
     }
-    EXPECT_FALSE(rig.Table.WriteEnabled);
+    EXPECT_FALSE(Table.WriteEnabled);
 
-    rig.Flow.AddShot({100, 0.5}); // same exposure: not checked
-    rig.Flow.AddShot({200, 30});  // another exposure: checked
-    rig.Table.UpdateBrackets = 0;
-    rig.Flow.MatchAll();
-    ASSERT_EQ(rig.Table.RowCount(), 2);
-    EXPECT_FALSE(rig.Table.IsChecked(0));
-    EXPECT_TRUE(rig.Table.IsChecked(1));
-    EXPECT_TRUE(rig.Table.WriteEnabled);
+    Flow.AddShot({100, 0.5}); // same exposure: not checked
+    Flow.AddShot({200, 30});  // another exposure: checked
+    Table.UpdateBrackets = 0;
+    Flow.MatchAll();
+    ASSERT_EQ(Table.RowCount(), 2);
+    EXPECT_FALSE(Table.IsChecked(0));
+    EXPECT_TRUE(Table.IsChecked(1));
+    EXPECT_TRUE(Table.WriteEnabled);
     for (int r = 0; r < 2; ++r)
-        EXPECT_EQ(rig.Table.RowItem(r), &rig.Flow.Matches()[static_cast<std::size_t>(r)]);
-    EXPECT_EQ(rig.Table.UpdateBrackets, 1);
-    EXPECT_EQ(rig.Table.UpdateDepth, 0);
-    EXPECT_EQ(rig.Table.RowsAddedOutsideUpdate, 0);
+        EXPECT_EQ(Table.RowItem(r), &Flow.Matches()[static_cast<std::size_t>(r)]);
+    EXPECT_EQ(Table.UpdateBrackets, 1);
+    EXPECT_EQ(Table.UpdateDepth, 0);
+    EXPECT_EQ(Table.RowsAddedOutsideUpdate, 0);
 
     // A near row with another exposure is not checked either.
-    rig.Host.TypeOffset(3);
-    EXPECT_FALSE(rig.Table.IsChecked(1));
-    EXPECT_FALSE(rig.Table.WriteEnabled);
+    Host.TypeOffset(3);
+    EXPECT_FALSE(Table.IsChecked(1));
+    EXPECT_FALSE(Table.WriteEnabled);
 }
 
-TEST(MatchAll, RestoresThePreviousCursorAlsoAfterAnError)
+TEST_F(MatchAll, RestoresThePreviousCursorAlsoAfterAnError)
 {
-    WorkflowRig rig;
-    rig.Flow.AddImage({"a", 100, 0.5});
-    rig.Flow.AddShot({100, 30});
-    rig.Host.SetCursor(TCursorKind::crHourGlass); // a long command is running
-    rig.Host.CursorChanges.clear();
-    rig.Flow.MatchAll();
-    EXPECT_EQ(rig.Host.Cursor(), TCursorKind::crHourGlass);
-    EXPECT_FALSE(rig.Host.CursorChanges.empty());
+    Flow.AddImage({"a", 100, 0.5});
+    Flow.AddShot({100, 30});
+    Host.SetCursor(TCursorKind::crHourGlass); // a long command is running
+    Host.CursorChanges.clear();
+    Flow.MatchAll();
+    EXPECT_EQ(Host.Cursor(), TCursorKind::crHourGlass);
+    EXPECT_FALSE(Host.CursorChanges.empty());
 
-    rig.Host.SetCursor(TCursorKind::crDefault);
-    rig.Table.FailAtRow = 0;
-    EXPECT_THROW(rig.Flow.MatchAll(), std::runtime_error);
-    EXPECT_EQ(rig.Host.Cursor(), TCursorKind::crDefault);
-    EXPECT_EQ(rig.Table.UpdateDepth, 0);
+    Host.SetCursor(TCursorKind::crDefault);
+    Table.FailAtRow = 0;
+    EXPECT_THROW(Flow.MatchAll(), std::runtime_error);
+    EXPECT_EQ(Host.Cursor(), TCursorKind::crDefault);
+    EXPECT_EQ(Table.UpdateDepth, 0);
 }
 
 TEST(FieldsChanged, MatchesOnlyWithImages)
@@ -230,7 +224,7 @@ TEST(FieldsChanged, MatchesOnlyWithImages)
     EXPECT_TRUE(rig.Table.IsChecked(0));
 }
 
-TEST(MatchAll, AgreesWithTheLiteralAnchorSearch)
+TEST_F(MatchAll, AgreesWithTheLiteralAnchorSearch)
 {
     std::mt19937 random(20080105);
     for (int trial = 0; trial < 600; ++trial) {
@@ -261,21 +255,20 @@ TEST(MatchAll, AgreesWithTheLiteralAnchorSearch)
     }
 }
 
-TEST(MatchAll, AgreesWithTheLiteralAnchorSearchOnLargeLists)
+TEST_F(MatchAll, AgreesWithTheLiteralAnchorSearchOnLargeLists)
 {
     std::mt19937 random(7);
-    WorkflowRig rig;
     const std::uint32_t start = Moment(2008, 1, 5, 18, 0, 0);
     std::uniform_int_distribution<std::uint32_t> spread(0, 12 * 3600);
     for (int i = 0; i < 2000; ++i) {
-        rig.Flow.AddImage({"i", start + spread(random), 0.5});
-        rig.Flow.AddShot({start + spread(random), 1});
+        Flow.AddImage({"i", start + spread(random), 0.5});
+        Flow.AddShot({start + spread(random), 1});
     }
     for (int offset : {0, -299, 300}) {
-        rig.Host.TypeOffset(offset);
-        rig.Flow.MatchAll();
-        ASSERT_EQ(Rows(rig.Flow.Matches()),
-                  Rows(LiteralMatchAll(rig.Flow.Images(), rig.Flow.Shots(), offset, 1)))
+        Host.TypeOffset(offset);
+        Flow.MatchAll();
+        ASSERT_EQ(Rows(Flow.Matches()),
+                  Rows(LiteralMatchAll(Flow.Images(), Flow.Shots(), offset, 1)))
             << offset;
     }
 }

@@ -9,18 +9,6 @@
 using namespace zelmaro;
 using namespace zelmaro::testing;
 
-namespace {
-
-std::vector<std::string> ImageNames(const TWorkflow& flow)
-{
-    std::vector<std::string> names;
-    for (const TImageItem& image : flow.Images())
-        names.push_back(image.FileName);
-    return names;
-}
-
-} // namespace
-
 TEST(Records, OrderedInsertionKeepsArrivalOrderOfEqualDates)
 {
     struct Case {
@@ -44,10 +32,12 @@ TEST(Records, OrderedInsertionKeepsArrivalOrderOfEqualDates)
             rig.Flow.AddShot({date, static_cast<double>(name[0])});
             ++name[0];
         }
-        EXPECT_EQ(ImageNames(rig.Flow), c.order);
-        std::vector<std::string> shotOrder;
+        std::vector<std::string> imageOrder, shotOrder;
+        for (const TImageItem& image : rig.Flow.Images())
+            imageOrder.push_back(image.FileName);
         for (const TShotItem& shot : rig.Flow.Shots())
             shotOrder.push_back(std::string(1, static_cast<char>(shot.ExposureTime)));
+        EXPECT_EQ(imageOrder, c.order);
         EXPECT_EQ(shotOrder, c.order);
     }
 }

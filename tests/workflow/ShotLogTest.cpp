@@ -14,6 +14,7 @@ namespace {
 
 // Date and exposure time of each entry.
 using Shot = std::pair<std::uint32_t, double>;
+using Texts = std::vector<std::string>;
 template <class Shots> std::vector<Shot> ShotsOf(const Shots& list)
 {
     std::vector<Shot> shots;
@@ -148,9 +149,8 @@ TEST(ReadShotFile, MissingFileWarnsAndEmptiesTheDirectoryField)
     EXPECT_TRUE(rig.Flow.Shots().empty());
     EXPECT_EQ(rig.Host.DirectoryText(), "");
     ASSERT_EQ(rig.Host.Messages.size(), 1u);
-    EXPECT_EQ(rig.Host.Messages[0].Kind, "warning");
-    EXPECT_EQ(rig.Host.Messages[0].Text,
-              "In diesem Verzeichnis existiert keine Datei \"Zelmaro.txt\"!");
+    EXPECT_EQ(rig.Host.MessageTexts("warning"),
+              (Texts{"In diesem Verzeichnis existiert keine Datei \"Zelmaro.txt\"!"}));
 }
 
 TEST(ReadLogFile, ReadsTheDirectorysLogAndMatches)

@@ -10,6 +10,7 @@
 
 using namespace zelmaro;
 using namespace zelmaro::testing;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -20,13 +21,12 @@ const std::uint32_t kStart = Moment(2008, 1, 5, 21, 3, 7);
 struct WriteRig : ScanRig {
     WriteRig()
     {
-        const char* names[] = {"a.JPG", "b.JPG", "c.JPG"};
-        const char* stored[] = {"0.5", "1/250", "2"};
-        const double logged[] = {30, 3.2, 1.0 / 3};
-        for (int i = 0; i < 3; ++i) {
-            AddImageFile(names[i], "2008:01:05 21:0" + std::to_string(3 + i) + ":07", stored[i]);
-            Flow.AddShot({kStart + 60u * static_cast<unsigned>(i), logged[i]});
-        }
+        AddImageFile("a.JPG", "2008:01:05 21:03:07", "0.5");
+        AddImageFile("b.JPG", "2008:01:05 21:04:07", "1/250");
+        AddImageFile("c.JPG", "2008:01:05 21:05:07", "2");
+        Flow.AddShot({kStart, 30});
+        Flow.AddShot({kStart + 60, 3.2});
+        Flow.AddShot({kStart + 120, 1.0 / 3});
         Flow.ScanPictures(Dir.Path());
         Flow.MatchAll();
         Host.Log.clear();
@@ -40,6 +40,8 @@ struct WriteRig : ScanRig {
         return text;
     }
 };
+
+struct WriteExposureTimes : ::testing::Test, WriteRig {};
 
 } // namespace
 
@@ -56,87 +58,75 @@ TEST(ExposureValueText, DecimalPointWhateverTheUsersSeparator)
     }
 }
 
-TEST(WriteExposureTimes, WritesCheckedRowsReadsThemBackAndMatches)
+TEST_F(WriteExposureTimes, WritesCheckedRowsReadsThemBackAndMatches)
 {
-    WriteRig rig;
-    ASSERT_TRUE(rig.Table.WriteEnabled);
-    rig.Flow.WriteExposureTimes();
+    ASSERT_TRUE(Table.WriteEnabled);
+    Flow.WriteExposureTimes();
 
-    const auto writes = rig.Tool->WriteCalls();
+    const auto writes = Tool->WriteCalls();
     ASSERT_EQ(writes.size(), 3u);
-    EXPECT_EQ(writes[0],
-              (std::vector<std::string>{"-ExposureTime=30", "-P", rig.Dir.File("a.JPG")}));
+    EXPECT_EQ(writes[0], (std::vector<std::string>{"-ExposureTime=30", "-P", Dir.File("a.JPG")}));
     EXPECT_EQ(writes[1][0], "-ExposureTime=3.2");
     EXPECT_EQ(writes[2][0], "-ExposureTime=0.333333333333333");
     // Each write is checked against the record before and read back after.
-    const std::vector<std::string> read = {rig.Dir.File("a.JPG"), "-CreateDate", "-EXIF:CreateDate",
+    const std::vector<std::string> read = {Dir.File("a.JPG"), "-CreateDate", "-EXIF:CreateDate",
                                            "-ExposureTime", "-ExposureTime#"};
-    ASSERT_EQ(rig.Tool->Calls.size(), 9u);
-    EXPECT_EQ(rig.Tool->Calls[0], read);
-    EXPECT_EQ(rig.Tool->Calls[1], writes[0]);
-    EXPECT_EQ(rig.Tool->Calls[2], read);
+    ASSERT_EQ(Tool->Calls.size(), 9u);
+    EXPECT_EQ(Tool->Calls[0], read);
+    EXPECT_EQ(Tool->Calls[1], writes[0]);
+    EXPECT_EQ(Tool->Calls[2], read);
 
-    EXPECT_EQ(rig.Exposures(), "30|3,2|0,333333333333333|");
-    ASSERT_EQ(rig.Table.RowCount(), 3);
+    EXPECT_EQ(Exposures(), "30|3,2|0,333333333333333|");
+    ASSERT_EQ(Table.RowCount(), 3);
     // 15 digits of 1/3 agree with 1/3 as far as the file can tell.
     for (int row = 0; row < 3; ++row) {
-        EXPECT_FALSE(rig.Table.IsChecked(row));
-        EXPECT_EQ(rig.Table.RowItem(row)->ExposureState, TMatchState::msEqual);
-        EXPECT_EQ(rig.Flow.CellText(*rig.Table.RowItem(row), 3), "=");
+        EXPECT_FALSE(Table.IsChecked(row));
+        EXPECT_EQ(Table.RowItem(row)->ExposureState, TMatchState::msEqual);
+        EXPECT_EQ(Flow.CellText(*Table.RowItem(row), 3), "=");
     }
-    EXPECT_FALSE(rig.Table.WriteEnabled);
-    EXPECT_EQ(rig.Flow.LastWrite().Written, (std::vector<std::string>{"a.JPG", "b.JPG", "c.JPG"}));
-    EXPECT_TRUE(rig.Flow.LastWrite().Failed.empty());
-    EXPECT_TRUE(rig.Host.WriteFailures.empty());
+    EXPECT_FALSE(Table.WriteEnabled);
+    EXPECT_EQ(Flow.LastWrite().Written, (std::vector<std::string>{"a.JPG", "b.JPG", "c.JPG"}));
+    EXPECT_TRUE(Flow.LastWrite().Failed.empty());
+    EXPECT_TRUE(Host.WriteFailures.empty());
 
-    const TEventLog head(rig.Host.Log.begin(), rig.Host.Log.begin() + 10);
-    const TEventLog expected = {
-        "progress: open",
-        "cursor: busy",
-        "progress: first caption Bearbeite Verzeichnis:",
-        "progress: directory " + rig.Dir.Path(),
-        "progress: file line",
-        "progress: third caption Schreibe Daten in Datei:",
-        "progress: file ",
-        "progress: show",
-        "progress: file a.JPG",
-        "progress: file b.JPG",
-    };
-    EXPECT_EQ(head, expected);
-    const TEventLog tail(rig.Host.Log.end() - 2, rig.Host.Log.end());
+    EXPECT_EQ(TEventLog(Host.Log.begin(), Host.Log.begin() + 10),
+              (TEventLog{"progress: open", "cursor: busy",
+                         "progress: first caption Bearbeite Verzeichnis:",
+                         "progress: directory " + Dir.Path(), "progress: file line",
+                         "progress: third caption Schreibe Daten in Datei:", "progress: file ",
+                         "progress: show", "progress: file a.JPG", "progress: file b.JPG"}));
+    const TEventLog tail(Host.Log.end() - 2, Host.Log.end());
     EXPECT_EQ(tail, (TEventLog{"progress: close", "cursor: normal"}));
 }
 
-TEST(WriteExposureTimes, PassesOverUncheckedAndOneSidedRows)
+TEST_F(WriteExposureTimes, PassesOverUncheckedAndOneSidedRows)
 {
-    WriteRig rig;
-    rig.Flow.AddImage({"extra.JPG", kStart + 3600, 1});
-    rig.Flow.MatchAll();
-    ASSERT_EQ(rig.Table.RowCount(), 4);
-    rig.Table.SetChecked(1, false);
-    rig.Table.SetChecked(3, true); // no shot: never written
-    rig.Flow.WriteExposureTimes();
-    const auto writes = rig.Tool->WriteCalls();
+    Flow.AddImage({"extra.JPG", kStart + 3600, 1});
+    Flow.MatchAll();
+    ASSERT_EQ(Table.RowCount(), 4);
+    Table.SetChecked(1, false);
+    Table.SetChecked(3, true); // no shot: never written
+    Flow.WriteExposureTimes();
+    const auto writes = Tool->WriteCalls();
     ASSERT_EQ(writes.size(), 2u);
-    EXPECT_EQ(writes[0][2], rig.Dir.File("a.JPG"));
-    EXPECT_EQ(writes[1][2], rig.Dir.File("c.JPG"));
-    EXPECT_TRUE(rig.Table.IsChecked(1)); // rechecked by the new matching
+    EXPECT_EQ(writes[0][2], Dir.File("a.JPG"));
+    EXPECT_EQ(writes[1][2], Dir.File("c.JPG"));
+    EXPECT_TRUE(Table.IsChecked(1)); // rechecked by the new matching
 }
 
-TEST(WriteExposureTimes, CancelStopsBeforeTheNextImageAndStillMatches)
+TEST_F(WriteExposureTimes, CancelStopsBeforeTheNextImageAndStillMatches)
 {
-    WriteRig rig;
-    rig.Tool->BeforeCall = [&](std::size_t) { rig.Host.Cancel = true; };
-    const int clears = rig.Table.Clears;
-    rig.Flow.WriteExposureTimes();
-    EXPECT_EQ(rig.Tool->WriteCalls().size(), 1u);
-    EXPECT_EQ(rig.Exposures(), "30|0,004|2|");
-    EXPECT_GT(rig.Table.Clears, clears);
-    EXPECT_FALSE(rig.Table.IsChecked(0));
-    EXPECT_TRUE(rig.Table.IsChecked(1));
+    Tool->BeforeCall = [&](std::size_t) { Host.Cancel = true; };
+    const int clears = Table.Clears;
+    Flow.WriteExposureTimes();
+    EXPECT_EQ(Tool->WriteCalls().size(), 1u);
+    EXPECT_EQ(Exposures(), "30|0,004|2|");
+    EXPECT_GT(Table.Clears, clears);
+    EXPECT_FALSE(Table.IsChecked(0));
+    EXPECT_TRUE(Table.IsChecked(1));
 }
 
-TEST(WriteExposureTimes, ToolFailureEndsTheProgramWithoutRematch)
+TEST_F(WriteExposureTimes, ToolFailureEndsTheProgramWithoutRematch)
 {
     // The check of b.JPG before its write, and its write.
     for (const std::size_t failing : {3u, 4u}) {
@@ -158,65 +148,61 @@ TEST(WriteExposureTimes, ToolFailureEndsTheProgramWithoutRematch)
     }
 }
 
-TEST(WriteExposureTimes, ImageThatCannotBeReadBackEndsTheProgram)
+TEST_F(WriteExposureTimes, ImageThatCannotBeReadBackEndsTheProgram)
 {
-    WriteRig rig;
-    rig.Tool->BeforeCall = [&](std::size_t call) {
+    Tool->BeforeCall = [&](std::size_t call) {
         if (call == 1) // while a.JPG is written
-            std::filesystem::remove(rig.Dir.File("a.JPG"));
+            fs::remove(Dir.File("a.JPG"));
     };
-    rig.Flow.WriteExposureTimes();
-    EXPECT_EQ(rig.Host.MessageTexts("error"),
+    Flow.WriteExposureTimes();
+    EXPECT_EQ(Host.MessageTexts("error"),
               std::vector<std::string>{"Fehler beim Auslesen von Bild \"a.JPG\"!"});
-    EXPECT_EQ(rig.Host.TerminateRequests, 1);
-    EXPECT_EQ(rig.Tool->WriteCalls().size(), 1u);
+    EXPECT_EQ(Host.TerminateRequests, 1);
+    EXPECT_EQ(Tool->WriteCalls().size(), 1u);
 }
 
-TEST(WriteExposureTimes, EveryImageThatDidNotTakeItsValueIsReportedWithItsReason)
+TEST_F(WriteExposureTimes, EveryImageThatDidNotTakeItsValueIsReportedWithItsReason)
 {
-    WriteRig rig;
-    rig.Tool->RefuseWrites = true;
-    rig.Tool->BeforeCall = [&](std::size_t call) {
+    Tool->RefuseWrites = true;
+    Tool->BeforeCall = [&](std::size_t call) {
         // From the second image on, the tool says why.
         if (call == 3)
-            rig.Tool->RefusalLines = {"Warning: Odd IFD",
-                                      "Error: Error creating file: x - " + rig.Dir.File("b.JPG")};
+            Tool->RefusalLines = {"Warning: Odd IFD",
+                                  "Error: Error creating file: x - " + Dir.File("b.JPG")};
     };
-    rig.Flow.WriteExposureTimes();
-    EXPECT_EQ(rig.Exposures(), "0,5|0,004|2|");
-    EXPECT_TRUE(rig.Table.IsChecked(0)); // matched again: still to be written
-    EXPECT_TRUE(rig.Table.WriteEnabled);
+    Flow.WriteExposureTimes();
+    EXPECT_EQ(Exposures(), "0,5|0,004|2|");
+    EXPECT_TRUE(Table.IsChecked(0)); // matched again: still to be written
+    EXPECT_TRUE(Table.WriteEnabled);
     const std::vector<TWriteFailure> expected = {
         {"a.JPG", "Die Datei enthält danach 0,5 statt 30."},
         {"b.JPG", "exiftool: Error creating file: x"},
-        {"c.JPG", "exiftool: Error creating file: x - " + rig.Dir.File("b.JPG")},
+        {"c.JPG", "exiftool: Error creating file: x - " + Dir.File("b.JPG")},
     };
-    EXPECT_EQ(rig.Host.WriteFailures, expected);
-    EXPECT_EQ(rig.Flow.LastWrite().Failed, expected);
+    EXPECT_EQ(Host.WriteFailures, expected);
+    EXPECT_EQ(Flow.LastWrite().Failed, expected);
     // Told after the progress window, which stays on top, has gone.
-    const TEventLog tail(rig.Host.Log.end() - 3, rig.Host.Log.end());
+    const TEventLog tail(Host.Log.end() - 3, Host.Log.end());
     EXPECT_EQ(tail, (TEventLog{"progress: close", "cursor: normal", "write failures: 3"}));
-    EXPECT_TRUE(rig.Flow.LastWrite().Written.empty());
-    EXPECT_TRUE(rig.Host.Messages.empty());
-    EXPECT_EQ(rig.Host.TerminateRequests, 0);
+    EXPECT_TRUE(Flow.LastWrite().Written.empty());
+    EXPECT_TRUE(Host.Messages.empty());
+    EXPECT_EQ(Host.TerminateRequests, 0);
 }
 
-TEST(WriteExposureTimes, AnImageThatChangedOrMayNotBeChangedIsNotWritten)
+TEST_F(WriteExposureTimes, AnImageThatChangedOrMayNotBeChangedIsNotWritten)
 {
     struct Case {
         const char* what;
         std::function<void(WriteRig&)> change;
         const char* reason;
     } cases[] = {
-        {"removed", [](WriteRig& r) { std::filesystem::remove(r.Dir.File("a.JPG")); },
+        {"removed", [](WriteRig& r) { fs::remove(r.Dir.File("a.JPG")); },
          "Die Datei gibt es nicht mehr."},
         {"replaced",
          [](WriteRig& r) { r.Tool->SetImage(r.Dir.File("a.JPG"), "2009:01:01 10:00:00", "1"); },
          "Das Bild hat sich seit dem Auslesen geändert."},
         {"read-only",
-         [](WriteRig& r) {
-             std::filesystem::permissions(r.Dir.File("a.JPG"), std::filesystem::perms::owner_read);
-         },
+         [](WriteRig& r) { fs::permissions(r.Dir.File("a.JPG"), fs::perms::owner_read); },
          "Die Datei ist schreibgeschützt."},
     };
     for (const Case& c : cases) {
@@ -233,30 +219,24 @@ TEST(WriteExposureTimes, AnImageThatChangedOrMayNotBeChangedIsNotWritten)
     }
 }
 
-TEST(WriteExposureTimes, WritesWhereTheImagesWereReadWhateverTheFieldSaysNow)
+TEST_F(WriteExposureTimes, WritesWhereTheImagesWereReadWhateverTheFieldSaysNow)
 {
-    WriteRig rig;
     TempDir other;
     other.Write("a.JPG");
-    rig.Host.SetDirectoryText(other.Path());
-    rig.Flow.WriteExposureTimes();
-    const auto writes = rig.Tool->WriteCalls();
+    Host.SetDirectoryText(other.Path());
+    Flow.WriteExposureTimes();
+    const auto writes = Tool->WriteCalls();
     ASSERT_EQ(writes.size(), 3u);
-    EXPECT_EQ(writes[0][2], rig.Dir.File("a.JPG"));
-    EXPECT_NE(std::find(rig.Host.Log.begin(), rig.Host.Log.end(),
-                        "progress: directory " + rig.Dir.Path()),
-              rig.Host.Log.end());
+    EXPECT_EQ(writes[0][2], Dir.File("a.JPG"));
+    EXPECT_NE(std::find(Host.Log.begin(), Host.Log.end(), "progress: directory " + Dir.Path()),
+              Host.Log.end());
 }
 
-TEST(WriteExposureTimes, AbsurdLoggedValuesAreNeverCheckedNorWritten)
+TEST_F(WriteExposureTimes, AbsurdLoggedValuesAreNeverCheckedNorWritten)
 {
-    const double absurd[] = {0,
-                             -1,
-                             std::numeric_limits<double>::infinity(),
-                             std::numeric_limits<double>::quiet_NaN(),
-                             4294967296.0,
-                             1e-10};
-    for (const double logged : absurd) {
+    using Limits = std::numeric_limits<double>;
+    for (const double logged :
+         {0.0, -1.0, Limits::infinity(), Limits::quiet_NaN(), 4294967296.0, 1e-10}) {
         ScanRig rig;
         rig.AddImageFile("a.JPG", "2008:01:05 21:03:07", "2");
         rig.Flow.ScanPictures(rig.Dir.Path());
