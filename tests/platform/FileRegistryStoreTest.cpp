@@ -54,10 +54,8 @@ TEST_F(FileRegistryStoreTest, ValuesRoundTripByteForByteThroughAFreshStore)
             s.push_back(static_cast<char>(c));
         return s;
     }();
-    const struct {
-        std::string name;
-        RegistryValue value;
-    } cases[] = {
+    // clang-format off
+    const struct { std::string name; RegistryValue value; } cases[] = {
         {"Correct", {kRegDword, std::string("\xD4\xFE\xFF\xFF", 4)}}, // -300
         {"Short", {kRegDword, std::string("\x07\x00", 2)}},           // shorter than a DWORD
         {"Long", {kRegDword, std::string("\x01\x02\x03\x04\x05", 5)}},
@@ -72,6 +70,7 @@ TEST_F(FileRegistryStoreTest, ValuesRoundTripByteForByteThroughAFreshStore)
         {std::string("na\0me\n\"%]\xFF", 10), {kRegSz, "x"}},
         {"", {kRegSz, "default value"}},
     };
+    // clang-format on
     const std::string oddKey("Software\\\xE4[\n]%\"\\Key", 18);
     {
         FileRegistryStore store(path_);
@@ -120,26 +119,19 @@ TEST_F(FileRegistryStoreTest, FileIsReadableAndHandEditsAreSeen)
 TEST_F(FileRegistryStoreTest, DamagedLinesArePassedOverAndGarbageReadsAsEmpty)
 {
     FileRegistryStore store(path_);
-    const struct {
-        const char* text;
-        bool hasGood;
-    } cases[] = {
-        {"[K]\n\"Good\"=sz:\"ok\"\n\"Cut\"=sz:\"no end", true},
-        {"[K]\n\"Good\"=sz:\"ok\"\n\"Cut\"=dword:0000", true},
-        {"[K]\n\"Good\"=sz:\"ok\"\n\"Cut\"=hex:01,0", true},
-        {"[K]\n\"Good\"=sz:\"ok\"\n\"Cut\"=hex:01,", true},
-        {"[K]\n\"Good\"=sz:\"ok\"\n\"Cut\"=sz:\"bad %G0\"", true},
-        {"[K]\n\"Good\"=sz:\"ok\"\n\"Cut\"=sz:\"tail %4\"", true},
-        {"[K]\n\"Good\"=sz:\"ok\"\n\"Cut\"=hex(zz):01", true},
-        {"[K]\n\"Good\"=sz:\"ok\"\n\"Cut\"=dword:1234567890", true},
-        {"[K]\n\"Good\"=sz:\"ok\"\n\"Cut\"=sz:\"a\"b\"", true},
+    const std::string good = "[K]\n\"Good\"=sz:\"ok\"\n\"Cut\"=";
+    // clang-format off
+    const struct { std::string text; bool hasGood; } cases[] = {
+        {good + "sz:\"no end", true}, {good + "dword:0000", true}, {good + "hex:01,0", true},
+        {good + "hex:01,", true}, {good + "sz:\"bad %G0\"", true}, {good + "sz:\"tail %4\"", true},
+        {good + "hex(zz):01", true}, {good + "dword:1234567890", true},
+        {good + "sz:\"a\"b\"", true},
         {"\"Cut\"=sz:\"outside any key\"\n[K]\n\"Good\"=sz:\"ok\"\n[K", true},
         {"[K\n\"Good\"=sz:\"ok\"\n\"Cut\"=sz:\"x\"", false},
-        {"\x7F"
-         "ELF\x02\x01\x01\0\0\0[\xFF\xFE\n\n\0\0",
-         false},
+        {"\x7F" "ELF\x02\x01\x01\0\0\0[\xFF\xFE\n\n\0\0", false},
         {"", false},
     };
+    // clang-format on
     for (const auto& c : cases) {
         WriteFile(c.text);
         SCOPED_TRACE(c.text);
@@ -148,7 +140,7 @@ TEST_F(FileRegistryStoreTest, DamagedLinesArePassedOverAndGarbageReadsAsEmpty)
         EXPECT_FALSE(store.QueryValue("K", "Cut").has_value());
     }
     // Writing over a damaged file keeps what could be read.
-    WriteFile("[K]\n\"Good\"=sz:\"ok\"\n\"Cut\"=sz:\"no end");
+    WriteFile(good + "sz:\"no end");
     ASSERT_TRUE(store.SetValue("K", "New", {kRegSz, "n"}));
     EXPECT_EQ(store.QueryValue("K", "Good")->Data, "ok");
     EXPECT_EQ(store.QueryValue("K", "New")->Data, "n");
@@ -215,14 +207,13 @@ TEST_F(FileRegistryStoreTest, AFileThatCannotBeReadIsNeverWrittenOver)
 {
     // The process's own memory exists but fails every read, also for root; a
     // FIFO without a writer would block an open for ever; a device is no file.
-    const struct {
-        const char* what;
-        std::function<void(const std::string&)> make;
-    } cases[] = {
+    // clang-format off
+    const struct { const char* what; std::function<void(const std::string&)> make; } cases[] = {
         {"unreadable", [](const std::string& p) { fs::create_symlink("/proc/self/mem", p); }},
         {"fifo", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }},
         {"device", [](const std::string& p) { fs::create_symlink("/dev/zero", p); }},
     };
+    // clang-format on
     for (const auto& c : cases) {
         std::error_code ec;
         fs::remove(path_, ec);
@@ -272,13 +263,12 @@ TEST_F(FileRegistryStoreTest, RegistryStringRulesHoldForStoredBytes)
               "\"EmptyBinary\"=hex:\n"
               "\"Dword\"=dword:00636261\n");
     FileRegistryStore store(path_);
-    const struct {
-        const char* name;
-        const char* result;
-    } cases[] = {
+    // clang-format off
+    const struct { const char *name, *result; } cases[] = {
         {"NoNul", "abc"},        {"WithNul", "abc"}, {"OnlyNul", ""},     {"Empty", "dflt"},
         {"EmptyBinary", "dflt"}, {"Dword", "abc"},   {"Missing", "dflt"},
     };
+    // clang-format on
     for (const auto& c : cases)
         EXPECT_EQ(ReadRegistryString(store, kKey, c.name, "dflt"), c.result) << c.name;
     EXPECT_EQ(ReadRegistryString(store, "Software\\Other", "NoNul", "dflt"), "dflt");

@@ -19,23 +19,19 @@ using namespace zelmaro;
 
 TEST(StrftimeToPicture, TurnsLocaleFormatsIntoPictures)
 {
-    struct Case {
-        const char* format;
-        const char* picture;
-    } cases[] = {
+    // clang-format off
+    const struct { const char *format, *picture; } cases[] = {
         {"%d.%m.%Y", "dd.MM.yyyy"},     // de_DE
         {"%H:%M:%S", "HH:mm:ss"},       // de_DE, C
         {"%m/%d/%y", "MM/dd/yy"},       // C
         {"%I:%M:%S %p", "hh:mm:ss tt"}, // en_US
-        {"%r", "hh:mm:ss tt"},
-        {"%T", "HH:mm:ss"},
-        {"%F", "yyyy-MM-dd"},
-        {"%-d.%-m.%Y", "d.M.yyyy"},
+        {"%r", "hh:mm:ss tt"}, {"%T", "HH:mm:ss"}, {"%F", "yyyy-MM-dd"}, {"%-d.%-m.%Y", "d.M.yyyy"},
         {"%Y年%m月%d日", "yyyy年MM月dd日"}, // non-letters pass through
         {"%d de %m", "dd' de 'MM"},         // letters are quoted
         {"%%", "%"},
     };
-    for (const Case& c : cases)
+    // clang-format on
+    for (const auto& c : cases)
         EXPECT_EQ(posix::StrftimeToPicture(c.format), c.picture) << c.format;
 }
 

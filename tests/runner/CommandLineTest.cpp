@@ -23,10 +23,8 @@ struct FakeSystem {
     {
         return {[this](const std::string& name) -> std::optional<std::string> {
                     ++searches;
-                    auto it = found.find(name);
-                    if (it == found.end())
-                        return std::nullopt;
-                    return it->second;
+                    const auto it = found.find(name);
+                    return it == found.end() ? std::nullopt : std::optional(it->second);
                 },
                 [this](const std::string& path) { return native.count(path) != 0; },
                 [this](const std::string& path) {
@@ -47,15 +45,14 @@ constexpr TRunnerRules kPosix{false, false};
 
 TEST(UpperExtension, NamePartOnly)
 {
-    struct Case {
-        const char* file;
-        const char* extension;
-    } cases[] = {
+    // clang-format off
+    const struct { const char *file, *extension; } cases[] = {
         {"exiftool.exe", ".EXE"}, {"tool", ""},        {"a.b.Cmd", ".CMD"},
         {"dir.d/tool", ""},       {"dir.d\\tool", ""}, {"C:tool", ""},
         {".profile", ".PROFILE"}, {"x.\xe4", ".\xe4"}, {"tool.", "."},
     };
-    for (const Case& c : cases)
+    // clang-format on
+    for (const auto& c : cases)
         EXPECT_EQ(UpperExtension(c.file), c.extension) << c.file;
 }
 
@@ -67,37 +64,29 @@ TEST(ChooseLaunch, ExtensionsKindsAndMessages)
         system.found[name] = std::string("/bin/") + name;
     system.found["exiftool"] = "/usr/bin/exiftool";
     system.native = {"/usr/bin/exiftool", "/bin/elf.exe"};
-    system.images = {{"/bin/console.exe", {TExeImageKind::ikWin32, 3}},
-                     {"/bin/gui.exe", {TExeImageKind::ikWin32, 2}},
-                     {"/bin/lib.exe", {TExeImageKind::ikDll, 0}},
-                     {"/bin/dos.exe", {TExeImageKind::ikDos, 0}},
-                     {"/bin/os2.exe", {TExeImageKind::ikOS2, 0}},
-                     {"/bin/win16.exe", {TExeImageKind::ikWin16, 0}},
-                     {"/bin/le.exe", {TExeImageKind::ikLE, 0}}};
-    const std::string unsupported = "Executable image is not a supported type";
-    struct Case {
-        const char* file;
-        TRunnerRules rules;
-        TLaunchForm form;
-        const char* program; // nullptr: refused with message
-        std::string message;
-    } cases[] = {
-        {"console.exe", kPosix, TLaunchForm::lfQuoted, "/bin/console.exe", ""},
-        {"console.exe", kWinNT, TLaunchForm::lfQuoted, "/bin/console.exe", ""},
-        {"exiftool", kPosix, TLaunchForm::lfNative, "/usr/bin/exiftool", ""},
-        {"elf.exe", kPosix, TLaunchForm::lfNative, "/bin/elf.exe", ""},
-        {"gui.exe", kWinNT, {}, nullptr, unsupported},
-        {"lib.exe", kWinNT, {}, nullptr, unsupported},
-        {"win16.exe", kWinNT, {}, nullptr, unsupported},
-        {"le.exe", kWinNT, {}, nullptr, unsupported},
-        {"dos.exe", kWinNT, TLaunchForm::lfCommandShell, "/bin/dos.exe", ""},
-        {"os2.exe", kWinNT, TLaunchForm::lfCommandShell, "/bin/os2.exe", ""},
-        {"old.com", kWinNT, TLaunchForm::lfCommandShell, "/bin/old.com", ""},
-        {"dos.exe", kWin9x, {}, nullptr, unsupported},
-        {"old.com", kPosix, {}, nullptr, unsupported},
-        {"run.bat", kWin9x, TLaunchForm::lfQuoted, "run.bat", ""},
-        {"run.BAT", kWinNT, TLaunchForm::lfQuoted, "run.BAT", ""},
-        {"run.cmd", kWinNT, TLaunchForm::lfQuoted, "run.cmd", ""},
+    using enum TExeImageKind;
+    using enum TLaunchForm;
+    // clang-format off
+    system.images = {{"/bin/console.exe", {ikWin32, 3}}, {"/bin/gui.exe", {ikWin32, 2}},
+                     {"/bin/lib.exe", {ikDll, 0}},       {"/bin/dos.exe", {ikDos, 0}},
+                     {"/bin/os2.exe", {ikOS2, 0}},       {"/bin/win16.exe", {ikWin16, 0}},
+                     {"/bin/le.exe", {ikLE, 0}}};
+    const std::string badType = "Executable image is not a supported type";
+    // A null program: refused with the message.
+    const struct { const char* file; TRunnerRules rules; TLaunchForm form; const char* program;
+                   std::string message; } cases[] = {
+        {"console.exe", kPosix, lfQuoted, "/bin/console.exe", ""},
+        {"console.exe", kWinNT, lfQuoted, "/bin/console.exe", ""},
+        {"exiftool", kPosix, lfNative, "/usr/bin/exiftool", ""},
+        {"elf.exe", kPosix, lfNative, "/bin/elf.exe", ""},
+        {"gui.exe", kWinNT, {}, nullptr, badType}, {"lib.exe", kWinNT, {}, nullptr, badType},
+        {"win16.exe", kWinNT, {}, nullptr, badType}, {"le.exe", kWinNT, {}, nullptr, badType},
+        {"dos.exe", kWinNT, lfCommandShell, "/bin/dos.exe", ""},
+        {"os2.exe", kWinNT, lfCommandShell, "/bin/os2.exe", ""},
+        {"old.com", kWinNT, lfCommandShell, "/bin/old.com", ""},
+        {"dos.exe", kWin9x, {}, nullptr, badType}, {"old.com", kPosix, {}, nullptr, badType},
+        {"run.bat", kWin9x, lfQuoted, "run.bat", ""}, {"run.BAT", kWinNT, lfQuoted, "run.BAT", ""},
+        {"run.cmd", kWinNT, lfQuoted, "run.cmd", ""},
         {"run.cmd", kWin9x, {}, nullptr, "run.cmd has invalid file extension"},
         {"run.bat", kPosix, {}, nullptr, "run.bat has invalid file extension"},
         {"notes.txt", kWinNT, {}, nullptr, "notes.txt has invalid file extension"},
@@ -105,7 +94,8 @@ TEST(ChooseLaunch, ExtensionsKindsAndMessages)
         {"missing", kPosix, {}, nullptr, "Could not find file missing"},
         {"text", kPosix, {}, nullptr, "Dos signature not present"},
     };
-    for (const Case& c : cases) {
+    // clang-format on
+    for (const auto& c : cases) {
         try {
             const TLaunchPlan plan = ChooseLaunch(c.file, c.rules, system.Probe());
             ASSERT_NE(c.program, nullptr) << c.file << " was not refused";
@@ -157,29 +147,22 @@ TEST(MakeProcessCommand, ProgramFirstThenSplitParameters)
 TEST(SplitCommandLine, WindowsRuntimeRules)
 {
     using Args = std::vector<std::string>;
-    struct Case {
-        const char* text;
-        Args arguments;
-    } cases[] = {
-        {"", {}},
-        {"  \t ", {}},
-        {"a b\tc", {"a", "b", "c"}},
-        {"  a   b  ", {"a", "b"}},
-        {"\"a b\" c", {"a b", "c"}},
-        {"\"\"", {""}},
-        {"a\"b c\"d", {"ab cd"}},
+    // clang-format off
+    const struct { const char* text; Args arguments; } cases[] = {
+        {"", {}}, {"  \t ", {}}, {"a b\tc", {"a", "b", "c"}}, {"  a   b  ", {"a", "b"}},
+        {"\"a b\" c", {"a b", "c"}}, {"\"\"", {""}}, {"a\"b c\"d", {"ab cd"}},
         {"\"unclosed quote", {"unclosed quote"}},
         {"a\\b\\\\c", {"a\\b\\\\c"}}, // backslashes alone are literal
         {"a\\\"b", {"a\"b"}},         // \" is a quote
         {"a\\\\\"b c\"", {"a\\b c"}}, // \\" is a backslash, then quoting
         {"a\\\\\\\"b", {"a\\\"b"}},   // \\\" is a backslash and a quote
         {"\"a\"\"b\"", {"a\"b"}},     // "" inside quotes is a quote
-        {"\"a\"\"\" b", {"a\"", "b"}},
-        {"\"C:\\Fotos\\\\\" x", {"C:\\Fotos\\", "x"}},
+        {"\"a\"\"\" b", {"a\"", "b"}}, {"\"C:\\Fotos\\\\\" x", {"C:\\Fotos\\", "x"}},
         {"\xe4\xf6 \x01", {"\xe4\xf6", "\x01"}},
         {"a\nb", {"a\nb"}}, // only blanks and tabs separate
     };
-    for (const Case& c : cases)
+    // clang-format on
+    for (const auto& c : cases)
         EXPECT_EQ(SplitCommandLine(c.text), c.arguments) << c.text;
 }
 
@@ -195,10 +178,9 @@ TEST(QuoteArgument, EveryArgumentSplitsBackUnchanged)
     const std::string special = " \t\"\\\\\\";
     auto randomArgument = [&](std::size_t maxLength) {
         std::string argument(random() % (maxLength + 1), '\0');
-        for (char& c : argument) {
+        for (char& c : argument)
             c = random() % 3 == 0 ? special[random() % special.size()]
                                   : static_cast<char>(1 + random() % 255);
-        }
         return argument;
     };
     for (int round = 0; round < 5000; ++round) {

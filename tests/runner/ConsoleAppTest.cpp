@@ -51,10 +51,7 @@ long ProcessId(TProcessHandle handle)
     return static_cast<long>(::GetProcessId(reinterpret_cast<HANDLE>(handle)));
 }
 
-long OwnId()
-{
-    return static_cast<long>(::GetCurrentProcessId());
-}
+const long kOwnId = static_cast<long>(::GetCurrentProcessId());
 #else
 const std::string kChild = ZELMARO_TEST_CHILD;
 constexpr std::size_t kBig = 1000000;
@@ -77,15 +74,11 @@ long ProcessId(TProcessHandle handle)
     return static_cast<long>(handle);
 }
 
-long OwnId()
-{
-    return static_cast<long>(::getpid());
-}
+const long kOwnId = static_cast<long>(::getpid());
 
 bool NoChildLeft()
 {
-    int status = 0;
-    return ::waitpid(-1, &status, WNOHANG) == -1 && errno == ECHILD;
+    return ::waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD;
 }
 #endif
 
@@ -103,27 +96,22 @@ protected:
 
 TEST(RunConsoleApp, OutputBecomesLinesAndTheExitCodeComesBack)
 {
-    struct Case {
-        std::string parameters;
-        Lines lines;
-        std::int32_t exitCode;
-    } cases[] = {
+    // clang-format off
+    const struct { std::string parameters; Lines lines; std::int32_t exitCode; } cases[] = {
         {Out("abc\r\ndef\r\n") + " exit:3", {"abc", "def", ""}, 3},
         {Out("50%\r") + " sleep:20 " + Out("60%\r\ndone"), {"60%", "done"}, 0},
-        {Out("abc"), {"abc"}, 0},
-        {Out("a\nb\n"), {"a", "b", ""}, 0},
-        {"", {""}, 0},
+        {Out("abc"), {"abc"}, 0}, {Out("a\nb\n"), {"a", "b", ""}, 0}, {"", {""}, 0},
         {"exit:255", {""}, 255},
         {"big:600", {std::string(256, 'x'), std::string(256, 'x'), std::string(88, 'x')}, 0},
 #ifdef _WIN32
         {"exit:-1", {""}, -1},
 #else
         {"err:not-captured " + Out("ok"), {"ok"}, 0},
-        {"stdin", {"eof"}, 0},
-        {"fds", {"0,1,2"}, 0},
+        {"stdin", {"eof"}, 0}, {"fds", {"0,1,2"}, 0},
 #endif
     };
-    for (const Case& c : cases) {
+    // clang-format on
+    for (const auto& c : cases) {
         Lines lines{"before"};
         EXPECT_EQ(RunConsoleApp(kChild, c.parameters, &lines), c.exitCode) << c.parameters;
         Lines expected{"before"};
@@ -159,7 +147,7 @@ TEST(RunConsoleApp, CallbackGetsTheChildAfterTheList)
     EXPECT_EQ(seen, lines);
     ASSERT_EQ(ids.size(), 2u);
     EXPECT_GT(ids[0], 0);
-    EXPECT_NE(ids[0], OwnId());
+    EXPECT_NE(ids[0], kOwnId);
     EXPECT_EQ(ids[0], ids[1]);
 
     seen.clear();
@@ -219,10 +207,8 @@ TEST(RunConsoleApp, ChildStillRunningAfterTheWaitGives259)
 TEST_F(TempFiles, RefusedProgramsLeaveTheListAlone)
 {
     const std::string missing = FDir.File("missing");
-    struct Case {
-        std::string file;
-        std::string message;
-    } cases[] = {
+    // clang-format off
+    const struct { std::string file, message; } cases[] = {
         {"notes.txt", "notes.txt has invalid file extension"},
         {missing, "Could not find file " + missing},
         {"zelmaro-no-such-program", "Could not find file zelmaro-no-such-program"},
@@ -236,7 +222,8 @@ TEST_F(TempFiles, RefusedProgramsLeaveTheListAlone)
         {"run.bat", "run.bat has invalid file extension"},
 #endif
     };
-    for (const Case& c : cases) {
+    // clang-format on
+    for (const auto& c : cases) {
         Lines lines{"untouched"};
         EXPECT_EQ(MessageOf<EInOutError>([&] { RunConsoleApp(c.file, "", &lines); }), c.message);
         EXPECT_EQ(lines, Lines{"untouched"});
@@ -269,15 +256,13 @@ TEST_F(TempFiles, AnImageTheSystemCannotStartIsASystemError)
 
 TEST(RunConsoleApp, BareNameIsSearchedOnThePath)
 {
-#ifdef _WIN32
-    GTEST_SKIP() << "POSIX search path; CommandInterpreterAndBareNames covers Windows";
-#else
+    if (kWindows)
+        GTEST_SKIP() << "POSIX search path; CommandInterpreterAndBareNames covers Windows";
     const TScopedEnv path("PATH", ("/nowhere:" + fs::path(kChild).parent_path().string()).c_str());
     Lines lines;
     std::int32_t code = -1;
     EXPECT_NO_THROW(code = RunConsoleApp(fs::path(kChild).filename().string(), "exit:9", &lines));
     EXPECT_EQ(code, 9);
-#endif
 }
 
 TEST(RunConsoleApp, CallbackErrorEndsTheChildAndClosesEverything)

@@ -28,31 +28,28 @@ TEST(GetExeImageKind, KindsAndSubsystems)
     constexpr std::uint16_t kExecutable = 0x0102;
     std::string foreignSignature = Pe(kExecutable, 3);
     foreignSignature[kNewHeader + 2] = 'x'; // only the low word counts
-    struct Case {
-        const char* what;
-        std::string image;
-        TExeImageKind kind;
-        std::uint16_t subsystem;
-    } cases[] = {
-        {"PE console", Pe(kExecutable, 3), TExeImageKind::ikWin32, 3},
-        {"PE graphical", Pe(kExecutable, 2), TExeImageKind::ikWin32, 2},
-        {"PE with more signature bytes", foreignSignature, TExeImageKind::ikWin32, 3},
-        {"PE library", Pe(kExecutable | 0x2000, 3), TExeImageKind::ikDll, 0},
+    using enum TExeImageKind;
+    // clang-format off
+    const struct { const char* what; std::string image; TExeImageKind kind; int subsystem; }
+    cases[] = {
+        {"PE console", Pe(kExecutable, 3), ikWin32, 3},
+        {"PE graphical", Pe(kExecutable, 2), ikWin32, 2},
+        {"PE with more signature bytes", foreignSignature, ikWin32, 3},
+        {"PE library", Pe(kExecutable | 0x2000, 3), ikDll, 0},
         {"PE library without optional header", Pe(kExecutable | 0x2000, 3, kNewHeader + 24),
-         TExeImageKind::ikDll, 0},
-        {"NE OS/2", Ne(1), TExeImageKind::ikOS2, 0},
-        {"NE Windows", Ne(2), TExeImageKind::ikWin16, 0},
-        {"NE other", Ne(4), TExeImageKind::ikNE, 0},
-        {"NE unknown", Ne(0), TExeImageKind::ikNE, 0},
-        {"LE", Signed("LE"), TExeImageKind::ikLE, 0},
-        {"LE with nothing after", Signed("LE", kNewHeader + 4), TExeImageKind::ikLE, 0},
-        {"MZ of another kind", Signed("ZM"), TExeImageKind::ikDos, 0},
-        {"MZ pointing past the end", Mz(0x10000, 64), TExeImageKind::ikDos, 0},
-        {"MZ pointing far past the end", Mz(0xFFFFFFFF, 64), TExeImageKind::ikDos, 0},
-        {"signature cut short", Signed("PE", kNewHeader + 2), TExeImageKind::ikDos, 0},
-        {"MZ only", Mz(0, 64), TExeImageKind::ikDos, 0},
+         ikDll, 0},
+        {"NE OS/2", Ne(1), ikOS2, 0}, {"NE Windows", Ne(2), ikWin16, 0},
+        {"NE other", Ne(4), ikNE, 0}, {"NE unknown", Ne(0), ikNE, 0},
+        {"LE", Signed("LE"), ikLE, 0},
+        {"LE with nothing after", Signed("LE", kNewHeader + 4), ikLE, 0},
+        {"MZ of another kind", Signed("ZM"), ikDos, 0},
+        {"MZ pointing past the end", Mz(0x10000, 64), ikDos, 0},
+        {"MZ pointing far past the end", Mz(0xFFFFFFFF, 64), ikDos, 0},
+        {"signature cut short", Signed("PE", kNewHeader + 2), ikDos, 0},
+        {"MZ only", Mz(0, 64), ikDos, 0},
     };
-    for (const Case& c : cases) {
+    // clang-format on
+    for (const auto& c : cases) {
         const TExeImageInfo info = Check(c.image);
         EXPECT_EQ(info.Kind, c.kind) << c.what;
         EXPECT_EQ(info.Subsystem, c.subsystem) << c.what;
@@ -62,14 +59,9 @@ TEST(GetExeImageKind, KindsAndSubsystems)
 TEST(GetExeImageKind, RefusedImages)
 {
     const std::string beyondEnd = "Versuch hinter dem Dateiende zu lesen";
-    std::string notMz(64, '\0');
-    notMz[0] = 'Z';
-    notMz[1] = 'M';
-    struct Case {
-        const char* what;
-        std::string image;
-        std::string message;
-    } cases[] = {
+    const std::string notMz = "ZM" + std::string(62, '\0');
+    // clang-format off
+    const struct { const char* what; std::string image, message; } cases[] = {
         {"not MZ", notMz, "Dos signature not present"},
         {"text", std::string(100, 'a'), "Dos signature not present"},
         {"shorter than 64 bytes", Mz(0, 63), beyondEnd},
@@ -79,7 +71,8 @@ TEST(GetExeImageKind, RefusedImages)
         {"PE optional header cut short", Pe(0x0102, 3, kNewHeader + 24 + 223), beyondEnd},
         {"NE without target byte", Ne(1, kNewHeader + 0x36), beyondEnd},
     };
-    for (const Case& c : cases)
+    // clang-format on
+    for (const auto& c : cases)
         EXPECT_EQ(MessageOf<EInOutError>([&] { Check(c.image); }), c.message) << c.what;
 }
 

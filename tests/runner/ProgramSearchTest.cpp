@@ -61,28 +61,16 @@ TEST_F(SearchDirs, PathsAreTakenAsGivenAndEmptyEntriesMeanHere)
 
 TEST_F(SearchDirs, NativeExecutables)
 {
-    struct Case {
-        const char* name;
-        std::string content;
-        bool executable;
-        bool native;
-    } cases[] = {
+    // clang-format off
+    const struct { const char* name; std::string content; bool executable, native; } cases[] = {
         {"script", "#!/bin/sh\necho\n", true, true},
         {"script-no-x", "#!/bin/sh\necho\n", false, false},
-        {"elf",
-         std::string("\x7f"
-                     "ELF\x02\x01",
-                     6),
-         true, true},
-        {"short-elf",
-         "\x7f"
-         "EL",
-         true, false},
-        {"mz", "MZ\x90\x00", true, false},
-        {"empty", "", true, false},
-        {"text", "echo hi\n", true, false},
+        {"elf", std::string("\x7f" "ELF\x02\x01", 6), true, true},
+        {"short-elf", "\x7f" "EL", true, false}, {"mz", "MZ\x90\x00", true, false},
+        {"empty", "", true, false}, {"text", "echo hi\n", true, false},
     };
-    for (const Case& c : cases)
+    // clang-format on
+    for (const auto& c : cases)
         EXPECT_EQ(
             IsNativeExecutable(FRoot.Write(std::string("one/") + c.name, c.content, c.executable)),
             c.native)

@@ -14,10 +14,8 @@ TEST(DateTime, SecondsAndDays)
     EXPECT_EQ(SecondsToDays(43200), 0.5);
     EXPECT_EQ(SecondsToDays(0xFFFFFFFFu), 4294967295.0 / 86400.0);
 
-    struct Case {
-        double days;
-        std::int64_t seconds;
-    } cases[] = {
+    // clang-format off
+    const struct { double days; std::int64_t seconds; } cases[] = {
         {0.5, 43200},
         {0.00390625, 338},  // 337.5: tie goes up to the even 338
         {0.01171875, 1012}, // 1012.5: tie goes down to the even 1012
@@ -25,7 +23,8 @@ TEST(DateTime, SecondsAndDays)
         {1.0 / 86400 * 0.4999, 0},
         {39452.0 + 21.0 / 24 + 3.0 / 1440 + 7.0 / 86400, 39452LL * 86400 + 75787},
     };
-    for (const Case& c : cases)
+    // clang-format on
+    for (const auto& c : cases)
         EXPECT_EQ(DaysToSeconds(c.days), c.seconds) << c.days;
     EXPECT_EQ(DaysToSeconds(std::nan("")), 0);
     EXPECT_EQ(DaysToSeconds(1e300), std::numeric_limits<std::int64_t>::max());
@@ -34,16 +33,15 @@ TEST(DateTime, SecondsAndDays)
 TEST(DateTime, EncodeAndDecodeRoundTrip)
 {
     const FormatSettings german = FormatSettings::German();
-    struct Case {
-        TDateTimeParts parts;
-        double days;
-    } cases[] = {
+    // clang-format off
+    const struct { TDateTimeParts parts; double days; } cases[] = {
         {{1899, 12, 30, 0, 0, 0, 0}, 0.0},   {{1900, 1, 1, 12, 0, 0, 0}, 2.5},
         {{2008, 1, 5, 0, 0, 0, 0}, 39452.0}, {{2000, 2, 29, 6, 0, 0, 0}, 36585.25},
         {{1899, 12, 29, 6, 0, 0, 0}, -1.25}, // before the epoch the fraction counts forward
         {{1, 1, 1, 0, 0, 0, 0}, -693593.0},  {{9999, 12, 31, 0, 0, 0, 0}, 2958465.0},
     };
-    for (const Case& c : cases) {
+    // clang-format on
+    for (const auto& c : cases) {
         EXPECT_DOUBLE_EQ(EncodeDateTime(c.parts, german), c.days) << c.days;
         const TDateTimeParts back = DecodeDateTime(c.days);
         EXPECT_EQ(back.Year, c.parts.Year);

@@ -74,73 +74,53 @@ std::time_t LocalMoment(int year, int month, int day, int hour, int minute, int 
 
 TEST(WildcardMatch, Masks)
 {
-    struct Case {
-        const char* text;
-        const char* mask;
-        bool ignoreCase;
-        bool matches;
-    } cases[] = {
-        {"IMG_0001.JPG", "*.jpg", true, true},
-        {"img_0001.jpg", "*.JPG", true, true},
-        {"IMG_0001.JPG", "*.jpg", false, false},
-        {"a.JPG.bak", "*.JPG", true, false},
+    // clang-format off
+    const struct { const char *text, *mask; bool ignoreCase, matches; } cases[] = {
+        {"IMG_0001.JPG", "*.jpg", true, true}, {"img_0001.jpg", "*.JPG", true, true},
+        {"IMG_0001.JPG", "*.jpg", false, false}, {"a.JPG.bak", "*.JPG", true, false},
         {"a.JPG.JPG", "*.JPG", true, true}, // the star has to give back
-        {"", "*", false, true},
-        {"", "", false, true},
-        {"a", "", false, false},
+        {"", "*", false, true}, {"", "", false, true}, {"a", "", false, false},
         {"", "?", false, false},
         {"a", "a+", false, false}, // "+" needs one character
-        {"ab", "a+", false, true},
-        {"abc", "a+", false, true},
-        {"ac", "a+c", false, false},
-        {"abc", "a+c", false, true},
-        {"abc", "a?c", false, true},
-        {"ac", "a?c", false, false},
-        {"bx", "[a-c]x", false, true},
-        {"dx", "[a-c]x", false, false},
-        {"dx", "[~a-c]x", false, true},
-        {"bx", "[~a-c]x", false, false},
-        {"Slot-1", "Slot-*", false, true},
-        {"Slot-", "Slot-*", false, true},
+        {"ab", "a+", false, true}, {"abc", "a+", false, true},
+        {"ac", "a+c", false, false}, {"abc", "a+c", false, true},
+        {"abc", "a?c", false, true}, {"ac", "a?c", false, false},
+        {"bx", "[a-c]x", false, true}, {"dx", "[a-c]x", false, false},
+        {"dx", "[~a-c]x", false, true}, {"bx", "[~a-c]x", false, false},
+        {"Slot-1", "Slot-*", false, true}, {"Slot-", "Slot-*", false, true},
         {"Slo", "Slot-*", false, false},
         {"a*b", "a\\*b", false, true}, // escaped star is literal
         {"axb", "a\\*b", false, false},
         {"a\\", "a\\", false, true}, // a lone "\" at the end is itself
         {"README.", "*.", true, true},
         {"abcabd", "*ab?", false, true}, // "?" and sets after a star keep it open
-        {"xxab", "*?b", false, true},
-        {"x1y", "*[0-9]y", false, true},
+        {"xxab", "*?b", false, true}, {"x1y", "*[0-9]y", false, true},
         {"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", "*a*a*a*a*a*a*a*a*b", false, false},
         {"a]b", "a[\\]]b", false, true},
         {"abc", "abc[", false, false}, // unclosed set
-        {"abc", "ab[c", false, false},
-        {"abc", "*[c", false, false},
+        {"abc", "ab[c", false, false}, {"abc", "*[c", false, false},
         {"ab]", "ab[\\]", false, false},
     };
-    for (const Case& c : cases)
+    // clang-format on
+    for (const auto& c : cases)
         EXPECT_EQ(WildcardMatch(c.text, c.mask, c.ignoreCase), c.matches)
             << c.text << " ~ " << c.mask;
 }
 
 TEST(MatchCharSet, SetsRangesNegationEscapes)
 {
-    struct Case {
-        const char* set;
-        char ch;
-        bool contained;
-    } cases[] = {
-        {"[abc]", 'b', true},    {"[abc]", 'd', false},
-        {"[a-c]", 'a', true},    {"[a-c]", 'c', true},
-        {"[a-c]", 'd', false},   {"[~a-c]", 'd', true},
-        {"[~a-c]", 'b', false},  {"[]", 'a', false},
-        {"[~]", 'a', true},      {"[a-]", '-', true},
-        {"[\\-]", '-', true},    {"[\\]]", ']', true},
-        {"[a\\-z]", 'b', false}, {"[!-\\~]", 'A', true},
-        {"[ab]cd", 'c', false},  {"[\xe0-\xff]", '\xf0', true}, // character codes are unsigned
+    // clang-format off
+    const struct { const char* set; char ch; bool contained; } cases[] = {
+        {"[abc]", 'b', true}, {"[abc]", 'd', false}, {"[a-c]", 'a', true}, {"[a-c]", 'c', true},
+        {"[a-c]", 'd', false}, {"[~a-c]", 'd', true}, {"[~a-c]", 'b', false}, {"[]", 'a', false},
+        {"[~]", 'a', true}, {"[a-]", '-', true}, {"[\\-]", '-', true}, {"[\\]]", ']', true},
+        {"[a\\-z]", 'b', false}, {"[!-\\~]", 'A', true}, {"[ab]cd", 'c', false},
+        {"[\xe0-\xff]", '\xf0', true}, // character codes are unsigned
         {"[ab", 'b', true}, // an unclosed set ends with the text
-        {"[a-", 'b', false},     {"[\\", '\\', true},
+        {"[a-", 'b', false}, {"[\\", '\\', true},
     };
-    for (const Case& c : cases)
+    // clang-format on
+    for (const auto& c : cases)
         EXPECT_EQ(MatchCharSet(c.set, c.ch), c.contained) << c.set << " " << c.ch;
 }
 
@@ -157,30 +137,22 @@ TEST(WildcardMatch, UnclosedSetStopsAtTheEndOfTheMask)
 
 TEST(SplitFileSpec, DirectoryAndMasks)
 {
-    struct Case {
-        TPathStyle style;
-        const char* pattern;
-        const char* dir;
-        const char* masks;
-    } cases[] = {
-        {TPathStyle::psWindows, "C:\\Fotos\\*.JPG", "C:\\Fotos", "*.JPG"},
-        {TPathStyle::psWindows, "C:\\Fotos\\\\*.JPG", "C:\\Fotos\\\\", "*.JPG"},
-        {TPathStyle::psWindows, "C:\\*.JPG", "C:\\", "*.JPG"},
-        {TPathStyle::psWindows, "C:*.JPG", "C:", "*.JPG"},
-        {TPathStyle::psWindows, "*.JPG;*.TIF", "", "*.JPG;*.TIF"},
-        {TPathStyle::psWindows, " C:\\Fotos \\ *.JPG ", "C:\\Fotos", "*.JPG"},
-        {TPathStyle::psWindows, "C:\\Fotos\\", "C:\\Fotos", ""},
-        {TPathStyle::psPosix, "/home/f/*.JPG", "/home/f", "*.JPG"},
-        {TPathStyle::psPosix, "/home/f//*.JPG", "/home/f//", "*.JPG"},
-        {TPathStyle::psPosix, "/*.JPG", "/", "*.JPG"},
-        {TPathStyle::psPosix, "rel/a*", "rel", "a*"},
-        {TPathStyle::psPosix, "a:b\\*.JPG", "", "a:b\\*.JPG"},
-        {TPathStyle::psPosix, "", "", ""},
+    constexpr TPathStyle win = TPathStyle::psWindows, posix = TPathStyle::psPosix;
+    // clang-format off
+    const struct { TPathStyle style; const char *pattern, *dir, *masks; } cases[] = {
+        {win, "C:\\Fotos\\*.JPG", "C:\\Fotos", "*.JPG"},
+        {win, "C:\\Fotos\\\\*.JPG", "C:\\Fotos\\\\", "*.JPG"},
+        {win, "C:\\*.JPG", "C:\\", "*.JPG"}, {win, "C:*.JPG", "C:", "*.JPG"},
+        {win, "*.JPG;*.TIF", "", "*.JPG;*.TIF"}, {win, "C:\\Fotos\\", "C:\\Fotos", ""},
+        {win, " C:\\Fotos \\ *.JPG ", "C:\\Fotos", "*.JPG"},
+        {posix, "/home/f/*.JPG", "/home/f", "*.JPG"}, {posix, "/*.JPG", "/", "*.JPG"},
+        {posix, "/home/f//*.JPG", "/home/f//", "*.JPG"}, {posix, "rel/a*", "rel", "a*"},
+        {posix, "a:b\\*.JPG", "", "a:b\\*.JPG"}, {posix, "", "", ""},
         // A blank belongs to a POSIX name.
-        {TPathStyle::psPosix, "/home/f /*.JPG", "/home/f ", "*.JPG"},
-        {TPathStyle::psPosix, " rel/ *.JPG ", " rel", "*.JPG"},
+        {posix, "/home/f /*.JPG", "/home/f ", "*.JPG"}, {posix, " rel/ *.JPG ", " rel", "*.JPG"},
     };
-    for (const Case& c : cases) {
+    // clang-format on
+    for (const auto& c : cases) {
         TFileSpecParts parts = SplitFileSpec(c.pattern, c.style);
         EXPECT_EQ(parts.Directory, c.dir) << c.pattern;
         EXPECT_EQ(parts.Masks, c.masks) << c.pattern;
@@ -189,21 +161,17 @@ TEST(SplitFileSpec, DirectoryAndMasks)
 
 TEST(DosDateTimeToDays, TwoSecondStepsWithinTheDosYears)
 {
-    struct Case {
-        TLocalTime local;
-        double days;
-    } cases[] = {
+    // clang-format off
+    const struct { TLocalTime local; double days; } cases[] = {
         {{1980, 1, 1, 0, 0, 0}, 29221.0},
         {{1980, 1, 1, 0, 0, 1}, 29221.0}, // odd seconds go down
         {{2008, 1, 5, 21, 3, 7}, 39452.0 + (21 * 3600 + 3 * 60 + 6) / 86400.0},
-        {{2107, 12, 31, 23, 59, 59}, 75971.0 + 86398 / 86400.0},
-        {{2000, 2, 29, 12, 0, 0}, 36585.5},
-        {{1979, 12, 31, 23, 59, 59}, 0},
-        {{2108, 1, 1, 0, 0, 0}, 0},
-        {{2001, 2, 29, 0, 0, 0}, 0},
-        {{2001, 13, 1, 0, 0, 0}, 0},
+        {{2107, 12, 31, 23, 59, 59}, 75971.0 + 86398 / 86400.0}, {{2000, 2, 29, 12, 0, 0}, 36585.5},
+        {{1979, 12, 31, 23, 59, 59}, 0}, {{2108, 1, 1, 0, 0, 0}, 0},
+        {{2001, 2, 29, 0, 0, 0}, 0}, {{2001, 13, 1, 0, 0, 0}, 0},
     };
-    for (const Case& c : cases)
+    // clang-format on
+    for (const auto& c : cases)
         EXPECT_DOUBLE_EQ(DosDateTimeToDays(c.local), c.days)
             << c.local.Year << "-" << c.local.Month;
 }

@@ -11,36 +11,21 @@ using namespace zelmaro;
 TEST(NumberText, GeneralFormatWithFifteenDigits)
 {
     const FormatSettings german = FormatSettings::German();
-    struct Case {
-        double value;
-        const char* text;
-    } cases[] = {
-        {0.004, "0,004"},
-        {1.0 / 60, "0,0166666666666667"},
-        {0.5, "0,5"},
-        {30, "30"},
-        {0, "0"},
-        {-0.0, "0"},
-        {-2.5, "-2,5"},
-        {1.0 / 3, "0,333333333333333"},
-        {3.2, "3,2"},
-        {0.00001, "0,00001"},
-        {0.000001, "1E-6"},
-        {0.0000015, "1,5E-6"},
-        {-0.000001, "-1E-6"},
-        {1.5e20, "1,5E20"},
-        {999999999999999.0, "999999999999999"},
-        {1e15, "1E15"},
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    // clang-format off
+    const struct { double value; const char* text; } cases[] = {
+        {0.004, "0,004"}, {1.0 / 60, "0,0166666666666667"}, {0.5, "0,5"}, {30, "30"}, {0, "0"},
+        {-0.0, "0"}, {-2.5, "-2,5"}, {1.0 / 3, "0,333333333333333"}, {3.2, "3,2"},
+        {0.00001, "0,00001"}, {0.000001, "1E-6"}, {0.0000015, "1,5E-6"}, {-0.000001, "-1E-6"},
+        {1.5e20, "1,5E20"}, {999999999999999.0, "999999999999999"}, {1e15, "1E15"},
         {9999999999999999.0, "1E16"}, // rounds up to 16 integer digits
-        {123456789012345678.0, "1,23456789012346E17"},
-        {100, "100"},
+        {123456789012345678.0, "1,23456789012346E17"}, {100, "100"},
         {1234.5, "1234,5"}, // no thousands separator
-        {0.1 + 0.2, "0,3"},
-        {std::numeric_limits<double>::quiet_NaN(), "NAN"},
-        {std::numeric_limits<double>::infinity(), "INF"},
-        {-std::numeric_limits<double>::infinity(), "-INF"},
+        {0.1 + 0.2, "0,3"}, {std::numeric_limits<double>::quiet_NaN(), "NAN"}, {inf, "INF"},
+        {-inf, "-INF"},
     };
-    for (const Case& c : cases)
+    // clang-format on
+    for (const auto& c : cases)
         EXPECT_EQ(NumberText(c.value, german), c.text) << c.value;
     EXPECT_EQ(NumberText(1.5e20, FormatSettings{}), "1.5E20");
     EXPECT_EQ(NumberText(0.25, FormatSettings{}), "0.25");
@@ -65,17 +50,15 @@ TEST(DateTimeText, PictureCodes)
     EXPECT_EQ(DateTimeText(evening, us), "1/5/2008 9:03:07 PM");
     EXPECT_EQ(DateTimeText(39452 + 0.5, us), "1/5/2008 12:00:00 PM");
     EXPECT_EQ(DateTimeText(39452 + 30 / 86400.0, us), "1/5/2008 12:00:30 AM");
-    struct Case {
-        const char* picture;
-        double value;
-        const char* text;
-    } cases[] = {
+    // clang-format off
+    const struct { const char* picture; double value; const char* text; } cases[] = {
         {"yyyy-MM-dd HH:mm:ss", morning, "2008-01-05 09:00:05"},
         {"d.M.yy H:m:s", morning, "5.1.08 9:0:5"},
         {"hh t", evening, "09 P"},
         {"'Tag' d 'um'' ' H", morning, "Tag 5 um'  9"},
         {"''dd''", morning, "'05'"},
     };
-    for (const Case& c : cases)
+    // clang-format on
+    for (const auto& c : cases)
         EXPECT_EQ(FormatDateTime(c.picture, c.value, us), c.text) << c.picture;
 }

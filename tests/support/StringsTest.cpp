@@ -9,23 +9,17 @@ TEST(SplitString, OptionsDecideWhichPiecesCount)
 {
     const TSplitOptions none{};
     const TSplitOptions all{true, true, true};
-    struct Case {
-        const char* text;
-        TSplitOptions options;
-        Pieces pieces;
-    } cases[] = {
-        {"-a--b-", all, {"a", "b"}},
-        {"-a--b-", none, {"", "a", "", "b", ""}},
+    // clang-format off
+    const struct { const char* text; TSplitOptions options; Pieces pieces; } cases[] = {
+        {"-a--b-", all, {"a", "b"}}, {"-a--b-", none, {"", "a", "", "b", ""}},
         {"-a--b-", {true, false, false}, {"", "a", "b", ""}},
         {"-a--b-", {false, true, false}, {"a", "", "b", ""}},
         {"-a--b-", {false, false, true}, {"", "a", "", "b"}},
         {"--a", {false, true, false}, {"", "a"}}, // only the very first separator is skipped
-        {"", none, {""}},
-        {"", all, {}},
-        {"abc", all, {"abc"}},
-        {"a;b,c", none, {"a;b,c"}},
+        {"", none, {""}}, {"", all, {}}, {"abc", all, {"abc"}}, {"a;b,c", none, {"a;b,c"}},
     };
-    for (const Case& c : cases)
+    // clang-format on
+    for (const auto& c : cases)
         EXPECT_EQ(SplitString(c.text, "-", c.options), c.pieces) << c.text;
 }
 

@@ -6,10 +6,8 @@ using namespace zelmaro;
 
 TEST(WindowsVersion, CodeTable)
 {
-    struct Case {
-        OsVersionInfo version;
-        std::int32_t code;
-    } cases[] = {
+    // clang-format off
+    const struct { OsVersionInfo version; std::int32_t code; } cases[] = {
         {{0, 3, 10, ""}, 1},        {{1, 4, 0, ""}, 0x1000},
         {{1, 4, 0, " B"}, 0x1000},  {{1, 4, 0, " C"}, 0x1020},
         {{1, 4, 0, "C"}, 0x1000}, // compared exactly
@@ -22,7 +20,8 @@ TEST(WindowsVersion, CodeTable)
         {{2, 6, 0, ""}, 0},         {{2, 10, 0, ""}, 0},
         {{3, 4, 0, ""}, 0},
     };
-    for (const Case& c : cases) {
+    // clang-format on
+    for (const auto& c : cases) {
         EXPECT_EQ(WindowsVersionCode(c.version), c.code)
             << c.version.PlatformId << " " << c.version.Major << "." << c.version.Minor;
     }
