@@ -16,24 +16,14 @@ TEST(MulDiv, RoundsHalvesAwayFromZeroAndReportsFailureAsMinusOne)
     struct Case {
         int a, b, c, expected;
     };
+    // clang-format off
     const Case cases[] = {
-        {1, 105, 16, 7},
-        {2, 105, 16, 13},
-        {5, 3, 2, 8},
-        {-5, 3, 2, -8},
-        {5, -3, 2, -8},
-        {5, 3, -2, -8},
-        {-5, -3, -2, -8},
-        {1, 1, 3, 0},
-        {2, 1, 3, 1},
-        {-2, 1, 3, -1},
-        {7, 0, 5, 0},
-        {3, 5, 0, -1},
-        {INT_MAX, INT_MAX, INT_MAX, INT_MAX},
-        {INT_MAX, 2, 1, -1},
-        {INT_MIN, 1, 1, -1},
-        {100000, 100000, 100000, 100000},
+        {1, 105, 16, 7}, {2, 105, 16, 13}, {5, 3, 2, 8},   {-5, 3, 2, -8},  {5, -3, 2, -8},
+        {5, 3, -2, -8},  {-5, -3, -2, -8}, {1, 1, 3, 0},   {2, 1, 3, 1},    {-2, 1, 3, -1},
+        {7, 0, 5, 0},    {3, 5, 0, -1},    {INT_MAX, INT_MAX, INT_MAX, INT_MAX},
+        {INT_MAX, 2, 1, -1}, {INT_MIN, 1, 1, -1}, {100000, 100000, 100000, 100000},
     };
+    // clang-format on
     for (const auto& c : cases)
         EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << "*" << c.b << "/" << c.c;
 }
@@ -157,14 +147,12 @@ TEST(AboutTexts, CaretsBecomeLineBreaks)
 
 TEST(AboutTexts, MemoryInKilobytesWithThousandsSeparator)
 {
+    // clang-format off
     const std::tuple<std::uint64_t, char, const char*> cases[] = {
-        {0, '.', "0"},
-        {999, '.', "999"},
-        {1000, '.', "1.000"},
-        {123456, ',', "123,456"},
-        {2097152, '.', "2.097.152"},
-        {1234567, '\0', "1234567"},
+        {0, '.', "0"},             {999, '.', "999"},             {1000, '.', "1.000"},
+        {123456, ',', "123,456"},  {2097152, '.', "2.097.152"},   {1234567, '\0', "1234567"},
     };
+    // clang-format on
     for (const auto& [value, sep, expected] : cases)
         EXPECT_EQ(FormatThousands(value, sep), expected) << value;
     EXPECT_EQ(MemoryText(std::uint64_t{1} << 31, '.'), "2.097.152 KB");
