@@ -12,20 +12,15 @@ namespace {
 
 using namespace zelmaro::testing;
 
-struct ShortCase {
-    const char* text;
-    const char* expected;
-};
-
 TEST(ShortVersion, KeepsMajorAndTwoDigitMinor)
 {
-    const ShortCase cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"2.4.0.31", "2.04"}, {"10.12.1", "10.12"}, {"3.123.0", "3.123"},
         {"1.7", "1.7"},       {"1", "1"},           {"", ""},
         {" 2.4.0", "2.04"},   {"$A.1.0", "10.01"},  {"1.-4.0", "1.-04"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(ShortVersion(c.text), c.expected) << c.text;
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(ShortVersion(text), expected) << text;
 }
 
 TEST(ShortVersion, NonNumberBeforeADotRaisesConversionError)

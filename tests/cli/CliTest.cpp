@@ -54,20 +54,17 @@ TEST(CliArguments, UsableAndUnusableCommandLines)
     EXPECT_EQ(o.MaxOffset, 300);
     EXPECT_FALSE(o.AlignNearest);
 
-    struct Seconds {
-        const char* text;
-        int seconds;
-    } offsets[] = {{"-1:00:07", -3607},
-                   {"1:00:07", 3607},
-                   {"0:59:59", 3599},
-                   {"-12", -12},
-                   {"596523:14:07", 2147483647}};
-    for (const Seconds& c : offsets) {
-        const TCliParse parse =
-            ParseCliArguments({"dir", "--offset", c.text, "--max-offset", c.text});
-        EXPECT_EQ(parse.Options.Offset, c.seconds) << c.text;
-        if (c.seconds >= 0) {
-            EXPECT_EQ(parse.Options.MaxOffset, c.seconds) << c.text;
+    // clang-format off
+    const std::pair<const char*, int> offsets[] = {
+        {"-1:00:07", -3607}, {"1:00:07", 3607}, {"0:59:59", 3599},
+        {"-12", -12}, {"596523:14:07", 2147483647},
+    };
+    // clang-format on
+    for (const auto& [text, seconds] : offsets) {
+        const TCliParse parse = ParseCliArguments({"dir", "--offset", text, "--max-offset", text});
+        EXPECT_EQ(parse.Options.Offset, seconds) << text;
+        if (seconds >= 0) {
+            EXPECT_EQ(parse.Options.MaxOffset, seconds) << text;
         }
     }
     EXPECT_TRUE(ParseCliArguments({"dir", "--align", "nearest"}).Options.AlignNearest);
@@ -175,10 +172,7 @@ TEST(CliTable, TheThreeFormats)
 
 TEST(CliJson, AnyBytesGiveValidJson)
 {
-    struct Case {
-        std::string text;
-        std::string json;
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"a \"b\"\\c\x01", "\"a \\\"b\\\"\\\\c\\u0001\""},
         {"Ü€𝄞.JPG", "\"Ü€𝄞.JPG\""},
         // Not UTF-8: a Latin-1 name, a cut sequence, a surrogate.
@@ -186,8 +180,8 @@ TEST(CliJson, AnyBytesGiveValidJson)
         {"a\xE2\x82", "\"a\\u00e2\\u0082\""},
         {"\xED\xA0\x80", "\"\\u00ed\\u00a0\\u0080\""},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(JsonString(c.text), c.json) << c.text;
+    for (const auto& [text, json] : cases)
+        EXPECT_EQ(JsonString(text), json) << text;
 
     TJsonObject document;
     document.Add("offset", "7");
@@ -259,10 +253,7 @@ TEST(CliPalmUsers, NamesForTheConsoleAndTheLookup)
 
 TEST(CliPalmUsers, PathsAsTheFileSystemHasThem)
 {
-    const struct {
-        const char* path;
-        const char* shown;
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"/home/j\xC3\xB6rg/Palm/\xE2\x82\xAC", "/home/jörg/Palm/€"}, // UTF-8 stays
         {"/palm/J\xF6rg", "/palm/Jörg"},                              // a Windows-1252 name
         {"/a\xC3", "/aÃ"},                                            // cut short
@@ -270,6 +261,6 @@ TEST(CliPalmUsers, PathsAsTheFileSystemHasThem)
         {"/a\xED\xA0\x80", "/aí\u00A0€"},                             // a surrogate
         {"/a\xF4\x90\x80\x80", "/aô\uFFFD€€"},                        // above U+10FFFF
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(PathForConsole(c.path), c.shown) << c.path;
+    for (const auto& [path, shown] : cases)
+        EXPECT_EQ(PathForConsole(path), shown) << path;
 }

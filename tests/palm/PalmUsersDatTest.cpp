@@ -265,9 +265,7 @@ TEST(FindPathIgnoringCase, PartsAreMatchedOneByOne)
     const std::string base = dir.Path();
     const std::string found = base + "/MemoPad/MemoPad.dat";
     // clang-format off
-    const struct {
-        std::string base, relative, found;
-    } cases[] = {
+    const std::tuple<std::string, std::string, std::string> cases[] = {
         {base, "memopad\\memopad.dat", found},
         {base, "MEMOPAD/MEMOPAD.DAT", found},
         {base + "/", "memopad", base + "/MemoPad"},
@@ -279,8 +277,8 @@ TEST(FindPathIgnoringCase, PartsAreMatchedOneByOne)
         {base + "/missing", "MemoPad", ""},
     };
     // clang-format on
-    for (const auto& c : cases)
-        EXPECT_EQ(FindPathIgnoringCase(c.base, c.relative), c.found) << c.relative;
+    for (const auto& [from, relative, expected] : cases)
+        EXPECT_EQ(FindPathIgnoringCase(from, relative), expected) << relative;
 }
 #else
 TEST(FindPathIgnoringCase, WindowsFindsAnySpellingAsAsked)
