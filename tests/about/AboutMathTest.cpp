@@ -6,36 +6,25 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
+#include <tuple>
 
 namespace zelmaro {
 namespace {
 
 TEST(MulDiv, RoundsHalvesAwayFromZeroAndReportsFailureAsMinusOne)
 {
-    struct Case {
-        int a, b, c, expected;
+    // clang-format off
+    const std::array<int, 4> cases[] = {
+        {1, 105, 16, 7}, {2, 105, 16, 13}, {5, 3, 2, 8},   {-5, 3, 2, -8},  {5, -3, 2, -8},
+        {5, 3, -2, -8},  {-5, -3, -2, -8}, {1, 1, 3, 0},   {2, 1, 3, 1},    {-2, 1, 3, -1},
+        {7, 0, 5, 0},    {3, 5, 0, -1},    {INT_MAX, INT_MAX, INT_MAX, INT_MAX},
+        {INT_MAX, 2, 1, -1}, {INT_MIN, 1, 1, -1}, {100000, 100000, 100000, 100000},
     };
-    const Case cases[] = {
-        {1, 105, 16, 7},
-        {2, 105, 16, 13},
-        {5, 3, 2, 8},
-        {-5, 3, 2, -8},
-        {5, -3, 2, -8},
-        {5, 3, -2, -8},
-        {-5, -3, -2, -8},
-        {1, 1, 3, 0},
-        {2, 1, 3, 1},
-        {-2, 1, 3, -1},
-        {7, 0, 5, 0},
-        {3, 5, 0, -1},
-        {INT_MAX, INT_MAX, INT_MAX, INT_MAX},
-        {INT_MAX, 2, 1, -1},
-        {INT_MIN, 1, 1, -1},
-        {100000, 100000, 100000, 100000},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << "*" << c.b << "/" << c.c;
+    // clang-format on
+    for (const auto& [a, b, c, expected] : cases)
+        EXPECT_EQ(MulDiv(a, b, c), expected) << a << "*" << b << "/" << c;
 }
 
 std::vector<int> Tops(const std::vector<TGradientBand>& bands)
@@ -121,19 +110,15 @@ TEST(Escapement, KeptBetweenZeroAnd360)
 
 TEST(PlaceRotatedText, OffsetsAndExtentPerQuadrant)
 {
-    struct Case {
-        int angle, w, h;
-        TRotatedPlacement expected;
-    };
-    const Case cases[] = {
+    const std::tuple<int, int, int, TRotatedPlacement> cases[] = {
         {0, 50, 13, {0, 0, 50, 13}},      {90, 50, 13, {0, 50, 13, 50}},
         {180, 50, 13, {50, 13, 50, 13}},  {270, 50, 13, {13, 0, 13, 50}},
         {360, 50, 13, {0, 0, 50, 13}},    {45, 100, 20, {0, 70, 84, 84}},
         {135, 100, 20, {70, 84, 84, 84}}, {225, 100, 20, {84, 14, 84, 84}},
         {315, 100, 20, {14, 0, 84, 84}},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(PlaceRotatedText(c.angle, c.w, c.h), c.expected) << c.angle;
+    for (const auto& [angle, w, h, expected] : cases)
+        EXPECT_EQ(PlaceRotatedText(angle, w, h), expected) << angle;
 }
 
 TEST(AboutTexts, VersionLineMarksPreReleaseBuilds)
@@ -157,14 +142,12 @@ TEST(AboutTexts, CaretsBecomeLineBreaks)
 
 TEST(AboutTexts, MemoryInKilobytesWithThousandsSeparator)
 {
+    // clang-format off
     const std::tuple<std::uint64_t, char, const char*> cases[] = {
-        {0, '.', "0"},
-        {999, '.', "999"},
-        {1000, '.', "1.000"},
-        {123456, ',', "123,456"},
-        {2097152, '.', "2.097.152"},
-        {1234567, '\0', "1234567"},
+        {0, '.', "0"},             {999, '.', "999"},             {1000, '.', "1.000"},
+        {123456, ',', "123,456"},  {2097152, '.', "2.097.152"},   {1234567, '\0', "1234567"},
     };
+    // clang-format on
     for (const auto& [value, sep, expected] : cases)
         EXPECT_EQ(FormatThousands(value, sep), expected) << value;
     EXPECT_EQ(MemoryText(std::uint64_t{1} << 31, '.'), "2.097.152 KB");

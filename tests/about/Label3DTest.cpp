@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <tuple>
 
 namespace zelmaro {
 namespace {
@@ -128,12 +129,7 @@ TEST_F(Label3D, ThreeDPassesDrawOffsetCopiesThenTheCaption)
     const TColor light = label.HighlightColor();
     ASSERT_NE(shadow, light);
 
-    struct Case {
-        TTextStyle Style;
-        int Shift;
-        std::vector<Pass> Passes;
-    };
-    const Case cases[] = {
+    const std::tuple<TTextStyle, int, std::vector<Pass>> cases[] = {
         {TTextStyle::tsNone, 1, {}},
         {TTextStyle::tsRaised, 1, {{1, shadow}}},
         {TTextStyle::tsLightRaised, 1, {{1, shadow}, {-1, light}}},
@@ -143,11 +139,11 @@ TEST_F(Label3D, ThreeDPassesDrawOffsetCopiesThenTheCaption)
         // The shift belongs to the shadow style only.
         {TTextStyle::tsRaised, 3, {{1, shadow}}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [style, shift, passes] : cases) {
         TLabel3D drawn;
         Prepare(drawn);
-        drawn.SetShift(c.Shift);
-        EXPECT_EQ(Mismatches(drawn, c.Style, c.Passes, kCaption), 0) << static_cast<int>(c.Style);
+        drawn.SetShift(shift);
+        EXPECT_EQ(Mismatches(drawn, style, passes, kCaption), 0) << static_cast<int>(style);
     }
 }
 
@@ -211,23 +207,19 @@ TEST_F(Label3D, BorderKinds)
     const QRgb back = ToQColor(kBackground).rgb(), red = qRgb(255, 0, 0);
     const int r = 79, b = 39;
 
-    struct Case {
-        TBorderType Type;
-        QRgb TopLeft, BottomRight, OpenCorners;
-    };
-    const Case cases[] = {
+    const std::tuple<TBorderType, QRgb, QRgb, QRgb> cases[] = {
         {TBorderType::btRecessed, grey, white, back},
         {TBorderType::btRaised, white, grey, back},
         {TBorderType::btDefault, red, red, red},
     };
-    for (const Case& c : cases) {
-        label.SetBorderType(c.Type);
+    for (const auto& [type, topLeft, bottomRight, openCorners] : cases) {
+        label.SetBorderType(type);
         QImage image = Render(label);
         // Each frame line leaves out its end point: two corners stay open.
         const std::pair<QPoint, QRgb> pixels[] = {
-            {{0, 0}, c.TopLeft},     {{r - 1, 0}, c.TopLeft}, {{0, b - 1}, c.TopLeft},
-            {{r, b}, c.BottomRight}, {{r, 1}, c.BottomRight}, {{1, b}, c.BottomRight},
-            {{r, 0}, c.OpenCorners}, {{0, b}, c.OpenCorners}, {{40, 20}, back}};
+            {{0, 0}, topLeft},     {{r - 1, 0}, topLeft}, {{0, b - 1}, topLeft},
+            {{r, b}, bottomRight}, {{r, 1}, bottomRight}, {{1, b}, bottomRight},
+            {{r, 0}, openCorners}, {{0, b}, openCorners}, {{40, 20}, back}};
         for (const auto& [point, colour] : pixels)
             EXPECT_EQ(image.pixel(point), colour) << point.x() << "," << point.y();
     }
@@ -238,13 +230,7 @@ TEST_F(Label3D, BorderKinds)
 TEST_F(Label3D, EllipsisShortensAndSwitchesAutoSizeOff)
 {
     auto chars = [](const QString& s) { return static_cast<int>(s.size()); };
-    struct Case {
-        const char* Text;
-        TEllipsesStyle Style;
-        int Width;
-        const char* Expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, TEllipsesStyle, int, const char*> cases[] = {
         {"abcdefgh", TEllipsesStyle::esEnd, 6, "abc..."},
         {"abcdefgh", TEllipsesStyle::esEnd, 8, "abcdefgh"},
         {"abcdefgh", TEllipsesStyle::esNone, 3, "abcdefgh"},
@@ -254,10 +240,10 @@ TEST_F(Label3D, EllipsisShortensAndSwitchesAutoSizeOff)
         {"/a/very/long/name.jpg", TEllipsesStyle::esPath, 5, ".../name.jpg"},
         {"abcdefgh", TEllipsesStyle::esEnd, 2, "..."},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(ElideLine(QString::fromUtf8(c.Text), c.Style, c.Width, chars),
-                  QString::fromUtf8(c.Expected))
-            << c.Text << " " << c.Width;
+    for (const auto& [text, style, width, expected] : cases)
+        EXPECT_EQ(ElideLine(QString::fromUtf8(text), style, width, chars),
+                  QString::fromUtf8(expected))
+            << text << " " << width;
 
     ASSERT_TRUE(label.AutoSize());
     label.SetEllipsesStyle(TEllipsesStyle::esEnd);
@@ -280,36 +266,32 @@ TEST_F(Label3D, EndEllipsisIsDrawnWhenTheCaptionDoesNotFit)
 
 TEST_F(Label3D, LinkClicksOpenTheAddressAndAlwaysFireClicked)
 {
-    struct Case {
-        TLabelStyle Style;
-        const char* Address;
-        const char* Opened; // nullptr: nothing opened
-    };
-    const Case cases[] = {
+    // The style, the address and what is opened (nullptr: nothing).
+    const std::tuple<TLabelStyle, const char*, const char*> cases[] = {
         {TLabelStyle::lsEMailAddress, "info@quandrel.example", "mailto:info@quandrel.example"},
         {TLabelStyle::lsWWWAddress, "https://quandrel.example/z", "https://quandrel.example/z"},
         {TLabelStyle::lsWWWAddress, "www.quandrel.example", "http://www.quandrel.example"},
         {TLabelStyle::lsEMailAddress, "", nullptr},
         {TLabelStyle::lsDefault, "https://quandrel.example", nullptr},
     };
-    for (const Case& c : cases) {
+    for (const auto& [style, address, url] : cases) {
         TLabel3D link;
         std::vector<QUrl> opened;
         link.SetUrlOpener([&](const QUrl& url) {
             opened.push_back(url);
             return true;
         });
-        link.SetLabelStyle(c.Style);
-        link.SetAddress(QString::fromUtf8(c.Address));
+        link.SetLabelStyle(style);
+        link.SetAddress(QString::fromUtf8(address));
         link.SetCaption(QStringLiteral("Link"));
         QSignalSpy clicked(&link, &TLabel3D::clicked);
         QTest::mouseClick(&link, Qt::LeftButton, {}, QPoint(2, 2));
-        EXPECT_EQ(clicked.count(), 1) << c.Address;
-        if (c.Opened == nullptr) {
-            EXPECT_TRUE(opened.empty()) << c.Address;
+        EXPECT_EQ(clicked.count(), 1) << address;
+        if (url == nullptr) {
+            EXPECT_TRUE(opened.empty()) << address;
         } else {
             ASSERT_EQ(opened.size(), 1u);
-            EXPECT_EQ(opened[0], QUrl(QString::fromUtf8(c.Opened)));
+            EXPECT_EQ(opened[0], QUrl(QString::fromUtf8(url)));
             EXPECT_EQ(link.cursor().shape(), Qt::PointingHandCursor);
         }
     }

@@ -2,60 +2,47 @@
 #include "about/InfVer.h"
 #include "common/TempDir.h"
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <array>
+#include <tuple>
 
 namespace zelmaro {
 namespace {
 
 using namespace zelmaro::testing;
 
-struct ShortCase {
-    const char* text;
-    const char* expected;
-};
-
 TEST(ShortVersion, KeepsMajorAndTwoDigitMinor)
 {
-    const ShortCase cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"2.4.0.31", "2.04"}, {"10.12.1", "10.12"}, {"3.123.0", "3.123"},
         {"1.7", "1.7"},       {"1", "1"},           {"", ""},
         {" 2.4.0", "2.04"},   {"$A.1.0", "10.01"},  {"1.-4.0", "1.-04"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(ShortVersion(c.text), c.expected) << c.text;
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(ShortVersion(text), expected) << text;
 }
 
 TEST(ShortVersion, NonNumberBeforeADotRaisesConversionError)
 {
     for (const char* text : {"a.4.0", "2.b.0", "2 .4.0", "x.7", ".4.0", "1.."})
         EXPECT_THROW(ShortVersion(text), ConversionError) << text;
-    try {
-        ShortVersion("2.b.0");
-        FAIL();
-    } catch (const ConversionError& e) {
-        EXPECT_STREQ(e.what(), "'b' ist kein gültiger Integerwert");
-    }
+    EXPECT_THAT([] { ShortVersion("2.b.0"); },
+                ::testing::ThrowsMessage<ConversionError>(
+                    ::testing::StrEq("'b' ist kein gültiger Integerwert")));
 }
 
 TEST(VersionToNumber, PacksOneBytePerPart)
 {
+    // clang-format off
     const std::pair<const char*, std::uint32_t> cases[] = {
-        {"2.4.0.31", 0x0204001F},
-        {"2, 4, 0, 31", 0x0204001F},
-        {"2.1", 0x02010000},
-        {"1.x.3", 0x01000300},
-        {"", 0},
-        {"1.2.3.300", 0x0102042C},
-        {"1.2.3.4.5", 0x01020304},
-        {"0x10.$f.X1.0", 0x100F0100},
-        {"2 .4", 0x00040000},
-        {"-1", 0xFF000000},
-        {"1.2.", 0x01020000},
-        {"..7", 0x00000700},
+        {"2.4.0.31", 0x0204001F},  {"2, 4, 0, 31", 0x0204001F},  {"2.1", 0x02010000},
+        {"1.x.3", 0x01000300},     {"", 0},                      {"1.2.3.300", 0x0102042C},
+        {"1.2.3.4.5", 0x01020304}, {"0x10.$f.X1.0", 0x100F0100}, {"2 .4", 0x00040000},
+        {"-1", 0xFF000000},        {"1.2.", 0x01020000},         {"..7", 0x00000700},
         {"99999999999.1", 0x00010000},
     };
+    // clang-format on
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(VersionToNumber(text), expected) << text;
 }
@@ -126,13 +113,10 @@ TEST_F(InfoVersionTest, QueriesUnderTheFirstTranslation)
     EXPECT_EQ(info.CompanyName, "Quandrel");
 
     // Strings under another translation are not found and read as empty.
-    TVersionBlockData other = FullBlock(0x04B00409);
-    other.Translation = kGerman1252;
-    source.Block = other;
+    source.Block->Translation = kGerman1252;
     info.ReadVersionInfo();
-    EXPECT_EQ(info.CompanyName, "");
-    EXPECT_EQ(info.FileVersion, "");
-    EXPECT_EQ(info.ShortFileVersion, "");
+    EXPECT_EQ(std::tie(info.CompanyName, info.FileVersion, info.ShortFileVersion),
+              std::make_tuple("", "", ""));
     EXPECT_EQ(info.FileVersionNumber, 0u);
 }
 
@@ -145,9 +129,7 @@ TEST_F(InfoVersionTest, EarlyEndsKeepWhatTheFieldsHeld)
     EXPECT_TRUE(info.Debug);
 
     // A block without translation: the flags are read, the strings are not.
-    TVersionBlockData flagsOnly;
-    flagsOnly.Flags = 0;
-    source.Block = flagsOnly;
+    source.Block.emplace().Flags = 0;
     info.ReadVersionInfo();
     EXPECT_FALSE(info.Debug);
     EXPECT_FALSE(info.PreRelease);
@@ -156,9 +138,8 @@ TEST_F(InfoVersionTest, EarlyEndsKeepWhatTheFieldsHeld)
 
     // Without fixed information the flags stay, the strings are read.
     TInfoVersion second = Sentinel();
-    TVersionBlockData noFixed = FullBlock();
-    noFixed.Flags.reset();
-    source.Block = noFixed;
+    source.Block = FullBlock();
+    source.Block->Flags.reset();
     second.ReadVersionInfo();
     EXPECT_TRUE(second.Debug);
     EXPECT_EQ(second.CompanyName, "Quandrel");

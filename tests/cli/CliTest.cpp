@@ -17,47 +17,34 @@
 
 using namespace zelmaro;
 using namespace zelmaro::testing;
+using zelmaro::test::ClassHeader, zelmaro::test::User, zelmaro::test::UsersFile;
 
 TEST(CliArguments, UsableAndUnusableCommandLines)
 {
-    struct Case {
-        std::vector<std::string> arguments;
-        bool ok;
-    } cases[] = {
-        {{"dir"}, true},
-        {{"dir", "--log", "x.txt", "--offset", "-7", "--tolerance", "2", "--write"}, true},
-        {{"--auto-offset", "dir", "--format", "json"}, true},
-        {{"--", "-dir"}, true},
-        {{"--list-palm-users"}, true},
-        {{"--help"}, true},
-        {{}, false},
-        {{"-dir"}, false},
-        {{"dir", "other"}, false},
-        {{"dir", "--offset"}, false},
-        {{"dir", "--offset", "$10"}, false},
-        {{"dir", "--tolerance", "1.5"}, false},
-        {{"dir", "--format", "xml"}, false},
-        {{"dir", "--log", "a", "--palm-user", "b"}, false},
-        {{"dir", "--offset", "3", "--auto-offset"}, false},
-        {{"dir", "--auto-offset", "--max-offset", "7200", "--align", "nearest"}, true},
-        {{"dir", "--offset", "+0:00:07", "--max-offset", "2:00:00"}, true},
-        {{"dir", "--max-offset", "-1"}, false},
-        {{"dir", "--max-offset"}, false},
-        {{"dir", "--offset", "1:60:00"}, false},
-        {{"dir", "--offset", "1:5:00"}, false},
-        {{"dir", "--offset", "1:05"}, false},
-        {{"dir", "--offset", "1:00:00:00"}, false},
-        {{"dir", "--offset", "596524:00:00"}, false}, // beyond the int range
-        {{"dir", "--align", "closest"}, false},
-        {{"dir", "--restore"}, true},
-        {{"dir", "--delete-originals"}, true},
-        {{"dir", "--restore", "--write"}, false},
-        {{"dir", "--restore", "--delete-originals"}, false},
-    };
-    for (const Case& c : cases) {
-        const TCliParse parse = ParseCliArguments(c.arguments);
-        EXPECT_EQ(parse.Error.empty(), c.ok)
-            << ::testing::PrintToString(c.arguments) << " " << parse.Error;
+    using Line = std::vector<std::string>;
+    // clang-format off
+    const std::vector<Line> usable = {
+        {"dir"}, {"--", "-dir"}, {"--list-palm-users"}, {"--help"},
+        {"dir", "--log", "x.txt", "--offset", "-7", "--tolerance", "2", "--write"},
+        {"--auto-offset", "dir", "--format", "json"},
+        {"dir", "--auto-offset", "--max-offset", "7200", "--align", "nearest"},
+        {"dir", "--offset", "+0:00:07", "--max-offset", "2:00:00"},
+        {"dir", "--restore"}, {"dir", "--delete-originals"}};
+    const std::vector<Line> unusable = {
+        {}, {"-dir"}, {"dir", "other"}, {"dir", "--offset"}, {"dir", "--offset", "$10"},
+        {"dir", "--tolerance", "1.5"}, {"dir", "--format", "xml"},
+        {"dir", "--log", "a", "--palm-user", "b"}, {"dir", "--offset", "3", "--auto-offset"},
+        {"dir", "--max-offset", "-1"}, {"dir", "--max-offset"}, {"dir", "--align", "closest"},
+        {"dir", "--offset", "1:60:00"}, {"dir", "--offset", "1:5:00"}, {"dir", "--offset", "1:05"},
+        {"dir", "--offset", "1:00:00:00"}, {"dir", "--offset", "596524:00:00"}, // beyond int
+        {"dir", "--restore", "--write"}, {"dir", "--restore", "--delete-originals"}};
+    // clang-format on
+    for (const bool ok : {true, false}) {
+        for (const Line& arguments : ok ? usable : unusable) {
+            const TCliParse parse = ParseCliArguments(arguments);
+            EXPECT_EQ(parse.Error.empty(), ok)
+                << ::testing::PrintToString(arguments) << " " << parse.Error;
+        }
     }
     const TCliOptions o =
         ParseCliArguments({"--offset", "-7", "--", "-dir", "--format", "csv"}).Options;
@@ -67,20 +54,17 @@ TEST(CliArguments, UsableAndUnusableCommandLines)
     EXPECT_EQ(o.MaxOffset, 300);
     EXPECT_FALSE(o.AlignNearest);
 
-    struct Seconds {
-        const char* text;
-        int seconds;
-    } offsets[] = {{"-1:00:07", -3607},
-                   {"1:00:07", 3607},
-                   {"0:59:59", 3599},
-                   {"-12", -12},
-                   {"596523:14:07", 2147483647}};
-    for (const Seconds& c : offsets) {
-        const TCliParse parse =
-            ParseCliArguments({"dir", "--offset", c.text, "--max-offset", c.text});
-        EXPECT_EQ(parse.Options.Offset, c.seconds) << c.text;
-        if (c.seconds >= 0) {
-            EXPECT_EQ(parse.Options.MaxOffset, c.seconds) << c.text;
+    // clang-format off
+    const std::pair<const char*, int> offsets[] = {
+        {"-1:00:07", -3607}, {"1:00:07", 3607}, {"0:59:59", 3599},
+        {"-12", -12}, {"596523:14:07", 2147483647},
+    };
+    // clang-format on
+    for (const auto& [text, seconds] : offsets) {
+        const TCliParse parse = ParseCliArguments({"dir", "--offset", text, "--max-offset", text});
+        EXPECT_EQ(parse.Options.Offset, seconds) << text;
+        if (seconds >= 0) {
+            EXPECT_EQ(parse.Options.MaxOffset, seconds) << text;
         }
     }
     EXPECT_TRUE(ParseCliArguments({"dir", "--align", "nearest"}).Options.AlignNearest);
@@ -124,49 +108,23 @@ TEST(CliRun, BadUsageAndHelp)
     EXPECT_NE(out.str().find("--palm-user"), std::string::npos);
 }
 
-namespace {
-
-struct PalmUser {
-    std::int32_t id;
-    std::string name, directory;
-};
-
-// The bytes of a users.dat that lists the users.
-std::string UsersDat(const std::vector<PalmUser>& list)
-{
-    using zelmaro::test::Le16;
-    std::string bytes =
-        Le16(static_cast<std::uint16_t>(list.size())) + Le16(0xFFFF) + Le16(1) + Le16(5) + "CUser";
-    for (const PalmUser& u : list)
-        bytes += zelmaro::test::Le32(static_cast<std::uint32_t>(u.id)) +
-                 zelmaro::test::Short(u.name) + zelmaro::test::Short(u.directory) +
-                 std::string(8, '\0') + Le16(0x8001);
-    return bytes;
-}
-
-} // namespace
-
 TEST(CliRun, PalmDesktopComesFromTheGivenRegistry)
 {
-    zelmaro::test::TempDir dir;
-    dir.Write("Palm/users.dat", UsersDat({{9, "Anna", "AD"}}));
-    MemoryRegistryStore registry;
+    zelmaro::test::PalmInstall palm;
+    palm.Dir.Write("Palm/users.dat", UsersFile(1, ClassHeader("CUser") + User(9, "Anna", "AD")));
+    MemoryRegistryStore empty;
     TCliEnvironment environment;
-    environment.Registry = &registry;
+    environment.Registry = &empty;
     std::ostringstream out, err;
     EXPECT_EQ(RunCli({"--list-palm-users"}, out, err, environment), kExitOk);
     EXPECT_EQ(out.str(), "");
     EXPECT_EQ(err.str(), "Hinweis: Palm Desktop ist nicht eingerichtet.\n");
 
-    registry.CreateKey(kPalmDesktopKey);
-    registry.SetValue(kPalmDesktopKey, "PIMVersion", {kRegSz, "4.1"});
-    registry.SetValue(kPalmDesktopKey, "DesktopPath", {kRegSz, dir.Dir("Programme/Palm")});
-    const std::string palm = dir.Dir("Palm");
-    registry.SetValue(kPalmDesktopKey, "Path", {kRegSz, palm});
+    environment.Registry = &palm.Registry;
     out.str("");
     err.str("");
     EXPECT_EQ(RunCli({"--list-palm-users"}, out, err, environment), kExitOk);
-    EXPECT_EQ(out.str(), "9\tAnna\t" + JoinPath(palm, "AD") + "\n");
+    EXPECT_EQ(out.str(), "9\tAnna\t" + JoinPath(palm.Path, "AD") + "\n");
     EXPECT_EQ(err.str(), "");
 }
 
@@ -214,10 +172,7 @@ TEST(CliTable, TheThreeFormats)
 
 TEST(CliJson, AnyBytesGiveValidJson)
 {
-    struct Case {
-        std::string text;
-        std::string json;
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"a \"b\"\\c\x01", "\"a \\\"b\\\"\\\\c\\u0001\""},
         {"Ü€𝄞.JPG", "\"Ü€𝄞.JPG\""},
         // Not UTF-8: a Latin-1 name, a cut sequence, a surrogate.
@@ -225,8 +180,8 @@ TEST(CliJson, AnyBytesGiveValidJson)
         {"a\xE2\x82", "\"a\\u00e2\\u0082\""},
         {"\xED\xA0\x80", "\"\\u00ed\\u00a0\\u0080\""},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(JsonString(c.text), c.json) << c.text;
+    for (const auto& [text, json] : cases)
+        EXPECT_EQ(JsonString(text), json) << text;
 
     TJsonObject document;
     document.Add("offset", "7");
@@ -269,17 +224,13 @@ TEST(CliHost, ProgressLinesAndMessages)
             progress->SetFileName("b.JPG");
             host.ShowWriteFailures({{"a.JPG", "x"}, {"b.JPG", "y"}});
         }
-        const std::string failures = "Fehler: Bild \"a.JPG\" nicht geändert: x\n"
+        // A terminal overwrites the file line in place.
+        const std::string cr = terminal ? "\r\x1b[K" : "";
+        const std::string expected = "Lese Verzeichnis: /fotos\nGefundene Dateien: 2\n" + cr +
+                                     "Lese Daten von Datei: a.JPG\nFehler: kaputt\n" + cr +
+                                     "Lese Daten von Datei: b.JPG\n"
+                                     "Fehler: Bild \"a.JPG\" nicht geändert: x\n"
                                      "Fehler: Bild \"b.JPG\" nicht geändert: y\n";
-        const std::string expected = terminal
-                                         ? "Lese Verzeichnis: /fotos\nGefundene Dateien: 2\n"
-                                           "\r\x1b[KLese Daten von Datei: a.JPG\nFehler: kaputt\n"
-                                           "\r\x1b[KLese Daten von Datei: b.JPG\n" +
-                                               failures
-                                         : "Lese Verzeichnis: /fotos\nGefundene Dateien: 2\n"
-                                           "Lese Daten von Datei: a.JPG\nFehler: kaputt\n"
-                                           "Lese Daten von Datei: b.JPG\n" +
-                                               failures;
         EXPECT_EQ(err.str(), expected) << terminal;
     }
 }
@@ -288,10 +239,9 @@ TEST(CliPalmUsers, NamesForTheConsoleAndTheLookup)
 {
     EXPECT_EQ(Cp1252ToUtf8("J\xFCrgen \x80\x81"), "Jürgen €\xEF\xBF\xBD");
 
-    MemoryRegistryStore none;
-    TPalmUsersDat users(none);
-    ByteStream stream(UsersDat({{7, "J\xFCrgen", "JD"}, {9, "Anna", "AD"}}));
-    users.Parse(stream);
+    const zelmaro::test::ParsedUsers parsed(
+        UsersFile(2, ClassHeader("CUser") + User(7, "J\xFCrgen", "JD") + User(9, "Anna", "AD")));
+    const TPalmUsersDat& users = parsed.Users;
     ASSERT_EQ(users.Count(), 2);
     EXPECT_EQ(FindPalmUser(users, "anna"), 9);
     EXPECT_EQ(FindPalmUser(users, "Jürgen"), 7);
@@ -303,10 +253,7 @@ TEST(CliPalmUsers, NamesForTheConsoleAndTheLookup)
 
 TEST(CliPalmUsers, PathsAsTheFileSystemHasThem)
 {
-    const struct {
-        const char* path;
-        const char* shown;
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"/home/j\xC3\xB6rg/Palm/\xE2\x82\xAC", "/home/jörg/Palm/€"}, // UTF-8 stays
         {"/palm/J\xF6rg", "/palm/Jörg"},                              // a Windows-1252 name
         {"/a\xC3", "/aÃ"},                                            // cut short
@@ -314,6 +261,6 @@ TEST(CliPalmUsers, PathsAsTheFileSystemHasThem)
         {"/a\xED\xA0\x80", "/aí\u00A0€"},                             // a surrogate
         {"/a\xF4\x90\x80\x80", "/aô\uFFFD€€"},                        // above U+10FFFF
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(PathForConsole(c.path), c.shown) << c.path;
+    for (const auto& [path, shown] : cases)
+        EXPECT_EQ(PathForConsole(path), shown) << path;
 }

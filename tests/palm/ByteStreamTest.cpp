@@ -40,9 +40,7 @@ TEST(ByteStream, ReadsPastTheEndDeliverWhatIsLeftAsLowBytes)
 TEST(ByteStream, FromFileReadsEveryByteAndNothingForAMissingFile)
 {
     test::TempDir dir;
-    const std::string bytes("a\0\r\n\xFF"
-                            "b",
-                            6);
+    const std::string bytes = Bytes({'a', 0, '\r', '\n', 0xFF, 'b'});
     std::optional<ByteStream> s = ByteStream::FromFile(dir.Write("f.dat", bytes));
     ASSERT_TRUE(s);
     ASSERT_EQ(s->Size(), bytes.size());
@@ -93,11 +91,7 @@ TEST(PalmString, CutShortItKeepsTheBytesThatExistAndTellsTheAnnouncedLength)
 
 TEST(PalmString, ComparedWithoutLetterCaseAsWindows1252HasIt)
 {
-    const struct {
-        std::string a;
-        std::string b;
-        bool same;
-    } cases[] = {
+    const std::tuple<std::string, std::string, bool> cases[] = {
         {"J\xD6RG", "j\xF6rg", true},                   // JÖRG, jörg
         {"J\xF6rg", "J\xFCrg", false},                  // Jörg, Jürg
         {"\x8A\x8C\x8E\x9F", "\x9A\x9C\x9E\xFF", true}, // ŠŒŽŸ, šœžÿ
@@ -105,8 +99,8 @@ TEST(PalmString, ComparedWithoutLetterCaseAsWindows1252HasIt)
         {"Anna", "Ann", false},
         {"", "", true},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(SamePalmText(c.a, c.b), c.same) << Cp1252ToUtf8(c.a) << " " << Cp1252ToUtf8(c.b);
+    for (const auto& [a, b, same] : cases)
+        EXPECT_EQ(SamePalmText(a, b), same) << Cp1252ToUtf8(a) << " " << Cp1252ToUtf8(b);
 }
 
 TEST(SwapBytes32, ReversesTheByteOrder)

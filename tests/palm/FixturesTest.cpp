@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace zelmaro;
@@ -14,12 +15,8 @@ namespace {
 
 TEST(PalmFixtures, UserLists)
 {
-    const struct {
-        const char* file;
-        std::int32_t count;
-        bool loadError;
-        std::vector<std::string> names; // the first ones; the rest are empty
-    } cases[] = {
+    // The file, its count and load error, and the first names: the rest are empty.
+    const std::tuple<const char*, std::int32_t, bool, std::vector<std::string>> cases[] = {
         {"complete.dat", 1, false, {"Desk"}},
         {"two-users-sync-preference.dat", 2, false, {"Anna", "Bernd"}},
         {"truncated.dat", 2, true, {"Anna", ""}},
@@ -29,16 +26,16 @@ TEST(PalmFixtures, UserLists)
         {"count-then-wrong-tag.dat", 2, true, {"", ""}},
         {"garbled.dat", 0x4DA5, true, {}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
-        const ParsedUsers parsed(PalmFixture("users/" + std::string(c.file)));
+    for (const auto& [file, count, loadError, names] : cases) {
+        SCOPED_TRACE(file);
+        const ParsedUsers parsed(PalmFixture("users/" + std::string(file)));
         const TPalmUsersDat& users = parsed.Users;
-        EXPECT_EQ(Outcome(users), std::make_tuple(false, c.loadError, c.count));
+        EXPECT_EQ(Outcome(users), std::make_tuple(false, loadError, count));
         ASSERT_EQ(users.Users().size(), static_cast<std::size_t>(users.Count()));
         for (std::size_t i = 0; i < users.Users().size(); ++i) {
             const TPalmUser& user = users.Users()[i];
-            EXPECT_EQ(user.Name, i < c.names.size() ? c.names[i] : "") << i;
-            if (i >= c.names.size() || c.names[i].empty()) {
+            EXPECT_EQ(user.Name, i < names.size() ? names[i] : "") << i;
+            if (i >= names.size() || names[i].empty()) {
                 EXPECT_TRUE(user.UserID == 0 && user.Directory.empty()) << i;
             }
         }
@@ -48,11 +45,7 @@ TEST(PalmFixtures, UserLists)
 TEST(PalmFixtures, MemoDatabases)
 {
     const std::string log = "Zelmaro\r\n-0801052103073,2--0801052104150,5-";
-    const struct {
-        const char* file;
-        std::vector<std::string> texts;
-        std::int32_t recordCount;
-    } cases[] = {
+    const std::tuple<const char*, std::vector<std::string>, std::int32_t> cases[] = {
         {"complete.dat", {"abc"}, 1},
         {"three-memos.dat", {log, "", std::string(300, 'L')}, 3},
         {"truncated.dat", {log, "", std::string(300 - 200 + 16, 'L')}, 3},
@@ -64,13 +57,13 @@ TEST(PalmFixtures, MemoDatabases)
         {"huge-category-count.dat", {}, 0},
         {"no-fields.dat", {}, 0},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
+    for (const auto& [path, texts, recordCount] : cases) {
+        SCOPED_TRACE(path);
         TPalmDesktopMemoFile file;
-        file.FileName = PalmFixturePath("memopad/" + std::string(c.file));
+        file.FileName = PalmFixturePath("memopad/" + std::string(path));
         EXPECT_TRUE(file.Load());
-        EXPECT_EQ(MemoTexts(file), c.texts);
-        EXPECT_EQ(file.RecordCount, c.recordCount);
+        EXPECT_EQ(MemoTexts(file), texts);
+        EXPECT_EQ(file.RecordCount, recordCount);
     }
 }
 

@@ -156,11 +156,10 @@ TEST_F(MemoFileForUser, UnknownUserOrMissingDatabaseGivesNoMemos)
 {
     Dir.Write("Palm/AnnaD/memopad/memopad.dat", MemoHeader({1}, 1) + MemoRecord("Anna"));
     MemoryRegistryStore notInstalled;
-    for (auto [id, registry] : {std::pair<std::int32_t, const RegistryStore*>{9, &Registry},
-                                {8, &Registry},
-                                {0, &Registry},
-                                {-1, &Registry},
-                                {7, &notInstalled}}) {
+    const std::pair<std::int32_t, const RegistryStore*> cases[] = {
+        {9, &Registry}, {8, &Registry}, {0, &Registry}, {-1, &Registry}, {7, &notInstalled},
+    };
+    for (const auto& [id, registry] : cases) {
         const auto file = TPalmDesktopMemoFile::ForUser(id, *registry);
         ASSERT_TRUE(file) << id;
         EXPECT_EQ(file->FileName, "");

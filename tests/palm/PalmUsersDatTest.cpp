@@ -181,41 +181,40 @@ const std::string kB = User(8, "B", "b");
 const std::string kAThenHeader = User(7, "A", "a", 0xFFFF);
 
 // clang-format off
-INSTANTIATE_TEST_SUITE_P(Files, PalmUsersDatParse, ::testing::Values(
-    ParseCase{"count zero", Le16(0) + kOneUserFile.substr(2), 0, true, {}},
-    ParseCase{"negative count", Bytes({0x00, 0x80}) + kOneUserFile.substr(2), 0, true, {}},
-    ParseCase{"wrong tag", Le16(2) + Le16(0x8001) + kPad, 2, true, {0, 0}},
-    ParseCase{"wrong tag and nothing after it", Le16(2) + Le16(0x8001), 2, true, {0, 0}},
-    ParseCase{"wrong schema", UsersFile(1, Le16(2) + Le16(5) + "CUser" + kA), 1, true, {0}},
-    ParseCase{"class name too long", UsersFile(1, Le16(1) + Le16(256) + std::string(256, 'C')),
-              1, true, {0}},
-    ParseCase{"unknown class", UsersFile(1, ClassHeader("CUsers") + kA), 1, true, {0}},
-    ParseCase{"class name in lower case", UsersFile(1, ClassHeader("cuser") + kA), 1, false, {7}},
-    ParseCase{"class name ends at a NUL",
-              UsersFile(1, ClassHeader(std::string("CUser\0junk", 10)) + kA), 1, false, {7}},
-    ParseCase{"two users one after the other", UsersFile(2, kUsers + kA + kB), 2, false, {7, 8}},
-    ParseCase{"unknown tag after the last user, skip reaches the end",
-              UsersFile(2, kUsers + kA + User(8, "B", "b", 0x1234) +
-                               Bytes({1, 2, 3, 4, 5, 6, 0x03, 0x80, 9})), 2, false, {7, 8}},
-    ParseCase{"sync preference between users",
-              UsersFile(2, kUsers + kAThenHeader + kSync + Bytes({9, 0x03, 0x80, 0x01, 0x80}) + kB),
-              2, false, {7, 8}},
-    ParseCase{"0x80 after another byte fails the skip",
-              UsersFile(2, kUsers + kAThenHeader + kSync + Bytes({9, 0x02, 0x80, 0x01, 0x80}) + kB),
-              2, true, {7, 0}},
-    ParseCase{"file that starts with the sync preference",
-              UsersFile(1, ClassHeader("CUserSyncPreference") + Bytes({0, 0, 0, 0, 5})),
-              1, false, {0}},
-    ParseCase{"name length 0x80 fails at that user",
-              UsersFile(2, kUsers + kA + Le32(8) + Bytes({0x80}) + kPad), 2, true, {7, 8}},
-    ParseCase{"empty directory name fails",
-              UsersFile(1, kUsers + Le32(9) + Short("A") + Bytes({0}) + kPad), 1, true, {9}},
-    ParseCase{"same id twice", UsersFile(2, kUsers + User(5, "A", "a") + User(5, "B", "b")),
-              2, false, {5, 5}},
-    ParseCase{"file cut after the last directory name",
-              UsersFile(1, kUsers + Le32(3) + Short("A") + Short("a")), 1, false, {3}},
-    ParseCase{"count larger than the file could hold is kept", Le16(0x7FFF) + Le16(0xFFFF) + kPad,
-              0x7FFF, true, std::vector<std::int32_t>(0x7FFF, 0)}),
+INSTANTIATE_TEST_SUITE_P(Files, PalmUsersDatParse, ::testing::ValuesIn(std::vector<ParseCase>{
+    {"count zero", Le16(0) + kOneUserFile.substr(2), 0, true, {}},
+    {"negative count", Bytes({0x00, 0x80}) + kOneUserFile.substr(2), 0, true, {}},
+    {"wrong tag", Le16(2) + Le16(0x8001) + kPad, 2, true, {0, 0}},
+    {"wrong tag and nothing after it", Le16(2) + Le16(0x8001), 2, true, {0, 0}},
+    {"wrong schema", UsersFile(1, Le16(2) + Le16(5) + "CUser" + kA), 1, true, {0}},
+    {"class name too long",
+     UsersFile(1, Le16(1) + Le16(256) + std::string(256, 'C')), 1, true, {0}},
+    {"unknown class", UsersFile(1, ClassHeader("CUsers") + kA), 1, true, {0}},
+    {"class name in lower case", UsersFile(1, ClassHeader("cuser") + kA), 1, false, {7}},
+    {"class name ends at a NUL",
+     UsersFile(1, ClassHeader(std::string("CUser\0junk", 10)) + kA), 1, false, {7}},
+    {"two users one after the other", UsersFile(2, kUsers + kA + kB), 2, false, {7, 8}},
+    {"unknown tag after the last user, skip reaches the end",
+     UsersFile(2, kUsers + kA + User(8, "B", "b", 0x1234) +
+                      Bytes({1, 2, 3, 4, 5, 6, 0x03, 0x80, 9})), 2, false, {7, 8}},
+    {"sync preference between users",
+     UsersFile(2, kUsers + kAThenHeader + kSync + Bytes({9, 0x03, 0x80, 0x01, 0x80}) + kB),
+     2, false, {7, 8}},
+    {"0x80 after another byte fails the skip",
+     UsersFile(2, kUsers + kAThenHeader + kSync + Bytes({9, 0x02, 0x80, 0x01, 0x80}) + kB),
+     2, true, {7, 0}},
+    {"file that starts with the sync preference",
+     UsersFile(1, ClassHeader("CUserSyncPreference") + Bytes({0, 0, 0, 0, 5})), 1, false, {0}},
+    {"name length 0x80 fails at that user",
+     UsersFile(2, kUsers + kA + Le32(8) + Bytes({0x80}) + kPad), 2, true, {7, 8}},
+    {"empty directory name fails",
+     UsersFile(1, kUsers + Le32(9) + Short("A") + Bytes({0}) + kPad), 1, true, {9}},
+    {"same id twice",
+     UsersFile(2, kUsers + User(5, "A", "a") + User(5, "B", "b")), 2, false, {5, 5}},
+    {"file cut after the last directory name",
+     UsersFile(1, kUsers + Le32(3) + Short("A") + Short("a")), 1, false, {3}},
+    {"count larger than the file could hold is kept", Le16(0x7FFF) + Le16(0xFFFF) + kPad,
+     0x7FFF, true, std::vector<std::int32_t>(0x7FFF, 0)}}),
     [](const ::testing::TestParamInfo<ParseCase>& info) {
         std::string name;
         for (const char* c = info.param.what; *c != '\0'; ++c)
@@ -266,9 +265,7 @@ TEST(FindPathIgnoringCase, PartsAreMatchedOneByOne)
     const std::string base = dir.Path();
     const std::string found = base + "/MemoPad/MemoPad.dat";
     // clang-format off
-    const struct {
-        std::string base, relative, found;
-    } cases[] = {
+    const std::tuple<std::string, std::string, std::string> cases[] = {
         {base, "memopad\\memopad.dat", found},
         {base, "MEMOPAD/MEMOPAD.DAT", found},
         {base + "/", "memopad", base + "/MemoPad"},
@@ -280,8 +277,8 @@ TEST(FindPathIgnoringCase, PartsAreMatchedOneByOne)
         {base + "/missing", "MemoPad", ""},
     };
     // clang-format on
-    for (const auto& c : cases)
-        EXPECT_EQ(FindPathIgnoringCase(c.base, c.relative), c.found) << c.relative;
+    for (const auto& [from, relative, expected] : cases)
+        EXPECT_EQ(FindPathIgnoringCase(from, relative), expected) << relative;
 }
 #else
 TEST(FindPathIgnoringCase, WindowsFindsAnySpellingAsAsked)

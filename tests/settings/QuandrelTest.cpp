@@ -8,15 +8,13 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <limits>
 #include <optional>
 #include <random>
 #include <string>
+#include <tuple>
 
 #ifdef _WIN32
 #include <windows.h>
-#else
-#include <stdlib.h>
 #endif
 
 namespace zelmaro {
@@ -155,21 +153,19 @@ TEST_P(SettingsRoundTrip, FirstRunGivesDefaultsThenCloseStoresAllValues)
     EXPECT_EQ(ReadAppInteger(store, app, "Width", 759), 759);
     EXPECT_EQ(ReadAppString(store, app, "LastPath", ""), "");
 
-    // clang-format off
-    const struct {
-        const char* name;
-        std::int32_t value, readDefault;
-    } integers[] = {{"Left", -8, 0}, {"Top", INT32_MAX, 0}, {"Width", 1024, 759},
-                    {"Height", 735, 735}, {"Correct", -300, 0}};
-    // clang-format on
+    // The name, the value written and the default it is read back with.
+    const std::tuple<const char*, std::int32_t, std::int32_t> integers[] = {
+        {"Left", -8, 0},      {"Top", INT32_MAX, 0}, {"Width", 1024, 759},
+        {"Height", 735, 735}, {"Correct", -300, 0},
+    };
     CreateAppKey(store, app);
-    for (const auto& i : integers)
-        WriteAppInteger(store, app, i.name, i.value);
+    for (const auto& [name, value, readDefault] : integers)
+        WriteAppInteger(store, app, name, value);
     WriteAppString(store, app, "LastPath", "");
     WriteAppString(store, app, "User", "Anna M\xFCller");
 
-    for (const auto& i : integers)
-        EXPECT_EQ(ReadAppInteger(store, app, i.name, i.readDefault), i.value) << i.name;
+    for (const auto& [name, value, readDefault] : integers)
+        EXPECT_EQ(ReadAppInteger(store, app, name, readDefault), value) << name;
     // An empty directory is kept as a value without data and reads as the default.
     EXPECT_EQ(store.QueryValue(AppKeyPath(app), "LastPath"), (RegistryValue{kRegSz, ""}));
     EXPECT_EQ(ReadAppString(store, app, "LastPath", "unchanged"), "unchanged");
