@@ -37,20 +37,25 @@ TImageReading ReadImage(TMetadataTool& tool, const std::string& path,
     return Parse(lines, settings);
 }
 
-// The images in one call where that works, else one by one.
+// The images in one call where that works, else one by one. A tool whose
+// output could not be cut once reads image by image from then on, rather
+// than paying for each batch twice.
 std::vector<TImageReading> ReadImages(TMetadataTool& tool, const std::vector<std::string>& paths,
-                                      const FormatSettings& settings)
+                                      const FormatSettings& settings, bool& together)
 {
-    std::optional<std::vector<std::optional<std::vector<std::string>>>> together;
-    try {
-        together = ReadImagesTogether(tool, paths);
-    } catch (...) {
-        together.reset();
+    std::optional<std::vector<std::optional<std::vector<std::string>>>> lines;
+    if (together && paths.size() > 1) {
+        try {
+            lines = ReadImagesTogether(tool, paths);
+        } catch (...) {
+            lines.reset();
+        }
+        together = lines.has_value();
     }
     std::vector<TImageReading> readings;
     for (std::size_t k = 0; k < paths.size(); ++k)
-        readings.push_back(together ? Parse((*together)[k], settings)
-                                    : ReadImage(tool, paths[k], settings));
+        readings.push_back(lines ? Parse((*lines)[k], settings)
+                                 : ReadImage(tool, paths[k], settings));
     return readings;
 }
 
@@ -126,7 +131,8 @@ void TImageReaderPool::Serve(TReader& reader)
         TJob job = std::move(reader.Jobs.front());
         reader.Jobs.pop_front();
         lock.unlock();
-        std::vector<TImageReading> readings = ReadImages(*reader.Tool, job.Paths, FSettings);
+        std::vector<TImageReading> readings =
+            ReadImages(*reader.Tool, job.Paths, FSettings, reader.Together);
         lock.lock();
         for (std::size_t k = 0; k < readings.size(); ++k)
             FReadings.emplace(job.First + k, std::move(readings[k]));

@@ -57,6 +57,7 @@ private:
     };
     struct TReader {
         TMetadataTool* Tool = nullptr;
+        bool Together = true; // reads a batch in one call
         std::deque<TJob> Jobs;
         std::condition_variable Wake;
         std::thread Thread;

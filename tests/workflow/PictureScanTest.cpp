@@ -328,13 +328,15 @@ namespace {
 
 // Tools for the readers of a scan at once: each answers from the rig's
 // FakeTool, which nothing changes meanwhile, and logs the paths it was asked.
-// With Separate, they read several images in one call as the tool does.
+// With Separate, they read several images in one call as the tool does,
+// heading each image's lines unless Heads is off.
 struct ReaderTools {
     std::mutex Mutex;
     std::vector<std::string> Asked;
     std::size_t Made = 0;
     std::size_t Calls = 0;
     bool Separate = false;
+    bool Heads = true;
 
     struct Tool final : TMetadataTool {
         ReaderTools& Tools;
@@ -351,7 +353,7 @@ struct ReaderTools {
                                arguments.begin();
             for (std::size_t i = 0; i < static_cast<std::size_t>(paths); ++i) {
                 Tools.Asked.push_back(arguments[i]);
-                if (paths > 1)
+                if (paths > 1 && Tools.Heads)
                     lines.push_back("======== " + arguments[i]);
                 if (const auto found = Answers.Output.find(arguments[i]);
                     found != Answers.Output.end())
@@ -475,6 +477,19 @@ TEST(ScanPicturesAtOnce, GivesWhatTheScanInTurnGives)
             }
         }
     }
+}
+
+TEST(ScanPicturesAtOnce, AReaderWhoseOutputCannotBeCutReadsImageByImageFromThenOn)
+{
+    ScanRig rig;
+    const std::vector<std::string> inTurn = Scan(rig);
+    ReaderTools tools;
+    tools.Separate = true;
+    tools.Heads = false;
+    tools.Attach(rig, 2);
+    EXPECT_EQ(Scan(rig), inTurn);
+    // Four batches of five: each reader's first in one call, then all twenty alone.
+    EXPECT_EQ(tools.Calls, 2u + 20u);
 }
 
 TEST(ReadImagesTogether, CutsTheOutputAtTheHeadsOfItsFilesOrGivesUp)
