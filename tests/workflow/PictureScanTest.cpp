@@ -471,9 +471,12 @@ TEST(ScanPicturesAtOnce, GivesWhatTheScanInTurnGives)
                                       rig.Dir.File(names[k]));
                 };
                 EXPECT_EQ(asked(0), c.sessionFails ? 0 : 1) << what;
-                // The second reader's first, which a cancel before the third
-                // image keeps from it in batches.
-                EXPECT_EQ(asked(batch), c.cancelAt && separate ? 0 : 1) << what;
+                // The second reader's first: never read twice, and read
+                // where the scan went past it.
+                EXPECT_LE(asked(batch), 1) << what;
+                if (read > batch) {
+                    EXPECT_EQ(asked(batch), 1) << what;
+                }
             }
         }
     }
