@@ -85,11 +85,16 @@ TEST(QuandrelTest, ReadAppStringFollowsTheStoredBytes)
 }
 
 // Without the key reads give the default and writes do nothing.
-TEST(QuandrelTest, WithoutTheKeyReadsGiveTheDefaultAndWritesDoNothing)
+TEST(QuandrelTest, ReadsGiveTheDefaultWithoutTheKey)
+{
+    MemoryRegistryStore empty;
+    EXPECT_EQ(ReadAppInteger(empty, "Zelmaro", "Left", -17), -17);
+    EXPECT_EQ(ReadAppString(empty, "Zelmaro", "User", "Anna"), "Anna");
+}
+
+TEST(QuandrelTest, WritesIntoAMissingKeyDoNothing)
 {
     MemoryRegistryStore store;
-    EXPECT_EQ(ReadAppInteger(store, "Zelmaro", "Left", -17), -17);
-    EXPECT_EQ(ReadAppString(store, "Zelmaro", "User", "Anna"), "Anna");
     WriteAppInteger(store, "Zelmaro", "Left", 10);
     WriteAppString(store, "Zelmaro", "User", "Anna");
     EXPECT_FALSE(store.KeyExists(kKey));

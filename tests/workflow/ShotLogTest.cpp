@@ -46,6 +46,17 @@ protected:
             database += MemoRecord(text);
         Dir.Write("Palm/AnnaD/memopad/memopad.dat", database);
     }
+    // Both log memos are read, in time order, past a memo of another title.
+    void ExpectBothLogMemos(std::optional<std::uint32_t> announced)
+    {
+        WriteMemos({"Zelmaro\r\n-0801052104150,5-", "Einkauf\r\n0801052103079",
+                    "Zelmaro\r\n0801052103073,2"},
+                   announced);
+        Rig.Flow.AddShot({1, 1});
+        EXPECT_TRUE(Rig.Flow.ReadShotMemo(7));
+        EXPECT_EQ(ShotsOf(Rig.Flow.Shots()), (std::vector<Shot>{{k210307, 3.2}, {k210415, 0.5}}));
+        EXPECT_TRUE(Rig.Host.Messages.empty());
+    }
 };
 
 } // namespace
@@ -68,17 +79,37 @@ TEST(SplitTextLines, EveryKindOfLineEnd)
         EXPECT_EQ(SplitTextLines(c.text), c.lines) << c.text;
 }
 
+namespace {
+
+struct LogCase {
+    std::string name;
+    std::vector<std::string> lines;
+    std::vector<Shot> shots; // in log order
+    bool complete = true;
+};
+
 // The parser alone gives the entries in log order, the workflow keeps them
 // in time order; an impossible moment ends both with the entries before it.
+void ExpectEntries(const LogCase& c)
+{
+    SCOPED_TRACE(c.name);
+    const TShotLogParse parse = ParseShotLog(c.lines, FormatSettings::German());
+    EXPECT_EQ(ShotsOf(parse.Shots), c.shots);
+    EXPECT_EQ(parse.Error.has_value(), !c.complete);
+    WorkflowRig rig;
+    EXPECT_EQ(rig.Flow.ParseShotLog(c.lines), c.complete);
+    std::vector<Shot> inTimeOrder = c.shots;
+    std::stable_sort(inTimeOrder.begin(), inTimeOrder.end(),
+                     [](const Shot& a, const Shot& b) { return a.first < b.first; });
+    EXPECT_EQ(ShotsOf(rig.Flow.Shots()), inTimeOrder);
+}
+
+} // namespace
+
 TEST(ParseShotLog, EntriesOfTheLog)
 {
     // clang-format off
-    struct Case {
-        std::string name;
-        std::vector<std::string> lines;
-        std::vector<Shot> shots; // in log order
-        bool complete = true;
-    } cases[] = {
+    const LogCase cases[] = {
         {"two entries on a line", {"Zelmaro", "-0801052103073,2--0801052104150,5-"},
          {{k210307, 3.2}, {k210415, 0.5}}},
         {"pieces of 12 characters or fewer", {"Zelmaro", "080105210307-08010521030-x"}, {}},
@@ -93,23 +124,18 @@ TEST(ParseShotLog, EntriesOfTheLog)
          {{k210415, 0.5}, {k210307, 1}}},
         {"same moment twice keeps the order", {"Zelmaro", "0801052103071-0801052103072"},
          {{k210307, 1}, {k210307, 2}}},
-        {"impossible moment ends the parse",
-         {"Zelmaro", "0801052103071-0813052103072-0801052104150,5", "0801052104150,5"},
-         {{k210307, 1}}, false},
     };
     // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const TShotLogParse parse = ParseShotLog(c.lines, FormatSettings::German());
-        EXPECT_EQ(ShotsOf(parse.Shots), c.shots);
-        EXPECT_EQ(parse.Error.has_value(), !c.complete);
-        WorkflowRig rig;
-        EXPECT_EQ(rig.Flow.ParseShotLog(c.lines), c.complete);
-        std::vector<Shot> inTimeOrder = c.shots;
-        std::stable_sort(inTimeOrder.begin(), inTimeOrder.end(),
-                         [](const Shot& a, const Shot& b) { return a.first < b.first; });
-        EXPECT_EQ(ShotsOf(rig.Flow.Shots()), inTimeOrder);
-    }
+    for (const LogCase& c : cases)
+        ExpectEntries(c);
+}
+
+TEST(ParseShotLog, ImpossibleMomentEndsTheParse)
+{
+    ExpectEntries({"impossible moment ends the parse",
+                   {"Zelmaro", "0801052103071-0813052103072-0801052104150,5", "0801052104150,5"},
+                   {{k210307, 1}},
+                   false});
     EXPECT_EQ(ParseShotLog({"Zelmaro", "0813052103072"}, FormatSettings::German()).Error,
               "''2008.13.5 21:3:7,0'' ist kein gültiges Datum und Zeit");
 }
@@ -122,23 +148,28 @@ TEST(ParseShotLog, AddsToTheListWithoutClearingIt)
     EXPECT_EQ(ShotsOf(rig.Flow.Shots()), (std::vector<Shot>{{k210307, 1}, {k210415, 9}}));
 }
 
-TEST(ReadShotFile, ReadsTheFileWithAnyLineEndsAndKeepsEntriesBeforeAnImpossibleMoment)
+namespace {
+
+void ExpectShotFile(const std::string& text, bool read, const std::vector<Shot>& shots)
 {
-    const struct {
-        std::string text;
-        bool read;
-        std::vector<Shot> shots;
-    } cases[] = {
-        {"Zelmaro\r0801052103073,2\n-0801052104150,5-\r\n", true, {{k210307, 3.2}, {k210415, 0.5}}},
-        {"Zelmaro\n0801052103071\n0813052103072\n", false, {{k210307, 1}}},
-    };
-    for (const auto& c : cases) {
-        ScanRig rig;
-        rig.Flow.AddShot({1, 1});
-        EXPECT_EQ(rig.Flow.ReadShotFile(rig.Dir.Write("Zelmaro.txt", c.text)), c.read);
-        EXPECT_EQ(ShotsOf(rig.Flow.Shots()), c.shots);
-        EXPECT_TRUE(rig.Host.Messages.empty());
-    }
+    ScanRig rig;
+    rig.Flow.AddShot({1, 1});
+    EXPECT_EQ(rig.Flow.ReadShotFile(rig.Dir.Write("Zelmaro.txt", text)), read);
+    EXPECT_EQ(ShotsOf(rig.Flow.Shots()), shots);
+    EXPECT_TRUE(rig.Host.Messages.empty());
+}
+
+} // namespace
+
+TEST(ReadShotFile, ReadsTheFileWithAnyLineEnds)
+{
+    ExpectShotFile("Zelmaro\r0801052103073,2\n-0801052104150,5-\r\n", true,
+                   {{k210307, 3.2}, {k210415, 0.5}});
+}
+
+TEST(ReadShotFile, ImpossibleMomentAnswersNoAndKeepsEarlierEntries)
+{
+    ExpectShotFile("Zelmaro\n0801052103071\n0813052103072\n", false, {{k210307, 1}});
 }
 
 TEST(ReadShotFile, MissingFileWarnsAndEmptiesTheDirectoryField)
@@ -179,19 +210,15 @@ TEST(LogMemoLines, OnlyMemosThatStartWithTheTitle)
         (std::vector<std::string>{"Zelmaro", "a", "Zelmaro", "c", "d"}));
 }
 
-// Both log memos are read, also from a database cut short that announces
-// more records than it holds.
-TEST_F(ShotMemo, EveryLogMemoIsRead)
+TEST_F(ShotMemo, TwoLogMemosAreBothRead)
 {
-    for (std::optional<std::uint32_t> announced : {std::optional<std::uint32_t>(), {1000u}}) {
-        WriteMemos({"Zelmaro\r\n-0801052104150,5-", "Einkauf\r\n0801052103079",
-                    "Zelmaro\r\n0801052103073,2"},
-                   announced);
-        Rig.Flow.AddShot({1, 1});
-        EXPECT_TRUE(Rig.Flow.ReadShotMemo(7));
-        EXPECT_EQ(ShotsOf(Rig.Flow.Shots()), (std::vector<Shot>{{k210307, 3.2}, {k210415, 0.5}}));
-    }
-    EXPECT_TRUE(Rig.Host.Messages.empty());
+    ExpectBothLogMemos(std::nullopt);
+}
+
+// A database cut short that announces more records than it holds.
+TEST_F(ShotMemo, ADatabaseCutShortKeepsTheEntriesOfItsRecords)
+{
+    ExpectBothLogMemos(1000);
 }
 
 TEST_F(ShotMemo, FailuresAreSilent)
