@@ -1,7 +1,7 @@
 // Seconds for reading small images with the real exiftool: the scan through
 // sessions (one reader, then one per usable core), the scan with one tool
-// process per image, and one plain tool run over the directory as the
-// yardstick. The figures to compare are BM_ScanPicturesSession/0 and
+// process per call (a batch of images), and one plain tool run over the
+// directory as the yardstick. The figures to compare are BM_ScanPicturesSession/0 and
 // BM_OneToolRunOverTheDirectory, both over 2,000 images.
 #include "E2ESession.h"
 
@@ -16,7 +16,7 @@ using namespace zelmaro::testing;
 namespace {
 
 constexpr int kImages = 2000;
-constexpr int kPerImageRunImages = 500; // a process each: slow
+constexpr int kPerCallImages = 500; // a process per call: slow
 
 // A directory of count images, made once for all benchmarks.
 const TempDir& Images(int count)
@@ -73,11 +73,11 @@ BENCHMARK(BM_ScanPicturesSession)
     ->Iterations(3)
     ->UseRealTime();
 
-void BM_ScanPicturesPerImage(benchmark::State& state)
+void BM_ScanPicturesPerCall(benchmark::State& state)
 {
-    ScanWith(state, false, kPerImageRunImages);
+    ScanWith(state, false, kPerCallImages);
 }
-BENCHMARK(BM_ScanPicturesPerImage)->Arg(0)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_ScanPicturesPerCall)->Arg(0)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
 
 void BM_OneToolRunOverTheDirectory(benchmark::State& state)
 {
