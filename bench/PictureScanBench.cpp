@@ -1,8 +1,9 @@
 // Seconds for reading small images with the real exiftool: the scan through
 // sessions (one reader, then one per usable core), the scan with one tool
 // process per call (a batch of images), and one plain tool run over the
-// directory as the yardstick. The figures to compare are BM_ScanPicturesSession/0 and
-// BM_OneToolRunOverTheDirectory, both over 2,000 images.
+// directory as the yardstick. The figures to compare are
+// BM_ScanPicturesSession/0 and BM_OneToolRunOverTheDirectory, both over
+// 2,000 images.
 #include "E2ESession.h"
 
 #include <benchmark/benchmark.h>
