@@ -62,13 +62,7 @@ struct MainRig {
         return ReadAppString(registry, kSettingsAppName, name, fallback);
     }
     // The boxes shown so far as "kind: text".
-    std::vector<std::string> Shown() const
-    {
-        std::vector<std::string> shown;
-        for (const testing::FakeMessage& m : boxes.Messages)
-            shown.push_back(m.Kind + ": " + m.Text);
-        return shown;
-    }
+    std::vector<std::string> Shown() const { return testing::MessageLines(boxes.Messages); }
 };
 
 // Adds the images, then the shots, and matches them.

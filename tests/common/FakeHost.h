@@ -46,7 +46,7 @@ class FakeHost final : public RecordingBoxesOf<TWorkflowHost> {
 public:
     FakeHost()
     {
-        OnMessage = [this](const FakeMessage& m) { Log.push_back(m.Kind + ": " + m.Text); };
+        OnMessage = [this](const FakeMessage& m) { Log.push_back(m.Line()); };
     }
     FakeHost(const FakeHost&) = delete;
     FakeHost& operator=(const FakeHost&) = delete;

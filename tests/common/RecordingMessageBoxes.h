@@ -13,6 +13,8 @@ struct FakeMessage {
     std::string Kind; // "error", "warning", "info"
     std::string Text;
     std::string Caption;
+    // As the logs and the tests write it: "kind: text".
+    std::string Line() const { return Kind + ": " + Text; }
 };
 
 // Message boxes that answer at once and keep what they were asked to show,
@@ -57,6 +59,15 @@ inline std::vector<std::string> MessageTexts(const std::vector<FakeMessage>& mes
         if (m.Kind == kind)
             texts.push_back(m.Text);
     return texts;
+}
+
+// Every message as its line, in order.
+inline std::vector<std::string> MessageLines(const std::vector<FakeMessage>& messages)
+{
+    std::vector<std::string> lines;
+    for (const FakeMessage& m : messages)
+        lines.push_back(m.Line());
+    return lines;
 }
 
 } // namespace zelmaro::testing

@@ -403,8 +403,8 @@ std::vector<std::string> Scan(ScanRig& rig, int unreadableAt = -1, int badDateAt
     for (const TImageItem& image : rig.Flow.Images())
         seen.push_back(image.FileName + " " + std::to_string(image.Date) + " " +
                        std::to_string(image.ExposureTime));
-    for (const FakeMessage& message : rig.Host.Messages)
-        seen.push_back(message.Kind + ": " + message.Text);
+    for (const std::string& line : MessageLines(rig.Host.Messages))
+        seen.push_back(line);
     seen.push_back(std::to_string(rig.Host.TerminateRequests));
     return seen;
 }
