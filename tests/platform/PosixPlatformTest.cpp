@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <latch>
 #include <thread>
 #include <vector>
 
@@ -114,12 +115,38 @@ TEST(PosixPlatform, ChildrenStartedAtOnceInheritNoneOfEachOthersPipes)
             children[k] = StartPipedChildProcess({"/bin/cat", {"/bin/cat"}, "cat"}, error);
         }
     };
-    std::thread other(start, 1);
+    // The other thread stays until the end: its children end with it.
+    std::latch started(1), checked(1);
+    std::thread other([&] {
+        start(1);
+        started.count_down();
+        checked.wait();
+    });
     start(0);
-    other.join();
+    started.wait();
     for (std::size_t k = 0; k < children.size(); ++k) {
         ASSERT_NE(children[k], nullptr) << k;
         children[k]->CloseInput();
         EXPECT_EQ(children[k]->WaitForExit(5000), 0) << k << " still runs";
     }
+    checked.count_down();
+    other.join();
+}
+
+TEST(PosixPlatform, APipedChildIsInterruptedWhenItsStarterEnds)
+{
+    // Whatever ends this program, the tool is told as by Ctrl+C (here: the
+    // thread that started it ends); nor does the terminal's Ctrl+C reach it.
+    std::unique_ptr<TPipedChildProcess> child;
+    std::thread([&] {
+        int error = 0;
+        child = StartPipedChildProcess({"/bin/sleep", {"/bin/sleep", "60"}, "sleep 60"}, error);
+    }).join();
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(child->WaitForExit(5000), 128 + SIGINT);
+    int error = 0;
+    const auto own =
+        StartPipedChildProcess({"/bin/sleep", {"/bin/sleep", "60"}, "sleep 60"}, error);
+    ASSERT_NE(own, nullptr);
+    EXPECT_EQ(::getpgid(static_cast<pid_t>(own->Handle())), own->Handle());
 }

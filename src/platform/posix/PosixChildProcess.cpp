@@ -10,7 +10,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -77,6 +82,9 @@ void SleepUntilExitOr(pid_t pid, std::chrono::steady_clock::time_point deadline,
     pause = std::min(pause * 2, std::chrono::microseconds(10000));
 }
 
+// How long a killed child is waited for before it is left to the system.
+constexpr int kKillWaitMs = 2000;
+
 class PosixChildProcess final : public TPipedChildProcess {
 public:
     PosixChildProcess(pid_t pid, int output, int input = -1, int errors = -1)
@@ -91,11 +99,11 @@ public:
         errors_.reset();
         if (collected_)
             return;
-        // Still running (or never waited for): end it rather than leave a zombie.
+        // Still running (or never waited for): end it rather than leave a
+        // zombie. A child stuck in the kernel (a dead network share) cannot
+        // die before its call returns; it is not waited for without end.
         ::kill(pid_, SIGKILL);
-        int status = 0;
-        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-        }
+        WaitForExit(kKillWaitMs);
     }
 
     TProcessHandle Handle() const override { return pid_; }
@@ -242,6 +250,85 @@ bool IsRegularFile(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+#ifdef __linux__
+// Marks every descriptor above the standard streams close-on-exec at once,
+// where the kernel can.
+bool MarkOthersCloseOnExec()
+{
+#ifdef SYS_close_range
+    constexpr unsigned kCloseRangeCloexec = 1U << 2; // older headers lack the name
+    return ::syscall(SYS_close_range, 3U, ~0U, kCloseRangeCloexec) == 0;
+#else
+    return false;
+#endif
+}
+
+// Starts the program with its standard streams on streams[0..2], like
+// posix_spawn, and two more guards: a process group of its own, so that the
+// terminal's Ctrl+C reaches this program alone, which then ends its calls as
+// it sees fit; and SIGINT as its parent-death signal, so that the tool ends
+// when this program dies, even by SIGKILL. The tool takes SIGINT as Ctrl+C:
+// it finishes replacing a file first and removes its temporary file. The
+// signal follows the death of the starting thread, which a tool started on a
+// passing thread only reads through. 0, or the error of the start.
+int ForkGuarded(const std::string& program, char* const argv[], const std::array<int, 3>& streams,
+                pid_t& pid)
+{
+    int status[2];
+    if (::pipe2(status, O_CLOEXEC) != 0)
+        return errno;
+    UniqueFd statusRead(status[0]);
+    UniqueFd statusWrite(status[1]);
+    const pid_t parent = ::getpid();
+    pid = ::fork();
+    if (pid < 0)
+        return errno;
+    if (pid == 0) {
+        // Only calls that are safe after fork in a threaded program.
+        struct sigaction defaults {};
+        defaults.sa_handler = SIG_DFL;
+        for (int sig = 1; sig < NSIG; ++sig)
+            ::sigaction(sig, &defaults, nullptr);
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        int failure = 0;
+        if (::prctl(PR_SET_PDEATHSIG, SIGINT) != 0 || ::getppid() != parent)
+            failure = ESRCH;
+        ::setpgid(0, 0);
+        for (int fd = 0; fd < 3 && failure == 0; ++fd) {
+            if (streams[static_cast<std::size_t>(fd)] == fd)
+                failure = ::fcntl(fd, F_SETFD, 0) == 0 ? 0 : errno;
+            else if (::dup2(streams[static_cast<std::size_t>(fd)], fd) < 0)
+                failure = errno;
+        }
+        // Only the three standard streams reach the program.
+        if (failure == 0 && !MarkOthersCloseOnExec())
+            for (int fd = 3; fd < 1024; ++fd)
+                if (fd != status[1])
+                    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        if (failure == 0) {
+            ::execve(program.c_str(), argv, environ);
+            failure = errno;
+        }
+        [[maybe_unused]] const ssize_t told = ::write(status[1], &failure, sizeof failure);
+        ::_exit(127);
+    }
+    statusWrite.reset();
+    int failure = 0;
+    ssize_t n = 0;
+    do {
+        n = ::read(statusRead.get(), &failure, sizeof failure);
+    } while (n < 0 && errno == EINTR);
+    if (n != static_cast<ssize_t>(sizeof failure))
+        return 0; // the program runs
+    int collected = 0;
+    while (::waitpid(pid, &collected, 0) < 0 && errno == EINTR) {
+    }
+    return failure;
+}
+#endif
+
 } // namespace
 
 static std::unique_ptr<PosixChildProcess> Spawn(const TProcessCommand& command, bool pipedInput,
@@ -316,8 +403,14 @@ static std::unique_ptr<PosixChildProcess> Spawn(const TProcessCommand& command, 
     argv.push_back(nullptr);
 
     pid_t pid = 0;
-    rc = ::posix_spawn(&pid, command.Program.c_str(), &actions.value, &attributes.value,
-                       argv.data(), environ);
+#ifdef __linux__
+    if (pipedInput)
+        rc = ForkGuarded(command.Program, argv.data(),
+                         {inputChild.get(), writeEnd.get(), errorWrite.get()}, pid);
+    else
+#endif
+        rc = ::posix_spawn(&pid, command.Program.c_str(), &actions.value, &attributes.value,
+                           argv.data(), environ);
     if (rc != 0) {
         error = rc;
         return nullptr;
