@@ -2,6 +2,7 @@
 
 #include "runner/CommandLine.h"
 #include "runner/OutputLineSplitter.h"
+#include "workflow/ToolWait.h"
 
 #include <algorithm>
 #include <chrono>
@@ -12,9 +13,6 @@ namespace {
 
 // How long a session may take to end on its own before it is killed.
 constexpr int kEndWaitMs = 2000;
-// How long output is waited for before the error stream is emptied again,
-// so that the tool never blocks on a full error pipe.
-constexpr int kErrorDrainMs = 200;
 
 // Where a line "{ready<number>}" starts in output, or npos.
 std::size_t FindReadyLine(const std::string& output, const std::string& marker)
@@ -33,8 +31,8 @@ std::size_t FindReadyLine(const std::string& output, const std::string& marker)
 
 } // namespace
 
-TExifToolSession::TExifToolSession(std::string program, int answerTimeoutMs)
-    : FProgram(std::move(program)), FTimeoutMs(answerTimeoutMs)
+TExifToolSession::TExifToolSession(std::string program, int readBoundMs)
+    : FProgram(std::move(program)), FReadBoundMs(readBoundMs)
 {
 }
 
@@ -58,26 +56,39 @@ void TExifToolSession::Run(const std::vector<std::string>& arguments,
                            std::vector<std::string>& outputLines)
 {
     std::vector<std::string> ignored;
-    RunReportingErrors(arguments, outputLines, ignored);
+    Call(arguments, false, outputLines, ignored);
 }
 
 void TExifToolSession::RunReportingErrors(const std::vector<std::string>& arguments,
                                           std::vector<std::string>& outputLines,
                                           std::vector<std::string>& errorLines)
 {
-    bool fits = true;
-    for (const std::string& argument : arguments)
-        fits = fits && FitsArgumentLine(argument);
-    if (fits && !FBroken && Call(arguments, outputLines, errorLines))
-        return;
-    TConsoleMetadataTool(FProgram).Run(arguments, outputLines);
+    Call(arguments, false, outputLines, errorLines);
 }
 
-void TExifToolSession::DrainErrors()
+void TExifToolSession::RunWrite(const std::vector<std::string>& arguments,
+                                std::vector<std::string>& outputLines,
+                                std::vector<std::string>& errorLines)
 {
-    char buffer[4096];
-    while (const std::size_t read = FChild->ReadErrorAvailable(buffer, sizeof buffer))
-        FErrors.append(buffer, read);
+    Call(arguments, true, outputLines, errorLines);
+}
+
+void TExifToolSession::Call(const std::vector<std::string>& arguments, bool writing,
+                            std::vector<std::string>& outputLines,
+                            std::vector<std::string>& errorLines)
+{
+    const bool fits = std::all_of(arguments.begin(), arguments.end(), FitsArgumentLine);
+    // A session that broke before the call could begin is replaced at once.
+    while (fits && !FBroken) {
+        if (CallOnce(arguments, writing, outputLines, errorLines) == TCallEnd::ceAnswered)
+            return;
+    }
+    TConsoleMetadataTool single(FProgram, FReadBoundMs);
+    single.SetWaitHook(WaitHook());
+    if (writing)
+        single.RunWrite(arguments, outputLines, errorLines);
+    else
+        single.RunReportingErrors(arguments, outputLines, errorLines);
 }
 
 bool TExifToolSession::Start()
@@ -87,6 +98,7 @@ bool TExifToolSession::Start()
     command.Arguments = {FProgram, "-stay_open", "True", "-@", "-"};
     command.CommandLine = QuoteArgument(FProgram) + " -stay_open True -@ -";
     int error = 0;
+    ++FStarted;
     FChild = StartPipedChildProcess(command, error);
     FHandle = FChild ? FChild->Handle() : 0;
     return FChild != nullptr;
@@ -95,51 +107,57 @@ bool TExifToolSession::Start()
 void TExifToolSession::StartNow()
 {
     if (!FChild && !FBroken && !Start())
-        Abandon();
+        Abandon(true);
 }
 
-bool TExifToolSession::Call(const std::vector<std::string>& arguments,
-                            std::vector<std::string>& outputLines,
-                            std::vector<std::string>& errorLines)
+TExifToolSession::TCallEnd TExifToolSession::CallOnce(const std::vector<std::string>& arguments,
+                                                      bool writing,
+                                                      std::vector<std::string>& outputLines,
+                                                      std::vector<std::string>& errorLines)
 {
     if (!FChild && !Start()) {
-        Abandon();
-        return false;
+        Abandon(true);
+        return TCallEnd::ceBroken;
     }
     const std::string number = std::to_string(++FCallNumber);
     std::string request;
     for (const std::string& argument : arguments)
         request += argument + '\n';
     request += "-execute" + number + '\n';
+    // Without its "-execute" line the tool runs nothing of the call.
     if (!FChild->WriteInput(request)) {
-        Abandon();
-        return false;
+        Abandon(true);
+        return TCallEnd::ceBroken;
     }
 
     const std::string marker = "{ready" + number + "}";
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(FTimeoutMs);
-    std::size_t at;
-    while ((at = FindReadyLine(FPending, marker)) == std::string::npos) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            Abandon();
-            return false;
-        }
-        DrainErrors();
-        char buffer[4096];
-        const auto read = FChild->ReadOutputFor(
-            buffer, sizeof buffer,
-            static_cast<int>(std::min<long long>(left.count(), kErrorDrainMs)));
-        if (read && *read == 0) { // the tool has gone
-            Abandon();
-            return false;
-        }
-        if (read)
-            FPending.append(buffer, *read);
+    std::size_t at = std::string::npos;
+    const TAwaitEnd end = AwaitTool(
+        *FChild, FPending, FErrors,
+        [&](const std::string& pending) {
+            return (at = FindReadyLine(pending, marker)) != std::string::npos;
+        },
+        writing, FReadBoundMs, [this](const TToolWait& wait) { return KeepWaiting(wait); });
+    switch (end) {
+    case TAwaitEnd::aeTimedOut:
+        Abandon(true);
+        throw ReadTimedOut(FReadBoundMs);
+    case TAwaitEnd::aeStopped:
+        Abandon(false);
+        throw ReadStopped();
+    case TAwaitEnd::aeClosed: {
+        // Killed from outside, or it failed: a read meets a fresh session,
+        // a write may have been half done and is only reported.
+        const std::int32_t exitCode = FChild->WaitForExit(kEndWaitMs);
+        Abandon(true);
+        if (writing)
+            throw EndedWhileWriting(exitCode);
+        return TCallEnd::ceBroken;
     }
-    // The tool writes its errors before it reports the call's end.
-    DrainErrors();
+    case TAwaitEnd::aeAnswered:
+        break;
+    }
+    FFailures = 0;
     TOutputLineSplitter errorSplitter(&errorLines, {}, FChild->Handle());
     errorSplitter.Feed(FErrors);
     errorSplitter.Finish();
@@ -157,16 +175,17 @@ bool TExifToolSession::Call(const std::vector<std::string>& arguments,
         ++rest;
     FPending.erase(0, rest);
     outputLines.insert(outputLines.end(), lines.begin(), lines.end());
-    return true;
+    return TCallEnd::ceAnswered;
 }
 
-void TExifToolSession::Abandon()
+void TExifToolSession::Abandon(bool failure)
 {
-    FBroken = true;
     FHandle = 0;
     FChild.reset(); // kills and collects it
     FPending.clear();
     FErrors.clear();
+    if (failure && ++FFailures >= kSessionStarts)
+        FBroken = true;
 }
 
 void TExifToolSession::End()
@@ -176,20 +195,10 @@ void TExifToolSession::End()
     FChild->WriteInput("-stay_open\nFalse\n");
     FChild->CloseInput();
     // Its output must not fill up while it finishes.
-    char buffer[4096];
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kEndWaitMs);
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0)
-            break;
-        DrainErrors();
-        const auto read = FChild->ReadOutputFor(
-            buffer, sizeof buffer,
-            static_cast<int>(std::min<long long>(left.count(), kErrorDrainMs)));
-        if (read && *read == 0)
-            break;
-    }
+    std::string output;
+    AwaitTool(
+        *FChild, output, FErrors, [](const std::string&) { return false; }, false, kEndWaitMs,
+        [](const TToolWait&) { return true; });
     FErrors.clear();
     FChild->WaitForExit(kEndWaitMs);
     FHandle = 0;

@@ -3,13 +3,38 @@
 #include "platform/ChildProcess.h"
 #include "runner/CommandLine.h"
 #include "runner/ConsoleApp.h"
+#include "runner/OutputLineSplitter.h"
+#include "runner/RunnerErrors.h"
 #include "support/Paths.h"
 #include "support/SystemInfo.h"
+#include "workflow/ToolWait.h"
 
 namespace zelmaro {
 
 void TConsoleMetadataTool::Run(const std::vector<std::string>& arguments,
                                std::vector<std::string>& outputLines)
+{
+    std::vector<std::string> errors;
+    Call(arguments, false, outputLines, errors);
+}
+
+void TConsoleMetadataTool::RunReportingErrors(const std::vector<std::string>& arguments,
+                                              std::vector<std::string>& outputLines,
+                                              std::vector<std::string>& errorLines)
+{
+    Call(arguments, false, outputLines, errorLines);
+}
+
+void TConsoleMetadataTool::RunWrite(const std::vector<std::string>& arguments,
+                                    std::vector<std::string>& outputLines,
+                                    std::vector<std::string>& errorLines)
+{
+    Call(arguments, true, outputLines, errorLines);
+}
+
+void TConsoleMetadataTool::Call(const std::vector<std::string>& arguments, bool writing,
+                                std::vector<std::string>& outputLines,
+                                std::vector<std::string>& errorLines)
 {
     std::string parameters;
     for (const std::string& argument : arguments) {
@@ -17,7 +42,32 @@ void TConsoleMetadataTool::Run(const std::vector<std::string>& arguments,
             parameters += ' ';
         parameters += QuoteArgument(argument);
     }
-    RunConsoleApp(FProgram, parameters, &outputLines);
+    // The runner's checks and command line, with a deadline of our own.
+    const TLaunchPlan plan = ChooseLaunch(FProgram, SystemRunnerRules(), SystemLaunchProbe());
+    TProcessCommand command = MakeProcessCommand(plan, parameters);
+    int error = 0;
+    const std::unique_ptr<TPipedChildProcess> child = StartPipedChildProcess(command, error);
+    if (!child)
+        throw EOSError(error, SystemErrorMessage(error));
+    child->CloseInput();
+    std::string output;
+    std::string errors;
+    const TAwaitEnd end = AwaitTool(
+        *child, output, errors, [](const std::string&) { return false; }, writing, FReadBoundMs,
+        [this](const TToolWait& wait) { return KeepWaiting(wait); });
+    if (end == TAwaitEnd::aeTimedOut)
+        throw ReadTimedOut(FReadBoundMs); // the child is killed with the object
+    if (end == TAwaitEnd::aeStopped)
+        throw ReadStopped();
+    const std::int32_t exitCode = child->WaitForExit(kExitWaitMs);
+    if (writing && exitCode > 128 && exitCode != kStillActive)
+        throw EndedWhileWriting(exitCode);
+    TOutputLineSplitter splitter(&outputLines, {}, child->Handle());
+    splitter.Feed(output);
+    splitter.Finish();
+    TOutputLineSplitter errorSplitter(&errorLines, {}, child->Handle());
+    errorSplitter.Feed(errors);
+    errorSplitter.Finish();
 }
 
 const char* ExifToolFileName()

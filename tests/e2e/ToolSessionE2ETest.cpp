@@ -95,23 +95,55 @@ TEST_F(ToolSessionTest, NamesALineCannotCarryGoTheOldWayAndInjectNothing)
     EXPECT_FALSE(session.FellBack());
 }
 
-TEST_F(ToolSessionTest, AToolThatNeverAnswersIsEndedAndCallsRunSingly)
+TEST_F(ToolSessionTest, AReadPastItsBoundFailsAndTheNextCallHasAFreshSession)
 {
     // Reads its input forever and answers nothing; run singly it prints one line.
     const std::string fake = Dir.Write(
         "mute-tool",
-        "#!/bin/sh\nif [ \"$1\" = -stay_open ]; then exec cat >/dev/null; fi\necho \"single $1\"\n",
+        "#!/bin/sh\nif [ \"$1\" = -stay_open ]; then exec sleep 600; fi\necho \"single $1\"\n",
         true);
     TExifToolSession session(fake, 300);
-    Texts lines;
-    session.Run({"x"}, lines);
-    EXPECT_EQ(lines, (Texts{"single x", ""}));
+    for (int call = 1; call <= kSessionStarts; ++call) {
+        Texts lines;
+        try {
+            session.Run({"x"}, lines);
+            ADD_FAILURE() << "a read without an answer passed";
+        } catch (const EToolCallFailed& failure) {
+            EXPECT_EQ(failure.Reason(), EToolCallFailed::TReason::trTimedOut);
+            EXPECT_STREQ(failure.what(), "exiftool hat in 1 s nicht geantwortet.");
+        }
+        EXPECT_TRUE(lines.empty());
+        EXPECT_EQ(session.SessionHandle(), 0);
+        EXPECT_FALSE(HasChildProcess());
+        EXPECT_EQ(session.SessionsStarted(), call);
+    }
+    // Sessions that keep failing give way to one process per call.
     EXPECT_TRUE(session.FellBack());
-    EXPECT_EQ(session.SessionHandle(), 0);
-    EXPECT_FALSE(HasChildProcess());
-    lines.clear();
+    Texts lines;
     session.Run({"y"}, lines);
     EXPECT_EQ(lines, (Texts{"single y", ""}));
+}
+
+TEST_F(ToolSessionTest, AWriteIsWaitedForWhateverItsBound)
+{
+    // Answers a call after 1.5 s, far past the read bound.
+    const std::string slow =
+        Dir.Write("slow-tool",
+                  "#!/bin/sh\nwhile read -r line; do case $line in -execute*) sleep 1.5; "
+                  "echo done; echo \"{ready${line#-execute}}\";; esac; done\n",
+                  true);
+    TExifToolSession session(slow, 300);
+    int waits = 0;
+    session.SetWaitHook([&](const TToolWait& wait) {
+        EXPECT_TRUE(wait.Writing);
+        ++waits;
+        return false; // a stop request, which a write does not heed
+    });
+    Texts lines, errors;
+    session.RunWrite({"-ExposureTime=30", "a.JPG"}, lines, errors);
+    EXPECT_EQ(lines, (Texts{"done", ""}));
+    EXPECT_GT(waits, 0);
+    EXPECT_EQ(session.SessionsStarted(), 1);
 }
 
 TEST_F(ToolSessionTest, AMissingToolFailsAsASingleRunDoes)
@@ -122,7 +154,7 @@ TEST_F(ToolSessionTest, AMissingToolFailsAsASingleRunDoes)
     EXPECT_TRUE(lines.empty());
 }
 
-TEST_F(ToolSessionTest, AKilledSessionMidScanFallsBackAndTheScanCompletes)
+TEST_F(ToolSessionTest, AKilledSessionMidScanIsStartedAfreshAndTheScanCompletes)
 {
     std::vector<TaggedImage> images;
     for (int i = 0; i < 5; ++i)
@@ -139,6 +171,7 @@ TEST_F(ToolSessionTest, AKilledSessionMidScanFallsBackAndTheScanCompletes)
         rig.Host.SetDirectoryText(Dir.Path());
         TProcessHandle killed = 0;
         bool fellBack = false;
+        int started = 0;
         rig.Host.OnPendingEvents = [&] {
             const TExifToolSession* session = rig.Flow.ToolSession();
             ASSERT_NE(session, nullptr);
@@ -148,11 +181,13 @@ TEST_F(ToolSessionTest, AKilledSessionMidScanFallsBackAndTheScanCompletes)
                 ::kill(static_cast<pid_t>(killed), SIGKILL);
             }
             fellBack = session->FellBack();
+            started = session->SessionsStarted();
         };
         rig.Flow.ReadPictures();
 
         EXPECT_NE(killed, 0) << readers;
-        EXPECT_TRUE(fellBack) << readers;
+        EXPECT_FALSE(fellBack) << readers;
+        EXPECT_EQ(started, 2) << readers; // a fresh session, not a process per image
         EXPECT_TRUE(rig.Host.Messages.empty());
         EXPECT_EQ(rig.Host.TerminateRequests, 0);
         EXPECT_EQ(rig.Flow.Images().size(), 5u);
