@@ -25,16 +25,18 @@ std::string AbsolutePath(const std::string& path)
 }
 
 // --restore and --delete-originals: one line per original on the output,
-// one per failure on the error stream.
+// one per failure or note on the error stream.
 int RunOriginals(TWorkflow& flow, const std::string& directory, bool restore, std::ostream& out,
                  std::ostream& err)
 {
     const auto results = flow.RestoreOriginals(directory, restore ? TOriginalAction::oaRestore
                                                                   : TOriginalAction::oaDelete);
-    if (results.empty())
+    if (!results)
+        return kExitError; // another writer has the directory; the host said so
+    if (results->empty())
         err << "Hinweis: In \"" << directory << "\" liegen keine Originale (NAME_original).\n";
     bool failed = false;
-    for (const TOriginalResult& result : results) {
+    for (const TOriginalResult& result : *results) {
         if (result.Done) {
             out << (restore ? "Wiederhergestellt: " + result.FileName
                             : "Gelöscht: " + result.FileName + "_original")
@@ -42,8 +44,10 @@ int RunOriginals(TWorkflow& flow, const std::string& directory, bool restore, st
         } else {
             failed = true;
             err << "Fehler: Das Original von \"" << result.FileName << "\" ließ sich nicht "
-                << (restore ? "zurückholen" : "löschen") << ".\n";
+                << (restore ? "zurückholen" : "löschen") << ": " << result.Reason << '\n';
         }
+        if (!result.Note.empty())
+            err << "Hinweis: " << result.Note << '\n';
     }
     out.flush();
     return failed ? kExitError : kExitOk;
@@ -144,6 +148,11 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
     if (!json)
         WriteTable(out, flow, table, options.Format);
 
+    if (!out.flush()) {
+        // Nobody reads on (the output was closed): nothing more is done.
+        err << "Fehler: Die Ausgabe ließ sich nicht schreiben; es wurde nichts geändert.\n";
+        return kExitError;
+    }
     const bool write = options.Write && !host.CancelRequested();
     if (write) {
         flow.WriteExposureTimes();
@@ -162,7 +171,8 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
         err << "Abgebrochen.\n";
         return kExitCancelled;
     }
-    return write && !flow.LastWrite().Failed.empty() ? kExitError : kExitOk;
+    return write && (flow.LastWrite().Refused || !flow.LastWrite().Failed.empty()) ? kExitError
+                                                                                   : kExitOk;
 }
 
 } // namespace

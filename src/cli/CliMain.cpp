@@ -16,11 +16,12 @@ namespace {
 
 std::atomic<bool> gCancelRequested = false;
 
-extern "C" void RequestCancel(int)
+extern "C" void RequestCancel(int signal)
 {
     gCancelRequested = true;
-    // A second interrupt ends the program the usual way.
-    std::signal(SIGINT, SIG_DFL);
+    // A second one ends the program the usual way; the tool's processes
+    // follow it on their own.
+    std::signal(signal, SIG_DFL);
 }
 
 } // namespace
@@ -38,6 +39,12 @@ int main(int argc, char** argv)
 #endif
     environment.Cancel = &gCancelRequested;
     std::signal(SIGINT, RequestCancel);
+    std::signal(SIGTERM, RequestCancel);
+#ifndef _WIN32
+    // A closed output (| head) is an error of the stream, which the run
+    // sees, rather than a death that leaves no time to end the tool.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     return zelmaro::RunCli(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr,
                            environment);
 }

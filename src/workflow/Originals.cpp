@@ -1,33 +1,91 @@
 #include "support/Paths.h"
 #include "workflow/Workflow.h"
 
-#include <exception>
+#include <filesystem>
+#include <system_error>
 
 namespace zelmaro {
 
-std::vector<TOriginalResult> TWorkflow::RestoreOriginals(const std::string& directory,
-                                                         TOriginalAction action)
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kSuffix = "_original";
+
+// What the entry of that name is, a link taken as itself.
+fs::file_type EntryType(const std::string& path)
 {
-    constexpr std::string_view kSuffix = "_original";
-    TToolSessionScope session(*this);
-    std::vector<TOriginalResult> results;
-    for (const std::string& original : ImageFileNames(directory, kSuffix)) {
-        TOriginalResult result;
-        result.FileName = original.substr(0, original.size() - kSuffix.size());
-        const std::string image = JoinPath(directory, result.FileName);
-        std::vector<std::string> lines;
-        try {
-            RunTool(
-                {action == TOriginalAction::oaRestore ? "-restore_original" : "-delete_original!",
-                 ToolPath(image)},
-                lines);
-        } catch (const std::exception&) {
-        }
-        // The tool's own report says little about a single file; the files do.
-        result.Done = !FileExists(JoinPath(directory, original)) &&
-                      (action == TOriginalAction::oaDelete || FileExists(image));
-        results.push_back(std::move(result));
+    std::error_code error;
+    return fs::symlink_status(fs::path(path), error).type();
+}
+
+std::string NotAFile(const std::string& name)
+{
+    return "\"" + name + "\" ist keine gewöhnliche Datei; das Original bleibt, wie es ist.";
+}
+
+std::string SystemReason(const std::error_code& error)
+{
+    return "Das Dateisystem meldet: " + error.message() + ".";
+}
+
+// One original, put back or deleted under the rules of RestoreOriginals.
+TOriginalResult ActOnOriginal(const std::string& directory, const std::string& original,
+                              TOriginalAction action)
+{
+    TOriginalResult result;
+    result.FileName = original.substr(0, original.size() - kSuffix.size());
+    const std::string originalPath = JoinPath(directory, original);
+    const std::string imagePath = JoinPath(directory, result.FileName);
+    const std::string temporary = result.FileName + "_exiftool_tmp";
+    if (FileExists(JoinPath(directory, temporary)))
+        result.Note = "\"" + temporary +
+                      "\" von einem abgebrochenen Schreiben liegt noch im Verzeichnis; es wurde "
+                      "nicht angerührt.";
+    if (EntryType(originalPath) != fs::file_type::regular) {
+        result.Reason = NotAFile(original);
+        return result;
     }
+    const fs::file_type image = EntryType(imagePath);
+    std::error_code error;
+    if (action == TOriginalAction::oaDelete) {
+        // Never the only copy, never anything but a file of this directory.
+        if (image == fs::file_type::not_found) {
+            result.Reason = "Das Bild fehlt; sein Original ist die einzige Kopie und bleibt.";
+            return result;
+        }
+        if (image != fs::file_type::regular) {
+            result.Reason = NotAFile(result.FileName);
+            return result;
+        }
+        fs::remove(fs::path(originalPath), error);
+    } else {
+        // An image gone after a write cut short gets its original back too.
+        if (image != fs::file_type::regular && image != fs::file_type::not_found) {
+            result.Reason = NotAFile(result.FileName);
+            return result;
+        }
+        fs::rename(fs::path(originalPath), fs::path(imagePath), error);
+    }
+    if (error) {
+        result.Reason = SystemReason(error);
+        return result;
+    }
+    result.Done = true;
+    return result;
+}
+
+} // namespace
+
+std::optional<std::vector<TOriginalResult>>
+TWorkflow::RestoreOriginals(const std::string& directory, TOriginalAction action)
+{
+    const std::unique_ptr<TDirectoryLock> lock = LockDirectory(directory);
+    if (!lock)
+        return std::nullopt;
+    std::vector<TOriginalResult> results;
+    for (const std::string& original : ImageFileNames(directory, kSuffix))
+        results.push_back(ActOnOriginal(directory, original, action));
     return results;
 }
 

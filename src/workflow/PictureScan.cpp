@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <exception>
 #include <utility>
 
@@ -27,6 +28,11 @@ std::string FileNamePart(const std::string& path)
     const auto slash = path.find_last_of(kNativePathStyle == TPathStyle::psWindows ? "\\/:" : "/");
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
+
+// A call under way is let finish for this long before a cancel stops it
+// (a read) or the window hears of it, so that a cancel keeps what is read
+// at the usual speed, and only a hanging read is cut short.
+constexpr int kCallGraceMs = 500;
 
 // How long the scan waits for a reading before it asks for events again.
 constexpr int kScanEventsMs = 50;
@@ -56,9 +62,10 @@ TWorkflow::TToolSessionScope::TToolSessionScope(TWorkflow& flow) : FFlow(flow)
 {
     // A replaced tool stays as it is; the session itself starts at first use.
     if (FFlow.FUseSession && !FFlow.FTool && !FFlow.FSession && !FFlow.FExifTool.empty()) {
-        FFlow.FSession = std::make_unique<TExifToolSession>(FFlow.FExifTool);
+        FFlow.FSession = std::make_unique<TExifToolSession>(FFlow.FExifTool, FFlow.FReadBoundMs);
         FOwner = true;
     }
+    FFlow.Tool().SetWaitHook(FFlow.CommandWaitHook());
 }
 
 TWorkflow::TToolSessionScope::~TToolSessionScope()
@@ -67,20 +74,38 @@ TWorkflow::TToolSessionScope::~TToolSessionScope()
         FFlow.FSession.reset();
 }
 
-void TWorkflow::RunTool(const std::vector<std::string>& arguments, std::vector<std::string>& lines,
-                        std::vector<std::string>* errorLines)
+TMetadataTool& TWorkflow::Tool()
 {
-    std::vector<std::string> ignored;
-    std::vector<std::string>& errors = errorLines ? *errorLines : ignored;
-    if (FTool) {
-        FTool->RunReportingErrors(arguments, lines, errors);
-        return;
+    if (FTool)
+        return *FTool;
+    if (FSession)
+        return *FSession;
+    if (!FPerCall) {
+        FPerCall = std::make_unique<TConsoleMetadataTool>(FExifTool, FReadBoundMs);
+        FPerCall->SetWaitHook(CommandWaitHook());
     }
-    if (FSession) {
-        FSession->RunReportingErrors(arguments, lines, errors);
-        return;
-    }
-    TConsoleMetadataTool(FExifTool).Run(arguments, lines);
+    return *FPerCall;
+}
+
+TWaitHook TWorkflow::CommandWaitHook()
+{
+    return [this](const TToolWait& wait) {
+        if (wait.Waited.count() < kCallGraceMs)
+            return true;
+        FHost.ProcessPendingEvents();
+        if (wait.Writing) {
+            // A slow share or card is waited for, never cut short: say so.
+            constexpr long long kReportEveryMs = 10000;
+            const long long reports = wait.Waited.count() / kReportEveryMs;
+            if (reports > FSlowWriteReports) {
+                FSlowWriteReports = reports;
+                FHost.ShowStatus("Warte auf exiftool: \"" + FWritingName + "\" wird seit " +
+                                 std::to_string(reports * kReportEveryMs / 1000) +
+                                 " s geschrieben.");
+            }
+        }
+        return !(FReadsStoppable && FHost.CancelRequested());
+    };
 }
 
 std::string TWorkflow::ToolPath(const std::string& path)
@@ -153,8 +178,11 @@ bool TWorkflow::ReadImagesInTurn(const std::string& directory,
             FProgress->SetFileName(name);
         std::uint32_t date = 0;
         double exposure = 0;
-        if (!ReadImageData(JoinPath(directory, name), date, exposure))
+        if (!ReadImageData(JoinPath(directory, name), date, exposure)) {
+            if (FHost.CancelRequested())
+                break; // the cancel stopped this reading
             return ReportUnreadable(name);
+        }
         AddImage({name, date, exposure});
     }
     return true;
@@ -171,9 +199,26 @@ bool TWorkflow::ReadImagesAtOnce(const std::string& directory,
         if (FScanToolFactory)
             return FScanToolFactory();
         if (FSession)
-            return std::make_unique<TExifToolSession>(FExifTool);
-        return std::make_unique<TConsoleMetadataTool>(FExifTool);
+            return std::make_unique<TExifToolSession>(FExifTool, FReadBoundMs);
+        return std::make_unique<TConsoleMetadataTool>(FExifTool, FReadBoundMs);
     };
+    // The readers' threads must not touch the host: a cancel reaches their
+    // calls through this flag. The command's session hears the command again
+    // once the pool is done.
+    std::atomic<bool> stop = false;
+    const auto readerHook = [&stop](const TToolWait& wait) {
+        return wait.Waited.count() < kCallGraceMs || !stop.load();
+    };
+    struct THookBack {
+        TMetadataTool* Tool;
+        TWaitHook Hook;
+        ~THookBack()
+        {
+            if (Tool)
+                Tool->SetWaitHook(std::move(Hook));
+        }
+    } hookBack{FSession && !FScanToolFactory ? FSession.get() : nullptr,
+               FSession ? FSession->WaitHook() : TWaitHook()};
     for (std::size_t k = 0; k < readers; ++k) {
         if (k == 0 && FSession && !FScanToolFactory) {
             tools.push_back(FSession.get());
@@ -181,6 +226,7 @@ bool TWorkflow::ReadImagesAtOnce(const std::string& directory,
             owned.push_back(newTool());
             tools.push_back(owned.back().get());
         }
+        tools.back()->SetWaitHook(readerHook);
         // Side by side, rather than each at its first image.
         if (auto* session = dynamic_cast<TExifToolSession*>(tools.back()))
             session->StartNow();
@@ -208,6 +254,7 @@ bool TWorkflow::ReadImagesAtOnce(const std::string& directory,
     for (;;) {
         FHost.ProcessPendingEvents();
         cancelled = cancelled || FHost.CancelRequested();
+        stop = cancelled;
         // A batch is begun only where it fits whole.
         if (!cancelled && handedOut < names.size() &&
             (!paths.empty() || handedOut - taken + batch <= inFlight)) {
@@ -227,6 +274,10 @@ bool TWorkflow::ReadImagesAtOnce(const std::string& directory,
             continue;
         if (reading->Error)
             std::rethrow_exception(reading->Error);
+        if (cancelled && !reading->Readable) {
+            pool.Finish(); // the cancel stopped this reading: the scan ends here
+            return true;
+        }
         if (!reading->Readable || !reading->Data.Complete()) {
             pool.Finish(); // none reads on behind the message
             return ReportUnreadable(names[taken]);
@@ -255,13 +306,9 @@ bool TWorkflow::ReadImageData(const std::string& path, std::uint32_t& date, doub
 {
     date = 0;
     exposureTime = 0;
-    TConsoleMetadataTool perCall(FExifTool);
-    TMetadataTool& tool = FTool      ? *FTool
-                          : FSession ? *FSession
-                                     : static_cast<TMetadataTool&>(perCall);
     std::optional<std::vector<std::string>> lines;
     try {
-        lines = ReadImageLines(tool, path);
+        lines = ReadImageLines(Tool(), path);
     } catch (const std::exception&) {
         if (passToolErrors)
             throw;

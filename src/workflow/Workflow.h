@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/DirectoryLock.h"
 #include "platform/FormatSettings.h"
 #include "platform/RegistryStore.h"
 #include "workflow/ExifToolSession.h"
@@ -79,6 +80,8 @@ enum class TOriginalAction { oaRestore, oaDelete };
 struct TOriginalResult {
     std::string FileName; // of the image, without the directory
     bool Done = false;
+    std::string Reason; // why not, when not done
+    std::string Note;   // what else the user should know of this image
     bool operator==(const TOriginalResult&) const = default;
 };
 
@@ -101,7 +104,11 @@ public:
 
     // Full path of the metadata tool.
     const std::string& ExifTool() const { return FExifTool; }
-    void SetExifTool(std::string path) { FExifTool = std::move(path); }
+    void SetExifTool(std::string path)
+    {
+        FExifTool = std::move(path);
+        FPerCall.reset();
+    }
     // Finds the tool (program directory, then PATH on POSIX) and keeps its
     // path; when there is none, shows the start-up error, requests the end of
     // the program and answers false.
@@ -113,6 +120,9 @@ public:
     void SetToolSessionEnabled(bool enabled) { FUseSession = enabled; }
     // The running command's tool session, if any (for tests).
     const TExifToolSession* ToolSession() const { return FSession.get(); }
+    // How long one reading call of the tool may take (kReadBoundMs until
+    // set); a write is never bounded.
+    void SetReadBoundMs(int ms) { FReadBoundMs = ms; }
 
     // "Auslesen": scans the directory field's directory with a progress
     // window, drops the shot log, sets the log-file button and matches.
@@ -151,6 +161,8 @@ public:
         std::vector<std::string> Written; // took the logged value
         std::vector<TWriteFailure> Failed;
         bool Cancelled = false;
+        bool Refused = false; // another writer held the directory: nothing written
+        bool Stopped = false; // an error ended it at the last image of Failed
     };
     // "Werte in Bilder eintragen": writes the logged exposure time into the
     // image of every checked row, in the directory the images were read
@@ -162,13 +174,16 @@ public:
     // Sets a record's exposure time after its file was written and read back.
     void SetImageExposureTime(const TImageItem& image, double exposureTime);
 
-    // Puts back, through the tool's own restore, the original the tool kept
-    // ("NAME_original") of every image file of the directory, or deletes
-    // those originals. An image counts as done when its original is gone
-    // afterwards and, restoring, the image is there. The names in the order
-    // of the picture scan.
-    std::vector<TOriginalResult> RestoreOriginals(const std::string& directory,
-                                                  TOriginalAction action);
+    // Puts back the original the tool kept ("NAME_original") of every image
+    // of the directory, or deletes those originals; the names in the order
+    // of the picture scan. Only files of the directory itself are touched.
+    // An original is deleted only where its image is a file beside it;
+    // restoring, it replaces its image, or takes the place of an image that
+    // is gone. What a write cut short left ("NAME_exiftool_tmp") is named,
+    // never removed. nullopt when another writer held the directory (the
+    // user has been told).
+    std::optional<std::vector<TOriginalResult>> RestoreOriginals(const std::string& directory,
+                                                                 TOriginalAction action);
 
     // Clearing the images or the shots also clears the pairs and the table.
     void ClearImages();
@@ -236,6 +251,14 @@ private:
     std::unique_ptr<TMetadataTool> FTool;
     std::unique_ptr<TExifToolSession> FSession;
     bool FUseSession = true;
+    // The tool for calls without a session, kept for its wait hook.
+    std::unique_ptr<TMetadataTool> FPerCall;
+    int FReadBoundMs = kReadBoundMs;
+    // Whether the user's cancel stops a read under way (not a read-back).
+    bool FReadsStoppable = true;
+    // The image being written and how many slow-write reports it had.
+    std::string FWritingName;
+    long long FSlowWriteReports = 0;
     TAlignment FAlignment = TAlignment::alPositional;
     // The progress window of the running long operation, if any.
     TProgressView* FProgress = nullptr;
@@ -258,16 +281,28 @@ private:
         bool FOwner = false;
     };
 
-    void RunTool(const std::vector<std::string>& arguments, std::vector<std::string>& lines,
-                 std::vector<std::string>* errorLines = nullptr);
+    // The one tool every call of a command goes to: the replaced tool, the
+    // command's session or one process per call.
+    TMetadataTool& Tool();
+    // What the command's tool hears while it waits: events are let through,
+    // a slow write is reported, a cancel stops a read.
+    TWaitHook CommandWaitHook();
+    // The writers' lock on the directory, waited for a short while; null,
+    // with the user told, when another writer keeps it.
+    std::unique_ptr<TDirectoryLock> LockDirectory(const std::string& directory);
     // The write-back's loop under its progress window, and the matching.
     void WriteCheckedImages();
     // ReadImageData that lets an error of the tool's start pass.
     bool ReadImageData(const std::string& path, std::uint32_t& date, double& exposureTime,
                        bool passToolErrors);
     // Why the image at path must not be written now; nullopt when it may.
-    // Throws when the tool cannot be started.
-    std::optional<std::string> WriteObstacle(const std::string& path, const TImageItem& image);
+    // holds: it holds the logged value already. Throws when the tool cannot
+    // be started or the reading failed (EToolCallFailed).
+    std::optional<std::string> WriteObstacle(const std::string& path, const TImageItem& image,
+                                             double logged, bool& holds);
+    // Tells the user of the image that stopped the write-back and requests
+    // the end of the program; the image counts as failed.
+    void StopWriting(const TImageItem& image, const std::string& message, std::string reason);
     // The path as the tool gets it: one starting with "-" is no option.
     static std::string ToolPath(const std::string& path);
 

@@ -5,8 +5,10 @@
 #include "workflow/OperationScope.h"
 #include "workflow/Workflow.h"
 
+#include <chrono>
 #include <exception>
 #include <optional>
+#include <thread>
 
 namespace zelmaro {
 
@@ -62,11 +64,63 @@ std::string ToolRefusal(const std::vector<std::string>& errorLines, const std::s
     return "exiftool: " + reason;
 }
 
-std::optional<std::string> TWorkflow::WriteObstacle(const std::string& path,
-                                                    const TImageItem& image)
+namespace {
+
+// How long a writer waits for another to finish with the directory.
+constexpr int kLockWaitMs = 3000;
+constexpr int kLockRetryMs = 100;
+
+constexpr std::string_view kToolTemporary = "_exiftool_tmp";
+constexpr std::string_view kOriginal = "_original";
+
+// What a write cut short left beside the image, for the user to act on.
+std::string LeftoverText(const std::string& directory, const std::string& name)
 {
+    std::string text;
+    const std::string original = name + std::string(kOriginal);
+    if (!FileExists(JoinPath(directory, name)) && FileExists(JoinPath(directory, original)))
+        text += " Das Bild fehlt; sein Original liegt als \"" + original +
+                "\" bereit und lässt sich wiederherstellen.";
+    const std::string temporary = name + std::string(kToolTemporary);
+    if (FileExists(JoinPath(directory, temporary)))
+        text += " \"" + temporary + "\" blieb übrig und wurde nicht gelöscht.";
+    return text;
+}
+
+} // namespace
+
+std::unique_ptr<TDirectoryLock> TWorkflow::LockDirectory(const std::string& directory)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLockWaitMs);
+    for (;;) {
+        auto lock = std::make_unique<TDirectoryLock>(directory);
+        // Where no lock can be had, no one else can write there through us.
+        if (lock->State() != TDirectoryLock::TState::lsBusy)
+            return lock;
+        FHost.ProcessPendingEvents();
+        if (FHost.CancelRequested() || std::chrono::steady_clock::now() >= deadline)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(kLockRetryMs));
+    }
+    FHost.ShowWarning("In \"" + directory +
+                          "\" schreibt gerade ein anderes Zelmaro. Es wurde nichts geändert; "
+                          "bitte später noch einmal versuchen.",
+                      kAppCaption);
+    return nullptr;
+}
+
+std::optional<std::string> TWorkflow::WriteObstacle(const std::string& path,
+                                                    const TImageItem& image, double logged,
+                                                    bool& holds)
+{
+    holds = false;
     if (!FileExists(path))
         return "Die Datei gibt es nicht mehr.";
+    // The tool refuses to write beside its own leftover; the user decides.
+    if (const std::string temporary = path + std::string(kToolTemporary); FileExists(temporary))
+        return "Neben dem Bild liegt noch \"" + image.FileName + std::string(kToolTemporary) +
+               "\" von einem abgebrochenen Schreiben. Bitte prüfen und entfernen; das Bild "
+               "wurde nicht geändert.";
     // The same file name may now hold another picture.
     std::uint32_t date = 0;
     double exposure = 0;
@@ -78,28 +132,51 @@ std::optional<std::string> TWorkflow::WriteObstacle(const std::string& path,
     }
     if (!read || date != image.Date)
         return "Das Bild hat sich seit dem Auslesen geändert.";
+    // Written since it was read, by a run before this one.
+    if (ExposureTimesEqual(exposure, logged)) {
+        holds = true;
+        SetImageExposureTime(image, exposure);
+        return std::nullopt;
+    }
     // The tool would replace the file through its directory all the same.
     if (IsReadOnly(path))
         return "Die Datei ist schreibgeschützt.";
     return std::nullopt;
 }
 
+void TWorkflow::StopWriting(const TImageItem& image, const std::string& message, std::string reason)
+{
+    FLastWrite.Failed.push_back({image.FileName, std::move(reason)});
+    FLastWrite.Stopped = true;
+    FHost.ShowError(message + " \"" + image.FileName + "\"!", kAppCaption);
+    FHost.RequestTerminate();
+}
+
 void TWorkflow::WriteExposureTimes()
 {
     FLastWrite = {};
     WriteCheckedImages();
-    // Told once the progress window, which stays on top, has gone.
-    if (!FLastWrite.Failed.empty())
-        FHost.ShowWriteFailures(FLastWrite.Failed);
+    // Told once the progress window, which stays on top, has gone; the image
+    // that stopped the write-back had an error box of its own.
+    std::vector<TWriteFailure> failures = FLastWrite.Failed;
+    if (FLastWrite.Stopped)
+        failures.pop_back();
+    if (!failures.empty())
+        FHost.ShowWriteFailures(failures);
 }
 
 void TWorkflow::WriteCheckedImages()
 {
     TOperationScope operation(FHost, FProgress);
-    TToolSessionScope session(*this);
-    std::vector<std::string> output; // collected, never read
     // Where the listed images are, whatever the directory field says now.
     const std::string directory = FImagesDirectory;
+    const std::unique_ptr<TDirectoryLock> lock = LockDirectory(directory);
+    if (!lock) {
+        FLastWrite.Refused = true;
+        return;
+    }
+    TToolSessionScope session(*this);
+    std::vector<std::string> output; // collected, never read
     if (FProgress) {
         FProgress->SetFirstCaption("Bearbeite Verzeichnis:");
         FProgress->SetDirectory(directory);
@@ -124,28 +201,55 @@ void TWorkflow::WriteCheckedImages()
         }
         const std::string path = JoinPath(directory, image.FileName);
         std::optional<std::string> obstacle;
-        std::vector<std::string> errors;
+        bool holds = false;
         try {
-            obstacle = WriteObstacle(path, image);
-            if (!obstacle)
-                RunTool(
-                    {"-ExposureTime=" + ExposureValueText(logged, FSettings), "-P", ToolPath(path)},
-                    output, &errors);
+            obstacle = WriteObstacle(path, image, logged, holds);
+        } catch (const EToolCallFailed& failure) {
+            if (failure.Reason() == EToolCallFailed::TReason::trStopped) {
+                FLastWrite.Cancelled = true;
+                break;
+            }
+            obstacle = failure.what(); // this image only; the next call has a fresh session
         } catch (const std::exception&) {
-            FHost.ShowError("Fehler beim Ändern von Bild \"" + image.FileName + "\"!", kAppCaption);
-            FHost.RequestTerminate();
+            StopWriting(image, "Fehler beim Ändern von Bild", "exiftool ließ sich nicht starten.");
             return;
         }
         if (obstacle) {
             FLastWrite.Failed.push_back({image.FileName, std::move(*obstacle)});
             continue;
         }
+        if (holds) {
+            FLastWrite.Written.push_back(image.FileName);
+            continue;
+        }
+        std::vector<std::string> errors;
+        FWritingName = image.FileName;
+        FSlowWriteReports = 0;
+        try {
+            Tool().RunWrite(
+                {"-ExposureTime=" + ExposureValueText(logged, FSettings), "-P", ToolPath(path)},
+                output, errors);
+        } catch (const EToolCallFailed& failure) {
+            // Never run again: what the tool left is the user's to look at.
+            FLastWrite.Failed.push_back(
+                {image.FileName, failure.what() + LeftoverText(directory, image.FileName)});
+            continue;
+        } catch (const std::exception&) {
+            StopWriting(image, "Fehler beim Ändern von Bild", "exiftool ließ sich nicht starten.");
+            return;
+        }
+        if (FSlowWriteReports > 0)
+            FHost.ShowStatus("");
         std::uint32_t date = 0;
         double exposure = 0;
-        if (!ReadImageData(path, date, exposure)) {
-            FHost.ShowError("Fehler beim Auslesen von Bild \"" + image.FileName + "\"!",
-                            kAppCaption);
-            FHost.RequestTerminate();
+        // What was written is read back, cancel or not.
+        FReadsStoppable = false;
+        const bool readBack = ReadImageData(path, date, exposure);
+        FReadsStoppable = true;
+        if (!readBack) {
+            StopWriting(image, "Fehler beim Auslesen von Bild",
+                        "Das Bild ließ sich nach dem Schreiben nicht mehr auslesen." +
+                            LeftoverText(directory, image.FileName));
             return;
         }
         SetImageExposureTime(image, exposure);

@@ -286,18 +286,37 @@ TEST_F(CliE2E, OriginalsComeBackByteForByteOrAreDeleted)
     const auto partly = RunInProcess({Dir.Path(), "--restore"});
     EXPECT_EQ(partly.ExitCode, 1);
     EXPECT_EQ(partly.Out, "Wiederhergestellt: a.JPG\nWiederhergestellt: b.jpg\n");
-    EXPECT_THAT(partly.Err,
-                HasSubstr("Fehler: Das Original von \"d.JPG\" ließ sich nicht zurückholen."));
+    EXPECT_THAT(partly.Err, HasSubstr("Fehler: Das Original von \"d.JPG\" ließ sich nicht "
+                                      "zurückholen: \"d.JPG\" ist keine gewöhnliche Datei"));
+    EXPECT_TRUE(std::filesystem::is_directory(Dir.File("d.JPG")));
     EXPECT_EQ(FileBytes(Dir.File("c.JPG")), c);
     std::filesystem::remove(Dir.File("d.JPG"));
 
     ASSERT_EQ(RunInProcess({Dir.Path(), "--write"}).ExitCode, 0);
+    // The only copy of d.JPG, and a folder named like an image whose
+    // original lies beside it: both stay, and so does all inside the folder.
+    std::filesystem::create_directory(Dir.File("e.JPG"));
+    Dir.Write("e.JPG/inner.JPG_original", "inside");
+    Dir.Write("e.JPG/inner.JPG", "inside");
+    Dir.Write("e.JPG_original", a);
     const auto deleted = RunInProcess({Dir.Path(), "--delete-originals"});
-    EXPECT_EQ(deleted.ExitCode, 0) << deleted.Err;
+    EXPECT_EQ(deleted.ExitCode, 1) << deleted.Err;
     // c.JPG carries its logged value already, so it was not written again.
-    EXPECT_EQ(deleted.Out, "Gelöscht: a.JPG_original\nGelöscht: b.jpg_original\n"
-                           "Gelöscht: d.JPG_original\n");
-    for (const char* name : {"a.JPG", "b.jpg", "c.JPG", "d.JPG"})
+    EXPECT_EQ(deleted.Out, "Gelöscht: a.JPG_original\nGelöscht: b.jpg_original\n");
+    EXPECT_THAT(deleted.Err, HasSubstr("\"d.JPG\" ließ sich nicht löschen: Das Bild fehlt; sein "
+                                       "Original ist die einzige Kopie und bleibt."));
+    EXPECT_THAT(deleted.Err, HasSubstr("\"e.JPG\" ließ sich nicht löschen: \"e.JPG\" ist keine "
+                                       "gewöhnliche Datei"));
+    for (const char* name : {"a.JPG", "b.jpg", "c.JPG"})
         EXPECT_FALSE(std::filesystem::exists(Dir.File(std::string(name) + "_original"))) << name;
+    for (const char* kept : {"d.JPG_original", "e.JPG_original", "e.JPG/inner.JPG_original"})
+        EXPECT_TRUE(std::filesystem::exists(Dir.File(kept))) << kept;
     EXPECT_EQ(StoredExposure(Dir.File("b.jpg")), "4"); // the written value stays
+
+    // Restoring puts the only copy back where its image is gone.
+    std::filesystem::remove_all(Dir.File("e.JPG"));
+    const auto back = RunInProcess({Dir.Path(), "--restore"});
+    EXPECT_EQ(back.ExitCode, 0) << back.Err;
+    EXPECT_EQ(back.Out, "Wiederhergestellt: d.JPG\nWiederhergestellt: e.JPG\n");
+    EXPECT_EQ(EachFile(Dir, {"d.JPG", "e.JPG"}, FileBytes), (Texts{a, a}));
 }

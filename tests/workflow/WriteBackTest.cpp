@@ -139,7 +139,9 @@ TEST_F(WriteExposureTimes, ToolFailureEndsTheProgramWithoutRematch)
         rig.Flow.WriteExposureTimes();
         EXPECT_EQ(rig.Host.MessageTexts("error"),
                   std::vector<std::string>{"Fehler beim Ändern von Bild \"b.JPG\"!"});
-        EXPECT_TRUE(rig.Host.WriteFailures.empty());
+        EXPECT_TRUE(rig.Host.WriteFailures.empty()); // its error box said it
+        EXPECT_EQ(rig.Flow.LastWrite().Failed,
+                  (std::vector<TWriteFailure>{{"b.JPG", "exiftool ließ sich nicht starten."}}));
         EXPECT_EQ(rig.Host.TerminateRequests, 1);
         EXPECT_EQ(rig.Exposures(), "30|0,004|2|");
         EXPECT_EQ(rig.Table.Clears, clears);
