@@ -10,9 +10,10 @@
 namespace zelmaro {
 
 // The workflow's surroundings on a console: messages and progress go to the
-// error stream, the fields are plain values, the cancel request is a flag
-// that a signal handler may set. An interrupt cancels the whole run, so a
-// new progress window does not clear it.
+// error stream, one line each whatever a name in them holds (ConsoleText);
+// the fields are plain values, the cancel request is a flag that a signal
+// handler may set. An interrupt cancels the whole run, so a new progress
+// window does not clear it.
 class TConsoleHost final : public TWorkflowHost {
 public:
     // rewrite: the file line is rewritten in place (a terminal).
@@ -41,6 +42,8 @@ public:
     void ShowStatus(std::string_view text) override;
     void RequestTerminate() override { FTerminateRequested = true; }
     bool TerminateRequested() const { return FTerminateRequested; }
+    // The text of the last error shown, as the workflow wrote it.
+    const std::string& LastError() const { return FLastError; }
 
 private:
     void Line(std::string_view text);
@@ -53,6 +56,7 @@ private:
     std::string FDirectory;
     bool FTerminateRequested = false;
     bool FOpenLine = false; // a rewritten progress line waits for its end
+    std::string FLastError;
 };
 
 // The table as a list of rows.

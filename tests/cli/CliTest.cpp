@@ -1,6 +1,7 @@
 #include "cli/CliApp.h"
 #include "cli/CliOptions.h"
 #include "cli/ConsoleHost.h"
+#include "cli/ConsoleText.h"
 #include "cli/PalmUsers.h"
 #include "cli/TableOutput.h"
 #include "common/FakeTool.h"
@@ -14,9 +15,11 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
 
 using namespace zelmaro;
 using namespace zelmaro::testing;
+using namespace std::string_literals;
 using zelmaro::test::ClassHeader, zelmaro::test::User, zelmaro::test::UsersFile;
 
 TEST(CliArguments, UsableAndUnusableCommandLines)
@@ -221,16 +224,16 @@ TEST(CliHost, ProgressLinesAndMessages)
             progress->ShowFoundCount(2);
             progress->SetFileName("a.JPG");
             host.ShowError("kaputt", "Zelmaro");
-            progress->SetFileName("b.JPG");
-            host.ShowWriteFailures({{"a.JPG", "x"}, {"b.JPG", "y"}});
+            progress->SetFileName("b\n\x1b[2J.JPG");
+            host.ShowWriteFailures({{"a.JPG", "x"}, {"b\n\x1b[2J.JPG", "y\r"}});
         }
         // A terminal overwrites the file line in place.
         const std::string cr = terminal ? "\r\x1b[K" : "";
         const std::string expected = "Lese Verzeichnis: /fotos\nGefundene Dateien: 2\n" + cr +
                                      "Lese Daten von Datei: a.JPG\nFehler: kaputt\n" + cr +
-                                     "Lese Daten von Datei: b.JPG\n"
+                                     "Lese Daten von Datei: b\\n\\x1b[2J.JPG\n"
                                      "Fehler: Bild \"a.JPG\" nicht geändert: x\n"
-                                     "Fehler: Bild \"b.JPG\" nicht geändert: y\n";
+                                     "Fehler: Bild \"b\\n\\x1b[2J.JPG\" nicht geändert: y\\r\n";
         EXPECT_EQ(err.str(), expected) << terminal;
     }
 }
@@ -240,15 +243,17 @@ TEST(CliPalmUsers, NamesForTheConsoleAndTheLookup)
     EXPECT_EQ(Cp1252ToUtf8("J\xFCrgen \x80\x81"), "Jürgen €\xEF\xBF\xBD");
 
     const zelmaro::test::ParsedUsers parsed(
-        UsersFile(2, ClassHeader("CUser") + User(7, "J\xFCrgen", "JD") + User(9, "Anna", "AD")));
+        UsersFile(3, ClassHeader("CUser") + User(7, "J\xFCrgen", "JD") + User(9, "Anna", "AD") +
+                         User(4, "Tab\tName", "T\nD")));
     const TPalmUsersDat& users = parsed.Users;
-    ASSERT_EQ(users.Count(), 2);
+    ASSERT_EQ(users.Count(), 3);
     EXPECT_EQ(FindPalmUser(users, "anna"), 9);
     EXPECT_EQ(FindPalmUser(users, "Jürgen"), 7);
     EXPECT_EQ(FindPalmUser(users, "Bernd"), std::nullopt);
     std::ostringstream out;
     WritePalmUsers(out, users);
-    EXPECT_EQ(out.str(), "7\tJürgen\tJD\n9\tAnna\tAD\n");
+    // A tab or line end of a name would shift the fields.
+    EXPECT_EQ(out.str(), "7\tJürgen\tJD\n9\tAnna\tAD\n4\tTab\\tName\tT\\nD\n");
 }
 
 TEST(CliPalmUsers, PathsAsTheFileSystemHasThem)
@@ -263,4 +268,24 @@ TEST(CliPalmUsers, PathsAsTheFileSystemHasThem)
     };
     for (const auto& [path, shown] : cases)
         EXPECT_EQ(PathForConsole(path), shown) << path;
+}
+
+TEST(CliConsoleText, ControlCharactersBecomeVisibleAndNothingElseChanges)
+{
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        {"IMG_1.JPG", "IMG_1.JPG"},
+        {"Ü€𝄞 \xA0.JPG", "Ü€𝄞 \xA0.JPG"},    // UTF-8, a Latin-1 no-break space
+        {"\xDC\xFF.JPG", "\xDC\xFF.JPG"},          // Latin-1 letters
+        {"C:\\a\\n.JPG", "C:\\a\\n.JPG"},          // a backslash stays one
+        {"a\nb\r\tc", "a\\nb\\r\\tc"},
+        {"x\x1b[2Jy.JPG", "x\\x1b[2Jy.JPG"},
+        {"\0\x01\x1f\x7f"s, "\\x00\\x01\\x1f\\x7f"},
+        {"\xC2\x9B" "1m", "\\xc2\\x9b" "1m"},      // C1 as UTF-8
+        {"\x9B" "1m\x80", "\\x9b" "1m\\x80"},       // C1 to an 8-bit terminal
+        {"a\xC2", "a\xC2"},                        // cut short: a Latin-1 letter
+    };
+    // clang-format on
+    for (const auto& [text, shown] : cases)
+        EXPECT_EQ(ConsoleText(text), shown) << ::testing::PrintToString(text);
 }
