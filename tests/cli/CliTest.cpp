@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 
@@ -161,8 +162,8 @@ TEST(CliTable, TheThreeFormats)
         "[x]  a \"1\";b.JPG  05.01.2008 21:03:07  0,5             =  05.01.2008 21:03:07  30\n"
         "[ ]  Ü.JPG        05.01.2008 21:04:07  30\n");
     EXPECT_EQ(rig.Text(TOutputFormat::ofCsv),
-              "Eintragen;Bildname;Bilddatum;Verschlusszeit;=;Aufnahmedatum;Verschlusszeit\n"
-              "1;\"a \"\"1\"\";b.JPG\";05.01.2008 21:03:07;0,5;=;05.01.2008 21:03:07;30\n"
+              "Eintragen;Bildname;Bilddatum;Verschlusszeit;'=;Aufnahmedatum;Verschlusszeit\n"
+              "1;\"a \"\"1\"\";b.JPG\";05.01.2008 21:03:07;0,5;'=;05.01.2008 21:03:07;30\n"
               "0;Ü.JPG;05.01.2008 21:04:07;30;;;\n");
     EXPECT_EQ(rig.Text(TOutputFormat::ofJson),
               "[\n {\"checked\": true, \"image\": \"a \\\"1\\\";b.JPG\", \"imageDate\": "
@@ -171,6 +172,36 @@ TEST(CliTable, TheThreeFormats)
               " {\"checked\": false, \"image\": \"Ü.JPG\", \"imageDate\": \"05.01.2008 21:04:07\", "
               "\"imageExposure\": \"30\", \"time\": \"\", \"shotDate\": \"\", \"shotExposure\": "
               "\"\"}\n]\n");
+}
+
+TEST(CliTable, EveryCellIsTextOnItsOwnLine)
+{
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        {"IMG_1.JPG", "IMG_1.JPG"}, {"1-2.JPG", "1-2.JPG"},
+        // What a spreadsheet would take for a formula.
+        {"=1+2.JPG", "'=1+2.JPG"}, {"+1.JPG", "'+1.JPG"}, {"-1.JPG", "'-1.JPG"},
+        {"@A1.JPG", "'@A1.JPG"}, {"\t=1.JPG", "'\\t=1.JPG"}, {"\r=1.JPG", "'\\r=1.JPG"},
+        {"a\nb;\"c\".JPG", "\"a\\nb;\"\"c\"\".JPG\""},
+        {"x\x1b[2Jy.JPG", "x\\x1b[2Jy.JPG"},
+    };
+    // clang-format on
+    for (const auto& [name, cell] : cases) {
+        WorkflowRig rig;
+        rig.Flow.AddImage({name, Moment(2008, 1, 5, 21, 3, 7), 30});
+        rig.Flow.MatchAll();
+        std::ostringstream csv, table;
+        WriteTable(csv, rig.Flow, rig.Table, TOutputFormat::ofCsv);
+        EXPECT_EQ(csv.str(),
+                  "Eintragen;Bildname;Bilddatum;Verschlusszeit;'=;Aufnahmedatum;Verschlusszeit\n"
+                  "0;" +
+                      cell + ";05.01.2008 21:03:07;30;;;\n")
+            << name;
+        WriteTable(table, rig.Flow, rig.Table, TOutputFormat::ofTable);
+        const std::string text = table.str();
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
+        EXPECT_EQ(text.find_first_of("\r\t\x1b"), std::string::npos) << text;
+    }
 }
 
 TEST(CliJson, AnyBytesGiveValidJson)
@@ -182,6 +213,9 @@ TEST(CliJson, AnyBytesGiveValidJson)
         {"\xDC.JPG", "\"\\u00dc.JPG\""},
         {"a\xE2\x82", "\"a\\u00e2\\u0082\""},
         {"\xED\xA0\x80", "\"\\u00ed\\u00a0\\u0080\""},
+        // Control characters, C1 ones too, whether UTF-8 or not.
+        {"a\n\x1b[2J\x7f", "\"a\\u000a\\u001b[2J\\u007f\""},
+        {"\xC2\x9B\x9B\xC2\xA0", "\"\\u009b\\u009b\xC2\xA0\""},
     };
     for (const auto& [text, json] : cases)
         EXPECT_EQ(JsonString(text), json) << text;

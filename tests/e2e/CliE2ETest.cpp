@@ -103,9 +103,9 @@ TEST_F(CliE2E, PrintsThePairsAndWritesExactlyTheCheckedImages)
     EXPECT_THAT(result.Lines[0], StartsWith("Eintragen"));
     // The missing entry shifts every row behind it.
     EXPECT_EQ(CsvRows(result.Lines, 1, 4),
-              (Texts{"1 IMG_1.JPG = 3", "1 IMG_2.JPG = 4", "0 IMG_3.JPG <> 2", "0 IMG_4.JPG  "}));
+              (Texts{"1 IMG_1.JPG '= 3", "1 IMG_2.JPG '= 4", "0 IMG_3.JPG <> 2", "0 IMG_4.JPG  "}));
     EXPECT_EQ(CsvRows(result.Lines, 6, 4),
-              (Texts{"0 IMG_1.JPG = 3", "0 IMG_2.JPG = 4", "0 IMG_3.JPG <> 2", "0 IMG_4.JPG  "}));
+              (Texts{"0 IMG_1.JPG '= 3", "0 IMG_2.JPG '= 4", "0 IMG_3.JPG <> 2", "0 IMG_4.JPG  "}));
     EXPECT_EQ(EachFile(Dir, {"IMG_1.JPG", "IMG_2.JPG", "IMG_3.JPG", "IMG_4.JPG"}, StoredExposure),
               (Texts{"3", "4", "30", "2"}));
 }
@@ -231,7 +231,7 @@ TEST_F(CliE2E, CameraAnHourOffIsFoundInHours)
         {Dir.Path(), "--offset", "1:00:07", "--max-offset", "2:00:00", "--format", "csv"});
     ASSERT_EQ(typed.ExitCode, 0) << typed.Err;
     EXPECT_THAT(typed.Out,
-                HasSubstr("0;IMG_2.JPG;05.07.2008 22:04:14;4;=;05.07.2008 21:04:07;4\n"));
+                HasSubstr("0;IMG_2.JPG;05.07.2008 22:04:14;4;'=;05.07.2008 21:04:07;4\n"));
 }
 
 TEST_F(CliE2E, NearestAlignmentKeepsEveryImageWithItsEntry)
@@ -248,8 +248,8 @@ TEST_F(CliE2E, NearestAlignmentKeepsEveryImageWithItsEntry)
         RunCli({Dir.Path(), "--offset", "5", "--align", "nearest", "--write", "--format", "csv"});
     ASSERT_EQ(result.ExitCode, 0);
     ASSERT_EQ(result.Lines.size(), 12u) << ::testing::PrintToString(result.Lines);
-    EXPECT_EQ(CsvRows(result.Lines, 1, 5), (Texts{"1 IMG_1.JPG = 3", "0 IMG_2.JPG  ", "0   5",
-                                                  "1 IMG_4.JPG = 2", "1 IMG_5.JPG = 4"}));
+    EXPECT_EQ(CsvRows(result.Lines, 1, 5), (Texts{"1 IMG_1.JPG '= 3", "0 IMG_2.JPG  ", "0   5",
+                                                  "1 IMG_4.JPG '= 2", "1 IMG_5.JPG '= 4"}));
     EXPECT_EQ(EachFile(Dir, {"IMG_1.JPG", "IMG_2.JPG", "IMG_4.JPG", "IMG_5.JPG"}, StoredExposure),
               (Texts{"3", "30", "2", "4"}));
 }
