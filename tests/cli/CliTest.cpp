@@ -5,6 +5,7 @@
 #include "cli/PalmUsers.h"
 #include "cli/TableOutput.h"
 #include "common/FakeTool.h"
+#include "common/System.h"
 #include "common/WorkflowRig.h"
 #include "palm/PalmTestSupport.h"
 #include "palm/PalmUsersDat.h"
@@ -240,8 +241,56 @@ TEST(CliRun, AnInterruptedRunSaysSoAndWritesNothing)
     EXPECT_EQ(RunCli({dir.Path(), "--write", "--format", "json"}, out, err, environment),
               kExitCancelled);
     EXPECT_TRUE(err.str().ends_with("Abgebrochen.\n")) << err.str();
-    EXPECT_EQ(out.str(), "{\n\"offset\": 0,\n\"tolerance\": 1,\n\"rows\": [],\n"
-                         "\"written\": [],\n\"failed\": []\n}\n");
+    EXPECT_EQ(out.str(), "{\n\"error\": \"Abgebrochen.\",\n\"offset\": 0,\n\"tolerance\": 1,\n"
+                         "\"rows\": [],\n\"written\": [],\n\"failed\": []\n}\n");
+}
+
+TEST(CliRun, AFailedRunIsOneJsonDocumentToo)
+{
+    TempDir dir;
+    const bool haveTool = FindExifTool().has_value();
+    struct Case {
+        std::vector<std::string> Arguments;
+        bool NeedsTool; // the tool is looked for before anything else
+        int Code;
+        std::string Out;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {{"--format", "json", "dir", "--tolerance", "x"}, false, kExitUsage,
+         "{\n\"error\": \"Zu \\\"--tolerance\\\" gehört eine ganze Zahl.\"\n}\n"},
+        // Before --format json is read, the format is not known yet.
+        {{"dir", "--tolerance", "x", "--format", "json"}, false, kExitUsage, ""},
+        {{"dir", "--format", "json", "--offset", "3", "--auto-offset"}, false, kExitUsage,
+         "{\n\"error\": \"\\\"--offset\\\" und \\\"--auto-offset\\\" schließen einander aus.\"\n}\n"},
+        {{dir.File("no\nne"), "--format", "json", "--offset", "7", "--tolerance", "0"}, true,
+         kExitUsage, "{\n\"error\": \"Das Verzeichnis \\\"" + dir.Path() +
+         "/no\\u000ane\\\" existiert nicht!\",\n\"offset\": 7,\n\"tolerance\": 0\n}\n"},
+        {{dir.Path(), "--log", dir.File("none"), "--format", "json", "--write"}, true, kExitUsage,
+         "{\n\"error\": \"Die Datei \\\"" + dir.File("none") +
+         "\\\" existiert nicht!\",\n\"offset\": 0,\n\"tolerance\": 1\n}\n"},
+        // --restore names the originals in lines of its own.
+        {{dir.Path(), "--format", "json", "--restore"}, true, kExitOk, ""},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        if (c.NeedsTool && !haveTool)
+            continue;
+        std::ostringstream out, err;
+        EXPECT_EQ(RunCli(c.Arguments, out, err, {}), c.Code) << err.str();
+        EXPECT_EQ(out.str(), c.Out) << ::testing::PrintToString(c.Arguments);
+        // One line for the error, whatever the name holds, and the hint of a usage error.
+        const std::string text = err.str();
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), c.NeedsTool ? 1 : 2) << text;
+    }
+
+    // Without the tool, the run ends before it reads anything.
+    const zelmaro::test::TScopedEnv path("PATH", "/nonexistent");
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCli({dir.Path(), "--format", "json", "--offset", "-5"}, out, err, {}), kExitError);
+    EXPECT_EQ(out.str(), "{\n\"error\": \"\\\"exiftool\\\" ist nicht vorhanden!\",\n"
+                         "\"offset\": -5,\n\"tolerance\": 1\n}\n");
+    EXPECT_EQ(err.str(), "Fehler: \"exiftool\" ist nicht vorhanden!\n");
 }
 
 TEST(CliHost, ProgressLinesAndMessages)

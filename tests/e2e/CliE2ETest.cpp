@@ -192,7 +192,11 @@ TEST_F(CliE2E, AReadOnlyDirectoryIsReportedAndLeftAlone)
 TEST_F(CliE2E, ExitCodes)
 {
     WriteTaggedImages(Dir.Path(), {{"a.JPG", "2008:01:05 21:03:12", ""}});
-    EXPECT_EQ(RunCli({Dir.Path(), "--format", "json"}).ExitCode, 1); // unreadable image
+    const CliResult unreadable = RunCli({Dir.Path(), "--format", "json", "--write"});
+    EXPECT_EQ(unreadable.ExitCode, 1);
+    // The scan ended before there was a table to show.
+    EXPECT_EQ(Text(unreadable), "{\n\"error\": \"Fehler beim Auslesen von Bild \\\"a.JPG\\\"!\",\n"
+                                "\"offset\": 0,\n\"tolerance\": 1\n}\n");
     EXPECT_EQ(RunCli({Dir.Path(), "--tolerance"}).ExitCode, 2);
     EXPECT_EQ(RunCli({Dir.File("none")}).ExitCode, 2);
     const CliResult help = RunCli({"--help"});
@@ -300,4 +304,72 @@ TEST_F(CliE2E, OriginalsComeBackByteForByteOrAreDeleted)
     for (const char* name : {"a.JPG", "b.jpg", "c.JPG", "d.JPG"})
         EXPECT_FALSE(std::filesystem::exists(Dir.File(std::string(name) + "_original"))) << name;
     EXPECT_EQ(StoredExposure(Dir.File("b.jpg")), "4"); // the written value stays
+}
+
+namespace {
+
+// An error stream that sets the cancel flag once a text has been written to
+// it, as Ctrl+C would at that moment.
+class CancelOnText : public std::stringbuf {
+public:
+    CancelOnText(std::atomic<bool>& cancel, std::string text)
+        : FCancel(cancel), FText(std::move(text))
+    {
+    }
+
+protected:
+    int sync() override
+    {
+        if (str().find(FText) != std::string::npos)
+            FCancel = true;
+        return 0;
+    }
+
+private:
+    std::atomic<bool>& FCancel;
+    std::string FText;
+};
+
+} // namespace
+
+TEST_F(CliE2E, AnInterruptedWriteNamesEveryImageItLeftUnwritten)
+{
+    WriteTaggedImages(Dir.Path(), {{"A.JPG", "2008:01:05 21:03:12", "30"},
+                                   {"B.JPG", "2008:01:05 21:04:12", "30"},
+                                   {"C.JPG", "2008:01:05 21:05:12", "30"}});
+    Dir.Write("Zelmaro.txt", "Zelmaro\r\n-0801052103123-0801052104124-0801052105125-\r\n");
+    std::atomic<bool> cancel = false;
+    CancelOnText errors(cancel, "Schreibe Daten in Datei: B.JPG");
+    std::ostream err(&errors);
+    std::ostringstream out;
+    const TCliEnvironment environment{.Settings = FormatSettings::German(), .Cancel = &cancel};
+    EXPECT_EQ(zelmaro::RunCli({Dir.Path(), "--write", "--format", "json"}, out, err, environment),
+              kExitCancelled);
+
+    EXPECT_THAT(out.str(), StartsWith("{\n\"error\": \"Abgebrochen.\",\n\"offset\": 0,\n"));
+    EXPECT_THAT(out.str(), EndsWith("\"written\": [\"A.JPG\"],\n\"failed\": ["
+                                    "{\"image\": \"B.JPG\", \"reason\": \"Der Lauf endete vor "
+                                    "diesem Bild.\"}, {\"image\": \"C.JPG\", \"reason\": \"Der "
+                                    "Lauf endete vor diesem Bild.\"}]\n}\n"));
+    EXPECT_THAT(errors.str(), EndsWith("Fehler: Bild \"B.JPG\" nicht geändert: Der Lauf endete vor "
+                                       "diesem Bild.\nFehler: Bild \"C.JPG\" nicht geändert: Der "
+                                       "Lauf endete vor diesem Bild.\nAbgebrochen.\n"));
+    EXPECT_EQ(EachFile(Dir, {"A.JPG", "B.JPG", "C.JPG"}, StoredExposure), (Texts{"3", "30", "30"}));
+}
+
+TEST_F(CliE2E, NamesWithControlCharactersStayOnTheirLines)
+{
+    WriteTaggedImages(Dir.Path(), {{"a\nb.JPG", "2008:01:05 21:03:12", "30"},
+                                   {"x\x1b[2Jy.JPG", "2008:01:05 21:04:12", "30"}});
+    Dir.Write("Zelmaro.txt", "Zelmaro\r\n-0801052103123-0801052104124-\r\n");
+
+    const auto run = RunInProcess({Dir.Path(), "--write"});
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_THAT(run.Out, StartsWith("     Bildname       Bilddatum"));
+    EXPECT_THAT(run.Out, HasSubstr("\n[x]  a\\nb.JPG       05.01.2008 21:03:12  30"));
+    EXPECT_THAT(run.Out, HasSubstr("\n[ ]  x\\x1b[2Jy.JPG  05.01.2008 21:04:12  4"));
+    EXPECT_EQ(std::count(run.Out.begin(), run.Out.end(), '\n'), 7) << run.Out;
+    EXPECT_THAT(run.Err, HasSubstr("\nSchreibe Daten in Datei: x\\x1b[2Jy.JPG\n"));
+    EXPECT_EQ((run.Out + run.Err).find('\x1b'), std::string::npos);
+    EXPECT_EQ(EachFile(Dir, {"a\nb.JPG", "x\x1b[2Jy.JPG"}, StoredExposure), (Texts{"3", "4"}));
 }
