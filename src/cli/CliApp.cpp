@@ -2,6 +2,7 @@
 
 #include "cli/CliOptions.h"
 #include "cli/ConsoleHost.h"
+#include "cli/ConsoleText.h"
 #include "cli/PalmUsers.h"
 #include "cli/TableOutput.h"
 #include "palm/PalmUsersDat.h"
@@ -12,6 +13,8 @@
 
 #include <exception>
 #include <filesystem>
+#include <string_view>
+#include <unordered_set>
 
 namespace zelmaro {
 
@@ -34,52 +37,122 @@ int RunOriginals(TWorkflow& flow, const std::string& directory, bool restore, st
     if (!results)
         return kExitError; // another writer has the directory; the host said so
     if (results->empty())
-        err << "Hinweis: In \"" << directory << "\" liegen keine Originale (NAME_original).\n";
+        err << "Hinweis: In \"" << ConsoleText(directory)
+            << "\" liegen keine Originale (NAME_original).\n";
     bool failed = false;
     for (const TOriginalResult& result : *results) {
         if (result.Done) {
-            out << (restore ? "Wiederhergestellt: " + result.FileName
-                            : "Gelöscht: " + result.FileName + "_original")
+            out << ConsoleText(restore ? "Wiederhergestellt: " + result.FileName
+                                       : "Gelöscht: " + result.FileName + "_original")
                 << '\n';
         } else {
             failed = true;
-            err << "Fehler: Das Original von \"" << result.FileName << "\" ließ sich nicht "
-                << (restore ? "zurückholen" : "löschen") << ": " << result.Reason << '\n';
+            err << "Fehler: Das Original von \"" << ConsoleText(result.FileName)
+                << "\" ließ sich nicht " << (restore ? "zurückholen" : "löschen") << ": "
+                << ConsoleText(result.Reason) << '\n';
         }
         if (!result.Note.empty())
-            err << "Hinweis: " << result.Note << '\n';
+            err << "Hinweis: " << ConsoleText(result.Note) << '\n';
     }
     out.flush();
     return failed ? kExitError : kExitOk;
 }
 
-// The one JSON document of a run: the fields, the rows and, after a
-// write-back, what it did.
-void WriteJsonDocument(std::ostream& out, const TWorkflow& flow, const TImageTable& table,
-                       const std::optional<TAutoOffsetReport>* autoOffset,
-                       const TWorkflow::TWriteReport* write)
+// The one JSON document of a run with --format json, written on every way
+// out of it with what is known by then: "error" when the run failed or was
+// cancelled; the table's members once the table was made.
+class TJsonRun {
+public:
+    // started: set once the document is begun; a second one would break it.
+    TJsonRun(std::ostream& out, const TWorkflow& flow, const TImageTable& table, bool enabled,
+             bool& started)
+        : FOut(out), FFlow(flow), FTable(table), FEnabled(enabled), FStarted(started)
+    {
+    }
+
+    // The table is made; with --auto-offset the report (may be null).
+    void TableMade(const std::optional<TAutoOffsetReport>* autoOffset)
+    {
+        FTableMade = true;
+        FAutoOffset = autoOffset;
+    }
+    // With --write: what took its value and what did not.
+    void WriteDone(std::vector<std::string> written, std::vector<TWriteFailure> failed)
+    {
+        FWrite = {std::move(written), std::move(failed)};
+    }
+    // Writes the document and answers the exit code.
+    int End(int code, const std::optional<std::string>& error = std::nullopt);
+
+private:
+    std::ostream& FOut;
+    const TWorkflow& FFlow;
+    const TImageTable& FTable;
+    bool FEnabled;
+    bool& FStarted;
+    bool FTableMade = false;
+    const std::optional<TAutoOffsetReport>* FAutoOffset = nullptr;
+    std::optional<std::pair<std::vector<std::string>, std::vector<TWriteFailure>>> FWrite;
+};
+
+int TJsonRun::End(int code, const std::optional<std::string>& error)
 {
+    if (!FEnabled || FStarted)
+        return code;
+    FStarted = true;
     TJsonObject document;
-    document.Add("offset", std::to_string(flow.Offset()));
-    document.Add("tolerance", std::to_string(flow.Tolerance()));
-    if (autoOffset)
-        document.Add("autoOffset", JsonAutoOffset(*autoOffset));
-    document.Add("rows", [&](std::ostream& json) { WriteJsonRows(json, flow, table); });
-    if (write) {
-        document.Add("written", JsonStrings(write->Written));
+    if (error)
+        document.Add("error", JsonString(*error));
+    document.Add("offset", std::to_string(FFlow.Offset()));
+    document.Add("tolerance", std::to_string(FFlow.Tolerance()));
+    if (FTableMade) {
+        if (FAutoOffset)
+            document.Add("autoOffset", JsonAutoOffset(*FAutoOffset));
+        document.Add("rows", [this](std::ostream& json) { WriteJsonRows(json, FFlow, FTable); });
+    }
+    if (FWrite) {
+        document.Add("written", JsonStrings(FWrite->first));
         std::string failed = "[";
-        for (const TWriteFailure& failure : write->Failed)
+        for (const TWriteFailure& failure : FWrite->second)
             failed += (failed.size() > 1 ? ", " : "") + std::string("{\"image\": ") +
                       JsonString(failure.FileName) + ", \"reason\": " + JsonString(failure.Reason) +
                       "}";
         document.Add("failed", failed + "]");
     }
-    document.Write(out);
-    out.flush();
+    document.Write(FOut);
+    FOut.flush();
+    return code;
+}
+
+// The images of the checked rows, which a write is to change.
+std::vector<std::string> CheckedImages(const TImageTable& table)
+{
+    std::vector<std::string> names;
+    for (int row = 0; row < table.RowCount(); ++row) {
+        const TMatchItem* item = table.RowItem(row);
+        if (table.IsChecked(row) && item && item->Image)
+            names.push_back(item->Image->FileName);
+    }
+    return names;
+}
+
+// The checked images that a run which ended early never wrote.
+std::vector<TWriteFailure> Unreached(const std::vector<std::string>& checked,
+                                     const TWorkflow::TWriteReport& report)
+{
+    std::unordered_set<std::string_view> done(report.Written.begin(), report.Written.end());
+    for (const TWriteFailure& failure : report.Failed)
+        done.insert(failure.FileName);
+    std::vector<TWriteFailure> unreached;
+    for (const std::string& name : checked) {
+        if (!done.contains(name))
+            unreached.push_back({name, "Der Lauf endete vor diesem Bild."});
+    }
+    return unreached;
 }
 
 int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
-        const TCliEnvironment& environment, const RegistryStore& registry)
+        const TCliEnvironment& environment, const RegistryStore& registry, bool& documentStarted)
 {
     std::atomic<bool> localCancel = false;
     TConsoleHost host(err, environment.ErrIsTerminal,
@@ -87,39 +160,7 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
     TConsoleTable table;
     TWorkflow flow(host, table, environment.Settings);
     flow.SetPalmRegistry(registry);
-    if (!flow.LocateExifTool())
-        return kExitError;
-
-    // Made absolute so that no path reaches the tool looking like an option.
-    std::string directory = AbsolutePath(options.Directory);
-    if (!DirExists(directory)) {
-        err << "Fehler: Das Verzeichnis \"" << options.Directory << "\" existiert nicht!\n";
-        return kExitUsage;
-    }
-    while (directory.size() > 1 && directory.back() == kPathDelimiter)
-        directory.pop_back();
-    if (options.Restore || options.DeleteOriginals)
-        return RunOriginals(flow, directory, options.Restore, out, err);
-    std::optional<std::string> logFile;
-    if (options.LogFile) {
-        logFile = AbsolutePath(*options.LogFile);
-        if (!FileExists(*logFile)) {
-            err << "Fehler: Die Datei \"" << *options.LogFile << "\" existiert nicht!\n";
-            return kExitUsage;
-        }
-    }
-    std::optional<std::int32_t> palmUser;
-    if (options.PalmUser) {
-        const TPalmUsersDat users(registry);
-        palmUser = FindPalmUser(users, *options.PalmUser);
-        if (!palmUser) {
-            err << "Fehler: Einen Palm-Desktop-Benutzer \"" << *options.PalmUser
-                << "\" gibt es nicht!\n";
-            return kExitUsage;
-        }
-    }
-
-    host.SetDirectoryText(directory);
+    // Set first, so that a document of a run that fails early shows them.
     flow.SetMaxOffset(options.MaxOffset);
     if (options.AlignNearest)
         flow.SetAlignment(TAlignment::alNearest);
@@ -127,10 +168,43 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
         flow.SetOffset(*options.Offset);
     if (options.Tolerance)
         flow.SetTolerance(*options.Tolerance);
+    const bool json = options.Format == TOutputFormat::ofJson;
+    TJsonRun document(out, flow, table, json && !options.Restore && !options.DeleteOriginals,
+                      documentStarted);
+    const auto fail = [&](int code, const std::string& message) {
+        host.ShowError(message, {});
+        return document.End(code, message);
+    };
+    if (!flow.LocateExifTool())
+        return document.End(kExitError, host.LastError());
 
+    // Made absolute so that no path reaches the tool looking like an option.
+    std::string directory = AbsolutePath(options.Directory);
+    if (!DirExists(directory))
+        return fail(kExitUsage, "Das Verzeichnis \"" + options.Directory + "\" existiert nicht!");
+    while (directory.size() > 1 && directory.back() == kPathDelimiter)
+        directory.pop_back();
+    if (options.Restore || options.DeleteOriginals)
+        return RunOriginals(flow, directory, options.Restore, out, err);
+    std::optional<std::string> logFile;
+    if (options.LogFile) {
+        logFile = AbsolutePath(*options.LogFile);
+        if (!FileExists(*logFile))
+            return fail(kExitUsage, "Die Datei \"" + *options.LogFile + "\" existiert nicht!");
+    }
+    std::optional<std::int32_t> palmUser;
+    if (options.PalmUser) {
+        const TPalmUsersDat users(registry);
+        palmUser = FindPalmUser(users, *options.PalmUser);
+        if (!palmUser)
+            return fail(kExitUsage,
+                        "Einen Palm-Desktop-Benutzer \"" + *options.PalmUser + "\" gibt es nicht!");
+    }
+
+    host.SetDirectoryText(directory);
     flow.ReadPictures();
     if (host.TerminateRequested())
-        return kExitError;
+        return document.End(kExitError, host.LastError());
     if (palmUser) {
         flow.ReadLogMemo(palmUser);
     } else if (logFile) {
@@ -144,7 +218,7 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
     std::optional<TAutoOffsetReport> autoOffset;
     if (options.AutoOffset)
         autoOffset = flow.FindAutoOffset();
-    const bool json = options.Format == TOutputFormat::ofJson;
+    document.TableMade(options.AutoOffset ? &autoOffset : nullptr);
     if (!json)
         WriteTable(out, flow, table, options.Format);
 
@@ -154,25 +228,36 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
         return kExitError;
     }
     const bool write = options.Write && !host.CancelRequested();
+    const std::vector<std::string> checked =
+        options.Write ? CheckedImages(table) : std::vector<std::string>{};
     if (write) {
         flow.WriteExposureTimes();
-        if (!json && !host.TerminateRequested()) {
+        if (host.TerminateRequested())
+            flow.MatchAll(); // the table as far as the write went
+        else if (!json) {
             if (options.Format == TOutputFormat::ofTable)
                 out << '\n';
             WriteTable(out, flow, table, options.Format);
         }
     }
-    if (json)
-        WriteJsonDocument(out, flow, table, options.AutoOffset ? &autoOffset : nullptr,
-                          options.Write ? &flow.LastWrite() : nullptr);
+    if (options.Write) {
+        std::vector<TWriteFailure> failed = flow.LastWrite().Failed;
+        if (host.TerminateRequested() || host.CancelRequested()) {
+            const std::vector<TWriteFailure> unreached = Unreached(checked, flow.LastWrite());
+            host.ShowWriteFailures(unreached);
+            failed.insert(failed.end(), unreached.begin(), unreached.end());
+        }
+        document.WriteDone(flow.LastWrite().Written, std::move(failed));
+    }
     if (host.TerminateRequested())
-        return kExitError;
+        return document.End(kExitError, host.LastError());
     if (host.CancelRequested()) {
         err << "Abgebrochen.\n";
-        return kExitCancelled;
+        return document.End(kExitCancelled, "Abgebrochen.");
     }
-    return write && (flow.LastWrite().Refused || !flow.LastWrite().Failed.empty()) ? kExitError
-                                                                                   : kExitOk;
+    if (write && flow.LastWrite().Refused)
+        return document.End(kExitError, host.LastWarning());
+    return document.End(write && !flow.LastWrite().Failed.empty() ? kExitError : kExitOk);
 }
 
 } // namespace
@@ -181,8 +266,19 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
            const TCliEnvironment& environment)
 {
     const TCliParse parse = ParseCliArguments(arguments);
+    const bool json = parse.Options.Format == TOutputFormat::ofJson;
+    // A usage error found once --format json has been read is a document too.
+    const auto errorDocument = [&](const std::string& error) {
+        TJsonObject document;
+        document.Add("error", JsonString(error));
+        document.Write(out);
+        out.flush();
+    };
     if (!parse.Error.empty()) {
-        err << "Fehler: " << parse.Error << "\n\"zelmaro-cli --help\" erklärt den Aufruf.\n";
+        err << "Fehler: " << ConsoleText(parse.Error)
+            << "\n\"zelmaro-cli --help\" erklärt den Aufruf.\n";
+        if (json)
+            errorDocument(parse.Error);
         return kExitUsage;
     }
     if (parse.Options.Help) {
@@ -198,11 +294,14 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
         WritePalmUsers(out, users);
         return kExitOk;
     }
+    bool documentStarted = false;
     try {
-        return Run(parse.Options, out, err, environment, registry);
+        return Run(parse.Options, out, err, environment, registry, documentStarted);
     } catch (const std::exception& e) {
         // What the window's general error box would show.
-        err << "Fehler: " << e.what() << '\n';
+        err << "Fehler: " << ConsoleText(e.what()) << '\n';
+        if (json && !documentStarted)
+            errorDocument(e.what());
         return kExitError;
     }
 }

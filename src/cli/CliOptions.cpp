@@ -222,6 +222,20 @@ Mit --auto-offset zusätzlich "autoOffset": {"offset", "pairs", "runnerUp",
 "runnerUpPairs", "best"}: der gesetzte Versatz, die genauen Paare darunter, der
 nächstbeste Versatz (null, wenn es keinen gibt) mit seinen Paaren und der beste
 Versatz vor der Begrenzung (null statt des Objekts ohne Bilder oder Einträge).
+Auch ein Lauf, der scheitert oder abgebrochen wird, schreibt genau ein Objekt,
+dann mit "error": Text vorneweg und dem, was bis dahin feststand: "offset"
+und "tolerance"; sobald die Tabelle steht, auch "rows" und "autoOffset"; mit
+--write auch "written" und "failed", wo dann jedes angehakte Bild steht, das
+der Lauf nicht mehr geschrieben hat. Ein falscher Aufruf, der erst nach
+--format json auffällt, ergibt {"error": Text}. --restore,
+--delete-originals und --list-palm-users schreiben Zeilen, kein JSON.
+
+Steuerzeichen in Namen und Texten erscheinen in Tabelle, CSV, Fortschritt
+und Meldungen sichtbar als \t, \n, \r und \xHH je Byte (auch DEL und C1,
+etwa \x1b, \xc2\x9b); alles andere, auch ein Backslash, bleibt, wie es ist.
+JSON schreibt sie als \u00XX. Eine CSV-Zelle, die mit =, +, -, @, Tabulator
+oder Wagenrücklauf beginnt, bekommt ein ' vorangestellt, damit eine
+Tabellenkalkulation sie als Text liest (auch die Spalte "=" wird so zu "'=").
 
 Zahlen und Daten erscheinen im Format der Spracheinstellung (LC_ALL, LANG).
 Der Fortschritt steht auf der Fehlerausgabe; Strg+C bricht nach dem

@@ -1,11 +1,14 @@
 #include "cli/ConsoleHost.h"
 
+#include "cli/ConsoleText.h"
+
 namespace zelmaro {
 
 namespace {
 
 // Progress lines on the error stream; the file line is rewritten in place
-// on a terminal and written once per file elsewhere.
+// on a terminal and written once per file elsewhere. Names are shown with
+// their control characters made visible, so each stays on its line.
 class TConsoleProgress final : public TProgressView {
 public:
     TConsoleProgress(std::ostream& err, bool rewrite, bool& openLine)
@@ -32,13 +35,17 @@ public:
         if (name.empty())
             return;
         if (FRewrite) {
-            FErr << "\r\x1b[K" << FThirdCaption << ' ' << name << std::flush;
+            FErr << "\r\x1b[K" << ConsoleText(FThirdCaption) << ' ' << ConsoleText(name)
+                 << std::flush;
             FOpenLine = true;
         } else {
-            FErr << FThirdCaption << ' ' << name << '\n' << std::flush;
+            FErr << ConsoleText(FThirdCaption) << ' ' << ConsoleText(name) << '\n' << std::flush;
         }
     }
-    void ShowNow() override { FErr << FFirstCaption << ' ' << FDirectory << '\n' << std::flush; }
+    void ShowNow() override
+    {
+        FErr << ConsoleText(FFirstCaption) << ' ' << ConsoleText(FDirectory) << '\n' << std::flush;
+    }
 
 private:
     std::ostream& FErr;
@@ -57,7 +64,7 @@ void TConsoleHost::Line(std::string_view text)
         FErr << '\n';
         FOpenLine = false;
     }
-    FErr << text << '\n' << std::flush;
+    FErr << ConsoleText(text) << '\n' << std::flush;
 }
 
 void TConsoleHost::Message(std::string_view kind, std::string_view text)
@@ -67,11 +74,13 @@ void TConsoleHost::Message(std::string_view kind, std::string_view text)
 
 void TConsoleHost::ShowError(std::string_view message, std::string_view)
 {
+    FLastError = message;
     Message("Fehler", message);
 }
 
 void TConsoleHost::ShowWarning(std::string_view message, std::string_view)
 {
+    FLastWarning = message;
     Message("Warnung", message);
 }
 

@@ -10,9 +10,10 @@
 namespace zelmaro {
 
 // The workflow's surroundings on a console: messages and progress go to the
-// error stream, the fields are plain values, the cancel request is a flag
-// that a signal handler may set. An interrupt cancels the whole run, so a
-// new progress window does not clear it.
+// error stream, one line each whatever a name in them holds (ConsoleText);
+// the fields are plain values, the cancel request is a flag that a signal
+// handler may set. An interrupt cancels the whole run, so a new progress
+// window does not clear it.
 class TConsoleHost final : public TWorkflowHost {
 public:
     // rewrite: the file line is rewritten in place (a terminal).
@@ -41,6 +42,9 @@ public:
     void ShowStatus(std::string_view text) override;
     void RequestTerminate() override { FTerminateRequested = true; }
     bool TerminateRequested() const { return FTerminateRequested; }
+    // The text of the last error shown, as the workflow wrote it.
+    const std::string& LastError() const { return FLastError; }
+    const std::string& LastWarning() const { return FLastWarning; }
 
 private:
     void Line(std::string_view text);
@@ -53,6 +57,8 @@ private:
     std::string FDirectory;
     bool FTerminateRequested = false;
     bool FOpenLine = false; // a rewritten progress line waits for its end
+    std::string FLastError;
+    std::string FLastWarning;
 };
 
 // The table as a list of rows.

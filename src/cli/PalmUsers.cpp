@@ -1,5 +1,6 @@
 #include "cli/PalmUsers.h"
 
+#include "cli/ConsoleText.h"
 #include "cli/Utf8.h"
 #include "palm/PalmPaths.h"
 #include "palm/PalmUsersDat.h"
@@ -31,8 +32,9 @@ void WritePalmUsers(std::ostream& out, const TPalmUsersDat& users)
         std::string directory = lookup.Find(users.Path(), user.Directory);
         if (directory.empty())
             directory = JoinPath(users.Path(), user.Directory);
-        out << user.UserID << '\t' << Cp1252ToUtf8(user.Name) << '\t' << PathForConsole(directory)
-            << '\n';
+        // A tab or line end in a name would shift the fields.
+        out << user.UserID << '\t' << ConsoleText(Cp1252ToUtf8(user.Name)) << '\t'
+            << ConsoleText(PathForConsole(directory)) << '\n';
     }
 }
 

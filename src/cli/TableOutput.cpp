@@ -1,5 +1,6 @@
 #include "cli/TableOutput.h"
 
+#include "cli/ConsoleText.h"
 #include "cli/Utf8.h"
 #include "workflow/Workflow.h"
 
@@ -81,9 +82,16 @@ void WritePlain(std::ostream& out, const TRows& rows)
     for (std::size_t c = 0; c < widths.size(); ++c)
         widths[c] = DisplayWidth(header[c]);
     widths[0] = 3;
+    // The cells as the terminal shows them.
+    const auto visible = [](Row row) {
+        for (std::string& cell : row)
+            cell = ConsoleText(cell);
+        return row;
+    };
     for (const Row& row : rows) {
-        for (std::size_t c = 1; c < row.size(); ++c)
-            widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+        const Row shown = visible(row);
+        for (std::size_t c = 1; c < shown.size(); ++c)
+            widths[c] = std::max(widths[c], DisplayWidth(shown[c]));
     }
     auto line = [&](const Row& row, bool isHeader) {
         std::string text = isHeader ? "   " : (row[0].empty() ? "[ ]" : "[x]");
@@ -99,15 +107,20 @@ void WritePlain(std::ostream& out, const TRows& rows)
     };
     line(header, true);
     for (const Row& row : rows)
-        line(row, false);
+        line(visible(row), false);
 }
 
+// A cell on one line: control characters made visible, and a cell that a
+// spreadsheet would take for a formula led by "'", whatever it holds.
 std::string CsvField(const std::string& text, char separator)
 {
-    if (text.find_first_of(std::string("\"\r\n") + separator) == std::string::npos)
-        return text;
+    std::string cell = ConsoleText(text);
+    if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos)
+        cell.insert(0, 1, '\'');
+    if (cell.find_first_of(std::string("\"") + separator) == std::string::npos)
+        return cell;
     std::string quoted = "\"";
-    for (char c : text) {
+    for (char c : cell) {
         if (c == '"')
             quoted += '"';
         quoted += c;
@@ -139,14 +152,21 @@ std::string JsonString(std::string_view text)
     while (!text.empty()) {
         const auto u = static_cast<unsigned char>(text.front());
         std::size_t length = 1;
+        const auto escape = [&json](unsigned code) {
+            char text[8];
+            std::snprintf(text, sizeof text, "\\u%04x", code);
+            json += text;
+        };
         if (text.front() == '"' || text.front() == '\\') {
             json += '\\';
             json += text.front();
-        } else if (u < 0x20 || (u >= 0x80 && (length = Utf8SequenceLength(text, 0)) == 0)) {
+        } else if (u < 0x20 || u == 0x7F ||
+                   (u >= 0x80 && (length = Utf8SequenceLength(text, 0)) == 0)) {
             length = 1;
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", u);
-            json += escape;
+            escape(u);
+        } else if (u == 0xC2 && static_cast<unsigned char>(text[1]) < 0xA0) {
+            // C1 controls, which some terminals obey even in UTF-8.
+            escape(static_cast<unsigned char>(text[1]));
         } else {
             json.append(text.substr(0, length));
         }

@@ -42,7 +42,8 @@ private:
 };
 
 // A JSON string of any bytes: valid UTF-8 as it is, every other byte read
-// as Latin-1, so that the text is always valid JSON.
+// as Latin-1, so that the text is always valid JSON; control characters
+// (C0, DEL, C1) as \u escapes, so that the document is safe on a terminal.
 std::string JsonString(std::string_view text);
 // A JSON array of strings.
 std::string JsonStrings(const std::vector<std::string>& texts);

@@ -1,9 +1,11 @@
 #include "cli/CliApp.h"
 #include "cli/CliOptions.h"
 #include "cli/ConsoleHost.h"
+#include "cli/ConsoleText.h"
 #include "cli/PalmUsers.h"
 #include "cli/TableOutput.h"
 #include "common/FakeTool.h"
+#include "common/System.h"
 #include "common/WorkflowRig.h"
 #include "palm/PalmTestSupport.h"
 #include "palm/PalmUsersDat.h"
@@ -13,10 +15,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
+#include <string>
 
 using namespace zelmaro;
 using namespace zelmaro::testing;
+using namespace std::string_literals;
 using zelmaro::test::ClassHeader, zelmaro::test::User, zelmaro::test::UsersFile;
 
 TEST(CliArguments, UsableAndUnusableCommandLines)
@@ -158,8 +163,8 @@ TEST(CliTable, TheThreeFormats)
         "[x]  a \"1\";b.JPG  05.01.2008 21:03:07  0,5             =  05.01.2008 21:03:07  30\n"
         "[ ]  Ü.JPG        05.01.2008 21:04:07  30\n");
     EXPECT_EQ(rig.Text(TOutputFormat::ofCsv),
-              "Eintragen;Bildname;Bilddatum;Verschlusszeit;=;Aufnahmedatum;Verschlusszeit\n"
-              "1;\"a \"\"1\"\";b.JPG\";05.01.2008 21:03:07;0,5;=;05.01.2008 21:03:07;30\n"
+              "Eintragen;Bildname;Bilddatum;Verschlusszeit;'=;Aufnahmedatum;Verschlusszeit\n"
+              "1;\"a \"\"1\"\";b.JPG\";05.01.2008 21:03:07;0,5;'=;05.01.2008 21:03:07;30\n"
               "0;Ü.JPG;05.01.2008 21:04:07;30;;;\n");
     EXPECT_EQ(rig.Text(TOutputFormat::ofJson),
               "[\n {\"checked\": true, \"image\": \"a \\\"1\\\";b.JPG\", \"imageDate\": "
@@ -168,6 +173,36 @@ TEST(CliTable, TheThreeFormats)
               " {\"checked\": false, \"image\": \"Ü.JPG\", \"imageDate\": \"05.01.2008 21:04:07\", "
               "\"imageExposure\": \"30\", \"time\": \"\", \"shotDate\": \"\", \"shotExposure\": "
               "\"\"}\n]\n");
+}
+
+TEST(CliTable, EveryCellIsTextOnItsOwnLine)
+{
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        {"IMG_1.JPG", "IMG_1.JPG"}, {"1-2.JPG", "1-2.JPG"},
+        // What a spreadsheet would take for a formula.
+        {"=1+2.JPG", "'=1+2.JPG"}, {"+1.JPG", "'+1.JPG"}, {"-1.JPG", "'-1.JPG"},
+        {"@A1.JPG", "'@A1.JPG"}, {"\t=1.JPG", "'\\t=1.JPG"}, {"\r=1.JPG", "'\\r=1.JPG"},
+        {"a\nb;\"c\".JPG", "\"a\\nb;\"\"c\"\".JPG\""},
+        {"x\x1b[2Jy.JPG", "x\\x1b[2Jy.JPG"},
+    };
+    // clang-format on
+    for (const auto& [name, cell] : cases) {
+        WorkflowRig rig;
+        rig.Flow.AddImage({name, Moment(2008, 1, 5, 21, 3, 7), 30});
+        rig.Flow.MatchAll();
+        std::ostringstream csv, table;
+        WriteTable(csv, rig.Flow, rig.Table, TOutputFormat::ofCsv);
+        EXPECT_EQ(csv.str(),
+                  "Eintragen;Bildname;Bilddatum;Verschlusszeit;'=;Aufnahmedatum;Verschlusszeit\n"
+                  "0;" +
+                      cell + ";05.01.2008 21:03:07;30;;;\n")
+            << name;
+        WriteTable(table, rig.Flow, rig.Table, TOutputFormat::ofTable);
+        const std::string text = table.str();
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
+        EXPECT_EQ(text.find_first_of("\r\t\x1b"), std::string::npos) << text;
+    }
 }
 
 TEST(CliJson, AnyBytesGiveValidJson)
@@ -179,6 +214,9 @@ TEST(CliJson, AnyBytesGiveValidJson)
         {"\xDC.JPG", "\"\\u00dc.JPG\""},
         {"a\xE2\x82", "\"a\\u00e2\\u0082\""},
         {"\xED\xA0\x80", "\"\\u00ed\\u00a0\\u0080\""},
+        // Control characters, C1 ones too, whether UTF-8 or not.
+        {"a\n\x1b[2J\x7f", "\"a\\u000a\\u001b[2J\\u007f\""},
+        {"\xC2\x9B\x9B\xC2\xA0", "\"\\u009b\\u009b\xC2\xA0\""},
     };
     for (const auto& [text, json] : cases)
         EXPECT_EQ(JsonString(text), json) << text;
@@ -203,8 +241,56 @@ TEST(CliRun, AnInterruptedRunSaysSoAndWritesNothing)
     EXPECT_EQ(RunCli({dir.Path(), "--write", "--format", "json"}, out, err, environment),
               kExitCancelled);
     EXPECT_TRUE(err.str().ends_with("Abgebrochen.\n")) << err.str();
-    EXPECT_EQ(out.str(), "{\n\"offset\": 0,\n\"tolerance\": 1,\n\"rows\": [],\n"
-                         "\"written\": [],\n\"failed\": []\n}\n");
+    EXPECT_EQ(out.str(), "{\n\"error\": \"Abgebrochen.\",\n\"offset\": 0,\n\"tolerance\": 1,\n"
+                         "\"rows\": [],\n\"written\": [],\n\"failed\": []\n}\n");
+}
+
+TEST(CliRun, AFailedRunIsOneJsonDocumentToo)
+{
+    TempDir dir;
+    const bool haveTool = FindExifTool().has_value();
+    struct Case {
+        std::vector<std::string> Arguments;
+        bool NeedsTool; // the tool is looked for before anything else
+        int Code;
+        std::string Out;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {{"--format", "json", "dir", "--tolerance", "x"}, false, kExitUsage,
+         "{\n\"error\": \"Zu \\\"--tolerance\\\" gehört eine ganze Zahl.\"\n}\n"},
+        // Before --format json is read, the format is not known yet.
+        {{"dir", "--tolerance", "x", "--format", "json"}, false, kExitUsage, ""},
+        {{"dir", "--format", "json", "--offset", "3", "--auto-offset"}, false, kExitUsage,
+         "{\n\"error\": \"\\\"--offset\\\" und \\\"--auto-offset\\\" schließen einander aus.\"\n}\n"},
+        {{dir.File("no\nne"), "--format", "json", "--offset", "7", "--tolerance", "0"}, true,
+         kExitUsage, "{\n\"error\": \"Das Verzeichnis \\\"" + dir.Path() +
+         "/no\\u000ane\\\" existiert nicht!\",\n\"offset\": 7,\n\"tolerance\": 0\n}\n"},
+        {{dir.Path(), "--log", dir.File("none"), "--format", "json", "--write"}, true, kExitUsage,
+         "{\n\"error\": \"Die Datei \\\"" + dir.File("none") +
+         "\\\" existiert nicht!\",\n\"offset\": 0,\n\"tolerance\": 1\n}\n"},
+        // --restore names the originals in lines of its own.
+        {{dir.Path(), "--format", "json", "--restore"}, true, kExitOk, ""},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        if (c.NeedsTool && !haveTool)
+            continue;
+        std::ostringstream out, err;
+        EXPECT_EQ(RunCli(c.Arguments, out, err, {}), c.Code) << err.str();
+        EXPECT_EQ(out.str(), c.Out) << ::testing::PrintToString(c.Arguments);
+        // One line for the error, whatever the name holds, and the hint of a usage error.
+        const std::string text = err.str();
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), c.NeedsTool ? 1 : 2) << text;
+    }
+
+    // Without the tool, the run ends before it reads anything.
+    const zelmaro::test::TScopedEnv path("PATH", "/nonexistent");
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCli({dir.Path(), "--format", "json", "--offset", "-5"}, out, err, {}), kExitError);
+    EXPECT_EQ(out.str(), "{\n\"error\": \"\\\"exiftool\\\" ist nicht vorhanden!\",\n"
+                         "\"offset\": -5,\n\"tolerance\": 1\n}\n");
+    EXPECT_EQ(err.str(), "Fehler: \"exiftool\" ist nicht vorhanden!\n");
 }
 
 TEST(CliHost, ProgressLinesAndMessages)
@@ -221,16 +307,16 @@ TEST(CliHost, ProgressLinesAndMessages)
             progress->ShowFoundCount(2);
             progress->SetFileName("a.JPG");
             host.ShowError("kaputt", "Zelmaro");
-            progress->SetFileName("b.JPG");
-            host.ShowWriteFailures({{"a.JPG", "x"}, {"b.JPG", "y"}});
+            progress->SetFileName("b\n\x1b[2J.JPG");
+            host.ShowWriteFailures({{"a.JPG", "x"}, {"b\n\x1b[2J.JPG", "y\r"}});
         }
         // A terminal overwrites the file line in place.
         const std::string cr = terminal ? "\r\x1b[K" : "";
         const std::string expected = "Lese Verzeichnis: /fotos\nGefundene Dateien: 2\n" + cr +
                                      "Lese Daten von Datei: a.JPG\nFehler: kaputt\n" + cr +
-                                     "Lese Daten von Datei: b.JPG\n"
+                                     "Lese Daten von Datei: b\\n\\x1b[2J.JPG\n"
                                      "Fehler: Bild \"a.JPG\" nicht geändert: x\n"
-                                     "Fehler: Bild \"b.JPG\" nicht geändert: y\n";
+                                     "Fehler: Bild \"b\\n\\x1b[2J.JPG\" nicht geändert: y\\r\n";
         EXPECT_EQ(err.str(), expected) << terminal;
     }
 }
@@ -240,15 +326,17 @@ TEST(CliPalmUsers, NamesForTheConsoleAndTheLookup)
     EXPECT_EQ(Cp1252ToUtf8("J\xFCrgen \x80\x81"), "Jürgen €\xEF\xBF\xBD");
 
     const zelmaro::test::ParsedUsers parsed(
-        UsersFile(2, ClassHeader("CUser") + User(7, "J\xFCrgen", "JD") + User(9, "Anna", "AD")));
+        UsersFile(3, ClassHeader("CUser") + User(7, "J\xFCrgen", "JD") + User(9, "Anna", "AD") +
+                         User(4, "Tab\tName", "T\nD")));
     const TPalmUsersDat& users = parsed.Users;
-    ASSERT_EQ(users.Count(), 2);
+    ASSERT_EQ(users.Count(), 3);
     EXPECT_EQ(FindPalmUser(users, "anna"), 9);
     EXPECT_EQ(FindPalmUser(users, "Jürgen"), 7);
     EXPECT_EQ(FindPalmUser(users, "Bernd"), std::nullopt);
     std::ostringstream out;
     WritePalmUsers(out, users);
-    EXPECT_EQ(out.str(), "7\tJürgen\tJD\n9\tAnna\tAD\n");
+    // A tab or line end of a name would shift the fields.
+    EXPECT_EQ(out.str(), "7\tJürgen\tJD\n9\tAnna\tAD\n4\tTab\\tName\tT\\nD\n");
 }
 
 TEST(CliPalmUsers, PathsAsTheFileSystemHasThem)
@@ -263,4 +351,24 @@ TEST(CliPalmUsers, PathsAsTheFileSystemHasThem)
     };
     for (const auto& [path, shown] : cases)
         EXPECT_EQ(PathForConsole(path), shown) << path;
+}
+
+TEST(CliConsoleText, ControlCharactersBecomeVisibleAndNothingElseChanges)
+{
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        {"IMG_1.JPG", "IMG_1.JPG"},
+        {"Ü€𝄞 \xA0.JPG", "Ü€𝄞 \xA0.JPG"},    // UTF-8, a Latin-1 no-break space
+        {"\xDC\xFF.JPG", "\xDC\xFF.JPG"},          // Latin-1 letters
+        {"C:\\a\\n.JPG", "C:\\a\\n.JPG"},          // a backslash stays one
+        {"a\nb\r\tc", "a\\nb\\r\\tc"},
+        {"x\x1b[2Jy.JPG", "x\\x1b[2Jy.JPG"},
+        {"\0\x01\x1f\x7f"s, "\\x00\\x01\\x1f\\x7f"},
+        {"\xC2\x9B" "1m", "\\xc2\\x9b" "1m"},      // C1 as UTF-8
+        {"\x9B" "1m\x80", "\\x9b" "1m\\x80"},       // C1 to an 8-bit terminal
+        {"a\xC2", "a\xC2"},                        // cut short: a Latin-1 letter
+    };
+    // clang-format on
+    for (const auto& [text, shown] : cases)
+        EXPECT_EQ(ConsoleText(text), shown) << ::testing::PrintToString(text);
 }

@@ -103,9 +103,9 @@ TEST_F(CliE2E, PrintsThePairsAndWritesExactlyTheCheckedImages)
     EXPECT_THAT(result.Lines[0], StartsWith("Eintragen"));
     // The missing entry shifts every row behind it.
     EXPECT_EQ(CsvRows(result.Lines, 1, 4),
-              (Texts{"1 IMG_1.JPG = 3", "1 IMG_2.JPG = 4", "0 IMG_3.JPG <> 2", "0 IMG_4.JPG  "}));
+              (Texts{"1 IMG_1.JPG '= 3", "1 IMG_2.JPG '= 4", "0 IMG_3.JPG <> 2", "0 IMG_4.JPG  "}));
     EXPECT_EQ(CsvRows(result.Lines, 6, 4),
-              (Texts{"0 IMG_1.JPG = 3", "0 IMG_2.JPG = 4", "0 IMG_3.JPG <> 2", "0 IMG_4.JPG  "}));
+              (Texts{"0 IMG_1.JPG '= 3", "0 IMG_2.JPG '= 4", "0 IMG_3.JPG <> 2", "0 IMG_4.JPG  "}));
     EXPECT_EQ(EachFile(Dir, {"IMG_1.JPG", "IMG_2.JPG", "IMG_3.JPG", "IMG_4.JPG"}, StoredExposure),
               (Texts{"3", "4", "30", "2"}));
 }
@@ -192,7 +192,11 @@ TEST_F(CliE2E, AReadOnlyDirectoryIsReportedAndLeftAlone)
 TEST_F(CliE2E, ExitCodes)
 {
     WriteTaggedImages(Dir.Path(), {{"a.JPG", "2008:01:05 21:03:12", ""}});
-    EXPECT_EQ(RunCli({Dir.Path(), "--format", "json"}).ExitCode, 1); // unreadable image
+    const CliResult unreadable = RunCli({Dir.Path(), "--format", "json", "--write"});
+    EXPECT_EQ(unreadable.ExitCode, 1);
+    // The scan ended before there was a table to show.
+    EXPECT_EQ(Text(unreadable), "{\n\"error\": \"Fehler beim Auslesen von Bild \\\"a.JPG\\\"!\",\n"
+                                "\"offset\": 0,\n\"tolerance\": 1\n}\n");
     EXPECT_EQ(RunCli({Dir.Path(), "--tolerance"}).ExitCode, 2);
     EXPECT_EQ(RunCli({Dir.File("none")}).ExitCode, 2);
     const CliResult help = RunCli({"--help"});
@@ -231,7 +235,7 @@ TEST_F(CliE2E, CameraAnHourOffIsFoundInHours)
         {Dir.Path(), "--offset", "1:00:07", "--max-offset", "2:00:00", "--format", "csv"});
     ASSERT_EQ(typed.ExitCode, 0) << typed.Err;
     EXPECT_THAT(typed.Out,
-                HasSubstr("0;IMG_2.JPG;05.07.2008 22:04:14;4;=;05.07.2008 21:04:07;4\n"));
+                HasSubstr("0;IMG_2.JPG;05.07.2008 22:04:14;4;'=;05.07.2008 21:04:07;4\n"));
 }
 
 TEST_F(CliE2E, NearestAlignmentKeepsEveryImageWithItsEntry)
@@ -248,8 +252,8 @@ TEST_F(CliE2E, NearestAlignmentKeepsEveryImageWithItsEntry)
         RunCli({Dir.Path(), "--offset", "5", "--align", "nearest", "--write", "--format", "csv"});
     ASSERT_EQ(result.ExitCode, 0);
     ASSERT_EQ(result.Lines.size(), 12u) << ::testing::PrintToString(result.Lines);
-    EXPECT_EQ(CsvRows(result.Lines, 1, 5), (Texts{"1 IMG_1.JPG = 3", "0 IMG_2.JPG  ", "0   5",
-                                                  "1 IMG_4.JPG = 2", "1 IMG_5.JPG = 4"}));
+    EXPECT_EQ(CsvRows(result.Lines, 1, 5), (Texts{"1 IMG_1.JPG '= 3", "0 IMG_2.JPG  ", "0   5",
+                                                  "1 IMG_4.JPG '= 2", "1 IMG_5.JPG '= 4"}));
     EXPECT_EQ(EachFile(Dir, {"IMG_1.JPG", "IMG_2.JPG", "IMG_4.JPG", "IMG_5.JPG"}, StoredExposure),
               (Texts{"3", "30", "2", "4"}));
 }
@@ -319,4 +323,72 @@ TEST_F(CliE2E, OriginalsComeBackByteForByteOrAreDeleted)
     EXPECT_EQ(back.ExitCode, 0) << back.Err;
     EXPECT_EQ(back.Out, "Wiederhergestellt: d.JPG\nWiederhergestellt: e.JPG\n");
     EXPECT_EQ(EachFile(Dir, {"d.JPG", "e.JPG"}, FileBytes), (Texts{a, a}));
+}
+
+namespace {
+
+// An error stream that sets the cancel flag once a text has been written to
+// it, as Ctrl+C would at that moment.
+class CancelOnText : public std::stringbuf {
+public:
+    CancelOnText(std::atomic<bool>& cancel, std::string text)
+        : FCancel(cancel), FText(std::move(text))
+    {
+    }
+
+protected:
+    int sync() override
+    {
+        if (str().find(FText) != std::string::npos)
+            FCancel = true;
+        return 0;
+    }
+
+private:
+    std::atomic<bool>& FCancel;
+    std::string FText;
+};
+
+} // namespace
+
+TEST_F(CliE2E, AnInterruptedWriteNamesEveryImageItLeftUnwritten)
+{
+    WriteTaggedImages(Dir.Path(), {{"A.JPG", "2008:01:05 21:03:12", "30"},
+                                   {"B.JPG", "2008:01:05 21:04:12", "30"},
+                                   {"C.JPG", "2008:01:05 21:05:12", "30"}});
+    Dir.Write("Zelmaro.txt", "Zelmaro\r\n-0801052103123-0801052104124-0801052105125-\r\n");
+    std::atomic<bool> cancel = false;
+    CancelOnText errors(cancel, "Schreibe Daten in Datei: B.JPG");
+    std::ostream err(&errors);
+    std::ostringstream out;
+    const TCliEnvironment environment{.Settings = FormatSettings::German(), .Cancel = &cancel};
+    EXPECT_EQ(zelmaro::RunCli({Dir.Path(), "--write", "--format", "json"}, out, err, environment),
+              kExitCancelled);
+
+    EXPECT_THAT(out.str(), StartsWith("{\n\"error\": \"Abgebrochen.\",\n\"offset\": 0,\n"));
+    EXPECT_THAT(out.str(), EndsWith("\"written\": [\"A.JPG\"],\n\"failed\": ["
+                                    "{\"image\": \"B.JPG\", \"reason\": \"Der Lauf endete vor "
+                                    "diesem Bild.\"}, {\"image\": \"C.JPG\", \"reason\": \"Der "
+                                    "Lauf endete vor diesem Bild.\"}]\n}\n"));
+    EXPECT_THAT(errors.str(), EndsWith("Fehler: Bild \"B.JPG\" nicht geändert: Der Lauf endete vor "
+                                       "diesem Bild.\nFehler: Bild \"C.JPG\" nicht geändert: Der "
+                                       "Lauf endete vor diesem Bild.\nAbgebrochen.\n"));
+    EXPECT_EQ(EachFile(Dir, {"A.JPG", "B.JPG", "C.JPG"}, StoredExposure), (Texts{"3", "30", "30"}));
+}
+
+TEST_F(CliE2E, NamesWithControlCharactersStayOnTheirLines)
+{
+    WriteTaggedImages(Dir.Path(), {{"a\nb.JPG", "2008:01:05 21:03:12", "30"},
+                                   {"x\x1b[2Jy.JPG", "2008:01:05 21:04:12", "30"}});
+    Dir.Write("Zelmaro.txt", "Zelmaro\r\n-0801052103123-0801052104124-\r\n");
+
+    const auto run = RunInProcess({Dir.Path(), "--write"});
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_THAT(run.Out, StartsWith("     Bildname       Bilddatum"));
+    EXPECT_THAT(run.Out, HasSubstr("\n[x]  a\\nb.JPG       05.01.2008 21:03:12  30"));
+    EXPECT_THAT(run.Out, HasSubstr("\n[ ]  x\\x1b[2Jy.JPG  05.01.2008 21:04:12  4"));
+    EXPECT_EQ(std::count(run.Out.begin(), run.Out.end(), '\n'), 7) << run.Out;
+    EXPECT_THAT(run.Err, HasSubstr("\nSchreibe Daten in Datei: x\\x1b[2Jy.JPG\n"));
+    EXPECT_EQ((run.Out + run.Err).find('\x1b'), std::string::npos);
+    EXPECT_EQ(EachFile(Dir, {"a\nb.JPG", "x\x1b[2Jy.JPG"}, StoredExposure), (Texts{"3", "4"}));
 }
