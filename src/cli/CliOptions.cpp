@@ -194,10 +194,11 @@ Optionen:
   --restore            statt zuzuordnen: jedes Bild des Verzeichnisses, dessen
                        Original exiftool beim ersten Schreiben als
                        NAME_original aufbewahrt hat, durch dieses Original
-                       ersetzen (exiftool -restore_original); nennt jedes
-                       Bild auf der Ausgabe
-  --delete-originals   statt zuzuordnen: diese Originale ohne Rückfrage löschen
-                       (exiftool -delete_original!); nennt jedes auf der Ausgabe
+                       ersetzen, auch ein fehlendes Bild; nennt jedes Bild
+                       auf der Ausgabe
+  --delete-originals   statt zuzuordnen: diese Originale ohne Rückfrage löschen,
+                       doch nur, wo ihr Bild als Datei daneben liegt (sonst
+                       bleibt es und wird genannt); nennt jedes auf der Ausgabe
   --format F           Ausgabe als table (Vorgabe), csv oder json
   --list-palm-users    die Palm-Desktop-Benutzer zeigen, je Zeile Nummer,
                        Name und Verzeichnis durch Tabulatoren getrennt (der
@@ -237,14 +238,29 @@ JSON schreibt sie als \u00XX. Eine CSV-Zelle, die mit =, +, -, @, Tabulator
 oder Wagenrücklauf beginnt, bekommt ein ' vorangestellt, damit eine
 Tabellenkalkulation sie als Text liest (auch die Spalte "=" wird so zu "'=").
 
+Schreiben, --restore und --delete-originals sperren das Verzeichnis (die
+Datei .zelmaro.lock, danach entfernt); ein zweiter Lauf, der dort schreiben
+will, wartet bis zu 3 s und gibt dann mit einer Warnung auf, ohne etwas zu
+ändern. Eine Abfrage von exiftool, die länger als 30 s dauert, gilt als
+Fehler des Bildes; ein Schreiben wird nie abgebrochen, nur abgewartet (alle
+10 s sagt eine Zeile, dass es noch läuft). Endet exiftool beim Schreiben,
+wird das Bild mit dem genannt, was übrig blieb (NAME_original,
+NAME_exiftool_tmp); NAME_exiftool_tmp wird nie gelöscht, und ein Bild
+daneben wird erst wieder geschrieben, wenn es fort ist.
+
 Zahlen und Daten erscheinen im Format der Spracheinstellung (LC_ALL, LANG).
-Der Fortschritt steht auf der Fehlerausgabe; Strg+C bricht nach dem
-laufenden Bild ab. exiftool wird im Verzeichnis des Programms gesucht,
-danach im PATH.
+Der Fortschritt steht auf der Fehlerausgabe; Strg+C oder SIGTERM bricht ab:
+eine hängende Abfrage sofort, ein laufendes Schreiben erst, wenn es fertig
+und neu gelesen ist. Ein zweites Strg+C beendet das Programm sofort. Kein
+exiftool überlebt das Programm, auch nicht, wenn es getötet oder seine
+Ausgabe geschlossen wird (| head). exiftool wird im Verzeichnis des
+Programms gesucht, danach im PATH.
 
 Rückgabewert: 0 bei Erfolg, 1 nach einem Fehler (fehlendes exiftool, ein Bild,
 das sich nicht lesen lässt, ein angehaktes Bild, das den Wert nicht
-übernommen hat, ein Original, das sich nicht zurückholen oder löschen lässt),
+übernommen hat, ein Original, das sich nicht zurückholen oder löschen lässt,
+ein anderer Lauf, der gerade in das Verzeichnis schreibt, eine geschlossene
+Ausgabe),
 2 bei falschem Aufruf, 130 nach Strg+C (die bis dahin geschriebenen Bilder sind
 neu gelesen).
 )";
