@@ -93,6 +93,50 @@ TEST_F(NothingLost, AWriteSlowerThanEveryBoundIsWaitedForNotKilled)
     }
 }
 
+TEST_F(NothingLost, AToolKilledWhileWritingIsNamedWithWhatItLeftAndTheRunGoesOn)
+{
+    const Texts names = WriteNight(Dir, 2);
+    const std::string first = FileBytes(Dir.File(names[0]));
+    const SlowTool tool(ToolDir, 3.0);
+    WorkflowRig rig;
+    rig.Flow.SetExifTool(tool.Path);
+    rig.Flow.SetScanReaders(1);
+    rig.Host.SetDirectoryText(Dir.Path());
+    rig.Flow.ReadPictures();
+    rig.Flow.ReadLogFile();
+    // Killed from outside between moving the image aside and putting the new
+    // one in its place: the worst moment there is.
+    const std::size_t before = tool.Processes().size();
+    std::thread killer([&] {
+        while (tool.Processes().size() == before)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        ::kill(tool.Processes().back(), SIGKILL);
+    });
+    rig.Flow.WriteExposureTimes();
+    killer.join();
+
+    EXPECT_EQ(rig.Flow.LastWrite().Failed,
+              (std::vector<TWriteFailure>{
+                  {names[0], "exiftool wurde beim Schreiben beendet (durch Signal 9). Das Bild "
+                             "fehlt; sein Original liegt als \"IMG_0000.JPG_original\" bereit "
+                             "und lässt sich wiederherstellen. \"IMG_0000.JPG_exiftool_tmp\" "
+                             "blieb übrig und wurde nicht gelöscht."}}));
+    EXPECT_EQ(rig.Flow.LastWrite().Written, Texts{names[1]});
+    EXPECT_EQ(rig.Host.TerminateRequests, 0);
+    EXPECT_EQ(StoredExposure(Dir.File(names[1])), "30");
+
+    // Putting it back names the leftover and leaves it alone.
+    const auto restored = rig.Flow.RestoreOriginals(Dir.Path(), TOriginalAction::oaRestore);
+    ASSERT_TRUE(restored);
+    EXPECT_EQ(restored->at(0),
+              (TOriginalResult{names[0], true, "",
+                               "\"IMG_0000.JPG_exiftool_tmp\" von einem abgebrochenen Schreiben "
+                               "liegt noch im Verzeichnis; es wurde nicht angerührt."}));
+    EXPECT_EQ(FileBytes(Dir.File(names[0])), first);
+    EXPECT_TRUE(fs::exists(Dir.File("IMG_0000.JPG_exiftool_tmp")));
+}
+
 TEST_F(NothingLost, AReadThatHangsIsTheImagesFailureAndLeavesNoProcess)
 {
     WriteTaggedImages(Dir.Path(), {{"A.JPG", "2008:01:05 21:03:14", "2"},
@@ -120,15 +164,17 @@ TEST_F(NothingLost, ACancelEndsAHangingReadAtOnce)
     WriteTaggedImages(Dir.Path(), {{"A.JPG", "2008:01:05 21:03:14", "2"},
                                    {"B_STALL.JPG", "2008:01:05 21:04:14", "2"}});
     const SlowTool tool(ToolDir, 0);
-    BackgroundCli cli(Dir, "cli", ToolDir.Path(), {Dir.Path()});
-    ASSERT_NE(cli.Pid(), 0);
-    // Two sessions and the reading of B under way.
-    std::this_thread::sleep_for(std::chrono::seconds(3));
-    ::kill(cli.Pid(), SIGINT);
-    // Far sooner than the 30 s bound of a read.
-    EXPECT_EQ(cli.Wait(10), 130) << cli.Err();
-    EXPECT_THAT(cli.Err(), HasSubstr("Abgebrochen."));
-    EXPECT_THAT(StillRunning(tool.Processes()), ::testing::IsEmpty());
+    for (const int signal : {SIGINT, SIGTERM}) {
+        BackgroundCli cli(Dir, "cli" + std::to_string(signal), ToolDir.Path(), {Dir.Path()});
+        ASSERT_NE(cli.Pid(), 0);
+        // Two sessions and the reading of B under way.
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        ::kill(cli.Pid(), signal);
+        // Far sooner than the 30 s bound of a read.
+        EXPECT_EQ(cli.Wait(10), 130) << cli.Err();
+        EXPECT_THAT(cli.Err(), HasSubstr("Abgebrochen."));
+        EXPECT_THAT(StillRunning(tool.Processes()), ::testing::IsEmpty());
+    }
 }
 
 TEST_F(NothingLost, NoToolProcessOutlivesAKilledRunOrAClosedOutput)

@@ -269,3 +269,21 @@ TEST(WriteFailureMessage, NamesTheFirstTenAndCountsTheRest)
     EXPECT_NE(text.find("\"9.JPG\": x\n... und 2 weitere."), std::string::npos) << text;
     EXPECT_EQ(text.find("10.JPG"), std::string::npos) << text;
 }
+
+TEST_F(WriteExposureTimes, AnotherWriterInTheDirectoryMeansNothingIsChanged)
+{
+    const TDirectoryLock other(Dir.Path());
+    ASSERT_EQ(other.State(), TDirectoryLock::TState::lsHeld);
+    const std::string warning = "In \"" + Dir.Path() +
+                                "\" schreibt gerade ein anderes Zelmaro. Es wurde nichts "
+                                "geändert; bitte später noch einmal versuchen.";
+    Flow.WriteExposureTimes();
+    EXPECT_TRUE(Flow.LastWrite().Refused);
+    EXPECT_TRUE(Tool->Calls.empty());
+    EXPECT_EQ(Host.MessageTexts("warning"), std::vector<std::string>{warning});
+
+    Dir.Write("a.JPG_original", "old");
+    EXPECT_EQ(Flow.RestoreOriginals(Dir.Path(), TOriginalAction::oaDelete), std::nullopt);
+    EXPECT_EQ(Host.MessageTexts("warning"), (std::vector<std::string>{warning, warning}));
+    EXPECT_TRUE(std::filesystem::exists(Dir.File("a.JPG_original")));
+}
