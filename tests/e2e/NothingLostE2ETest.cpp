@@ -54,6 +54,17 @@ Texts Entries(const TempDir& dir)
     return names;
 }
 
+// A workflow on the folder with the slow tool, its reads bounded far below
+// the usual 30 s.
+struct SlowRig : WorkflowRig {
+    SlowRig(const SlowTool& tool, const TempDir& dir)
+    {
+        Flow.SetExifTool(tool.Path);
+        Flow.SetReadBoundMs(2500);
+        Host.SetDirectoryText(dir.Path());
+    }
+};
+
 struct NothingLost : ::testing::Test {
     TempDir Dir;
     TempDir ToolDir;
@@ -69,14 +80,11 @@ TEST_F(NothingLost, AWriteSlowerThanEveryBoundIsWaitedForNotKilled)
 {
     const Texts names = WriteNight(Dir, 2);
     const Texts before = EachFile(Dir, names, FileBytes);
-    // Putting each written file in place takes twice the read bound.
-    const SlowTool tool(ToolDir, 3.0);
+    // Putting each written file in place takes longer than the read bound.
+    const SlowTool tool(ToolDir, 4.0);
     for (const bool session : {true, false}) {
-        WorkflowRig rig;
-        rig.Flow.SetExifTool(tool.Path);
+        SlowRig rig(tool, Dir);
         rig.Flow.SetToolSessionEnabled(session);
-        rig.Flow.SetReadBoundMs(1500);
-        rig.Host.SetDirectoryText(Dir.Path());
         rig.Flow.ReadPictures();
         rig.Flow.ReadLogFile();
         rig.Flow.WriteExposureTimes();
@@ -98,10 +106,8 @@ TEST_F(NothingLost, AToolKilledWhileWritingIsNamedWithWhatItLeftAndTheRunGoesOn)
     const Texts names = WriteNight(Dir, 2);
     const std::string first = FileBytes(Dir.File(names[0]));
     const SlowTool tool(ToolDir, 3.0);
-    WorkflowRig rig;
-    rig.Flow.SetExifTool(tool.Path);
+    SlowRig rig(tool, Dir);
     rig.Flow.SetScanReaders(1);
-    rig.Host.SetDirectoryText(Dir.Path());
     rig.Flow.ReadPictures();
     rig.Flow.ReadLogFile();
     // Killed from outside between moving the image aside and putting the new
@@ -144,11 +150,8 @@ TEST_F(NothingLost, AReadThatHangsIsTheImagesFailureAndLeavesNoProcess)
                                    {"C.JPG", "2008:01:05 21:05:14", "2"}});
     const SlowTool tool(ToolDir, 0);
     for (const std::size_t readers : {1, 2}) {
-        WorkflowRig rig;
-        rig.Flow.SetExifTool(tool.Path);
+        SlowRig rig(tool, Dir);
         rig.Flow.SetScanReaders(readers);
-        rig.Flow.SetReadBoundMs(1500);
-        rig.Host.SetDirectoryText(Dir.Path());
         rig.Flow.ReadPictures();
         EXPECT_EQ(rig.Host.MessageTexts("error"),
                   Texts{"Fehler beim Auslesen von Bild \"B_STALL.JPG\"!"})
