@@ -287,8 +287,8 @@ private:
     // What the command's tool hears while it waits: events are let through,
     // a slow write is reported, a cancel stops a read.
     TWaitHook CommandWaitHook();
-    // The writers' lock on the directory, waited for a short while; null,
-    // with the user told, when another writer keeps it.
+    // The writers' lock on the directory, waited for a short while; null
+    // when the user cancelled, or (with the user told) another writer keeps it.
     std::unique_ptr<TDirectoryLock> LockDirectory(const std::string& directory);
     // The write-back's loop under its progress window, and the matching.
     void WriteCheckedImages();

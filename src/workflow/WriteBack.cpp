@@ -98,7 +98,9 @@ std::unique_ptr<TDirectoryLock> TWorkflow::LockDirectory(const std::string& dire
         if (lock->State() != TDirectoryLock::TState::lsBusy)
             return lock;
         FHost.ProcessPendingEvents();
-        if (FHost.CancelRequested() || std::chrono::steady_clock::now() >= deadline)
+        if (FHost.CancelRequested())
+            return nullptr;
+        if (std::chrono::steady_clock::now() >= deadline)
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(kLockRetryMs));
     }
@@ -172,7 +174,7 @@ void TWorkflow::WriteCheckedImages()
     const std::string directory = FImagesDirectory;
     const std::unique_ptr<TDirectoryLock> lock = LockDirectory(directory);
     if (!lock) {
-        FLastWrite.Refused = true;
+        (FHost.CancelRequested() ? FLastWrite.Cancelled : FLastWrite.Refused) = true;
         return;
     }
     TToolSessionScope session(*this);
