@@ -127,14 +127,18 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
     flow.ReadPictures();
     if (host.TerminateRequested())
         return kExitError;
+    // A log file without a single entry was a warning; writing would use nothing.
+    bool logUnusable = false;
     if (palmUser) {
         flow.ReadLogMemo(palmUser);
     } else if (logFile) {
         flow.ReadShotFile(*logFile);
         flow.MatchAll();
+        logUnusable = flow.Shots().empty();
     } else if (!host.DirectoryText().empty() &&
                FileExists(JoinPath(host.DirectoryText(), "Zelmaro.txt"))) {
         flow.ReadLogFile();
+        logUnusable = flow.Shots().empty();
     }
     // The host writes the report's line.
     std::optional<TAutoOffsetReport> autoOffset;
@@ -144,7 +148,7 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
     if (!json)
         WriteTable(out, flow, table, options.Format);
 
-    const bool write = options.Write && !host.CancelRequested();
+    const bool write = options.Write && !host.CancelRequested() && !logUnusable;
     if (write) {
         flow.WriteExposureTimes();
         if (!json && !host.TerminateRequested()) {
@@ -162,6 +166,8 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
         err << "Abgebrochen.\n";
         return kExitCancelled;
     }
+    if (options.Write && logUnusable)
+        return kExitError;
     return write && !flow.LastWrite().Failed.empty() ? kExitError : kExitOk;
 }
 

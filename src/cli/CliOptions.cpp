@@ -168,7 +168,11 @@ Kamerauhr (EXIF), nie die UTC-Zeit eines Containers.
 
 Optionen:
   --log DATEI          Protokoll aus DATEI lesen (sonst VERZEICHNIS/Zelmaro.txt,
-                       wenn es sie gibt)
+                       wenn es sie gibt); eine Zeile auf der Fehlerausgabe sagt,
+                       wie viele Einträge gelesen und wie viele Zeilen mit Text
+                       übergangen wurden ("35 Einträge gelesen, 2 Zeilen
+                       übergangen"), eine Warnung, warum eine Datei keinen
+                       Eintrag ergab
   --palm-user NAME     Protokoll aus den "Zelmaro"-Memos dieses
                        Palm-Desktop-Benutzers lesen
   --offset N           Versatz in Sekunden (Bildzeit = Protokollzeit + N) oder
@@ -230,7 +234,8 @@ danach im PATH.
 
 Rückgabewert: 0 bei Erfolg, 1 nach einem Fehler (fehlendes exiftool, ein Bild,
 das sich nicht lesen lässt, ein angehaktes Bild, das den Wert nicht
-übernommen hat, ein Original, das sich nicht zurückholen oder löschen lässt),
+übernommen hat, ein Original, das sich nicht zurückholen oder löschen lässt,
+mit --write eine Protokolldatei ohne Eintrag: dann wird nichts geschrieben),
 2 bei falschem Aufruf, 130 nach Strg+C (die bis dahin geschriebenen Bilder sind
 neu gelesen).
 )";

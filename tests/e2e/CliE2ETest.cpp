@@ -200,6 +200,30 @@ TEST_F(CliE2E, ExitCodes)
     EXPECT_THAT(help.Lines, Contains(HasSubstr("--write")));
 }
 
+TEST_F(CliE2E, ALogWithoutEntriesIsNamedAndNothingIsWritten)
+{
+    WriteTaggedImages(Dir.Path(), {{"A.JPG", "2008:01:05 21:03:12", "30"}});
+    const std::string log = Dir.Write("Zelmaro.txt", "Protokoll\r\n-0801052103122-\r\n");
+    const auto original = FileBytes(Dir.File("A.JPG"));
+    const auto refused = RunInProcess({Dir.Path(), "--write"});
+    EXPECT_EQ(refused.ExitCode, 1);
+    EXPECT_THAT(refused.Err, HasSubstr("\n0 Einträge gelesen, 0 Zeilen übergangen\nWarnung: Die "
+                                       "Datei \"" +
+                                       log +
+                                       "\" ist kein Protokoll: die erste Zeile ist nicht "
+                                       "\"Zelmaro\".\n"));
+    EXPECT_EQ(FileBytes(Dir.File("A.JPG")), original);
+    EXPECT_EQ(RunInProcess({Dir.Path()}).ExitCode, 0) << "without --write only a warning";
+
+    // With a byte-order mark and a blank after the title it is a log.
+    Dir.Write("Zelmaro.txt", "\xEF\xBB\xBFZelmaro \r\n-0801052103122-\r\nStativ\r\n");
+    const auto written = RunInProcess({Dir.Path(), "--write"});
+    EXPECT_EQ(written.ExitCode, 0) << written.Err;
+    EXPECT_THAT(written.Err, HasSubstr("\n1 Eintrag gelesen, 1 Zeile übergangen\n"));
+    EXPECT_THAT(written.Err, Not(HasSubstr("Warnung")));
+    EXPECT_EQ(StoredExposure(Dir.File("A.JPG")), "2");
+}
+
 TEST_F(CliE2E, CameraAnHourOffIsFoundInHours)
 {
     // The camera runs on summer time: 3607 s after the remote release.
