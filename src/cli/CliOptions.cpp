@@ -178,13 +178,15 @@ Optionen:
   --offset N           Versatz in Sekunden (Bildzeit = Protokollzeit + N) oder
                        als [-]H:MM:SS (-1:00:07); Vorgabe 0
   --max-offset N       Bereich des Versatzes: -N bis N Sekunden (auch H:MM:SS);
-                       Vorgabe 300. Ein Versatz außerhalb wird auf die nähere
-                       Grenze gesetzt, auch der von --offset und --auto-offset.
+                       Vorgabe 300. Ein Versatz von --offset außerhalb wird auf
+                       die nähere Grenze gesetzt; --auto-offset sucht nur darin.
                        Kamera auf Sommerzeit: --auto-offset --max-offset 7200
-  --auto-offset        den Versatz suchen, unter dem die meisten Bilder und
-                       Einträge genau übereinstimmen; eine Zeile auf der
-                       Fehlerausgabe sagt, wie viele es sind und welcher
-                       Versatz der nächstbeste ist, oder dass der beste außerhalb
+  --auto-offset        den Versatz im Bereich suchen, unter dem die meisten
+                       Bilder und Einträge genau übereinstimmen (von gleich
+                       guten den nächsten an 0, von -k und k -k); eine Zeile
+                       auf der Fehlerausgabe sagt, wie viele es sind und welcher
+                       Versatz im Bereich der nächstbeste ist, oder, wenn einer
+                       außerhalb mehr Paare ergibt, dass der beste außerhalb
                        des Bereichs liegt
   --align A            Zuordnung der Zeilen: positional (Vorgabe; Zeile für
                        Zeile um das nächste Paar) oder nearest (jedes Bild zum
@@ -224,8 +226,10 @@ Tabelle nach dem Schreiben. Texte sind die der Tabelle; Bytes eines Namens,
 die kein UTF-8 sind, stehen als Latin-1-Zeichen darin.
 Mit --auto-offset zusätzlich "autoOffset": {"offset", "pairs", "runnerUp",
 "runnerUpPairs", "best"}: der gesetzte Versatz, die genauen Paare darunter, der
-nächstbeste Versatz (null, wenn es keinen gibt) mit seinen Paaren und der beste
-Versatz vor der Begrenzung (null statt des Objekts ohne Bilder oder Einträge).
+nächstbeste Versatz im Bereich (null, wenn es keinen gibt) mit seinen Paaren
+und der beste Versatz überhaupt, der nur dann nicht der gesetzte ist, wenn er
+außerhalb des Bereichs mehr Paare ergibt (null statt des Objekts ohne Bilder
+oder Einträge).
 
 Zahlen und Daten erscheinen im Format der Spracheinstellung (LC_ALL, LANG).
 Der Fortschritt steht auf der Fehlerausgabe; Strg+C bricht nach dem

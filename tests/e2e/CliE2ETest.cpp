@@ -232,16 +232,17 @@ TEST_F(CliE2E, CameraAnHourOffIsFoundInHours)
                                    {"IMG_3.JPG", "2008:07:05 22:05:14", "30"}});
     Dir.Write("Zelmaro.txt", "Zelmaro\r\n-0807052103073-0807052104074-0807052105075-\r\n");
 
-    const auto clamped = RunInProcess({Dir.Path(), "--auto-offset", "--format", "json"});
-    ASSERT_EQ(clamped.ExitCode, 0) << clamped.Err;
-    EXPECT_THAT(clamped.Err,
+    // Nothing pairs inside the range: the offset stays 0, the best is named.
+    const auto outside = RunInProcess({Dir.Path(), "--auto-offset", "--format", "json"});
+    ASSERT_EQ(outside.ExitCode, 0) << outside.Err;
+    EXPECT_THAT(outside.Err,
                 HasSubstr("\nBester Versatz +1 h 0 min 7 s liegt außerhalb des Bereichs – "
                           "Zeitzone oder Sommerzeit der Kamera?\n"));
     EXPECT_THAT(
-        clamped.Out,
-        StartsWith("{\n\"offset\": 300,\n\"tolerance\": 1,\n\"autoOffset\": {\"offset\": 300, "
+        outside.Out,
+        StartsWith("{\n\"offset\": 0,\n\"tolerance\": 1,\n\"autoOffset\": {\"offset\": 0, "
                    "\"pairs\": 0, "
-                   "\"runnerUp\": 3547, \"runnerUpPairs\": 2, \"best\": 3607},\n\"rows\": [\n"));
+                   "\"runnerUp\": null, \"runnerUpPairs\": 0, \"best\": 3607},\n\"rows\": [\n"));
 
     const auto widened = RunInProcess(
         {Dir.Path(), "--auto-offset", "--max-offset", "7200", "--format", "csv", "--write"});
