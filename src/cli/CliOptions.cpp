@@ -10,6 +10,10 @@ namespace zelmaro {
 
 namespace {
 
+constexpr int kMaxOffsetBound = std::numeric_limits<std::int32_t>::max();
+constexpr const char* kMaxOffsetBoundText = "596523:14:07";
+static_assert(596523 * 3600LL + 14 * 60 + 7 == kMaxOffsetBound);
+
 std::optional<int> WholeNumber(const std::string& text)
 {
     // Only plain decimal numbers; the conversion also takes "$1F".
@@ -88,22 +92,30 @@ TCliParse ParseCliArguments(const std::vector<std::string>& arguments)
                 return fail("Zu \"" + a + "\" fehlt der Wert.");
             (a == "--log" ? o.LogFile : o.PalmUser) = *v;
         } else if (a == "--tolerance") {
+            // The window's field keeps to the range; here a value beyond it is
+            // a mistake rather than something to bring into it.
             const auto v = value();
             const auto n = v ? WholeNumber(*v) : std::nullopt;
-            if (!n)
-                return fail("Zu \"" + a + "\" gehört eine ganze Zahl.");
+            if (!n || *n < kMinTolerance || *n > kMaxTolerance)
+                return fail("Zu \"" + a + "\" gehört eine ganze Zahl von " +
+                            std::to_string(kMinTolerance) + " bis " +
+                            std::to_string(kMaxTolerance) + ".");
             o.Tolerance = *n;
-        } else if (a == "--offset" || a == "--max-offset") {
+        } else if (a == "--offset") {
             const auto v = value();
             const auto n = v ? Seconds(*v) : std::nullopt;
-            if (!n || (a == "--max-offset" && *n < 0))
-                return fail("Zu \"" + a + "\" gehört eine " +
-                            (a == "--offset" ? "ganze Zahl" : "nicht negative ganze Zahl") +
-                            " oder [-]H:MM:SS.");
-            if (a == "--offset")
-                o.Offset = *n;
-            else
-                o.MaxOffset = *n;
+            if (!n)
+                return fail("Zu \"" + a + "\" gehört eine ganze Zahl oder [-]H:MM:SS.");
+            o.Offset = *n;
+        } else if (a == "--max-offset") {
+            // An offset is a signed 32-bit difference of two moments.
+            const auto v = value();
+            const auto n = v ? Seconds(*v) : std::nullopt;
+            if (!n || *n < 0)
+                return fail("Zu \"" + a + "\" gehört eine ganze Zahl von 0 bis " +
+                            std::to_string(kMaxOffsetBound) + " oder H:MM:SS bis " +
+                            kMaxOffsetBoundText + ".");
+            o.MaxOffset = *n;
         } else if (a == "--align") {
             const auto v = value();
             if (v == "positional")
@@ -177,7 +189,9 @@ Optionen:
                        Palm-Desktop-Benutzers lesen
   --offset N           Versatz in Sekunden (Bildzeit = Protokollzeit + N) oder
                        als [-]H:MM:SS (-1:00:07); Vorgabe 0
-  --max-offset N       Bereich des Versatzes: -N bis N Sekunden (auch H:MM:SS);
+  --max-offset N       Bereich des Versatzes: -N bis N Sekunden (auch H:MM:SS),
+                       N von 0 bis 2147483647 (596523:14:07), der größte
+                       Abstand zweier Zeitpunkte, den ein Versatz fassen kann;
                        Vorgabe 300. Ein Versatz von --offset außerhalb wird auf
                        die nähere Grenze gesetzt; --auto-offset sucht nur darin.
                        Kamera auf Sommerzeit: --auto-offset --max-offset 7200
@@ -192,7 +206,8 @@ Optionen:
                        Zeile um das nächste Paar) oder nearest (jedes Bild zum
                        zeitlich nächsten Eintrag, ohne die Reihenfolge zu
                        ändern; ein fehlender Eintrag verschiebt nichts)
-  --tolerance T        Toleranz in Sekunden, 0 bis 2; Vorgabe 1
+  --tolerance T        Toleranz in Sekunden, 0 bis 2 (ein anderer Wert ist ein
+                       falscher Aufruf); Vorgabe 1
   --write              die Verschlusszeit des Protokolls in jedes angehakte
                        Bild schreiben, es neu lesen und die Tabelle erneut zeigen;
                        jedes Bild, das den Wert nicht übernommen hat, steht mit
