@@ -183,8 +183,8 @@ Optionen:
                        wenn es sie gibt); eine Zeile auf der Fehlerausgabe sagt,
                        wie viele Einträge gelesen und wie viele Zeilen mit Text
                        übergangen wurden ("35 Einträge gelesen, 2 Zeilen
-                       übergangen"), eine Warnung, warum eine Datei keinen
-                       Eintrag ergab
+                       übergangen"); ergibt eine Datei keinen Eintrag, sagt
+                       eine Warnung, warum
   --palm-user NAME     Protokoll aus den "Zelmaro"-Memos dieses
                        Palm-Desktop-Benutzers lesen
   --offset N           Versatz in Sekunden (Bildzeit = Protokollzeit + N) oder
