@@ -156,6 +156,24 @@ TEST_F(CliE2E, WritesWhatDiffersOnceAndNeverAnAbsurdValue)
         EXPECT_EQ(row.substr(0, 2), "0 ") << row;
 }
 
+// 123456,789 s is stored as 2345679/19 s and read back as 123456.7895.
+TEST_F(CliE2E, AValueTheFileHoldsAsARationalCountsAsWrittenOnce)
+{
+    WriteTaggedImages(Dir.Path(), {{"A.JPG", "2008:01:05 21:03:12", "30"}});
+    Dir.Write("Zelmaro.txt", "Zelmaro\n-080105210312123456,789-\n");
+    const auto first = RunInProcess({Dir.Path(), "--write", "--format", "json"});
+    EXPECT_EQ(first.ExitCode, 0) << first.Err;
+    EXPECT_THAT(first.Out, EndsWith("\"written\": [\"A.JPG\"],\n\"failed\": []\n}\n"));
+    EXPECT_THAT(first.Out, Not(HasSubstr("\"checked\": true")));
+    const std::string written = FileBytes(Dir.File("A.JPG"));
+
+    const auto second = RunInProcess({Dir.Path(), "--write", "--format", "json"});
+    EXPECT_EQ(second.ExitCode, 0) << second.Err;
+    EXPECT_THAT(second.Out, EndsWith("\"written\": [],\n\"failed\": []\n}\n"));
+    EXPECT_THAT(second.Out, Not(HasSubstr("\"checked\": true")));
+    EXPECT_EQ(FileBytes(Dir.File("A.JPG")), written);
+}
+
 TEST_F(CliE2E, AReadOnlyDirectoryIsReportedAndLeftAlone)
 {
     WriteTaggedImages(
