@@ -61,19 +61,20 @@ std::string_view WholeSeconds(std::string_view seconds)
 
 // 0, which is no date, where the date cannot be a moment: one that does not
 // exist (an unset camera clock gives 0000:00:00 00:00:00), and one before
-// 1899-12-30 or after 2036-02-05 06:28:15, which 32 bits of seconds would wrap.
+// 1899-12-30 or after 2036-02-05 06:28:15, which 32 bits of seconds would
+// wrap. A part that is no number still throws ConversionError.
 std::uint32_t ParseCreateDate(std::string_view value, const FormatSettings& settings)
 {
+    TDateTimeParts parts;
+    parts.Year = StrToInt(TakeUntil(value, ':'));
+    parts.Month = StrToInt(TakeUntil(value, ':'));
+    parts.Day = StrToInt(TakeUntil(value, ' '));
+    parts.Hour = StrToInt(TakeUntil(value, ':'));
+    parts.Minute = StrToInt(TakeUntil(value, ':'));
+    parts.Second = StrToInt(WholeSeconds(value));
+    parts.MilliSecond = 0;
     std::int64_t seconds = 0;
     try {
-        TDateTimeParts parts;
-        parts.Year = StrToInt(TakeUntil(value, ':'));
-        parts.Month = StrToInt(TakeUntil(value, ':'));
-        parts.Day = StrToInt(TakeUntil(value, ' '));
-        parts.Hour = StrToInt(TakeUntil(value, ':'));
-        parts.Minute = StrToInt(TakeUntil(value, ':'));
-        parts.Second = StrToInt(WholeSeconds(value));
-        parts.MilliSecond = 0;
         seconds = DaysToSeconds(EncodeDateTime(parts, settings));
     } catch (const ConversionError&) {
         return 0;

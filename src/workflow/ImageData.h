@@ -20,7 +20,8 @@ struct TImageData {
 };
 
 // Reads the tool's lines for one image; a later line wins. A creation date
-// that is no moment (impossible, or beyond the 32-bit seconds) reads as 0.
+// that is no moment (impossible, or beyond the 32-bit seconds) reads as 0;
+// one with a part that is no number throws ConversionError.
 TImageData ParseImageData(const std::vector<std::string>& lines, const FormatSettings& settings);
 
 // The path as the tool gets it: one starting with "-" is no option.

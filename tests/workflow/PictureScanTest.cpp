@@ -101,26 +101,44 @@ TEST(ReadImageData, DecimalPointWorksWithEitherSeparator)
     }
 }
 
+TEST(ReadImageData, NonNumericCreateDateThrowsConversionErrors)
+{
+    struct Case {
+        std::string value;
+        std::string message;
+    } cases[] = {
+        {"2008:01:05", "'' ist kein gültiger Integerwert"},
+        {"2008:0x:05 21:03:07", "'0x' ist kein gültiger Integerwert"},
+        {"2018:02:21 12:08:56+0000", "'56+0000' ist kein gültiger Integerwert"},
+        {"2018:02:21 12:08:56.", "'56.' ist kein gültiger Integerwert"},
+        {"2018:02:21 12:08:.5", "'.5' ist kein gültiger Integerwert"},
+        {"2018:02:21 12:08:56 +01:00", "'56 +01:00' ist kein gültiger Integerwert"},
+    };
+    for (const Case& c : cases) {
+        ScanRig rig;
+        const std::string path = rig.AddImageFile("a.JPG", c.value, "1/250");
+        std::uint32_t date = 0;
+        double exposure = 0;
+        try {
+            rig.Flow.ReadImageData(path, date, exposure);
+            ADD_FAILURE() << c.value;
+        } catch (const ConversionError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos)
+                << c.value << ": " << e.what();
+        }
+    }
+}
+
 // A date that is no moment reads as no date, so the image is unreadable;
 // nothing wraps around the 32 bits of seconds.
 TEST(ReadImageData, ACreateDateThatIsNoMomentReadsAsNone)
 {
     const std::pair<const char*, std::uint32_t> cases[] = {
-        {"2008:01:05", 0},
-        {"2008:0x:05 21:03:07", 0},
-        {"2018:02:21 12:08:56+0000", 0},
-        {"2018:02:21 12:08:56.", 0},
-        {"2018:02:21 12:08:.5", 0},
-        {"2018:02:21 12:08:56 +01:00", 0},
-        {"2008:13:05 21:03:07", 0},
-        {"2008:01:05 25:03:07", 0},
+        {"2008:13:05 21:03:07", 0},           {"2008:01:05 25:03:07", 0},
         {"0000:00:00 00:00:00", 0}, // the clock was never set
-        {"2008:02:30 21:03:07", 0},
-        {"2008:01:05 21:03:60", 0},
-        {"1899:12:29 23:59:59", 0},
-        {"1899:12:30 00:00:01", 1},
-        {"2036:02:05 06:28:15", 4294967295u},
-        {"2036:02:05 06:28:16", 0},
+        {"2008:02:30 21:03:07", 0},           {"2008:01:05 21:03:60", 0},
+        {"1899:12:29 23:59:59", 0},           {"1899:12:30 00:00:01", 1},
+        {"2036:02:05 06:28:15", 4294967295u}, {"2036:02:05 06:28:16", 0},
         {"9999:12:31 23:59:59", 0},
     };
     for (const auto& [value, moment] : cases) {
@@ -298,6 +316,20 @@ TEST(ReadPictures, EmptyScanTestsTheBareLogNameAndLeavesTheTableEmpty)
     EXPECT_EQ(log.back(), "cursor: normal");
 }
 
+TEST(ReadPictures, ConversionErrorLeavesAfterFreeingTheWindow)
+{
+    ScanRig rig;
+    rig.AddImageFile("a.JPG", "2008:01:05 21:00:00", "1/250");
+    rig.AddImageFile("b.JPG", "2008:xx:05 21:00:00", "1/250");
+    rig.Flow.AddShot({1, 1});
+    EXPECT_THROW(rig.Flow.ReadPictures(), ConversionError);
+    EXPECT_EQ(FileNames(rig.Flow), std::vector<std::string>{"a.JPG"});
+    EXPECT_EQ(rig.Flow.Shots().size(), 1u); // steps after the scan did not run
+    EXPECT_EQ(rig.Table.RowCount(), 0);
+    const std::vector<std::string> tail(rig.Host.Log.end() - 2, rig.Host.Log.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"progress: close", "cursor: normal"}));
+}
+
 TEST(ReadPictures, AnImpossibleDateIsThatImagesReadingFailure)
 {
     ScanRig rig;
@@ -429,6 +461,7 @@ TEST(ScanPicturesAtOnce, GivesWhatTheScanInTurnGives)
         {"the first unreadable image ends it", 9, -1, 0, false},
         {"an impossible date is an unreadable image", 16, 7, 0, false},
         {"a date beyond 32 bits is an unreadable image", -1, 7, 0, false, "9999:12:31 23:59:59"},
+        {"a date that is no number throws in its turn", 16, 7, 0, false, "2008:xx:05 21:00:00"},
         {"an unreadable image before an impossible date", 4, 5, 0, false},
         {"a cancel before the third image", -1, -1, 3, false},
         {"a session that fails reads its share per call", 13, -1, 0, true},
