@@ -205,14 +205,18 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
     flow.ReadPictures();
     if (host.TerminateRequested())
         return document.End(kExitError, host.LastError());
+    // A log file without a single entry was a warning; writing would use nothing.
+    bool logUnusable = false;
     if (palmUser) {
         flow.ReadLogMemo(palmUser);
     } else if (logFile) {
         flow.ReadShotFile(*logFile);
         flow.MatchAll();
+        logUnusable = flow.Shots().empty();
     } else if (!host.DirectoryText().empty() &&
                FileExists(JoinPath(host.DirectoryText(), "Zelmaro.txt"))) {
         flow.ReadLogFile();
+        logUnusable = flow.Shots().empty();
     }
     // The host writes the report's line.
     std::optional<TAutoOffsetReport> autoOffset;
@@ -227,7 +231,7 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
         err << "Fehler: Die Ausgabe ließ sich nicht schreiben; es wurde nichts geändert.\n";
         return kExitError;
     }
-    const bool write = options.Write && !host.CancelRequested();
+    const bool write = options.Write && !host.CancelRequested() && !logUnusable;
     const std::vector<std::string> checked =
         options.Write ? CheckedImages(table) : std::vector<std::string>{};
     if (write) {
@@ -255,7 +259,7 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
         err << "Abgebrochen.\n";
         return document.End(kExitCancelled, "Abgebrochen.");
     }
-    if (write && flow.LastWrite().Refused)
+    if ((write && flow.LastWrite().Refused) || (options.Write && logUnusable))
         return document.End(kExitError, host.LastWarning());
     return document.End(write && !flow.LastWrite().Failed.empty() ? kExitError : kExitOk);
 }

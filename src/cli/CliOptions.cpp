@@ -10,6 +10,10 @@ namespace zelmaro {
 
 namespace {
 
+constexpr int kMaxOffsetBound = std::numeric_limits<std::int32_t>::max();
+constexpr const char* kMaxOffsetBoundText = "596523:14:07";
+static_assert(596523 * 3600LL + 14 * 60 + 7 == kMaxOffsetBound);
+
 std::optional<int> WholeNumber(const std::string& text)
 {
     // Only plain decimal numbers; the conversion also takes "$1F".
@@ -88,22 +92,30 @@ TCliParse ParseCliArguments(const std::vector<std::string>& arguments)
                 return fail("Zu \"" + a + "\" fehlt der Wert.");
             (a == "--log" ? o.LogFile : o.PalmUser) = *v;
         } else if (a == "--tolerance") {
+            // The window's field keeps to the range; here a value beyond it is
+            // a mistake rather than something to bring into it.
             const auto v = value();
             const auto n = v ? WholeNumber(*v) : std::nullopt;
-            if (!n)
-                return fail("Zu \"" + a + "\" gehört eine ganze Zahl.");
+            if (!n || *n < kMinTolerance || *n > kMaxTolerance)
+                return fail("Zu \"" + a + "\" gehört eine ganze Zahl von " +
+                            std::to_string(kMinTolerance) + " bis " +
+                            std::to_string(kMaxTolerance) + ".");
             o.Tolerance = *n;
-        } else if (a == "--offset" || a == "--max-offset") {
+        } else if (a == "--offset") {
             const auto v = value();
             const auto n = v ? Seconds(*v) : std::nullopt;
-            if (!n || (a == "--max-offset" && *n < 0))
-                return fail("Zu \"" + a + "\" gehört eine " +
-                            (a == "--offset" ? "ganze Zahl" : "nicht negative ganze Zahl") +
-                            " oder [-]H:MM:SS.");
-            if (a == "--offset")
-                o.Offset = *n;
-            else
-                o.MaxOffset = *n;
+            if (!n)
+                return fail("Zu \"" + a + "\" gehört eine ganze Zahl oder [-]H:MM:SS.");
+            o.Offset = *n;
+        } else if (a == "--max-offset") {
+            // An offset is a signed 32-bit difference of two moments.
+            const auto v = value();
+            const auto n = v ? Seconds(*v) : std::nullopt;
+            if (!n || *n < 0)
+                return fail("Zu \"" + a + "\" gehört eine ganze Zahl von 0 bis " +
+                            std::to_string(kMaxOffsetBound) + " oder H:MM:SS bis " +
+                            kMaxOffsetBoundText + ".");
+            o.MaxOffset = *n;
         } else if (a == "--align") {
             const auto v = value();
             if (v == "positional")
@@ -168,25 +180,34 @@ Kamerauhr (EXIF), nie die UTC-Zeit eines Containers.
 
 Optionen:
   --log DATEI          Protokoll aus DATEI lesen (sonst VERZEICHNIS/Zelmaro.txt,
-                       wenn es sie gibt)
+                       wenn es sie gibt); eine Zeile auf der Fehlerausgabe sagt,
+                       wie viele Einträge gelesen und wie viele Zeilen mit Text
+                       übergangen wurden ("35 Einträge gelesen, 2 Zeilen
+                       übergangen"); ergibt eine Datei keinen Eintrag, sagt
+                       eine Warnung, warum
   --palm-user NAME     Protokoll aus den "Zelmaro"-Memos dieses
                        Palm-Desktop-Benutzers lesen
   --offset N           Versatz in Sekunden (Bildzeit = Protokollzeit + N) oder
                        als [-]H:MM:SS (-1:00:07); Vorgabe 0
-  --max-offset N       Bereich des Versatzes: -N bis N Sekunden (auch H:MM:SS);
-                       Vorgabe 300. Ein Versatz außerhalb wird auf die nähere
-                       Grenze gesetzt, auch der von --offset und --auto-offset.
+  --max-offset N       Bereich des Versatzes: -N bis N Sekunden (auch H:MM:SS),
+                       N von 0 bis 2147483647 (596523:14:07), der größte
+                       Abstand zweier Zeitpunkte, den ein Versatz fassen kann;
+                       Vorgabe 300. Ein Versatz von --offset außerhalb wird auf
+                       die nähere Grenze gesetzt; --auto-offset sucht nur darin.
                        Kamera auf Sommerzeit: --auto-offset --max-offset 7200
-  --auto-offset        den Versatz suchen, unter dem die meisten Bilder und
-                       Einträge genau übereinstimmen; eine Zeile auf der
-                       Fehlerausgabe sagt, wie viele es sind und welcher
-                       Versatz der nächstbeste ist, oder dass der beste außerhalb
+  --auto-offset        den Versatz im Bereich suchen, unter dem die meisten
+                       Bilder und Einträge genau übereinstimmen (von gleich
+                       guten den nächsten an 0, von -k und k -k); eine Zeile
+                       auf der Fehlerausgabe sagt, wie viele es sind und welcher
+                       Versatz im Bereich der nächstbeste ist, oder, wenn einer
+                       außerhalb mehr Paare ergibt, dass der beste außerhalb
                        des Bereichs liegt
   --align A            Zuordnung der Zeilen: positional (Vorgabe; Zeile für
                        Zeile um das nächste Paar) oder nearest (jedes Bild zum
                        zeitlich nächsten Eintrag, ohne die Reihenfolge zu
                        ändern; ein fehlender Eintrag verschiebt nichts)
-  --tolerance T        Toleranz in Sekunden, 0 bis 2; Vorgabe 1
+  --tolerance T        Toleranz in Sekunden, 0 bis 2 (ein anderer Wert ist ein
+                       falscher Aufruf); Vorgabe 1
   --write              die Verschlusszeit des Protokolls in jedes angehakte
                        Bild schreiben, es neu lesen und die Tabelle erneut zeigen;
                        jedes Bild, das den Wert nicht übernommen hat, steht mit
@@ -221,8 +242,10 @@ Tabelle nach dem Schreiben. Texte sind die der Tabelle; Bytes eines Namens,
 die kein UTF-8 sind, stehen als Latin-1-Zeichen darin.
 Mit --auto-offset zusätzlich "autoOffset": {"offset", "pairs", "runnerUp",
 "runnerUpPairs", "best"}: der gesetzte Versatz, die genauen Paare darunter, der
-nächstbeste Versatz (null, wenn es keinen gibt) mit seinen Paaren und der beste
-Versatz vor der Begrenzung (null statt des Objekts ohne Bilder oder Einträge).
+nächstbeste Versatz im Bereich (null, wenn es keinen gibt) mit seinen Paaren
+und der beste Versatz überhaupt, der nur dann nicht der gesetzte ist, wenn er
+außerhalb des Bereichs mehr Paare ergibt (null statt des Objekts ohne Bilder
+oder Einträge).
 Auch ein Lauf, der scheitert oder abgebrochen wird, schreibt genau ein Objekt,
 dann mit "error": Text vorneweg und dem, was bis dahin feststand: "offset"
 und "tolerance"; sobald die Tabelle steht, auch "rows" und "autoOffset"; mit
@@ -260,7 +283,8 @@ Rückgabewert: 0 bei Erfolg, 1 nach einem Fehler (fehlendes exiftool, ein Bild,
 das sich nicht lesen lässt, ein angehaktes Bild, das den Wert nicht
 übernommen hat, ein Original, das sich nicht zurückholen oder löschen lässt,
 ein anderer Lauf, der gerade in das Verzeichnis schreibt, eine geschlossene
-Ausgabe),
+Ausgabe, mit --write eine Protokolldatei ohne Eintrag: dann wird nichts
+geschrieben),
 2 bei falschem Aufruf, 130 nach Strg+C (die bis dahin geschriebenen Bilder sind
 neu gelesen).
 )";

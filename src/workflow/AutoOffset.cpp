@@ -20,9 +20,13 @@ using detail::kMaxSortedPairs;
 namespace {
 
 // Takes differences with their counts in ascending order of difference;
-// strict comparisons keep the smallest of equally frequent ones.
+// strict comparisons keep the smallest of equally frequent ones. Within the
+// range the nearest to 0 wins a tie; of k and -k that is -k, which comes first,
+// as the smaller did before there was a range.
 class TRankingBuilder {
 public:
+    explicit TRankingBuilder(TOffsetRange range) : FRange(range) {}
+
     void Add(std::int32_t difference, std::uint64_t count)
     {
         if (count > FRanking.BestCount) {
@@ -36,10 +40,34 @@ public:
             FRanking.RunnerUp = difference;
             FRanking.RunnerUpCount = count;
         }
+        if (FRange && Magnitude(difference) <= *FRange) {
+            TOffsetRanking::TInRange& in = FRanking.InRange;
+            if (Beats(difference, count, in.Best, in.BestCount)) {
+                in.RunnerUp = in.Best;
+                in.RunnerUpCount = in.BestCount;
+                in.Best = difference;
+                in.BestCount = count;
+            } else if (Beats(difference, count, in.RunnerUp, in.RunnerUpCount)) {
+                in.RunnerUp = difference;
+                in.RunnerUpCount = count;
+            }
+        }
     }
     const TOffsetRanking& Ranking() const { return FRanking; }
 
 private:
+    static std::int64_t Magnitude(std::int32_t difference)
+    {
+        return difference < 0 ? -static_cast<std::int64_t>(difference) : difference;
+    }
+    static bool Beats(std::int32_t difference, std::uint64_t count,
+                      std::optional<std::int32_t> other, std::uint64_t otherCount)
+    {
+        return !other || count > otherCount ||
+               (count == otherCount && Magnitude(difference) < Magnitude(*other));
+    }
+
+    TOffsetRange FRange;
     TOffsetRanking FRanking;
 };
 
@@ -47,7 +75,7 @@ private:
 
 TOffsetRanking MostFrequentByCounting(std::span<const std::uint32_t> imageDates,
                                       std::span<const std::uint32_t> shotDates,
-                                      std::int32_t minDiff, std::size_t span)
+                                      std::int32_t minDiff, std::size_t span, TOffsetRange range)
 {
     std::vector<std::uint32_t> counts(span, 0);
     const std::uint32_t base = static_cast<std::uint32_t>(minDiff);
@@ -56,7 +84,7 @@ TOffsetRanking MostFrequentByCounting(std::span<const std::uint32_t> imageDates,
         for (std::uint32_t shot : shotDates)
             ++counts[shiftedImage - shot];
     }
-    TRankingBuilder ranking;
+    TRankingBuilder ranking(range);
     for (std::size_t k = 0; k < span; ++k) {
         if (counts[k] != 0)
             ranking.Add(static_cast<std::int32_t>(base + static_cast<std::uint32_t>(k)), counts[k]);
@@ -65,7 +93,7 @@ TOffsetRanking MostFrequentByCounting(std::span<const std::uint32_t> imageDates,
 }
 
 TOffsetRanking MostFrequentBySorting(std::span<const std::uint32_t> imageDates,
-                                     std::span<const std::uint32_t> shotDates)
+                                     std::span<const std::uint32_t> shotDates, TOffsetRange range)
 {
     // Keys that sort like the signed differences; three 11-bit radix passes
     // whose counts stay in the first-level cache.
@@ -99,7 +127,7 @@ TOffsetRanking MostFrequentBySorting(std::span<const std::uint32_t> imageDates,
         keys.swap(buffer);
     }
 
-    TRankingBuilder ranking;
+    TRankingBuilder ranking(range);
     for (std::size_t a = 0; a < count;) {
         std::size_t b = a + 1;
         while (b < count && keys[b] == keys[a])
@@ -111,7 +139,7 @@ TOffsetRanking MostFrequentBySorting(std::span<const std::uint32_t> imageDates,
 }
 
 TOffsetRanking MostFrequentByMerging(std::span<const std::uint32_t> imageDates,
-                                     std::span<const std::uint32_t> shotDates)
+                                     std::span<const std::uint32_t> shotDates, TOffsetRange range)
 {
     std::vector<std::uint32_t> shots(shotDates.begin(), shotDates.end());
     std::sort(shots.begin(), shots.end());
@@ -143,7 +171,7 @@ TOffsetRanking MostFrequentByMerging(std::span<const std::uint32_t> imageDates,
     for (std::size_t r = 0; r < runs.size(); ++r)
         heap.push({diff(runs[r].Image, runs[r].Next), r});
 
-    TRankingBuilder ranking;
+    TRankingBuilder ranking(range);
     std::int32_t current = 0;
     std::uint64_t currentCount = 0;
     while (!heap.empty()) {
@@ -174,7 +202,8 @@ std::optional<std::int32_t> BestAutoOffset(std::span<const std::uint32_t> imageD
 }
 
 std::optional<TOffsetRanking> RankAutoOffsets(std::span<const std::uint32_t> imageDates,
-                                              std::span<const std::uint32_t> shotDates)
+                                              std::span<const std::uint32_t> shotDates,
+                                              TOffsetRange range)
 {
     if (imageDates.empty() || shotDates.empty())
         return std::nullopt;
@@ -207,24 +236,10 @@ std::optional<TOffsetRanking> RankAutoOffsets(std::span<const std::uint32_t> ima
     // would take too much memory. None of them depends on the spread.
     if (span <= std::max<std::uint64_t>(kCountingSpan, std::min(pairs, kMaxCountingSpan)))
         return MostFrequentByCounting(imageDates, shotDates, minDiff,
-                                      static_cast<std::size_t>(span));
+                                      static_cast<std::size_t>(span), range);
     if (pairs <= kMaxSortedPairs)
-        return MostFrequentBySorting(imageDates, shotDates);
-    return MostFrequentByMerging(imageDates, shotDates);
-}
-
-std::uint64_t ExactPairs(std::span<const std::uint32_t> imageDates,
-                         std::span<const std::uint32_t> shotDates, std::int32_t offset)
-{
-    std::vector<std::uint32_t> shots(shotDates.begin(), shotDates.end());
-    std::sort(shots.begin(), shots.end());
-    std::uint64_t pairs = 0;
-    for (std::uint32_t image : imageDates) {
-        const auto [first, last] = std::equal_range(shots.begin(), shots.end(),
-                                                    image - static_cast<std::uint32_t>(offset));
-        pairs += static_cast<std::uint64_t>(last - first);
-    }
-    return pairs;
+        return MostFrequentBySorting(imageDates, shotDates, range);
+    return MostFrequentByMerging(imageDates, shotDates, range);
 }
 
 namespace {
@@ -269,21 +284,22 @@ std::optional<TAutoOffsetReport> TWorkflow::FindAutoOffset()
     for (const auto& [date, shot] : FShots)
         shotDates.push_back(shot.Date);
 
-    const auto ranking = RankAutoOffsets(imageDates, shotDates);
+    const auto ranking = RankAutoOffsets(imageDates, shotDates, FMaxOffset);
     if (!ranking) {
         FHost.ShowStatus("");
         FHost.ShowInfo("Keine Übereinstimmung gefunden!", kAppCaption);
         return std::nullopt;
     }
-    SetOffset(ranking->Best);
+    // The best offset inside the range: one outside brought to the bound
+    // would pair next to nothing. 0 when nothing pairs inside.
     TAutoOffsetReport report;
-    report.Best = ranking->Best;
-    report.Offset = FOffset;
-    report.Pairs = report.Offset == ranking->Best
-                       ? ranking->BestCount
-                       : ExactPairs(imageDates, shotDates, report.Offset);
-    report.RunnerUp = ranking->RunnerUp;
-    report.RunnerUpPairs = ranking->RunnerUpCount;
+    report.Offset = ranking->InRange.Best.value_or(0);
+    report.Pairs = ranking->InRange.BestCount;
+    report.RunnerUp = ranking->InRange.RunnerUp;
+    report.RunnerUpPairs = ranking->InRange.RunnerUpCount;
+    // Outside the range only one that pairs more is worth a word.
+    report.Best = ranking->BestCount > report.Pairs ? ranking->Best : report.Offset;
+    SetOffset(report.Offset);
     FHost.ShowStatus(AutoOffsetText(report));
     return report;
 }

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace zelmaro {
 
@@ -13,13 +16,57 @@ constexpr double kRelativePrecision = 1e-9;
 
 } // namespace
 
+namespace {
+
+bool AgreeToTheToolsDigits(double a, double b)
+{
+    return std::fabs(a - b) <= kRelativePrecision * std::max(std::fabs(a), std::fabs(b));
+}
+
+} // namespace
+
+double StoredExposureTime(double seconds)
+{
+    if (!(seconds > 0) || !std::isfinite(seconds))
+        return seconds;
+    // The tool's own search: continued-fraction terms until the fraction is
+    // within 1e-8 of the value, the last term rounded, numerator and
+    // denominator within 32 bits.
+    std::vector<double> terms; // the whole parts so far, outermost first
+    double rest = seconds;
+    std::optional<double> kept;
+    for (int round = 0; round < 64; ++round) {
+        double numerator = std::floor(rest + 0.5);
+        double denominator = 1;
+        for (auto term = terms.rbegin(); term != terms.rend(); ++term)
+            denominator = std::exchange(numerator, *term * numerator + denominator);
+        if (numerator > kRationalLimit || denominator > kRationalLimit) {
+            if (kept)
+                break;
+            return seconds < 1 ? 1 / kRationalLimit : kRationalLimit;
+        }
+        kept = numerator / denominator;
+        if (std::fabs((*kept - seconds) / seconds) < 1e-8)
+            break;
+        const double whole = std::floor(rest);
+        terms.push_back(whole);
+        rest -= whole;
+        if (rest == 0)
+            break;
+        rest = 1 / rest;
+    }
+    return *kept;
+}
+
 bool ExposureTimesEqual(double a, double b)
 {
     if (a == b)
         return true;
     if (!std::isfinite(a) || !std::isfinite(b))
         return false;
-    return std::fabs(a - b) <= kRelativePrecision * std::max(std::fabs(a), std::fabs(b));
+    // Either may be the value the file holds for the other.
+    return AgreeToTheToolsDigits(a, b) || AgreeToTheToolsDigits(StoredExposureTime(a), b) ||
+           AgreeToTheToolsDigits(a, StoredExposureTime(b));
 }
 
 bool IsWritableExposureTime(double seconds)

@@ -6,6 +6,7 @@
 #include "support/Strings.h"
 #include "workflow/Records.h"
 
+#include <limits>
 #include <string_view>
 
 namespace zelmaro {
@@ -58,6 +59,10 @@ std::string_view WholeSeconds(std::string_view seconds)
     return whole > 0 && zoneOk ? seconds.substr(0, whole) : seconds;
 }
 
+// 0, which is no date, where the date cannot be a moment: one that does not
+// exist (an unset camera clock gives 0000:00:00 00:00:00), and one before
+// 1899-12-30 or after 2036-02-05 06:28:15, which 32 bits of seconds would
+// wrap. A part that is no number still throws ConversionError.
 std::uint32_t ParseCreateDate(std::string_view value, const FormatSettings& settings)
 {
     TDateTimeParts parts;
@@ -68,7 +73,15 @@ std::uint32_t ParseCreateDate(std::string_view value, const FormatSettings& sett
     parts.Minute = StrToInt(TakeUntil(value, ':'));
     parts.Second = StrToInt(WholeSeconds(value));
     parts.MilliSecond = 0;
-    return static_cast<std::uint32_t>(DaysToSeconds(EncodeDateTime(parts, settings)));
+    std::int64_t seconds = 0;
+    try {
+        seconds = DaysToSeconds(EncodeDateTime(parts, settings));
+    } catch (const ConversionError&) {
+        return 0;
+    }
+    if (seconds < 0 || seconds > std::numeric_limits<std::uint32_t>::max())
+        return 0;
+    return static_cast<std::uint32_t>(seconds);
 }
 
 void ParseExposureTime(std::string_view value, const FormatSettings& settings, double& exposure)

@@ -19,8 +19,9 @@ struct TImageData {
     bool Complete() const { return Date != 0 && ExposureTime != 0; }
 };
 
-// Reads the tool's lines for one image; a later line wins. An impossible
-// creation date throws ConversionError.
+// Reads the tool's lines for one image; a later line wins. A creation date
+// that is no moment (impossible, or beyond the 32-bit seconds) reads as 0;
+// one with a part that is no number throws ConversionError.
 TImageData ParseImageData(const std::vector<std::string>& lines, const FormatSettings& settings);
 
 // The path as the tool gets it: one starting with "-" is no option.

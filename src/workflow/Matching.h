@@ -21,18 +21,34 @@ TAnchor FindAnchor(std::span<const std::uint32_t> imageDates,
                    std::span<const std::uint32_t> shotDates, std::int32_t offset);
 
 // The most frequent signed difference of image and shot moments and the most
-// frequent other one (of equally frequent ones the smallest), with their counts.
+// frequent other one (of equally frequent ones the smallest), with their counts;
+// when a range -MaxOffset..MaxOffset was asked for, also the two most
+// frequent ones within it (see InRange).
 struct TOffsetRanking {
     std::int32_t Best = 0;
     std::uint64_t BestCount = 0;
     std::optional<std::int32_t> RunnerUp; // none when all differences are equal
     std::uint64_t RunnerUpCount = 0;
+    // Within the range, of equally frequent ones the nearest to 0 (of k and
+    // -k, -k); none where no difference lies within it.
+    struct TInRange {
+        std::optional<std::int32_t> Best;
+        std::uint64_t BestCount = 0;
+        std::optional<std::int32_t> RunnerUp;
+        std::uint64_t RunnerUpCount = 0;
+        bool operator==(const TInRange&) const = default;
+    };
+    TInRange InRange;
     bool operator==(const TOffsetRanking&) const = default;
 };
 
-// What the automatic offset found: the offset the field took, the exact pairs
-// under it, the runner-up with its pairs, and the best offset before the
-// field brought it into its range.
+// The range -MaxOffset..MaxOffset an offset is chosen from; none ranks all alike.
+using TOffsetRange = std::optional<std::int32_t>;
+
+// What the automatic offset found: the offset it set (the best within the
+// range), the exact pairs under it, the runner-up within the range with its
+// pairs, and the best offset of all, which differs from Offset only when an
+// offset outside the range pairs strictly more.
 struct TAutoOffsetReport {
     std::int32_t Offset = 0;
     std::uint64_t Pairs = 0;
@@ -45,13 +61,11 @@ struct TAutoOffsetReport {
 // 8 s: 2"); a best offset beyond the field's range is told in hours.
 std::string AutoOffsetText(const TAutoOffsetReport& report);
 
-// The ranking of BestAutoOffset; nullopt when either list is empty.
+// The ranking of BestAutoOffset, and within the range; nullopt when either
+// list is empty.
 std::optional<TOffsetRanking> RankAutoOffsets(std::span<const std::uint32_t> imageDates,
-                                              std::span<const std::uint32_t> shotDates);
-
-// Image-shot pairs whose moments coincide exactly under the offset.
-std::uint64_t ExactPairs(std::span<const std::uint32_t> imageDates,
-                         std::span<const std::uint32_t> shotDates, std::int32_t offset);
+                                              std::span<const std::uint32_t> shotDates,
+                                              TOffsetRange range = std::nullopt);
 
 // The offset under which most image-shot pairs coincide exactly (the signed
 // 32-bit difference of their moments that occurs most often; of equally
@@ -75,14 +89,17 @@ inline constexpr std::uint64_t kMaxSortedPairs = 1u << 25;
 // every difference.
 TOffsetRanking MostFrequentByCounting(std::span<const std::uint32_t> imageDates,
                                       std::span<const std::uint32_t> shotDates,
-                                      std::int32_t minDiff, std::size_t span);
+                                      std::int32_t minDiff, std::size_t span,
+                                      TOffsetRange range = std::nullopt);
 // Sorts all differences: memory for two copies of them.
 TOffsetRanking MostFrequentBySorting(std::span<const std::uint32_t> imageDates,
-                                     std::span<const std::uint32_t> shotDates);
+                                     std::span<const std::uint32_t> shotDates,
+                                     TOffsetRange range = std::nullopt);
 // Each image's differences against the sorted shots form at most three
 // descending runs; merging the runs visits all differences in order with
 // memory for the runs only.
 TOffsetRanking MostFrequentByMerging(std::span<const std::uint32_t> imageDates,
-                                     std::span<const std::uint32_t> shotDates);
+                                     std::span<const std::uint32_t> shotDates,
+                                     TOffsetRange range = std::nullopt);
 
 } // namespace zelmaro

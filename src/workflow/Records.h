@@ -58,9 +58,14 @@ inline std::uint32_t TimeDistance(std::uint32_t imageDate, std::uint32_t shotDat
     return s < imageDate ? imageDate - s : s - imageDate;
 }
 
-// Whether two exposure times agree to the tool's precision (it reports about
-// 10 significant digits), so that a value read back equals the one written.
+// Whether two exposure times agree to the tool's precision: it stores a
+// rational within 1e-8 of the value (StoredExposureTime) and reports about
+// 10 significant digits, so that a value read back equals the one written.
 bool ExposureTimesEqual(double a, double b);
+
+// The value of the unsigned rational the tool stores for an exposure time
+// (123456.789 s becomes 2345679/19 s); anything not above 0 as it is.
+double StoredExposureTime(double seconds);
 
 // Whether an image can hold the exposure time: an EXIF rational takes no
 // more than 4294967295 s and rounds what is below 1/4294967295 s to 0, which

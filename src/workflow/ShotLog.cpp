@@ -7,6 +7,8 @@
 #include "support/Strings.h"
 #include "workflow/Workflow.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <iterator>
 
 namespace zelmaro {
@@ -14,7 +16,16 @@ namespace zelmaro {
 namespace {
 
 constexpr std::string_view kLogTitle = "Zelmaro";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::size_t kStampLength = 12;
+
+// Editors leave blanks or a CR behind the title where nobody sees them.
+bool IsTitle(std::string_view line)
+{
+    while (!line.empty() && static_cast<unsigned char>(line.back()) <= ' ')
+        line.remove_suffix(1);
+    return line == kLogTitle;
+}
 
 // The date part of a piece: six two-digit numbers.
 std::optional<TDateTimeParts> StampParts(std::string_view piece)
@@ -60,10 +71,16 @@ std::vector<std::string> SplitTextLines(std::string_view text)
 TShotLogParse ParseShotLog(const std::vector<std::string>& lines, const FormatSettings& settings)
 {
     TShotLogParse parse;
-    if (lines.size() < 2 || lines.front() != kLogTitle)
+    parse.IsLog = !lines.empty() && IsTitle(lines.front());
+    if (!parse.IsLog)
         return parse;
+    // A line with text that gave no entry; a later title (the next memo's) is none.
+    const auto passedOver = [](const std::string& line) {
+        return !TrimBlanks(line).empty() && !IsTitle(line);
+    };
     const TSplitOptions options{.SkipRepeated = true, .SkipLeading = true, .SkipEmptyLast = true};
     for (auto line = std::next(lines.begin()); line != lines.end(); ++line) {
+        const std::size_t before = parse.Shots.size();
         for (const std::string& piece : SplitString(*line, "-", options)) {
             if (piece.size() <= kStampLength)
                 continue;
@@ -74,8 +91,13 @@ TShotLogParse ParseShotLog(const std::vector<std::string>& lines, const FormatSe
             try {
                 moment = EncodeDateTime(*parts, settings);
             } catch (const ConversionError& error) {
-                // An impossible moment ends the whole parse.
+                // An impossible moment ends the whole parse; what is left
+                // unread was passed over.
                 parse.Error = error.what();
+                if (parse.Shots.size() == before && passedOver(*line))
+                    ++parse.PassedOver;
+                parse.PassedOver += static_cast<std::size_t>(
+                    std::count_if(std::next(line), lines.end(), passedOver));
                 return parse;
             }
             const auto exposure = TryTextToFloat(std::string_view(piece).substr(kStampLength),
@@ -84,13 +106,42 @@ TShotLogParse ParseShotLog(const std::vector<std::string>& lines, const FormatSe
                 continue;
             parse.Shots.push_back({static_cast<std::uint32_t>(DaysToSeconds(moment)), *exposure});
         }
+        if (parse.Shots.size() == before && passedOver(*line))
+            ++parse.PassedOver;
     }
     return parse;
 }
 
+namespace {
+
+std::string LogStatus(std::size_t entries, std::size_t passedOver)
+{
+    return std::to_string(entries) + (entries == 1 ? " Eintrag" : " Einträge") + " gelesen, " +
+           std::to_string(passedOver) + (passedOver == 1 ? " Zeile" : " Zeilen") + " übergangen";
+}
+
+// Why a log file gave no entry at all.
+std::string NoEntryReason(const std::string& text, const TShotLogParse& parse)
+{
+    if (TrimBlanks(text).empty())
+        return "ist leer.";
+    if (!parse.IsLog)
+        return "ist kein Protokoll: die erste Zeile ist nicht \"" + std::string(kLogTitle) + "\".";
+    if (parse.Error)
+        return "enthält keinen Eintrag: " + *parse.Error + ".";
+    return "enthält keinen Eintrag.";
+}
+
+} // namespace
+
 bool TWorkflow::ParseShotLog(const std::vector<std::string>& lines)
 {
-    TShotLogParse parse = zelmaro::ParseShotLog(lines, FSettings);
+    return AddLogEntries(zelmaro::ParseShotLog(lines, FSettings));
+}
+
+bool TWorkflow::AddLogEntries(TShotLogParse parse)
+{
+    FHost.ShowStatus(LogStatus(parse.Shots.size(), parse.PassedOver));
     for (TShotItem& shot : parse.Shots)
         AddShot(std::move(shot));
     return !parse.Error;
@@ -100,14 +151,34 @@ bool TWorkflow::ReadShotFile(const std::string& path)
 {
     ClearShots();
     if (!FileExists(path)) {
+        AddLogEntries({});
         FHost.SetDirectoryText("");
         FHost.ShowWarning("In diesem Verzeichnis existiert keine Datei \"Zelmaro.txt\"!",
                           kAppCaption);
         return false;
     }
-    // A FIFO or a device named like the log would never end.
-    const std::optional<std::string> text = ReadWholeFile(path);
-    return text && ParseShotLog(SplitTextLines(*text));
+    const auto unusable = [&](const std::string& why) {
+        FHost.ShowWarning("Die Datei \"" + path + "\" " + why, kAppCaption);
+    };
+    // A FIFO or a device named like the log would never end: only a regular
+    // file is opened.
+    std::optional<std::string> text = ReadWholeFile(path);
+    if (!text) {
+        AddLogEntries({});
+        std::error_code error;
+        unusable(std::filesystem::is_regular_file(path, error) ? "ließ sich nicht lesen."
+                                                               : "ist keine gewöhnliche Datei.");
+        return false;
+    }
+    // Editors on Windows begin a UTF-8 file with a byte-order mark.
+    if (text->starts_with(kByteOrderMark))
+        text->erase(0, kByteOrderMark.size());
+    TShotLogParse parse = zelmaro::ParseShotLog(SplitTextLines(*text), FSettings);
+    const std::string why = parse.Shots.empty() ? NoEntryReason(*text, parse) : "";
+    const bool complete = AddLogEntries(std::move(parse));
+    if (!why.empty())
+        unusable(why);
+    return complete;
 }
 
 std::vector<std::string> LogMemoLines(const std::vector<std::string>& memoTexts)
@@ -115,7 +186,7 @@ std::vector<std::string> LogMemoLines(const std::vector<std::string>& memoTexts)
     std::vector<std::string> collected;
     for (const std::string& text : memoTexts) {
         std::vector<std::string> lines = SplitTextLines(text);
-        if (lines.size() >= 2 && lines.front() == kLogTitle)
+        if (lines.size() >= 2 && IsTitle(lines.front()))
             collected.insert(collected.end(), std::make_move_iterator(lines.begin()),
                              std::make_move_iterator(lines.end()));
     }
@@ -127,11 +198,13 @@ bool TWorkflow::ReadShotMemo(std::int32_t userID)
     ClearShots();
     // Without a store there is no Palm Desktop to read from.
     if (FPalmRegistry == nullptr)
-        return true;
+        return AddLogEntries({});
     const std::optional<TPalmDesktopMemoFile> file =
         TPalmDesktopMemoFile::ForUser(userID, *FPalmRegistry);
-    if (!file)
+    if (!file) {
+        AddLogEntries({});
         return false;
+    }
     std::vector<std::string> texts;
     texts.reserve(file->Memos.size());
     for (const TPalmDesktopMemo& memo : file->Memos)

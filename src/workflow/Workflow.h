@@ -74,6 +74,8 @@ private:
     const Map* FMap;
 };
 
+struct TShotLogParse;
+
 enum class TOriginalAction { oaRestore, oaDelete };
 // An image whose original the tool kept, and whether that original was put
 // back or deleted.
@@ -138,16 +140,19 @@ public:
     bool ReadImageData(const std::string& path, std::uint32_t& date, double& exposureTime);
 
     // Adds the entries of a log text's lines to the shot list (see the free
-    // ParseShotLog); false when an impossible moment ended the parse early.
+    // ParseShotLog) and tells the status line how many were read and how many
+    // lines passed over; false when an impossible moment ended the parse early.
     bool ParseShotLog(const std::vector<std::string>& lines);
-    // Clears the shots and parses the log file; false when it is missing (the
-    // user is warned) or could not be read or parsed to its end.
+    // Clears the shots and parses the log file, with the status line of
+    // ParseShotLog; false when it is missing or could not be read or parsed
+    // to its end. A file that gives no entry at all is a warning saying why.
     bool ReadShotFile(const std::string& path);
     // "\"Zelmaro.txt\" auslesen": the log file of the directory field, then the matching.
     void ReadLogFile();
     // Clears the shots and parses the log memos (first line "Zelmaro") of a
     // Palm Desktop user, memo after memo; false when the memo database could
-    // not be read or an impossible moment ended the parse. No message.
+    // not be read or an impossible moment ended the parse. No message but
+    // the status line of ParseShotLog.
     bool ReadShotMemo(std::int32_t userID);
     // "PalmDesktop Memo auslesen": nothing without a chosen user, else the
     // user's log memos, then the matching.
@@ -290,6 +295,8 @@ private:
     // The writers' lock on the directory, waited for a short while; null
     // when the user cancelled, or (with the user told) another writer keeps it.
     std::unique_ptr<TDirectoryLock> LockDirectory(const std::string& directory);
+    // Adds the parse's entries and reports them in the status line.
+    bool AddLogEntries(TShotLogParse parse);
     // The write-back's loop under its progress window, and the matching.
     void WriteCheckedImages();
     // ReadImageData that lets an error of the tool's start pass.
@@ -338,8 +345,13 @@ std::vector<std::string> ImageFileNames(const std::string& directory, std::strin
 struct TShotLogParse {
     std::vector<TShotItem> Shots;
     std::optional<std::string> Error;
+    bool IsLog = false; // the first line is the title
+    // Lines after the title with text but no entry (those an impossible
+    // moment left unread too); blank lines and later titles are not counted.
+    std::size_t PassedOver = 0;
 };
-// Reads a log text's lines: nothing unless the first is exactly "Zelmaro";
+// Reads a log text's lines: nothing unless the first is "Zelmaro" (blanks
+// after it do not count);
 // on the further lines every "-"-separated piece longer than 12 characters
 // that starts with six two-digit numbers (YYMMDDhhmmss, year 20YY) followed
 // by a number with the settings' decimal separator is an entry.
@@ -349,8 +361,8 @@ TShotLogParse ParseShotLog(const std::vector<std::string>& lines, const FormatSe
 // the very end adds no empty line.
 std::vector<std::string> SplitTextLines(std::string_view text);
 
-// The lines of every log memo (two lines or more, the first exactly
-// "Zelmaro"), memo after memo, each with its title line.
+// The lines of every log memo (two lines or more, the first "Zelmaro" with
+// nothing but blanks after it), memo after memo, each with its title line.
 std::vector<std::string> LogMemoLines(const std::vector<std::string>& memoTexts);
 
 // The exposure time as the tool takes it: the number text with a decimal point.

@@ -46,6 +46,7 @@ TEST(MainWindowSessionTest, ReadPicturesLogAutoOffsetWriteAndReadBack)
 
     QTest::mouseClick(frm->cmdReadFile, Qt::LeftButton);
     EXPECT_EQ(frm->Workflow().Shots().size(), 35u);
+    EXPECT_EQ(frm->StatusBar->currentMessage(), "35 Einträge gelesen, 0 Zeilen übergangen");
 
     QTest::mouseClick(frm->cmdAuto, Qt::LeftButton);
     EXPECT_EQ(frm->Workflow().Offset(), 7);

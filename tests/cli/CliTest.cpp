@@ -42,7 +42,9 @@ TEST(CliArguments, UsableAndUnusableCommandLines)
         {"dir", "--max-offset", "-1"}, {"dir", "--max-offset"}, {"dir", "--align", "closest"},
         {"dir", "--offset", "1:60:00"}, {"dir", "--offset", "1:5:00"}, {"dir", "--offset", "1:05"},
         {"dir", "--offset", "1:00:00:00"}, {"dir", "--offset", "596524:00:00"}, // beyond int
-        {"dir", "--restore", "--write"}, {"dir", "--restore", "--delete-originals"}};
+        {"dir", "--restore", "--write"}, {"dir", "--restore", "--delete-originals"},
+        {"dir", "--tolerance", "3"}, {"dir", "--tolerance", "-1"},
+        {"dir", "--max-offset", "2147483648"}, {"dir", "--max-offset", "596523:14:08"}};
     // clang-format on
     for (const bool ok : {true, false}) {
         for (const Line& arguments : ok ? usable : unusable) {
@@ -73,6 +75,17 @@ TEST(CliArguments, UsableAndUnusableCommandLines)
         }
     }
     EXPECT_TRUE(ParseCliArguments({"dir", "--align", "nearest"}).Options.AlignNearest);
+    EXPECT_EQ(ParseCliArguments({"dir", "--tolerance", "0"}).Options.Tolerance, 0);
+
+    // A value beyond its range is refused with the range, not brought into it.
+    const std::pair<std::vector<std::string>, const char*> refusals[] = {
+        {{"dir", "--tolerance", "3"}, "Zu \"--tolerance\" gehört eine ganze Zahl von 0 bis 2."},
+        {{"dir", "--max-offset", "2147483648"},
+         "Zu \"--max-offset\" gehört eine ganze Zahl von 0 bis 2147483647 oder H:MM:SS bis "
+         "596523:14:07."},
+    };
+    for (const auto& [arguments, message] : refusals)
+        EXPECT_EQ(ParseCliArguments(arguments).Error, message);
 }
 
 TEST(CliHost, OffsetRangeAndStatusLine)
@@ -258,7 +271,7 @@ TEST(CliRun, AFailedRunIsOneJsonDocumentToo)
     // clang-format off
     const Case cases[] = {
         {{"--format", "json", "dir", "--tolerance", "x"}, false, kExitUsage,
-         "{\n\"error\": \"Zu \\\"--tolerance\\\" gehört eine ganze Zahl.\"\n}\n"},
+         "{\n\"error\": \"Zu \\\"--tolerance\\\" gehört eine ganze Zahl von 0 bis 2.\"\n}\n"},
         // Before --format json is read, the format is not known yet.
         {{"dir", "--tolerance", "x", "--format", "json"}, false, kExitUsage, ""},
         {{"dir", "--format", "json", "--offset", "3", "--auto-offset"}, false, kExitUsage,

@@ -156,6 +156,24 @@ TEST_F(CliE2E, WritesWhatDiffersOnceAndNeverAnAbsurdValue)
         EXPECT_EQ(row.substr(0, 2), "0 ") << row;
 }
 
+// 123456,789 s is stored as 2345679/19 s and read back as 123456.7895.
+TEST_F(CliE2E, AValueTheFileHoldsAsARationalCountsAsWrittenOnce)
+{
+    WriteTaggedImages(Dir.Path(), {{"A.JPG", "2008:01:05 21:03:12", "30"}});
+    Dir.Write("Zelmaro.txt", "Zelmaro\n-080105210312123456,789-\n");
+    const auto first = RunInProcess({Dir.Path(), "--write", "--format", "json"});
+    EXPECT_EQ(first.ExitCode, 0) << first.Err;
+    EXPECT_THAT(first.Out, EndsWith("\"written\": [\"A.JPG\"],\n\"failed\": []\n}\n"));
+    EXPECT_THAT(first.Out, Not(HasSubstr("\"checked\": true")));
+    const std::string written = FileBytes(Dir.File("A.JPG"));
+
+    const auto second = RunInProcess({Dir.Path(), "--write", "--format", "json"});
+    EXPECT_EQ(second.ExitCode, 0) << second.Err;
+    EXPECT_THAT(second.Out, EndsWith("\"written\": [],\n\"failed\": []\n}\n"));
+    EXPECT_THAT(second.Out, Not(HasSubstr("\"checked\": true")));
+    EXPECT_EQ(FileBytes(Dir.File("A.JPG")), written);
+}
+
 TEST_F(CliE2E, AReadOnlyDirectoryIsReportedAndLeftAlone)
 {
     WriteTaggedImages(
@@ -204,6 +222,30 @@ TEST_F(CliE2E, ExitCodes)
     EXPECT_THAT(help.Lines, Contains(HasSubstr("--write")));
 }
 
+TEST_F(CliE2E, ALogWithoutEntriesIsNamedAndNothingIsWritten)
+{
+    WriteTaggedImages(Dir.Path(), {{"A.JPG", "2008:01:05 21:03:12", "30"}});
+    const std::string log = Dir.Write("Zelmaro.txt", "Protokoll\r\n-0801052103122-\r\n");
+    const auto original = FileBytes(Dir.File("A.JPG"));
+    const auto refused = RunInProcess({Dir.Path(), "--write"});
+    EXPECT_EQ(refused.ExitCode, 1);
+    EXPECT_THAT(refused.Err, HasSubstr("\n0 Einträge gelesen, 0 Zeilen übergangen\nWarnung: Die "
+                                       "Datei \"" +
+                                       log +
+                                       "\" ist kein Protokoll: die erste Zeile ist nicht "
+                                       "\"Zelmaro\".\n"));
+    EXPECT_EQ(FileBytes(Dir.File("A.JPG")), original);
+    EXPECT_EQ(RunInProcess({Dir.Path()}).ExitCode, 0) << "without --write only a warning";
+
+    // With a byte-order mark and a blank after the title it is a log.
+    Dir.Write("Zelmaro.txt", "\xEF\xBB\xBFZelmaro \r\n-0801052103122-\r\nStativ\r\n");
+    const auto written = RunInProcess({Dir.Path(), "--write"});
+    EXPECT_EQ(written.ExitCode, 0) << written.Err;
+    EXPECT_THAT(written.Err, HasSubstr("\n1 Eintrag gelesen, 1 Zeile übergangen\n"));
+    EXPECT_THAT(written.Err, Not(HasSubstr("Warnung")));
+    EXPECT_EQ(StoredExposure(Dir.File("A.JPG")), "2");
+}
+
 TEST_F(CliE2E, CameraAnHourOffIsFoundInHours)
 {
     // The camera runs on summer time: 3607 s after the remote release.
@@ -212,16 +254,17 @@ TEST_F(CliE2E, CameraAnHourOffIsFoundInHours)
                                    {"IMG_3.JPG", "2008:07:05 22:05:14", "30"}});
     Dir.Write("Zelmaro.txt", "Zelmaro\r\n-0807052103073-0807052104074-0807052105075-\r\n");
 
-    const auto clamped = RunInProcess({Dir.Path(), "--auto-offset", "--format", "json"});
-    ASSERT_EQ(clamped.ExitCode, 0) << clamped.Err;
-    EXPECT_THAT(clamped.Err,
+    // Nothing pairs inside the range: the offset stays 0, the best is named.
+    const auto outside = RunInProcess({Dir.Path(), "--auto-offset", "--format", "json"});
+    ASSERT_EQ(outside.ExitCode, 0) << outside.Err;
+    EXPECT_THAT(outside.Err,
                 HasSubstr("\nBester Versatz +1 h 0 min 7 s liegt außerhalb des Bereichs – "
                           "Zeitzone oder Sommerzeit der Kamera?\n"));
     EXPECT_THAT(
-        clamped.Out,
-        StartsWith("{\n\"offset\": 300,\n\"tolerance\": 1,\n\"autoOffset\": {\"offset\": 300, "
+        outside.Out,
+        StartsWith("{\n\"offset\": 0,\n\"tolerance\": 1,\n\"autoOffset\": {\"offset\": 0, "
                    "\"pairs\": 0, "
-                   "\"runnerUp\": 3547, \"runnerUpPairs\": 2, \"best\": 3607},\n\"rows\": [\n"));
+                   "\"runnerUp\": null, \"runnerUpPairs\": 0, \"best\": 3607},\n\"rows\": [\n"));
 
     const auto widened = RunInProcess(
         {Dir.Path(), "--auto-offset", "--max-offset", "7200", "--format", "csv", "--write"});

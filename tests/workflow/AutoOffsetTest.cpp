@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
 #include <map>
 #include <random>
 #include <span>
+#include <tuple>
 
 using namespace zelmaro;
 using namespace zelmaro::testing;
@@ -55,6 +57,27 @@ TOffsetRanking CountedRanking(const std::map<std::int32_t, std::uint64_t>& count
     return ranking;
 }
 
+// The ranking within -range..range by sorting every candidate there, with
+// its count, by more pairs, then nearer to 0, then smaller.
+TOffsetRanking::TInRange InRangeRanking(const std::map<std::int32_t, std::uint64_t>& counts,
+                                        std::int64_t range)
+{
+    std::vector<std::pair<std::int32_t, std::uint64_t>> inside;
+    for (const auto& [difference, count] : counts)
+        if (std::abs(static_cast<std::int64_t>(difference)) <= range)
+            inside.emplace_back(difference, count);
+    std::sort(inside.begin(), inside.end(), [](const auto& a, const auto& b) {
+        return std::tuple(b.second, std::abs(static_cast<std::int64_t>(a.first)), a.first) <
+               std::tuple(a.second, std::abs(static_cast<std::int64_t>(b.first)), b.first);
+    });
+    TOffsetRanking::TInRange in;
+    if (!inside.empty())
+        std::tie(in.Best, in.BestCount) = inside[0];
+    if (inside.size() > 1)
+        std::tie(in.RunnerUp, in.RunnerUpCount) = inside[1];
+    return in;
+}
+
 // A workflow for the cases that need but one.
 struct FindAutoOffset : ::testing::Test, WorkflowRig {};
 
@@ -75,11 +98,22 @@ void ExpectEveryStrategyFinds(std::span<const std::uint32_t> images,
     }
     EXPECT_EQ(MostFrequentBySorting(images, shots), counted);
     EXPECT_EQ(MostFrequentByMerging(images, shots), counted);
+    // Within a range, alongside the whole ranking.
+    TOffsetRanking ranged = counted;
+    ranged.InRange = InRangeRanking(counts, 300);
+    EXPECT_EQ(RankAutoOffsets(images, shots, 300), ranged);
+    if (span <= (1 << 22)) {
+        EXPECT_EQ(
+            MostFrequentByCounting(images, shots, minDiff, static_cast<std::size_t>(span), 300),
+            ranged);
+    }
+    EXPECT_EQ(MostFrequentBySorting(images, shots, 300), ranged);
+    EXPECT_EQ(MostFrequentByMerging(images, shots, 300), ranged);
 }
 
 } // namespace
 
-TEST_F(FindAutoOffset, SmallestOfTheTiedCandidatesWins)
+TEST_F(FindAutoOffset, NearestToZeroOfTheTiedCandidatesWins)
 {
     Fill(*this, {100, 200, 300}, {95, 195, 290});
     Flow.FindAutoOffset();
@@ -90,17 +124,58 @@ TEST_F(FindAutoOffset, SmallestOfTheTiedCandidatesWins)
     EXPECT_TRUE(Host.Messages.empty());
 }
 
-TEST_F(FindAutoOffset, FarOffsetEndsAtTheFieldsBound)
+TEST_F(FindAutoOffset, AFarOffsetThatPairsMoreIsNamedNotSet)
 {
     Fill(*this, {14000, 15000}, {10000, 11000});
-    EXPECT_EQ(Flow.FindAutoOffset()->Best, 4000);
+    Host.TypeOffset(7);
+    const auto report = Flow.FindAutoOffset();
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->Best, 4000);
+    EXPECT_EQ(report->Offset, 0); // nothing pairs inside the range
+    EXPECT_EQ(report->Pairs, 0u);
+    EXPECT_EQ(report->RunnerUp, std::nullopt);
     EXPECT_EQ(Host.Log.end()[-1], "cursor: normal");
-    EXPECT_NE(std::find(Host.Log.begin(), Host.Log.end(), "offset: 300"), Host.Log.end());
-    EXPECT_EQ(Host.OffsetValue(), 300);
-    // Matched under 300: the closest pair is 14000 and 11000 + 300.
+    EXPECT_EQ(Host.OffsetValue(), 0);
+    EXPECT_EQ(Host.Status, "Bester Versatz +1 h 6 min 40 s liegt außerhalb des Bereichs – "
+                           "Zeitzone oder Sommerzeit der Kamera?");
+    // Matched under 0: the closest pair is 14000 and 11000.
     ASSERT_EQ(Flow.Matches().size(), 3u);
     EXPECT_EQ(Flow.Matches()[1].Image, &Flow.Images().front());
     EXPECT_EQ(Flow.Matches()[1].Shot, &Flow.Shots().back());
+}
+
+// Images at the log's rhythm pair equally well under many offsets, most of
+// them outside the range; the best inside wins, the nearest to 0 of a tie.
+TEST_F(FindAutoOffset, TheBestInsideTheRangeNearestToZero)
+{
+    struct Case {
+        std::int32_t shift;
+        TAutoOffsetReport report;
+        const char* text;
+    } cases[] = {
+        {0, {0, 300, -60, 300, 0}, "Versatz 0 s: 300 Bilder genau; nächstbester -60 s: 300"},
+        {7, {7, 300, -53, 300, 7}, "Versatz 7 s: 300 Bilder genau; nächstbester -53 s: 300"},
+        {-30, {-30, 300, 30, 300, -30}, "Versatz -30 s: 300 Bilder genau; nächstbester 30 s: 300"},
+        {30, {-30, 300, 30, 300, -30}, "Versatz -30 s: 300 Bilder genau; nächstbester 30 s: 300"},
+    };
+    for (const Case& c : cases) {
+        WorkflowRig rig;
+        std::vector<std::uint32_t> shots, images;
+        for (std::uint32_t k = 0; k < 1000; ++k)
+            shots.push_back(1000000 + 60 * k);
+        for (std::uint32_t k = 350; k < 650; ++k)
+            images.push_back(shots[k] + static_cast<std::uint32_t>(c.shift));
+        Fill(rig, images, shots);
+        const auto report = rig.Flow.FindAutoOffset();
+        ASSERT_TRUE(report) << c.shift;
+        EXPECT_EQ(report->Offset, c.report.Offset) << c.shift;
+        EXPECT_EQ(report->Pairs, c.report.Pairs) << c.shift;
+        EXPECT_EQ(report->RunnerUp, c.report.RunnerUp) << c.shift;
+        EXPECT_EQ(report->RunnerUpPairs, c.report.RunnerUpPairs) << c.shift;
+        EXPECT_EQ(report->Best, c.report.Best) << c.shift;
+        EXPECT_EQ(rig.Host.OffsetValue(), c.report.Offset);
+        EXPECT_EQ(rig.Host.Status, c.text);
+    }
 }
 
 TEST_F(FindAutoOffset, EmptyListsTellTheUser)
@@ -231,14 +306,15 @@ TEST_F(FindAutoOffset, ReportAgreesWithCountingEveryCandidate)
 
         auto pairs = DifferenceCounts(images, shots); // candidate -> exact pairs
         const TOffsetRanking ranking = CountedRanking(pairs);
+        const TOffsetRanking::TInRange in = InRangeRanking(pairs, 300);
         const auto report = rig.Flow.FindAutoOffset();
         ASSERT_TRUE(report);
-        EXPECT_EQ(report->Best, ranking.Best);
-        EXPECT_EQ(report->Offset, std::clamp(ranking.Best, -300, 300));
+        EXPECT_EQ(report->Offset, in.Best.value_or(0));
         EXPECT_EQ(report->Offset, rig.Host.OffsetValue());
         EXPECT_EQ(report->Pairs, pairs.count(report->Offset) ? pairs[report->Offset] : 0);
-        EXPECT_EQ(report->RunnerUp, ranking.RunnerUp);
-        EXPECT_EQ(report->RunnerUpPairs, ranking.RunnerUpCount);
+        EXPECT_EQ(report->Best, ranking.BestCount > report->Pairs ? ranking.Best : report->Offset);
+        EXPECT_EQ(report->RunnerUp, in.RunnerUp);
+        EXPECT_EQ(report->RunnerUpPairs, in.RunnerUpCount);
         EXPECT_EQ(rig.Host.Status, AutoOffsetText(*report));
     }
 }

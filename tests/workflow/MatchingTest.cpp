@@ -118,6 +118,13 @@ TEST_F(MakeMatch, ExposureTimesAreEqualToTheToolsPrecision)
         {1.0 / 60, 0.0166, false},
         {1.2, 1.25, false},
         {1.000001, 1, false},
+        // The file holds a rational within 1e-8: 2345679/19, read back to 10 digits.
+        {123456.7895, 123456.789, true},
+        {123456.789, 123456.7895, true},
+        {123456.8, 123456.789, false},
+        {1.0 / 8100, 0.000123456789, true},
+        {0.0001234567901, 0.000123456789, true},
+        {0.0001234567, 0.000123456789, false},
         {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN(), false},
     };
     for (const Case& c : cases) {

@@ -101,7 +101,7 @@ TEST(ReadImageData, DecimalPointWorksWithEitherSeparator)
     }
 }
 
-TEST(ReadImageData, BadCreateDateThrowsConversionErrors)
+TEST(ReadImageData, NonNumericCreateDateThrowsConversionErrors)
 {
     struct Case {
         std::string value;
@@ -113,8 +113,6 @@ TEST(ReadImageData, BadCreateDateThrowsConversionErrors)
         {"2018:02:21 12:08:56.", "'56.' ist kein gültiger Integerwert"},
         {"2018:02:21 12:08:.5", "'.5' ist kein gültiger Integerwert"},
         {"2018:02:21 12:08:56 +01:00", "'56 +01:00' ist kein gültiger Integerwert"},
-        {"2008:13:05 21:03:07", "ist kein gültiges Datum und Zeit"},
-        {"2008:01:05 25:03:07", "ist kein gültiges Datum und Zeit"},
     };
     for (const Case& c : cases) {
         ScanRig rig;
@@ -128,6 +126,29 @@ TEST(ReadImageData, BadCreateDateThrowsConversionErrors)
             EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos)
                 << c.value << ": " << e.what();
         }
+    }
+}
+
+// A date that is no moment reads as no date, so the image is unreadable;
+// nothing wraps around the 32 bits of seconds.
+TEST(ReadImageData, ACreateDateThatIsNoMomentReadsAsNone)
+{
+    const std::pair<const char*, std::uint32_t> cases[] = {
+        {"2008:13:05 21:03:07", 0},           {"2008:01:05 25:03:07", 0},
+        {"0000:00:00 00:00:00", 0}, // the clock was never set
+        {"2008:02:30 21:03:07", 0},           {"2008:01:05 21:03:60", 0},
+        {"1899:12:29 23:59:59", 0},           {"1899:12:30 00:00:01", 1},
+        {"2036:02:05 06:28:15", 4294967295u}, {"2036:02:05 06:28:16", 0},
+        {"9999:12:31 23:59:59", 0},
+    };
+    for (const auto& [value, moment] : cases) {
+        ScanRig rig;
+        const std::string path = rig.AddImageFile("a.JPG", value, "1/250");
+        std::uint32_t date = 99;
+        double exposure = 0;
+        EXPECT_EQ(rig.Flow.ReadImageData(path, date, exposure), moment != 0) << value;
+        EXPECT_EQ(date, moment) << value;
+        EXPECT_EQ(exposure, 0.004) << value;
     }
 }
 
@@ -299,12 +320,28 @@ TEST(ReadPictures, ConversionErrorLeavesAfterFreeingTheWindow)
 {
     ScanRig rig;
     rig.AddImageFile("a.JPG", "2008:01:05 21:00:00", "1/250");
-    rig.AddImageFile("b.JPG", "2008:13:05 21:00:00", "1/250");
+    rig.AddImageFile("b.JPG", "2008:xx:05 21:00:00", "1/250");
     rig.Flow.AddShot({1, 1});
     EXPECT_THROW(rig.Flow.ReadPictures(), ConversionError);
     EXPECT_EQ(FileNames(rig.Flow), std::vector<std::string>{"a.JPG"});
     EXPECT_EQ(rig.Flow.Shots().size(), 1u); // steps after the scan did not run
     EXPECT_EQ(rig.Table.RowCount(), 0);
+    const std::vector<std::string> tail(rig.Host.Log.end() - 2, rig.Host.Log.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"progress: close", "cursor: normal"}));
+}
+
+TEST(ReadPictures, AnImpossibleDateIsThatImagesReadingFailure)
+{
+    ScanRig rig;
+    rig.AddImageFile("a.JPG", "2008:01:05 21:00:00", "1/250");
+    rig.AddImageFile("b.JPG", "2008:02:30 21:00:00", "1/250");
+    rig.AddImageFile("c.JPG", "2008:01:05 21:02:00", "1/250");
+    rig.Flow.AddShot({1, 1});
+    rig.Flow.ReadPictures();
+    EXPECT_EQ(FileNames(rig.Flow), std::vector<std::string>{"a.JPG"});
+    EXPECT_EQ(rig.Host.MessageTexts("error"),
+              std::vector<std::string>{"Fehler beim Auslesen von Bild \"b.JPG\"!"});
+    EXPECT_EQ(rig.Host.TerminateRequests, 1);
     const std::vector<std::string> tail(rig.Host.Log.end() - 2, rig.Host.Log.end());
     EXPECT_EQ(tail, (std::vector<std::string>{"progress: close", "cursor: normal"}));
 }
@@ -376,18 +413,17 @@ struct ReaderTools {
 };
 
 // Twenty images over three moments, each with its lines also in a file
-// beside it; image unreadableAt has no exposure time, badDateAt an impossible
+// beside it; image unreadableAt has no exposure time, badDateAt a bad
 // date. The scan's records, messages, end requests and error as texts.
-std::vector<std::string> Scan(ScanRig& rig, int unreadableAt = -1, int badDateAt = -1)
+std::vector<std::string> Scan(ScanRig& rig, int unreadableAt = -1, int badDateAt = -1,
+                              const std::string& badDate = "2008:13:05 21:00:00")
 {
     for (int i = 0, fresh = rig.Tool->Output.empty(); fresh && i < 20; ++i) {
         const std::string name =
             (i < 10 ? "0" : "") + std::to_string(i) + (i % 3 ? ".JPG" : ".CR2");
-        const std::string path =
-            rig.AddImageFile(name,
-                             i == badDateAt ? "2008:13:05 21:00:00"
-                                            : "2008:01:05 21:0" + std::to_string(i % 3) + ":00",
-                             i == unreadableAt ? "" : std::to_string(i + 1));
+        const std::string path = rig.AddImageFile(
+            name, i == badDateAt ? badDate : "2008:01:05 21:0" + std::to_string(i % 3) + ":00",
+            i == unreadableAt ? "" : std::to_string(i + 1));
         rig.Dir.Write(name + ".lines",
                       rig.Tool->Output[path].front() + "\n" +
                           (i == unreadableAt ? "" : rig.Tool->Output[path].back()));
@@ -419,10 +455,13 @@ TEST(ScanPicturesAtOnce, GivesWhatTheScanInTurnGives)
         int badDateAt;
         int cancelAt;      // the call for events that requests it
         bool sessionFails; // the first reader's, which then runs a process per image
+        const char* badDate = "2008:13:05 21:00:00";
     } cases[] = {
         {"equal dates keep the name order", -1, -1, 0, false},
         {"the first unreadable image ends it", 9, -1, 0, false},
-        {"an impossible date throws in its turn", 16, 7, 0, false},
+        {"an impossible date is an unreadable image", 16, 7, 0, false},
+        {"a date beyond 32 bits is an unreadable image", -1, 7, 0, false, "9999:12:31 23:59:59"},
+        {"a date that is no number throws in its turn", 16, 7, 0, false, "2008:xx:05 21:00:00"},
         {"an unreadable image before an impossible date", 4, 5, 0, false},
         {"a cancel before the third image", -1, -1, 3, false},
         {"a session that fails reads its share per call", 13, -1, 0, true},
@@ -438,7 +477,8 @@ TEST(ScanPicturesAtOnce, GivesWhatTheScanInTurnGives)
                 rig.Host.OnPendingEvents = [&] {
                     rig.Host.Cancel = rig.Host.PendingEventCalls == c.cancelAt;
                 };
-                const std::vector<std::string> inTurn = Scan(rig, c.unreadableAt, c.badDateAt);
+                const std::vector<std::string> inTurn =
+                    Scan(rig, c.unreadableAt, c.badDateAt, c.badDate);
                 const std::size_t read = rig.Flow.Images().size();
                 rig.Host.PendingEventCalls = 0;
                 // Its session ends at once; run per call, it prints the lines

@@ -131,3 +131,22 @@ TEST(Records, OffsetFromPairIsTheSignedDifference)
     EXPECT_EQ(TWorkflow::OffsetFromPair({"a", 95, 0}, {100, 0}), -5);
     EXPECT_EQ(TWorkflow::OffsetFromPair({"a", 2, 0}, {0xFFFFFFFEu, 0}), 4);
 }
+
+// The rationals the tool wrote for these values (read from the file's bytes).
+TEST(Records, StoredExposureTimeIsTheToolsRational)
+{
+    const std::pair<double, double> cases[] = {
+        {123456.789, 2345679.0 / 19},
+        {98765.4321, 3654321.0 / 37},
+        {1234567.891, 11111111.0 / 9},
+        {0.000123456789, 1.0 / 8100},
+        {3.14159265358979, 104348.0 / 33215},
+        {0.0166666666666667, 1.0 / 60},
+        {1.25, 1.25},
+        {4294967295, 4294967295},
+        {1e-12, 0}, // below the smallest it can hold
+        {0, 0},
+    };
+    for (const auto& [value, stored] : cases)
+        EXPECT_EQ(StoredExposureTime(value), stored) << value;
+}

@@ -4,7 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <optional>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 using namespace zelmaro;
 using namespace zelmaro::testing;
@@ -50,11 +57,12 @@ protected:
     void ExpectBothLogMemos(std::optional<std::uint32_t> announced)
     {
         WriteMemos({"Zelmaro\r\n-0801052104150,5-", "Einkauf\r\n0801052103079",
-                    "Zelmaro\r\n0801052103073,2"},
+                    "Zelmaro \r\n0801052103073,2\r\nStativ"},
                    announced);
         Rig.Flow.AddShot({1, 1});
         EXPECT_TRUE(Rig.Flow.ReadShotMemo(7));
         EXPECT_EQ(ShotsOf(Rig.Flow.Shots()), (std::vector<Shot>{{k210307, 3.2}, {k210415, 0.5}}));
+        EXPECT_EQ(Rig.Host.Status, "2 Einträge gelesen, 1 Zeile übergangen");
         EXPECT_TRUE(Rig.Host.Messages.empty());
     }
 };
@@ -85,16 +93,19 @@ struct LogCase {
     std::string name;
     std::vector<std::string> lines;
     std::vector<Shot> shots; // in log order
+    std::size_t passedOver = 0;
     bool complete = true;
 };
 
 // The parser alone gives the entries in log order, the workflow keeps them
-// in time order; an impossible moment ends both with the entries before it.
+// in time order and reports the counts; an impossible moment ends both with
+// the entries before it.
 void ExpectEntries(const LogCase& c)
 {
     SCOPED_TRACE(c.name);
     const TShotLogParse parse = ParseShotLog(c.lines, FormatSettings::German());
     EXPECT_EQ(ShotsOf(parse.Shots), c.shots);
+    EXPECT_EQ(parse.PassedOver, c.passedOver);
     EXPECT_EQ(parse.Error.has_value(), !c.complete);
     WorkflowRig rig;
     EXPECT_EQ(rig.Flow.ParseShotLog(c.lines), c.complete);
@@ -102,6 +113,10 @@ void ExpectEntries(const LogCase& c)
     std::stable_sort(inTimeOrder.begin(), inTimeOrder.end(),
                      [](const Shot& a, const Shot& b) { return a.first < b.first; });
     EXPECT_EQ(ShotsOf(rig.Flow.Shots()), inTimeOrder);
+    EXPECT_EQ(rig.Host.Status, std::to_string(c.shots.size()) +
+                                   (c.shots.size() == 1 ? " Eintrag" : " Einträge") + " gelesen, " +
+                                   std::to_string(c.passedOver) +
+                                   (c.passedOver == 1 ? " Zeile" : " Zeilen") + " übergangen");
 }
 
 } // namespace
@@ -112,16 +127,20 @@ TEST(ParseShotLog, EntriesOfTheLog)
     const LogCase cases[] = {
         {"two entries on a line", {"Zelmaro", "-0801052103073,2--0801052104150,5-"},
          {{k210307, 3.2}, {k210415, 0.5}}},
-        {"pieces of 12 characters or fewer", {"Zelmaro", "080105210307-08010521030-x"}, {}},
-        {"decimal point", {"Zelmaro", "0801052103070.5"}, {}},
+        {"pieces of 12 characters or fewer", {"Zelmaro", "080105210307-08010521030-x"}, {}, 1},
+        {"decimal point", {"Zelmaro", "0801052103070.5"}, {}, 1},
         {"non-numeric date part", {"Zelmaro", "08O1052103071-0801052104150,5"}, {{k210415, 0.5}}},
         {"exposure 0 is taken", {"Zelmaro", "0801052103070"}, {{k210307, 0}}},
-        {"title with a trailing blank", {"Zelmaro ", "0801052103071"}, {}},
+        {"blanks and a CR after the title", {"Zelmaro \t\r", "0801052103071"}, {{k210307, 1}}},
+        {"blank before the title", {" Zelmaro", "0801052103071"}, {}},
         {"title in another case", {"zelmaro", "0801052103071"}, {}},
-        {"byte-order mark", {"\xEF\xBB\xBFZelmaro", "0801052103071"}, {}},
+        {"byte-order mark belongs to the file, not the line", {"\xEF\xBB\xBFZelmaro", "0801052103071"}, {}},
         {"title alone", {"Zelmaro"}, {}},
-        {"later titles yield nothing", {"Zelmaro", "0801052104150,5", "Zelmaro", "0801052103071"},
+        {"later titles yield nothing and pass nothing over",
+         {"Zelmaro", "0801052104150,5", "Zelmaro ", "0801052103071"},
          {{k210415, 0.5}, {k210307, 1}}},
+        {"blank lines are not passed over, text is",
+         {"Zelmaro", "", "  \t", "Nacht am See", "0801052103071", "x"}, {{k210307, 1}}, 2},
         {"same moment twice keeps the order", {"Zelmaro", "0801052103071-0801052103072"},
          {{k210307, 1}, {k210307, 2}}},
     };
@@ -132,9 +151,17 @@ TEST(ParseShotLog, EntriesOfTheLog)
 
 TEST(ParseShotLog, ImpossibleMomentEndsTheParse)
 {
+    // Its line gave an entry; the unread lines after it count as passed over.
     ExpectEntries({"impossible moment ends the parse",
-                   {"Zelmaro", "0801052103071-0813052103072-0801052104150,5", "0801052104150,5"},
+                   {"Zelmaro", "0801052103071-0813052103072-0801052104150,5", "0801052104150,5", "",
+                    "0801052104150,5"},
                    {{k210307, 1}},
+                   2,
+                   false});
+    ExpectEntries({"impossible moment first on its line",
+                   {"Zelmaro", "0801052103071", "0813052103072-0801052104150,5"},
+                   {{k210307, 1}},
+                   1,
                    false});
     EXPECT_EQ(ParseShotLog({"Zelmaro", "0813052103072"}, FormatSettings::German()).Error,
               "''2008.13.5 21:3:7,0'' ist kein gültiges Datum und Zeit");
@@ -167,6 +194,11 @@ TEST(ReadShotFile, ReadsTheFileWithAnyLineEnds)
                    {{k210307, 3.2}, {k210415, 0.5}});
 }
 
+TEST(ReadShotFile, AByteOrderMarkAndBlanksAfterTheTitleAreRead)
+{
+    ExpectShotFile("\xEF\xBB\xBFZelmaro \r\n0801052103073,2\r\n", true, {{k210307, 3.2}});
+}
+
 TEST(ReadShotFile, ImpossibleMomentAnswersNoAndKeepsEarlierEntries)
 {
     ExpectShotFile("Zelmaro\n0801052103071\n0813052103072\n", false, {{k210307, 1}});
@@ -176,12 +208,63 @@ TEST(ReadShotFile, MissingFileWarnsAndEmptiesTheDirectoryField)
 {
     ScanRig rig;
     rig.Flow.AddShot({1, 1});
+    rig.Host.ShowStatus("Versatz 3 s: 2 Bilder genau");
     EXPECT_FALSE(rig.Flow.ReadShotFile(rig.Dir.File("Zelmaro.txt")));
     EXPECT_TRUE(rig.Flow.Shots().empty());
     EXPECT_EQ(rig.Host.DirectoryText(), "");
     ASSERT_EQ(rig.Host.Messages.size(), 1u);
     EXPECT_EQ(rig.Host.MessageTexts("warning"),
               (Texts{"In diesem Verzeichnis existiert keine Datei \"Zelmaro.txt\"!"}));
+    EXPECT_EQ(rig.Host.Status, "0 Einträge gelesen, 0 Zeilen übergangen");
+}
+
+// A file that gives no entry at all is named with the reason; one that is no
+// regular file is not opened, so a FIFO cannot block the reading.
+TEST(ReadShotFile, AFileWithoutEntriesIsNamedWithTheReason)
+{
+    struct Case {
+        std::string name;
+        std::function<void(const std::string& path)> make;
+        std::string why;
+        std::size_t passedOver = 0;
+    };
+    const auto text = [](std::string bytes) {
+        return [bytes](const std::string& path) { std::ofstream(path, std::ios::binary) << bytes; };
+    };
+    const auto link = [](std::string target) {
+        return [target](const std::string& path) { std::filesystem::create_symlink(target, path); };
+    };
+    std::vector<Case> cases = {
+        {"empty", text("\r\n \n"), "ist leer."},
+        {"other title", text("Zelmaro-Protokoll\r\n0801052103071\r\n"),
+         "ist kein Protokoll: die erste Zeile ist nicht \"Zelmaro\"."},
+        {"title without entries", text("Zelmaro\r\n\r\nkein Eintrag\r\n"),
+         "enthält keinen Eintrag.", 1},
+        {"impossible first moment", text("Zelmaro\n0813052103072\n"),
+         "enthält keinen Eintrag: ''2008.13.5 21:3:7,0'' ist kein gültiges Datum und Zeit.", 1},
+#ifndef _WIN32
+        {"FIFO", [](const std::string& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); },
+         "ist keine gewöhnliche Datei."},
+        {"device", link("/dev/zero"), "ist keine gewöhnliche Datei."},
+#endif
+#ifdef __linux__
+        // Regular, but no byte of it can be read (also not by root).
+        {"unreadable", link("/proc/self/mem"), "ließ sich nicht lesen."},
+#endif
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScanRig rig;
+        rig.Flow.AddShot({1, 1});
+        const std::string path = rig.Dir.File("Zelmaro.txt");
+        c.make(path);
+        rig.Flow.ReadShotFile(path);
+        EXPECT_TRUE(rig.Flow.Shots().empty());
+        EXPECT_EQ(rig.Host.MessageTexts("warning"), (Texts{"Die Datei \"" + path + "\" " + c.why}));
+        EXPECT_EQ(rig.Host.Status, "0 Einträge gelesen, " + std::to_string(c.passedOver) +
+                                       (c.passedOver == 1 ? " Zeile" : " Zeilen") + " übergangen");
+        EXPECT_EQ(rig.Host.DirectoryText(), rig.Dir.Path());
+    }
 }
 
 TEST(ReadLogFile, ReadsTheDirectorysLogAndMatches)
@@ -205,9 +288,9 @@ TEST(ReadLogFile, ReadsTheDirectorysLogAndMatches)
 
 TEST(LogMemoLines, OnlyMemosThatStartWithTheTitle)
 {
-    EXPECT_EQ(
-        LogMemoLines({"Zelmaro\r\na", "Einkauf\r\nb", "Zelmaro", "Zelmaro\nc\rd", "zelmaro\ne"}),
-        (std::vector<std::string>{"Zelmaro", "a", "Zelmaro", "c", "d"}));
+    EXPECT_EQ(LogMemoLines({"Zelmaro\r\na", "Einkauf\r\nb", "Zelmaro", "Zelmaro \nc\rd",
+                            "zelmaro\ne", " Zelmaro\nf"}),
+              (std::vector<std::string>{"Zelmaro", "a", "Zelmaro ", "c", "d"}));
 }
 
 TEST_F(ShotMemo, TwoLogMemosAreBothRead)
@@ -225,8 +308,10 @@ TEST_F(ShotMemo, FailuresAreSilent)
 {
     // Unknown user: no memos, no entries.
     Rig.Flow.AddShot({1, 1});
+    Rig.Host.ShowStatus("Versatz 3 s: 2 Bilder genau");
     EXPECT_TRUE(Rig.Flow.ReadShotMemo(9));
     EXPECT_TRUE(Rig.Flow.Shots().empty());
+    EXPECT_EQ(Rig.Host.Status, "0 Einträge gelesen, 0 Zeilen übergangen");
     // An impossible moment ends the parse; the entries before it stay.
     WriteMemos({"Zelmaro\r\n0801052103071-0813052103072-0801052104150,5"});
     EXPECT_FALSE(Rig.Flow.ReadShotMemo(7));
