@@ -1,13 +1,11 @@
 #include "platform/DirectoryLock.h"
 #include "common/System.h"
 #include "common/TempDir.h"
-#include "platform/ChildProcess.h"
+#include "platform/HelperProcess.h"
 
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
-#include "platform/Platform.h"
-
 #include <windows.h>
 #else
 #include <grp.h>
@@ -16,7 +14,6 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <fstream>
 #endif
 
 #include <atomic>
@@ -34,53 +31,9 @@ using TState = TDirectoryLock::TState;
 
 namespace {
 
-#ifdef _WIN32
-// The helper is built next to this program.
-const std::string kChild =
-    (fs::path(SystemPlatform().ModuleFileName()).parent_path() / "platform_test_child.exe")
-        .string();
-#else
-const std::string kChild = ZELMARO_PLATFORM_TEST_CHILD;
-#endif
-
 std::string LockFile(const TTempDir& dir)
 {
     return dir.File(TDirectoryLock::kFileName);
-}
-
-// The helper started with arguments as a piped child.
-std::unique_ptr<TPipedChildProcess> StartHelper(const std::vector<std::string>& arguments)
-{
-    TProcessCommand command{kChild, {kChild}, "\"" + kChild + "\""};
-    for (const std::string& argument : arguments) {
-        command.Arguments.push_back(argument);
-        command.CommandLine += " \"" + argument + "\"";
-    }
-    int error = 0;
-    std::unique_ptr<TPipedChildProcess> child = StartPipedChildProcess(command, error);
-    EXPECT_NE(child, nullptr) << SystemErrorText(error);
-    return child;
-}
-
-// The helper's first line of output, without its line end; nullopt when
-// none came within a generous time.
-std::optional<std::string> FirstLine(TPipedChildProcess& child)
-{
-    std::string line;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (std::chrono::steady_clock::now() < deadline) {
-        char c = 0;
-        const std::optional<std::size_t> read = child.ReadOutputFor(&c, 1, 1000);
-        if (!read)
-            continue;
-        if (*read == 0)
-            return std::nullopt;
-        if (c == '\n')
-            return line;
-        if (c != '\r')
-            line += c;
-    }
-    return std::nullopt;
 }
 
 void Kill(TPipedChildProcess& child)
