@@ -301,9 +301,12 @@ TEST(CliRun, AFailedRunIsOneJsonDocumentToo)
     const zelmaro::test::TScopedEnv path("PATH", "/nonexistent");
     std::ostringstream out, err;
     EXPECT_EQ(RunCli({dir.Path(), "--format", "json", "--offset", "-5"}, out, err, {}), kExitError);
-    EXPECT_EQ(out.str(), "{\n\"error\": \"\\\"exiftool\\\" ist nicht vorhanden!\",\n"
-                         "\"offset\": -5,\n\"tolerance\": 1\n}\n");
-    EXPECT_EQ(err.str(), "Fehler: \"exiftool\" ist nicht vorhanden!\n");
+    // The file looked for beside the program: Windows adds the extension.
+    const std::string tool = zelmaro::test::kWindows ? "exiftool.exe" : "exiftool";
+    EXPECT_EQ(out.str(), "{\n\"error\": \"\\\"" + tool +
+                             "\\\" ist nicht vorhanden!\",\n"
+                             "\"offset\": -5,\n\"tolerance\": 1\n}\n");
+    EXPECT_EQ(err.str(), "Fehler: \"" + tool + "\" ist nicht vorhanden!\n");
 }
 
 TEST(CliHost, ProgressLinesAndMessages)

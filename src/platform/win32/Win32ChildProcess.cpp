@@ -187,6 +187,28 @@ std::mutex& SpawnMutex()
     return mutex;
 }
 
+// The job that ends every tool this program started, and what those started,
+// when the program ends however it ends: the system closes this handle then.
+// Null when no job can be made.
+HANDLE ToolJob()
+{
+    // Held for the life of the process on purpose: closing it ends the tools.
+    static const HANDLE job = [] {
+        HANDLE made = ::CreateJobObjectA(nullptr, nullptr);
+        if (made == nullptr)
+            return made;
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (!::SetInformationJobObject(made, JobObjectExtendedLimitInformation, &limits,
+                                       sizeof(limits))) {
+            ::CloseHandle(made);
+            return HANDLE{nullptr};
+        }
+        return made;
+    }();
+    return job;
+}
+
 std::unique_ptr<Win32ChildProcess> Spawn(const TProcessCommand& command, bool pipedInput,
                                          int& error)
 {
@@ -244,16 +266,35 @@ std::unique_ptr<Win32ChildProcess> Spawn(const TProcessCommand& command, bool pi
     // CreateProcessA may write into the command line.
     std::vector<char> commandLine(command.CommandLine.begin(), command.CommandLine.end());
     commandLine.push_back('\0');
+    // The tool gets a console group of its own, so that Ctrl+C reaches this
+    // program alone, and starts suspended until it is in the job, so that
+    // nothing it starts escapes it.
+    const DWORD flags =
+        CREATE_NO_WINDOW | (pipedInput ? CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED : 0);
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                          nullptr, nullptr, &startup, &info)) {
+    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr,
+                          nullptr, &startup, &info)) {
         error = static_cast<int>(::GetLastError());
         return nullptr;
     }
-    ::CloseHandle(info.hThread);
+    UniqueHandle thread(info.hThread);
+    UniqueHandle process(info.hProcess);
+    if (pipedInput) {
+        // Refused inside a job that allows no nested job nor breakaway: the
+        // tool then runs without this guard rather than not at all.
+        if (const HANDLE job = ToolJob())
+            ::AssignProcessToJobObject(job, process.Get());
+        if (::ResumeThread(thread.Get()) == static_cast<DWORD>(-1)) {
+            error = static_cast<int>(::GetLastError());
+            ::TerminateProcess(process.Get(), static_cast<UINT>(kStillActive));
+            ::WaitForSingleObject(process.Get(), 5000);
+            return nullptr;
+        }
+    }
+    thread.Reset();
     writeEnd.Reset(); // the output ends when the child's copies are closed
     errorWrite.Reset();
-    return std::make_unique<Win32ChildProcess>(info.hProcess, readEnd.Release(),
+    return std::make_unique<Win32ChildProcess>(process.Release(), readEnd.Release(),
                                                inputWrite.Release(), errorRead.Release());
 }
 
