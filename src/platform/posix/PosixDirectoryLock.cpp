@@ -15,7 +15,10 @@ TDirectoryLock::TDirectoryLock(const std::string& directory)
     // A holder removes the file on release, so a lock taken on a file that is
     // no longer the one under its name is taken again on the new one.
     for (int attempt = 0; attempt < 8; ++attempt) {
-        const int fd = ::open(FPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        int fd = ::open(FPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        // Left by another user's run that died: a lock needs no write access.
+        if (fd < 0 && errno == EACCES)
+            fd = ::open(FPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
         if (fd < 0)
             return; // unavailable: nobody can create files there through us either
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
