@@ -231,9 +231,11 @@ TEST(ReadShotFile, AFileWithoutEntriesIsNamedWithTheReason)
     const auto text = [](std::string bytes) {
         return [bytes](const std::string& path) { std::ofstream(path, std::ios::binary) << bytes; };
     };
+#ifndef _WIN32
     const auto link = [](std::string target) {
         return [target](const std::string& path) { std::filesystem::create_symlink(target, path); };
     };
+#endif
     std::vector<Case> cases = {
         {"empty", text("\r\n \n"), "ist leer."},
         {"other title", text("Zelmaro-Protokoll\r\n0801052103071\r\n"),
