@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (parse.Shots.size() > size / 13 + 1 || (parse.Error && parse.Error->empty()))
         std::abort();
 
-    const bool titled = !lines.empty() && lines.front() == "Zelmaro";
+    // A title may carry blanks or a CR behind it.
+    const bool titled = parse.IsLog;
     lines.push_back("0801052103071");
     const TShotLogParse longer = ParseShotLog(lines, settings);
     const std::size_t added = titled && !parse.Error ? 1 : 0;
