@@ -29,13 +29,14 @@ std::string AbsolutePath(const std::string& path)
 
 // --restore and --delete-originals: one line per original on the output,
 // one per failure or note on the error stream.
-int RunOriginals(TWorkflow& flow, const std::string& directory, bool restore, std::ostream& out,
-                 std::ostream& err)
+int RunOriginals(TWorkflow& flow, const TConsoleHost& host, const std::string& directory,
+                 bool restore, std::ostream& out, std::ostream& err)
 {
     const auto results = flow.RestoreOriginals(directory, restore ? TOriginalAction::oaRestore
                                                                   : TOriginalAction::oaDelete);
+    // Cancelled, or another writer has the directory (the host said so).
     if (!results)
-        return kExitError; // another writer has the directory; the host said so
+        return host.CancelRequested() ? kExitCancelled : kExitError;
     if (results->empty())
         err << "Hinweis: In \"" << ConsoleText(directory)
             << "\" liegen keine Originale (NAME_original).\n";
@@ -185,7 +186,7 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
     while (directory.size() > 1 && directory.back() == kPathDelimiter)
         directory.pop_back();
     if (options.Restore || options.DeleteOriginals)
-        return RunOriginals(flow, directory, options.Restore, out, err);
+        return RunOriginals(flow, host, directory, options.Restore, out, err);
     std::optional<std::string> logFile;
     if (options.LogFile) {
         logFile = AbsolutePath(*options.LogFile);
