@@ -228,8 +228,12 @@ TEST_F(NothingLost, WritersAndRestorersTakeTurnsAndLoseNothing)
             const int code = run->Wait();
             EXPECT_TRUE(code == 0 || code == 1) << what << ' ' << code << run->Err();
             winners += code == 0;
+            // Reading takes no lock: a scan that meets an image just while
+            // exiftool moves it aside may fail, but never changes anything.
             if (code == 1) {
-                EXPECT_THAT(run->Err(), HasSubstr("schreibt gerade ein anderes Zelmaro")) << what;
+                EXPECT_THAT(run->Err(), ::testing::AnyOf(HasSubstr("schreibt gerade ein anderes"),
+                                                         HasSubstr("Fehler beim Auslesen")))
+                    << what;
             }
         }
         EXPECT_GE(winners, 1) << what;
