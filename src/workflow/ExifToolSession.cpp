@@ -52,27 +52,6 @@ bool TExifToolSession::FitsArgumentLine(const std::string& argument)
     return argument.find_first_of("\r\n") == std::string::npos;
 }
 
-void TExifToolSession::Run(const std::vector<std::string>& arguments,
-                           std::vector<std::string>& outputLines)
-{
-    std::vector<std::string> ignored;
-    Call(arguments, false, outputLines, ignored);
-}
-
-void TExifToolSession::RunReportingErrors(const std::vector<std::string>& arguments,
-                                          std::vector<std::string>& outputLines,
-                                          std::vector<std::string>& errorLines)
-{
-    Call(arguments, false, outputLines, errorLines);
-}
-
-void TExifToolSession::RunWrite(const std::vector<std::string>& arguments,
-                                std::vector<std::string>& outputLines,
-                                std::vector<std::string>& errorLines)
-{
-    Call(arguments, true, outputLines, errorLines);
-}
-
 void TExifToolSession::Call(const std::vector<std::string>& arguments, bool writing,
                             std::vector<std::string>& outputLines,
                             std::vector<std::string>& errorLines)

@@ -23,22 +23,12 @@ inline constexpr int kSessionStarts = 3;
 // a call whose arguments the argument file cannot carry. A write is never
 // timed out nor run twice. Destroying the object ends the session and its
 // process.
-class TExifToolSession final : public TMetadataTool {
+class TExifToolSession final : public TExifToolCalls {
 public:
     explicit TExifToolSession(std::string program, int readBoundMs = kReadBoundMs);
     ~TExifToolSession() override;
     TExifToolSession(const TExifToolSession&) = delete;
     TExifToolSession& operator=(const TExifToolSession&) = delete;
-
-    void Run(const std::vector<std::string>& arguments,
-             std::vector<std::string>& outputLines) override;
-    // In the session, the tool's standard error of this call too.
-    void RunReportingErrors(const std::vector<std::string>& arguments,
-                            std::vector<std::string>& outputLines,
-                            std::vector<std::string>& errorLines) override;
-    void RunWrite(const std::vector<std::string>& arguments, std::vector<std::string>& outputLines,
-                  std::vector<std::string>& errorLines) override;
-    bool SeparatesFiles() const override { return true; }
 
     // Starts the session's process now rather than at the first call; a
     // start that fails counts as at the first call.
@@ -58,7 +48,7 @@ public:
 private:
     enum class TCallEnd { ceAnswered, ceBroken };
     void Call(const std::vector<std::string>& arguments, bool writing,
-              std::vector<std::string>& outputLines, std::vector<std::string>& errorLines);
+              std::vector<std::string>& outputLines, std::vector<std::string>& errorLines) override;
     bool Start();
     TCallEnd CallOnce(const std::vector<std::string>& arguments, bool writing,
                       std::vector<std::string>& outputLines, std::vector<std::string>& errorLines);

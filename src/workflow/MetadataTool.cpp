@@ -11,27 +11,6 @@
 
 namespace zelmaro {
 
-void TConsoleMetadataTool::Run(const std::vector<std::string>& arguments,
-                               std::vector<std::string>& outputLines)
-{
-    std::vector<std::string> errors;
-    Call(arguments, false, outputLines, errors);
-}
-
-void TConsoleMetadataTool::RunReportingErrors(const std::vector<std::string>& arguments,
-                                              std::vector<std::string>& outputLines,
-                                              std::vector<std::string>& errorLines)
-{
-    Call(arguments, false, outputLines, errorLines);
-}
-
-void TConsoleMetadataTool::RunWrite(const std::vector<std::string>& arguments,
-                                    std::vector<std::string>& outputLines,
-                                    std::vector<std::string>& errorLines)
-{
-    Call(arguments, true, outputLines, errorLines);
-}
-
 void TConsoleMetadataTool::Call(const std::vector<std::string>& arguments, bool writing,
                                 std::vector<std::string>& outputLines,
                                 std::vector<std::string>& errorLines)

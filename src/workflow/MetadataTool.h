@@ -87,27 +87,47 @@ private:
     TWaitHook FWaitHook;
 };
 
+// A tool that runs exiftool itself: every kind of call goes to Call, told
+// whether it writes; exiftool heads each file's lines in a call of several.
+class TExifToolCalls : public TMetadataTool {
+public:
+    void Run(const std::vector<std::string>& arguments, std::vector<std::string>& outputLines) final
+    {
+        std::vector<std::string> errors;
+        Call(arguments, false, outputLines, errors);
+    }
+    void RunReportingErrors(const std::vector<std::string>& arguments,
+                            std::vector<std::string>& outputLines,
+                            std::vector<std::string>& errorLines) final
+    {
+        Call(arguments, false, outputLines, errorLines);
+    }
+    void RunWrite(const std::vector<std::string>& arguments, std::vector<std::string>& outputLines,
+                  std::vector<std::string>& errorLines) final
+    {
+        Call(arguments, true, outputLines, errorLines);
+    }
+    bool SeparatesFiles() const final { return true; }
+
+protected:
+    virtual void Call(const std::vector<std::string>& arguments, bool writing,
+                      std::vector<std::string>& outputLines,
+                      std::vector<std::string>& errorLines) = 0;
+};
+
 // Starts the program once per call, checked as the console runner checks
 // it; each argument reaches it as one argument whatever blanks or quotes it
 // holds. A read is bounded by readBoundMs and ended when it takes longer.
-class TConsoleMetadataTool final : public TMetadataTool {
+class TConsoleMetadataTool final : public TExifToolCalls {
 public:
     explicit TConsoleMetadataTool(std::string program, int readBoundMs = kReadBoundMs)
         : FProgram(std::move(program)), FReadBoundMs(readBoundMs)
     {
     }
-    void Run(const std::vector<std::string>& arguments,
-             std::vector<std::string>& outputLines) override;
-    void RunReportingErrors(const std::vector<std::string>& arguments,
-                            std::vector<std::string>& outputLines,
-                            std::vector<std::string>& errorLines) override;
-    void RunWrite(const std::vector<std::string>& arguments, std::vector<std::string>& outputLines,
-                  std::vector<std::string>& errorLines) override;
-    bool SeparatesFiles() const override { return true; }
 
 private:
     void Call(const std::vector<std::string>& arguments, bool writing,
-              std::vector<std::string>& outputLines, std::vector<std::string>& errorLines);
+              std::vector<std::string>& outputLines, std::vector<std::string>& errorLines) override;
 
     std::string FProgram;
     int FReadBoundMs;
