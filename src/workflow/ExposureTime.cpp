@@ -14,10 +14,6 @@ constexpr double kRationalLimit = 4294967295.0;
 // Half a unit in the 10th digit, with room for the rounding of the rational.
 constexpr double kRelativePrecision = 1e-9;
 
-} // namespace
-
-namespace {
-
 bool AgreeToTheToolsDigits(double a, double b)
 {
     return std::fabs(a - b) <= kRelativePrecision * std::max(std::fabs(a), std::fabs(b));

@@ -10,8 +10,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kSuffix = "_original";
-
 // What the entry of that name is, a link taken as itself.
 fs::file_type EntryType(const std::string& path)
 {
@@ -34,10 +32,10 @@ TOriginalResult ActOnOriginal(const std::string& directory, const std::string& o
                               TOriginalAction action)
 {
     TOriginalResult result;
-    result.FileName = original.substr(0, original.size() - kSuffix.size());
+    result.FileName = original.substr(0, original.size() - kOriginalSuffix.size());
     const std::string originalPath = JoinPath(directory, original);
     const std::string imagePath = JoinPath(directory, result.FileName);
-    const std::string temporary = result.FileName + "_exiftool_tmp";
+    const std::string temporary = result.FileName + std::string(kToolTemporarySuffix);
     if (FileExists(JoinPath(directory, temporary)))
         result.Note = "\"" + temporary +
                       "\" von einem abgebrochenen Schreiben liegt noch im Verzeichnis; es wurde "
@@ -84,7 +82,7 @@ TWorkflow::RestoreOriginals(const std::string& directory, TOriginalAction action
     if (!lock)
         return std::nullopt;
     std::vector<TOriginalResult> results;
-    for (const std::string& original : ImageFileNames(directory, kSuffix))
+    for (const std::string& original : ImageFileNames(directory, kOriginalSuffix))
         results.push_back(ActOnOriginal(directory, original, action));
     return results;
 }

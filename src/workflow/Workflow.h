@@ -77,6 +77,10 @@ private:
 struct TShotLogParse;
 
 enum class TOriginalAction { oaRestore, oaDelete };
+// What the tool leaves beside an image it writes: the first original it
+// kept, and its temporary file while it writes (left when it was cut short).
+inline constexpr std::string_view kOriginalSuffix = "_original";
+inline constexpr std::string_view kToolTemporarySuffix = "_exiftool_tmp";
 // An image whose original the tool kept, and whether that original was put
 // back or deleted.
 struct TOriginalResult {

@@ -70,18 +70,15 @@ namespace {
 constexpr int kLockWaitMs = 3000;
 constexpr int kLockRetryMs = 100;
 
-constexpr std::string_view kToolTemporary = "_exiftool_tmp";
-constexpr std::string_view kOriginal = "_original";
-
 // What a write cut short left beside the image, for the user to act on.
 std::string LeftoverText(const std::string& directory, const std::string& name)
 {
     std::string text;
-    const std::string original = name + std::string(kOriginal);
+    const std::string original = name + std::string(kOriginalSuffix);
     if (!FileExists(JoinPath(directory, name)) && FileExists(JoinPath(directory, original)))
         text += " Das Bild fehlt; sein Original liegt als \"" + original +
                 "\" bereit und lässt sich wiederherstellen.";
-    const std::string temporary = name + std::string(kToolTemporary);
+    const std::string temporary = name + std::string(kToolTemporarySuffix);
     if (FileExists(JoinPath(directory, temporary)))
         text += " \"" + temporary + "\" blieb übrig und wurde nicht gelöscht.";
     return text;
@@ -119,8 +116,9 @@ std::optional<std::string> TWorkflow::WriteObstacle(const std::string& path,
     if (!FileExists(path))
         return "Die Datei gibt es nicht mehr.";
     // The tool refuses to write beside its own leftover; the user decides.
-    if (const std::string temporary = path + std::string(kToolTemporary); FileExists(temporary))
-        return "Neben dem Bild liegt noch \"" + image.FileName + std::string(kToolTemporary) +
+    if (const std::string temporary = path + std::string(kToolTemporarySuffix);
+        FileExists(temporary))
+        return "Neben dem Bild liegt noch \"" + image.FileName + std::string(kToolTemporarySuffix) +
                "\" von einem abgebrochenen Schreiben. Bitte prüfen und entfernen; das Bild "
                "wurde nicht geändert.";
     // The same file name may now hold another picture.
