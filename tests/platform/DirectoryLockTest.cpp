@@ -190,39 +190,33 @@ TEST(DirectoryLock, WritersOnManyThreadsHoldItOneAtATime)
     EXPECT_FALSE(fs::exists(LockFile(dir)));
 }
 
-TEST(DirectoryLock, AnotherProcessHoldingItMakesItBusy)
+TEST(DirectoryLock, AnotherProcessHoldsItUntilItReleasesOrIsKilled)
 {
-    const TTempDir dir;
-    const std::unique_ptr<TPipedChildProcess> holder = StartHelper({"lock", dir.Path()});
-    ASSERT_NE(holder, nullptr);
-    ASSERT_EQ(FirstLine(*holder), "held");
-    EXPECT_EQ(TDirectoryLock(dir.Path()).State(), TState::lsBusy);
-    EXPECT_TRUE(fs::exists(LockFile(dir)));
-
-    holder->CloseInput(); // the holder releases and ends
-    EXPECT_EQ(holder->WaitForExit(30000), 0);
-    EXPECT_FALSE(fs::exists(LockFile(dir)));
-    const TDirectoryLock lock(dir.Path());
-    EXPECT_EQ(lock.State(), TState::lsHeld);
-
-    // And the other way round.
-    const std::unique_ptr<TPipedChildProcess> contender = StartHelper({"lock", dir.Path()});
-    ASSERT_NE(contender, nullptr);
-    EXPECT_EQ(FirstLine(*contender), "busy");
-}
-
-TEST(DirectoryLock, AHolderThatIsKilledLeavesItFree)
-{
-    const TTempDir dir;
-    const std::unique_ptr<TPipedChildProcess> holder = StartHelper({"lock", dir.Path()});
-    ASSERT_NE(holder, nullptr);
-    ASSERT_EQ(FirstLine(*holder), "held");
-    Kill(*holder);
-    {
-        const TDirectoryLock lock(dir.Path());
-        EXPECT_EQ(lock.State(), TState::lsHeld);
+    for (const bool killed : {false, true}) {
+        SCOPED_TRACE(killed ? "killed" : "released");
+        const TTempDir dir;
+        const std::unique_ptr<TPipedChildProcess> holder = StartHelper({"lock", dir.Path()});
+        ASSERT_NE(holder, nullptr);
+        ASSERT_EQ(FirstLine(*holder), "held");
+        EXPECT_EQ(TDirectoryLock(dir.Path()).State(), TState::lsBusy);
+        EXPECT_TRUE(fs::exists(LockFile(dir)));
+        if (killed) {
+            Kill(*holder);
+        } else {
+            holder->CloseInput(); // the holder releases and ends
+            EXPECT_EQ(holder->WaitForExit(30000), 0);
+            EXPECT_FALSE(fs::exists(LockFile(dir)));
+        }
+        {
+            const TDirectoryLock lock(dir.Path());
+            EXPECT_EQ(lock.State(), TState::lsHeld);
+            // And the other way round.
+            const std::unique_ptr<TPipedChildProcess> contender = StartHelper({"lock", dir.Path()});
+            ASSERT_NE(contender, nullptr);
+            EXPECT_EQ(FirstLine(*contender), "busy");
+        }
+        EXPECT_FALSE(fs::exists(LockFile(dir)));
     }
-    EXPECT_FALSE(fs::exists(LockFile(dir)));
 }
 
 TEST(DirectoryLock, AChildStartedWhileItIsHeldDoesNotKeepIt)
