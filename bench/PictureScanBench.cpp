@@ -12,7 +12,7 @@
 #include <memory>
 
 using namespace zelmaro;
-using namespace zelmaro::testing;
+using namespace zelmaro::test;
 
 namespace {
 

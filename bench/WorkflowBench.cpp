@@ -13,7 +13,7 @@
 #include <vector>
 
 using namespace zelmaro;
-using namespace zelmaro::testing;
+using namespace zelmaro::test;
 
 namespace {
 

@@ -14,7 +14,7 @@
 namespace zelmaro {
 namespace {
 
-using namespace zelmaro::testing;
+using namespace zelmaro::test;
 
 class AboutBoxTest : public ::testing::Test {
 protected:

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace zelmaro::testing {
+namespace zelmaro::test {
 
 constexpr std::uint32_t kGerman1252 = 0x04E40407;
 
@@ -98,4 +98,4 @@ inline std::array<bool, 4> BuildFlags(const TInfoVersion& info)
     return {info.Debug, info.PreRelease, info.PrivateBuild, info.SpecialBuild};
 }
 
-} // namespace zelmaro::testing
+} // namespace zelmaro::test

@@ -10,7 +10,7 @@
 namespace zelmaro {
 namespace {
 
-using namespace zelmaro::testing;
+using namespace zelmaro::test;
 
 TEST(ShortVersion, KeepsMajorAndTwoDigitMinor)
 {

@@ -19,10 +19,10 @@ namespace {
 
 // Answers every read with a date and 1/250 s; during lets the test look at
 // the window while the command runs.
-std::unique_ptr<testing::FakeTool> Tool(std::function<void()> during,
+std::unique_ptr<test::FakeTool> Tool(std::function<void()> during,
                                         const std::string& date = "2008:01:05 21:03:07")
 {
-    auto tool = std::make_unique<testing::FakeTool>();
+    auto tool = std::make_unique<test::FakeTool>();
     tool->Fallback = {"Create Date                     : " + date,
                       "Exposure Time                   : 1/250"};
     if (during)
@@ -160,7 +160,7 @@ TEST_F(MainCommandTest, TheExitCodeTellsAnEndOnAnErrorFromAClosedWindow)
         {"image unreadable", "/usr/bin/exiftool",
          [this](TfrmMain& window) {
              window.SetDirectoryText(dir.Path());
-             window.Workflow().SetMetadataTool(std::make_unique<testing::FakeTool>());
+             window.Workflow().SetMetadataTool(std::make_unique<test::FakeTool>());
              QTest::mouseClick(window.cmdReadPics, Qt::LeftButton);
          },
          1},

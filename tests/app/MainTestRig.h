@@ -24,7 +24,7 @@ namespace zelmaro::test {
 // message boxes that record.
 struct MainRig {
     MemoryRegistryStore registry;
-    testing::RecordingMessageBoxes boxes;
+    test::RecordingMessageBoxes boxes;
     std::string tool = "/usr/bin/exiftool";
     std::vector<TPalmUserEntry> users;
 
@@ -62,7 +62,7 @@ struct MainRig {
         return ReadAppString(registry, kSettingsAppName, name, fallback);
     }
     // The boxes shown so far as "kind: text".
-    std::vector<std::string> Shown() const { return testing::MessageLines(boxes.Messages); }
+    std::vector<std::string> Shown() const { return test::MessageLines(boxes.Messages); }
 };
 
 // Adds the images, then the shots, and matches them.

@@ -78,18 +78,18 @@ TEST(MainWindowSessionTest, ReadPicturesLogAutoOffsetWriteAndReadBack)
         EXPECT_FALSE(m.IsChecked(row)) << row;
 
     // The file itself carries the logged value: image 10 was 30 s, logged 45.
-    EXPECT_EQ(testing::StoredExposure(dir.filePath("IMG_0010.JPG").toStdString()), "45");
+    EXPECT_EQ(test::StoredExposure(dir.filePath("IMG_0010.JPG").toStdString()), "45");
 }
 
 // Choosing another folder after reading must not send the values there.
 TEST(MainWindowSessionTest, WritesIntoTheScannedDirectoryAfterTheFieldChanged)
 {
-    testing::TempDir scanned, chosen;
-    for (const testing::TempDir* dir : {&scanned, &chosen})
-        testing::WriteTaggedImages(dir->Path(), {{"a.JPG", "2008:01:05 21:03:14", "2"},
+    test::TempDir scanned, chosen;
+    for (const test::TempDir* dir : {&scanned, &chosen})
+        test::WriteTaggedImages(dir->Path(), {{"a.JPG", "2008:01:05 21:03:14", "2"},
                                                  {"b.JPG", "2008:01:05 21:04:14", "2"}});
     scanned.Write("Zelmaro.txt", "Zelmaro\n08010521031430-08010521041430\n");
-    const std::string untouched = testing::FileBytes(chosen.File("a.JPG"));
+    const std::string untouched = test::FileBytes(chosen.File("a.JPG"));
 
     MainRig rig;
     rig.tool = FindExifTool().value_or("");
@@ -104,9 +104,9 @@ TEST(MainWindowSessionTest, WritesIntoTheScannedDirectoryAfterTheFieldChanged)
     QTest::mouseClick(frm->cmdChange, Qt::LeftButton);
 
     EXPECT_TRUE(rig.boxes.Messages.empty()) << rig.boxes.Messages.front().Text;
-    EXPECT_EQ(testing::StoredExposure(scanned.File("a.JPG")), "30");
-    EXPECT_EQ(testing::StoredExposure(scanned.File("b.JPG")), "30");
-    EXPECT_EQ(testing::FileBytes(chosen.File("a.JPG")), untouched);
+    EXPECT_EQ(test::StoredExposure(scanned.File("a.JPG")), "30");
+    EXPECT_EQ(test::StoredExposure(scanned.File("b.JPG")), "30");
+    EXPECT_EQ(test::FileBytes(chosen.File("a.JPG")), untouched);
     EXPECT_FALSE(frm->cmdChange->isEnabled());
 }
 

@@ -48,7 +48,7 @@ int main(int argc, char* argv[])
     main.setWindowTitle(QStringLiteral("Zelmaro"));
     main.setGeometry(20, 10, 751, 701);
     main.show();
-    zelmaro::testing::PlainGuiHost host(&main);
+    zelmaro::test::PlainGuiHost host(&main);
     Work(host, 300);
 
     auto progress = host.CreateProgress();

@@ -100,7 +100,7 @@ TEST(ShellTest, GermanTranslationsGiveTheStockCaptions)
 
 TEST(ShellTest, RunCommandShowsAnEscapedErrorAndGoesOn)
 {
-    testing::RecordingMessageBoxes boxes;
+    test::RecordingMessageBoxes boxes;
     bool ran = false;
     RunCommand(boxes, [&] { ran = true; });
     EXPECT_TRUE(ran);
@@ -113,7 +113,7 @@ TEST(ShellTest, RunCommandShowsAnEscapedErrorAndGoesOn)
               "Zelmaro: 'x' ist kein gültiger Integerwert");
 }
 
-using testing::PlainGuiHost;
+using test::PlainGuiHost;
 
 TEST(ShellTest, HostProgressWindowAndCancelRequest)
 {

@@ -20,7 +20,7 @@
 #include <string>
 
 using namespace zelmaro;
-using namespace zelmaro::testing;
+using namespace zelmaro::test;
 using namespace std::string_literals;
 using zelmaro::test::ClassHeader, zelmaro::test::User, zelmaro::test::UsersFile;
 

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-namespace zelmaro::testing {
+namespace zelmaro::test {
 
 // What the fake host saw, in order, as short texts ("error: ...", "cursor: busy",
 // "progress: file a.jpg", "offset: 300", "terminate").
@@ -128,7 +128,7 @@ public:
 
     std::vector<std::string> MessageTexts(const std::string& kind) const
     {
-        return testing::MessageTexts(Messages, kind);
+        return test::MessageTexts(Messages, kind);
     }
 
 private:
@@ -144,4 +144,4 @@ private:
     int FTolerance = 1;
 };
 
-} // namespace zelmaro::testing
+} // namespace zelmaro::test

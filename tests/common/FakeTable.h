@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
-namespace zelmaro::testing {
+namespace zelmaro::test {
 
 // A table that keeps its rows and counts its update brackets.
 class FakeTable final : public TImageTable {
@@ -66,4 +66,4 @@ public:
     }
 };
 
-} // namespace zelmaro::testing
+} // namespace zelmaro::test

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace zelmaro::testing {
+namespace zelmaro::test {
 
 // A metadata tool that answers from a table of output lines per path and
 // keeps every call. Writing "-ExposureTime=V" stores "Exposure Time : V" for
@@ -92,4 +92,4 @@ private:
 
 using TempDir = test::TTempDir;
 
-} // namespace zelmaro::testing
+} // namespace zelmaro::test

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace zelmaro::testing {
+namespace zelmaro::test {
 
 // The application's side of the workflow host without a main window's fields.
 class PlainGuiHost final : public TGuiWorkflowHost {
@@ -16,4 +16,4 @@ public:
     void SetReadFileEnabled(bool) override {}
 };
 
-} // namespace zelmaro::testing
+} // namespace zelmaro::test

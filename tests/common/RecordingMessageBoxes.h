@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace zelmaro::testing {
+namespace zelmaro::test {
 
 struct FakeMessage {
     std::string Kind; // "error", "warning", "info"
@@ -70,4 +70,4 @@ inline std::vector<std::string> MessageLines(const std::vector<FakeMessage>& mes
     return lines;
 }
 
-} // namespace zelmaro::testing
+} // namespace zelmaro::test

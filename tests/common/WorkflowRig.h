@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-namespace zelmaro::testing {
+namespace zelmaro::test {
 
 // A workflow on German settings with a recording host and table; the host's
 // fields report to the workflow as the real window's do.
@@ -33,4 +33,4 @@ inline std::uint32_t Moment(int year, int month, int day, int hour, int minute, 
     return static_cast<std::uint32_t>(DaysToSeconds(days));
 }
 
-} // namespace zelmaro::testing
+} // namespace zelmaro::test

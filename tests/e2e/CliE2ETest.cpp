@@ -16,7 +16,7 @@
 #include <unistd.h>
 
 using namespace zelmaro;
-using namespace zelmaro::testing;
+using namespace zelmaro::test;
 using ::testing::Contains, ::testing::EndsWith, ::testing::HasSubstr, ::testing::Not,
     ::testing::StartsWith;
 using Texts = std::vector<std::string>;

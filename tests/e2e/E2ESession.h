@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace zelmaro::testing {
+namespace zelmaro::test {
 
 // An image to write: its name, its CreateDate in the tool's syntax and its
 // ExposureTime in the tool's syntax; empty values are left out.
@@ -97,4 +97,4 @@ std::vector<std::string> EachFile(const TempDir& dir, const std::vector<std::str
     return answers;
 }
 
-} // namespace zelmaro::testing
+} // namespace zelmaro::test

@@ -10,7 +10,7 @@
 #include <filesystem>
 
 using namespace zelmaro;
-using namespace zelmaro::testing;
+using namespace zelmaro::test;
 using ::testing::HasSubstr;
 namespace fs = std::filesystem;
 

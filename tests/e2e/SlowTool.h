@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-namespace zelmaro::testing {
+namespace zelmaro::test {
 
 // exiftool itself, run through a Perl wrapper named "exiftool" in dir.path:
 // moving a written file into place waits renameDelay seconds, and reading a
@@ -157,4 +157,4 @@ private:
     std::optional<int> FExitCode;
 };
 
-} // namespace zelmaro::testing
+} // namespace zelmaro::test

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace zelmaro::testing {
+namespace zelmaro::test {
 
 // A 24 x 16 pixel JPEG without metadata, made once with ImageMagick.
 // clang-format off
@@ -28,4 +28,4 @@ inline std::string TinyJpeg()
 }
 // clang-format on
 
-} // namespace zelmaro::testing
+} // namespace zelmaro::test

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 using namespace zelmaro;
-using namespace zelmaro::testing;
+using namespace zelmaro::test;
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <fstream>
 
 using namespace zelmaro;
-using namespace zelmaro::testing;
+using namespace zelmaro::test;
 namespace fs = std::filesystem;
 
 namespace {

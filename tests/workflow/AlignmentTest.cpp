@@ -7,7 +7,7 @@
 #include <random>
 
 using namespace zelmaro;
-using namespace zelmaro::testing;
+using namespace zelmaro::test;
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <span>
 #include <vector>
 
-namespace zelmaro::testing {
+namespace zelmaro::test {
 
 inline TMatchItem LiteralMakeMatch(const TImageItem* image, const TShotItem* shot,
                                    std::int32_t offset, int tolerance)
@@ -100,4 +100,4 @@ inline std::optional<std::int32_t> LiteralAutoOffset(std::span<const std::uint32
     return static_cast<std::int32_t>(best);
 }
 
-} // namespace zelmaro::testing
+} // namespace zelmaro::test

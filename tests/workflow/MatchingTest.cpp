@@ -9,7 +9,7 @@
 #include <tuple>
 
 using namespace zelmaro;
-using namespace zelmaro::testing;
+using namespace zelmaro::test;
 using S = TMatchState;
 
 namespace {

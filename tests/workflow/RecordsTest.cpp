@@ -7,7 +7,7 @@
 #include <tuple>
 
 using namespace zelmaro;
-using namespace zelmaro::testing;
+using namespace zelmaro::test;
 
 TEST(Records, OrderedInsertionKeepsArrivalOrderOfEqualDates)
 {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-namespace zelmaro::testing {
+namespace zelmaro::test {
 
 // A workflow whose metadata tool is a FakeTool and whose directory field
 // names a fresh temporary directory.
@@ -33,4 +33,4 @@ struct ScanRig : WorkflowRig {
     }
 };
 
-} // namespace zelmaro::testing
+} // namespace zelmaro::test

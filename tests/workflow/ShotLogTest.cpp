@@ -14,7 +14,7 @@
 #endif
 
 using namespace zelmaro;
-using namespace zelmaro::testing;
+using namespace zelmaro::test;
 using namespace zelmaro::test;
 
 namespace {

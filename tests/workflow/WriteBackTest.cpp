@@ -9,7 +9,7 @@
 #include <stdexcept>
 
 using namespace zelmaro;
-using namespace zelmaro::testing;
+using namespace zelmaro::test;
 namespace fs = std::filesystem;
 
 namespace {
