@@ -45,7 +45,7 @@ void BM_MatchAll(benchmark::State& state)
     FakeTable table;
     TWorkflow flow(host, table, FormatSettings::German());
     if (state.range(1))
-        flow.SetAlignment(TAlignment::alNearest);
+        flow.SetAlignment(TRowAlignment::alNearest);
     FillNight(flow, static_cast<int>(state.range(0)));
     flow.SetOffset(37);
     for (auto _ : state) {

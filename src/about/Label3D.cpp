@@ -91,7 +91,7 @@ void TLabel3D::SetFontColor(TColor value)
     update();
 }
 
-void TLabel3D::SetAlignment(TAlignment value)
+void TLabel3D::SetAlignment(TTextAlignment value)
 {
     FAlignment = value;
     update();
@@ -300,7 +300,7 @@ void TLabel3D::AdjustBounds()
         size = QSize(bounds.width(), bounds.height());
     }
     int left = x();
-    if (FAlignment == TAlignment::taRightJustify && FEscapement == 0)
+    if (FAlignment == TTextAlignment::taRightJustify && FEscapement == 0)
         left += width() - size.width();
     setGeometry(left, y(), size.width(), size.height());
 }
@@ -333,13 +333,13 @@ void TLabel3D::paintEvent(QPaintEvent*)
     if (FWordWrap)
         flags |= Qt::TextWordWrap;
     switch (FAlignment) {
-    case TAlignment::taLeftJustify:
+    case TTextAlignment::taLeftJustify:
         flags |= Qt::AlignLeft;
         break;
-    case TAlignment::taRightJustify:
+    case TTextAlignment::taRightJustify:
         flags |= Qt::AlignRight;
         break;
-    case TAlignment::taCenter:
+    case TTextAlignment::taCenter:
         flags |= Qt::AlignHCenter;
         break;
     }
@@ -415,9 +415,9 @@ QRect TLabel3D::PlaceRotatedText(const QRect& rect, int angle, const QString& te
         zelmaro::PlaceRotatedText(angle, metrics.horizontalAdvance(text), metrics.height());
     QRect placed = rect.translated(placement.Dx, placement.Dy);
     if (!FAutoSize) {
-        if (FAlignment == TAlignment::taCenter)
+        if (FAlignment == TTextAlignment::taCenter)
             placed.translate((width() - placement.Width) / 2, 0);
-        else if (FAlignment == TAlignment::taRightJustify)
+        else if (FAlignment == TTextAlignment::taRightJustify)
             placed.translate(width() - placement.Width, 0);
     }
     return placed;

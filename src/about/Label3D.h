@@ -14,7 +14,7 @@ enum class TTextStyle { tsNone, tsRaised, tsLightRaised, tsRecessed, tsHeavyRece
 enum class TBorderType { btDefault, btRecessed, btRaised };
 enum class TLabelStyle { lsDefault, lsWWWAddress, lsEMailAddress };
 enum class TEllipsesStyle { esNone, esEnd, esPath };
-enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum class TTextAlignment { taLeftJustify, taRightJustify, taCenter };
 enum class TTextLayout { tlTop, tlCenter, tlBottom };
 
 // Shortens one line so that it fits maxWidth as measured: "..." at the end,
@@ -40,8 +40,8 @@ public:
     void SetColor(TColor value);
     TColor FontColor() const { return FFontColor; }
     void SetFontColor(TColor value);
-    TAlignment Alignment() const { return FAlignment; }
-    void SetAlignment(TAlignment value);
+    TTextAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TTextAlignment value);
     TTextLayout Layout() const { return FLayout; }
     void SetLayout(TTextLayout value);
     bool WordWrap() const { return FWordWrap; }
@@ -114,7 +114,7 @@ private:
 
     QString FCaption;
     TColor FFontColor;
-    TAlignment FAlignment = TAlignment::taLeftJustify;
+    TTextAlignment FAlignment = TTextAlignment::taLeftJustify;
     TTextLayout FLayout = TTextLayout::tlTop;
     bool FWordWrap = false;
     bool FAutoSize = true;

@@ -1,5 +1,7 @@
 #include "app/FileLbl.h"
 
+#include "app/QtText.h"
+
 #include "support/Paths.h"
 
 #include <QEvent>
@@ -17,7 +19,7 @@ public:
 
     int TextWidth(std::string_view text) const override
     {
-        const QString s = QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+        const QString s = FromLocal(text);
         if (FControl)
             return QFontMetrics(FFont, FControl.data()).horizontalAdvance(s);
         return QFontMetrics(FFont).horizontalAdvance(s);
@@ -173,7 +175,7 @@ void TFileStaticText::FitCaption()
         }
     }
     FCaption = std::move(caption);
-    setText(QString::fromLocal8Bit(FCaption.data(), static_cast<qsizetype>(FCaption.size())));
+    setText(FromLocal(FCaption));
 }
 
 } // namespace zelmaro

@@ -1,5 +1,7 @@
 #include "app/ImageTableModel.h"
 
+#include "app/QtText.h"
+
 #include <QFont>
 
 namespace zelmaro {
@@ -17,11 +19,6 @@ const Qt::Alignment kAlignments[kColumnCount] = {
     Qt::AlignLeft,    Qt::AlignLeft, Qt::AlignHCenter,
     Qt::AlignHCenter, Qt::AlignLeft, Qt::AlignHCenter,
 };
-
-QString FromLocal(const std::string& text)
-{
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // A row change outside BeginUpdate/EndUpdate is a reset of its own.
 class TTableBracket {

@@ -1,6 +1,7 @@
 #include "app/Info.h"
 
 #include "app/FileLbl.h"
+#include "app/QtText.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -22,23 +23,10 @@ TfrmInfo* frmInfo = nullptr;
 
 namespace {
 
-QFont ArialFont(bool bold)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(13);
-    font.setBold(bold);
-    return font;
-}
-
-QString FromBytes(std::string_view text)
-{
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // A label that takes exactly the room of its text.
 void SetSizedCaption(QLabel* label, std::string_view caption)
 {
-    label->setText(FromBytes(caption));
+    label->setText(FromLocal(caption));
     label->adjustSize();
 }
 
@@ -81,7 +69,7 @@ QLabel* MakeLabel(QWidget* parent, const char* caption, int left, int top)
 TFileStaticText* MakePathLabel(QWidget* parent, int top)
 {
     auto* label = new TFileStaticText(parent);
-    label->setFont(ArialFont(true));
+    label->setFont(UiFont(kUiFontPixels, true));
     label->setGeometry(10, top, 381, 20);
     return label;
 }
@@ -99,7 +87,7 @@ TfrmInfo::TfrmInfo(QWidget* mainWindow)
       FMainWindow(mainWindow)
 {
     setWindowTitle(QStringLiteral("Zelmaro"));
-    setFont(ArialFont(false));
+    setFont(UiFont());
     setFixedSize(401, 231);
 
     // Labels were sized in the window's font before it was set.
@@ -107,7 +95,7 @@ TfrmInfo::TfrmInfo(QWidget* mainWindow)
         label->adjustSize();
 
     txtInfo2->setTextFormat(Qt::PlainText);
-    txtInfo2->setFont(ArialFont(true));
+    txtInfo2->setFont(UiFont(kUiFontPixels, true));
     txtInfo2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     txtInfo2->setGeometry(140, 70, 11, 20);
     SetSizedStaticText(txtInfo2, QStringLiteral("0"));

@@ -8,6 +8,7 @@
 #include "app/DirectoryEdit.h"
 #include "app/ImageTableModel.h"
 #include "app/Info.h"
+#include "app/QtText.h"
 #include "app/SpinEdit.h"
 #include "palm/PalmString.h"
 #include "palm/PalmUsersDat.h"
@@ -59,16 +60,6 @@ void FitSpan(int& start, int& length, int areaStart, int areaLength, int minimum
     length = static_cast<int>(fitted);
 }
 
-QString FromLocal(const std::string& text)
-{
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string ToLocal(const QString& text)
-{
-    return text.toLocal8Bit().toStdString();
-}
-
 // A green running figure for the write button; Qt greys it when disabled.
 QIcon RunningFigureIcon()
 {
@@ -102,10 +93,7 @@ QIcon HelpIcon()
     p.setPen(QPen(QColor(20, 70, 160), 1.0));
     p.setBrush(QColor(50, 110, 210));
     p.drawEllipse(QRectF(0.5, 0.5, 15.0, 15.0));
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(12);
-    font.setBold(true);
-    p.setFont(font);
+    p.setFont(UiFont(12, true));
     p.setPen(Qt::white);
     p.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, QStringLiteral("?"));
     p.end();
@@ -176,8 +164,7 @@ T* TfrmMain::Place(T* control, int left, int top, int width, int height, unsigne
 void TfrmMain::CreateControls()
 {
     setWindowTitle(QStringLiteral("Zelmaro"));
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(13);
+    const QFont font = UiFont();
     setFont(font);
     resize(kClientWidth, kClientHeight);
     setMinimumSize(kClientWidth, kClientHeight);
@@ -224,10 +211,7 @@ void TfrmMain::CreateControls()
     bar->setMinimumSize(1, 19);
     StatusBar = Place(bar, 0, 682, 751, 19, akLeft | akRight | akBottom);
 
-    QFont big(QStringLiteral("Arial"));
-    big.setPixelSize(21);
-    big.setBold(true);
-    cmdAuto->setFont(big);
+    cmdAuto->setFont(UiFont(21, true));
     cmdChange->setIcon(RunningFigureIcon());
     cmdAbout->setIcon(HelpIcon());
     cmbUser->setEditable(false);
@@ -542,7 +526,7 @@ void TfrmMain::SetReadFileEnabled(bool enabled)
 
 void TfrmMain::ShowStatus(std::string_view text)
 {
-    StatusBar->showMessage(FromLocal(std::string(text)));
+    StatusBar->showMessage(FromLocal(text));
 }
 
 void TfrmMain::DragAllowed(int row, int column)

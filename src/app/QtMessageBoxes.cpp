@@ -1,17 +1,11 @@
 #include "app/QtMessageBoxes.h"
 
+#include "app/QtText.h"
+
 #include <QApplication>
 
 namespace zelmaro {
 
-namespace {
-
-QString FromBytes(std::string_view text)
-{
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
 
 void TQtMessageBoxes::ShowError(std::string_view message, std::string_view caption)
 {
@@ -32,7 +26,7 @@ void TQtMessageBoxes::Show(QMessageBox::Icon icon, std::string_view message,
                            std::string_view caption)
 {
     QApplication::beep();
-    QMessageBox box(icon, FromBytes(caption), FromBytes(message), QMessageBox::Ok, FParent.data());
+    QMessageBox box(icon, FromLocal(caption), FromLocal(message), QMessageBox::Ok, FParent.data());
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }

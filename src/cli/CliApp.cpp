@@ -164,7 +164,7 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
     // Set first, so that a document of a run that fails early shows them.
     flow.SetMaxOffset(options.MaxOffset);
     if (options.AlignNearest)
-        flow.SetAlignment(TAlignment::alNearest);
+        flow.SetAlignment(TRowAlignment::alNearest);
     if (options.Offset)
         flow.SetOffset(*options.Offset);
     if (options.Tolerance)

@@ -109,7 +109,7 @@ void TWorkflow::MatchAll()
     }
 
     std::vector<TMatchItem> matches;
-    if (FAlignment == TAlignment::alNearest) {
+    if (FAlignment == TRowAlignment::alNearest) {
         const auto rows = AlignNearest(imageDates, shotDates, offset, FTolerance);
         matches.reserve(rows.size());
         for (const TAlignedRow& row : rows)

@@ -24,7 +24,7 @@ namespace zelmaro {
 
 // How the rows pair images and shots: by position around the closest pair,
 // or by the order-keeping alignment of least distance (AlignNearest).
-enum class TAlignment { alPositional, alNearest };
+enum class TRowAlignment { alPositional, alNearest };
 
 // The records of a keyed list in their order, without the keys (clang 14
 // cannot use libstdc++ 12's std::views::values).
@@ -211,8 +211,8 @@ public:
     // Rebuilds the pairs (around the closest image and shot, or aligned) and
     // refills the table.
     void MatchAll();
-    TAlignment Alignment() const { return FAlignment; }
-    void SetAlignment(TAlignment alignment) { FAlignment = alignment; }
+    TRowAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TRowAlignment alignment) { FAlignment = alignment; }
     // A row for the image and shot graded under the offset and the host's tolerance.
     TMatchItem MakeMatch(const TImageItem* image, const TShotItem* shot, std::int32_t offset) const;
     // Refills the table from the pairs and checks the rows to be written.
@@ -268,7 +268,7 @@ private:
     // The image being written and how many slow-write reports it had.
     std::string FWritingName;
     long long FSlowWriteReports = 0;
-    TAlignment FAlignment = TAlignment::alPositional;
+    TRowAlignment FAlignment = TRowAlignment::alPositional;
     // The progress window of the running long operation, if any.
     TProgressView* FProgress = nullptr;
     const RegistryStore* FPalmRegistry = nullptr;

@@ -193,9 +193,9 @@ TEST_F(Label3D, RotatedCaptionIsAlignedWithinAFixedLabel)
     auto inkedLeft = [&] { return Inked(Render(label)).left(); };
     const int left = inkedLeft();
     const int h = QFontMetrics(label.font()).height();
-    label.SetAlignment(TAlignment::taRightJustify);
+    label.SetAlignment(TTextAlignment::taRightJustify);
     EXPECT_EQ(inkedLeft(), left + 200 - h);
-    label.SetAlignment(TAlignment::taCenter);
+    label.SetAlignment(TTextAlignment::taCenter);
     EXPECT_EQ(inkedLeft(), left + (200 - h) / 2);
 }
 

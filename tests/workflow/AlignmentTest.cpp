@@ -111,7 +111,7 @@ TEST(AlignNearest, GapsShiftNothing)
     };
     for (const Case& c : cases) {
         WorkflowRig rig;
-        rig.Flow.SetAlignment(TAlignment::alNearest);
+        rig.Flow.SetAlignment(TRowAlignment::alNearest);
         for (int k = 0; k < 10; ++k) {
             const std::uint32_t at = Moment(2008, 1, 5, 21, k, 3);
             if (k != c.droppedShot)
