@@ -77,6 +77,23 @@ TProcessCommand MakeProcessCommand(const TLaunchPlan& plan, std::string_view par
     return command;
 }
 
+TProcessCommand MakeProcessCommand(const TLaunchPlan& plan,
+                                   const std::vector<std::string>& arguments)
+{
+    std::string parameters;
+    for (const std::string& argument : arguments) {
+        if (!parameters.empty())
+            parameters += ' ';
+        parameters += QuoteArgument(argument);
+    }
+    TProcessCommand command;
+    command.Program = plan.Program;
+    command.Arguments.push_back(plan.Program);
+    command.Arguments.insert(command.Arguments.end(), arguments.begin(), arguments.end());
+    command.CommandLine = FormatCommandLine(plan, parameters);
+    return command;
+}
+
 std::vector<std::string> SplitCommandLine(std::string_view text)
 {
     std::vector<std::string> arguments;

@@ -48,6 +48,10 @@ std::string FormatCommandLine(const TLaunchPlan& plan, std::string_view paramete
 // What the system is asked to start: the command line, and for POSIX the
 // program with parameters split into arguments.
 TProcessCommand MakeProcessCommand(const TLaunchPlan& plan, std::string_view parameters);
+// The same from arguments: POSIX gets them as they are, Windows quoted into
+// the command line.
+TProcessCommand MakeProcessCommand(const TLaunchPlan& plan,
+                                   const std::vector<std::string>& arguments);
 
 // Splits a parameter text into arguments as the Windows C runtime does:
 // blanks and tabs separate, double quotes group, backslashes escape quotes.

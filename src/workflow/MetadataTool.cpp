@@ -15,15 +15,9 @@ void TConsoleMetadataTool::Call(const std::vector<std::string>& arguments, bool 
                                 std::vector<std::string>& outputLines,
                                 std::vector<std::string>& errorLines)
 {
-    std::string parameters;
-    for (const std::string& argument : arguments) {
-        if (!parameters.empty())
-            parameters += ' ';
-        parameters += QuoteArgument(argument);
-    }
-    // The runner's checks and command line, with a deadline of our own.
+    // The runner's checks, with a deadline of our own.
     const TLaunchPlan plan = ChooseLaunch(FProgram, SystemRunnerRules(), SystemLaunchProbe());
-    TProcessCommand command = MakeProcessCommand(plan, parameters);
+    const TProcessCommand command = MakeProcessCommand(plan, arguments);
     int error = 0;
     const std::unique_ptr<TPipedChildProcess> child = StartPipedChildProcess(command, error);
     if (!child)

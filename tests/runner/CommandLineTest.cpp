@@ -144,6 +144,20 @@ TEST(MakeProcessCommand, ProgramFirstThenSplitParameters)
               "\"/usr/bin/exiftool\" \"/home/a b/IMG 1.JPG\" -CreateDate -ExposureTime");
 }
 
+// Arguments reach POSIX as they are: a quote, a backslash or a blank inside
+// one is never re-split; Windows gets them quoted into one line.
+TEST(MakeProcessCommand, ArgumentsAreKeptWholeAndQuotedForWindows)
+{
+    const std::vector<std::string> arguments = {"-ExposureTime=1/3", "/a \"b\"\\ c.JPG", ""};
+    const TProcessCommand command =
+        MakeProcessCommand({TLaunchForm::lfNative, "/usr/bin/exiftool"}, arguments);
+    EXPECT_EQ(command.Arguments, (std::vector<std::string>{"/usr/bin/exiftool", arguments[0],
+                                                           arguments[1], arguments[2]}));
+    EXPECT_EQ(SplitCommandLine(command.CommandLine),
+              (std::vector<std::string>{"/usr/bin/exiftool", arguments[0], arguments[1],
+                                        arguments[2]}));
+}
+
 TEST(SplitCommandLine, WindowsRuntimeRules)
 {
     using Args = std::vector<std::string>;
