@@ -50,9 +50,8 @@ void ScanWith(benchmark::State& state, bool session, int count)
     }
     rig.Flow.SetToolSessionEnabled(session);
     rig.Flow.SetScanReaders(static_cast<std::size_t>(state.range(0)));
-    rig.Host.SetDirectoryText(dir.Path());
     for (auto _ : state) {
-        rig.Flow.ReadPictures();
+        rig.Flow.ReadPictures(dir.Path());
         if (rig.Flow.Images().size() != static_cast<std::size_t>(count) ||
             !rig.Host.Messages.empty()) {
             state.SkipWithError("scan failed");

@@ -1,5 +1,4 @@
 #include "common/FakeHost.h"
-#include "common/FakeTable.h"
 #include "workflow/Alignment.h"
 #include "workflow/Matching.h"
 #include "workflow/Workflow.h"
@@ -42,15 +41,14 @@ void FillNight(TWorkflow& flow, int count)
 void BM_MatchAll(benchmark::State& state)
 {
     FakeHost host;
-    FakeTable table;
-    TWorkflow flow(host, table, FormatSettings::German());
+    TWorkflow flow(host, FormatSettings::German());
+    flow.AddObserver(host);
     if (state.range(1))
         flow.SetAlignment(TRowAlignment::alNearest);
     FillNight(flow, static_cast<int>(state.range(0)));
     flow.SetOffset(37);
     for (auto _ : state) {
         flow.MatchAll();
-        host.CursorChanges.clear();
         host.Log.clear();
     }
     benchmark::DoNotOptimize(flow.Matches().data());
@@ -60,12 +58,11 @@ BENCHMARK(BM_MatchAll)->Args({2000, 0})->Args({5000, 1})->Unit(benchmark::kMilli
 void BM_FindAutoOffset(benchmark::State& state)
 {
     FakeHost host;
-    FakeTable table;
-    TWorkflow flow(host, table, FormatSettings::German());
+    TWorkflow flow(host, FormatSettings::German());
+    flow.AddObserver(host);
     FillNight(flow, static_cast<int>(state.range(0)));
     for (auto _ : state) {
         flow.FindAutoOffset();
-        host.CursorChanges.clear();
         host.Log.clear();
     }
     if (host.OffsetValue() != 37)
@@ -132,9 +129,8 @@ void BM_AddRecords(benchmark::State& state)
 {
     const auto moments = Moments(state.range(0), static_cast<std::size_t>(state.range(1)));
     FakeHost host;
-    FakeTable table;
     for (auto _ : state) {
-        TWorkflow flow(host, table, FormatSettings::German());
+        TWorkflow flow(host, FormatSettings::German());
         for (std::uint32_t moment : moments) {
             flow.AddShot({moment, 30});
             flow.AddImage({"IMG_0001.JPG", moment, 0.5});
@@ -163,9 +159,8 @@ void BM_ParseShotLogNewestFirst(benchmark::State& state)
         lines.emplace_back(entry);
     }
     FakeHost host;
-    FakeTable table;
     for (auto _ : state) {
-        TWorkflow flow(host, table, FormatSettings::German());
+        TWorkflow flow(host, FormatSettings::German());
         flow.ParseShotLog(lines);
         if (flow.Shots().size() != moments.size())
             state.SkipWithError("entries lost");

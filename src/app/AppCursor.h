@@ -1,8 +1,9 @@
 #pragma once
 
-#include "workflow/WorkflowHost.h"
-
 namespace zelmaro {
+
+// The pointers the window shows: the arrow, and busy while a command runs.
+enum class TCursorKind { crDefault, crHourGlass };
 
 // The pointer shown over every window of the application.
 TCursorKind AppCursor();

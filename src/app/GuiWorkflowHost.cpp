@@ -3,11 +3,27 @@
 #include "app/AppCursor.h"
 #include "app/AppShell.h"
 #include "app/Info.h"
-#include "workflow/Workflow.h"
+#include "workflow/WriteBack.h"
 
 #include <QCoreApplication>
 
 namespace zelmaro {
+
+namespace {
+
+// The normal pointer over a message box, the command's pointer after it.
+class TArrowWhileAsking {
+public:
+    TArrowWhileAsking() : FShown(AppCursor()) { SetAppCursor(TCursorKind::crDefault); }
+    ~TArrowWhileAsking() { SetAppCursor(FShown); }
+    TArrowWhileAsking(const TArrowWhileAsking&) = delete;
+    TArrowWhileAsking& operator=(const TArrowWhileAsking&) = delete;
+
+private:
+    TCursorKind FShown;
+};
+
+} // namespace
 
 TGuiWorkflowHost::TGuiWorkflowHost(QWidget* window, MessageBoxes* boxes)
     : FWindow(window), FQtBoxes(window), FMessages(boxes ? *boxes : FQtBoxes)
@@ -16,12 +32,12 @@ TGuiWorkflowHost::TGuiWorkflowHost(QWidget* window, MessageBoxes* boxes)
 
 std::unique_ptr<TProgressView> TGuiWorkflowHost::CreateProgress()
 {
-    return std::make_unique<TfrmInfo>(FWindow.data());
-}
-
-bool TGuiWorkflowHost::CancelRequested() const
-{
-    return zelmaro::CancelRequested;
+    ClearCancel();
+    auto progress = std::make_unique<TfrmInfo>(FWindow.data());
+    QObject::connect(progress.get(), &TfrmInfo::CancelClicked, progress.get(),
+                     [this] { RequestCancel(); });
+    FProgress = progress.get();
+    return progress;
 }
 
 void TGuiWorkflowHost::ProcessPendingEvents()
@@ -29,28 +45,21 @@ void TGuiWorkflowHost::ProcessPendingEvents()
     zelmaro::ProcessPendingEvents();
 }
 
-TCursorKind TGuiWorkflowHost::Cursor() const
-{
-    return AppCursor();
-}
-
-void TGuiWorkflowHost::SetCursor(TCursorKind cursor)
-{
-    SetAppCursor(cursor);
-}
-
 void TGuiWorkflowHost::ShowError(std::string_view message, std::string_view caption)
 {
+    const TArrowWhileAsking arrow;
     FMessages.ShowError(message, caption);
 }
 
 void TGuiWorkflowHost::ShowWarning(std::string_view message, std::string_view caption)
 {
+    const TArrowWhileAsking arrow;
     FMessages.ShowWarning(message, caption);
 }
 
 void TGuiWorkflowHost::ShowInfo(std::string_view message, std::string_view caption)
 {
+    const TArrowWhileAsking arrow;
     FMessages.ShowInfo(message, caption);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Info.h"
 #include "app/QtMessageBoxes.h"
 #include "workflow/WorkflowHost.h"
 
@@ -8,9 +9,10 @@
 
 namespace zelmaro {
 
-// The parts of the workflow's surroundings that the application provides:
-// the progress window, the cancel request, pending events, the pointer,
-// message boxes and the end of the program. The main window adds its fields.
+
+// The workflow's surroundings that the application provides: the progress
+// window with its cancel button, pending events, message boxes and the end
+// of the program.
 class TGuiWorkflowHost : public TWorkflowHost {
 public:
     // window: the main window; progress windows are centred over it and
@@ -18,12 +20,11 @@ public:
     // Qt's boxes (tests record them); must outlive the host.
     explicit TGuiWorkflowHost(QWidget* window, MessageBoxes* boxes = nullptr);
 
+    // A new progress window; making it clears the cancel request.
     std::unique_ptr<TProgressView> CreateProgress() override;
-    bool CancelRequested() const override;
     void ProcessPendingEvents() override;
-    TCursorKind Cursor() const override;
-    void SetCursor(TCursorKind cursor) override;
 
+    // Each with the normal pointer while the box is up.
     void ShowError(std::string_view message, std::string_view caption) override;
     void ShowWarning(std::string_view message, std::string_view caption) override;
     void ShowInfo(std::string_view message, std::string_view caption) override;
@@ -37,10 +38,14 @@ public:
     // when this happened while the main window was being made.
     bool TerminateRequested() const { return FTerminateRequested; }
 
+    // The progress window of the running command; null when none runs.
+    TfrmInfo* Progress() const { return FProgress.data(); }
+
 private:
     QPointer<QWidget> FWindow;
     TQtMessageBoxes FQtBoxes;
     MessageBoxes& FMessages;
+    QPointer<TfrmInfo> FProgress;
     bool FTerminateRequested = false;
 };
 

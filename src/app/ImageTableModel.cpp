@@ -20,28 +20,22 @@ const Qt::Alignment kAlignments[kColumnCount] = {
     Qt::AlignHCenter, Qt::AlignLeft, Qt::AlignHCenter,
 };
 
-// A row change outside BeginUpdate/EndUpdate is a reset of its own.
-class TTableBracket {
-public:
-    explicit TTableBracket(TImageTableModel& model) : FModel(model) { FModel.BeginUpdate(); }
-    ~TTableBracket() { FModel.EndUpdate(); }
-    TTableBracket(const TTableBracket&) = delete;
-    TTableBracket& operator=(const TTableBracket&) = delete;
-
-private:
-    TImageTableModel& FModel;
-};
-
 } // namespace
 
-TImageTableModel::TImageTableModel(TCellText cellText, QObject* parent)
-    : QAbstractTableModel(parent), FCellText(std::move(cellText))
+TImageTableModel::TImageTableModel(TWorkflow& workflow, QObject* parent)
+    : QAbstractTableModel(parent), FWorkflow(workflow)
 {
+    FWorkflow.AddObserver(*this);
+}
+
+TImageTableModel::~TImageTableModel()
+{
+    FWorkflow.RemoveObserver(*this);
 }
 
 int TImageTableModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(FRows.size());
+    return parent.isValid() ? 0 : static_cast<int>(FWorkflow.Matches().size());
 }
 
 int TImageTableModel::columnCount(const QModelIndex& parent) const
@@ -56,11 +50,11 @@ QVariant TImageTableModel::data(const QModelIndex& index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return FromLocal(FCellText(*item, index.column()));
+        return FromLocal(FWorkflow.CellText(*item, index.column()));
     case Qt::CheckStateRole:
         if (index.column() != colImageName)
             return {};
-        return FRows[static_cast<std::size_t>(index.row())].Checked ? Qt::Checked : Qt::Unchecked;
+        return item->Checked ? Qt::Checked : Qt::Unchecked;
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(kAlignments[index.column()] | Qt::AlignVCenter);
     case Qt::ForegroundRole:
@@ -92,18 +86,11 @@ QVariant TImageTableModel::data(const QModelIndex& index, int role) const
 
 bool TImageTableModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    const TMatchItem* item = RowItem(index.row());
-    if (role != Qt::CheckStateRole || index.column() != colImageName || item == nullptr ||
-        !IsCheckable(*item))
+    if (role != Qt::CheckStateRole || index.column() != colImageName ||
+        RowItem(index.row()) == nullptr)
         return false;
-    const bool checked = value.value<Qt::CheckState>() == Qt::Checked;
-    TRow& row = FRows[static_cast<std::size_t>(index.row())];
-    if (row.Checked != checked) {
-        row.Checked = checked;
-        emit dataChanged(index, index, {Qt::CheckStateRole});
-    }
-    emit Checked(index.row());
-    return true;
+    return FWorkflow.SetChecked(static_cast<std::size_t>(index.row()),
+                                value.value<Qt::CheckState>() == Qt::Checked);
 }
 
 QVariant TImageTableModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -127,46 +114,28 @@ Qt::ItemFlags TImageTableModel::flags(const QModelIndex& index) const
     return f;
 }
 
-void TImageTableModel::BeginUpdate()
-{
-    if (FUpdateDepth++ == 0)
-        beginResetModel();
-}
-
-void TImageTableModel::EndUpdate()
-{
-    if (FUpdateDepth > 0 && --FUpdateDepth == 0)
-        endResetModel();
-}
-
-void TImageTableModel::Clear()
-{
-    TTableBracket bracket(*this);
-    FRows.clear();
-}
-
-void TImageTableModel::AppendRow(const TMatchItem* item, bool checked)
-{
-    TTableBracket bracket(*this);
-    FRows.push_back({item, checked});
-}
-
-bool TImageTableModel::IsChecked(int row) const
-{
-    return row >= 0 && row < rowCount() && FRows[static_cast<std::size_t>(row)].Checked;
-}
-
-bool TImageTableModel::AnyChecked() const
-{
-    for (const TRow& row : FRows)
-        if (row.Checked)
-            return true;
-    return false;
-}
-
 const TMatchItem* TImageTableModel::RowItem(int row) const
 {
-    return row >= 0 && row < rowCount() ? FRows[static_cast<std::size_t>(row)].Item : nullptr;
+    return row >= 0 && row < rowCount() ? &FWorkflow.Matches()[static_cast<std::size_t>(row)]
+                                        : nullptr;
+}
+
+void TImageTableModel::RowsReplacing()
+{
+    beginResetModel();
+}
+
+void TImageTableModel::RowsReplaced()
+{
+    endResetModel();
+    emit CheckMarksChanged();
+}
+
+void TImageTableModel::ChecksChanged(std::size_t first, std::size_t last)
+{
+    emit dataChanged(index(static_cast<int>(first), colImageName),
+                     index(static_cast<int>(last), colImageName), {Qt::CheckStateRole});
+    emit CheckMarksChanged();
 }
 
 } // namespace zelmaro

@@ -1,30 +1,28 @@
 #pragma once
 
 #include "workflow/Records.h"
-#include "workflow/WorkflowHost.h"
+#include "workflow/Workflow.h"
 
 #include <QAbstractTableModel>
 #include <QColor>
 
-#include <functional>
-#include <string>
-#include <vector>
+#include <cstddef>
 
 namespace zelmaro {
 
-// The rows of the image table: each holds a pair record it does not own and
-// its check mark. Texts, colours and font styles are computed from the record
-// whenever the view asks. It is the workflow's table.
-class TImageTableModel : public QAbstractTableModel, public TImageTable {
+// The image table as a view of the workflow's rows: texts, colours, font
+// styles and check marks are read from the row whenever the view asks; a
+// click on a check box goes to the workflow, which tells of the change.
+class TImageTableModel : public QAbstractTableModel, private TWorkflowObserver {
     Q_OBJECT
 
 public:
     // The foreground of a matched row whose exposure times agree, while selected.
     static constexpr int SelectedForegroundRole = Qt::UserRole + 1;
 
-    using TCellText = std::function<std::string(const TMatchItem&, int column)>;
-
-    explicit TImageTableModel(TCellText cellText, QObject* parent = nullptr);
+    // Observes the workflow, which must outlive the model.
+    explicit TImageTableModel(TWorkflow& workflow, QObject* parent = nullptr);
+    ~TImageTableModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -33,34 +31,19 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    // TImageTable; nested brackets, the rows change inside one model reset.
-    void BeginUpdate() override;
-    void EndUpdate() override;
-    void Clear() override;
-    void AppendRow(const TMatchItem* item, bool checked) override;
-    int RowCount() const override { return static_cast<int>(FRows.size()); }
-    bool IsChecked(int row) const override;
-    // Null for a row that does not exist.
-    const TMatchItem* RowItem(int row) const override;
-    // Emits WriteEnabled for the window's write button.
-    void SetWriteEnabled(bool enabled) override { emit WriteEnabled(enabled); }
-
-    bool AnyChecked() const;
+    // The row's record; null for a row that does not exist.
+    const TMatchItem* RowItem(int row) const;
 
 signals:
-    // The user changed a check mark.
-    void Checked(int row);
-    void WriteEnabled(bool enabled);
+    // Check marks changed, by the user or by the workflow.
+    void CheckMarksChanged();
 
 private:
-    struct TRow {
-        const TMatchItem* Item;
-        bool Checked;
-    };
+    void RowsReplacing() override;
+    void RowsReplaced() override;
+    void ChecksChanged(std::size_t first, std::size_t last) override;
 
-    TCellText FCellText;
-    std::vector<TRow> FRows;
-    int FUpdateDepth = 0;
+    TWorkflow& FWorkflow;
 };
 
 } // namespace zelmaro

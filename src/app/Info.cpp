@@ -18,9 +18,6 @@
 
 namespace zelmaro {
 
-bool CancelRequested = false;
-TfrmInfo* frmInfo = nullptr;
-
 namespace {
 
 // A label that takes exactly the room of its text.
@@ -108,24 +105,11 @@ TfrmInfo::TfrmInfo(QWidget* mainWindow)
     lblInfo3->hide();
     txtInfo3->hide();
 
-    frmInfo = this;
-    FormCreate();
-}
-
-TfrmInfo::~TfrmInfo()
-{
-    if (frmInfo == this)
-        frmInfo = nullptr;
-}
-
-void TfrmInfo::FormCreate()
-{
-    CancelRequested = false;
 }
 
 void TfrmInfo::cmdCancelClick()
 {
-    CancelRequested = true;
+    emit CancelClicked();
 }
 
 void TfrmInfo::SetFirstCaption(std::string_view caption)

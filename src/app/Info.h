@@ -13,24 +13,15 @@ class QPushButton;
 namespace zelmaro {
 
 class TFileStaticText;
-class TfrmInfo;
-
-// Set when the user clicks "Abbrechen" in a progress window; cleared when a
-// progress window is created. The long operations read it between two files.
-extern bool CancelRequested;
-// The progress window of the running operation; null when none runs.
-extern TfrmInfo* frmInfo;
 
 // The progress window of one long operation: the directory, the number of
 // files found, the file in work and a cancel button. It does nothing by itself
-// but set CancelRequested; closing it only hides it. While it exists, frmInfo
-// refers to it.
+// but report the cancel button (and Escape); closing it only hides it.
 class TfrmInfo : public QWidget, public TProgressView {
     Q_OBJECT
 public:
     // mainWindow: the window to centre over (the screen when null).
     explicit TfrmInfo(QWidget* mainWindow = nullptr);
-    ~TfrmInfo() override;
 
     void SetFirstCaption(std::string_view caption) override;
     void SetDirectory(std::string_view path) override;
@@ -48,12 +39,14 @@ public:
     TFileStaticText* const txtInfo3;
     QPushButton* const cmdCancel;
 
+signals:
+    void CancelClicked();
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void FormCreate();
     void cmdCancelClick();
     void CenterOverMainWindow();
 

@@ -134,12 +134,10 @@ TMainEnvironment TMainEnvironment::System()
 
 TfrmMain::TfrmMain(TMainEnvironment environment, QWidget* parent)
     : QWidget(parent), TGuiWorkflowHost(this, environment.Boxes),
-      FEnvironment(std::move(environment)),
-      FModel(new TImageTableModel(
-          [this](const TMatchItem& item, int column) { return FWorkflow.CellText(item, column); },
-          this)),
-      FWorkflow(*this, *FModel, FEnvironment.Formats)
+      FEnvironment(std::move(environment)), FWorkflow(*this, FEnvironment.Formats),
+      FModel(std::make_unique<TImageTableModel>(FWorkflow))
 {
+    FWorkflow.AddObserver(*this);
     if (FEnvironment.Registry != nullptr)
         FWorkflow.SetPalmRegistry(*FEnvironment.Registry);
     CreateControls();
@@ -148,8 +146,7 @@ TfrmMain::TfrmMain(TMainEnvironment environment, QWidget* parent)
 
 TfrmMain::~TfrmMain()
 {
-    // The rows point into the workflow's pairs, which go first.
-    FModel->Clear();
+    FWorkflow.RemoveObserver(*this);
 }
 
 template <class T>
@@ -220,7 +217,7 @@ void TfrmMain::CreateControls()
     edtTolerance->SetValue(FWorkflow.Tolerance());
     vstImages->header()->setFont(font);
 
-    vstImages->setModel(FModel);
+    vstImages->setModel(FModel.get());
     vstImages->SetDragHandler(this);
 
     for (QWidget* w : {static_cast<QWidget*>(cmdReadPics), static_cast<QWidget*>(cmdReadFile),
@@ -245,8 +242,8 @@ void TfrmMain::CreateControls()
     connect(edtDir, &TDirectoryEdit::textChanged, this, [this] { edtDirChange(); });
     connect(edtSeconds, &TSpinEdit::Changed, this, [this] { edtSecondsChange(); });
     connect(edtTolerance, &TSpinEdit::Changed, this, [this] { edtToleranceChange(); });
-    connect(FModel, &TImageTableModel::Checked, this, [this](int row) { vstImagesChecked(row); });
-    connect(FModel, &TImageTableModel::WriteEnabled, cmdChange, &QPushButton::setEnabled);
+    connect(FModel.get(), &TImageTableModel::CheckMarksChanged, this,
+            [this] { UpdateWriteButton(); });
 }
 
 void TfrmMain::resizeEvent(QResizeEvent* event)
@@ -358,7 +355,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
     if (FCommandRunning) {
         event->ignore();
         FCloseWhenDone = true;
-        zelmaro::CancelRequested = true;
+        RequestCancel();
         return;
     }
     FormCloseQuery();
@@ -396,10 +393,17 @@ std::string TfrmMain::PalmName(int index) const
                : std::string();
 }
 
-void TfrmMain::Run(const std::function<void()>& command, bool longCommand)
+void TfrmMain::Run(const std::function<void()>& command, TCommandKind kind)
 {
-    if (!longCommand) {
+    if (kind == TCommandKind::ckDialog) {
         RunCommand(*this, command);
+        return;
+    }
+    if (kind == TCommandKind::ckShort) {
+        RunCommand(*this, [&] {
+            const TBusyCursor busy;
+            command();
+        });
         return;
     }
     if (FCommandRunning)
@@ -429,7 +433,8 @@ void TfrmMain::Run(const std::function<void()>& command, bool longCommand)
         QPointer<QWidget> FFocus;
     };
     RunCommand(*this, [&] {
-        TLongCommandScope scope(*this);
+        const TLongCommandScope scope(*this);
+        const TBusyCursor busy;
         command();
     });
     if (FCloseWhenDone) {
@@ -442,12 +447,23 @@ void TfrmMain::Run(const std::function<void()>& command, bool longCommand)
 
 void TfrmMain::cmdReadPicsClick()
 {
-    Run([this] { FWorkflow.ReadPictures(); }, true);
+    Run(
+        [this] {
+            ShowDirectory(FWorkflow.ReadPictures(DirectoryText()));
+            cmdReadFile->setEnabled(FWorkflow.LogFileFound());
+        },
+        TCommandKind::ckLong);
 }
 
 void TfrmMain::cmdReadFileClick()
 {
-    Run([this] { FWorkflow.ReadLogFile(); });
+    Run([this] { ShowDirectory(FWorkflow.ReadLogFile(DirectoryText())); });
+}
+
+void TfrmMain::ShowDirectory(TDirectoryField field)
+{
+    if (field == TDirectoryField::dfEmpty)
+        SetDirectoryText("");
 }
 
 void TfrmMain::cmdReadMemoClick()
@@ -462,20 +478,18 @@ void TfrmMain::cmdReadMemoClick()
 
 void TfrmMain::cmdAutoClick()
 {
-    Run([this] {
-        TBusyCursor busy;
-        FWorkflow.FindAutoOffset();
-    });
+    Run([this] { FWorkflow.FindAutoOffset(); });
 }
 
 void TfrmMain::cmdChangeClick()
 {
-    Run([this] { FWorkflow.WriteExposureTimes(); }, true);
+    Run([this] { FWorkflow.WriteExposureTimes(); }, TCommandKind::ckLong);
 }
 
 void TfrmMain::cmdAboutClick()
 {
-    Run([this] { ShowAbout(QString(), QString(), *FEnvironment.AboutPlatform); });
+    Run([this] { ShowAbout(QString(), QString(), *FEnvironment.AboutPlatform); },
+        TCommandKind::ckDialog);
 }
 
 void TfrmMain::edtDirChange()
@@ -493,9 +507,9 @@ void TfrmMain::edtToleranceChange()
     Run([this] { FWorkflow.ToleranceEdited(edtTolerance->Value()); });
 }
 
-void TfrmMain::vstImagesChecked(int /*row*/)
+void TfrmMain::UpdateWriteButton()
 {
-    cmdChange->setEnabled(FModel->AnyChecked());
+    cmdChange->setEnabled(FWorkflow.HasRowsToWrite());
 }
 
 std::string TfrmMain::DirectoryText() const
@@ -508,20 +522,15 @@ void TfrmMain::SetDirectoryText(const std::string& text)
     edtDir->setText(FromLocal(text));
 }
 
-void TfrmMain::ShowOffset(int seconds)
+void TfrmMain::OffsetSet(int seconds)
 {
     // The box reports the change of its text, which the workflow already has.
     edtSeconds->SetValue(seconds);
 }
 
-void TfrmMain::ShowTolerance(int seconds)
+void TfrmMain::ToleranceSet(int seconds)
 {
     edtTolerance->SetValue(seconds);
-}
-
-void TfrmMain::SetReadFileEnabled(bool enabled)
-{
-    cmdReadFile->setEnabled(enabled);
 }
 
 void TfrmMain::ShowStatus(std::string_view text)
@@ -566,7 +575,7 @@ void TfrmMain::DragDrop(int row, int column)
     const TMatchItem* shotRow = ontoImage ? FModel->RowItem(FDragRow) : FModel->RowItem(row);
     if (imageRow->Image == nullptr || shotRow->Shot == nullptr)
         return;
-    FWorkflow.SetOffsetFromPair(*imageRow->Image, *shotRow->Shot);
+    Run([&] { FWorkflow.SetOffsetFromPair(*imageRow->Image, *shotRow->Shot); });
 }
 
 } // namespace zelmaro

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,9 +50,12 @@ struct TMainEnvironment {
 };
 
 // The main window: directory, reading commands, the table of pairs, offset
-// and tolerance, and the write-back. The workflow does the work; the window
-// shows it and passes the user's commands on.
-class TfrmMain : public QWidget, public TGuiWorkflowHost, private TImagesDragHandler {
+// and tolerance, and the write-back. The workflow does the work and keeps
+// the state; the window shows it and passes the user's commands on.
+class TfrmMain : public QWidget,
+                 public TGuiWorkflowHost,
+                 private TImagesDragHandler,
+                 private TWorkflowObserver {
     Q_OBJECT
 
 public:
@@ -66,12 +70,11 @@ public:
     // True while a command that lets events run in between is under way.
     bool CommandRunning() const { return FCommandRunning; }
 
+    // The directory field.
+    std::string DirectoryText() const;
+    void SetDirectoryText(const std::string& text);
+
     // TWorkflowHost
-    std::string DirectoryText() const override;
-    void SetDirectoryText(const std::string& text) override;
-    void ShowOffset(int seconds) override;
-    void ShowTolerance(int seconds) override;
-    void SetReadFileEnabled(bool enabled) override;
     void ShowStatus(std::string_view text) override;
 
     QLabel* lblDir = nullptr;
@@ -125,11 +128,21 @@ private:
     void edtDirChange();
     void edtSecondsChange();
     void edtToleranceChange();
-    void vstImagesChecked(int row);
+    // The write button follows the rows to write.
+    void UpdateWriteButton();
+    // The directory field after a reading command.
+    void ShowDirectory(TDirectoryField field);
 
+    // What a command needs around it: the busy pointer (all but dialogs),
+    // and for a long command the window's controls kept from starting
+    // another one while it lets events run.
+    enum class TCommandKind { ckShort, ckLong, ckDialog };
     // Runs a command; errors that escape it are shown and the window goes on.
-    // A long command keeps the window's controls from starting another one.
-    void Run(const std::function<void()>& command, bool longCommand = false);
+    void Run(const std::function<void()>& command, TCommandKind kind = TCommandKind::ckShort);
+
+    // TWorkflowObserver: the fields show what the workflow set.
+    void OffsetSet(int seconds) override;
+    void ToleranceSet(int seconds) override;
 
     // TImagesDragHandler
     void DragAllowed(int row, int column) override;
@@ -139,9 +152,10 @@ private:
 
     TMainEnvironment FEnvironment;
     QWidget* FClient = nullptr;
-    TImageTableModel* FModel = nullptr;
     std::vector<TAnchoredControl> FAnchored;
     TWorkflow FWorkflow;
+    // A view of FWorkflow's rows, so it goes first.
+    std::unique_ptr<TImageTableModel> FModel;
     int FDragRow = -1;
     bool FDragFromShot = false;
     bool FCommandRunning = false;

@@ -9,6 +9,7 @@
 #include "platform/MemoryRegistryStore.h"
 #include "support/Conversions.h"
 #include "support/Paths.h"
+#include "workflow/ShotLog.h"
 #include "workflow/Workflow.h"
 
 #include <exception>
@@ -65,9 +66,8 @@ int RunOriginals(TWorkflow& flow, const TConsoleHost& host, const std::string& d
 class TJsonRun {
 public:
     // started: set once the document is begun; a second one would break it.
-    TJsonRun(std::ostream& out, const TWorkflow& flow, const TImageTable& table, bool enabled,
-             bool& started)
-        : FOut(out), FFlow(flow), FTable(table), FEnabled(enabled), FStarted(started)
+    TJsonRun(std::ostream& out, const TWorkflow& flow, bool enabled, bool& started)
+        : FOut(out), FFlow(flow), FEnabled(enabled), FStarted(started)
     {
     }
 
@@ -88,7 +88,6 @@ public:
 private:
     std::ostream& FOut;
     const TWorkflow& FFlow;
-    const TImageTable& FTable;
     bool FEnabled;
     bool& FStarted;
     bool FTableMade = false;
@@ -109,7 +108,7 @@ int TJsonRun::End(int code, const std::optional<std::string>& error)
     if (FTableMade) {
         if (FAutoOffset)
             document.Add("autoOffset", JsonAutoOffset(*FAutoOffset));
-        document.Add("rows", [this](std::ostream& json) { WriteJsonRows(json, FFlow, FTable); });
+        document.Add("rows", [this](std::ostream& json) { WriteJsonRows(json, FFlow); });
     }
     if (FWrite) {
         document.Add("written", JsonStrings(FWrite->first));
@@ -126,13 +125,12 @@ int TJsonRun::End(int code, const std::optional<std::string>& error)
 }
 
 // The images of the checked rows, which a write is to change.
-std::vector<std::string> CheckedImages(const TImageTable& table)
+std::vector<std::string> CheckedImages(const TWorkflow& flow)
 {
     std::vector<std::string> names;
-    for (int row = 0; row < table.RowCount(); ++row) {
-        const TMatchItem* item = table.RowItem(row);
-        if (table.IsChecked(row) && item && item->Image)
-            names.push_back(item->Image->FileName);
+    for (const TMatchItem& item : flow.Matches()) {
+        if (item.Checked && item.Image)
+            names.push_back(item.Image->FileName);
     }
     return names;
 }
@@ -158,8 +156,7 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
     std::atomic<bool> localCancel = false;
     TConsoleHost host(err, environment.ErrIsTerminal,
                       environment.Cancel ? *environment.Cancel : localCancel);
-    TConsoleTable table;
-    TWorkflow flow(host, table, environment.Settings);
+    TWorkflow flow(host, environment.Settings);
     flow.SetPalmRegistry(registry);
     // Set first, so that a document of a run that fails early shows them.
     flow.SetMaxOffset(options.MaxOffset);
@@ -170,7 +167,7 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
     if (options.Tolerance)
         flow.SetTolerance(*options.Tolerance);
     const bool json = options.Format == TOutputFormat::ofJson;
-    TJsonRun document(out, flow, table, json && !options.Restore && !options.DeleteOriginals,
+    TJsonRun document(out, flow, json && !options.Restore && !options.DeleteOriginals,
                       documentStarted);
     const auto fail = [&](int code, const std::string& message) {
         host.ShowError(message, {});
@@ -202,8 +199,7 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
                         "Einen Palm-Desktop-Benutzer \"" + *options.PalmUser + "\" gibt es nicht!");
     }
 
-    host.SetDirectoryText(directory);
-    flow.ReadPictures();
+    const bool imagesFound = flow.ReadPictures(directory) == TDirectoryField::dfKeep;
     if (host.TerminateRequested())
         return document.End(kExitError, host.LastError());
     // A log file without a single entry was a warning; writing would use nothing.
@@ -214,9 +210,8 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
         flow.ReadShotFile(*logFile);
         flow.MatchAll();
         logUnusable = flow.Shots().empty();
-    } else if (!host.DirectoryText().empty() &&
-               FileExists(JoinPath(host.DirectoryText(), "Zelmaro.txt"))) {
-        flow.ReadLogFile();
+    } else if (imagesFound && flow.LogFileFound()) {
+        flow.ReadLogFile(directory);
         logUnusable = flow.Shots().empty();
     }
     // The host writes the report's line.
@@ -225,7 +220,7 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
         autoOffset = flow.FindAutoOffset();
     document.TableMade(options.AutoOffset ? &autoOffset : nullptr);
     if (!json)
-        WriteTable(out, flow, table, options.Format);
+        WriteTable(out, flow, options.Format);
 
     if (!out.flush()) {
         // Nobody reads on (the output was closed): nothing more is done.
@@ -234,7 +229,7 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
     }
     const bool write = options.Write && !host.CancelRequested() && !logUnusable;
     const std::vector<std::string> checked =
-        options.Write ? CheckedImages(table) : std::vector<std::string>{};
+        options.Write ? CheckedImages(flow) : std::vector<std::string>{};
     if (write) {
         flow.WriteExposureTimes();
         if (host.TerminateRequested())
@@ -242,7 +237,7 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
         else if (!json) {
             if (options.Format == TOutputFormat::ofTable)
                 out << '\n';
-            WriteTable(out, flow, table, options.Format);
+            WriteTable(out, flow, options.Format);
         }
     }
     if (options.Write) {

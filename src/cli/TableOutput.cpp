@@ -34,19 +34,17 @@ using Row = std::array<std::string, kColumnCount + 1>;
 // entries is never held as text a second time.
 class TRows {
 public:
-    TRows(const TWorkflow& flow, const TImageTable& table) : FFlow(flow), FTable(table) {}
+    explicit TRows(const TWorkflow& flow) : FFlow(flow) {}
 
-    std::size_t size() const { return static_cast<std::size_t>(FTable.RowCount()); }
+    std::size_t size() const { return FFlow.Matches().size(); }
     bool empty() const { return size() == 0; }
     Row operator[](std::size_t index) const
     {
-        const int r = static_cast<int>(index);
+        const TMatchItem& item = FFlow.Matches()[index];
         Row row;
-        row[0] = FTable.IsChecked(r) ? "x" : "";
-        if (const TMatchItem* item = FTable.RowItem(r)) {
-            for (int c = 0; c < kColumnCount; ++c)
-                row[static_cast<std::size_t>(c) + 1] = FFlow.CellText(*item, c);
-        }
+        row[0] = item.Checked ? "x" : "";
+        for (int c = 0; c < kColumnCount; ++c)
+            row[static_cast<std::size_t>(c) + 1] = FFlow.CellText(item, c);
         return row;
     }
 
@@ -70,7 +68,6 @@ public:
 
 private:
     const TWorkflow& FFlow;
-    const TImageTable& FTable;
 };
 
 void WritePlain(std::ostream& out, const TRows& rows)
@@ -183,9 +180,9 @@ std::string JsonStrings(const std::vector<std::string>& texts)
     return json + "]";
 }
 
-void WriteJsonRows(std::ostream& out, const TWorkflow& flow, const TImageTable& table)
+void WriteJsonRows(std::ostream& out, const TWorkflow& flow)
 {
-    const TRows rows(flow, table);
+    const TRows rows(flow);
     out << "[";
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const Row row = rows[r];
@@ -236,10 +233,10 @@ std::string JsonAutoOffset(const std::optional<TAutoOffsetReport>& report)
            ", \"best\": " + std::to_string(report->Best) + "}";
 }
 
-void WriteTable(std::ostream& out, const TWorkflow& flow, const TImageTable& table,
+void WriteTable(std::ostream& out, const TWorkflow& flow,
                 TOutputFormat format)
 {
-    const TRows rows(flow, table);
+    const TRows rows(flow);
     switch (format) {
     case TOutputFormat::ofTable:
         WritePlain(out, rows);
@@ -248,7 +245,7 @@ void WriteTable(std::ostream& out, const TWorkflow& flow, const TImageTable& tab
         WriteCsv(out, rows, flow.Settings().DecimalSeparator);
         break;
     case TOutputFormat::ofJson:
-        WriteJsonRows(out, flow, table);
+        WriteJsonRows(out, flow);
         out << '\n';
         break;
     }

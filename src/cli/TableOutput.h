@@ -14,11 +14,10 @@
 namespace zelmaro {
 
 class TWorkflow;
-class TImageTable;
 
 // Writes the table's rows with their check marks and the six column texts
 // (as JSON: the array of row objects).
-void WriteTable(std::ostream& out, const TWorkflow& flow, const TImageTable& table,
+void WriteTable(std::ostream& out, const TWorkflow& flow,
                 TOutputFormat format);
 
 // The "autoOffset" member's value: offset, pairs, runnerUp, runnerUpPairs
@@ -48,6 +47,6 @@ std::string JsonString(std::string_view text);
 // A JSON array of strings.
 std::string JsonStrings(const std::vector<std::string>& texts);
 // The table's rows as a JSON array of objects.
-void WriteJsonRows(std::ostream& out, const TWorkflow& flow, const TImageTable& table);
+void WriteJsonRows(std::ostream& out, const TWorkflow& flow);
 
 } // namespace zelmaro

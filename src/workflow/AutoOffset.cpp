@@ -1,4 +1,3 @@
-#include "workflow/CursorGuard.h"
 #include "workflow/Matching.h"
 #include "workflow/Workflow.h"
 
@@ -274,7 +273,6 @@ std::string AutoOffsetText(const TAutoOffsetReport& report)
 
 std::optional<TAutoOffsetReport> TWorkflow::FindAutoOffset()
 {
-    TCursorGuard cursor(FHost, TCursorKind::crHourGlass, TCursorKind::crDefault);
     std::vector<std::uint32_t> imageDates;
     imageDates.reserve(FImages.size());
     for (const auto& [date, image] : FImages)

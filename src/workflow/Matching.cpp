@@ -1,7 +1,6 @@
 #include "workflow/Matching.h"
 
 #include "workflow/Alignment.h"
-#include "workflow/CursorGuard.h"
 #include "workflow/Workflow.h"
 
 #include <algorithm>
@@ -81,12 +80,23 @@ TMatchItem TWorkflow::MakeMatch(const TImageItem* image, const TShotItem* shot,
     return item;
 }
 
+namespace {
+
+// Rows the write-back would correct start checked.
+std::vector<TMatchItem> Checked(std::vector<TMatchItem> matches)
+{
+    for (TMatchItem& item : matches)
+        item.Checked = IsCheckable(item);
+    return matches;
+}
+
+} // namespace
+
 void TWorkflow::MatchAll()
 {
-    ClearMatches();
-    TCursorGuard cursor(FHost);
+    // The old rows stay until the new ones are made: one replacement.
     if (FImages.empty()) {
-        FillTable();
+        ClearMatches();
         return;
     }
     const std::int32_t offset = FOffset;
@@ -115,8 +125,7 @@ void TWorkflow::MatchAll()
         for (const TAlignedRow& row : rows)
             matches.push_back(MakeMatch(row.Image ? images[*row.Image] : nullptr,
                                         row.Shot ? shots[*row.Shot] : nullptr, offset));
-        FMatches = std::move(matches);
-        FillTable();
+        ReplaceMatches(Checked(std::move(matches)));
         return;
     }
 
@@ -141,25 +150,7 @@ void TWorkflow::MatchAll()
     for (std::ptrdiff_t k = -static_cast<std::ptrdiff_t>(before);
          k <= static_cast<std::ptrdiff_t>(after); ++k)
         matches.push_back(row(k));
-    FMatches = std::move(matches);
-    FillTable();
-}
-
-void TWorkflow::FillTable()
-{
-    FTable.SetWriteEnabled(false);
-    TCursorGuard cursor(FHost);
-    TTableUpdate update(FTable);
-    FTable.Clear();
-    bool anyChecked = false;
-    for (const TMatchItem& item : FMatches) {
-        const bool checked = IsCheckable(item);
-        FTable.AppendRow(&item, checked);
-        if (checked && !anyChecked) {
-            anyChecked = true;
-            FTable.SetWriteEnabled(true);
-        }
-    }
+    ReplaceMatches(Checked(std::move(matches)));
 }
 
 void TWorkflow::FieldsChanged()
@@ -171,14 +162,16 @@ void TWorkflow::FieldsChanged()
 void TWorkflow::SetOffset(int seconds)
 {
     const int clamped = std::clamp(seconds, -FMaxOffset, FMaxOffset);
-    FHost.ShowOffset(clamped);
+    for (TWorkflowObserver* observer : FObservers)
+        observer->OffsetSet(clamped);
     OffsetEdited(clamped);
 }
 
 void TWorkflow::SetTolerance(int seconds)
 {
     const int clamped = std::clamp(seconds, kMinTolerance, kMaxTolerance);
-    FHost.ShowTolerance(clamped);
+    for (TWorkflowObserver* observer : FObservers)
+        observer->ToleranceSet(clamped);
     ToleranceEdited(clamped);
 }
 

@@ -6,23 +6,20 @@
 
 namespace zelmaro {
 
-// A long operation's progress window and busy cursor. Making it creates the
-// window (which clears the cancel request) and shows the hourglass; leaving
-// it, also by an exception, frees the window, forgets it as the current one
-// and shows the normal arrow.
+// A long operation's progress window. Making it creates the window (a
+// window's host clears the cancel request then); leaving it, also by an
+// exception, frees the window and forgets it as the current one.
 class TOperationScope {
 public:
     TOperationScope(TWorkflowHost& host, TProgressView*& current)
-        : FHost(host), FCurrent(current), FWindow(host.CreateProgress())
+        : FCurrent(current), FWindow(host.CreateProgress())
     {
         FCurrent = FWindow.get();
-        FHost.SetCursor(TCursorKind::crHourGlass);
     }
     ~TOperationScope()
     {
         FCurrent = nullptr;
         FWindow.reset();
-        FHost.SetCursor(TCursorKind::crDefault);
     }
     TOperationScope(const TOperationScope&) = delete;
     TOperationScope& operator=(const TOperationScope&) = delete;
@@ -31,7 +28,6 @@ public:
     TProgressView* Window() const { return FWindow.get(); }
 
 private:
-    TWorkflowHost& FHost;
     TProgressView*& FCurrent;
     std::unique_ptr<TProgressView> FWindow;
 };

@@ -1,4 +1,7 @@
+#include "workflow/Originals.h"
+
 #include "support/Paths.h"
+#include "workflow/PictureScan.h"
 #include "workflow/Workflow.h"
 
 #include <filesystem>

@@ -1,9 +1,13 @@
+#include "workflow/PictureScan.h"
+
 #include "platform/Cores.h"
+#include "support/Conversions.h"
 #include "support/FileSearch.h"
 #include "support/MessageBoxes.h"
 #include "support/Paths.h"
 #include "workflow/ImageReaderPool.h"
 #include "workflow/OperationScope.h"
+#include "workflow/ShotLog.h"
 #include "workflow/Workflow.h"
 
 #include <algorithm>
@@ -29,11 +33,6 @@ std::string FileNamePart(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// A call under way is let finish for this long before a cancel stops it
-// (a read) or the window hears of it, so that a cancel keeps what is read
-// at the usual speed, and only a hanging read is cut short.
-constexpr int kCallGraceMs = 500;
-
 // How long the scan waits for a reading before it asks for events again.
 constexpr int kScanEventsMs = 50;
 // The most images a reader gets in one call. Each call costs the tool
@@ -47,86 +46,25 @@ std::string ReadingError(const std::string& fileName)
 
 } // namespace
 
-bool TWorkflow::LocateExifTool()
-{
-    if (auto tool = FindExifTool()) {
-        FExifTool = std::move(*tool);
-        return true;
-    }
-    FHost.ShowError(MissingExifToolMessage(), kAppCaption);
-    FHost.RequestTerminate();
-    return false;
-}
-
-TWorkflow::TToolSessionScope::TToolSessionScope(TWorkflow& flow) : FFlow(flow)
-{
-    // A replaced tool stays as it is; the session itself starts at first use.
-    if (FFlow.FUseSession && !FFlow.FTool && !FFlow.FSession && !FFlow.FExifTool.empty()) {
-        FFlow.FSession = std::make_unique<TExifToolSession>(FFlow.FExifTool, FFlow.FReadBoundMs);
-        FOwner = true;
-    }
-    FFlow.Tool().SetWaitHook(FFlow.CommandWaitHook());
-}
-
-TWorkflow::TToolSessionScope::~TToolSessionScope()
-{
-    if (FOwner)
-        FFlow.FSession.reset();
-}
-
-TMetadataTool& TWorkflow::Tool()
-{
-    if (FTool)
-        return *FTool;
-    if (FSession)
-        return *FSession;
-    if (!FPerCall) {
-        FPerCall = std::make_unique<TConsoleMetadataTool>(FExifTool, FReadBoundMs);
-        FPerCall->SetWaitHook(CommandWaitHook());
-    }
-    return *FPerCall;
-}
-
-TWaitHook TWorkflow::CommandWaitHook()
-{
-    return [this](const TToolWait& wait) {
-        if (wait.Waited.count() < kCallGraceMs)
-            return true;
-        FHost.ProcessPendingEvents();
-        if (wait.Writing) {
-            // A slow share or card is waited for, never cut short: say so.
-            constexpr long long kReportEveryMs = 10000;
-            const long long reports = wait.Waited.count() / kReportEveryMs;
-            if (reports > FSlowWriteReports) {
-                FSlowWriteReports = reports;
-                FHost.ShowStatus("Warte auf exiftool: \"" + FWritingName + "\" wird seit " +
-                                 std::to_string(reports * kReportEveryMs / 1000) +
-                                 " s geschrieben.");
-            }
-        }
-        return !(FReadsStoppable && FHost.CancelRequested());
-    };
-}
-
-std::string TWorkflow::ToolPath(const std::string& path)
-{
-    return ToolArgumentPath(path);
-}
-
-void TWorkflow::ReadPictures()
+TDirectoryField TWorkflow::ReadPictures(const std::string& directory)
 {
     TOperationScope operation(FHost, FProgress);
     TToolSessionScope session(*this);
     FHost.ShowStatus(""); // a report on other pictures
     if (FProgress) {
-        FProgress->SetDirectory(FHost.DirectoryText());
+        FProgress->SetDirectory(directory);
         FProgress->ShowNow();
     }
-    ScanPictures(FHost.DirectoryText());
+    const TDirectoryField field =
+        Scan(directory) == TScanEnd::seNoImages ? TDirectoryField::dfEmpty : TDirectoryField::dfKeep;
     ClearShots();
-    // Read anew: an empty scan has emptied the field.
-    FHost.SetReadFileEnabled(FileExists(JoinPath(FHost.DirectoryText(), "Zelmaro.txt")));
+    // Where the field is emptied, the bare name is looked for, as the
+    // button would find it from there.
+    FLogFileFound = FileExists(
+        JoinPath(field == TDirectoryField::dfEmpty ? std::string() : directory,
+                 std::string(kLogFileName)));
     MatchAll();
+    return field;
 }
 
 std::vector<std::string> ImageFileNames(const std::string& directory, std::string_view suffix)
@@ -142,21 +80,26 @@ std::vector<std::string> ImageFileNames(const std::string& directory, std::strin
 
 bool TWorkflow::ScanPictures(const std::string& directory)
 {
+    return Scan(directory) == TScanEnd::seRead;
+}
+
+TWorkflow::TScanEnd TWorkflow::Scan(const std::string& directory)
+{
     ClearImages();
     FImagesDirectory = directory;
     const std::vector<std::string> names = ImageFileNames(directory);
     if (FProgress)
         FProgress->ShowFoundCount(static_cast<int>(names.size()));
     if (names.empty()) {
-        FHost.SetDirectoryText("");
         FHost.ShowWarning("In diesem Verzeichnis existieren keine Bilder!", kAppCaption);
-        return false;
+        return TScanEnd::seNoImages;
     }
     if (FProgress)
         FProgress->ShowFileLine();
     const std::size_t readers = ScanReaderCount();
-    return readers > 1 ? ReadImagesAtOnce(directory, names, readers)
-                       : ReadImagesInTurn(directory, names);
+    const bool read = readers > 1 ? ReadImagesAtOnce(directory, names, readers)
+                                  : ReadImagesInTurn(directory, names);
+    return read ? TScanEnd::seRead : TScanEnd::seUnreadable;
 }
 
 std::size_t TWorkflow::ScanReaderCount() const
@@ -176,14 +119,13 @@ bool TWorkflow::ReadImagesInTurn(const std::string& directory,
             break;
         if (FProgress)
             FProgress->SetFileName(name);
-        std::uint32_t date = 0;
-        double exposure = 0;
-        if (!ReadImageData(JoinPath(directory, name), date, exposure)) {
+        const std::optional<TImageData> data = ReadImageDataOrNone(JoinPath(directory, name));
+        if (!data) {
             if (FHost.CancelRequested())
                 break; // the cancel stopped this reading
             return ReportUnreadable(name);
         }
-        AddImage({name, date, exposure});
+        AddImage({name, data->Date, data->ExposureTime});
     }
     return true;
 }
@@ -195,20 +137,11 @@ bool TWorkflow::ReadImagesAtOnce(const std::string& directory,
     // command as before; the others are the pool's own and end with it.
     std::vector<std::unique_ptr<TMetadataTool>> owned;
     std::vector<TMetadataTool*> tools;
-    const auto newTool = [this]() -> std::unique_ptr<TMetadataTool> {
-        if (FScanToolFactory)
-            return FScanToolFactory();
-        if (FSession)
-            return std::make_unique<TExifToolSession>(FExifTool, FReadBoundMs);
-        return std::make_unique<TConsoleMetadataTool>(FExifTool, FReadBoundMs);
-    };
     // The readers' threads must not touch the host: a cancel reaches their
     // calls through this flag. The command's session hears the command again
     // once the pool is done.
     std::atomic<bool> stop = false;
-    const auto readerHook = [&stop](const TToolWait& wait) {
-        return wait.Waited.count() < kCallGraceMs || !stop.load();
-    };
+    const TWaitHook readerHook = ReaderWaitHook(stop);
     struct THookBack {
         TMetadataTool* Tool;
         TWaitHook Hook;
@@ -223,7 +156,7 @@ bool TWorkflow::ReadImagesAtOnce(const std::string& directory,
         if (k == 0 && FSession && !FScanToolFactory) {
             tools.push_back(FSession.get());
         } else {
-            owned.push_back(newTool());
+            owned.push_back(NewReaderTool());
             tools.push_back(owned.back().get());
         }
         tools.back()->SetWaitHook(readerHook);
@@ -296,30 +229,26 @@ bool TWorkflow::ReportUnreadable(const std::string& name)
     return false;
 }
 
-bool TWorkflow::ReadImageData(const std::string& path, std::uint32_t& date, double& exposureTime)
+std::optional<TImageData> TWorkflow::ReadImageData(const std::string& path)
 {
-    return ReadImageData(path, date, exposureTime, false);
+    const std::optional<std::vector<std::string>> lines = ReadImageLines(Tool(), path);
+    if (!lines)
+        return std::nullopt;
+    TImageData data = ParseImageData(*lines, FSettings);
+    if (!data.Complete())
+        return std::nullopt;
+    return data;
 }
 
-bool TWorkflow::ReadImageData(const std::string& path, std::uint32_t& date, double& exposureTime,
-                              bool passToolErrors)
+std::optional<TImageData> TWorkflow::ReadImageDataOrNone(const std::string& path)
 {
-    date = 0;
-    exposureTime = 0;
-    std::optional<std::vector<std::string>> lines;
     try {
-        lines = ReadImageLines(Tool(), path);
+        return ReadImageData(path);
+    } catch (const ConversionError&) {
+        throw; // a date that is no date ends the command as a general error
     } catch (const std::exception&) {
-        if (passToolErrors)
-            throw;
-        return false;
+        return std::nullopt; // the image counts as unreadable, which the user is told
     }
-    if (!lines)
-        return false;
-    const TImageData data = ParseImageData(*lines, FSettings);
-    date = data.Date;
-    exposureTime = data.ExposureTime;
-    return data.Complete();
 }
 
 } // namespace zelmaro

@@ -47,6 +47,10 @@ struct TMatchItem {
     const TShotItem* Shot = nullptr;
     TMatchState TimeState = TMatchState::msNone;
     TMatchState ExposureState = TMatchState::msNone;
+    // The write-back writes this row's image; matching checks the rows it
+    // can write (IsCheckable), the user may change that.
+    bool Checked = false;
+    bool CheckChangedByUser = false;
 };
 
 // |imageDate - (shotDate + offset)| in unsigned 32-bit arithmetic: the shot

@@ -1,3 +1,5 @@
+#include "workflow/ShotLog.h"
+
 #include "palm/PalmDesktopFile.h"
 #include "platform/DirectoryScan.h"
 #include "support/Conversions.h"
@@ -152,8 +154,8 @@ bool TWorkflow::ReadShotFile(const std::string& path)
     ClearShots();
     if (!FileExists(path)) {
         AddLogEntries({});
-        FHost.SetDirectoryText("");
-        FHost.ShowWarning("In diesem Verzeichnis existiert keine Datei \"Zelmaro.txt\"!",
+        FHost.ShowWarning("In diesem Verzeichnis existiert keine Datei \"" +
+                              std::string(kLogFileName) + "\"!",
                           kAppCaption);
         return false;
     }
@@ -220,10 +222,13 @@ void TWorkflow::ReadLogMemo(std::optional<std::int32_t> userID)
     MatchAll();
 }
 
-void TWorkflow::ReadLogFile()
+TDirectoryField TWorkflow::ReadLogFile(const std::string& directory)
 {
-    ReadShotFile(JoinPath(FHost.DirectoryText(), "Zelmaro.txt"));
+    const std::string path = JoinPath(directory, std::string(kLogFileName));
+    const bool missing = !FileExists(path);
+    ReadShotFile(path);
     MatchAll();
+    return missing ? TDirectoryField::dfEmpty : TDirectoryField::dfKeep;
 }
 
 } // namespace zelmaro

@@ -4,15 +4,19 @@
 #include "platform/FormatSettings.h"
 #include "platform/RegistryStore.h"
 #include "workflow/ExifToolSession.h"
+#include "workflow/ImageData.h"
 #include "workflow/Matching.h"
 #include "workflow/MetadataTool.h"
+#include "workflow/Originals.h"
 #include "workflow/Records.h"
+#include "workflow/ValuesView.h"
 #include "workflow/WorkflowHost.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <iterator>
+#include <span>
 #include <map>
 #include <memory>
 #include <optional>
@@ -26,87 +30,46 @@ namespace zelmaro {
 // or by the order-keeping alignment of least distance (AlignNearest).
 enum class TRowAlignment { alPositional, alNearest };
 
-// The records of a keyed list in their order, without the keys (clang 14
-// cannot use libstdc++ 12's std::views::values).
-template <class Map> class TValuesView {
-public:
-    using value_type = typename Map::mapped_type;
-
-    class Iterator {
-    public:
-        using iterator_category = std::bidirectional_iterator_tag;
-        using value_type = typename Map::mapped_type;
-        using difference_type = std::ptrdiff_t;
-        using pointer = const value_type*;
-        using reference = const value_type&;
-
-        Iterator() = default;
-        explicit Iterator(typename Map::const_iterator it) : FIt(it) {}
-        reference operator*() const { return FIt->second; }
-        pointer operator->() const { return &FIt->second; }
-        Iterator& operator++()
-        {
-            ++FIt;
-            return *this;
-        }
-        Iterator operator++(int) { return Iterator(FIt++); }
-        Iterator& operator--()
-        {
-            --FIt;
-            return *this;
-        }
-        Iterator operator--(int) { return Iterator(FIt--); }
-        bool operator==(const Iterator&) const = default;
-
-    private:
-        typename Map::const_iterator FIt;
-    };
-
-    TValuesView(const Map& map) : FMap(&map) {}
-    Iterator begin() const { return Iterator(FMap->begin()); }
-    Iterator end() const { return Iterator(FMap->end()); }
-    std::size_t size() const { return FMap->size(); }
-    bool empty() const { return FMap->empty(); }
-    const value_type& front() const { return FMap->begin()->second; }
-    const value_type& back() const { return std::prev(FMap->end())->second; }
-
-private:
-    const Map* FMap;
-};
+// What the directory field shows after a reading command: its text, or
+// nothing where the directory held no images or no log file.
+enum class TDirectoryField { dfKeep, dfEmpty };
 
 struct TShotLogParse;
 
-enum class TOriginalAction { oaRestore, oaDelete };
-// What the tool leaves beside an image it writes: the first original it
-// kept, and its temporary file while it writes (left when it was cut short).
-inline constexpr std::string_view kOriginalSuffix = "_original";
-inline constexpr std::string_view kToolTemporarySuffix = "_exiftool_tmp";
-// An image whose original the tool kept, and whether that original was put
-// back or deleted.
-struct TOriginalResult {
-    std::string FileName; // of the image, without the directory
-    bool Done = false;
-    std::string Reason; // why not, when not done
-    std::string Note;   // what else the user should know of this image
-    bool operator==(const TOriginalResult&) const = default;
-};
-
-// The matching workflow without a window: the image, shot and pair lists and
-// the operations on them. The host and the table are the window around it.
+// The matching workflow without a window: the image, shot and pair lists,
+// the rows with their check marks, the offset and the tolerance, and the
+// commands on them. The host is what only a user interface has; observers
+// (the window and its table) show the state.
 class TWorkflow {
 public:
     static constexpr int kColumnCount = zelmaro::kColumnCount;
 
-    TWorkflow(TWorkflowHost& host, TImageTable& table, FormatSettings settings);
+    TWorkflow(TWorkflowHost& host, FormatSettings settings);
     TWorkflow(const TWorkflow&) = delete;
     TWorkflow& operator=(const TWorkflow&) = delete;
+
+    // Observers are told of every change until removed; they must outlive
+    // their registration.
+    void AddObserver(TWorkflowObserver& observer);
+    void RemoveObserver(TWorkflowObserver& observer);
 
     // The records in time order (see AddImage).
     TValuesView<std::multimap<std::uint32_t, TImageItem>> Images() const { return {FImages}; }
     TValuesView<std::multimap<std::uint32_t, TShotItem>> Shots() const { return {FShots}; }
-    // The rows from top to bottom; the table refers to these records.
+    // The rows from top to bottom, with their check marks.
     const std::vector<TMatchItem>& Matches() const { return FMatches; }
     const FormatSettings& Settings() const { return FSettings; }
+
+    // The user's check mark on a row that can be written (IsCheckable);
+    // false, and nothing changes, for any other row.
+    bool SetChecked(std::size_t row, bool checked);
+    bool ToggleChecked(std::size_t row);
+    // The same for several rows at once; rows that cannot be checked are
+    // passed over.
+    void SetChecked(std::span<const std::size_t> rows, bool checked);
+    void ToggleChecked(std::span<const std::size_t> rows);
+    // Whether a checked row waits for the write-back.
+    bool HasRowsToWrite() const;
 
     // Full path of the metadata tool.
     const std::string& ExifTool() const { return FExifTool; }
@@ -130,18 +93,23 @@ public:
     // set); a write is never bounded.
     void SetReadBoundMs(int ms) { FReadBoundMs = ms; }
 
-    // "Auslesen": scans the directory field's directory with a progress
-    // window, drops the shot log, sets the log-file button and matches.
-    void ReadPictures();
+    // "Auslesen": scans the directory with a progress window, drops the
+    // shot log, looks for the log file there and matches.
+    TDirectoryField ReadPictures(const std::string& directory);
     // The directory the image list was read from; the write-back writes there.
     const std::string& ImagesDirectory() const { return FImagesDirectory; }
+    // Whether the last "Auslesen" found the log file in the directory the
+    // field shows afterwards (the log-file button).
+    bool LogFileFound() const { return FLogFileFound; }
     // Clears the images and reads every image of the directory. False when
     // there was none or one could not be read (the end of the program is then
     // requested); a cancel still answers true.
     bool ScanPictures(const std::string& directory);
-    // Creation date and exposure time of one image through the tool; true only
-    // when both were found and are not 0. Both start at 0.
-    bool ReadImageData(const std::string& path, std::uint32_t& date, double& exposureTime);
+    // Creation date and exposure time of one image through the tool, when
+    // both were found and are not 0. Throws when the tool cannot be started
+    // or its call failed (EToolCallFailed), and ConversionError for a date
+    // part that is no number.
+    std::optional<TImageData> ReadImageData(const std::string& path);
 
     // Adds the entries of a log text's lines to the shot list (see the free
     // ParseShotLog) and tells the status line how many were read and how many
@@ -151,8 +119,9 @@ public:
     // ParseShotLog; false when it is missing or could not be read or parsed
     // to its end. A file that gives no entry at all is a warning saying why.
     bool ReadShotFile(const std::string& path);
-    // "\"Zelmaro.txt\" auslesen": the log file of the directory field, then the matching.
-    void ReadLogFile();
+    // "\"Zelmaro.txt\" auslesen": the log file of the directory (the field's
+    // text), then the matching.
+    TDirectoryField ReadLogFile(const std::string& directory);
     // Clears the shots and parses the log memos (first line "Zelmaro") of a
     // Palm Desktop user, memo after memo; false when the memo database could
     // not be read or an impossible moment ended the parse. No message but
@@ -194,10 +163,10 @@ public:
     std::optional<std::vector<TOriginalResult>> RestoreOriginals(const std::string& directory,
                                                                  TOriginalAction action);
 
-    // Clearing the images or the shots also clears the pairs and the table.
+    // Clearing the images or the shots also clears the rows.
     void ClearImages();
     void ClearShots();
-    // Empties the pair list and the table, so that no row outlives its record.
+    // Empties the rows, so that no row outlives its record.
     void ClearMatches();
 
     // Inserts behind every record whose Date is less than or equal to its own,
@@ -208,15 +177,13 @@ public:
     // Text of a cell (see TColumn); empty where the row lacks the side.
     std::string CellText(const TMatchItem& item, int column) const;
 
-    // Rebuilds the pairs (around the closest image and shot, or aligned) and
-    // refills the table.
+    // Rebuilds the rows (around the closest image and shot, or aligned) and
+    // checks those to be written.
     void MatchAll();
     TRowAlignment Alignment() const { return FAlignment; }
     void SetAlignment(TRowAlignment alignment) { FAlignment = alignment; }
-    // A row for the image and shot graded under the offset and the host's tolerance.
+    // A row for the image and shot graded under the offset and the tolerance.
     TMatchItem MakeMatch(const TImageItem* image, const TShotItem* shot, std::int32_t offset) const;
-    // Refills the table from the pairs and checks the rows to be written.
-    void FillTable();
     // Puts the offset with the most exact pairs into the offset field and its
     // report into the status line, or tells the user that there is none.
     std::optional<TAutoOffsetReport> FindAutoOffset();
@@ -229,8 +196,8 @@ public:
     // The offset's bound (kMaxOffset until set); the command line may widen it.
     int MaxOffset() const { return FMaxOffset; }
     void SetMaxOffset(int seconds) { FMaxOffset = seconds; }
-    // Brings the value into its range, has the host show it and, when it
-    // changed, matches again.
+    // Brings the value into its range, has the observers show it and, when
+    // it changed, matches again.
     void SetOffset(int seconds);
     void SetTolerance(int seconds);
     // The user changed a field: the value as typed (the field brings it into
@@ -248,12 +215,13 @@ public:
 
 private:
     TWorkflowHost& FHost;
-    TImageTable& FTable;
+    std::vector<TWorkflowObserver*> FObservers;
     FormatSettings FSettings;
     // Keyed by Date; a multimap puts a new record behind all of its moment.
     std::multimap<std::uint32_t, TImageItem> FImages;
     std::multimap<std::uint32_t, TShotItem> FShots;
     std::string FImagesDirectory;
+    bool FLogFileFound = false;
     TWriteReport FLastWrite;
     std::vector<TMatchItem> FMatches;
     std::string FExifTool;
@@ -276,6 +244,20 @@ private:
     int FTolerance = 1;
     int FMaxOffset = kMaxOffset;
 
+    // Tells the observers of new rows (and of none) around the change.
+    class TRowsReplacement {
+    public:
+        explicit TRowsReplacement(TWorkflow& flow);
+        ~TRowsReplacement();
+        TRowsReplacement(const TRowsReplacement&) = delete;
+        TRowsReplacement& operator=(const TRowsReplacement&) = delete;
+
+    private:
+        TWorkflow& FFlow;
+    };
+    void ReplaceMatches(std::vector<TMatchItem> matches);
+    void NotifyChecks(std::size_t first, std::size_t last);
+
     // Gives the running command one tool session and ends it with the
     // command, on every way out.
     class TToolSessionScope {
@@ -296,6 +278,10 @@ private:
     // What the command's tool hears while it waits: events are let through,
     // a slow write is reported, a cancel stops a read.
     TWaitHook CommandWaitHook();
+    // A tool of its own for a scan reader on another thread, and what it
+    // hears: the scan's stop flag only, never the host.
+    std::unique_ptr<TMetadataTool> NewReaderTool() const;
+    static TWaitHook ReaderWaitHook(const std::atomic<bool>& stop);
     // The writers' lock on the directory, waited for a short while; null
     // when the user cancelled, or (with the user told) another writer keeps it.
     std::unique_ptr<TDirectoryLock> LockDirectory(const std::string& directory);
@@ -303,9 +289,8 @@ private:
     bool AddLogEntries(TShotLogParse parse);
     // The write-back's loop under its progress window, and the matching.
     void WriteCheckedImages();
-    // ReadImageData that lets an error of the tool's start pass.
-    bool ReadImageData(const std::string& path, std::uint32_t& date, double& exposureTime,
-                       bool passToolErrors);
+    // ReadImageData where a failed call of the tool reads as nothing.
+    std::optional<TImageData> ReadImageDataOrNone(const std::string& path);
     // Why the image at path must not be written now; nullopt when it may.
     // holds: it holds the logged value already. Throws when the tool cannot
     // be started or the reading failed (EToolCallFailed).
@@ -314,8 +299,6 @@ private:
     // Tells the user of the image that stopped the write-back and requests
     // the end of the program; the image counts as failed.
     void StopWriting(const TImageItem& image, const std::string& message, std::string reason);
-    // The path as the tool gets it: one starting with "-" is no option.
-    static std::string ToolPath(const std::string& path);
 
     // The picture scan's readers (PictureScan.cpp): with two or more, each
     // reads on a thread of its own with a tool of its own.
@@ -332,6 +315,8 @@ public:
 private:
     std::size_t FScanReaders = 0;
     TToolFactory FScanToolFactory;
+    enum class TScanEnd { seRead, seNoImages, seUnreadable };
+    TScanEnd Scan(const std::string& directory);
     std::size_t ScanReaderCount() const;
     bool ReadImagesInTurn(const std::string& directory, const std::vector<std::string>& names);
     bool ReadImagesAtOnce(const std::string& directory, const std::vector<std::string>& names,
@@ -339,46 +324,5 @@ private:
     // Tells the user, requests the end of the program and answers false.
     bool ReportUnreadable(const std::string& name);
 };
-
-// The names of the image files of a directory in the scan's order (mask by
-// mask, by name within one); with a suffix, of the files named so.
-std::vector<std::string> ImageFileNames(const std::string& directory, std::string_view suffix = {});
-
-// The entries of a shot log in log order and, when an impossible moment
-// ended the parse, why; the entries before it are kept.
-struct TShotLogParse {
-    std::vector<TShotItem> Shots;
-    std::optional<std::string> Error;
-    bool IsLog = false; // the first line is the title
-    // Lines after the title with text but no entry (those an impossible
-    // moment left unread too); blank lines and later titles are not counted.
-    std::size_t PassedOver = 0;
-};
-// Reads a log text's lines: nothing unless the first is "Zelmaro" (blanks
-// after it do not count);
-// on the further lines every "-"-separated piece longer than 12 characters
-// that starts with six two-digit numbers (YYMMDDhhmmss, year 20YY) followed
-// by a number with the settings' decimal separator is an entry.
-TShotLogParse ParseShotLog(const std::vector<std::string>& lines, const FormatSettings& settings);
-
-// Splits a text into lines at CR LF, a lone CR or a lone LF; a line end at
-// the very end adds no empty line.
-std::vector<std::string> SplitTextLines(std::string_view text);
-
-// The lines of every log memo (two lines or more, the first "Zelmaro" with
-// nothing but blanks after it), memo after memo, each with its title line.
-std::vector<std::string> LogMemoLines(const std::vector<std::string>& memoTexts);
-
-// The exposure time as the tool takes it: the number text with a decimal point.
-std::string ExposureValueText(double exposureTime, const FormatSettings& settings);
-
-// The warning about images that did not take their value: the first ten,
-// each with its reason, and how many more there are.
-std::string WriteFailureMessage(const std::vector<TWriteFailure>& failures);
-
-// Why the tool did not write the file at path, from its error lines (the
-// first error, else the first warning, without the path it names), or
-// empty when it gave none.
-std::string ToolRefusal(const std::vector<std::string>& errorLines, const std::string& path);
 
 } // namespace zelmaro

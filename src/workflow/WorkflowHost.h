@@ -2,14 +2,14 @@
 
 #include "support/MessageBoxes.h"
 
+#include <atomic>
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace zelmaro {
-
-struct TMatchItem;
 
 // The progress window of one long operation. Destroying it closes it.
 class TProgressView {
@@ -32,8 +32,6 @@ public:
     virtual void ShowNow() = 0;
 };
 
-enum class TCursorKind { crDefault, crHourGlass };
-
 // A checked image that did not take its logged exposure time, and why.
 struct TWriteFailure {
     std::string FileName;
@@ -42,59 +40,64 @@ struct TWriteFailure {
     friend bool operator==(const TWriteFailure&, const TWriteFailure&) = default;
 };
 
-// Everything the workflow needs from the window around it.
+// What only a user interface has, and the workflow needs while a command
+// runs: progress, messages, the status line, the user's cancel, pending
+// events and the end of the program. The workflow's state is its own; a
+// window shows it as a TWorkflowObserver.
 class TWorkflowHost : public MessageBoxes {
 public:
-    // A new progress window; making it clears the cancel request.
+    // With a cancel flag of its own.
+    TWorkflowHost() = default;
+    // With a flag set from outside (a signal handler may set it).
+    explicit TWorkflowHost(std::atomic<bool>& cancel) : FCancel(&cancel) {}
+    TWorkflowHost(const TWorkflowHost&) = delete;
+    TWorkflowHost& operator=(const TWorkflowHost&) = delete;
+
+    // A new progress window.
     virtual std::unique_ptr<TProgressView> CreateProgress() = 0;
-    // Whether the user asked the current long operation to stop.
-    virtual bool CancelRequested() const = 0;
-    // Lets the user interface handle pending events (paint, the cancel button).
-    virtual void ProcessPendingEvents() = 0;
 
-    virtual TCursorKind Cursor() const = 0;
-    virtual void SetCursor(TCursorKind cursor) = 0;
+    // Whether the user asked the running command to stop. Asking is safe from
+    // any thread; the workflow looks between two files.
+    bool CancelRequested() const { return FCancel->load(); }
+    void RequestCancel() { FCancel->store(true); }
 
-    // The directory field.
-    virtual std::string DirectoryText() const = 0;
-    virtual void SetDirectoryText(const std::string& text) = 0;
-
-    // Shows the workflow's offset in the offset field (the workflow keeps the
-    // value and its range; the host reports the user's changes to it).
-    virtual void ShowOffset(int seconds) = 0;
-    // Shows the workflow's tolerance; a host without the field shows nothing.
-    virtual void ShowTolerance(int) {}
+    // Lets the user interface handle pending events (paint, the cancel
+    // button); a console has none.
+    virtual void ProcessPendingEvents() {}
 
     // The status line; an empty text clears it. Without one, nothing is shown.
     virtual void ShowStatus(std::string_view) {}
 
-    // The log-file button, set after each picture reading.
-    virtual void SetReadFileEnabled(bool enabled) = 0;
-
-    // Asks the application to end once the running handler returns.
+    // Asks the application to end once the running command returns.
     virtual void RequestTerminate() = 0;
 
     // Tells the user which images of a write-back did not take their value.
     virtual void ShowWriteFailures(const std::vector<TWriteFailure>& failures) = 0;
+
+protected:
+    // A window clears it for each new command; a console keeps an interrupt
+    // for the whole run.
+    void ClearCancel() { FCancel->store(false); }
+
+private:
+    std::atomic<bool> FOwnCancel = false;
+    std::atomic<bool>* FCancel = &FOwnCancel;
 };
 
-// The table of pairs as the workflow fills and reads it.
-class TImageTable {
+// Who shows the workflow's state: told before and after the rows are
+// replaced (nothing may read the old rows in between), of changed check
+// marks, and of the values the workflow set itself. Notifications must not throw.
+class TWorkflowObserver {
 public:
-    virtual ~TImageTable() = default;
+    virtual ~TWorkflowObserver() = default;
 
-    // Suspends redrawing until EndUpdate; brackets nest.
-    virtual void BeginUpdate() = 0;
-    virtual void EndUpdate() = 0;
-    // Removes every row; frees nothing.
-    virtual void Clear() = 0;
-    // Appends a row with a check box that refers to item.
-    virtual void AppendRow(const TMatchItem* item, bool checked) = 0;
-    virtual int RowCount() const = 0;
-    virtual bool IsChecked(int row) const = 0;
-    virtual const TMatchItem* RowItem(int row) const = 0;
-    // The write button ("Werte in Bilder eintragen").
-    virtual void SetWriteEnabled(bool enabled) = 0;
+    virtual void RowsReplacing() {}
+    virtual void RowsReplaced() {}
+    // Rows first..last (inclusive) have new check marks.
+    virtual void ChecksChanged(std::size_t /*first*/, std::size_t /*last*/) {}
+    // The offset or the tolerance was set to a value the user did not type.
+    virtual void OffsetSet(int /*seconds*/) {}
+    virtual void ToleranceSet(int /*seconds*/) {}
 };
 
 } // namespace zelmaro

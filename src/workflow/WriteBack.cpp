@@ -1,3 +1,5 @@
+#include "workflow/WriteBack.h"
+
 #include "support/Conversions.h"
 #include "support/FormatText.h"
 #include "support/MessageBoxes.h"
@@ -122,20 +124,18 @@ std::optional<std::string> TWorkflow::WriteObstacle(const std::string& path,
                "\" von einem abgebrochenen Schreiben. Bitte prüfen und entfernen; das Bild "
                "wurde nicht geändert.";
     // The same file name may now hold another picture.
-    std::uint32_t date = 0;
-    double exposure = 0;
-    bool read = false;
+    std::optional<TImageData> data;
     try {
-        read = ReadImageData(path, date, exposure, true);
+        data = ReadImageData(path);
     } catch (const ConversionError&) {
-        read = false;
+        data.reset(); // a date that is no date: not the picture that was read
     }
-    if (!read || date != image.Date)
+    if (!data || data->Date != image.Date)
         return "Das Bild hat sich seit dem Auslesen geändert.";
     // Written since it was read, by a run before this one.
-    if (ExposureTimesEqual(exposure, logged)) {
+    if (ExposureTimesEqual(data->ExposureTime, logged)) {
         holds = true;
-        SetImageExposureTime(image, exposure);
+        SetImageExposureTime(image, data->ExposureTime);
         return std::nullopt;
     }
     // The tool would replace the file through its directory all the same.
@@ -185,13 +185,12 @@ void TWorkflow::WriteCheckedImages()
         FProgress->SetFileName("");
         FProgress->ShowNow();
     }
-    for (int row = 0; row < FTable.RowCount(); ++row) {
-        const TMatchItem* item = FTable.RowItem(row);
-        if (!FTable.IsChecked(row) || !item || !item->Image || !item->Shot ||
-            !IsWritableExposureTime(item->Shot->ExposureTime))
+    for (const TMatchItem& item : FMatches) {
+        if (!item.Checked || !item.Image || !item.Shot ||
+            !IsWritableExposureTime(item.Shot->ExposureTime))
             continue;
-        const TImageItem& image = *item->Image;
-        const double logged = item->Shot->ExposureTime;
+        const TImageItem& image = *item.Image;
+        const double logged = item.Shot->ExposureTime;
         if (FProgress)
             FProgress->SetFileName(image.FileName);
         FHost.ProcessPendingEvents();
@@ -227,7 +226,7 @@ void TWorkflow::WriteCheckedImages()
         FSlowWriteReports = 0;
         try {
             Tool().RunWrite(
-                {"-ExposureTime=" + ExposureValueText(logged, FSettings), "-P", ToolPath(path)},
+                {"-ExposureTime=" + ExposureValueText(logged, FSettings), "-P", ToolArgumentPath(path)},
                 output, errors);
         } catch (const EToolCallFailed& failure) {
             // Never run again: what the tool left is the user's to look at.
@@ -240,11 +239,9 @@ void TWorkflow::WriteCheckedImages()
         }
         if (FSlowWriteReports > 0)
             FHost.ShowStatus("");
-        std::uint32_t date = 0;
-        double exposure = 0;
         // What was written is read back, cancel or not.
         FReadsStoppable = false;
-        const bool readBack = ReadImageData(path, date, exposure);
+        const std::optional<TImageData> readBack = ReadImageDataOrNone(path);
         FReadsStoppable = true;
         if (!readBack) {
             StopWriting(image, "Fehler beim Auslesen von Bild",
@@ -252,12 +249,13 @@ void TWorkflow::WriteCheckedImages()
                             LeftoverText(directory, image.FileName));
             return;
         }
+        const double exposure = readBack->ExposureTime;
         SetImageExposureTime(image, exposure);
         if (ExposureTimesEqual(exposure, logged)) {
             FLastWrite.Written.push_back(image.FileName);
             continue;
         }
-        std::string reason = ToolRefusal(errors, ToolPath(path));
+        std::string reason = ToolRefusal(errors, ToolArgumentPath(path));
         if (reason.empty())
             reason = "Die Datei enthält danach " + NumberText(exposure, FSettings) + " statt " +
                      NumberText(logged, FSettings) + ".";

@@ -227,15 +227,15 @@ TEST_F(ImageTableTest, OnlyRowsToBeWrittenCanBeChecked)
     FillFiveLooks(*frm);
     TImageTableModel& m = frm->Model();
     for (int row = 0; row < 5; ++row)
-        EXPECT_EQ(m.IsChecked(row), row == 1) << row;
+        EXPECT_EQ(m.RowItem(row)->Checked, row == 1) << row;
     EXPECT_TRUE(frm->cmdChange->isEnabled());
 
     for (int row : {0, 2, 3, 4}) {
         EXPECT_FALSE(m.setData(m.index(row, 0), Qt::Checked, Qt::CheckStateRole)) << row;
-        EXPECT_FALSE(m.IsChecked(row));
+        EXPECT_FALSE(m.RowItem(row)->Checked);
     }
     EXPECT_TRUE(m.setData(m.index(1, 0), Qt::Unchecked, Qt::CheckStateRole));
-    EXPECT_FALSE(m.IsChecked(1));
+    EXPECT_FALSE(m.RowItem(1)->Checked);
     EXPECT_FALSE(frm->cmdChange->isEnabled());
     EXPECT_TRUE(m.setData(m.index(1, 0), Qt::Checked, Qt::CheckStateRole));
     EXPECT_TRUE(frm->cmdChange->isEnabled());
@@ -245,23 +245,23 @@ TEST_F(ImageTableTest, OnlyRowsToBeWrittenCanBeChecked)
     const QRect cell = frm->vstImages->visualRect(m.index(1, 0));
     const QPoint box(cell.left() + 10, cell.center().y());
     QTest::mouseClick(frm->vstImages->viewport(), Qt::LeftButton, {}, box);
-    EXPECT_FALSE(m.IsChecked(1));
+    EXPECT_FALSE(m.RowItem(1)->Checked);
     EXPECT_FALSE(frm->cmdChange->isEnabled());
 
     // The space bar toggles the focused row's box from any of its cells.
     frm->vstImages->setCurrentIndex(m.index(1, 4));
     QTest::keyClick(frm->vstImages, Qt::Key_Space);
-    EXPECT_TRUE(m.IsChecked(1));
+    EXPECT_TRUE(m.RowItem(1)->Checked);
     EXPECT_TRUE(frm->cmdChange->isEnabled());
     frm->vstImages->setCurrentIndex(m.index(2, 2));
     QTest::keyClick(frm->vstImages, Qt::Key_Space);
-    EXPECT_FALSE(m.IsChecked(2));
+    EXPECT_FALSE(m.RowItem(2)->Checked);
 
     // Matching again restores the automatic choice.
     m.setData(m.index(1, 0), Qt::Unchecked, Qt::CheckStateRole);
     frm->edtTolerance->SetValue(2);
     frm->edtTolerance->SetValue(1);
-    EXPECT_TRUE(m.IsChecked(1));
+    EXPECT_TRUE(m.RowItem(1)->Checked);
     EXPECT_TRUE(frm->cmdChange->isEnabled());
 }
 
@@ -338,7 +338,7 @@ TEST_F(ImageTableTest, DroppingSetsTheOffsetThatMakesThePairCoincide)
         test::Fill(*window,
                    {{"a.jpg", 10000, 0.004}, {"b.jpg", 10100, 0.004}, {"c.jpg", 10200, 0.004}},
                    {{10000, 0.004}, {10180, 0.004}, {10600, 0.004}, {10900, 0.004}});
-        ASSERT_EQ(window->Model().RowCount(), 4);
+        ASSERT_EQ(window->Model().rowCount(), 4);
         ASSERT_EQ(window->Model().RowItem(3)->Image, nullptr);
         EXPECT_EQ(d.Drag(c.fromRow, c.fromColumn, c.toRow, c.toColumn), c.accepted) << c.name;
         EXPECT_EQ(window->Workflow().Offset(), c.offset) << c.name;
@@ -350,14 +350,14 @@ TEST_F(ImageTableTest, DropMatchesAgain)
     DragRig d(*frm);
     test::Fill(*frm, {{"a.jpg", 10000, 0.004}, {"b.jpg", 10050, 0.01}},
                {{9950, 0.004}, {10000, 0.004}});
-    ASSERT_EQ(frm->Model().RowCount(), 3);
+    ASSERT_EQ(frm->Model().rowCount(), 3);
     ASSERT_EQ(frm->Model().RowItem(0)->Image, nullptr);
     d.Drag(0, 4, 1, 0);
     EXPECT_EQ(frm->Workflow().Offset(), 50);
-    ASSERT_EQ(frm->Model().RowCount(), 2);
+    ASSERT_EQ(frm->Model().rowCount(), 2);
     EXPECT_EQ(frm->Model().RowItem(0)->TimeState, TMatchState::msEqual);
     EXPECT_EQ(frm->Model().RowItem(1)->TimeState, TMatchState::msEqual);
-    EXPECT_TRUE(frm->Model().IsChecked(1));
+    EXPECT_TRUE(frm->Model().RowItem(1)->Checked);
 }
 
 TEST_F(ImageTableTest, ForeignDragsAreRefused)

@@ -1,6 +1,7 @@
 #include "app/Info.h"
 
 #include "app/FileLbl.h"
+#include "app/GuiWorkflowHost.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -71,22 +72,24 @@ TEST(InfoTest, ControlsStartWhereAndHowTheyShould)
 
 TEST(InfoTest, CancelRequestLivesFromCreationPastTheWindow)
 {
-    CancelRequested = true;
-    auto info = std::make_unique<TfrmInfo>();
-    EXPECT_FALSE(CancelRequested);
-    EXPECT_EQ(frmInfo, info.get());
+    TGuiWorkflowHost host(nullptr);
+    host.RequestCancel();
+    std::unique_ptr<TProgressView> progress = host.CreateProgress();
+    auto* info = dynamic_cast<TfrmInfo*>(progress.get());
+    ASSERT_NE(info, nullptr);
+    EXPECT_FALSE(host.CancelRequested());
 
     info->cmdCancel->click();
-    EXPECT_TRUE(CancelRequested);
+    EXPECT_TRUE(host.CancelRequested());
     // The window stays; the operation decides when it ends.
-    EXPECT_EQ(frmInfo, info.get());
+    EXPECT_EQ(host.Progress(), info);
 
-    info.reset();
-    EXPECT_EQ(frmInfo, nullptr);
-    EXPECT_TRUE(CancelRequested);
+    progress.reset();
+    EXPECT_EQ(host.Progress(), nullptr);
+    EXPECT_TRUE(host.CancelRequested());
 
-    TfrmInfo next;
-    EXPECT_FALSE(CancelRequested);
+    const std::unique_ptr<TProgressView> next = host.CreateProgress();
+    EXPECT_FALSE(host.CancelRequested());
 }
 
 TEST(InfoTest, EscapeClicksCancel)
@@ -94,29 +97,30 @@ TEST(InfoTest, EscapeClicksCancel)
     TfrmInfo info;
     info.show();
     QSignalSpy clicked(info.cmdCancel, &QPushButton::clicked);
+    QSignalSpy cancelled(&info, &TfrmInfo::CancelClicked);
 
     QTest::keyClick(&info, Qt::Key_Escape);
-    EXPECT_TRUE(CancelRequested);
+    EXPECT_EQ(cancelled.count(), 1);
     EXPECT_EQ(clicked.count(), 1);
 
     // Also when the button itself has the focus.
-    CancelRequested = false;
     QTest::keyClick(info.cmdCancel, Qt::Key_Escape);
-    EXPECT_TRUE(CancelRequested);
+    EXPECT_EQ(cancelled.count(), 2);
 
-    CancelRequested = false;
     QTest::keyClick(&info, Qt::Key_A);
-    EXPECT_FALSE(CancelRequested);
+    EXPECT_EQ(cancelled.count(), 2);
 }
 
 TEST(InfoTest, CloseBoxOnlyHides)
 {
-    TfrmInfo info;
+    TGuiWorkflowHost host(nullptr);
+    const std::unique_ptr<TProgressView> progress = host.CreateProgress();
+    TfrmInfo& info = *host.Progress();
     info.show();
     EXPECT_FALSE(info.close());
     EXPECT_FALSE(info.isVisible());
-    EXPECT_FALSE(CancelRequested);
-    EXPECT_EQ(frmInfo, &info);
+    EXPECT_FALSE(host.CancelRequested());
+    EXPECT_EQ(host.Progress(), &info);
 }
 
 TEST(InfoTest, PictureScanShowsCountAndFileLine)

@@ -52,17 +52,17 @@ TEST_F(MainCommandTest, ReadingKeepsOtherCommandsOutButNotTheCancelButton)
         ++calls;
         guarded = guarded && frm->CommandRunning() && !frm->cmdReadPics->isEnabled() &&
                   !frm->cmdAuto->isEnabled() && !frm->edtSeconds->isEnabled() &&
-                  frmInfo != nullptr && frmInfo->cmdCancel->isEnabled() &&
+                  frm->Progress() != nullptr && frm->Progress()->cmdCancel->isEnabled() &&
                   QApplication::overrideCursor() != nullptr;
         // A second reading started now would pull the lists away underneath.
         QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
         if (calls == 2)
-            frmInfo->cmdCancel->click();
+            frm->Progress()->cmdCancel->click();
     }));
     QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
     EXPECT_TRUE(guarded);
     EXPECT_EQ(calls, 2) << "the cancel stops the scan after the second file";
-    EXPECT_EQ(frmInfo, nullptr);
+    EXPECT_EQ(frm->Progress(), nullptr);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_FALSE(frm->CommandRunning());
     EXPECT_TRUE(frm->cmdReadPics->isEnabled());
@@ -104,7 +104,7 @@ TEST_F(MainCommandTest, AnErrorLeavingACommandIsShownAndTheWindowGoesOn)
     frm->Workflow().SetMetadataTool(Tool(nullptr, "2008:xx:05 21:03:07"));
     QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
     EXPECT_EQ(rig.Shown(), (std::vector<std::string>{"error: 'xx' ist kein gültiger Integerwert"}));
-    EXPECT_EQ(frmInfo, nullptr);
+    EXPECT_EQ(frm->Progress(), nullptr);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_FALSE(frm->CommandRunning());
     EXPECT_TRUE(frm->cmdReadPics->isEnabled());

@@ -53,7 +53,7 @@ int main(int argc, char* argv[])
         frm.cmdReadFile->click();
         frm.cmdAuto->click();
         // A green row selected, so that the lime text shows as well.
-        for (int row = 0; row < frm.Model().RowCount(); ++row) {
+        for (int row = 0; row < frm.Model().rowCount(); ++row) {
             const zelmaro::TMatchItem* item = frm.Model().RowItem(row);
             if (item->TimeState == zelmaro::TMatchState::msEqual &&
                 item->ExposureState == zelmaro::TMatchState::msEqual) {

@@ -61,7 +61,7 @@ TEST(MainWindowSessionTest, ReadPicturesLogAutoOffsetWriteAndReadBack)
         green += equalTime && item->ExposureState == TMatchState::msEqual;
         italic += item->TimeState == TMatchState::msNear;
         silver += item->TimeState == TMatchState::msNone;
-        checked += m.IsChecked(row);
+        checked += item->Checked;
     }
     EXPECT_GT(bold, 0);
     EXPECT_GT(green, 0);
@@ -75,7 +75,7 @@ TEST(MainWindowSessionTest, ReadPicturesLogAutoOffsetWriteAndReadBack)
     EXPECT_FALSE(frm->TerminateRequested());
     EXPECT_FALSE(frm->cmdChange->isEnabled()) << "every written row agrees now";
     for (int row = 0; row < m.rowCount(); ++row)
-        EXPECT_FALSE(m.IsChecked(row)) << row;
+        EXPECT_FALSE(m.RowItem(row)->Checked) << row;
 
     // The file itself carries the logged value: image 10 was 30 s, logged 45.
     EXPECT_EQ(test::StoredExposure(dir.filePath("IMG_0010.JPG").toStdString()), "45");

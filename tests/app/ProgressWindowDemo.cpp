@@ -7,7 +7,7 @@
 // is in work, and the program ends there.
 #include "app/AppShell.h"
 #include "app/Info.h"
-#include "common/PlainGuiHost.h"
+#include "app/GuiWorkflowHost.h"
 
 #include <QApplication>
 #include <QDir>
@@ -48,7 +48,7 @@ int main(int argc, char* argv[])
     main.setWindowTitle(QStringLiteral("Zelmaro"));
     main.setGeometry(20, 10, 751, 701);
     main.show();
-    zelmaro::test::PlainGuiHost host(&main);
+    zelmaro::TGuiWorkflowHost host(&main);
     Work(host, 300);
 
     auto progress = host.CreateProgress();

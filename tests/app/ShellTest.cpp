@@ -2,7 +2,7 @@
 #include "app/AppShell.h"
 #include "app/Info.h"
 #include "app/QtMessageBoxes.h"
-#include "common/PlainGuiHost.h"
+#include "app/GuiWorkflowHost.h"
 #include "common/RecordingMessageBoxes.h"
 
 #include <QAbstractButton>
@@ -113,17 +113,15 @@ TEST(ShellTest, RunCommandShowsAnEscapedErrorAndGoesOn)
               "Zelmaro: 'x' ist kein gültiger Integerwert");
 }
 
-using test::PlainGuiHost;
-
 TEST(ShellTest, HostProgressWindowAndCancelRequest)
 {
     QWidget window;
-    PlainGuiHost host(&window);
-    CancelRequested = true;
+    TGuiWorkflowHost host(&window);
+    host.RequestCancel();
     std::unique_ptr<TProgressView> progress = host.CreateProgress();
     auto* info = dynamic_cast<TfrmInfo*>(progress.get());
     ASSERT_NE(info, nullptr);
-    EXPECT_EQ(frmInfo, info);
+    EXPECT_EQ(host.Progress(), info);
     EXPECT_FALSE(host.CancelRequested());
 
     // A click waits in the queue until the operation lets events run.
@@ -133,12 +131,12 @@ TEST(ShellTest, HostProgressWindowAndCancelRequest)
     EXPECT_TRUE(host.CancelRequested());
 
     progress.reset();
-    EXPECT_EQ(frmInfo, nullptr);
+    EXPECT_EQ(host.Progress(), nullptr);
 }
 
 TEST(ShellTest, TerminateEndsTheLoopAfterTheRunningHandler)
 {
-    PlainGuiHost host(nullptr);
+    TGuiWorkflowHost host(nullptr);
     bool handlerFinished = false;
     QTimer::singleShot(0, [&] {
         host.RequestTerminate();

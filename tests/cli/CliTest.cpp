@@ -93,8 +93,7 @@ TEST(CliHost, OffsetRangeAndStatusLine)
     std::ostringstream err;
     std::atomic<bool> cancel = false;
     TConsoleHost host(err, false, cancel);
-    TConsoleTable table;
-    TWorkflow flow(host, table, FormatSettings::German());
+    TWorkflow flow(host, FormatSettings::German());
     flow.SetOffset(3607);
     EXPECT_EQ(flow.Offset(), 300);
     flow.SetMaxOffset(7200);
@@ -159,7 +158,7 @@ struct TableRig : WorkflowRig {
     std::string Text(TOutputFormat format)
     {
         std::ostringstream out;
-        WriteTable(out, Flow, Table, format);
+        WriteTable(out, Flow, format);
         return out.str();
     }
 };
@@ -205,13 +204,13 @@ TEST(CliTable, EveryCellIsTextOnItsOwnLine)
         rig.Flow.AddImage({name, Moment(2008, 1, 5, 21, 3, 7), 30});
         rig.Flow.MatchAll();
         std::ostringstream csv, table;
-        WriteTable(csv, rig.Flow, rig.Table, TOutputFormat::ofCsv);
+        WriteTable(csv, rig.Flow, TOutputFormat::ofCsv);
         EXPECT_EQ(csv.str(),
                   "Eintragen;Bildname;Bilddatum;Verschlusszeit;'=;Aufnahmedatum;Verschlusszeit\n"
                   "0;" +
                       cell + ";05.01.2008 21:03:07;30;;;\n")
             << name;
-        WriteTable(table, rig.Flow, rig.Table, TOutputFormat::ofTable);
+        WriteTable(table, rig.Flow, TOutputFormat::ofTable);
         const std::string text = table.str();
         EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
         EXPECT_EQ(text.find_first_of("\r\t\x1b"), std::string::npos) << text;

@@ -7,13 +7,14 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace zelmaro::test {
 
-// What the fake host saw, in order, as short texts ("error: ...", "cursor: busy",
+// What the fake host saw, in order, as short texts ("error: ...",
 // "progress: file a.jpg", "offset: 300", "terminate").
 using TEventLog = std::vector<std::string>;
 
@@ -39,10 +40,10 @@ private:
     TEventLog& FLog;
 };
 
-// A window that records what the workflow asks of it. Its offset and
-// tolerance fields report the user's changes through OnOffsetEdited and
-// OnToleranceEdited, as the real spin boxes do.
-class FakeHost final : public RecordingBoxesOf<TWorkflowHost> {
+// A window that records what the workflow asks of it and shows of its
+// state. Its offset and tolerance fields report the user's changes through
+// OnOffsetEdited and OnToleranceEdited, as the real spin boxes do.
+class FakeHost final : public RecordingBoxesOf<TWorkflowHost>, public TWorkflowObserver {
 public:
     FakeHost()
     {
@@ -57,13 +58,17 @@ public:
     std::function<void()> OnPendingEvents;
 
     TEventLog Log;
-    std::vector<TCursorKind> CursorChanges;
     std::vector<TWriteFailure> WriteFailures; // as the workflow told them
     int PendingEventCalls = 0;
     int TerminateRequests = 0;
-    bool Cancel = false;
-    bool ReadFileEnabled = false;
     std::string Status;
+    // Row replacements begun and ended, and check-mark changes.
+    int ReplacementsBegun = 0;
+    int ReplacementsEnded = 0;
+    int CheckChanges = 0;
+
+    // The cancel button's flag as a test wants it at this moment.
+    void SetCancel(bool requested) { requested ? RequestCancel() : ClearCancel(); }
 
     // The user types into the offset field: no clamping while typing.
     void TypeOffset(int seconds) { Edit(FOffset, seconds, OnOffsetEdited); }
@@ -75,10 +80,9 @@ public:
 
     std::unique_ptr<TProgressView> CreateProgress() override
     {
-        Cancel = false;
+        ClearCancel();
         return std::make_unique<FakeProgress>(Log);
     }
-    bool CancelRequested() const override { return Cancel; }
     void ProcessPendingEvents() override
     {
         ++PendingEventCalls;
@@ -86,32 +90,25 @@ public:
             OnPendingEvents();
     }
 
-    TCursorKind Cursor() const override { return FCursor; }
-    void SetCursor(TCursorKind cursor) override
-    {
-        FCursor = cursor;
-        CursorChanges.push_back(cursor);
-        Log.push_back(cursor == TCursorKind::crHourGlass ? "cursor: busy" : "cursor: normal");
-    }
-
-    std::string DirectoryText() const override { return FDirectory; }
-    void SetDirectoryText(const std::string& text) override
-    {
-        FDirectory = text;
-        Log.push_back("directory: " + text);
-    }
-
     // The values the fields show.
     int OffsetValue() const { return FOffset; }
     int ToleranceValue() const { return FTolerance; }
-    void ShowOffset(int seconds) override
+    void OffsetSet(int seconds) override
     {
         Log.push_back("offset: " + std::to_string(seconds));
         FOffset = seconds;
     }
-    void ShowTolerance(int seconds) override { FTolerance = seconds; }
+    void ToleranceSet(int seconds) override { FTolerance = seconds; }
 
-    void SetReadFileEnabled(bool enabled) override { ReadFileEnabled = enabled; }
+    void RowsReplacing() override
+    {
+        if (ReplacementsBegun != ReplacementsEnded)
+            throw std::logic_error("rows replaced within a replacement");
+        ++ReplacementsBegun;
+    }
+    void RowsReplaced() override { ++ReplacementsEnded; }
+    void ChecksChanged(std::size_t, std::size_t) override { ++CheckChanges; }
+
     void ShowStatus(std::string_view text) override { Status = text; }
 
     void RequestTerminate() override
@@ -138,8 +135,6 @@ private:
             report(value);
     }
 
-    TCursorKind FCursor = TCursorKind::crDefault;
-    std::string FDirectory;
     int FOffset = 0;
     int FTolerance = 1;
 };

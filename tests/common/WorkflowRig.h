@@ -1,7 +1,6 @@
 #pragma once
 
 #include "common/FakeHost.h"
-#include "common/FakeTable.h"
 #include "support/DateTime.h"
 #include "workflow/Workflow.h"
 
@@ -9,15 +8,15 @@
 
 namespace zelmaro::test {
 
-// A workflow on German settings with a recording host and table; the host's
-// fields report to the workflow as the real window's do.
+// A workflow on German settings with a recording host that also shows its
+// state; the host's fields report to the workflow as the real window's do.
 struct WorkflowRig {
     FakeHost Host;
-    FakeTable Table;
-    TWorkflow Flow{Host, Table, FormatSettings::German()};
+    TWorkflow Flow{Host, FormatSettings::German()};
 
     WorkflowRig()
     {
+        Flow.AddObserver(Host);
         Host.OnOffsetEdited = [this](int seconds) { Flow.OffsetEdited(seconds); };
         Host.OnToleranceEdited = [this](int seconds) { Flow.ToleranceEdited(seconds); };
     }

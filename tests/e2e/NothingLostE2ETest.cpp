@@ -57,12 +57,18 @@ Texts Entries(const TempDir& dir)
 // A workflow on the folder with the slow tool, its reads bounded far below
 // the usual 30 s.
 struct SlowRig : WorkflowRig {
-    SlowRig(const SlowTool& tool, const TempDir& dir)
+    SlowRig(const SlowTool& tool, const TempDir& dir) : Directory(dir.Path())
     {
         Flow.SetExifTool(tool.Path);
         Flow.SetReadBoundMs(2500);
-        Host.SetDirectoryText(dir.Path());
     }
+    // "Auslesen" and the log file of dir.
+    void ReadAll()
+    {
+        Flow.ReadPictures(Directory);
+        Flow.ReadLogFile(Directory);
+    }
+    std::string Directory;
 };
 
 struct NothingLost : ::testing::Test {
@@ -85,8 +91,7 @@ TEST_F(NothingLost, AWriteSlowerThanEveryBoundIsWaitedForNotKilled)
     for (const bool session : {true, false}) {
         SlowRig rig(tool, Dir);
         rig.Flow.SetToolSessionEnabled(session);
-        rig.Flow.ReadPictures();
-        rig.Flow.ReadLogFile();
+        rig.ReadAll();
         rig.Flow.WriteExposureTimes();
 
         EXPECT_EQ(rig.Flow.LastWrite().Written, names) << session;
@@ -108,8 +113,7 @@ TEST_F(NothingLost, AToolKilledWhileWritingIsNamedWithWhatItLeftAndTheRunGoesOn)
     const SlowTool tool(ToolDir, 3.0);
     SlowRig rig(tool, Dir);
     rig.Flow.SetScanReaders(1);
-    rig.Flow.ReadPictures();
-    rig.Flow.ReadLogFile();
+    rig.ReadAll();
     // Killed from outside between moving the image aside and putting the new
     // one in its place: the worst moment there is.
     const std::size_t before = tool.Processes().size();
@@ -152,7 +156,7 @@ TEST_F(NothingLost, AReadThatHangsIsTheImagesFailureAndLeavesNoProcess)
     for (const std::size_t readers : {1, 2}) {
         SlowRig rig(tool, Dir);
         rig.Flow.SetScanReaders(readers);
-        rig.Flow.ReadPictures();
+        rig.Flow.ReadPictures(rig.Directory);
         EXPECT_EQ(rig.Host.MessageTexts("error"),
                   Texts{"Fehler beim Auslesen von Bild \"B_STALL.JPG\"!"})
             << readers;

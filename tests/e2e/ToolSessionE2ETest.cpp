@@ -168,7 +168,6 @@ TEST_F(ToolSessionTest, AKilledSessionMidScanIsStartedAfreshAndTheScanCompletes)
         WorkflowRig rig;
         ASSERT_TRUE(rig.Flow.LocateExifTool());
         rig.Flow.SetScanReaders(readers);
-        rig.Host.SetDirectoryText(Dir.Path());
         TProcessHandle killed = 0;
         bool fellBack = false;
         int started = 0;
@@ -183,7 +182,7 @@ TEST_F(ToolSessionTest, AKilledSessionMidScanIsStartedAfreshAndTheScanCompletes)
             fellBack = session->FellBack();
             started = session->SessionsStarted();
         };
-        rig.Flow.ReadPictures();
+        rig.Flow.ReadPictures(Dir.Path());
 
         EXPECT_NE(killed, 0) << readers;
         EXPECT_FALSE(fellBack) << readers;
@@ -205,7 +204,6 @@ TEST_F(ToolSessionTest, TheSessionEndsWithTheCommandOnEveryWayOut)
                                    {"c.JPG", "2008:01:05 21:05:14", "2"}});
     WorkflowRig rig;
     ASSERT_TRUE(rig.Flow.LocateExifTool());
-    rig.Host.SetDirectoryText(Dir.Path());
     TProcessHandle seen = 0;
     rig.Host.OnPendingEvents = [&] {
         if (const TExifToolSession* session = rig.Flow.ToolSession())
@@ -213,7 +211,7 @@ TEST_F(ToolSessionTest, TheSessionEndsWithTheCommandOnEveryWayOut)
     };
 
     // Ended by the unreadable image.
-    rig.Flow.ReadPictures();
+    rig.Flow.ReadPictures(Dir.Path());
     EXPECT_EQ(rig.Host.TerminateRequests, 1);
     EXPECT_NE(seen, 0);
     EXPECT_EQ(rig.Flow.ToolSession(), nullptr);
@@ -222,9 +220,9 @@ TEST_F(ToolSessionTest, TheSessionEndsWithTheCommandOnEveryWayOut)
     // Cancelled after the first image.
     rig.Host.OnPendingEvents = [&] {
         if (rig.Host.PendingEventCalls >= 2)
-            rig.Host.Cancel = true;
+            rig.Host.RequestCancel();
     };
-    rig.Flow.ReadPictures();
+    rig.Flow.ReadPictures(Dir.Path());
     EXPECT_FALSE(HasChildProcess());
 }
 

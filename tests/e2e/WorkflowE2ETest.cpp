@@ -27,7 +27,6 @@ protected:
     {
         ASSERT_TRUE(Rig.Flow.LocateExifTool()) << "exiftool is needed";
         Rig.Flow.SetToolSessionEnabled(GetParam());
-        Rig.Host.SetDirectoryText(Dir.Path());
     }
     void TearDown() override
     {
@@ -37,14 +36,14 @@ protected:
     std::vector<std::string> Column(int column) const
     {
         std::vector<std::string> texts;
-        for (const auto& row : Rig.Table.Rows)
-            texts.push_back(Rig.Flow.CellText(*row.Item, column));
+        for (const TMatchItem& row : Rig.Flow.Matches())
+            texts.push_back(Rig.Flow.CellText(row, column));
         return texts;
     }
     std::vector<bool> Checks() const
     {
         std::vector<bool> checks;
-        for (const auto& row : Rig.Table.Rows)
+        for (const TMatchItem& row : Rig.Flow.Matches())
             checks.push_back(row.Checked);
         return checks;
     }
@@ -66,13 +65,13 @@ TEST_P(RealToolTest, ScanLogMatchWriteAndReadBack)
                              "-0801052103070,004-0801052104073,2-\r\n"
                              "-08010521053730-08010521060745-08010521070730-\r\n");
 
-    Rig.Flow.ReadPictures();
+    Rig.Flow.ReadPictures(Dir.Path());
     EXPECT_TRUE(Rig.Host.Messages.empty());
-    EXPECT_TRUE(Rig.Host.ReadFileEnabled);
+    EXPECT_TRUE(Rig.Flow.LogFileFound());
     EXPECT_EQ(Column(2), (Texts{"0,004", "0,8", "30", "30", "30"}));
     EXPECT_EQ(Column(1)[0], "05.01.2008 21:03:14");
 
-    Rig.Flow.ReadLogFile();
+    Rig.Flow.ReadLogFile(Dir.Path());
     EXPECT_EQ(Column(3), (Texts{"<>", "<>", "<>", "<>", "<>"}));
     Rig.Flow.FindAutoOffset();
     EXPECT_EQ(Rig.Host.OffsetValue(), 7);
@@ -89,7 +88,7 @@ TEST_P(RealToolTest, ScanLogMatchWriteAndReadBack)
               (Texts{"3.2", "45", "1/250", "30"}));
     EXPECT_EQ(Column(2), (Texts{"0,004", "3,2", "30", "45", "30"}));
     EXPECT_EQ(Checks(), (std::vector<bool>(5, false)));
-    EXPECT_FALSE(Rig.Table.WriteEnabled);
+    EXPECT_FALSE(Rig.Flow.HasRowsToWrite());
 }
 
 TEST_P(RealToolTest, ImagesThatChangedOrCannotTakeTheValueAreReportedAndLeftAlone)
@@ -98,8 +97,8 @@ TEST_P(RealToolTest, ImagesThatChangedOrCannotTakeTheValueAreReportedAndLeftAlon
                                    {"b.JPG", "2008:01:05 21:04:14", "2"},
                                    {"c.JPG", "2008:01:05 21:05:14", "2"}});
     Dir.Write("Zelmaro.txt", "Zelmaro\n0801052103143-08010521041430-08010521051430\n");
-    Rig.Flow.ReadPictures();
-    Rig.Flow.ReadLogFile();
+    Rig.Flow.ReadPictures(Dir.Path());
+    Rig.Flow.ReadLogFile(Dir.Path());
     ASSERT_EQ(Checks(), (std::vector<bool>{true, true, true}));
 
     // Another picture under the same name, and what an interrupted write leaves.
@@ -131,7 +130,7 @@ TEST_P(RealToolTest, ImageWithoutExposureTimeEndsTheProgram)
     WriteTaggedImages(Dir.Path(), {{"a.JPG", "2008:01:05 21:03:14", "1/250"},
                                    {"b.JPG", "2008:01:05 21:04:14", ""},
                                    {"c.JPG", "2008:01:05 21:05:14", "2"}});
-    Rig.Flow.ReadPictures();
+    Rig.Flow.ReadPictures(Dir.Path());
     EXPECT_EQ(Rig.Host.MessageTexts("error"), Texts{"Fehler beim Auslesen von Bild \"b.JPG\"!"});
     EXPECT_EQ(Rig.Host.TerminateRequests, 1);
     EXPECT_EQ(Column(0), Texts{"a.JPG"});
@@ -143,9 +142,9 @@ TEST_P(RealToolTest, CancelAfterTheFirstImage)
                                    {"b.JPG", "2008:01:05 21:04:14", "1/250"}});
     Rig.Host.OnPendingEvents = [this] {
         if (Rig.Host.PendingEventCalls == 2)
-            Rig.Host.Cancel = true;
+            Rig.Host.RequestCancel();
     };
-    Rig.Flow.ReadPictures();
+    Rig.Flow.ReadPictures(Dir.Path());
     EXPECT_EQ(Column(0), Texts{"a.JPG"});
     EXPECT_TRUE(Rig.Host.Messages.empty());
 }
@@ -162,8 +161,7 @@ TEST_P(RealToolTest, BlanksAndLeadingDashesReachTheToolAsOneName)
     Dir.Write("Zelmaro.txt", "Zelmaro\n0801052103072-0801052104074\n");
     const auto previous = fs::current_path();
     fs::current_path(Dir.Path());
-    Rig.Host.SetDirectoryText(sub);
-    Rig.Flow.ReadPictures();
+    Rig.Flow.ReadPictures(sub);
     Rig.Flow.ReadShotFile("Zelmaro.txt");
     Rig.Flow.MatchAll();
     Rig.Flow.WriteExposureTimes();
@@ -206,16 +204,20 @@ TEST_P(RealToolTest, CameraFilesAreReadAsTheyAre)
     // the camera's clock must not move with it.
     const test::TScopedEnv zone("TZ", "JST-9");
     // Single reads are no command: they get a session of their own here.
-    if (GetParam())
-        Rig.Flow.SetMetadataTool(std::make_unique<TExifToolSession>(Rig.Flow.ExifTool()));
+    const std::unique_ptr<TMetadataTool> tool =
+        GetParam() ? std::unique_ptr<TMetadataTool>(
+                         std::make_unique<TExifToolSession>(Rig.Flow.ExifTool()))
+                   : std::make_unique<TConsoleMetadataTool>(Rig.Flow.ExifTool());
     for (const Case& c : cases) {
-        std::uint32_t date = 0;
-        double exposure = 0;
-        EXPECT_EQ(Rig.Flow.ReadImageData(fixtures + "/" + c.name, date, exposure), c.ok) << c.name;
-        EXPECT_EQ(date ? DateTimeText(SecondsToDays(date), Rig.Flow.Settings()) : std::string(),
+        const auto lines = ReadImageLines(*tool, fixtures + "/" + c.name);
+        ASSERT_TRUE(lines) << c.name;
+        const TImageData data = ParseImageData(*lines, Rig.Flow.Settings());
+        EXPECT_EQ(data.Complete(), c.ok) << c.name;
+        EXPECT_EQ(data.Date ? DateTimeText(SecondsToDays(data.Date), Rig.Flow.Settings())
+                            : std::string(),
                   c.date)
             << c.name;
-        EXPECT_EQ(NumberText(exposure, Rig.Flow.Settings()), c.exposure) << c.name;
+        EXPECT_EQ(NumberText(data.ExposureTime, Rig.Flow.Settings()), c.exposure) << c.name;
     }
 
     // Scanning the directory stops at the first raw file without a date.
@@ -241,8 +243,8 @@ TEST_P(RealToolTest, TodaysRawFilesAreMatchedAndWritten)
     Dir.Write("Zelmaro.txt", "Zelmaro\r\n-0705221358302-0808061521563-1802211208564-"
                              "2107241423065-\r\n");
     const test::TScopedEnv zone("TZ", "JST-9");
-    Rig.Flow.ReadPictures();
-    Rig.Flow.ReadLogFile();
+    Rig.Flow.ReadPictures(Dir.Path());
+    Rig.Flow.ReadLogFile(Dir.Path());
     EXPECT_EQ(Column(0), (Texts{"FujiFilm.raf", "Panasonic.rw2", "CanonRaw.cr3",
                                 "filetype-fixture-sony-zv-e10.arw"}));
     EXPECT_EQ(Column(3), (Texts{"=", "=", "=", "="}));
@@ -270,14 +272,13 @@ TEST(ParallelScanE2E, TheSampleSessionReadsAsInTurn)
         WorkflowRig rig;
         EXPECT_TRUE(rig.Flow.LocateExifTool());
         rig.Flow.SetScanReaders(readers);
-        rig.Host.SetDirectoryText(dir.Path());
-        rig.Flow.ReadPictures();
-        rig.Flow.ReadLogFile();
+        rig.Flow.ReadPictures(dir.Path());
+        rig.Flow.ReadLogFile(dir.Path());
         Texts seen = rig.Host.MessageTexts("error");
         seen.push_back(std::to_string(rig.Host.TerminateRequests));
-        for (const auto& row : rig.Table.Rows)
+        for (const TMatchItem& row : rig.Flow.Matches())
             for (int column = 0; column < TWorkflow::kColumnCount; ++column)
-                seen.push_back(rig.Flow.CellText(*row.Item, column));
+                seen.push_back(rig.Flow.CellText(row, column));
         EXPECT_FALSE(HasChildProcess()) << readers;
         return seen;
     };

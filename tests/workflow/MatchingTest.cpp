@@ -73,8 +73,8 @@ TEST_F(MatchAll, OffsetTurnsNearRowsIntoEqualOnes)
 
     Host.TypeOffset(2); // the field change rematches
     EXPECT_EQ(TimeMarks(Flow), "=|=|=|");
-    EXPECT_EQ(Table.RowCount(), 3);
-    EXPECT_FALSE(Table.WriteEnabled); // equal exposure times: nothing to write
+    EXPECT_EQ(Flow.Matches().size(), 3u);
+    EXPECT_FALSE(Flow.HasRowsToWrite()); // equal exposure times: nothing to write
 }
 
 TEST_F(MakeMatch, GradesByToleranceAndExposure)
@@ -167,54 +167,73 @@ TEST_F(MatchAll, TiesGoToTheEarliestImageAndShot)
 TEST_F(MatchAll, EmptyListsAndCheckMarks)
 {
     Flow.MatchAll(); // no images: empty table
-    EXPECT_EQ(Table.RowCount(), 0);
-    EXPECT_FALSE(Table.WriteEnabled);
+    EXPECT_TRUE(Flow.Matches().empty());
+    EXPECT_FALSE(Flow.HasRowsToWrite());
 
     Flow.AddImage({"a", 100, 0.5});
     Flow.AddImage({"b", 200, 0.5});
     Flow.MatchAll(); // no shots: a row for each image, nothing graded
-    ASSERT_EQ(Table.RowCount(), 2);
+    ASSERT_EQ(Flow.Matches().size(), 2u);
     for (const TMatchItem& item : Flow.Matches()) {
         EXPECT_EQ(item.Shot, nullptr);
         EXPECT_EQ(item.TimeState, S::msNone);
     }
-    EXPECT_FALSE(Table.WriteEnabled);
+    EXPECT_FALSE(Flow.HasRowsToWrite());
 
     Flow.AddShot({100, 0.5}); // same exposure: not checked
     Flow.AddShot({200, 30});  // another exposure: checked
-    Table.UpdateBrackets = 0;
+    Host.ReplacementsBegun = Host.ReplacementsEnded = 0;
     Flow.MatchAll();
-    ASSERT_EQ(Table.RowCount(), 2);
-    EXPECT_FALSE(Table.IsChecked(0));
-    EXPECT_TRUE(Table.IsChecked(1));
-    EXPECT_TRUE(Table.WriteEnabled);
-    for (int r = 0; r < 2; ++r)
-        EXPECT_EQ(Table.RowItem(r), &Flow.Matches()[static_cast<std::size_t>(r)]);
-    EXPECT_EQ(Table.UpdateBrackets, 1);
-    EXPECT_EQ(Table.UpdateDepth, 0);
-    EXPECT_EQ(Table.RowsAddedOutsideUpdate, 0);
+    ASSERT_EQ(Flow.Matches().size(), 2u);
+    EXPECT_FALSE(Flow.Matches()[0].Checked);
+    EXPECT_TRUE(Flow.Matches()[1].Checked);
+    EXPECT_TRUE(Flow.HasRowsToWrite());
+    // One replacement, told before and after.
+    EXPECT_EQ(Host.ReplacementsBegun, 1);
+    EXPECT_EQ(Host.ReplacementsEnded, 1);
 
     // A near row with another exposure is not checked either.
     Host.TypeOffset(3);
-    EXPECT_FALSE(Table.IsChecked(1));
-    EXPECT_FALSE(Table.WriteEnabled);
+    EXPECT_FALSE(Flow.Matches()[1].Checked);
+    EXPECT_FALSE(Flow.HasRowsToWrite());
 }
 
-TEST_F(MatchAll, RestoresThePreviousCursorAlsoAfterAnError)
+TEST_F(MatchAll, TheUserChecksOnlyRowsThatCanBeWritten)
 {
     Flow.AddImage({"a", 100, 0.5});
-    Flow.AddShot({100, 30});
-    Host.SetCursor(TCursorKind::crHourGlass); // a long command is running
-    Host.CursorChanges.clear();
+    Flow.AddImage({"b", 200, 0.5});
+    Flow.AddImage({"c", 300, 0.5});
+    Flow.AddShot({100, 0.5}); // nothing to write
+    Flow.AddShot({200, 30});
+    Flow.AddShot({300, 8});
     Flow.MatchAll();
-    EXPECT_EQ(Host.Cursor(), TCursorKind::crHourGlass);
-    EXPECT_FALSE(Host.CursorChanges.empty());
+    ASSERT_EQ(Flow.Matches().size(), 3u);
+    const auto marks = [&] {
+        std::string text;
+        for (const TMatchItem& item : Flow.Matches())
+            text += std::string(item.Checked ? "x" : "-") + (item.CheckChangedByUser ? "u" : "");
+        return text;
+    };
+    EXPECT_EQ(marks(), "-xx");
 
-    Host.SetCursor(TCursorKind::crDefault);
-    Table.FailAtRow = 0;
-    EXPECT_THROW(Flow.MatchAll(), std::runtime_error);
-    EXPECT_EQ(Host.Cursor(), TCursorKind::crDefault);
-    EXPECT_EQ(Table.UpdateDepth, 0);
+    EXPECT_FALSE(Flow.SetChecked(0, true));
+    EXPECT_FALSE(Flow.ToggleChecked(7));
+    EXPECT_TRUE(Flow.SetChecked(1, true)); // as it was: the user's choice, no change told
+    EXPECT_EQ(Host.CheckChanges, 0);
+    EXPECT_TRUE(Flow.ToggleChecked(2));
+    EXPECT_EQ(marks(), "-xu-u");
+    EXPECT_EQ(Host.CheckChanges, 1);
+
+    const std::vector<std::size_t> all = {0, 1, 2};
+    Flow.SetChecked(all, false);
+    EXPECT_EQ(marks(), "--u-u");
+    EXPECT_FALSE(Flow.HasRowsToWrite());
+    Flow.ToggleChecked(all);
+    EXPECT_EQ(marks(), "-xuxu");
+    EXPECT_EQ(Host.CheckChanges, 4);
+
+    Flow.MatchAll(); // matching again starts from what can be written
+    EXPECT_EQ(marks(), "-xx");
 }
 
 TEST(FieldsChanged, MatchesOnlyWithImages)
@@ -222,13 +241,12 @@ TEST(FieldsChanged, MatchesOnlyWithImages)
     WorkflowRig rig;
     rig.Flow.AddShot({100, 30});
     rig.Host.TypeOffset(5);
-    EXPECT_TRUE(rig.Host.CursorChanges.empty());
-    EXPECT_EQ(rig.Table.UpdateBrackets, 0);
+    EXPECT_EQ(rig.Host.ReplacementsBegun, 0);
 
     rig.Flow.AddImage({"a", 105, 0.5});
     rig.Host.SetToleranceValue(0);
-    EXPECT_EQ(rig.Table.RowCount(), 1);
-    EXPECT_TRUE(rig.Table.IsChecked(0));
+    ASSERT_EQ(rig.Flow.Matches().size(), 1u);
+    EXPECT_TRUE(rig.Flow.Matches()[0].Checked);
 }
 
 TEST_F(MatchAll, AgreesWithTheLiteralAnchorSearch)
@@ -258,7 +276,6 @@ TEST_F(MatchAll, AgreesWithTheLiteralAnchorSearch)
         ASSERT_EQ(Rows(rig.Flow.Matches()),
                   Rows(LiteralMatchAll(rig.Flow.Images(), rig.Flow.Shots(), offset,
                                        rig.Host.ToleranceValue())));
-        ASSERT_EQ(rig.Table.RowCount(), static_cast<int>(rig.Flow.Matches().size()));
     }
 }
 

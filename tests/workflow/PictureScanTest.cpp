@@ -2,6 +2,7 @@
 #include "common/System.h"
 #include "support/Conversions.h"
 #include "workflow/ImageData.h"
+#include "workflow/PictureScan.h"
 
 #include <gtest/gtest.h>
 
@@ -71,11 +72,15 @@ TEST(ReadImageData, ParsesTheToolsLines)
         ScanRig rig;
         const std::string path = rig.Dir.Write("a.JPG");
         rig.Tool->Output[path] = c.output;
-        std::uint32_t read = 99;
-        double exposure = 99;
-        EXPECT_EQ(rig.Flow.ReadImageData(path, read, exposure), c.ok) << c.output.front();
-        EXPECT_EQ(read, c.date) << c.output.front();
-        EXPECT_DOUBLE_EQ(exposure, c.exposure) << c.output.front();
+        const std::optional<TImageData> read = rig.Flow.ReadImageData(path);
+        const TImageData parsed = ParseImageData(c.output, rig.Flow.Settings());
+        EXPECT_EQ(read.has_value(), c.ok) << c.output.front();
+        EXPECT_EQ(parsed.Date, c.date) << c.output.front();
+        EXPECT_DOUBLE_EQ(parsed.ExposureTime, c.exposure) << c.output.front();
+        if (read) {
+            EXPECT_EQ(read->Date, parsed.Date);
+            EXPECT_EQ(read->ExposureTime, parsed.ExposureTime);
+        }
         ASSERT_EQ(rig.Tool->Calls.size(), 1u);
         EXPECT_EQ(rig.Tool->Calls[0],
                   (std::vector<std::string>{path, "-CreateDate", "-EXIF:CreateDate",
@@ -87,17 +92,15 @@ TEST(ReadImageData, DecimalPointWorksWithEitherSeparator)
 {
     for (const FormatSettings& settings : {FormatSettings::German(), FormatSettings()}) {
         FakeHost host;
-        FakeTable table;
-        TWorkflow flow(host, table, settings);
+        TWorkflow flow(host, settings);
         auto tool = std::make_unique<FakeTool>();
         TempDir dir;
         const std::string path = dir.Write("a.JPG");
         tool->SetImage(path, "2008:01:05 21:03:07", "0.8");
         flow.SetMetadataTool(std::move(tool));
-        std::uint32_t date = 0;
-        double exposure = 0;
-        EXPECT_TRUE(flow.ReadImageData(path, date, exposure));
-        EXPECT_DOUBLE_EQ(exposure, 0.8) << settings.DecimalSeparator;
+        const std::optional<TImageData> data = flow.ReadImageData(path);
+        ASSERT_TRUE(data);
+        EXPECT_DOUBLE_EQ(data->ExposureTime, 0.8) << settings.DecimalSeparator;
     }
 }
 
@@ -117,10 +120,8 @@ TEST(ReadImageData, NonNumericCreateDateThrowsConversionErrors)
     for (const Case& c : cases) {
         ScanRig rig;
         const std::string path = rig.AddImageFile("a.JPG", c.value, "1/250");
-        std::uint32_t date = 0;
-        double exposure = 0;
         try {
-            rig.Flow.ReadImageData(path, date, exposure);
+            rig.Flow.ReadImageData(path);
             ADD_FAILURE() << c.value;
         } catch (const ConversionError& e) {
             EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos)
@@ -144,27 +145,27 @@ TEST(ReadImageData, ACreateDateThatIsNoMomentReadsAsNone)
     for (const auto& [value, moment] : cases) {
         ScanRig rig;
         const std::string path = rig.AddImageFile("a.JPG", value, "1/250");
-        std::uint32_t date = 99;
-        double exposure = 0;
-        EXPECT_EQ(rig.Flow.ReadImageData(path, date, exposure), moment != 0) << value;
-        EXPECT_EQ(date, moment) << value;
-        EXPECT_EQ(exposure, 0.004) << value;
+        const std::optional<TImageData> data = rig.Flow.ReadImageData(path);
+        EXPECT_EQ(data.has_value(), moment != 0) << value;
+        EXPECT_EQ(ParseImageData({"Create Date : " + std::string(value)}, rig.Flow.Settings()).Date,
+                  moment)
+            << value;
+        if (data) {
+            EXPECT_EQ(data->Date, moment) << value;
+            EXPECT_EQ(data->ExposureTime, 0.004) << value;
+        }
     }
 }
 
-TEST(ReadImageData, NoFileOrNoToolAnswersNo)
+TEST(ReadImageData, NoFileAnswersNoneAndNoToolThrows)
 {
     ScanRig rig;
-    std::uint32_t date = 1;
-    double exposure = 1;
-    EXPECT_FALSE(rig.Flow.ReadImageData(rig.Dir.File("missing.JPG"), date, exposure));
+    EXPECT_FALSE(rig.Flow.ReadImageData(rig.Dir.File("missing.JPG")));
     EXPECT_TRUE(rig.Tool->Calls.empty());
 
     const std::string path = rig.AddImageFile("a.JPG", "2008:01:05 21:03:07", "1/250");
     rig.Tool->BeforeCall = [](std::size_t) { throw std::runtime_error("cannot start"); };
-    EXPECT_FALSE(rig.Flow.ReadImageData(path, date, exposure));
-    EXPECT_EQ(date, 0u);
-    EXPECT_EQ(exposure, 0);
+    EXPECT_THROW(rig.Flow.ReadImageData(path), std::runtime_error);
 }
 
 TEST(ReadImageData, PathsReachTheToolAsOneArgumentAndNeverAsAnOption)
@@ -172,9 +173,7 @@ TEST(ReadImageData, PathsReachTheToolAsOneArgumentAndNeverAsAnOption)
     ScanRig rig;
     std::filesystem::create_directory(rig.Dir.File("Nacht am See"));
     const std::string blank = rig.AddImageFile("Nacht am See/-1 a.JPG", "2008:01:05 21:03:07", "2");
-    std::uint32_t date = 0;
-    double exposure = 0;
-    EXPECT_TRUE(rig.Flow.ReadImageData(blank, date, exposure));
+    EXPECT_TRUE(rig.Flow.ReadImageData(blank));
     EXPECT_EQ(rig.Tool->Calls.back().front(), blank);
 
     // A relative path starting with "-" gets "./" in front.
@@ -182,7 +181,7 @@ TEST(ReadImageData, PathsReachTheToolAsOneArgumentAndNeverAsAnOption)
     std::filesystem::current_path(rig.Dir.Path());
     rig.Tool->SetImage(JoinPath(".", "-x.JPG"), "2008:01:05 21:03:07", "2");
     rig.Dir.Write("-x.JPG");
-    const bool ok = rig.Flow.ReadImageData("-x.JPG", date, exposure);
+    const bool ok = rig.Flow.ReadImageData("-x.JPG").has_value();
     std::filesystem::current_path(previous);
     EXPECT_TRUE(ok);
     EXPECT_EQ(rig.Tool->Calls.back().front(), JoinPath(".", "-x.JPG"));
@@ -230,9 +229,8 @@ TEST(ScanPictures, EmptyDirectoryWarnsAndEmptiesTheField)
 {
     ScanRig rig;
     rig.Flow.AddImage({"old.JPG", 1, 1});
-    EXPECT_FALSE(rig.Flow.ScanPictures(rig.Dir.Path()));
+    EXPECT_EQ(rig.Flow.ReadPictures(rig.Dir.Path()), TDirectoryField::dfEmpty);
     EXPECT_TRUE(rig.Flow.Images().empty());
-    EXPECT_EQ(rig.Host.DirectoryText(), "");
     ASSERT_EQ(rig.Host.Messages.size(), 1u);
     EXPECT_EQ(rig.Host.Messages[0].Kind, "warning");
     EXPECT_EQ(rig.Host.Messages[0].Text, "In diesem Verzeichnis existieren keine Bilder!");
@@ -260,7 +258,7 @@ TEST(ScanPictures, CancelDuringTheFirstImageStopsBeforeTheSecond)
     ScanRig rig;
     rig.AddImageFile("a.JPG", "2008:01:05 21:00:00", "1/250");
     rig.AddImageFile("b.JPG", "2008:01:05 21:01:00", "1/250");
-    rig.Tool->BeforeCall = [&](std::size_t) { rig.Host.Cancel = true; };
+    rig.Tool->BeforeCall = [&](std::size_t) { rig.Host.RequestCancel(); };
     EXPECT_TRUE(rig.Flow.ScanPictures(rig.Dir.Path()));
     EXPECT_EQ(FileNames(rig.Flow), std::vector<std::string>{"a.JPG"});
     EXPECT_TRUE(rig.Host.Messages.empty());
@@ -275,45 +273,38 @@ TEST(ReadPictures, DrivesTheProgressWindowAndMatchesTheImagesAlone)
     rig.Flow.AddShot({Moment(2008, 1, 5, 21, 0, 0), 1});
     rig.Host.Status = "Versatz 0 s: 1 Bild genau"; // about the pictures read before
 
-    rig.Flow.ReadPictures();
+    EXPECT_EQ(rig.Flow.ReadPictures(rig.Dir.Path()), TDirectoryField::dfKeep);
 
     const TEventLog expected = {
         "progress: open",
-        "cursor: busy",
         "progress: directory " + rig.Dir.Path(),
         "progress: show",
         "progress: found 2",
         "progress: file line",
         "progress: file a.JPG",
         "progress: file b.JPG",
-        // MatchAll and FillTable show the busy cursor and restore it
-        "cursor: busy",
-        "cursor: busy",
-        "cursor: busy",
-        "cursor: busy",
         "progress: close",
-        "cursor: normal",
     };
     EXPECT_EQ(rig.Host.Log, expected);
     EXPECT_EQ(rig.Host.Status, "");
     EXPECT_TRUE(rig.Flow.Shots().empty());
-    EXPECT_TRUE(rig.Host.ReadFileEnabled);
-    ASSERT_EQ(rig.Table.RowCount(), 2);
-    EXPECT_EQ(rig.Table.RowItem(0)->Image->FileName, "a.JPG");
-    EXPECT_EQ(rig.Table.RowItem(0)->Shot, nullptr);
+    EXPECT_TRUE(rig.Flow.LogFileFound());
+    ASSERT_EQ(rig.Flow.Matches().size(), 2u);
+    EXPECT_EQ(rig.Flow.Matches()[0].Image->FileName, "a.JPG");
+    EXPECT_EQ(rig.Flow.Matches()[0].Shot, nullptr);
 }
 
 TEST(ReadPictures, EmptyScanTestsTheBareLogNameAndLeavesTheTableEmpty)
 {
     ScanRig rig;
-    rig.Host.ReadFileEnabled = true;
-    rig.Flow.ReadPictures();
-    EXPECT_FALSE(rig.Host.ReadFileEnabled); // "Zelmaro.txt" is looked for in the working directory
-    EXPECT_EQ(rig.Table.RowCount(), 0);
+    rig.Dir.Write("Zelmaro.txt", "Zelmaro\r\n");
+    EXPECT_EQ(rig.Flow.ReadPictures(rig.Dir.Path()), TDirectoryField::dfEmpty);
+    EXPECT_FALSE(rig.Flow.LogFileFound()); // "Zelmaro.txt" is looked for in the working directory
+    EXPECT_TRUE(rig.Flow.Matches().empty());
     const TEventLog& log = rig.Host.Log;
     EXPECT_NE(std::find(log.begin(), log.end(), "progress: found 0"), log.end());
     EXPECT_EQ(std::find(log.begin(), log.end(), "progress: file line"), log.end());
-    EXPECT_EQ(log.back(), "cursor: normal");
+    EXPECT_EQ(log.back(), "progress: close");
 }
 
 TEST(ReadPictures, ConversionErrorLeavesAfterFreeingTheWindow)
@@ -322,12 +313,11 @@ TEST(ReadPictures, ConversionErrorLeavesAfterFreeingTheWindow)
     rig.AddImageFile("a.JPG", "2008:01:05 21:00:00", "1/250");
     rig.AddImageFile("b.JPG", "2008:xx:05 21:00:00", "1/250");
     rig.Flow.AddShot({1, 1});
-    EXPECT_THROW(rig.Flow.ReadPictures(), ConversionError);
+    EXPECT_THROW(rig.Flow.ReadPictures(rig.Dir.Path()), ConversionError);
     EXPECT_EQ(FileNames(rig.Flow), std::vector<std::string>{"a.JPG"});
     EXPECT_EQ(rig.Flow.Shots().size(), 1u); // steps after the scan did not run
-    EXPECT_EQ(rig.Table.RowCount(), 0);
-    const std::vector<std::string> tail(rig.Host.Log.end() - 2, rig.Host.Log.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"progress: close", "cursor: normal"}));
+    EXPECT_TRUE(rig.Flow.Matches().empty());
+    EXPECT_EQ(rig.Host.Log.back(), "progress: close");
 }
 
 TEST(ReadPictures, AnImpossibleDateIsThatImagesReadingFailure)
@@ -337,13 +327,12 @@ TEST(ReadPictures, AnImpossibleDateIsThatImagesReadingFailure)
     rig.AddImageFile("b.JPG", "2008:02:30 21:00:00", "1/250");
     rig.AddImageFile("c.JPG", "2008:01:05 21:02:00", "1/250");
     rig.Flow.AddShot({1, 1});
-    rig.Flow.ReadPictures();
+    EXPECT_EQ(rig.Flow.ReadPictures(rig.Dir.Path()), TDirectoryField::dfKeep);
     EXPECT_EQ(FileNames(rig.Flow), std::vector<std::string>{"a.JPG"});
     EXPECT_EQ(rig.Host.MessageTexts("error"),
               std::vector<std::string>{"Fehler beim Auslesen von Bild \"b.JPG\"!"});
     EXPECT_EQ(rig.Host.TerminateRequests, 1);
-    const std::vector<std::string> tail(rig.Host.Log.end() - 2, rig.Host.Log.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"progress: close", "cursor: normal"}));
+    EXPECT_EQ(rig.Host.Log.back(), "progress: close");
 }
 
 #ifndef _WIN32
@@ -475,7 +464,7 @@ TEST(ScanPicturesAtOnce, GivesWhatTheScanInTurnGives)
             for (const bool separate : {false, true}) {
                 ScanRig rig;
                 rig.Host.OnPendingEvents = [&] {
-                    rig.Host.Cancel = rig.Host.PendingEventCalls == c.cancelAt;
+                    rig.Host.SetCancel(rig.Host.PendingEventCalls == c.cancelAt);
                 };
                 const std::vector<std::string> inTurn =
                     Scan(rig, c.unreadableAt, c.badDateAt, c.badDate);

@@ -78,13 +78,13 @@ TEST(Records, ClearingImagesOrShotsEmptiesPairsAndTable)
         rig.Flow.AddImage({"a.jpg", 100, 0.5});
         rig.Flow.AddShot({100, 30});
         rig.Flow.MatchAll();
-        ASSERT_EQ(rig.Table.RowCount(), 1);
-        ASSERT_TRUE(rig.Table.WriteEnabled);
+        ASSERT_EQ(rig.Flow.Matches().size(), 1u);
+        ASSERT_TRUE(rig.Flow.HasRowsToWrite());
 
         (rig.Flow.*clear)();
         EXPECT_TRUE(rig.Flow.Matches().empty());
-        EXPECT_EQ(rig.Table.RowCount(), 0);
-        EXPECT_FALSE(rig.Table.WriteEnabled);
+        EXPECT_FALSE(rig.Flow.HasRowsToWrite());
+        EXPECT_EQ(rig.Host.ReplacementsEnded, 2); // the view heard of the empty rows
         EXPECT_EQ(rig.Flow.Images().size(), images);
         EXPECT_EQ(rig.Flow.Shots().size(), shots);
     }

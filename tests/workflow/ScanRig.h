@@ -8,8 +8,8 @@
 
 namespace zelmaro::test {
 
-// A workflow whose metadata tool is a FakeTool and whose directory field
-// names a fresh temporary directory.
+// A workflow whose metadata tool is a FakeTool, and a fresh temporary
+// directory for its images.
 struct ScanRig : WorkflowRig {
     TempDir Dir;
     FakeTool* Tool = nullptr;
@@ -19,8 +19,6 @@ struct ScanRig : WorkflowRig {
         auto tool = std::make_unique<FakeTool>();
         Tool = tool.get();
         Flow.SetMetadataTool(std::move(tool));
-        Host.SetDirectoryText(Dir.Path());
-        Host.Log.clear();
     }
 
     // An image file in the directory and the tool's answer for it.

@@ -1,5 +1,6 @@
 #include "ScanRig.h"
 #include "palm/PalmTestSupport.h"
+#include "workflow/ShotLog.h"
 
 #include <gtest/gtest.h>
 
@@ -204,14 +205,13 @@ TEST(ReadShotFile, ImpossibleMomentAnswersNoAndKeepsEarlierEntries)
     ExpectShotFile("Zelmaro\n0801052103071\n0813052103072\n", false, {{k210307, 1}});
 }
 
-TEST(ReadShotFile, MissingFileWarnsAndEmptiesTheDirectoryField)
+TEST(ReadShotFile, MissingFileWarns)
 {
     ScanRig rig;
     rig.Flow.AddShot({1, 1});
     rig.Host.ShowStatus("Versatz 3 s: 2 Bilder genau");
     EXPECT_FALSE(rig.Flow.ReadShotFile(rig.Dir.File("Zelmaro.txt")));
     EXPECT_TRUE(rig.Flow.Shots().empty());
-    EXPECT_EQ(rig.Host.DirectoryText(), "");
     ASSERT_EQ(rig.Host.Messages.size(), 1u);
     EXPECT_EQ(rig.Host.MessageTexts("warning"),
               (Texts{"In diesem Verzeichnis existiert keine Datei \"Zelmaro.txt\"!"}));
@@ -260,12 +260,11 @@ TEST(ReadShotFile, AFileWithoutEntriesIsNamedWithTheReason)
         rig.Flow.AddShot({1, 1});
         const std::string path = rig.Dir.File("Zelmaro.txt");
         c.make(path);
-        rig.Flow.ReadShotFile(path);
+        EXPECT_EQ(rig.Flow.ReadLogFile(rig.Dir.Path()), TDirectoryField::dfKeep);
         EXPECT_TRUE(rig.Flow.Shots().empty());
         EXPECT_EQ(rig.Host.MessageTexts("warning"), (Texts{"Die Datei \"" + path + "\" " + c.why}));
         EXPECT_EQ(rig.Host.Status, "0 Einträge gelesen, " + std::to_string(c.passedOver) +
                                        (c.passedOver == 1 ? " Zeile" : " Zeilen") + " übergangen");
-        EXPECT_EQ(rig.Host.DirectoryText(), rig.Dir.Path());
     }
 }
 
@@ -275,17 +274,17 @@ TEST(ReadLogFile, ReadsTheDirectorysLogAndMatches)
     rig.Flow.AddImage({"a.JPG", k210307 + 7, 0.5});
     rig.Host.TypeOffset(7);
     rig.Dir.Write("Zelmaro.txt", "Zelmaro\r\n0801052103073,2\r\n");
-    rig.Flow.ReadLogFile();
-    ASSERT_EQ(rig.Table.RowCount(), 1);
-    EXPECT_TRUE(rig.Table.IsChecked(0));
-    EXPECT_EQ(rig.Flow.CellText(*rig.Table.RowItem(0), 3), "=");
-    EXPECT_EQ(rig.Flow.CellText(*rig.Table.RowItem(0), 5), "3,2");
+    EXPECT_EQ(rig.Flow.ReadLogFile(rig.Dir.Path()), TDirectoryField::dfKeep);
+    ASSERT_EQ(rig.Flow.Matches().size(), 1u);
+    EXPECT_TRUE(rig.Flow.Matches()[0].Checked);
+    EXPECT_EQ(rig.Flow.CellText(rig.Flow.Matches()[0], 3), "=");
+    EXPECT_EQ(rig.Flow.CellText(rig.Flow.Matches()[0], 5), "3,2");
 
     // Without the file the images stay alone in the table.
     std::filesystem::remove(rig.Dir.File("Zelmaro.txt"));
-    rig.Flow.ReadLogFile();
-    ASSERT_EQ(rig.Table.RowCount(), 1);
-    EXPECT_EQ(rig.Table.RowItem(0)->Shot, nullptr);
+    EXPECT_EQ(rig.Flow.ReadLogFile(rig.Dir.Path()), TDirectoryField::dfEmpty);
+    ASSERT_EQ(rig.Flow.Matches().size(), 1u);
+    EXPECT_EQ(rig.Flow.Matches()[0].Shot, nullptr);
 }
 
 TEST(LogMemoLines, OnlyMemosThatStartWithTheTitle)
@@ -338,10 +337,10 @@ TEST_F(ShotMemo, CommandWithoutAUserDoesNothing)
     WriteMemos({"Zelmaro\r\n0801052103073,2"});
     Rig.Flow.AddImage({"a.JPG", k210307, 0.5});
     Rig.Flow.MatchAll();
-    const int clears = Rig.Table.Clears;
+    const int replaced = Rig.Host.ReplacementsEnded;
     Rig.Flow.ReadLogMemo(std::nullopt);
-    EXPECT_EQ(Rig.Table.Clears, clears);
+    EXPECT_EQ(Rig.Host.ReplacementsEnded, replaced);
     Rig.Flow.ReadLogMemo(7);
-    ASSERT_EQ(Rig.Table.RowCount(), 1);
-    EXPECT_TRUE(Rig.Table.IsChecked(0));
+    ASSERT_EQ(Rig.Flow.Matches().size(), 1u);
+    EXPECT_TRUE(Rig.Flow.Matches()[0].Checked);
 }

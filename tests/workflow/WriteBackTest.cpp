@@ -1,4 +1,5 @@
 #include "ScanRig.h"
+#include "workflow/WriteBack.h"
 
 #include <gtest/gtest.h>
 
@@ -60,7 +61,7 @@ TEST(ExposureValueText, DecimalPointWhateverTheUsersSeparator)
 
 TEST_F(WriteExposureTimes, WritesCheckedRowsReadsThemBackAndMatches)
 {
-    ASSERT_TRUE(Table.WriteEnabled);
+    ASSERT_TRUE(Flow.HasRowsToWrite());
     Flow.WriteExposureTimes();
 
     const auto writes = Tool->WriteCalls();
@@ -77,53 +78,52 @@ TEST_F(WriteExposureTimes, WritesCheckedRowsReadsThemBackAndMatches)
     EXPECT_EQ(Tool->Calls[2], read);
 
     EXPECT_EQ(Exposures(), "30|3,2|0,333333333333333|");
-    ASSERT_EQ(Table.RowCount(), 3);
+    ASSERT_EQ(Flow.Matches().size(), 3u);
     // 15 digits of 1/3 agree with 1/3 as far as the file can tell.
     for (int row = 0; row < 3; ++row) {
-        EXPECT_FALSE(Table.IsChecked(row));
-        EXPECT_EQ(Table.RowItem(row)->ExposureState, TMatchState::msEqual);
-        EXPECT_EQ(Flow.CellText(*Table.RowItem(row), 3), "=");
+        EXPECT_FALSE(Flow.Matches()[row].Checked);
+        EXPECT_EQ(Flow.Matches()[row].ExposureState, TMatchState::msEqual);
+        EXPECT_EQ(Flow.CellText(Flow.Matches()[row], 3), "=");
     }
-    EXPECT_FALSE(Table.WriteEnabled);
+    EXPECT_FALSE(Flow.HasRowsToWrite());
     EXPECT_EQ(Flow.LastWrite().Written, (std::vector<std::string>{"a.JPG", "b.JPG", "c.JPG"}));
     EXPECT_TRUE(Flow.LastWrite().Failed.empty());
     EXPECT_TRUE(Host.WriteFailures.empty());
 
-    EXPECT_EQ(TEventLog(Host.Log.begin(), Host.Log.begin() + 10),
-              (TEventLog{"progress: open", "cursor: busy",
+    EXPECT_EQ(TEventLog(Host.Log.begin(), Host.Log.begin() + 9),
+              (TEventLog{"progress: open",
                          "progress: first caption Bearbeite Verzeichnis:",
                          "progress: directory " + Dir.Path(), "progress: file line",
                          "progress: third caption Schreibe Daten in Datei:", "progress: file ",
                          "progress: show", "progress: file a.JPG", "progress: file b.JPG"}));
-    const TEventLog tail(Host.Log.end() - 2, Host.Log.end());
-    EXPECT_EQ(tail, (TEventLog{"progress: close", "cursor: normal"}));
+    EXPECT_EQ(Host.Log.back(), "progress: close");
 }
 
 TEST_F(WriteExposureTimes, PassesOverUncheckedAndOneSidedRows)
 {
     Flow.AddImage({"extra.JPG", kStart + 3600, 1});
     Flow.MatchAll();
-    ASSERT_EQ(Table.RowCount(), 4);
-    Table.SetChecked(1, false);
-    Table.SetChecked(3, true); // no shot: never written
+    ASSERT_EQ(Flow.Matches().size(), 4u);
+    EXPECT_TRUE(Flow.SetChecked(1, false));
+    EXPECT_FALSE(Flow.SetChecked(3, true)); // no shot: never checked, never written
     Flow.WriteExposureTimes();
     const auto writes = Tool->WriteCalls();
     ASSERT_EQ(writes.size(), 2u);
     EXPECT_EQ(writes[0][2], Dir.File("a.JPG"));
     EXPECT_EQ(writes[1][2], Dir.File("c.JPG"));
-    EXPECT_TRUE(Table.IsChecked(1)); // rechecked by the new matching
+    EXPECT_TRUE(Flow.Matches()[1].Checked); // rechecked by the new matching
 }
 
 TEST_F(WriteExposureTimes, CancelStopsBeforeTheNextImageAndStillMatches)
 {
-    Tool->BeforeCall = [&](std::size_t) { Host.Cancel = true; };
-    const int clears = Table.Clears;
+    Tool->BeforeCall = [&](std::size_t) { Host.RequestCancel(); };
+    const int clears = Host.ReplacementsEnded;
     Flow.WriteExposureTimes();
     EXPECT_EQ(Tool->WriteCalls().size(), 1u);
     EXPECT_EQ(Exposures(), "30|0,004|2|");
-    EXPECT_GT(Table.Clears, clears);
-    EXPECT_FALSE(Table.IsChecked(0));
-    EXPECT_TRUE(Table.IsChecked(1));
+    EXPECT_GT(Host.ReplacementsEnded, clears);
+    EXPECT_FALSE(Flow.Matches()[0].Checked);
+    EXPECT_TRUE(Flow.Matches()[1].Checked);
 }
 
 TEST_F(WriteExposureTimes, ToolFailureEndsTheProgramWithoutRematch)
@@ -135,7 +135,7 @@ TEST_F(WriteExposureTimes, ToolFailureEndsTheProgramWithoutRematch)
             if (call == failing)
                 throw std::runtime_error("cannot start");
         };
-        const int clears = rig.Table.Clears;
+        const int clears = rig.Host.ReplacementsEnded;
         rig.Flow.WriteExposureTimes();
         EXPECT_EQ(rig.Host.MessageTexts("error"),
                   std::vector<std::string>{"Fehler beim Ändern von Bild \"b.JPG\"!"});
@@ -144,9 +144,9 @@ TEST_F(WriteExposureTimes, ToolFailureEndsTheProgramWithoutRematch)
                   (std::vector<TWriteFailure>{{"b.JPG", "exiftool ließ sich nicht starten."}}));
         EXPECT_EQ(rig.Host.TerminateRequests, 1);
         EXPECT_EQ(rig.Exposures(), "30|0,004|2|");
-        EXPECT_EQ(rig.Table.Clears, clears);
-        EXPECT_TRUE(rig.Table.IsChecked(0)); // the table still shows the old state
-        EXPECT_EQ(rig.Host.Log.back(), "cursor: normal");
+        EXPECT_EQ(rig.Host.ReplacementsEnded, clears);
+        EXPECT_TRUE(rig.Flow.Matches()[0].Checked); // the table still shows the old state
+        EXPECT_EQ(rig.Host.Log.back(), "progress: close");
     }
 }
 
@@ -174,8 +174,8 @@ TEST_F(WriteExposureTimes, EveryImageThatDidNotTakeItsValueIsReportedWithItsReas
     };
     Flow.WriteExposureTimes();
     EXPECT_EQ(Exposures(), "0,5|0,004|2|");
-    EXPECT_TRUE(Table.IsChecked(0)); // matched again: still to be written
-    EXPECT_TRUE(Table.WriteEnabled);
+    EXPECT_TRUE(Flow.Matches()[0].Checked); // matched again: still to be written
+    EXPECT_TRUE(Flow.HasRowsToWrite());
     const std::vector<TWriteFailure> expected = {
         {"a.JPG", "Die Datei enthält danach 0,5 statt 30."},
         {"b.JPG", "exiftool: Error creating file: x"},
@@ -184,8 +184,8 @@ TEST_F(WriteExposureTimes, EveryImageThatDidNotTakeItsValueIsReportedWithItsReas
     EXPECT_EQ(Host.WriteFailures, expected);
     EXPECT_EQ(Flow.LastWrite().Failed, expected);
     // Told after the progress window, which stays on top, has gone.
-    const TEventLog tail(Host.Log.end() - 3, Host.Log.end());
-    EXPECT_EQ(tail, (TEventLog{"progress: close", "cursor: normal", "write failures: 3"}));
+    const TEventLog tail(Host.Log.end() - 2, Host.Log.end());
+    EXPECT_EQ(tail, (TEventLog{"progress: close", "write failures: 3"}));
     EXPECT_TRUE(Flow.LastWrite().Written.empty());
     EXPECT_TRUE(Host.Messages.empty());
     EXPECT_EQ(Host.TerminateRequests, 0);
@@ -216,7 +216,7 @@ TEST_F(WriteExposureTimes, AnImageThatChangedOrMayNotBeChangedIsNotWritten)
         EXPECT_EQ(writes[0][2], rig.Dir.File("b.JPG")) << c.what;
         EXPECT_EQ(rig.Host.WriteFailures, (std::vector<TWriteFailure>{{"a.JPG", c.reason}}))
             << c.what;
-        EXPECT_TRUE(rig.Table.IsChecked(0)) << c.what;
+        EXPECT_TRUE(rig.Flow.Matches()[0].Checked) << c.what;
         EXPECT_EQ(rig.Host.TerminateRequests, 0) << c.what;
     }
 }
@@ -225,7 +225,6 @@ TEST_F(WriteExposureTimes, WritesWhereTheImagesWereReadWhateverTheFieldSaysNow)
 {
     TempDir other;
     other.Write("a.JPG");
-    Host.SetDirectoryText(other.Path());
     Flow.WriteExposureTimes();
     const auto writes = Tool->WriteCalls();
     ASSERT_EQ(writes.size(), 3u);
@@ -244,11 +243,11 @@ TEST_F(WriteExposureTimes, AbsurdLoggedValuesAreNeverCheckedNorWritten)
         rig.Flow.ScanPictures(rig.Dir.Path());
         rig.Flow.AddShot({kStart, logged});
         rig.Flow.MatchAll();
-        ASSERT_EQ(rig.Table.RowCount(), 1);
-        EXPECT_EQ(rig.Table.RowItem(0)->TimeState, TMatchState::msEqual) << logged;
-        EXPECT_FALSE(rig.Table.IsChecked(0)) << logged;
-        EXPECT_FALSE(IsCheckable(*rig.Table.RowItem(0))) << logged;
-        rig.Table.SetChecked(0, true); // as a table that let it through would
+        ASSERT_EQ(rig.Flow.Matches().size(), 1u);
+        EXPECT_EQ(rig.Flow.Matches()[0].TimeState, TMatchState::msEqual) << logged;
+        EXPECT_FALSE(rig.Flow.Matches()[0].Checked) << logged;
+        EXPECT_FALSE(IsCheckable(rig.Flow.Matches()[0])) << logged;
+        EXPECT_FALSE(rig.Flow.SetChecked(0, true)) << logged;
         rig.Flow.WriteExposureTimes();
         EXPECT_TRUE(rig.Tool->WriteCalls().empty()) << logged;
     }

@@ -1,0 +1,220 @@
+#include "workflow/Workflow.h"
+
+#include "support/MessageBoxes.h"
+
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
+namespace zelmaro {
+
+namespace {
+
+// Behind every record with a Date less than or equal to the new one, which is
+// where a multimap puts an equal key. Logs and scans mostly arrive in time
+// order, oldest or newest first, so both ends are tried first.
+template <typename Item>
+const Item& InsertOrdered(std::multimap<std::uint32_t, Item>& records, Item item)
+{
+    const std::uint32_t date = item.Date;
+    if (records.empty() || std::prev(records.end())->first <= date)
+        return records.emplace_hint(records.end(), date, std::move(item))->second;
+    if (date < records.begin()->first)
+        return records.emplace_hint(records.begin(), date, std::move(item))->second;
+    return records.emplace(date, std::move(item))->second;
+}
+
+// A call under way is let finish for this long before a cancel stops it
+// (a read) or the window hears of it, so that a cancel keeps what is read
+// at the usual speed, and only a hanging read is cut short.
+constexpr int kCallGraceMs = 500;
+
+} // namespace
+
+TWorkflow::TWorkflow(TWorkflowHost& host, FormatSettings settings)
+    : FHost(host), FSettings(std::move(settings))
+{
+}
+
+void TWorkflow::AddObserver(TWorkflowObserver& observer)
+{
+    FObservers.push_back(&observer);
+}
+
+void TWorkflow::RemoveObserver(TWorkflowObserver& observer)
+{
+    std::erase(FObservers, &observer);
+}
+
+// ---- the lists
+
+void TWorkflow::ClearImages()
+{
+    ClearMatches();
+    FImages.clear();
+}
+
+void TWorkflow::ClearShots()
+{
+    ClearMatches();
+    FShots.clear();
+}
+
+void TWorkflow::ClearMatches()
+{
+    if (!FMatches.empty())
+        ReplaceMatches({});
+}
+
+const TImageItem& TWorkflow::AddImage(TImageItem image)
+{
+    return InsertOrdered(FImages, std::move(image));
+}
+
+const TShotItem& TWorkflow::AddShot(TShotItem shot)
+{
+    return InsertOrdered(FShots, shot);
+}
+
+TWorkflow::TRowsReplacement::TRowsReplacement(TWorkflow& flow) : FFlow(flow)
+{
+    for (TWorkflowObserver* observer : FFlow.FObservers)
+        observer->RowsReplacing();
+}
+
+TWorkflow::TRowsReplacement::~TRowsReplacement()
+{
+    for (TWorkflowObserver* observer : FFlow.FObservers)
+        observer->RowsReplaced();
+}
+
+void TWorkflow::ReplaceMatches(std::vector<TMatchItem> matches)
+{
+    const TRowsReplacement replacement(*this);
+    FMatches = std::move(matches);
+}
+
+// ---- the check marks
+
+bool TWorkflow::SetChecked(std::size_t row, bool checked)
+{
+    if (row >= FMatches.size() || !IsCheckable(FMatches[row]))
+        return false;
+    TMatchItem& item = FMatches[row];
+    item.CheckChangedByUser = true;
+    if (item.Checked != checked) {
+        item.Checked = checked;
+        NotifyChecks(row, row);
+    }
+    return true;
+}
+
+bool TWorkflow::ToggleChecked(std::size_t row)
+{
+    return row < FMatches.size() && SetChecked(row, !FMatches[row].Checked);
+}
+
+void TWorkflow::SetChecked(std::span<const std::size_t> rows, bool checked)
+{
+    for (const std::size_t row : rows)
+        SetChecked(row, checked);
+}
+
+void TWorkflow::ToggleChecked(std::span<const std::size_t> rows)
+{
+    for (const std::size_t row : rows)
+        ToggleChecked(row);
+}
+
+bool TWorkflow::HasRowsToWrite() const
+{
+    return std::any_of(FMatches.begin(), FMatches.end(),
+                       [](const TMatchItem& item) { return item.Checked; });
+}
+
+void TWorkflow::NotifyChecks(std::size_t first, std::size_t last)
+{
+    for (TWorkflowObserver* observer : FObservers)
+        observer->ChecksChanged(first, last);
+}
+
+// ---- the tool
+
+bool TWorkflow::LocateExifTool()
+{
+    if (auto tool = FindExifTool()) {
+        FExifTool = std::move(*tool);
+        return true;
+    }
+    FHost.ShowError(MissingExifToolMessage(), kAppCaption);
+    FHost.RequestTerminate();
+    return false;
+}
+
+TWorkflow::TToolSessionScope::TToolSessionScope(TWorkflow& flow) : FFlow(flow)
+{
+    // A replaced tool stays as it is; the session itself starts at first use.
+    if (FFlow.FUseSession && !FFlow.FTool && !FFlow.FSession && !FFlow.FExifTool.empty()) {
+        FFlow.FSession = std::make_unique<TExifToolSession>(FFlow.FExifTool, FFlow.FReadBoundMs);
+        FOwner = true;
+    }
+    FFlow.Tool().SetWaitHook(FFlow.CommandWaitHook());
+}
+
+TWorkflow::TToolSessionScope::~TToolSessionScope()
+{
+    if (FOwner)
+        FFlow.FSession.reset();
+}
+
+TMetadataTool& TWorkflow::Tool()
+{
+    if (FTool)
+        return *FTool;
+    if (FSession)
+        return *FSession;
+    if (!FPerCall) {
+        FPerCall = std::make_unique<TConsoleMetadataTool>(FExifTool, FReadBoundMs);
+        FPerCall->SetWaitHook(CommandWaitHook());
+    }
+    return *FPerCall;
+}
+
+std::unique_ptr<TMetadataTool> TWorkflow::NewReaderTool() const
+{
+    if (FScanToolFactory)
+        return FScanToolFactory();
+    if (FSession)
+        return std::make_unique<TExifToolSession>(FExifTool, FReadBoundMs);
+    return std::make_unique<TConsoleMetadataTool>(FExifTool, FReadBoundMs);
+}
+
+TWaitHook TWorkflow::CommandWaitHook()
+{
+    return [this](const TToolWait& wait) {
+        if (wait.Waited.count() < kCallGraceMs)
+            return true;
+        FHost.ProcessPendingEvents();
+        if (wait.Writing) {
+            // A slow share or card is waited for, never cut short: say so.
+            constexpr long long kReportEveryMs = 10000;
+            const long long reports = wait.Waited.count() / kReportEveryMs;
+            if (reports > FSlowWriteReports) {
+                FSlowWriteReports = reports;
+                FHost.ShowStatus("Warte auf exiftool: \"" + FWritingName + "\" wird seit " +
+                                 std::to_string(reports * kReportEveryMs / 1000) +
+                                 " s geschrieben.");
+            }
+        }
+        return !(FReadsStoppable && FHost.CancelRequested());
+    };
+}
+
+TWaitHook TWorkflow::ReaderWaitHook(const std::atomic<bool>& stop)
+{
+    return [&stop](const TToolWait& wait) {
+        return wait.Waited.count() < kCallGraceMs || !stop.load();
+    };
+}
+
+} // namespace zelmaro

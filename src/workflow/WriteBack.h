@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/FormatSettings.h"
+#include "workflow/WorkflowHost.h"
+
+#include <string>
+#include <vector>
+
+namespace zelmaro {
+
+// The exposure time as the tool takes it: the number text with a decimal point.
+std::string ExposureValueText(double exposureTime, const FormatSettings& settings);
+
+// The warning about images that did not take their value: the first ten,
+// each with its reason, and how many more there are.
+std::string WriteFailureMessage(const std::vector<TWriteFailure>& failures);
+
+// Why the tool did not write the file at path, from its error lines (the
+// first error, else the first warning, without the path it names), or
+// empty when it gave none.
+std::string ToolRefusal(const std::vector<std::string>& errorLines, const std::string& path);
+
+} // namespace zelmaro
