@@ -63,6 +63,12 @@ void TGuiWorkflowHost::ShowInfo(std::string_view message, std::string_view capti
     FMessages.ShowInfo(message, caption);
 }
 
+bool TGuiWorkflowHost::AskYesNo(std::string_view question, std::string_view caption)
+{
+    const TArrowWhileAsking arrow;
+    return FMessages.AskYesNo(question, caption);
+}
+
 void TGuiWorkflowHost::ShowWriteFailures(const std::vector<TWriteFailure>& failures)
 {
     ShowWarning(WriteFailureMessage(failures), kAppCaption);

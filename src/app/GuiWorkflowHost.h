@@ -28,6 +28,7 @@ public:
     void ShowError(std::string_view message, std::string_view caption) override;
     void ShowWarning(std::string_view message, std::string_view caption) override;
     void ShowInfo(std::string_view message, std::string_view caption) override;
+    bool AskYesNo(std::string_view question, std::string_view caption) override;
     // One warning that names the images.
     void ShowWriteFailures(const std::vector<TWriteFailure>& failures) override;
 

@@ -6,7 +6,6 @@
 
 namespace zelmaro {
 
-
 void TQtMessageBoxes::ShowError(std::string_view message, std::string_view caption)
 {
     Show(QMessageBox::Critical, message, caption);
@@ -20,6 +19,15 @@ void TQtMessageBoxes::ShowWarning(std::string_view message, std::string_view cap
 void TQtMessageBoxes::ShowInfo(std::string_view message, std::string_view caption)
 {
     Show(QMessageBox::Information, message, caption);
+}
+
+bool TQtMessageBoxes::AskYesNo(std::string_view question, std::string_view caption)
+{
+    QMessageBox box(QMessageBox::Question, FromLocal(caption), FromLocal(question),
+                    QMessageBox::Yes | QMessageBox::No, FParent.data());
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void TQtMessageBoxes::Show(QMessageBox::Icon icon, std::string_view message,

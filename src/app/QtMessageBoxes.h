@@ -18,6 +18,7 @@ public:
     void ShowError(std::string_view message, std::string_view caption) override;
     void ShowWarning(std::string_view message, std::string_view caption) override;
     void ShowInfo(std::string_view message, std::string_view caption) override;
+    bool AskYesNo(std::string_view question, std::string_view caption) override;
 
 private:
     void Show(QMessageBox::Icon icon, std::string_view message, std::string_view caption);

@@ -19,6 +19,12 @@ public:
     virtual void ShowWarning(std::string_view message, std::string_view caption) = 0;
     // Information sound and icon.
     virtual void ShowInfo(std::string_view message, std::string_view caption) = 0;
+    // A question with the buttons "Ja" and "Nein" (the default); true for Ja.
+    // Where nobody can be asked (a console), the answer is no.
+    virtual bool AskYesNo(std::string_view /*question*/, std::string_view /*caption*/)
+    {
+        return false;
+    }
 };
 
 } // namespace zelmaro

@@ -10,7 +10,7 @@
 namespace zelmaro::test {
 
 struct FakeMessage {
-    std::string Kind; // "error", "warning", "info"
+    std::string Kind; // "error", "warning", "info", "question"
     std::string Text;
     std::string Caption;
     // As the logs and the tests write it: "kind: text".
@@ -25,6 +25,8 @@ public:
     std::vector<FakeMessage> Messages;
     // Runs for each message as it comes.
     std::function<void(const FakeMessage&)> OnMessage;
+    // What every question is answered.
+    bool Answer = true;
 
     void ShowError(std::string_view message, std::string_view caption) override
     {
@@ -37,6 +39,12 @@ public:
     void ShowInfo(std::string_view message, std::string_view caption) override
     {
         Add("info", message, caption);
+    }
+
+    bool AskYesNo(std::string_view question, std::string_view caption) override
+    {
+        Add("question", question, caption);
+        return Answer;
     }
 
 private:
