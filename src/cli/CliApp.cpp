@@ -266,7 +266,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
            const TCliEnvironment& environment)
 {
     const TCliParse parse = ParseCliArguments(arguments);
-    const bool json = parse.Options.Format == TOutputFormat::ofJson;
+    const bool json = parse.Format == TOutputFormat::ofJson;
     // A usage error found once --format json has been read is a document too.
     const auto errorDocument = [&](const std::string& error) {
         TJsonObject document;
@@ -274,20 +274,21 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
         document.Write(out);
         out.flush();
     };
-    if (!parse.Error.empty()) {
-        err << "Fehler: " << ConsoleText(parse.Error)
+    if (!parse.Options) {
+        err << "Fehler: " << ConsoleText(parse.Options.Error())
             << "\n\"zelmaro-cli --help\" erklärt den Aufruf.\n";
         if (json)
-            errorDocument(parse.Error);
+            errorDocument(parse.Options.Error());
         return kExitUsage;
     }
-    if (parse.Options.Help) {
+    const TCliOptions& options = *parse.Options;
+    if (options.Help) {
         out << CliUsage();
         return kExitOk;
     }
     const MemoryRegistryStore noRegistry;
     const RegistryStore& registry = environment.Registry ? *environment.Registry : noRegistry;
-    if (parse.Options.ListPalmUsers) {
+    if (options.ListPalmUsers) {
         const TPalmUsersDat users(registry);
         if (!users.Installed())
             err << "Hinweis: Palm Desktop ist nicht eingerichtet.\n";
@@ -296,7 +297,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     }
     bool documentStarted = false;
     try {
-        return Run(parse.Options, out, err, environment, registry, documentStarted);
+        return Run(options, out, err, environment, registry, documentStarted);
     } catch (const std::exception& e) {
         // What the window's general error box would show.
         err << "Fehler: " << ConsoleText(e.what()) << '\n';

@@ -61,11 +61,9 @@ std::optional<int> Seconds(const std::string& text)
 
 TCliParse ParseCliArguments(const std::vector<std::string>& arguments)
 {
-    TCliParse result;
-    TCliOptions& o = result.Options;
-    auto fail = [&](std::string message) {
-        result.Error = std::move(message);
-        return result;
+    TCliOptions o;
+    auto fail = [&](std::string message) -> TCliParse {
+        return {Fail(std::move(message)), o.Format};
     };
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& a = arguments[i];
@@ -148,7 +146,7 @@ TCliParse ParseCliArguments(const std::vector<std::string>& arguments)
         }
     }
     if (o.Help || o.ListPalmUsers)
-        return result;
+        return {o, o.Format};
     if (o.Directory.empty())
         return fail("Das Verzeichnis fehlt.");
     if (o.LogFile && o.PalmUser)
@@ -158,7 +156,7 @@ TCliParse ParseCliArguments(const std::vector<std::string>& arguments)
                     "aus.");
     if (o.Offset && o.AutoOffset)
         return fail("\"--offset\" und \"--auto-offset\" schließen einander aus.");
-    return result;
+    return {o, o.Format};
 }
 
 std::string CliUsage()

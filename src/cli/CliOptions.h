@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/Result.h"
 #include "workflow/Records.h"
 
 #include <optional>
@@ -31,10 +32,12 @@ struct TCliOptions {
 };
 
 // The options of arguments (without the program name), or the German text
-// that says what is wrong with them.
+// that says what is wrong with them; and the output format as far as the
+// arguments were read, so that a usage error after "--format json" can still
+// be answered in JSON.
 struct TCliParse {
-    TCliOptions Options;
-    std::string Error; // empty when the arguments are usable
+    TResult<TCliOptions> Options;
+    TOutputFormat Format = TOutputFormat::ofTable;
 };
 TCliParse ParseCliArguments(const std::vector<std::string>& arguments);
 

@@ -27,15 +27,17 @@ TPalmDesktopFile::TPalmDesktopFile()
     Load();
 }
 
-bool TPalmDesktopFile::Load()
+TResult<void> TPalmDesktopFile::Load()
 {
     if (FileName.empty() || !FileExists(FileName)) {
         LoadFrom(nullptr);
-        return true;
+        return {};
     }
     std::optional<ByteStream> stream = ByteStream::FromFile(FileName);
     LoadFrom(stream ? &*stream : nullptr);
-    return stream.has_value();
+    if (!stream)
+        return Fail("Die Palm-Desktop-Datei \"" + FileName + "\" ließ sich nicht lesen.");
+    return {};
 }
 
 void TPalmDesktopFile::LoadFrom(ByteStream* stream)
@@ -97,8 +99,8 @@ bool TPalmDesktopFile::ParseHeader(ByteStream* stream)
     return true;
 }
 
-std::optional<TPalmDesktopMemoFile> TPalmDesktopMemoFile::ForUser(std::int32_t userID,
-                                                                  const RegistryStore& registry)
+TResult<TPalmDesktopMemoFile> TPalmDesktopMemoFile::ForUser(std::int32_t userID,
+                                                            const RegistryStore& registry)
 {
     TPalmDesktopMemoFile file;
     {
@@ -114,8 +116,8 @@ std::optional<TPalmDesktopMemoFile> TPalmDesktopMemoFile::ForUser(std::int32_t u
     }
     if (!FileExists(file.FileName))
         file.FileName.clear();
-    if (!file.Load())
-        return std::nullopt;
+    if (TResult<void> loaded = file.Load(); !loaded)
+        return Fail(loaded.Error());
     return file;
 }
 

@@ -2,9 +2,9 @@
 
 #include "palm/ByteStream.h"
 #include "platform/RegistryStore.h"
+#include "support/Result.h"
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,15 +20,16 @@ struct TPalmDesktopCategory {
 
 // The beginning of a Palm Desktop database: tag, names, categories and the
 // record schema. Damaged contents read as the empty state, and so does a file
-// that cannot be read, for which Load answers false.
+// that cannot be read, for which Load fails.
 class TPalmDesktopFile {
 public:
     TPalmDesktopFile();
     virtual ~TPalmDesktopFile() = default;
 
-    // Reads the file named by FileName, or resets when there is none. False
-    // when the file exists but cannot be read; the contents are reset then.
-    bool Load();
+    // Reads the file named by FileName, or resets when there is none. Fails,
+    // naming the file, when it exists but cannot be read; the contents are
+    // reset then.
+    TResult<void> Load();
     // Reads a database image as Load does after reading the file; nullptr resets.
     virtual void LoadFrom(ByteStream* stream);
 
@@ -83,10 +84,10 @@ public:
     TPalmDesktopMemoFile() = default;
     // Finds the user in the user list of the Palm Desktop that the store
     // names and reads the user's memos; a user that is not listed or has no
-    // memo database gives no memos. nullopt when the database exists but
-    // cannot be read.
-    static std::optional<TPalmDesktopMemoFile> ForUser(std::int32_t userID,
-                                                       const RegistryStore& registry);
+    // memo database gives no memos. Fails as Load does when the database
+    // exists but cannot be read.
+    static TResult<TPalmDesktopMemoFile> ForUser(std::int32_t userID,
+                                                 const RegistryStore& registry);
 
     void LoadFrom(ByteStream* stream) override;
 

@@ -55,53 +55,65 @@ TPalmUsersDat::TPalmUsersDat(const RegistryStore& registry) : registry_(registry
     Load();
 }
 
-void TPalmUsersDat::Load()
+TResult<void> TPalmUsersDat::Load()
 {
-    loadError_ = true;
+    loadResult_ = ReadList();
+    return loadResult_;
+}
+
+TResult<void> TPalmUsersDat::Parse(ByteStream& stream)
+{
+    loadResult_ = ReadUsers(stream, "users.dat");
+    return loadResult_;
+}
+
+TResult<void> TPalmUsersDat::ReadList()
+{
     installed_ = false;
     pimVersion_.clear();
     desktopPath_.clear();
     path_.clear();
     users_.clear();
 
+    const TFailure notInstalled = Fail("Palm Desktop ist nicht eingerichtet.");
     pimVersion_ = ReadRegistryString(registry_, kPalmDesktopKey, "PIMVersion", "");
     if (pimVersion_.empty())
-        return;
+        return notInstalled;
     desktopPath_ = ReadRegistryString(registry_, kPalmDesktopKey, "DesktopPath", "");
     if (!DirExists(desktopPath_))
-        return;
+        return notInstalled;
     path_ = ReadRegistryString(registry_, kPalmDesktopKey, "Path", "");
     if (!DirExists(path_))
-        return;
+        return notInstalled;
     installed_ = true;
 
     const std::string fileName = FindPathIgnoringCase(path_, "users.dat");
     if (!FileExists(fileName))
-        return;
+        return Fail("In \"" + path_ + "\" fehlt die Palm-Desktop-Benutzerliste users.dat.");
     // An unreadable users.dat leaves an installed Palm Desktop without users.
-    if (std::optional<ByteStream> stream = ByteStream::FromFile(fileName))
-        Parse(*stream);
+    std::optional<ByteStream> stream = ByteStream::FromFile(fileName);
+    if (!stream)
+        return Fail("Die Palm-Desktop-Benutzerliste \"" + fileName + "\" ließ sich nicht lesen.");
+    return ReadUsers(*stream, "\"" + fileName + "\"");
 }
 
-void TPalmUsersDat::Parse(ByteStream& stream)
+TResult<void> TPalmUsersDat::ReadUsers(ByteStream& stream, const std::string& shownName)
 {
-    loadError_ = true;
     users_.clear();
+    const std::string list = "Die Palm-Desktop-Benutzerliste " + shownName;
     // The count is kept whatever follows, so a damaged file still lists its
     // users; 16 bits bound it.
     const std::int16_t count = ReadInt16(stream);
     if (count <= 0)
-        return;
+        return Fail(list + " nennt keinen Benutzer.");
     users_.resize(static_cast<std::size_t>(count));
     // Users are read again after every nested class header: each directory
     // is looked up once per load.
     lookup_ = TPathLookup();
     directories_.clear();
-    if (ReadUInt16(stream) != kTagClassHeader)
-        return;
-    if (!ReadClassHeader(stream))
-        return;
-    loadError_ = false;
+    if (ReadUInt16(stream) != kTagClassHeader || !ReadClassHeader(stream))
+        return Fail(list + " ist beschädigt.");
+    return {};
 }
 
 // A class header names either the users, which follow one after the other, or

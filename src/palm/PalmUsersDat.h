@@ -3,6 +3,7 @@
 #include "palm/ByteStream.h"
 #include "palm/PalmPaths.h"
 #include "platform/RegistryStore.h"
+#include "support/Result.h"
 
 #include <array>
 #include <cstdint>
@@ -29,20 +30,23 @@ struct TPalmUser {
 };
 
 // Palm Desktop's user list, found through its registry values and read from
-// users.dat. Never raises: the outcome is in Installed, LoadError and Users.
+// users.dat. Never raises: the outcome is in Installed, LoadResult and Users.
 class TPalmUsersDat {
 public:
     // Reads from the given store (the current user's registry in the
     // program), which must outlive the list.
     explicit TPalmUsersDat(const RegistryStore& registry);
 
-    // Forgets everything and reads registry and users.dat again.
-    void Load();
+    // Forgets everything and reads registry and users.dat again. Fails, saying
+    // why, unless Palm Desktop is set up and its users.dat was read to the
+    // end; a damaged file still gives its count and the users before the damage.
+    TResult<void> Load();
     // Reads the users from a users.dat image, as Load does after finding the
     // file; the user directories are looked up below Path() when it is set.
-    void Parse(ByteStream& stream);
+    TResult<void> Parse(ByteStream& stream);
 
-    bool LoadError() const { return loadError_; }
+    // What the last Load or Parse answered.
+    const TResult<void>& LoadResult() const { return loadResult_; }
     bool Installed() const { return installed_; }
     const std::string& PIMVersion() const { return pimVersion_; }
     const std::string& DesktopPath() const { return desktopPath_; }
@@ -51,6 +55,10 @@ public:
     const std::vector<TPalmUser>& Users() const { return users_; }
 
 private:
+    // Load and Parse without keeping the result; shownName names the file in
+    // a failure.
+    TResult<void> ReadList();
+    TResult<void> ReadUsers(ByteStream& stream, const std::string& shownName);
     bool ReadClassHeader(ByteStream& stream);
     bool ReadUser(ByteStream& stream, std::size_t index);
     bool SkipSyncPreference(ByteStream& stream);
@@ -58,7 +66,7 @@ private:
     std::string ExistingDirectory(const std::string& base, std::string_view relative);
 
     const RegistryStore& registry_;
-    bool loadError_ = true;
+    TResult<void> loadResult_;
     bool installed_ = false;
     std::string pimVersion_;
     std::string desktopPath_;

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <exception>
 #include <numeric>
 
 namespace zelmaro {
@@ -128,171 +127,166 @@ TFileSpecParts SplitFileSpec(std::string_view fileSpec, TPathStyle style)
             std::string(TrimBlanks(fileSpec.substr(last + 1)))};
 }
 
+// Both listings: a folder that is missing or cannot be listed says so by value
+// (DirExists, ScanDirectory) and lists nothing. Nothing else here fails but an
+// allocation, which is no property of the folder and is left to the caller.
 std::vector<std::string> FindFiles(std::string_view fileSpec, bool recurse, bool includeHidden,
                                    bool includeFiles, bool includeDirs, TFileSortKind sortKind,
                                    bool descending)
 {
-    try {
-        const TFileSpecParts parts = SplitFileSpec(fileSpec);
-        std::string root = parts.Directory.empty() ? CurrentDirectory() : parts.Directory;
-        if (root.empty())
-            return {};
-        if (root.back() == kPathDelimiter)
-            root.pop_back();
-        // On POSIX the root directory is left as "" so that paths join to "/name".
-        const auto scanPath = [](const std::string& dir) {
-            return dir.empty() ? std::string(1, kPathDelimiter) : dir;
-        };
-        if (!DirExists(scanPath(root)))
-            return {};
-
-        const std::string maskText = parts.Masks.empty() ? std::string("*") : parts.Masks;
-        const bool allMatch = maskText == "*";
-        const std::vector<std::string> masks = SplitMasks(maskText);
-        const bool plainOrder = sortKind == TFileSortKind::skName && !descending;
-        const bool withDetails = sortKind != TFileSortKind::skName;
-
-        std::vector<TCollected> collected;
-        std::string upperName;
-        const auto nameMatches = [&](const std::string& name) {
-            if (allMatch)
-                return true;
-            upperName = UpperCaseText(name);
-            const bool hasExtension = upperName.find('.') != std::string::npos;
-            for (const std::string& mask : masks) {
-                if (!hasExtension && mask.back() == '.') {
-                    if (WildcardMatchExact(upperName + '.', mask))
-                        return true;
-                } else if (WildcardMatchExact(upperName, mask)) {
-                    return true;
-                }
-            }
-            return false;
-        };
-
-        // Directories found last are searched first, each before those queued earlier.
-        std::vector<std::string> pending{root};
-        while (!pending.empty()) {
-            const std::string dir = std::move(pending.back());
-            pending.pop_back();
-            const std::string prefix = dir + kPathDelimiter;
-            ScanDirectory(scanPath(dir), withDetails, [&](const TDirEntry& entry) {
-                const bool isDir = IsDirectory(entry.Attributes);
-                if (isDir) {
-                    if (!includeHidden && IsHiddenOrSystem(entry.Attributes))
-                        return true;
-                    if (recurse && !entry.IsLink)
-                        pending.push_back(prefix + entry.Name);
-                    if (!includeDirs)
-                        return true;
-                } else {
-                    if (!includeFiles || !nameMatches(entry.Name))
-                        return true;
-                    if (!includeHidden && IsHiddenOrSystem(entry.Attributes))
-                        return true;
-                }
-                TCollected item{prefix + entry.Name};
-                switch (sortKind) {
-                case TFileSortKind::skName:
-                    break;
-                case TFileSortKind::skSize:
-                    item.Size = entry.Size;
-                    break;
-                case TFileSortKind::skCreated:
-                    item.Time = LocalDays(entry.Created);
-                    break;
-                case TFileSortKind::skAccessed:
-                    item.Time = LocalDays(entry.Accessed);
-                    break;
-                case TFileSortKind::skModified:
-                    item.Time = LocalDays(entry.Modified);
-                    break;
-                }
-                collected.push_back(std::move(item));
-                return true;
-            });
-        }
-
-        std::vector<std::string> result;
-        result.reserve(collected.size());
-        if (sortKind == TFileSortKind::skName) {
-            std::vector<std::string> paths;
-            paths.reserve(collected.size());
-            for (TCollected& item : collected)
-                paths.push_back(std::move(item.Path));
-            std::vector<std::size_t> order = CaseIgnoringOrder(paths);
-            if (!plainOrder)
-                std::reverse(order.begin(), order.end());
-            for (std::size_t index : order)
-                result.push_back(std::move(paths[index]));
-            return result;
-        }
-        const bool bySize = sortKind == TFileSortKind::skSize;
-        std::sort(collected.begin(), collected.end(),
-                  [bySize, descending](const TCollected& a, const TCollected& b) {
-                      if (descending)
-                          return bySize ? b.Size < a.Size : b.Time < a.Time;
-                      return bySize ? a.Size < b.Size : a.Time < b.Time;
-                  });
-        for (TCollected& item : collected)
-            result.push_back(std::move(item.Path));
-        return result;
-    } catch (const std::exception&) {
+    const TFileSpecParts parts = SplitFileSpec(fileSpec);
+    std::string root = parts.Directory.empty() ? CurrentDirectory() : parts.Directory;
+    if (root.empty())
         return {};
+    if (root.back() == kPathDelimiter)
+        root.pop_back();
+    // On POSIX the root directory is left as "" so that paths join to "/name".
+    const auto scanPath = [](const std::string& dir) {
+        return dir.empty() ? std::string(1, kPathDelimiter) : dir;
+    };
+    if (!DirExists(scanPath(root)))
+        return {};
+
+    const std::string maskText = parts.Masks.empty() ? std::string("*") : parts.Masks;
+    const bool allMatch = maskText == "*";
+    const std::vector<std::string> masks = SplitMasks(maskText);
+    const bool plainOrder = sortKind == TFileSortKind::skName && !descending;
+    const bool withDetails = sortKind != TFileSortKind::skName;
+
+    std::vector<TCollected> collected;
+    std::string upperName;
+    const auto nameMatches = [&](const std::string& name) {
+        if (allMatch)
+            return true;
+        upperName = UpperCaseText(name);
+        const bool hasExtension = upperName.find('.') != std::string::npos;
+        for (const std::string& mask : masks) {
+            if (!hasExtension && mask.back() == '.') {
+                if (WildcardMatchExact(upperName + '.', mask))
+                    return true;
+            } else if (WildcardMatchExact(upperName, mask)) {
+                return true;
+            }
+        }
+        return false;
+    };
+
+    // Directories found last are searched first, each before those queued earlier.
+    std::vector<std::string> pending{root};
+    while (!pending.empty()) {
+        const std::string dir = std::move(pending.back());
+        pending.pop_back();
+        const std::string prefix = dir + kPathDelimiter;
+        ScanDirectory(scanPath(dir), withDetails, [&](const TDirEntry& entry) {
+            const bool isDir = IsDirectory(entry.Attributes);
+            if (isDir) {
+                if (!includeHidden && IsHiddenOrSystem(entry.Attributes))
+                    return true;
+                if (recurse && !entry.IsLink)
+                    pending.push_back(prefix + entry.Name);
+                if (!includeDirs)
+                    return true;
+            } else {
+                if (!includeFiles || !nameMatches(entry.Name))
+                    return true;
+                if (!includeHidden && IsHiddenOrSystem(entry.Attributes))
+                    return true;
+            }
+            TCollected item{prefix + entry.Name};
+            switch (sortKind) {
+            case TFileSortKind::skName:
+                break;
+            case TFileSortKind::skSize:
+                item.Size = entry.Size;
+                break;
+            case TFileSortKind::skCreated:
+                item.Time = LocalDays(entry.Created);
+                break;
+            case TFileSortKind::skAccessed:
+                item.Time = LocalDays(entry.Accessed);
+                break;
+            case TFileSortKind::skModified:
+                item.Time = LocalDays(entry.Modified);
+                break;
+            }
+            collected.push_back(std::move(item));
+            return true;
+        });
     }
+
+    std::vector<std::string> result;
+    result.reserve(collected.size());
+    if (sortKind == TFileSortKind::skName) {
+        std::vector<std::string> paths;
+        paths.reserve(collected.size());
+        for (TCollected& item : collected)
+            paths.push_back(std::move(item.Path));
+        std::vector<std::size_t> order = CaseIgnoringOrder(paths);
+        if (!plainOrder)
+            std::reverse(order.begin(), order.end());
+        for (std::size_t index : order)
+            result.push_back(std::move(paths[index]));
+        return result;
+    }
+    const bool bySize = sortKind == TFileSortKind::skSize;
+    std::sort(collected.begin(), collected.end(),
+              [bySize, descending](const TCollected& a, const TCollected& b) {
+                  if (descending)
+                      return bySize ? b.Size < a.Size : b.Time < a.Time;
+                  return bySize ? a.Size < b.Size : a.Time < b.Time;
+              });
+    for (TCollected& item : collected)
+        result.push_back(std::move(item.Path));
+    return result;
 }
 
 std::optional<TDirList> ListDirectory(const std::string& dir, std::string_view masks,
                                       bool includeDirs, bool dirsOnly)
 {
-    try {
-        if (!DirExists(dir))
-            return std::nullopt;
-        const bool blank = TrimBlanks(masks).empty();
-        const bool allMatch = blank || masks == "*";
-        const std::vector<std::string> maskList =
-            blank ? std::vector<std::string>{} : SplitMasks(masks);
-
-        TDirList entries;
-        const bool listed = ScanDirectory(dir, true, [&](const TDirEntry& entry) {
-            const bool isDir = IsDirectory(entry.Attributes);
-            if ((isDir && !includeDirs) || (!isDir && dirsOnly))
-                return true;
-            if (!allMatch) {
-                const std::string upperName = UpperCaseText(entry.Name);
-                const bool matches =
-                    std::any_of(maskList.begin(), maskList.end(), [&](const std::string& mask) {
-                        return WildcardMatchExact(upperName, mask);
-                    });
-                if (!matches)
-                    return true;
-            }
-            TFileListItem item;
-            item.ShortName = entry.ShortName;
-            item.Created = LocalDays(entry.Created);
-            item.Accessed = LocalDays(entry.Accessed);
-            item.Modified = LocalDays(entry.Modified);
-            item.Size = isDir ? 0 : entry.Size;
-            item.Attributes = entry.Attributes;
-            item.IsDirectory = isDir;
-            entries.push_back({entry.Name, std::move(item)});
-            return true;
-        });
-        if (!listed)
-            return std::nullopt;
-
-        std::vector<std::string> names;
-        names.reserve(entries.size());
-        for (const TDirListEntry& entry : entries)
-            names.push_back(entry.Name);
-        TDirList sorted;
-        sorted.reserve(entries.size());
-        for (std::size_t index : CaseIgnoringOrder(names))
-            sorted.push_back(std::move(entries[index]));
-        return sorted;
-    } catch (const std::exception&) {
+    if (!DirExists(dir))
         return std::nullopt;
-    }
+    const bool blank = TrimBlanks(masks).empty();
+    const bool allMatch = blank || masks == "*";
+    const std::vector<std::string> maskList =
+        blank ? std::vector<std::string>{} : SplitMasks(masks);
+
+    TDirList entries;
+    const bool listed = ScanDirectory(dir, true, [&](const TDirEntry& entry) {
+        const bool isDir = IsDirectory(entry.Attributes);
+        if ((isDir && !includeDirs) || (!isDir && dirsOnly))
+            return true;
+        if (!allMatch) {
+            const std::string upperName = UpperCaseText(entry.Name);
+            const bool matches =
+                std::any_of(maskList.begin(), maskList.end(), [&](const std::string& mask) {
+                    return WildcardMatchExact(upperName, mask);
+                });
+            if (!matches)
+                return true;
+        }
+        TFileListItem item;
+        item.ShortName = entry.ShortName;
+        item.Created = LocalDays(entry.Created);
+        item.Accessed = LocalDays(entry.Accessed);
+        item.Modified = LocalDays(entry.Modified);
+        item.Size = isDir ? 0 : entry.Size;
+        item.Attributes = entry.Attributes;
+        item.IsDirectory = isDir;
+        entries.push_back({entry.Name, std::move(item)});
+        return true;
+    });
+    if (!listed)
+        return std::nullopt;
+
+    std::vector<std::string> names;
+    names.reserve(entries.size());
+    for (const TDirListEntry& entry : entries)
+        names.push_back(entry.Name);
+    TDirList sorted;
+    sorted.reserve(entries.size());
+    for (std::size_t index : CaseIgnoringOrder(names))
+        sorted.push_back(std::move(entries[index]));
+    return sorted;
 }
 
 void FreeDirList(std::optional<TDirList>& list)

@@ -39,4 +39,21 @@ private:
     std::string FError;
 };
 
+// What a reader that fills an object in place answers: done, or the message
+// why not.
+template <> class TResult<void> {
+public:
+    TResult() = default;
+    TResult(TFailure failure) : FError(std::move(failure.Message)), FFailed(true) {}
+
+    bool Ok() const { return !FFailed; }
+    explicit operator bool() const { return Ok(); }
+    // Empty when Ok.
+    const std::string& Error() const { return FError; }
+
+private:
+    std::string FError;
+    bool FFailed = false;
+};
+
 } // namespace zelmaro

@@ -1,6 +1,7 @@
 #include "workflow/Originals.h"
 
 #include "support/Paths.h"
+#include "support/Result.h"
 #include "workflow/PictureScan.h"
 #include "workflow/Workflow.h"
 
@@ -13,13 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// What the entry of that name is, a link taken as itself.
-fs::file_type EntryType(const std::string& path)
-{
-    std::error_code error;
-    return fs::symlink_status(fs::path(path), error).type();
-}
-
 std::string NotAFile(const std::string& name)
 {
     return "\"" + name + "\" ist keine gewöhnliche Datei; das Original bleibt, wie es ist.";
@@ -28,6 +22,18 @@ std::string NotAFile(const std::string& name)
 std::string SystemReason(const std::error_code& error)
 {
     return "Das Dateisystem meldet: " + error.message() + ".";
+}
+
+// What the entry of that name is, a link taken as itself; not_found when there
+// is none. An entry the system cannot look at (no permission to search its
+// folder) is neither missing nor "not a file": the failure says why.
+TResult<fs::file_type> EntryType(const std::string& path)
+{
+    std::error_code error;
+    const fs::file_type type = fs::symlink_status(fs::path(path), error).type();
+    if (error && type != fs::file_type::not_found)
+        return Fail(SystemReason(error));
+    return type;
 }
 
 // One original, put back or deleted under the rules of RestoreOriginals.
@@ -43,11 +49,21 @@ TOriginalResult ActOnOriginal(const std::string& directory, const std::string& o
         result.Note = "\"" + temporary +
                       "\" von einem abgebrochenen Schreiben liegt noch im Verzeichnis; es wurde "
                       "nicht angerührt.";
-    if (EntryType(originalPath) != fs::file_type::regular) {
+    const TResult<fs::file_type> originalType = EntryType(originalPath);
+    if (!originalType) {
+        result.Reason = originalType.Error();
+        return result;
+    }
+    if (*originalType != fs::file_type::regular) {
         result.Reason = NotAFile(original);
         return result;
     }
-    const fs::file_type image = EntryType(imagePath);
+    const TResult<fs::file_type> imageType = EntryType(imagePath);
+    if (!imageType) {
+        result.Reason = imageType.Error();
+        return result;
+    }
+    const fs::file_type image = *imageType;
     std::error_code error;
     if (action == TOriginalAction::oaDelete) {
         // Never the only copy, never anything but a file of this directory.

@@ -201,8 +201,9 @@ bool TWorkflow::ReadShotMemo(std::int32_t userID)
     // Without a store there is no Palm Desktop to read from.
     if (FPalmRegistry == nullptr)
         return AddLogEntries({});
-    const std::optional<TPalmDesktopMemoFile> file =
+    const TResult<TPalmDesktopMemoFile> file =
         TPalmDesktopMemoFile::ForUser(userID, *FPalmRegistry);
+    // An unreadable memo database reads as an empty log, without a message box.
     if (!file) {
         AddLogEntries({});
         return false;

@@ -67,7 +67,7 @@ TEST(CliDocs, EveryOptionOfTheHelpIsDocumentedAndCompleted)
     for (const auto& [name, takesValue] : help) {
         helpNames.insert(name);
         const TCliParse parse = ParseCliArguments({name});
-        EXPECT_EQ(parse.Error.find("Unbekannte Option"), std::string::npos) << name;
+        EXPECT_EQ(parse.Options.Error().find("Unbekannte Option"), std::string::npos) << name;
     }
 
     const std::string completion = SourceFile("packaging/zelmaro-cli.bash-completion");

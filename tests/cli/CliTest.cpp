@@ -49,12 +49,12 @@ TEST(CliArguments, UsableAndUnusableCommandLines)
     for (const bool ok : {true, false}) {
         for (const Line& arguments : ok ? usable : unusable) {
             const TCliParse parse = ParseCliArguments(arguments);
-            EXPECT_EQ(parse.Error.empty(), ok)
-                << ::testing::PrintToString(arguments) << " " << parse.Error;
+            EXPECT_EQ(parse.Options.Ok(), ok)
+                << ::testing::PrintToString(arguments) << " " << parse.Options.Error();
         }
     }
     const TCliOptions o =
-        ParseCliArguments({"--offset", "-7", "--", "-dir", "--format", "csv"}).Options;
+        *ParseCliArguments({"--offset", "-7", "--", "-dir", "--format", "csv"}).Options;
     EXPECT_EQ(o.Directory, "-dir");
     EXPECT_EQ(o.Offset, -7);
     EXPECT_EQ(o.Format, TOutputFormat::ofCsv);
@@ -68,14 +68,19 @@ TEST(CliArguments, UsableAndUnusableCommandLines)
     };
     // clang-format on
     for (const auto& [text, seconds] : offsets) {
-        const TCliParse parse = ParseCliArguments({"dir", "--offset", text, "--max-offset", text});
-        EXPECT_EQ(parse.Options.Offset, seconds) << text;
+        // A negative range is refused, so a negative offset comes alone.
+        Line arguments = {"dir", "--offset", text};
+        if (seconds >= 0)
+            arguments.insert(arguments.end(), {"--max-offset", text});
+        const TCliParse parse = ParseCliArguments(arguments);
+        ASSERT_TRUE(parse.Options) << text << " " << parse.Options.Error();
+        EXPECT_EQ(parse.Options->Offset, seconds) << text;
         if (seconds >= 0) {
-            EXPECT_EQ(parse.Options.MaxOffset, seconds) << text;
+            EXPECT_EQ(parse.Options->MaxOffset, seconds) << text;
         }
     }
-    EXPECT_TRUE(ParseCliArguments({"dir", "--align", "nearest"}).Options.AlignNearest);
-    EXPECT_EQ(ParseCliArguments({"dir", "--tolerance", "0"}).Options.Tolerance, 0);
+    EXPECT_TRUE(ParseCliArguments({"dir", "--align", "nearest"}).Options->AlignNearest);
+    EXPECT_EQ(ParseCliArguments({"dir", "--tolerance", "0"}).Options->Tolerance, 0);
 
     // A value beyond its range is refused with the range, not brought into it.
     const std::pair<std::vector<std::string>, const char*> refusals[] = {
@@ -85,7 +90,7 @@ TEST(CliArguments, UsableAndUnusableCommandLines)
          "596523:14:07."},
     };
     for (const auto& [arguments, message] : refusals)
-        EXPECT_EQ(ParseCliArguments(arguments).Error, message);
+        EXPECT_EQ(ParseCliArguments(arguments).Options.Error(), message);
 }
 
 TEST(CliHost, OffsetRangeAndStatusLine)

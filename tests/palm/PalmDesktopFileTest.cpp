@@ -184,14 +184,20 @@ TEST_F(MemoFileForUser, UnreadableDatabaseFailsTheRead)
     // A file that exists but fails every read, also for root: the process's
     // own memory, which cannot be read at address 0.
     Dir.Dir("Palm/AnnaD/memopad");
-    std::filesystem::create_symlink("/proc/self/mem", Path + "/AnnaD/memopad/memopad.dat");
-    EXPECT_FALSE(TPalmDesktopMemoFile::ForUser(7, Registry));
+    const std::string database = Path + "/AnnaD/memopad/memopad.dat";
+    std::filesystem::create_symlink("/proc/self/mem", database);
+    const std::string why = "Die Palm-Desktop-Datei \"" + database + "\" ließ sich nicht lesen.";
+    const auto memos = TPalmDesktopMemoFile::ForUser(7, Registry);
+    EXPECT_FALSE(memos);
+    EXPECT_EQ(memos.Error(), why);
 
     TPalmDesktopFile file;
     ByteStream good(kSmallDatabase);
     file.LoadFrom(&good);
-    file.FileName = Path + "/AnnaD/memopad/memopad.dat";
-    EXPECT_FALSE(file.Load());
+    file.FileName = database;
+    const TResult<void> loaded = file.Load();
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(loaded.Error(), why);
     EXPECT_EQ(file.Tag, "");
 }
 #endif

@@ -99,10 +99,10 @@ inline std::string MemoRecord(std::string_view text, std::uint32_t first = 0)
 
 using TempDir = TTempDir;
 
-// What a load of a user list came to: Installed, LoadError and Count.
+// What a load of a user list came to: Installed, whether it failed, and Count.
 inline std::tuple<bool, bool, std::int32_t> Outcome(const TPalmUsersDat& users)
 {
-    return {users.Installed(), users.LoadError(), users.Count()};
+    return {users.Installed(), !users.LoadResult().Ok(), users.Count()};
 }
 
 // The texts of the memos in file order.

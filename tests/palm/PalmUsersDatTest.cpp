@@ -1,6 +1,7 @@
 #include "palm/PalmUsersDat.h"
 #include "PalmTestSupport.h"
 #include "palm/PalmPaths.h"
+#include "support/Paths.h"
 
 #include <gtest/gtest.h>
 
@@ -76,6 +77,30 @@ TEST_F(PalmUsersDatTest, InstalledWithoutUsersFile)
     std::filesystem::create_symlink("/proc/self/mem", Path + "/users.dat");
     users.Load();
     EXPECT_EQ(Outcome(users), std::make_tuple(true, true, 0));
+#endif
+}
+
+TEST_F(PalmUsersDatTest, AFailedLoadSaysWhatCouldNotBeRead)
+{
+    MemoryRegistryStore empty;
+    EXPECT_EQ(TPalmUsersDat(empty).LoadResult().Error(), "Palm Desktop ist nicht eingerichtet.");
+    TPalmUsersDat users(Registry);
+    EXPECT_EQ(users.LoadResult().Error(),
+              "In \"" + Path + "\" fehlt die Palm-Desktop-Benutzerliste users.dat.");
+    const std::string list =
+        "Die Palm-Desktop-Benutzerliste \"" + JoinPath(Path, "users.dat") + "\" ";
+    const std::pair<std::string, std::string> files[] = {
+        {UsersFile(1, ClassHeader("CUsers")), "ist beschädigt."},
+        {Le16(0), "nennt keinen Benutzer."},
+    };
+    for (const auto& [bytes, why] : files) {
+        WriteUsers(bytes);
+        EXPECT_EQ(users.Load().Error(), list + why);
+    }
+#ifdef __linux__
+    std::filesystem::remove(Path + "/users.dat");
+    std::filesystem::create_symlink("/proc/self/mem", Path + "/users.dat");
+    EXPECT_EQ(users.Load().Error(), list + "ließ sich nicht lesen.");
 #endif
 }
 

@@ -8,6 +8,12 @@
 #include <functional>
 #include <limits>
 #include <stdexcept>
+#include <system_error>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 using namespace zelmaro;
 using namespace zelmaro::test;
@@ -286,3 +292,35 @@ TEST_F(WriteExposureTimes, AnotherWriterInTheDirectoryMeansNothingIsChanged)
     EXPECT_EQ(Host.MessageTexts("warning"), (std::vector<std::string>{warning, warning}));
     EXPECT_TRUE(std::filesystem::exists(Dir.File("a.JPG_original")));
 }
+
+#ifndef _WIN32
+// An entry the system cannot look at is neither missing nor "no file": the
+// reason says why. Root may search any folder, so the look fails on a path
+// beyond PATH_MAX instead: the folder lists, its entries' full paths do not.
+TEST(RestoreOriginals, AnEntryThatCannotBeLookedAtSaysWhy)
+{
+    ScanRig rig;
+    std::string relative = "d";
+    std::string directory = rig.Dir.Path();
+    while (directory.size() < 3900) { // the lock file's path stays within 4095 bytes
+        relative += "/" + std::string(100, 'd');
+        directory = rig.Dir.Dir(relative);
+    }
+    const std::string original = std::string(200, 'a') + ".JPG_original";
+    const int folder = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(folder, 0);
+    const int file = ::openat(folder, original.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    EXPECT_GE(file, 0);
+    ::close(file);
+
+    const auto results = rig.Flow.RestoreOriginals(directory, TOriginalAction::oaRestore);
+    EXPECT_EQ(::unlinkat(folder, original.c_str(), 0), 0); // too long for the cleanup
+    ::close(folder);
+    ASSERT_TRUE(results);
+    ASSERT_EQ(results->size(), 1u);
+    EXPECT_FALSE(results->front().Done);
+    EXPECT_EQ(results->front().Reason,
+              "Das Dateisystem meldet: " +
+                  std::make_error_code(std::errc::filename_too_long).message() + ".");
+}
+#endif
