@@ -14,6 +14,7 @@
 #include "palm/PalmUsersDat.h"
 #include "platform/Platform.h"
 #include "settings/Quandrel.h"
+#include "workflow/StatusTexts.h"
 #include "support/Paths.h"
 
 #include <QApplication>
@@ -207,6 +208,9 @@ void TfrmMain::CreateControls()
     // Its layout would ask for more than the 19 pixels it gets.
     bar->setMinimumSize(1, 19);
     StatusBar = Place(bar, 0, 682, 751, 19, akLeft | akRight | akBottom);
+    lblSummary = new QLabel;
+    lblSummary->setAccessibleName(QStringLiteral("Zusammenfassung"));
+    StatusBar->addPermanentWidget(lblSummary);
 
     cmdAuto->setFont(UiFont(21, true));
     cmdChange->setIcon(RunningFigureIcon());
@@ -242,8 +246,8 @@ void TfrmMain::CreateControls()
     connect(edtDir, &TDirectoryEdit::textChanged, this, [this] { edtDirChange(); });
     connect(edtSeconds, &TSpinEdit::Changed, this, [this] { edtSecondsChange(); });
     connect(edtTolerance, &TSpinEdit::Changed, this, [this] { edtToleranceChange(); });
-    connect(FModel.get(), &TImageTableModel::CheckMarksChanged, this,
-            [this] { UpdateWriteButton(); });
+    connect(FModel.get(), &TImageTableModel::CheckMarksChanged, this, [this] { ShowRowState(); });
+    ShowRowState();
 }
 
 void TfrmMain::resizeEvent(QResizeEvent* event)
@@ -451,6 +455,8 @@ void TfrmMain::cmdReadPicsClick()
         [this] {
             ShowDirectory(FWorkflow.ReadPictures(DirectoryText()));
             cmdReadFile->setEnabled(FWorkflow.LogFileFound());
+            if (!TerminateRequested())
+                ShowStatus(ScanReportText(FWorkflow.LastScan()));
         },
         TCommandKind::ckLong);
 }
@@ -483,7 +489,15 @@ void TfrmMain::cmdAutoClick()
 
 void TfrmMain::cmdChangeClick()
 {
-    Run([this] { FWorkflow.WriteExposureTimes(); }, TCommandKind::ckLong);
+    Run(
+        [this] {
+            if (!AskYesNo(WriteQuestion(FWorkflow.RowsToWrite()), kAppCaption))
+                return;
+            FWorkflow.WriteExposureTimes();
+            if (!TerminateRequested())
+                ShowStatus(WriteReportText(FWorkflow.LastWrite()));
+        },
+        TCommandKind::ckLong);
 }
 
 void TfrmMain::cmdAboutClick()
@@ -507,9 +521,10 @@ void TfrmMain::edtToleranceChange()
     Run([this] { FWorkflow.ToleranceEdited(edtTolerance->Value()); });
 }
 
-void TfrmMain::UpdateWriteButton()
+void TfrmMain::ShowRowState()
 {
     cmdChange->setEnabled(FWorkflow.HasRowsToWrite());
+    lblSummary->setText(FromLocal(SummaryText(FWorkflow.ExactPairs(), FWorkflow.RowsToWrite())));
 }
 
 std::string TfrmMain::DirectoryText() const

@@ -94,6 +94,8 @@ public:
     QPushButton* cmdClose = nullptr;
     QPushButton* cmdAbout = nullptr;
     QStatusBar* StatusBar = nullptr;
+    // The status bar's right field: pairs and rows to write.
+    QLabel* lblSummary = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -128,8 +130,8 @@ private:
     void edtDirChange();
     void edtSecondsChange();
     void edtToleranceChange();
-    // The write button follows the rows to write.
-    void UpdateWriteButton();
+    // The write button and the summary follow the rows.
+    void ShowRowState();
     // The directory field after a reading command.
     void ShowDirectory(TDirectoryField field);
 

@@ -87,7 +87,9 @@ TWorkflow::TScanEnd TWorkflow::Scan(const std::string& directory)
 {
     ClearImages();
     FImagesDirectory = directory;
+    FLastScan = {};
     const std::vector<std::string> names = ImageFileNames(directory);
+    FLastScan.Found = names.size();
     if (FProgress)
         FProgress->ShowFoundCount(static_cast<int>(names.size()));
     if (names.empty()) {
@@ -99,6 +101,8 @@ TWorkflow::TScanEnd TWorkflow::Scan(const std::string& directory)
     const std::size_t readers = ScanReaderCount();
     const bool read = readers > 1 ? ReadImagesAtOnce(directory, names, readers)
                                   : ReadImagesInTurn(directory, names);
+    FLastScan.Read = FImages.size();
+    FLastScan.Cancelled = FHost.CancelRequested() && FLastScan.Read < FLastScan.Found;
     return read ? TScanEnd::seRead : TScanEnd::seUnreadable;
 }
 

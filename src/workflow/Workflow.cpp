@@ -132,6 +132,20 @@ bool TWorkflow::HasRowsToWrite() const
                        [](const TMatchItem& item) { return item.Checked; });
 }
 
+std::size_t TWorkflow::RowsToWrite() const
+{
+    return static_cast<std::size_t>(std::count_if(
+        FMatches.begin(), FMatches.end(), [](const TMatchItem& item) { return item.Checked; }));
+}
+
+std::size_t TWorkflow::ExactPairs() const
+{
+    return static_cast<std::size_t>(
+        std::count_if(FMatches.begin(), FMatches.end(), [](const TMatchItem& item) {
+            return item.Image && item.Shot && item.TimeState == TMatchState::msEqual;
+        }));
+}
+
 void TWorkflow::NotifyChecks(std::size_t first, std::size_t last)
 {
     for (TWorkflowObserver* observer : FObservers)

@@ -68,8 +68,11 @@ public:
     // passed over.
     void SetChecked(std::span<const std::size_t> rows, bool checked);
     void ToggleChecked(std::span<const std::size_t> rows);
-    // Whether a checked row waits for the write-back.
+    // Whether a checked row waits for the write-back, and how many.
     bool HasRowsToWrite() const;
+    std::size_t RowsToWrite() const;
+    // Rows whose moments agree under the offset and the tolerance.
+    std::size_t ExactPairs() const;
 
     // Full path of the metadata tool.
     const std::string& ExifTool() const { return FExifTool; }
@@ -101,6 +104,15 @@ public:
     // Whether the last "Auslesen" found the log file in the directory the
     // field shows afterwards (the log-file button).
     bool LogFileFound() const { return FLogFileFound; }
+    // What the last scan did: images found, images read, and whether a
+    // cancel stopped it before the last one.
+    struct TScanReport {
+        std::size_t Found = 0;
+        std::size_t Read = 0;
+        bool Cancelled = false;
+        bool operator==(const TScanReport&) const = default;
+    };
+    const TScanReport& LastScan() const { return FLastScan; }
     // Clears the images and reads every image of the directory. False when
     // there was none or one could not be read (the end of the program is then
     // requested); a cancel still answers true.
@@ -141,6 +153,7 @@ public:
         bool Cancelled = false;
         bool Refused = false; // another writer held the directory: nothing written
         bool Stopped = false; // an error ended it at the last image of Failed
+        std::size_t Total = 0; // the checked rows it set out to write
     };
     // "Werte in Bilder eintragen": writes the logged exposure time into the
     // image of every checked row, in the directory the images were read
@@ -222,6 +235,7 @@ private:
     std::multimap<std::uint32_t, TShotItem> FShots;
     std::string FImagesDirectory;
     bool FLogFileFound = false;
+    TScanReport FLastScan;
     TWriteReport FLastWrite;
     std::vector<TMatchItem> FMatches;
     std::string FExifTool;

@@ -155,6 +155,7 @@ void TWorkflow::StopWriting(const TImageItem& image, const std::string& message,
 void TWorkflow::WriteExposureTimes()
 {
     FLastWrite = {};
+    FLastWrite.Total = RowsToWrite();
     WriteCheckedImages();
     // Told once the progress window, which stays on top, has gone; the image
     // that stopped the write-back had an error box of its own.

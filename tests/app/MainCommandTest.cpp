@@ -8,6 +8,7 @@
 #include "common/FakeTool.h"
 
 #include <QComboBox>
+#include <QStatusBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -69,6 +70,7 @@ TEST_F(MainCommandTest, ReadingKeepsOtherCommandsOutButNotTheCancelButton)
     EXPECT_TRUE(frm->edtSeconds->isEnabled());
     EXPECT_EQ(frm->Model().rowCount(), 2);
     EXPECT_FALSE(frm->cmdReadFile->isEnabled());
+    EXPECT_EQ(frm->StatusBar->currentMessage(), "Abgebrochen nach 2 von 3 Bildern");
 }
 
 TEST_F(MainCommandTest, ClosingDuringALongCommandCancelsItAndClosesAfterwards)

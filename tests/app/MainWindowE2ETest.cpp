@@ -7,6 +7,7 @@
 #include "workflow/MetadataTool.h"
 
 #include <QProcess>
+#include <QLabel>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -34,7 +35,8 @@ TEST(MainWindowSessionTest, ReadPicturesLogAutoOffsetWriteAndReadBack)
     frm->ShowStatus("Versatz 3 s: 2 Bilder genau"); // from pictures read before
 
     QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
-    EXPECT_EQ(frm->StatusBar->currentMessage(), "");
+    EXPECT_EQ(frm->StatusBar->currentMessage(), "36 Bilder gelesen");
+    EXPECT_EQ(frm->lblSummary->text(), "0 Paare, 0 zu schreiben");
     const TImageTableModel& m = frm->Model();
     ASSERT_EQ(m.rowCount(), 36);
     EXPECT_EQ(m.index(0, 0).data().toString(), "IMG_0001.JPG");
@@ -69,9 +71,27 @@ TEST(MainWindowSessionTest, ReadPicturesLogAutoOffsetWriteAndReadBack)
     EXPECT_EQ(silver, 1);
     EXPECT_EQ(checked, bold);
     EXPECT_TRUE(frm->cmdChange->isEnabled());
+    EXPECT_EQ(frm->lblSummary->text(), QString("%1 Paare, %2 zu schreiben")
+                                           .arg(bold + green)
+                                           .arg(checked));
 
+    // Asked first; "Nein" changes nothing.
+    const QString question =
+        QString("%1 Bilder werden geändert; die Originale bleiben als _original erhalten. "
+                "Fortfahren?")
+            .arg(checked);
+    rig.boxes.Answer = false;
     QTest::mouseClick(frm->cmdChange, Qt::LeftButton);
-    EXPECT_TRUE(rig.boxes.Messages.empty()) << rig.boxes.Messages.front().Text;
+    ASSERT_EQ(rig.boxes.Messages.size(), 1u);
+    EXPECT_EQ(QString::fromStdString(rig.boxes.Messages[0].Line()), "question: " + question);
+    EXPECT_EQ(test::StoredExposure(dir.filePath("IMG_0010.JPG").toStdString()), "30");
+    EXPECT_TRUE(frm->cmdChange->isEnabled());
+
+    rig.boxes.Answer = true;
+    QTest::mouseClick(frm->cmdChange, Qt::LeftButton);
+    ASSERT_EQ(rig.boxes.Messages.size(), 2u) << rig.boxes.Messages.back().Text;
+    EXPECT_EQ(rig.boxes.Messages[1].Kind, "question");
+    EXPECT_EQ(frm->StatusBar->currentMessage(), QString("%1 Bilder geschrieben").arg(checked));
     EXPECT_FALSE(frm->TerminateRequested());
     EXPECT_FALSE(frm->cmdChange->isEnabled()) << "every written row agrees now";
     for (int row = 0; row < m.rowCount(); ++row)
@@ -103,7 +123,9 @@ TEST(MainWindowSessionTest, WritesIntoTheScannedDirectoryAfterTheFieldChanged)
     frm->SetDirectoryText(chosen.Path());
     QTest::mouseClick(frm->cmdChange, Qt::LeftButton);
 
-    EXPECT_TRUE(rig.boxes.Messages.empty()) << rig.boxes.Messages.front().Text;
+    EXPECT_EQ(test::MessageLines(rig.boxes.Messages),
+              std::vector<std::string>{"question: 2 Bilder werden geändert; die Originale "
+                                       "bleiben als _original erhalten. Fortfahren?"});
     EXPECT_EQ(test::StoredExposure(scanned.File("a.JPG")), "30");
     EXPECT_EQ(test::StoredExposure(scanned.File("b.JPG")), "30");
     EXPECT_EQ(test::FileBytes(chosen.File("a.JPG")), untouched);

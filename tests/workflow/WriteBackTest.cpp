@@ -1,4 +1,5 @@
 #include "ScanRig.h"
+#include "workflow/StatusTexts.h"
 #include "workflow/WriteBack.h"
 
 #include <gtest/gtest.h>
@@ -324,3 +325,41 @@ TEST(RestoreOriginals, AnEntryThatCannotBeLookedAtSaysWhy)
                   std::make_error_code(std::errc::filename_too_long).message() + ".");
 }
 #endif
+
+TEST(StatusTexts, CountsInWordsAndCancelsWithHowFarTheyCame)
+{
+    using Scan = TWorkflow::TScanReport;
+    using Write = TWorkflow::TWriteReport;
+    EXPECT_EQ(ScanReportText(Scan{2000, 2000, false}), "2000 Bilder gelesen");
+    EXPECT_EQ(ScanReportText(Scan{1, 1, false}), "1 Bild gelesen");
+    EXPECT_EQ(ScanReportText(Scan{2000, 736, true}), "Abgebrochen nach 736 von 2000 Bildern");
+    EXPECT_EQ(ScanReportText(Scan{0, 0, false}), "");
+
+    Write write;
+    write.Written = {"a", "b"};
+    write.Failed = {{"c", "x"}};
+    write.Total = 5;
+    EXPECT_EQ(WriteReportText(write), "2 Bilder geschrieben");
+    write.Cancelled = true;
+    EXPECT_EQ(WriteReportText(write), "Abgebrochen nach 3 von 5 Bildern");
+    write.Refused = true;
+    EXPECT_EQ(WriteReportText(write), "");
+
+    EXPECT_EQ(SummaryText(1999, 1750), "1999 Paare, 1750 zu schreiben");
+    EXPECT_EQ(SummaryText(1, 0), "1 Paar, 0 zu schreiben");
+    EXPECT_EQ(WriteQuestion(1), "1 Bild wird geändert; die Originale bleiben als _original "
+                                "erhalten. Fortfahren?");
+}
+
+TEST_F(WriteExposureTimes, ReportsHowManyItSetOutToWriteAndHowFarACancelCame)
+{
+    EXPECT_EQ(Flow.RowsToWrite(), 3u);
+    EXPECT_EQ(Flow.ExactPairs(), 3u);
+    Tool->BeforeCall = [&](std::size_t call) {
+        if (call == 1) // during the first write: the second image is not begun
+            Host.RequestCancel();
+    };
+    Flow.WriteExposureTimes();
+    EXPECT_EQ(Flow.LastWrite().Total, 3u);
+    EXPECT_EQ(WriteReportText(Flow.LastWrite()), "Abgebrochen nach 1 von 3 Bildern");
+}

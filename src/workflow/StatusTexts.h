@@ -1,0 +1,23 @@
+#pragma once
+
+#include "workflow/Workflow.h"
+
+#include <cstddef>
+#include <string>
+
+namespace zelmaro {
+
+// What the window's status bar and questions say of the workflow's state.
+
+// "2000 Bilder gelesen", or "Abgebrochen nach 736 von 2000 Bildern"; empty
+// where the directory held no images.
+std::string ScanReportText(const TWorkflow::TScanReport& report);
+// "1750 Bilder geschrieben", or where a cancel stopped it, how far it came;
+// empty where another writer held the directory (the user was told).
+std::string WriteReportText(const TWorkflow::TWriteReport& report);
+// The summary beside the messages: "1999 Paare, 1750 zu schreiben".
+std::string SummaryText(std::size_t pairs, std::size_t toWrite);
+// The question before a write-back of count images.
+std::string WriteQuestion(std::size_t count);
+
+} // namespace zelmaro
