@@ -284,7 +284,7 @@ std::optional<TAutoOffsetReport> TWorkflow::FindAutoOffset()
 
     const auto ranking = RankAutoOffsets(imageDates, shotDates, FMaxOffset);
     if (!ranking) {
-        FHost.ShowStatus("");
+        ShowStatus("");
         FHost.ShowInfo("Keine Übereinstimmung gefunden!", kAppCaption);
         return std::nullopt;
     }
@@ -298,7 +298,7 @@ std::optional<TAutoOffsetReport> TWorkflow::FindAutoOffset()
     // Outside the range only one that pairs more is worth a word.
     report.Best = ranking->BestCount > report.Pairs ? ranking->Best : report.Offset;
     SetOffset(report.Offset);
-    FHost.ShowStatus(AutoOffsetText(report));
+    ShowStatus(AutoOffsetText(report), true);
     return report;
 }
 

@@ -155,6 +155,8 @@ void TWorkflow::MatchAll()
 
 void TWorkflow::FieldsChanged()
 {
+    if (FStatusFollowsOffset)
+        ShowStatus("");
     if (!FImages.empty())
         MatchAll();
 }

@@ -50,7 +50,7 @@ TDirectoryField TWorkflow::ReadPictures(const std::string& directory)
 {
     TOperationScope operation(FHost, FProgress);
     TToolSessionScope session(*this);
-    FHost.ShowStatus(""); // a report on other pictures
+    ShowStatus(""); // a report on other pictures
     if (FProgress) {
         FProgress->SetDirectory(directory);
         FProgress->ShowNow();

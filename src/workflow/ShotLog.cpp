@@ -143,7 +143,7 @@ bool TWorkflow::ParseShotLog(const std::vector<std::string>& lines)
 
 bool TWorkflow::AddLogEntries(TShotLogParse parse)
 {
-    FHost.ShowStatus(LogStatus(parse.Shots.size(), parse.PassedOver));
+    ShowStatus(LogStatus(parse.Shots.size(), parse.PassedOver));
     for (TShotItem& shot : parse.Shots)
         AddShot(std::move(shot));
     return !parse.Error;

@@ -152,6 +152,12 @@ void TWorkflow::NotifyChecks(std::size_t first, std::size_t last)
         observer->ChecksChanged(first, last);
 }
 
+void TWorkflow::ShowStatus(std::string_view text, bool followsOffset)
+{
+    FStatusFollowsOffset = followsOffset;
+    FHost.ShowStatus(text);
+}
+
 // ---- the tool
 
 bool TWorkflow::LocateExifTool()
@@ -215,7 +221,7 @@ TWaitHook TWorkflow::CommandWaitHook()
             const long long reports = wait.Waited.count() / kReportEveryMs;
             if (reports > FSlowWriteReports) {
                 FSlowWriteReports = reports;
-                FHost.ShowStatus("Warte auf exiftool: \"" + FWritingName + "\" wird seit " +
+                ShowStatus("Warte auf exiftool: \"" + FWritingName + "\" wird seit " +
                                  std::to_string(reports * kReportEveryMs / 1000) +
                                  " s geschrieben.");
             }

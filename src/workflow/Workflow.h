@@ -299,6 +299,10 @@ private:
     // The writers' lock on the directory, waited for a short while; null
     // when the user cancelled, or (with the user told) another writer keeps it.
     std::unique_ptr<TDirectoryLock> LockDirectory(const std::string& directory);
+    // The host's status line; a text that speaks of the offset (the
+    // automatic offset's report) goes when the offset or tolerance changes.
+    void ShowStatus(std::string_view text, bool followsOffset = false);
+    bool FStatusFollowsOffset = false;
     // Adds the parse's entries and reports them in the status line.
     bool AddLogEntries(TShotLogParse parse);
     // The write-back's loop under its progress window, and the matching.

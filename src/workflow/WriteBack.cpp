@@ -156,6 +156,7 @@ void TWorkflow::WriteExposureTimes()
 {
     FLastWrite = {};
     FLastWrite.Total = RowsToWrite();
+    FStatusFollowsOffset = false; // the write's own report follows
     WriteCheckedImages();
     // Told once the progress window, which stays on top, has gone; the image
     // that stopped the write-back had an error box of its own.
@@ -239,7 +240,7 @@ void TWorkflow::WriteCheckedImages()
             return;
         }
         if (FSlowWriteReports > 0)
-            FHost.ShowStatus("");
+            ShowStatus("");
         // What was written is read back, cancel or not.
         FReadsStoppable = false;
         const std::optional<TImageData> readBack = ReadImageDataOrNone(path);

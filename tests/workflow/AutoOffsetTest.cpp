@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <limits>
 #include <map>
 #include <random>
@@ -341,4 +342,21 @@ TEST_F(FindAutoOffset, StatusTexts)
     Host.Status = "alt";
     EXPECT_EQ(Flow.FindAutoOffset(), std::nullopt);
     EXPECT_EQ(Host.Status, "");
+}
+
+TEST_F(FindAutoOffset, ItsReportGoesWhenTheOffsetOrToleranceChangesAndNoOtherDoes)
+{
+    Fill(*this, {100, 200, 300}, {95, 195, 290});
+    for (const auto& change : std::vector<std::function<void()>>{
+             [&] { Host.TypeOffset(6); }, [&] { Host.SetToleranceValue(2); }}) {
+        Flow.FindAutoOffset();
+        ASSERT_EQ(Host.Status.rfind("Versatz 5 s: ", 0), 0u) << Host.Status;
+        Host.SetToleranceValue(1);
+        change();
+        EXPECT_EQ(Host.Status, "");
+    }
+    Flow.ParseShotLog({"Zelmaro", "0801052103073,2"});
+    const std::string logStatus = Host.Status;
+    Host.TypeOffset(9);
+    EXPECT_EQ(Host.Status, logStatus);
 }
