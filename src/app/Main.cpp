@@ -24,6 +24,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
@@ -236,6 +237,16 @@ void TfrmMain::CreateControls()
         setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
     StatusBar->setFocusPolicy(Qt::NoFocus);
 
+    // What a screen reader calls the fields: their labels.
+    const std::pair<QLabel*, QWidget*> labelled[] = {
+        {lblDir, edtDir}, {lblUser, cmbUser}, {lblSeconds, edtSeconds}, {lblTolerance, edtTolerance}};
+    for (const auto& [label, field] : labelled) {
+        label->setBuddy(field);
+        field->setAccessibleName(label->text().chopped(1));
+    }
+    edtDir->Edit()->setAccessibleName(lblDir->text().chopped(1));
+    cmdAuto->setAccessibleName(QStringLiteral("Versatz automatisch finden"));
+
     connect(cmdReadPics, &QPushButton::clicked, this, [this] { cmdReadPicsClick(); });
     connect(cmdReadFile, &QPushButton::clicked, this, [this] { cmdReadFileClick(); });
     connect(cmdReadMemo, &QPushButton::clicked, this, [this] { cmdReadMemoClick(); });
@@ -244,6 +255,10 @@ void TfrmMain::CreateControls()
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     connect(cmdAbout, &QPushButton::clicked, this, [this] { cmdAboutClick(); });
     connect(edtDir, &TDirectoryEdit::textChanged, this, [this] { edtDirChange(); });
+    connect(edtDir, &TDirectoryEdit::Submitted, this, [this] {
+        if (cmdReadPics->isEnabled())
+            cmdReadPicsClick();
+    });
     connect(edtSeconds, &TSpinEdit::Changed, this, [this] { edtSecondsChange(); });
     connect(edtTolerance, &TSpinEdit::Changed, this, [this] { edtToleranceChange(); });
     connect(FModel.get(), &TImageTableModel::CheckMarksChanged, this, [this] { ShowRowState(); });

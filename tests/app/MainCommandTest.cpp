@@ -8,6 +8,9 @@
 #include "common/FakeTool.h"
 
 #include <QComboBox>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QUrl>
 #include <QStatusBar>
 #include <QTest>
 
@@ -133,6 +136,31 @@ TEST_F(MainCommandTest, LogFileButtonFollowsThePictureReading)
     EXPECT_FALSE(frm->cmdReadPics->isEnabled());
     EXPECT_FALSE(frm->cmdReadFile->isEnabled());
     EXPECT_EQ(frm->Model().rowCount(), 0);
+}
+
+TEST_F(MainCommandTest, ATypedPathIsReadOnEnterAndADroppedFolderFillsTheField)
+{
+    dir.Write("a.JPG");
+    frm->Workflow().SetMetadataTool(Tool(nullptr));
+    frm->show();
+    frm->edtDir->Edit()->setFocus();
+    QTest::keyClicks(frm->edtDir->Edit(), QString::fromStdString(dir.Path()));
+    QTest::keyClick(frm->edtDir->Edit(), Qt::Key_Return);
+    EXPECT_EQ(frm->Model().rowCount(), 1);
+    EXPECT_EQ(frm->StatusBar->currentMessage(), "1 Bild gelesen");
+
+    // A folder from the file manager replaces the text; a file does not.
+    test::TTempDir other;
+    const auto drop = [&](const std::string& path) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+        return frm->edtDir->TakeDrop(&data);
+    };
+    EXPECT_FALSE(drop(dir.File("a.JPG")));
+    EXPECT_EQ(frm->DirectoryText(), dir.Path());
+    EXPECT_TRUE(drop(other.Path()));
+    EXPECT_EQ(frm->DirectoryText(), other.Path());
+    EXPECT_EQ(frm->Model().rowCount(), 1) << "a drop reads nothing by itself";
 }
 
 TEST_F(MainCommandTest, MemoButtonWithoutChosenUserDoesNothing)

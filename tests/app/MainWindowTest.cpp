@@ -75,6 +75,15 @@ TEST_F(MainWindowTest, CaptionsAndTabOrder)
     EXPECT_FALSE(frm->cmdClose->text().isEmpty());
     EXPECT_FALSE(frm->cmdChange->icon().isNull());
     EXPECT_FALSE(frm->cmdAbout->icon().isNull());
+    // A screen reader names each field by its label.
+    const std::pair<QLabel*, QWidget*> labelled[] = {{frm->lblDir, frm->edtDir->Edit()},
+                                                     {frm->lblUser, frm->cmbUser},
+                                                     {frm->lblSeconds, frm->edtSeconds},
+                                                     {frm->lblTolerance, frm->edtTolerance}};
+    for (const auto& [label, field] : labelled) {
+        EXPECT_EQ(field->accessibleName() + ":", label->text());
+        EXPECT_NE(label->buddy(), nullptr) << label->text().toStdString();
+    }
 
     // Everything enabled, so that each control takes its turn.
     for (QWidget* w : frm->findChildren<QWidget*>())
