@@ -19,16 +19,16 @@ namespace {
 constexpr std::uint32_t kEvening = 3408717600u; // 2008-01-05 18:00:00
 constexpr std::uint32_t kTwelveHours = 12 * 3600;
 
-// 2,000 shots over twelve hours and their images 37 s later, a tenth of them
-// with a second of jitter and a twentieth without a shot at all.
-void FillNight(TWorkflow& flow, int count)
+// 2,000 shots over twelve hours and their images 37 s (or shift) later, a
+// tenth of them with a second of jitter and a twentieth without a shot at all.
+void FillNight(TWorkflow& flow, int count, std::uint32_t shift = 37)
 {
     std::mt19937 random(42);
     std::uniform_int_distribution<std::uint32_t> moment(0, kTwelveHours);
     for (int i = 0; i < count; ++i) {
         const std::uint32_t shot = kEvening + moment(random);
         flow.AddShot({shot, 30});
-        std::uint32_t image = shot + 37;
+        std::uint32_t image = shot + shift;
         if (random() % 10 == 0)
             image += 1;
         if (random() % 20 == 0)
@@ -55,20 +55,28 @@ void BM_MatchAll(benchmark::State& state)
 }
 BENCHMARK(BM_MatchAll)->Args({2000, 0})->Args({5000, 1})->Unit(benchmark::kMillisecond);
 
+// The second argument is the search's bound: the narrow one, or the window's
+// day, where the camera clock is an hour and 37 s ahead.
 void BM_FindAutoOffset(benchmark::State& state)
 {
     FakeHost host;
     TWorkflow flow(host, FormatSettings::German());
     flow.AddObserver(host);
-    FillNight(flow, static_cast<int>(state.range(0)));
+    const int bound = static_cast<int>(state.range(1));
+    const std::uint32_t shift = bound > kMaxOffset ? 3637 : 37;
+    flow.SetMaxOffset(bound);
+    FillNight(flow, static_cast<int>(state.range(0)), shift);
     for (auto _ : state) {
         flow.FindAutoOffset();
         host.Log.clear();
     }
-    if (host.OffsetValue() != 37)
+    if (host.OffsetValue() != static_cast<int>(shift))
         state.SkipWithError("wrong offset");
 }
-BENCHMARK(BM_FindAutoOffset)->Arg(2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindAutoOffset)
+    ->Args({2000, kMaxOffset})
+    ->Args({2000, kMaxWideOffset})
+    ->Unit(benchmark::kMillisecond);
 
 // 5,000 shots and images, the second argument the hours they span: twelve
 // is a night, one hour a burst with many shots within reach of each image.

@@ -187,8 +187,14 @@ void TfrmMain::CreateControls()
     cmbUser = Place(new QComboBox, 530, 50, 201, 24, akLeft | akTop);
     vstImages = Place(new TImagesView, 10, 90, 731, 541, akLeft | akTop | akRight | akBottom);
     lblSeconds = Place(label("Versatz:"), 10, 643, 55, 24, akLeft | akBottom);
-    edtSeconds =
-        Place(new TSpinEdit(-kMaxOffset, kMaxOffset, 4), 70, 643, 61, 24, akLeft | akBottom);
+    // Clocks an hour or more off are set by hand or by dragging; "A" offers
+    // such an offset rather than setting it.
+    FWorkflow.SetMaxOffset(kMaxWideOffset, kMaxOffset);
+    const int maxOffset = FWorkflow.MaxOffset();
+    edtSeconds = Place(new TSpinEdit(-maxOffset, maxOffset, 9, nullptr, TSpinFormat::sfDuration),
+                       70, 643, 61, 24, akLeft | akBottom);
+    edtSeconds->setAccessibleName(QStringLiteral("Versatz"));
+    edtSeconds->setAccessibleDescription(QStringLiteral("Sekunden oder [-]H:MM:SS"));
     lblTolerance = Place(label("Toleranz:"), 150, 643, 55, 24, akLeft | akBottom);
     edtTolerance =
         Place(new TSpinEdit(kMinTolerance, kMaxTolerance, 1), 210, 643, 51, 24, akLeft | akBottom);
@@ -499,7 +505,12 @@ void TfrmMain::cmdReadMemoClick()
 
 void TfrmMain::cmdAutoClick()
 {
-    Run([this] { FWorkflow.FindAutoOffset(); });
+    Run([this] {
+        const auto report = FWorkflow.FindAutoOffset();
+        if (report && FWorkflow.OffersBestOffset(*report) &&
+            AskYesNo(AutoOffsetText(*report) + "\nÜbernehmen?", kAppCaption))
+            FWorkflow.TakeBestOffset(*report);
+    });
 }
 
 void TfrmMain::cmdChangeClick()

@@ -2,19 +2,17 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QRegularExpression>
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 namespace zelmaro {
 namespace {
-
-bool IsAllowedChar(QChar c)
-{
-    return c == u'+' || c == u'-' || (c >= u'0' && c <= u'9');
-}
 
 // A whole number with an optional sign; nullopt for anything else (also "",
 // "-" and numbers beyond 32 bits).
@@ -27,17 +25,46 @@ std::optional<long long> ParseWhole(const QString& text)
     return value;
 }
 
+// [-]H:MM:SS with minutes and seconds below 60.
+std::optional<long long> ParseHoursMinutesSeconds(const QString& text)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^([+-]?)([0-9]{1,6}):([0-5][0-9]):([0-5][0-9])$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const long long seconds = match.captured(2).toLongLong() * 3600 +
+                              match.captured(3).toLongLong() * 60 + match.captured(4).toLongLong();
+    return match.captured(1) == QLatin1String("-") ? -seconds : seconds;
+}
+
+// "1:00:00", "-2:03:04"; below an hour plain seconds.
+QString HoursMinutesSecondsText(int value)
+{
+    const long long size = value < 0 ? -static_cast<long long>(value) : value;
+    if (size < 3600)
+        return QString::number(value);
+    return QStringLiteral("%1%2:%3:%4")
+        .arg(value < 0 ? QStringLiteral("-") : QString())
+        .arg(size / 3600)
+        .arg(size / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(size % 60, 2, 10, QLatin1Char('0'));
+}
+
 } // namespace
 
-TSpinEdit::TSpinEdit(int minValue, int maxValue, int maxLength, QWidget* parent)
-    : QAbstractSpinBox(parent), FMinValue(minValue), FMaxValue(maxValue)
+TSpinEdit::TSpinEdit(int minValue, int maxValue, int maxLength, QWidget* parent, TSpinFormat format)
+    : QAbstractSpinBox(parent), FMinValue(minValue), FMaxValue(maxValue), FFormat(format)
 {
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
     setKeyboardTracking(true);
     lineEdit()->setMaxLength(maxLength);
     lineEdit()->setText(QStringLiteral("0"));
-    connect(lineEdit(), &QLineEdit::textChanged, this, [this] { emit Changed(); });
+    connect(lineEdit(), &QLineEdit::textChanged, this, [this] {
+        FitText();
+        emit Changed();
+    });
 }
 
 int TSpinEdit::Clamp(long long value) const
@@ -45,14 +72,33 @@ int TSpinEdit::Clamp(long long value) const
     return static_cast<int>(std::clamp<long long>(value, FMinValue, FMaxValue));
 }
 
+bool TSpinEdit::IsAllowedChar(QChar c) const
+{
+    return c == u'+' || c == u'-' || (c >= u'0' && c <= u'9') ||
+           (c == u':' && FFormat == TSpinFormat::sfDuration);
+}
+
+std::optional<long long> TSpinEdit::Parse(const QString& text) const
+{
+    if (FFormat == TSpinFormat::sfDuration && text.contains(u':'))
+        return ParseHoursMinutesSeconds(text);
+    return ParseWhole(text);
+}
+
 int TSpinEdit::Value() const
 {
-    return static_cast<int>(ParseWhole(Text()).value_or(FMinValue));
+    // A typed number beyond the range is kept; only hours beyond an int are cut.
+    using TLimits = std::numeric_limits<int>;
+    const auto value = Parse(Text());
+    return value ? static_cast<int>(std::clamp<long long>(*value, TLimits::min(), TLimits::max()))
+                 : FMinValue;
 }
 
 void TSpinEdit::SetValue(int value)
 {
-    const QString text = QString::number(Clamp(value));
+    const int clamped = Clamp(value);
+    const QString text = FFormat == TSpinFormat::sfDuration ? HoursMinutesSecondsText(clamped)
+                                                            : QString::number(clamped);
     if (text != Text())
         lineEdit()->setText(text);
 }
@@ -70,8 +116,9 @@ void TSpinEdit::stepBy(int steps)
 
 QValidator::State TSpinEdit::validate(QString& input, int& /*pos*/) const
 {
-    return std::all_of(input.begin(), input.end(), IsAllowedChar) ? QValidator::Acceptable
-                                                                  : QValidator::Invalid;
+    return std::all_of(input.begin(), input.end(), [this](QChar c) { return IsAllowedChar(c); })
+               ? QValidator::Acceptable
+               : QValidator::Invalid;
 }
 
 QAbstractSpinBox::StepEnabled TSpinEdit::stepEnabled() const
@@ -97,10 +144,40 @@ void TSpinEdit::keyPressEvent(QKeyEvent* event)
     QAbstractSpinBox::keyPressEvent(event);
 }
 
+void TSpinEdit::resizeEvent(QResizeEvent* event)
+{
+    QAbstractSpinBox::resizeEvent(event);
+    FitText();
+}
+
+void TSpinEdit::FitText()
+{
+    // The room QLineEdit leaves for the text: its contents less a margin of
+    // two pixels each side.
+    const int room = lineEdit()->contentsRect().width() - 4;
+    QFont measured = font();
+    const auto width = [&] { return QFontMetrics(measured).horizontalAdvance(Text()); };
+    int stretch = 100;
+    if (room > 0 && width() > room) {
+        // Glyph widths round: narrow by the ratio, then until it fits.
+        stretch = std::max(50, room * 100 / width());
+        measured.setStretch(stretch);
+        while (stretch > 50 && width() > room)
+            measured.setStretch(--stretch);
+    }
+    if (stretch == FStretch)
+        return;
+    FStretch = stretch;
+    QFont narrowed; // inherits everything but what is set
+    if (stretch != 100)
+        narrowed.setStretch(stretch);
+    lineEdit()->setFont(narrowed);
+}
+
 void TSpinEdit::focusOutEvent(QFocusEvent* event)
 {
     QAbstractSpinBox::focusOutEvent(event);
-    if (const auto typed = ParseWhole(Text()); typed && (*typed < FMinValue || *typed > FMaxValue))
+    if (const auto typed = Parse(Text()); typed && (*typed < FMinValue || *typed > FMaxValue))
         SetValue(Clamp(*typed));
 }
 

@@ -2,18 +2,26 @@
 
 #include <QAbstractSpinBox>
 
+#include <optional>
+
 namespace zelmaro {
 
+// How a TSpinEdit writes its number: plain, or a duration in seconds that
+// also takes [-]H:MM:SS and shows values of an hour or more that way.
+enum class TSpinFormat { sfNumber, sfDuration };
+
 // An integer box that keeps what the user types: only "+", "-" and digits
-// can be typed (others beep), the value is the number shown even outside the
-// range (a non-number reads as the lower bound), values set by the program
-// are clamped, and an out-of-range number is replaced by the nearest bound
-// when the box loses the focus. Changed() fires once per change of the text.
+// (and ":" for a duration) can be typed (others beep), the value is the number
+// shown even outside the range (a non-number reads as the lower bound), values
+// set by the program are clamped, and an out-of-range number is replaced by
+// the nearest bound when the box loses the focus. Changed() fires once per
+// change of the text. A text wider than the box is shown narrowed.
 class TSpinEdit : public QAbstractSpinBox {
     Q_OBJECT
 
 public:
-    TSpinEdit(int minValue, int maxValue, int maxLength, QWidget* parent = nullptr);
+    TSpinEdit(int minValue, int maxValue, int maxLength, QWidget* parent = nullptr,
+              TSpinFormat format = TSpinFormat::sfNumber);
 
     int MinValue() const { return FMinValue; }
     int MaxValue() const { return FMaxValue; }
@@ -35,12 +43,21 @@ protected:
     StepEnabled stepEnabled() const override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     int Clamp(long long value) const;
+    bool IsAllowedChar(QChar c) const;
+    // The number the text stands for; nullopt for anything else.
+    std::optional<long long> Parse(const QString& text) const;
+    // Narrows the font of a text too wide for the box ("-24:00:00"), and
+    // only then.
+    void FitText();
 
     int FMinValue;
     int FMaxValue;
+    TSpinFormat FFormat;
+    int FStretch = 100;
 };
 
 } // namespace zelmaro

@@ -282,7 +282,7 @@ std::optional<TAutoOffsetReport> TWorkflow::FindAutoOffset()
     for (const auto& [date, shot] : FShots)
         shotDates.push_back(shot.Date);
 
-    const auto ranking = RankAutoOffsets(imageDates, shotDates, FMaxOffset);
+    const auto ranking = RankAutoOffsets(imageDates, shotDates, AutoOffsetBound());
     if (!ranking) {
         ShowStatus("");
         FHost.ShowInfo("Keine Übereinstimmung gefunden!", kAppCaption);
@@ -296,10 +296,34 @@ std::optional<TAutoOffsetReport> TWorkflow::FindAutoOffset()
     report.RunnerUp = ranking->InRange.RunnerUp;
     report.RunnerUpPairs = ranking->InRange.RunnerUpCount;
     // Outside the range only one that pairs more is worth a word.
-    report.Best = ranking->BestCount > report.Pairs ? ranking->Best : report.Offset;
+    const bool beyond = ranking->BestCount > report.Pairs;
+    report.Best = beyond ? ranking->Best : report.Offset;
+    report.BestPairs = beyond ? ranking->BestCount : report.Pairs;
     SetOffset(report.Offset);
     ShowStatus(AutoOffsetText(report), true);
     return report;
+}
+
+int TWorkflow::AutoOffsetBound() const
+{
+    const std::int64_t offset = FOffset;
+    if (FWiderOffsetTaken || offset < -FSearchOffset || offset > FSearchOffset)
+        return FMaxOffset;
+    return std::min(FSearchOffset, FMaxOffset);
+}
+
+bool TWorkflow::OffersBestOffset(const TAutoOffsetReport& report) const
+{
+    const std::int64_t best = report.Best;
+    return report.Best != report.Offset && best >= -FMaxOffset && best <= FMaxOffset;
+}
+
+void TWorkflow::TakeBestOffset(const TAutoOffsetReport& report)
+{
+    FWiderOffsetTaken = true;
+    SetOffset(report.Best);
+    FHost.ShowStatus(AutoOffsetText(
+        {report.Best, report.BestPairs, std::nullopt, 0, report.Best, report.BestPairs}));
 }
 
 } // namespace zelmaro

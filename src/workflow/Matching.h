@@ -45,16 +45,21 @@ struct TOffsetRanking {
 // The range -MaxOffset..MaxOffset an offset is chosen from; none ranks all alike.
 using TOffsetRange = std::optional<std::int32_t>;
 
+// The widest offset bound of the window: camera clocks a time zone or
+// summer time off.
+inline constexpr int kMaxWideOffset = 24 * 3600;
+
 // What the automatic offset found: the offset it set (the best within the
 // range), the exact pairs under it, the runner-up within the range with its
-// pairs, and the best offset of all, which differs from Offset only when an
-// offset outside the range pairs strictly more.
+// pairs, and the best offset of all with its pairs, which differs from Offset
+// only when an offset outside the range pairs strictly more.
 struct TAutoOffsetReport {
     std::int32_t Offset = 0;
     std::uint64_t Pairs = 0;
     std::optional<std::int32_t> RunnerUp;
     std::uint64_t RunnerUpPairs = 0;
     std::int32_t Best = 0;
+    std::uint64_t BestPairs = 0;
 };
 
 // The status line of a report ("Versatz 7 s: 23 Bilder genau; nächstbester

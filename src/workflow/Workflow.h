@@ -206,9 +206,27 @@ public:
     // The offset and the tolerance the pairs are graded under (0 and 1 at first).
     int Offset() const { return FOffset; }
     int Tolerance() const { return FTolerance; }
-    // The offset's bound (kMaxOffset until set); the command line may widen it.
+    // The offset's bound (kMaxOffset until set): offsets the workflow sets are
+    // brought into it, and the automatic search keeps to it.
     int MaxOffset() const { return FMaxOffset; }
-    void SetMaxOffset(int seconds) { FMaxOffset = seconds; }
+    void SetMaxOffset(int seconds) { SetMaxOffset(seconds, seconds); }
+    // A bound the search keeps narrower: to searchSeconds until the user
+    // takes an offset it named beyond them (TakeBestOffset) or the offset
+    // already lies beyond them; then to the whole bound.
+    void SetMaxOffset(int seconds, int searchSeconds)
+    {
+        FMaxOffset = seconds;
+        FSearchOffset = searchSeconds;
+        FWiderOffsetTaken = false;
+    }
+    // The range -AutoOffsetBound()..AutoOffsetBound() the search keeps to now.
+    int AutoOffsetBound() const;
+    // Whether the report names a better offset beyond the search's range
+    // that the bound can take: a window offers it to the user.
+    bool OffersBestOffset(const TAutoOffsetReport& report) const;
+    // Sets that offset, tells its pairs in the status line and searches the
+    // whole bound from now on.
+    void TakeBestOffset(const TAutoOffsetReport& report);
     // Brings the value into its range, has the observers show it and, when
     // it changed, matches again.
     void SetOffset(int seconds);
@@ -257,6 +275,8 @@ private:
     int FOffset = 0;
     int FTolerance = 1;
     int FMaxOffset = kMaxOffset;
+    int FSearchOffset = kMaxOffset;
+    bool FWiderOffsetTaken = false;
 
     // Tells the observers of new rows (and of none) around the change.
     class TRowsReplacement {

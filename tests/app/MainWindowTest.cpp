@@ -4,6 +4,7 @@
 #include "app/ImageTableModel.h"
 #include "app/SpinEdit.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -130,13 +131,14 @@ TEST_F(MainWindowTest, StoredSettingsAreAppliedAtStart)
     QTemporaryDir dir;
     rig.users = {{"Anna", 11}, {"Bernd", 22}};
     // The height is below the smallest size.
-    rig.StoreInts({{"Left", 20}, {"Top", 30}, {"Width", 778}, {"Height", 100}, {"Correct", 500}});
+    rig.StoreInts(
+        {{"Left", 20}, {"Top", 30}, {"Width", 778}, {"Height", 100}, {"Correct", 100000}});
     rig.StoreString("LastPath", dir.path().toStdString());
     rig.StoreString("User", "bERND");
     frm = rig.Make();
     EXPECT_EQ(frm->pos(), QPoint(20, 30));
     EXPECT_EQ(frm->size(), QSize(770, 701));
-    EXPECT_EQ(frm->edtSeconds->Text(), "300");
+    EXPECT_EQ(frm->edtSeconds->Text(), "24:00:00");
     EXPECT_EQ(frm->edtDir->text(), dir.path());
     for (QWidget* w : Widgets{frm->cmdReadPics, frm->cmdReadMemo, frm->lblUser, frm->cmbUser})
         EXPECT_TRUE(w->isEnabled()) << w->metaObject()->className();
@@ -234,7 +236,7 @@ TEST_F(MainWindowTest, ClosingFreesTheListsAndStoresTheSettings)
     test::Fill(*frm, {{"a.jpg", 1000, 0.004}}, {{1000, 0.004}});
     frm->move(25, 35);
     frm->resize(760, 720);
-    frm->Workflow().SetOffset(-300);
+    frm->Workflow().SetOffset(-7384);
     frm->SetDirectoryText("/some/where");
     frm->cmbUser->setCurrentIndex(1);
     EXPECT_TRUE(frm->close());
@@ -246,14 +248,14 @@ TEST_F(MainWindowTest, ClosingFreesTheListsAndStoresTheSettings)
     EXPECT_EQ(rig.StoredInt("Top"), frm->frameGeometry().y());
     EXPECT_EQ(rig.StoredInt("Width"), 768);
     EXPECT_EQ(rig.StoredInt("Height"), 754);
-    EXPECT_EQ(rig.StoredInt("Correct"), -300);
+    EXPECT_EQ(rig.StoredInt("Correct"), -7384);
     EXPECT_EQ(rig.StoredString("LastPath"), "/some/where");
     EXPECT_EQ(rig.StoredString("User"), "Bernd");
 
     // What was stored comes back the same at the next start.
     auto again = rig.Make();
     EXPECT_EQ(again->size(), QSize(760, 720));
-    EXPECT_EQ(again->edtSeconds->Text(), "-300");
+    EXPECT_EQ(again->edtSeconds->Text(), "-2:03:04");
     EXPECT_EQ(again->cmbUser->currentIndex(), 1);
 }
 
@@ -264,7 +266,7 @@ TEST_F(MainWindowTest, ClosingWithoutSelectionOrNumberStoresEmptyUserAndLowerBou
     frm->cmbUser->setCurrentIndex(-1);
     frm->edtSeconds->Edit()->setText("-");
     frm->close();
-    EXPECT_EQ(rig.StoredInt("Correct", 0), -300);
+    EXPECT_EQ(rig.StoredInt("Correct", 0), -86400);
     EXPECT_EQ(rig.StoredString("User", "default"), "default");
     ASSERT_TRUE(rig.registry.QueryValue(AppKeyPath(kSettingsAppName), "User").has_value());
 }
@@ -290,14 +292,14 @@ TEST_F(MainWindowTest, OffsetAndToleranceChangesMatchOnlyWithImages)
     ASSERT_EQ(frm->Model().rowCount(), 1);
     EXPECT_EQ(frm->Model().RowItem(0)->TimeState, TMatchState::msNear);
 
-    // Deleting the offset and typing "-5": "" and "-" read -300, then -5.
+    // Deleting the offset and typing "-3": "" and "-" read -86400, then -3.
     std::vector<int> offsets;
     QObject::connect(frm->edtSeconds, &TSpinEdit::Changed,
                      [&] { offsets.push_back(frm->Workflow().Offset()); });
     frm->edtSeconds->Edit()->selectAll();
     QTest::keyClick(frm->edtSeconds, Qt::Key_Delete);
     QTest::keyClicks(frm->edtSeconds, "-3");
-    EXPECT_EQ(offsets, (std::vector<int>{-300, -300, -3}));
+    EXPECT_EQ(offsets, (std::vector<int>{-86400, -86400, -3}));
     EXPECT_EQ(frm->Model().RowItem(0)->TimeState, TMatchState::msEqual);
 
     frm->edtTolerance->SetValue(0);
@@ -318,6 +320,71 @@ TEST_F(MainWindowTest, AutoOffsetSetsTheOffsetOrReportsNoMatch)
     EXPECT_EQ(frm->Model().RowItem(1)->TimeState, TMatchState::msEqual);
     EXPECT_TRUE(frm->cmdChange->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// Three images an hour and 7 s after their shots, one 5 s after its shot:
+// "A" finds 5 s within its range and asks about the hour, unless the offset
+// already lies beyond the range.
+TEST_F(MainWindowTest, AutoOffsetAsksBeforeTakingAnOffsetAnHourOff)
+{
+    const std::string question = "question: Bester Versatz +1 h 0 min 7 s liegt außerhalb des "
+                                 "Bereichs – Zeitzone oder Sommerzeit der Kamera?\nÜbernehmen?";
+    struct Case {
+        const char* typed;
+        bool answer;
+        int offset;
+        const char* text;
+        std::size_t questions; // after a second click
+    } cases[] = {
+        {nullptr, false, 5, "5", 2},
+        {nullptr, true, 3607, "1:00:07", 1},
+        {"-0:05:01", false, 3607, "1:00:07", 0},
+    };
+    for (const Case& c : cases) {
+        frm = rig.Make();
+        rig.boxes.Messages.clear();
+        rig.boxes.Answer = c.answer;
+        test::Fill(*frm,
+                   {{"a.jpg", 4607, 0.004},
+                    {"b.jpg", 5607, 0.004},
+                    {"c.jpg", 6607, 0.004},
+                    {"d.jpg", 9005, 0.004}},
+                   {{1000, 0.004}, {2000, 0.004}, {3000, 0.004}, {9000, 0.004}});
+        if (c.typed) {
+            frm->edtSeconds->Edit()->clear();
+            QTest::keyClicks(frm->edtSeconds, c.typed);
+        }
+        QTest::mouseClick(frm->cmdAuto, Qt::LeftButton);
+        EXPECT_EQ(frm->Workflow().Offset(), c.offset) << c.answer;
+        EXPECT_EQ(frm->edtSeconds->Text(), c.text) << c.answer;
+        if (c.answer) {
+            EXPECT_EQ(frm->StatusBar->currentMessage(), "Versatz 3607 s: 3 Bilder genau");
+        }
+        QTest::mouseClick(frm->cmdAuto, Qt::LeftButton);
+        EXPECT_EQ(rig.Shown(), std::vector<std::string>(c.questions, question)) << c.answer;
+        EXPECT_EQ(frm->Workflow().Offset(), c.offset) << c.answer;
+    }
+}
+
+TEST_F(MainWindowTest, DraggedOffsetsReachADay)
+{
+    const std::tuple<std::uint32_t, std::uint32_t, const char*> cases[] = {
+        {10000, 12160, "-2160"},     // 36 minutes
+        {100000, 10000, "24:00:00"}, // beyond a day: the bound
+        {10000, 17384, "-2:03:04"},
+    };
+    for (const auto& [image, shot, text] : cases) {
+        frm->Workflow().SetOffsetFromPair({"a.jpg", image, 0.004}, {shot, 0.004});
+        EXPECT_EQ(frm->edtSeconds->Text(), text);
+    }
+}
+
+TEST_F(MainWindowTest, OffsetBoxIsNamedForAssistiveTechnology)
+{
+    QAccessibleInterface* box = QAccessible::queryAccessibleInterface(frm->edtSeconds);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(QAccessible::Name), "Versatz");
+    EXPECT_EQ(box->text(QAccessible::Description), "Sekunden oder [-]H:MM:SS");
 }
 
 } // namespace

@@ -311,10 +311,63 @@ TEST_F(FindAutoOffset, ReportAgreesWithCountingEveryCandidate)
         EXPECT_EQ(report->Offset, rig.Host.OffsetValue());
         EXPECT_EQ(report->Pairs, pairs.count(report->Offset) ? pairs[report->Offset] : 0);
         EXPECT_EQ(report->Best, ranking.BestCount > report->Pairs ? ranking.Best : report->Offset);
+        EXPECT_EQ(report->BestPairs, pairs[report->Best]);
         EXPECT_EQ(report->RunnerUp, in.RunnerUp);
         EXPECT_EQ(report->RunnerUpPairs, in.RunnerUpCount);
         EXPECT_EQ(rig.Host.Status, AutoOffsetText(*report));
     }
+}
+
+// The window's bound is a day, its search keeps to the narrow range until an
+// offset beyond it is set or taken; the command line searches its whole bound.
+TEST(AutoOffsetBound, WidensOnlyForAnOffsetBeyondTheSearch)
+{
+    struct Case {
+        int max, search;
+        int typed;
+        bool taken;
+        int bound;
+    } cases[] = {
+        {300, 300, 0, false, 300},     {7200, 7200, 0, false, 7200},
+        {86400, 300, 300, false, 300}, {86400, 300, -301, false, 86400},
+        {86400, 300, 5, true, 86400},  {86400, 300, -86400, false, 86400},
+    };
+    for (const Case& c : cases) {
+        WorkflowRig rig;
+        rig.Flow.SetMaxOffset(c.max, c.search);
+        if (c.taken)
+            rig.Flow.TakeBestOffset({0, 0, std::nullopt, 0, 3600, 0});
+        rig.Host.TypeOffset(c.typed);
+        EXPECT_EQ(rig.Flow.AutoOffsetBound(), c.bound) << c.max << " " << c.typed;
+    }
+}
+
+TEST_F(FindAutoOffset, ATakenOffsetAnHourOffIsSetAndSearchedFromThenOn)
+{
+    // Three images an hour and 7 s after their shots, one 5 s after its shot.
+    Fill(*this, {4607, 5607, 6607, 9005}, {1000, 2000, 3000, 9000});
+    Flow.SetMaxOffset(kMaxWideOffset, kMaxOffset);
+    auto report = Flow.FindAutoOffset();
+    ASSERT_TRUE(report);
+    EXPECT_EQ(std::tuple(report->Offset, report->Pairs, report->Best, report->BestPairs),
+              std::tuple(5, 1u, 3607, 3u));
+    EXPECT_TRUE(Flow.OffersBestOffset(*report));
+    Flow.TakeBestOffset(*report);
+    EXPECT_EQ(Host.OffsetValue(), 3607);
+    EXPECT_EQ(Flow.Offset(), 3607);
+    EXPECT_EQ(Host.Status, "Versatz 3607 s: 3 Bilder genau");
+
+    Host.TypeOffset(5);
+    report = Flow.FindAutoOffset();
+    EXPECT_EQ(std::tuple(report->Offset, report->Best), std::tuple(3607, 3607));
+    EXPECT_FALSE(Flow.OffersBestOffset(*report));
+
+    // Nothing beyond the whole bound is offered: the command line's, or a day.
+    Flow.SetMaxOffset(kMaxOffset);
+    EXPECT_FALSE(Flow.OffersBestOffset({5, 1, std::nullopt, 0, 3607, 3}));
+    Flow.SetMaxOffset(kMaxWideOffset, kMaxOffset);
+    EXPECT_FALSE(Flow.OffersBestOffset({5, 1, std::nullopt, 0, kMaxWideOffset + 1, 3}));
+    EXPECT_TRUE(Flow.OffersBestOffset({5, 1, std::nullopt, 0, -kMaxWideOffset, 3}));
 }
 
 TEST_F(FindAutoOffset, StatusTexts)
