@@ -1,11 +1,13 @@
 #include "app/SpinEdit.h"
 
+#include "app/QtText.h"
+#include "support/DateTime.h"
+
 #include <QApplication>
 #include <QFocusEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <limits>
@@ -23,32 +25,6 @@ std::optional<long long> ParseWhole(const QString& text)
     if (!ok || text.isEmpty() || text.front().isSpace() || text.back().isSpace())
         return std::nullopt;
     return value;
-}
-
-// [-]H:MM:SS with minutes and seconds below 60.
-std::optional<long long> ParseHoursMinutesSeconds(const QString& text)
-{
-    static const QRegularExpression pattern(
-        QStringLiteral("^([+-]?)([0-9]{1,6}):([0-5][0-9]):([0-5][0-9])$"));
-    const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch())
-        return std::nullopt;
-    const long long seconds = match.captured(2).toLongLong() * 3600 +
-                              match.captured(3).toLongLong() * 60 + match.captured(4).toLongLong();
-    return match.captured(1) == QLatin1String("-") ? -seconds : seconds;
-}
-
-// "1:00:00", "-2:03:04"; below an hour plain seconds.
-QString HoursMinutesSecondsText(int value)
-{
-    const long long size = value < 0 ? -static_cast<long long>(value) : value;
-    if (size < 3600)
-        return QString::number(value);
-    return QStringLiteral("%1%2:%3:%4")
-        .arg(value < 0 ? QStringLiteral("-") : QString())
-        .arg(size / 3600)
-        .arg(size / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(size % 60, 2, 10, QLatin1Char('0'));
 }
 
 } // namespace
@@ -81,7 +57,7 @@ bool TSpinEdit::IsAllowedChar(QChar c) const
 std::optional<long long> TSpinEdit::Parse(const QString& text) const
 {
     if (FFormat == TSpinFormat::sfDuration && text.contains(u':'))
-        return ParseHoursMinutesSeconds(text);
+        return HoursMinutesSecondsToSeconds(ToLocal(text));
     return ParseWhole(text);
 }
 
@@ -97,7 +73,7 @@ int TSpinEdit::Value() const
 void TSpinEdit::SetValue(int value)
 {
     const int clamped = Clamp(value);
-    const QString text = FFormat == TSpinFormat::sfDuration ? HoursMinutesSecondsText(clamped)
+    const QString text = FFormat == TSpinFormat::sfDuration ? FromLocal(HoursMinutesSecondsText(clamped))
                                                             : QString::number(clamped);
     if (text != Text())
         lineEdit()->setText(text);

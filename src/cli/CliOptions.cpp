@@ -1,6 +1,7 @@
 #include "cli/CliOptions.h"
 
 #include "support/Conversions.h"
+#include "support/DateTime.h"
 
 #include <cstdint>
 #include <limits>
@@ -27,34 +28,11 @@ std::optional<int> Seconds(const std::string& text)
 {
     if (text.find(':') == std::string::npos)
         return WholeNumber(text);
-    std::string_view rest = text;
-    const bool negative = rest.starts_with('-');
-    if (negative || rest.starts_with('+'))
-        rest.remove_prefix(1);
-    const auto digits = [](std::string_view part) {
-        return !part.empty() && part.find_first_not_of("0123456789") == std::string_view::npos;
-    };
-    const auto first = rest.find(':');
-    const auto second = rest.find(':', first + 1);
-    if (second == std::string_view::npos || rest.size() != second + 3 || second != first + 3)
+    const std::optional<long long> seconds = HoursMinutesSecondsToSeconds(text);
+    if (!seconds || *seconds > std::numeric_limits<int>::max() ||
+        *seconds < -std::numeric_limits<int>::max())
         return std::nullopt;
-    const std::string_view hours = rest.substr(0, first);
-    const std::string_view minutes = rest.substr(first + 1, 2);
-    const std::string_view secs = rest.substr(second + 1);
-    if (!digits(hours) || hours.size() > 6 || !digits(minutes) || !digits(secs))
-        return std::nullopt;
-    const auto number = [](std::string_view part) {
-        std::int64_t n = 0;
-        for (char c : part)
-            n = n * 10 + (c - '0');
-        return n;
-    };
-    if (number(minutes) > 59 || number(secs) > 59)
-        return std::nullopt;
-    const std::int64_t total = number(hours) * 3600 + number(minutes) * 60 + number(secs);
-    if (total > std::numeric_limits<int>::max())
-        return std::nullopt;
-    return static_cast<int>(negative ? -total : total);
+    return static_cast<int>(*seconds);
 }
 
 } // namespace

@@ -130,4 +130,43 @@ TDateTimeParts DecodeDateTime(double dateTime)
     return p;
 }
 
+std::optional<long long> HoursMinutesSecondsToSeconds(std::string_view text)
+{
+    const bool negative = text.starts_with('-');
+    if (negative || text.starts_with('+'))
+        text.remove_prefix(1);
+    const auto first = text.find(':');
+    if (first == std::string_view::npos || first == 0 || first > 6 || text.size() != first + 6 ||
+        text[first + 3] != ':')
+        return std::nullopt;
+    long long parts[3] = {0, 0, 0};
+    int part = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i == first || i == first + 3) {
+            ++part;
+            continue;
+        }
+        if (text[i] < '0' || text[i] > '9')
+            return std::nullopt;
+        parts[part] = parts[part] * 10 + (text[i] - '0');
+    }
+    if (parts[1] > 59 || parts[2] > 59)
+        return std::nullopt;
+    const long long seconds = parts[0] * 3600 + parts[1] * 60 + parts[2];
+    return negative ? -seconds : seconds;
+}
+
+std::string HoursMinutesSecondsText(long long seconds)
+{
+    const unsigned long long size =
+        seconds < 0 ? 0ULL - static_cast<unsigned long long>(seconds) : seconds;
+    if (size < 3600)
+        return std::to_string(seconds);
+    const auto twoDigits = [](unsigned long long n) {
+        return std::string(n < 10 ? "0" : "") + std::to_string(n);
+    };
+    return (seconds < 0 ? "-" : "") + std::to_string(size / 3600) + ":" +
+           twoDigits(size / 60 % 60) + ":" + twoDigits(size % 60);
+}
+
 } // namespace zelmaro

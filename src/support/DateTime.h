@@ -3,6 +3,9 @@
 #include "platform/FormatSettings.h"
 
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace zelmaro {
 
@@ -38,6 +41,12 @@ double EncodeDateTime(const TDateTimeParts& parts, const FormatSettings& setting
 TDateTimeParts DecodeDateTime(double dateTime);
 
 bool IsLeapYear(int year);
+
+// [+-]H:MM:SS (hours of one to six digits, minutes and seconds below 60) in
+// seconds; nullopt for any other text.
+std::optional<long long> HoursMinutesSecondsToSeconds(std::string_view text);
+// "1:00:00", "-2:03:04" from an hour on; below it the plain seconds ("-7").
+std::string HoursMinutesSecondsText(long long seconds);
 int DaysInMonth(int year, int month);
 
 } // namespace zelmaro

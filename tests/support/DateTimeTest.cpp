@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <utility>
 
 using namespace zelmaro;
 
@@ -76,4 +78,19 @@ TEST(DateTime, ImpossibleDatesRaiseTheDateError)
     for (const TDateTimeParts& p : bad)
         EXPECT_THROW(EncodeDateTime(p, german), ConversionError) << p.Year << "-" << p.Month;
     EXPECT_NO_THROW(EncodeDateTime({2008, 2, 29, 23, 59, 59, 999}, german));
+}
+
+TEST(HoursMinutesSeconds, ReadAndShown)
+{
+    const std::pair<const char*, std::optional<long long>> read[] = {
+        {"1:00:00", 3600},  {"-2:03:04", -7384}, {"+0:00:07", 7},  {"999999:59:59", 3599999999},
+        {"1:60:00", {}},    {"1:00:60", {}},     {"1:0:00", {}},   {"1234567:00:00", {}},
+        {":00:00", {}},     {"1:00:00 ", {}},    {"--1:00:00", {}}, {"7", {}},
+    };
+    for (const auto& [text, seconds] : read)
+        EXPECT_EQ(HoursMinutesSecondsToSeconds(text), seconds) << text;
+    const std::pair<long long, const char*> shown[] = {
+        {3599, "3599"}, {-7, "-7"}, {3600, "1:00:00"}, {-7384, "-2:03:04"}, {86400, "24:00:00"}};
+    for (const auto& [seconds, text] : shown)
+        EXPECT_EQ(HoursMinutesSecondsText(seconds), text) << seconds;
 }
