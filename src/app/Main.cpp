@@ -21,6 +21,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QMenu>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -185,7 +187,11 @@ void TfrmMain::CreateControls()
     cmdReadMemo = Place(button("PalmDesktop Memo auslesen"), 270, 50, 201, 25, akLeft | akTop);
     lblUser = Place(label("User:"), 490, 50, 41, 24, akLeft | akTop);
     cmbUser = Place(new QComboBox, 530, 50, 201, 24, akLeft | akTop);
-    vstImages = Place(new TImagesView, 10, 90, 731, 541, akLeft | akTop | akRight | akBottom);
+    cmdOpenLog = Place(button("Protokoll öffnen…"), 10, 88, 201, 25, akLeft | akTop);
+    lblPairing = Place(label("Zuordnung:"), 270, 88, 71, 24, akLeft | akTop);
+    cmbPairing = Place(new QComboBox, 340, 88, 131, 24, akLeft | akTop);
+    cmdOriginals = Place(button("Originale"), 490, 88, 241, 25, akLeft | akTop);
+    vstImages = Place(new TImagesView, 10, 125, 731, 506, akLeft | akTop | akRight | akBottom);
     lblSeconds = Place(label("Versatz:"), 10, 643, 55, 24, akLeft | akBottom);
     // Clocks an hour or more off are set by hand or by dragging; "A" offers
     // such an offset rather than setting it.
@@ -223,6 +229,15 @@ void TfrmMain::CreateControls()
     cmdChange->setIcon(RunningFigureIcon());
     cmdAbout->setIcon(HelpIcon());
     cmbUser->setEditable(false);
+    // In the order of TRowAlignment.
+    cmbPairing->addItems({QStringLiteral("der Reihe nach"), QStringLiteral("nach Zeit")});
+    {
+        auto* menu = new QMenu(cmdOriginals);
+        actRestoreOriginals = menu->addAction(QStringLiteral("Originale wiederherstellen"));
+        actDeleteOriginals = menu->addAction(QString::fromUtf8("Originale löschen"));
+        cmdOriginals->setMenu(menu);
+        cmdOriginals->setEnabled(false);
+    }
 
     edtSeconds->SetValue(FWorkflow.Offset());
     edtTolerance->SetValue(FWorkflow.Tolerance());
@@ -236,16 +251,17 @@ void TfrmMain::CreateControls()
                        static_cast<QWidget*>(cmbUser), static_cast<QWidget*>(cmdChange)})
         w->setEnabled(false);
 
-    const QWidget* order[] = {edtDir,  cmdReadPics, cmdReadFile, cmdReadMemo,
-                              cmbUser, vstImages,   edtSeconds,  edtTolerance,
-                              cmdAuto, cmdChange,   cmdClose,    cmdAbout};
+    const QWidget* order[] = {edtDir,       cmdReadPics, cmdReadFile, cmdReadMemo, cmbUser,
+                              cmdOpenLog,   cmbPairing,  cmdOriginals, vstImages,  edtSeconds,
+                              edtTolerance, cmdAuto,     cmdChange,    cmdClose,   cmdAbout};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
     StatusBar->setFocusPolicy(Qt::NoFocus);
 
     // What a screen reader calls the fields: their labels.
     const std::pair<QLabel*, QWidget*> labelled[] = {
-        {lblDir, edtDir}, {lblUser, cmbUser}, {lblSeconds, edtSeconds}, {lblTolerance, edtTolerance}};
+        {lblDir, edtDir},         {lblUser, cmbUser},          {lblPairing, cmbPairing},
+        {lblSeconds, edtSeconds}, {lblTolerance, edtTolerance}};
     for (const auto& [label, field] : labelled) {
         label->setBuddy(field);
         field->setAccessibleName(label->text().chopped(1));
@@ -256,6 +272,12 @@ void TfrmMain::CreateControls()
     connect(cmdReadPics, &QPushButton::clicked, this, [this] { cmdReadPicsClick(); });
     connect(cmdReadFile, &QPushButton::clicked, this, [this] { cmdReadFileClick(); });
     connect(cmdReadMemo, &QPushButton::clicked, this, [this] { cmdReadMemoClick(); });
+    connect(cmdOpenLog, &QPushButton::clicked, this, [this] { cmdOpenLogClick(); });
+    connect(cmbPairing, &QComboBox::currentIndexChanged, this, [this] { cmbPairingChange(); });
+    connect(actRestoreOriginals, &QAction::triggered, this,
+            [this] { OriginalsCommand(TOriginalAction::oaRestore); });
+    connect(actDeleteOriginals, &QAction::triggered, this,
+            [this] { OriginalsCommand(TOriginalAction::oaDelete); });
     connect(cmdAuto, &QPushButton::clicked, this, [this] { cmdAutoClick(); });
     connect(cmdChange, &QPushButton::clicked, this, [this] { cmdChangeClick(); });
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
@@ -360,6 +382,8 @@ void TfrmMain::ReadSettings()
            std::max(outerHeight - kFrameHeight, kClientHeight));
 
     FWorkflow.SetOffset(readInt("Correct", FWorkflow.Offset()));
+    cmbPairing->setCurrentIndex(
+        readInt("Alignment", 0) == static_cast<int>(TRowAlignment::alNearest) ? 1 : 0);
 
     if (cmbUser->count() > 0) {
         const std::string name = ReadAppString(store, kSettingsAppName, "User", PalmName(0));
@@ -409,6 +433,8 @@ void TfrmMain::StoreSettings()
     WriteAppInteger(store, kSettingsAppName, "Correct", FWorkflow.Offset());
     WriteAppString(store, kSettingsAppName, "LastPath", DirectoryText());
     WriteAppString(store, kSettingsAppName, "User", PalmName(cmbUser->currentIndex()));
+    WriteAppInteger(store, kSettingsAppName, "Alignment",
+                    static_cast<int>(FWorkflow.Alignment()));
 }
 
 std::string TfrmMain::PalmName(int index) const
@@ -476,6 +502,7 @@ void TfrmMain::cmdReadPicsClick()
         [this] {
             ShowDirectory(FWorkflow.ReadPictures(DirectoryText()));
             cmdReadFile->setEnabled(FWorkflow.LogFileFound());
+            cmdOriginals->setEnabled(true);
             if (!TerminateRequested())
                 ShowStatus(ScanReportText(FWorkflow.LastScan()));
         },
@@ -485,6 +512,63 @@ void TfrmMain::cmdReadPicsClick()
 void TfrmMain::cmdReadFileClick()
 {
     Run([this] { ShowDirectory(FWorkflow.ReadLogFile(DirectoryText())); });
+}
+
+void TfrmMain::cmdOpenLogClick()
+{
+    Run([this] {
+        const std::string start =
+            FWorkflow.ImagesDirectory().empty() ? DirectoryText() : FWorkflow.ImagesDirectory();
+        const std::string path =
+            FEnvironment.ChooseLogFile
+                ? FEnvironment.ChooseLogFile(start)
+                : ToLocal(QFileDialog::getOpenFileName(
+                      this, QString::fromUtf8("Protokoll öffnen"), FromLocal(start),
+                      QStringLiteral("Protokolle (*.txt);;Alle Dateien (*)")));
+        if (path.empty())
+            return;
+        FWorkflow.ReadShotFile(path);
+        FWorkflow.MatchAll();
+    });
+}
+
+void TfrmMain::cmbPairingChange()
+{
+    Run([this] {
+        const TRowAlignment alignment = cmbPairing->currentIndex() == 1
+                                            ? TRowAlignment::alNearest
+                                            : TRowAlignment::alPositional;
+        if (alignment == FWorkflow.Alignment())
+            return;
+        FWorkflow.SetAlignment(alignment);
+        FWorkflow.FieldsChanged();
+    });
+}
+
+void TfrmMain::OriginalsCommand(TOriginalAction action)
+{
+    Run(
+        [this, action] {
+            const std::string directory = FWorkflow.ImagesDirectory();
+            if (action == TOriginalAction::oaDelete &&
+                !AskYesNo(DeleteOriginalsQuestion(directory), kAppCaption))
+                return;
+            const auto results = FWorkflow.RestoreOriginals(directory, action);
+            if (!results)
+                return; // another writer had the directory: the user was told
+            if (results->empty()) {
+                ShowInfo(NoOriginalsText(directory), kAppCaption);
+                return;
+            }
+            if (const std::string problems = OriginalsProblemsMessage(*results, action);
+                !problems.empty())
+                ShowWarning(problems, kAppCaption);
+            if (action == TOriginalAction::oaRestore)
+                FWorkflow.ReadPicturesAgain();
+            if (!TerminateRequested())
+                ShowStatus(OriginalsReportText(*results, action));
+        },
+        TCommandKind::ckLong);
 }
 
 void TfrmMain::ShowDirectory(TDirectoryField field)

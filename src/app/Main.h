@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+class QAction;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -45,6 +46,9 @@ struct TMainEnvironment {
     MessageBoxes* Boxes = nullptr;
     // The about box's platform (memory, processor, the program's path).
     Platform* AboutPlatform = nullptr;
+    // Lets the user choose a log file (the path, empty for none); a file
+    // dialog over the window when not set.
+    std::function<std::string(const std::string& directory)> ChooseLogFile;
 
     static TMainEnvironment System();
 };
@@ -84,6 +88,13 @@ public:
     QPushButton* cmdReadMemo = nullptr;
     QLabel* lblUser = nullptr;
     QComboBox* cmbUser = nullptr;
+    QPushButton* cmdOpenLog = nullptr;
+    QLabel* lblPairing = nullptr;
+    QComboBox* cmbPairing = nullptr;
+    // A menu: "Originale wiederherstellen", "Originale löschen".
+    QPushButton* cmdOriginals = nullptr;
+    QAction* actRestoreOriginals = nullptr;
+    QAction* actDeleteOriginals = nullptr;
     TImagesView* vstImages = nullptr;
     QLabel* lblSeconds = nullptr;
     TSpinEdit* edtSeconds = nullptr;
@@ -124,6 +135,9 @@ private:
     void cmdReadPicsClick();
     void cmdReadFileClick();
     void cmdReadMemoClick();
+    void cmdOpenLogClick();
+    void cmbPairingChange();
+    void OriginalsCommand(TOriginalAction action);
     void cmdAutoClick();
     void cmdChangeClick();
     void cmdAboutClick();

@@ -10,6 +10,7 @@
 #include "support/Conversions.h"
 #include "support/Paths.h"
 #include "workflow/ShotLog.h"
+#include "workflow/StatusTexts.h"
 #include "workflow/Workflow.h"
 
 #include <exception>
@@ -33,14 +34,13 @@ std::string AbsolutePath(const std::string& path)
 int RunOriginals(TWorkflow& flow, const TConsoleHost& host, const std::string& directory,
                  bool restore, std::ostream& out, std::ostream& err)
 {
-    const auto results = flow.RestoreOriginals(directory, restore ? TOriginalAction::oaRestore
-                                                                  : TOriginalAction::oaDelete);
+    const TOriginalAction action = restore ? TOriginalAction::oaRestore : TOriginalAction::oaDelete;
+    const auto results = flow.RestoreOriginals(directory, action);
     // Cancelled, or another writer has the directory (the host said so).
     if (!results)
         return host.CancelRequested() ? kExitCancelled : kExitError;
     if (results->empty())
-        err << "Hinweis: In \"" << ConsoleText(directory)
-            << "\" liegen keine Originale (NAME_original).\n";
+        err << "Hinweis: " << ConsoleText(NoOriginalsText(directory)) << '\n';
     bool failed = false;
     for (const TOriginalResult& result : *results) {
         if (result.Done) {
@@ -49,9 +49,7 @@ int RunOriginals(TWorkflow& flow, const TConsoleHost& host, const std::string& d
                 << '\n';
         } else {
             failed = true;
-            err << "Fehler: Das Original von \"" << ConsoleText(result.FileName)
-                << "\" ließ sich nicht " << (restore ? "zurückholen" : "löschen") << ": "
-                << ConsoleText(result.Reason) << '\n';
+            err << "Fehler: " << ConsoleText(OriginalFailureText(result, action)) << '\n';
         }
         if (!result.Note.empty())
             err << "Hinweis: " << ConsoleText(result.Note) << '\n';

@@ -48,15 +48,7 @@ std::string ReadingError(const std::string& fileName)
 
 TDirectoryField TWorkflow::ReadPictures(const std::string& directory)
 {
-    TOperationScope operation(FHost, FProgress);
-    TToolSessionScope session(*this);
-    ShowStatus(""); // a report on other pictures
-    if (FProgress) {
-        FProgress->SetDirectory(directory);
-        FProgress->ShowNow();
-    }
-    const TDirectoryField field =
-        Scan(directory) == TScanEnd::seNoImages ? TDirectoryField::dfEmpty : TDirectoryField::dfKeep;
+    const TDirectoryField field = ScanWithProgress(directory);
     ClearShots();
     // Where the field is emptied, the bare name is looked for, as the
     // button would find it from there.
@@ -65,6 +57,26 @@ TDirectoryField TWorkflow::ReadPictures(const std::string& directory)
                  std::string(kLogFileName)));
     MatchAll();
     return field;
+}
+
+void TWorkflow::ReadPicturesAgain()
+{
+    const std::string directory = FImagesDirectory;
+    ScanWithProgress(directory);
+    MatchAll();
+}
+
+TDirectoryField TWorkflow::ScanWithProgress(const std::string& directory)
+{
+    TOperationScope operation(FHost, FProgress);
+    TToolSessionScope session(*this);
+    ShowStatus(""); // a report on other pictures
+    if (FProgress) {
+        FProgress->SetDirectory(directory);
+        FProgress->ShowNow();
+    }
+    return Scan(directory) == TScanEnd::seNoImages ? TDirectoryField::dfEmpty
+                                                    : TDirectoryField::dfKeep;
 }
 
 std::vector<std::string> ImageFileNames(const std::string& directory, std::string_view suffix)

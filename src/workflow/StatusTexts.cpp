@@ -41,6 +41,54 @@ std::string SummaryText(std::size_t pairs, std::size_t toWrite)
            std::to_string(toWrite) + " zu schreiben";
 }
 
+std::string DeleteOriginalsQuestion(const std::string& directory)
+{
+    return "Die Originale (NAME_original) in \"" + directory +
+           "\" werden gelöscht; die Bilder lassen sich danach nicht mehr zurücksetzen. "
+           "Fortfahren?";
+}
+
+std::string OriginalFailureText(const TOriginalResult& result, TOriginalAction action)
+{
+    return "Das Original von \"" + result.FileName + "\" ließ sich nicht " +
+           (action == TOriginalAction::oaRestore ? "zurückholen" : "löschen") + ": " +
+           result.Reason;
+}
+
+std::string NoOriginalsText(const std::string& directory)
+{
+    return "In \"" + directory + "\" liegen keine Originale (NAME_original).";
+}
+
+std::string OriginalsProblemsMessage(const std::vector<TOriginalResult>& results,
+                                     TOriginalAction action)
+{
+    constexpr std::size_t kShown = 10;
+    std::vector<std::string> lines;
+    for (const TOriginalResult& result : results) {
+        if (!result.Done)
+            lines.push_back(OriginalFailureText(result, action));
+        if (!result.Note.empty())
+            lines.push_back(result.Note);
+    }
+    std::string text;
+    for (std::size_t i = 0; i < lines.size() && i < kShown; ++i)
+        text += (i == 0 ? "" : "\n") + lines[i];
+    if (lines.size() > kShown)
+        text += "\n... und " + std::to_string(lines.size() - kShown) + " weitere.";
+    return text;
+}
+
+std::string OriginalsReportText(const std::vector<TOriginalResult>& results,
+                                TOriginalAction action)
+{
+    std::size_t done = 0;
+    for (const TOriginalResult& result : results)
+        done += result.Done;
+    return std::to_string(done) + (done == 1 ? " Original " : " Originale ") +
+           (action == TOriginalAction::oaRestore ? "wiederhergestellt" : "gelöscht");
+}
+
 std::string WriteQuestion(std::size_t count)
 {
     return Images(count) + (count == 1 ? " wird" : " werden") +

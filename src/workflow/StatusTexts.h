@@ -20,4 +20,19 @@ std::string SummaryText(std::size_t pairs, std::size_t toWrite);
 // The question before a write-back of count images.
 std::string WriteQuestion(std::size_t count);
 
+// Putting back or deleting the originals the tool kept.
+// The question before deleting those of a directory.
+std::string DeleteOriginalsQuestion(const std::string& directory);
+// "Das Original von "X" ließ sich nicht zurückholen: …" for one not done.
+std::string OriginalFailureText(const TOriginalResult& result, TOriginalAction action);
+// "In "DIR" liegen keine Originale (NAME_original)."
+std::string NoOriginalsText(const std::string& directory);
+// The warning of the originals not done and of the notes, the first ten of
+// them; empty when there is nothing to say.
+std::string OriginalsProblemsMessage(const std::vector<TOriginalResult>& results,
+                                     TOriginalAction action);
+// "12 Originale wiederhergestellt", "12 Originale gelöscht".
+std::string OriginalsReportText(const std::vector<TOriginalResult>& results,
+                                TOriginalAction action);
+
 } // namespace zelmaro

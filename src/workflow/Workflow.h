@@ -99,6 +99,9 @@ public:
     // "Auslesen": scans the directory with a progress window, drops the
     // shot log, looks for the log file there and matches.
     TDirectoryField ReadPictures(const std::string& directory);
+    // The images of ImagesDirectory() read again (after their originals were
+    // put back), the shot log kept, and matched.
+    void ReadPicturesAgain();
     // The directory the image list was read from; the write-back writes there.
     const std::string& ImagesDirectory() const { return FImagesDirectory; }
     // Whether the last "Auslesen" found the log file in the directory the
@@ -355,6 +358,8 @@ private:
     TToolFactory FScanToolFactory;
     enum class TScanEnd { seRead, seNoImages, seUnreadable };
     TScanEnd Scan(const std::string& directory);
+    // Scan under a progress window and the command's tool session.
+    TDirectoryField ScanWithProgress(const std::string& directory);
     std::size_t ScanReaderCount() const;
     bool ReadImagesInTurn(const std::string& directory, const std::vector<std::string>& names);
     bool ReadImagesAtOnce(const std::string& directory, const std::vector<std::string>& names,

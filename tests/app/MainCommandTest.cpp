@@ -6,6 +6,7 @@
 #include "app/Info.h"
 #include "app/SpinEdit.h"
 #include "common/FakeTool.h"
+#include "workflow/StatusTexts.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -16,6 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <functional>
 
 namespace zelmaro {
@@ -209,6 +213,72 @@ TEST_F(MainCommandTest, TheExitCodeTellsAnEndOnAnErrorFromAClosedWindow)
         EXPECT_EQ(looped, c.then != nullptr) << c.what;
         EXPECT_EQ(fresh.boxes.Messages.size(), c.exitCode == 1 ? 1u : 0u) << c.what;
     }
+}
+
+TEST_F(MainCommandTest, PairingChoiceIsAppliedAndStored)
+{
+    Open({"a.JPG"});
+    frm->Workflow().SetMetadataTool(Tool(nullptr));
+    QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
+    frm->cmbPairing->setCurrentIndex(1);
+    EXPECT_EQ(frm->Workflow().Alignment(), TRowAlignment::alNearest);
+    frm->close();
+    EXPECT_EQ(rig.StoredInt("Alignment", -1), 1);
+
+    auto again = rig.Make();
+    EXPECT_EQ(again->cmbPairing->currentIndex(), 1);
+    EXPECT_EQ(again->Workflow().Alignment(), TRowAlignment::alNearest);
+}
+
+TEST_F(MainCommandTest, ALogFromAnyFolderIsReadAndMatched)
+{
+    Open({"a.JPG"});
+    frm->Workflow().SetMetadataTool(Tool(nullptr));
+    QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
+    test::TTempDir elsewhere;
+    rig.chosenLog = elsewhere.Write("Nacht.log", "Zelmaro\r\n0801052103072\r\nx\r\n");
+    QTest::mouseClick(frm->cmdOpenLog, Qt::LeftButton);
+    EXPECT_EQ(frm->Workflow().Shots().size(), 1u);
+    EXPECT_EQ(frm->StatusBar->currentMessage(),
+              QString::fromUtf8("1 Eintrag gelesen, 1 Zeile übergangen"));
+    ASSERT_EQ(frm->Model().rowCount(), 1);
+    EXPECT_TRUE(frm->Model().RowItem(0)->Checked);
+
+    rig.chosenLog.clear(); // the dialog was cancelled: nothing changes
+    QTest::mouseClick(frm->cmdOpenLog, Qt::LeftButton);
+    EXPECT_EQ(frm->Workflow().Shots().size(), 1u);
+}
+
+TEST_F(MainCommandTest, OriginalsArePutBackOrDeletedAfterTheQuestion)
+{
+    Open({"a.JPG", "b.JPG"});
+    dir.Write("a.JPG_original", "before");
+    frm->Workflow().SetMetadataTool(Tool(nullptr));
+    EXPECT_FALSE(frm->cmdOriginals->isEnabled()) << "nothing read yet";
+    QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
+    EXPECT_TRUE(frm->cmdOriginals->isEnabled());
+
+    rig.boxes.Answer = false;
+    frm->actDeleteOriginals->trigger();
+    EXPECT_EQ(rig.Shown(), std::vector<std::string>{"question: " +
+                                                    DeleteOriginalsQuestion(dir.Path())});
+    EXPECT_TRUE(std::filesystem::exists(dir.File("a.JPG_original")));
+
+    frm->actRestoreOriginals->trigger();
+    std::ifstream restored(dir.File("a.JPG"), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(restored), {}), "before");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("a.JPG_original")));
+    EXPECT_EQ(frm->StatusBar->currentMessage(), "1 Original wiederhergestellt");
+    EXPECT_EQ(frm->Model().rowCount(), 2) << "read again";
+
+    frm->actRestoreOriginals->trigger();
+    EXPECT_EQ(rig.Shown().back(), "info: " + NoOriginalsText(dir.Path()));
+
+    dir.Write("b.JPG_original", "older");
+    rig.boxes.Answer = true;
+    frm->actDeleteOriginals->trigger();
+    EXPECT_FALSE(std::filesystem::exists(dir.File("b.JPG_original")));
+    EXPECT_EQ(frm->StatusBar->currentMessage(), QString::fromUtf8("1 Original gelöscht"));
 }
 
 } // namespace

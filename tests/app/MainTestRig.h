@@ -27,6 +27,7 @@ struct MainRig {
     test::RecordingMessageBoxes boxes;
     std::string tool = "/usr/bin/exiftool";
     std::vector<TPalmUserEntry> users;
+    std::string chosenLog; // what the log file dialog answers
 
     TMainEnvironment Environment()
     {
@@ -36,6 +37,7 @@ struct MainRig {
         e.FindExifTool = [this] { return tool; };
         e.PalmUsers = [this] { return users; };
         e.Boxes = &boxes;
+        e.ChooseLogFile = [this](const std::string&) { return chosenLog; };
         e.AboutPlatform = &SystemPlatform();
         return e;
     }
