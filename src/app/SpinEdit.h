@@ -18,6 +18,11 @@ enum class TSpinFormat { sfNumber, sfDuration };
 // change of the text. A text wider than the box is shown narrowed.
 class TSpinEdit : public QAbstractSpinBox {
     Q_OBJECT
+    // What assistive technology reads as the box's value and range.
+    Q_PROPERTY(int value READ Value WRITE SetValue NOTIFY Changed)
+    Q_PROPERTY(int minimum READ MinValue CONSTANT)
+    Q_PROPERTY(int maximum READ MaxValue CONSTANT)
+    Q_PROPERTY(int singleStep READ SingleStep CONSTANT)
 
 public:
     TSpinEdit(int minValue, int maxValue, int maxLength, QWidget* parent = nullptr,
@@ -25,6 +30,7 @@ public:
 
     int MinValue() const { return FMinValue; }
     int MaxValue() const { return FMaxValue; }
+    static int SingleStep() { return 1; }
 
     int Value() const;
     // Clamps into the range and shows the number; Changed() fires only when

@@ -397,6 +397,19 @@ TEST_F(MainWindowTest, OffsetBoxIsNamedForAssistiveTechnology)
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text(QAccessible::Name), "Versatz");
     EXPECT_EQ(box->text(QAccessible::Description), "Sekunden oder [-]H:MM:SS");
+
+    // Both boxes tell their value and range.
+    frm->edtSeconds->SetValue(3600);
+    const std::tuple<TSpinEdit*, int, int, int> boxes[] = {
+        {frm->edtSeconds, 3600, -86400, 86400}, {frm->edtTolerance, 1, 0, 2}};
+    for (const auto& [spin, value, low, high] : boxes) {
+        QAccessibleValueInterface* reading =
+            QAccessible::queryAccessibleInterface(spin)->valueInterface();
+        ASSERT_NE(reading, nullptr);
+        EXPECT_EQ(reading->currentValue().toInt(), value);
+        EXPECT_EQ(reading->minimumValue().toInt(), low);
+        EXPECT_EQ(reading->maximumValue().toInt(), high);
+    }
 }
 
 } // namespace
