@@ -257,12 +257,12 @@ TEST_F(ImageTableTest, OnlyRowsToBeWrittenCanBeChecked)
     QTest::keyClick(frm->vstImages, Qt::Key_Space);
     EXPECT_FALSE(m.RowItem(2)->Checked);
 
-    // Matching again restores the automatic choice.
+    // Matching again keeps the user's choice on the same pair.
     m.setData(m.index(1, 0), Qt::Unchecked, Qt::CheckStateRole);
     frm->edtTolerance->SetValue(2);
     frm->edtTolerance->SetValue(1);
-    EXPECT_TRUE(m.RowItem(1)->Checked);
-    EXPECT_TRUE(frm->cmdChange->isEnabled());
+    EXPECT_FALSE(m.RowItem(1)->Checked);
+    EXPECT_FALSE(frm->cmdChange->isEnabled());
 }
 
 // Drags inside a shown table through the view's own mouse and drag events.
