@@ -4,6 +4,8 @@
 
 #include <QFont>
 
+#include <vector>
+
 namespace zelmaro {
 namespace {
 
@@ -57,6 +59,8 @@ QVariant TImageTableModel::data(const QModelIndex& index, int role) const
         return item->Checked ? Qt::Checked : Qt::Unchecked;
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(kAlignments[index.column()] | Qt::AlignVCenter);
+    case Qt::ToolTipRole:
+        return FromLocal(FWorkflow.CheckReason(*item));
     case Qt::ForegroundRole:
     case SelectedForegroundRole:
         if (item->TimeState == TMatchState::msNone && item->ExposureState == TMatchState::msNone)
@@ -101,6 +105,8 @@ QVariant TImageTableModel::headerData(int section, Qt::Orientation orientation, 
         return QString::fromLatin1(kCaptions[section]);
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(kAlignments[section] | Qt::AlignVCenter);
+    if (role == Qt::ToolTipRole)
+        return FromLocal(Legend());
     return {};
 }
 
@@ -109,7 +115,8 @@ Qt::ItemFlags TImageTableModel::flags(const QModelIndex& index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-    if (index.column() == colImageName)
+    const TMatchItem* item = RowItem(index.row());
+    if (index.column() == colImageName && item != nullptr && IsTickable(*item))
         f |= Qt::ItemIsUserCheckable;
     return f;
 }
@@ -118,6 +125,46 @@ const TMatchItem* TImageTableModel::RowItem(int row) const
 {
     return row >= 0 && row < rowCount() ? &FWorkflow.Matches()[static_cast<std::size_t>(row)]
                                         : nullptr;
+}
+
+namespace {
+
+std::vector<std::size_t> RowNumbers(const QList<int>& rows)
+{
+    std::vector<std::size_t> numbers;
+    numbers.reserve(static_cast<std::size_t>(rows.size()));
+    for (const int row : rows)
+        if (row >= 0)
+            numbers.push_back(static_cast<std::size_t>(row));
+    return numbers;
+}
+
+} // namespace
+
+void TImageTableModel::SetChecked(const QList<int>& rows, bool checked)
+{
+    FWorkflow.SetChecked(RowNumbers(rows), checked);
+}
+
+void TImageTableModel::ToggleChecked(const QList<int>& rows)
+{
+    FWorkflow.ToggleChecked(RowNumbers(rows));
+}
+
+std::string TImageTableModel::Legend()
+{
+    return "Angekreuzte Zeilen werden eingetragen.\n"
+           "\n"
+           "Grün: Zeit und Verschlusszeit gleich – nichts zu tun\n"
+           "Fett: Zeit gleich, Verschlusszeit anders – eintragen\n"
+           "Kursiv: Zeit knapp daneben – von Hand ankreuzbar\n"
+           "Silbern: Bild oder Protokolleintrag fehlt\n"
+           "Normal: Zeit zu weit daneben\n"
+           "\n"
+           "Leertaste: markierte Zeilen umschalten\n"
+           "Strg+Umschalt+A: alle schreibbaren ankreuzen\n"
+           "Strg+Umschalt+K: keine ankreuzen\n"
+           "Der Tooltip einer Zeile nennt den Grund.";
 }
 
 void TImageTableModel::RowsReplacing()
@@ -133,8 +180,10 @@ void TImageTableModel::RowsReplaced()
 
 void TImageTableModel::ChecksChanged(std::size_t first, std::size_t last)
 {
+    // The tooltips of every column say whether a row is checked.
     emit dataChanged(index(static_cast<int>(first), colImageName),
-                     index(static_cast<int>(last), colImageName), {Qt::CheckStateRole});
+                     index(static_cast<int>(last), kColumnCount - 1),
+                     {Qt::CheckStateRole, Qt::ToolTipRole});
     emit CheckMarksChanged();
 }
 

@@ -7,6 +7,7 @@
 #include <QColor>
 
 #include <cstddef>
+#include <string>
 
 namespace zelmaro {
 
@@ -33,6 +34,14 @@ public:
 
     // The row's record; null for a row that does not exist.
     const TMatchItem* RowItem(int row) const;
+
+    // The user's check marks on several rows at once, by the workflow's
+    // rules (rows that cannot be checked are passed over).
+    void SetChecked(const QList<int>& rows, bool checked);
+    void ToggleChecked(const QList<int>& rows);
+
+    // What the rows' colours and font styles mean, and the table's keys.
+    static std::string Legend();
 
 signals:
     // Check marks changed, by the user or by the workflow.

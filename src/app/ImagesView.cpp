@@ -1,19 +1,24 @@
 #include "app/ImagesView.h"
 
+#include "app/AppShell.h"
 #include "app/ImageTableModel.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
+#include <numeric>
 
 namespace zelmaro {
 namespace {
@@ -83,7 +88,7 @@ TImagesView::TImagesView(QWidget* parent) : QTreeView(parent)
     setItemsExpandable(false);
     setUniformRowHeights(true);
     setSortingEnabled(false);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setAllColumnsShowFocus(false);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -104,6 +109,49 @@ TImagesView::TImagesView(QWidget* parent) : QTreeView(parent)
     head->setContextMenuPolicy(Qt::PreventContextMenu);
     head->setMinimumSectionSize(10);
     connect(head, &QHeaderView::sectionResized, this, &TImagesView::KeepMinimumWidth);
+
+    // Ctrl+A stays the view's "select all"; with Shift it is about the marks.
+    const auto action = [this](const char* text, const QKeySequence& keys) {
+        auto* a = new QAction(QString::fromUtf8(text), this);
+        a->setShortcut(keys);
+        a->setShortcutContext(Qt::WidgetShortcut);
+        addAction(a);
+        return a;
+    };
+    FCheckAll = action("Alle ankreuzen", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
+    FCheckNone = action("Keine ankreuzen", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K));
+    FLegend = action("Legende...", QKeySequence());
+    const auto allRows = [this] {
+        QList<int> rows(model() != nullptr ? model()->rowCount() : 0);
+        std::iota(rows.begin(), rows.end(), 0);
+        return rows;
+    };
+    connect(FCheckAll, &QAction::triggered, this, [this, allRows] {
+        Run([&](TImageTableModel& table) { table.SetChecked(allRows(), true); });
+    });
+    connect(FCheckNone, &QAction::triggered, this, [this, allRows] {
+        Run([&](TImageTableModel& table) { table.SetChecked(allRows(), false); });
+    });
+    connect(FLegend, &QAction::triggered, this, [this] {
+        RunCommand(*FBoxes, [this] { FBoxes->ShowInfo(TImageTableModel::Legend(), kAppCaption); });
+    });
+}
+
+void TImagesView::Run(const std::function<void(TImageTableModel&)>& command)
+{
+    auto* table = qobject_cast<TImageTableModel*>(model());
+    if (table != nullptr)
+        RunCommand(*FBoxes, [&] { command(*table); });
+}
+
+QList<int> TImagesView::SelectedRows() const
+{
+    QList<int> rows;
+    if (selectionModel() != nullptr)
+        for (const QModelIndex& index : selectionModel()->selectedRows())
+            rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 void TImagesView::setModel(QAbstractItemModel* model)
@@ -157,17 +205,44 @@ void TImagesView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
 
 void TImagesView::keyPressEvent(QKeyEvent* event)
 {
-    // The space bar toggles the focused row's box from whichever cell.
+    // The space bar toggles the selected rows' boxes from whichever cell, or
+    // the focused row's while no more than one row is selected.
     const QModelIndex current = currentIndex();
     if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier &&
-        current.isValid() && model() != nullptr) {
-        const QModelIndex box = current.siblingAtColumn(colImageName);
-        const bool checked = box.data(Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked;
-        model()->setData(box, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+        current.isValid()) {
+        QList<int> rows = SelectedRows();
+        if (rows.size() <= 1)
+            rows = {current.row()};
+        Run([&](TImageTableModel& table) { table.ToggleChecked(rows); });
+        event->accept();
+        return;
+    }
+    // The system turns the menu key into a context menu event; Shift+F10
+    // is the other key users know for it.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+        contextMenuEvent(&menu);
         event->accept();
         return;
     }
     QTreeView::keyPressEvent(event);
+}
+
+void TImagesView::contextMenuEvent(QContextMenuEvent* event)
+{
+    QPoint at = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        // Below the focused row, or at the table's top left.
+        const QRect row = visualRect(currentIndex());
+        at = viewport()->mapToGlobal(row.isValid() ? row.bottomLeft() : QPoint());
+    }
+    QMenu menu(this);
+    menu.addAction(FCheckAll);
+    menu.addAction(FCheckNone);
+    menu.addSeparator();
+    menu.addAction(FLegend);
+    menu.exec(at);
+    event->accept();
 }
 
 void TImagesView::mousePressEvent(QMouseEvent* event)

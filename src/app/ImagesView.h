@@ -1,9 +1,18 @@
 #pragma once
 
+#include "app/QtMessageBoxes.h"
+
+#include <QList>
 #include <QPoint>
 #include <QTreeView>
 
+#include <functional>
+
+class QAction;
+
 namespace zelmaro {
+
+class TImageTableModel;
 
 // What the image table asks its window about an in-table drag. Columns are
 // those under the pointer; a point right of the last column gives -1.
@@ -18,9 +27,13 @@ public:
     virtual void DragDrop(int row, int column) = 0;
 };
 
-// The flat six-column table of pairs: horizontal grid lines, whole-row single
-// selection, fixed column order, per-column minimum widths, and dragging a row
-// onto another row inside the table.
+// The flat six-column table of pairs: horizontal grid lines, whole-row
+// multiple selection, fixed column order, per-column minimum widths, dragging
+// a row onto another row inside the table, and the check-mark commands: the
+// space bar toggles the selected rows (the focused one while at most one is
+// selected), Ctrl+Shift+A checks every row that can be written, Ctrl+Shift+K
+// none; the context menu (right button, menu key, Shift+F10) offers these and
+// the legend.
 class TImagesView : public QTreeView {
     Q_OBJECT
 
@@ -30,7 +43,17 @@ public:
     explicit TImagesView(QWidget* parent = nullptr);
 
     void SetDragHandler(TImagesDragHandler* handler) { FHandler = handler; }
+    // Where the legend and the errors of a command go; the toolkit's boxes
+    // until set. Must outlive the view.
+    void SetMessageBoxes(MessageBoxes& boxes) { FBoxes = &boxes; }
     void setModel(QAbstractItemModel* model) override;
+
+    // The context menu's commands, also reachable by their keys.
+    QAction* CheckAllAction() const { return FCheckAll; }
+    QAction* CheckNoneAction() const { return FCheckNone; }
+    QAction* LegendAction() const { return FLegend; }
+    // The selected rows, top to bottom.
+    QList<int> SelectedRows() const;
 
     // The row at a viewport height, whatever the column; -1 for none.
     int RowAt(int y) const;
@@ -45,6 +68,7 @@ public:
 protected:
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                  const QModelIndex& index) const override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -55,11 +79,18 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // Runs a command of the table; an error is shown, never let through.
+    void Run(const std::function<void(TImageTableModel&)>& command);
     bool IsOwnDrag(const QDropEvent* event) const;
     void SetUpColumns();
     void KeepMinimumWidth(int column, int oldSize, int newSize);
 
     TImagesDragHandler* FHandler = nullptr;
+    TQtMessageBoxes FOwnBoxes{this};
+    MessageBoxes* FBoxes = &FOwnBoxes;
+    QAction* FCheckAll = nullptr;
+    QAction* FCheckNone = nullptr;
+    QAction* FLegend = nullptr;
     bool FPressed = false;
     QPoint FPressPos;
 };

@@ -245,6 +245,7 @@ void TfrmMain::CreateControls()
 
     vstImages->setModel(FModel.get());
     vstImages->SetDragHandler(this);
+    vstImages->SetMessageBoxes(*this);
 
     for (QWidget* w : {static_cast<QWidget*>(cmdReadPics), static_cast<QWidget*>(cmdReadFile),
                        static_cast<QWidget*>(cmdReadMemo), static_cast<QWidget*>(lblUser),

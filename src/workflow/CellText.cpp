@@ -38,4 +38,32 @@ std::string TWorkflow::CellText(const TMatchItem& item, int column) const
     }
 }
 
+std::string TWorkflow::CheckReason(const TMatchItem& item) const
+{
+    if (!item.Image)
+        return "Kein Bild";
+    if (!item.Shot)
+        return "Kein Protokolleintrag";
+    const bool timeEqual = item.TimeState == TMatchState::msEqual;
+    if (timeEqual && item.ExposureState == TMatchState::msEqual)
+        return "Zeit und Verschlusszeit gleich – nichts zu tun";
+    const std::string time =
+        timeEqual
+            ? std::string("Zeit gleich")
+            : "Zeit " + std::to_string(TimeDistance(item.Image->Date, item.Shot->Date, FOffset)) +
+                  " s daneben (Toleranz " + std::to_string(FTolerance) + " s)";
+    if (item.ExposureState == TMatchState::msEqual)
+        return time + ", Verschlusszeit gleich – nichts zu tun";
+    const std::string differs = time + ", Verschlusszeit abweichend – ";
+    if (!IsWritableExposureTime(item.Shot->ExposureTime))
+        return differs + "Wert nicht schreibbar";
+    if (item.Checked)
+        return differs + "wird eingetragen";
+    if (timeEqual)
+        return differs + "nicht angekreuzt";
+    if (item.TimeState == TMatchState::msNear)
+        return differs + "von Hand ankreuzbar";
+    return differs + "wird nicht eingetragen";
+}
+
 } // namespace zelmaro

@@ -70,11 +70,17 @@ bool IsWritableExposureTime(double seconds)
     return std::isfinite(seconds) && seconds >= 1.0 / kRationalLimit && seconds <= kRationalLimit;
 }
 
-bool IsCheckable(const TMatchItem& item)
+bool IsTickable(const TMatchItem& item)
 {
-    return item.Image && item.Shot && item.TimeState == TMatchState::msEqual &&
+    return item.Image && item.Shot &&
+           (item.TimeState == TMatchState::msEqual || item.TimeState == TMatchState::msNear) &&
            item.ExposureState == TMatchState::msDifferent &&
            IsWritableExposureTime(item.Shot->ExposureTime);
+}
+
+bool IsCheckable(const TMatchItem& item)
+{
+    return item.TimeState == TMatchState::msEqual && IsTickable(item);
 }
 
 } // namespace zelmaro

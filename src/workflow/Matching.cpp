@@ -4,6 +4,7 @@
 #include "workflow/Workflow.h"
 
 #include <algorithm>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -82,11 +83,27 @@ TMatchItem TWorkflow::MakeMatch(const TImageItem* image, const TShotItem* shot,
 
 namespace {
 
-// Rows the write-back would correct start checked.
-std::vector<TMatchItem> Checked(std::vector<TMatchItem> matches)
+// Rows the write-back would correct start checked, unless the user marked
+// the same image and shot in the old rows: that mark stays while the row can
+// be written. A user's "no" stays in any case, so that a row that cannot be
+// written for a while does not come back checked; a "yes" on such a row
+// gives way to the automatic choice.
+std::vector<TMatchItem> Checked(std::vector<TMatchItem> matches, const std::vector<TMatchItem>& old)
 {
-    for (TMatchItem& item : matches)
-        item.Checked = IsCheckable(item);
+    std::map<std::pair<const TImageItem*, const TShotItem*>, bool> marked;
+    for (const TMatchItem& item : old)
+        if (item.CheckChangedByUser)
+            marked.emplace(std::pair(item.Image, item.Shot), item.Checked);
+    for (TMatchItem& item : matches) {
+        const auto mark = marked.find({item.Image, item.Shot});
+        const bool tickable = IsTickable(item);
+        if (mark != marked.end() && (tickable || !mark->second)) {
+            item.Checked = mark->second;
+            item.CheckChangedByUser = true;
+        } else {
+            item.Checked = IsCheckable(item);
+        }
+    }
     return matches;
 }
 
@@ -125,7 +142,7 @@ void TWorkflow::MatchAll()
         for (const TAlignedRow& row : rows)
             matches.push_back(MakeMatch(row.Image ? images[*row.Image] : nullptr,
                                         row.Shot ? shots[*row.Shot] : nullptr, offset));
-        ReplaceMatches(Checked(std::move(matches)));
+        ReplaceMatches(Checked(std::move(matches), FMatches));
         return;
     }
 
@@ -150,7 +167,7 @@ void TWorkflow::MatchAll()
     for (std::ptrdiff_t k = -static_cast<std::ptrdiff_t>(before);
          k <= static_cast<std::ptrdiff_t>(after); ++k)
         matches.push_back(row(k));
-    ReplaceMatches(Checked(std::move(matches)));
+    ReplaceMatches(Checked(std::move(matches), FMatches));
 }
 
 void TWorkflow::FieldsChanged()

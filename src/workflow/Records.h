@@ -48,7 +48,8 @@ struct TMatchItem {
     TMatchState TimeState = TMatchState::msNone;
     TMatchState ExposureState = TMatchState::msNone;
     // The write-back writes this row's image; matching checks the rows it
-    // can write (IsCheckable), the user may change that.
+    // corrects (IsCheckable), the user may check any it can write
+    // (IsTickable), and matching again keeps the user's mark on the pair.
     bool Checked = false;
     bool CheckChangedByUser = false;
 };
@@ -76,8 +77,11 @@ double StoredExposureTime(double seconds);
 // makes the image unreadable.
 bool IsWritableExposureTime(double seconds);
 
-// A row the write-back corrects and the user may check: the moments agree,
-// the exposure times do not, and the logged one can be written.
+// A row the user may check: image and shot, their moments agree or are near,
+// the exposure times differ and the logged one can be written.
+bool IsTickable(const TMatchItem& item);
+
+// A row checked without asking: a tickable one whose moments agree.
 bool IsCheckable(const TMatchItem& item);
 
 } // namespace zelmaro

@@ -98,7 +98,7 @@ void TWorkflow::ReplaceMatches(std::vector<TMatchItem> matches)
 
 bool TWorkflow::SetChecked(std::size_t row, bool checked)
 {
-    if (row >= FMatches.size() || !IsCheckable(FMatches[row]))
+    if (row >= FMatches.size() || !IsTickable(FMatches[row]))
         return false;
     TMatchItem& item = FMatches[row];
     item.CheckChangedByUser = true;
@@ -114,16 +114,45 @@ bool TWorkflow::ToggleChecked(std::size_t row)
     return row < FMatches.size() && SetChecked(row, !FMatches[row].Checked);
 }
 
+namespace {
+
+// Gives every tickable row of rows the mark mark(row) as the user's; the
+// first and last row whose mark changed, if any.
+template <class TMark>
+std::optional<std::pair<std::size_t, std::size_t>>
+MarkRows(std::vector<TMatchItem>& matches, std::span<const std::size_t> rows, TMark mark)
+{
+    std::optional<std::pair<std::size_t, std::size_t>> changed;
+    for (const std::size_t row : rows) {
+        if (row >= matches.size() || !IsTickable(matches[row]))
+            continue;
+        TMatchItem& item = matches[row];
+        item.CheckChangedByUser = true;
+        const bool checked = mark(item);
+        if (item.Checked == checked)
+            continue;
+        item.Checked = checked;
+        changed = changed ? std::pair(std::min(changed->first, row), std::max(changed->second, row))
+                          : std::pair(row, row);
+    }
+    return changed;
+}
+
+} // namespace
+
+// One notice for the whole command, so that its observers redraw once.
 void TWorkflow::SetChecked(std::span<const std::size_t> rows, bool checked)
 {
-    for (const std::size_t row : rows)
-        SetChecked(row, checked);
+    if (const auto changed =
+            MarkRows(FMatches, rows, [checked](const TMatchItem&) { return checked; }))
+        NotifyChecks(changed->first, changed->second);
 }
 
 void TWorkflow::ToggleChecked(std::span<const std::size_t> rows)
 {
-    for (const std::size_t row : rows)
-        ToggleChecked(row);
+    if (const auto changed =
+            MarkRows(FMatches, rows, [](const TMatchItem& item) { return !item.Checked; }))
+        NotifyChecks(changed->first, changed->second);
 }
 
 bool TWorkflow::HasRowsToWrite() const

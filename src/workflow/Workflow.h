@@ -60,12 +60,13 @@ public:
     const std::vector<TMatchItem>& Matches() const { return FMatches; }
     const FormatSettings& Settings() const { return FSettings; }
 
-    // The user's check mark on a row that can be written (IsCheckable);
-    // false, and nothing changes, for any other row.
+    // The user's check mark on a row that can be written (IsTickable); it
+    // outlives matching again while the row pairs the same image and shot.
+    // False, and nothing changes, for any other row.
     bool SetChecked(std::size_t row, bool checked);
     bool ToggleChecked(std::size_t row);
-    // The same for several rows at once; rows that cannot be checked are
-    // passed over.
+    // The same for several rows at once, told to the observers once; rows
+    // that cannot be checked are passed over.
     void SetChecked(std::span<const std::size_t> rows, bool checked);
     void ToggleChecked(std::span<const std::size_t> rows);
     // Whether a checked row waits for the write-back, and how many.
@@ -73,6 +74,10 @@ public:
     std::size_t RowsToWrite() const;
     // Rows whose moments agree under the offset and the tolerance.
     std::size_t ExactPairs() const;
+    // Why the row is checked or not, in a line for the user: the sides it
+    // lacks, how far apart its moments are under the offset and tolerance,
+    // whether the exposure times differ and what the write-back will do.
+    std::string CheckReason(const TMatchItem& item) const;
 
     // Full path of the metadata tool.
     const std::string& ExifTool() const { return FExifTool; }

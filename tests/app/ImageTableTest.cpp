@@ -5,15 +5,19 @@
 #include "app/SpinEdit.h"
 
 #include <QAbstractItemModelTester>
+#include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QFont>
 #include <QHeaderView>
 #include <QImage>
+#include <QMenu>
 #include <QMimeData>
 #include <QStyle>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace zelmaro {
 namespace {
@@ -59,7 +63,7 @@ TEST_F(ImageTableTest, HeaderColumnsAndOptions)
     EXPECT_FALSE(header->sectionsMovable());
     EXPECT_FALSE(header->sectionsClickable());
     EXPECT_FALSE(frm->vstImages->isSortingEnabled());
-    EXPECT_EQ(frm->vstImages->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_EQ(frm->vstImages->selectionMode(), QAbstractItemView::ExtendedSelection);
     EXPECT_EQ(frm->vstImages->selectionBehavior(), QAbstractItemView::SelectRows);
 
     FillFiveLooks(*frm);
@@ -257,12 +261,124 @@ TEST_F(ImageTableTest, OnlyRowsToBeWrittenCanBeChecked)
     QTest::keyClick(frm->vstImages, Qt::Key_Space);
     EXPECT_FALSE(m.RowItem(2)->Checked);
 
-    // Matching again restores the automatic choice.
+    // Matching again keeps the user's choice on the same pair.
     m.setData(m.index(1, 0), Qt::Unchecked, Qt::CheckStateRole);
     frm->edtTolerance->SetValue(2);
     frm->edtTolerance->SetValue(1);
-    EXPECT_TRUE(m.RowItem(1)->Checked);
+    EXPECT_FALSE(m.RowItem(1)->Checked);
+    EXPECT_FALSE(frm->cmdChange->isEnabled());
+}
+
+// Rows: bold (checked), near with another exposure (may be checked by hand),
+// near with the same exposure, green, and an image without a shot.
+void FillTickables(TfrmMain& frm)
+{
+    test::Fill(frm,
+               {{"bold.jpg", 10000, 0.004},
+                {"near.jpg", 10100, 0.004},
+                {"italic.jpg", 10200, 0.004},
+                {"green.jpg", 10300, 0.004},
+                {"lone.jpg", 10400, 0.004}},
+               {{10000, 0.01}, {10103, 0.01}, {10203, 0.004}, {10300, 0.004}});
+}
+
+std::string CheckMarks(const TImageTableModel& m)
+{
+    std::string marks;
+    for (int row = 0; row < m.rowCount(); ++row)
+        marks += m.index(row, 0).data(Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked
+                     ? 'x'
+                     : '-';
+    return marks;
+}
+
+TEST_F(ImageTableTest, NearRowsAreCheckedByHandAndEveryRowSaysWhy)
+{
+    FillTickables(*frm);
+    TImageTableModel& m = frm->Model();
+    ASSERT_EQ(CheckMarks(m), "x----");
+    for (int row = 0; row < 5; ++row)
+        EXPECT_EQ((m.flags(m.index(row, 0)) & Qt::ItemIsUserCheckable) != 0, row < 2) << row;
+
+    EXPECT_TRUE(m.setData(m.index(1, 0), Qt::Checked, Qt::CheckStateRole));
+    EXPECT_FALSE(m.setData(m.index(2, 0), Qt::Checked, Qt::CheckStateRole));
+    EXPECT_EQ(CheckMarks(m), "xx---");
+    EXPECT_EQ(m.index(1, 3).data(Qt::ToolTipRole).toString(),
+              "Zeit 3 s daneben (Toleranz 1 s), Verschlusszeit abweichend – wird eingetragen");
+    for (int row = 0; row < 5; ++row)
+        for (int c = 0; c < 6; ++c)
+            EXPECT_EQ(m.index(row, c).data(Qt::ToolTipRole).toString().toStdString(),
+                      frm->Workflow().CheckReason(*m.RowItem(row)))
+                << row << " " << c;
+    EXPECT_EQ(m.headerData(2, Qt::Horizontal, Qt::ToolTipRole).toString().toStdString(),
+              TImageTableModel::Legend());
+}
+
+TEST_F(ImageTableTest, SpaceAndTheContextMenuCheckManyRows)
+{
+    FillTickables(*frm);
+    TImageTableModel& m = frm->Model();
+    TImagesView* view = frm->vstImages;
+    frm->show();
+    frm->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frm.get()));
+    view->setFocus();
+
+    // Space toggles each selected row that may be checked.
+    view->setCurrentIndex(m.index(0, 2));
+    view->selectionModel()->select(QItemSelection(m.index(0, 0), m.index(2, 5)),
+                                   QItemSelectionModel::ClearAndSelect);
+    ASSERT_EQ(view->SelectedRows(), (QList<int>{0, 1, 2}));
+    QTest::keyClick(view, Qt::Key_Space);
+    EXPECT_EQ(CheckMarks(m), "-x---");
     EXPECT_TRUE(frm->cmdChange->isEnabled());
+
+    QTest::keyClick(view, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(CheckMarks(m), "-----");
+    EXPECT_FALSE(frm->cmdChange->isEnabled());
+    QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(CheckMarks(m), "xx---");
+    EXPECT_TRUE(frm->cmdChange->isEnabled());
+    // Ctrl+A still selects, and checks nothing.
+    QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(view->SelectedRows().size(), 5);
+    EXPECT_EQ(CheckMarks(m), "xx---");
+
+    // The context menu from the keyboard: its entries with their keys. The
+    // system turns the menu key into a context menu event; Shift+F10 is ours.
+    const std::function<void()> openers[] = {
+        [&] {
+            QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+            QApplication::sendEvent(view, &menuKey);
+        },
+        [&] { QTest::keyClick(view, Qt::Key_F10, Qt::ShiftModifier); },
+    };
+    for (const auto& open : openers) {
+        QStringList entries;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                for (QAction* a : menu->actions())
+                    entries << a->text() +
+                                   (a->shortcut().isEmpty() ? "" : " " + a->shortcut().toString());
+                view->CheckNoneAction()->trigger();
+                menu->close();
+            }
+        });
+        poll.start(10);
+        QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+        ASSERT_EQ(CheckMarks(m), "xx---");
+        open();
+        EXPECT_EQ(entries, (QStringList{"Alle ankreuzen Ctrl+Shift+A",
+                                        "Keine ankreuzen Ctrl+Shift+K", "", "Legende..."}));
+        EXPECT_EQ(CheckMarks(m), "-----");
+    }
+    EXPECT_EQ(CheckMarks(m), "-----");
+    EXPECT_FALSE(frm->cmdChange->isEnabled());
+
+    view->LegendAction()->trigger();
+    ASSERT_EQ(rig.boxes.Messages.size(), 1u);
+    EXPECT_EQ(rig.boxes.Messages[0].Text, TImageTableModel::Legend());
 }
 
 // Drags inside a shown table through the view's own mouse and drag events.

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
+#include <optional>
 #include <random>
 #include <tuple>
 
@@ -32,6 +34,15 @@ RowList Rows(const std::vector<TMatchItem>& items)
     for (const TMatchItem& m : items)
         rows.emplace_back(m.Image, m.Shot, m.TimeState, m.ExposureState);
     return rows;
+}
+
+// Each row's check mark, "u" behind one the user set.
+std::string Marks(const TWorkflow& flow)
+{
+    std::string text;
+    for (const TMatchItem& item : flow.Matches())
+        text += std::string(item.Checked ? "x" : "-") + (item.CheckChangedByUser ? "u" : "");
+    return text;
 }
 
 // A workflow for the cases that need but one.
@@ -208,12 +219,7 @@ TEST_F(MatchAll, TheUserChecksOnlyRowsThatCanBeWritten)
     Flow.AddShot({300, 8});
     Flow.MatchAll();
     ASSERT_EQ(Flow.Matches().size(), 3u);
-    const auto marks = [&] {
-        std::string text;
-        for (const TMatchItem& item : Flow.Matches())
-            text += std::string(item.Checked ? "x" : "-") + (item.CheckChangedByUser ? "u" : "");
-        return text;
-    };
+    const auto marks = [&] { return Marks(Flow); };
     EXPECT_EQ(marks(), "-xx");
 
     EXPECT_FALSE(Flow.SetChecked(0, true));
@@ -230,10 +236,79 @@ TEST_F(MatchAll, TheUserChecksOnlyRowsThatCanBeWritten)
     EXPECT_FALSE(Flow.HasRowsToWrite());
     Flow.ToggleChecked(all);
     EXPECT_EQ(marks(), "-xuxu");
-    EXPECT_EQ(Host.CheckChanges, 4);
+    EXPECT_EQ(Host.CheckChanges, 3); // once per command
 
-    Flow.MatchAll(); // matching again starts from what can be written
-    EXPECT_EQ(marks(), "-xx");
+    Flow.MatchAll(); // the same pairs: the user's marks stay
+    EXPECT_EQ(marks(), "-xuxu");
+}
+
+TEST_F(MatchAll, TheUsersMarkStaysWithItsPairWhileItCanBeWritten)
+{
+    for (const std::uint32_t moment : {100u, 200u, 300u}) {
+        Flow.AddImage({"i" + std::to_string(moment), moment, 0.5});
+        Flow.AddShot({moment, 30});
+    }
+    Flow.MatchAll();
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        const char* marks;
+    } steps[] = {
+        {"start", [] {}, "xxx"},
+        {"untick b", [&] { Flow.SetChecked(1, false); }, "x-ux"},
+        {"all near", [&] { Host.TypeOffset(2); }, "--u-"},
+        {"tick a by hand", [&] { Flow.SetChecked(0, true); }, "xu-u-"},
+        {"still near", [&] { Host.TypeOffset(3); }, "xu-u-"},
+        {"all equal", [&] { Host.TypeOffset(0); }, "xu-ux"},
+        // Too far to be written: a's "yes" gives way, b's "no" stays.
+        {"all different", [&] { Host.TypeOffset(20); }, "--u-"},
+        {"equal again", [&] { Host.TypeOffset(0); }, "x-ux"},
+        // Shot and image rows shift: new pairs start from the automatic choice.
+        {"pairs shifted", [&] { Host.TypeOffset(-100); }, "-xx-"},
+        {"pairs back", [&] { Host.TypeOffset(0); }, "xxx"},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        EXPECT_EQ(Marks(Flow), step.marks) << step.what;
+    }
+}
+
+TEST_F(MakeMatch, CheckReasonSaysWhyARowIsCheckedOrNot)
+{
+    const TImageItem image{"a", 1000, 0.5};
+    struct Case {
+        std::optional<TShotItem> shot;
+        bool withImage;
+        int offset, tolerance;
+        bool checked;
+        const char* reason;
+    } cases[] = {
+        {std::nullopt, true, 0, 1, false, "Kein Protokolleintrag"},
+        {TShotItem{1000, 30}, false, 0, 1, false, "Kein Bild"},
+        {TShotItem{1001, 0.5}, true, 0, 1, false, "Zeit und Verschlusszeit gleich – nichts zu tun"},
+        {TShotItem{1001, 30}, true, 0, 1, true,
+         "Zeit gleich, Verschlusszeit abweichend – wird eingetragen"},
+        {TShotItem{1000, 30}, true, 0, 1, false,
+         "Zeit gleich, Verschlusszeit abweichend – nicht angekreuzt"},
+        {TShotItem{1000, 5e9}, true, 0, 1, false,
+         "Zeit gleich, Verschlusszeit abweichend – Wert nicht schreibbar"},
+        {TShotItem{997, 30}, true, 0, 1, false,
+         "Zeit 3 s daneben (Toleranz 1 s), Verschlusszeit abweichend – von Hand ankreuzbar"},
+        {TShotItem{990, 30}, true, 7, 2, true,
+         "Zeit 3 s daneben (Toleranz 2 s), Verschlusszeit abweichend – wird eingetragen"},
+        {TShotItem{1003, 0.5}, true, 0, 1, false,
+         "Zeit 3 s daneben (Toleranz 1 s), Verschlusszeit gleich – nichts zu tun"},
+        {TShotItem{1040, 30}, true, 0, 0, false,
+         "Zeit 40 s daneben (Toleranz 0 s), Verschlusszeit abweichend – wird nicht eingetragen"},
+    };
+    for (const Case& c : cases) {
+        Host.TypeOffset(c.offset);
+        Host.SetToleranceValue(c.tolerance);
+        TMatchItem item =
+            Flow.MakeMatch(c.withImage ? &image : nullptr, c.shot ? &*c.shot : nullptr, c.offset);
+        item.Checked = c.checked;
+        EXPECT_EQ(Flow.CheckReason(item), c.reason);
+    }
 }
 
 TEST(FieldsChanged, MatchesOnlyWithImages)

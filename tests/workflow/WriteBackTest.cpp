@@ -118,7 +118,21 @@ TEST_F(WriteExposureTimes, PassesOverUncheckedAndOneSidedRows)
     ASSERT_EQ(writes.size(), 2u);
     EXPECT_EQ(writes[0][2], Dir.File("a.JPG"));
     EXPECT_EQ(writes[1][2], Dir.File("c.JPG"));
-    EXPECT_TRUE(Flow.Matches()[1].Checked); // rechecked by the new matching
+    EXPECT_FALSE(Flow.Matches()[1].Checked); // the user's choice outlives the new matching
+}
+
+TEST_F(WriteExposureTimes, WritesANearRowOnlyWhenTheUserChecksIt)
+{
+    Host.TypeOffset(3); // every row near: none checked by itself
+    EXPECT_FALSE(Flow.HasRowsToWrite());
+    EXPECT_TRUE(Flow.SetChecked(1, true));
+    Flow.WriteExposureTimes();
+    const auto writes = Tool->WriteCalls();
+    ASSERT_EQ(writes.size(), 1u);
+    EXPECT_EQ(writes[0], (std::vector<std::string>{"-ExposureTime=3.2", "-P", Dir.File("b.JPG")}));
+    EXPECT_EQ(Flow.LastWrite().Written, std::vector<std::string>{"b.JPG"});
+    EXPECT_EQ(Flow.CellText(Flow.Matches()[1], 3), "~");
+    EXPECT_FALSE(Flow.HasRowsToWrite()); // b holds its value now
 }
 
 TEST_F(WriteExposureTimes, CancelStopsBeforeTheNextImageAndStillMatches)
