@@ -6,6 +6,8 @@
 #include "workflow/Matching.h"
 #include "workflow/MetadataTool.h"
 
+#include <QAction>
+#include <QComboBox>
 #include <QProcess>
 #include <QLabel>
 #include <QStatusBar>
@@ -13,6 +15,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <ctime>
 
 namespace zelmaro {
 namespace {
@@ -130,6 +134,71 @@ TEST(MainWindowSessionTest, WritesIntoTheScannedDirectoryAfterTheFieldChanged)
     EXPECT_EQ(test::StoredExposure(scanned.File("b.JPG")), "30");
     EXPECT_EQ(test::FileBytes(chosen.File("a.JPG")), untouched);
     EXPECT_FALSE(frm->cmdChange->isEnabled());
+}
+
+// A real-sized night: 2,000 images from a camera an hour ahead, one log
+// entry missing. "nach Zeit" pairs every other image once "A"'s far offset is
+// taken; the write is asked for, and "Originale" puts every file back as it was.
+TEST(MainWindowSessionTest, ANightOfTwoThousandImagesIsPairedWrittenAndRestored)
+{
+    constexpr int kImages = 2000;
+    constexpr int kMissing = 700;
+    test::TempDir dir;
+    std::vector<test::TaggedImage> images;
+    std::string log = "Zelmaro\r\n";
+    const auto stamp = [](int minutes, const char* format) {
+        std::tm moment{};
+        moment.tm_year = 108; // 2008-01-05 20:00
+        moment.tm_mday = 5;
+        moment.tm_hour = 20;
+        moment.tm_min = minutes;
+        std::mktime(&moment); // normalises the minutes into days and hours
+        char text[32];
+        std::strftime(text, sizeof text, format, &moment);
+        return std::string(text);
+    };
+    for (int i = 0; i < kImages; ++i) {
+        const std::string name = "IMG_" + std::to_string(10000 + i) + ".JPG";
+        images.push_back({name, stamp(60 + 2 * i, "%Y:%m:%d %H:%M:%S"), "30"});
+        if (i != kMissing)
+            log += stamp(2 * i, "%y%m%d%H%M%S") + "45\r\n";
+    }
+    test::WriteTaggedImages(dir.Path(), images);
+    dir.Write("Zelmaro.txt", log);
+    std::vector<std::string> before;
+    for (const test::TaggedImage& image : images)
+        before.push_back(test::FileBytes(dir.File(image.Name)));
+
+    MainRig rig;
+    rig.tool = FindExifTool().value_or("");
+    ASSERT_FALSE(rig.tool.empty()) << "exiftool is needed";
+    auto frm = rig.Make();
+    frm->SetDirectoryText(dir.Path());
+    QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
+    EXPECT_EQ(frm->StatusBar->currentMessage(), "2000 Bilder gelesen");
+    QTest::mouseClick(frm->cmdReadFile, Qt::LeftButton);
+    frm->cmbPairing->setCurrentIndex(1);
+    QTest::mouseClick(frm->cmdAuto, Qt::LeftButton);
+    ASSERT_EQ(rig.boxes.Messages.size(), 1u);
+    EXPECT_EQ(rig.boxes.Messages[0].Kind, "question");
+    EXPECT_EQ(frm->Workflow().Offset(), 3600);
+    EXPECT_EQ(frm->lblSummary->text(), "1999 Paare, 1999 zu schreiben");
+
+    QTest::mouseClick(frm->cmdChange, Qt::LeftButton);
+    ASSERT_EQ(rig.boxes.Messages.size(), 2u) << rig.boxes.Messages.back().Text;
+    EXPECT_EQ(frm->StatusBar->currentMessage(), "1999 Bilder geschrieben");
+    EXPECT_EQ(frm->lblSummary->text(), "1999 Paare, 0 zu schreiben");
+    EXPECT_EQ(test::StoredExposure(dir.File(images[kMissing - 1].Name)), "45");
+    EXPECT_EQ(test::StoredExposure(dir.File(images[kMissing].Name)), "30");
+
+    frm->actRestoreOriginals->trigger();
+    EXPECT_EQ(frm->StatusBar->currentMessage(), "1999 Originale wiederhergestellt");
+    EXPECT_EQ(rig.boxes.Messages.size(), 2u) << rig.boxes.Messages.back().Text;
+    std::size_t same = 0;
+    for (std::size_t i = 0; i < images.size(); ++i)
+        same += test::FileBytes(dir.File(images[i].Name)) == before[i];
+    EXPECT_EQ(same, images.size());
+    EXPECT_EQ(frm->lblSummary->text(), "1999 Paare, 1999 zu schreiben") << "read again";
 }
 
 } // namespace
