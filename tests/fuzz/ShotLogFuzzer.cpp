@@ -2,7 +2,7 @@
 // workflow. Whatever the text, the parse ends or stops at an impossible
 // moment with a reason, and a further line only ever adds its own entry
 // behind the others, unless the parse had already stopped.
-#include "workflow/Workflow.h"
+#include "workflow/ShotLog.h"
 
 #include <algorithm>
 #include <cmath>
