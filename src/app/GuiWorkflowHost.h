@@ -9,7 +9,6 @@
 
 namespace zelmaro {
 
-
 // The workflow's surroundings that the application provides: the progress
 // window with its cancel button, pending events, message boxes and the end
 // of the program.

@@ -104,7 +104,6 @@ TfrmInfo::TfrmInfo(QWidget* mainWindow)
     txtInfo2->hide();
     lblInfo3->hide();
     txtInfo3->hide();
-
 }
 
 void TfrmInfo::cmdCancelClick()

@@ -14,19 +14,19 @@
 #include "palm/PalmUsersDat.h"
 #include "platform/Platform.h"
 #include "settings/Quandrel.h"
-#include "workflow/StatusTexts.h"
 #include "support/Paths.h"
+#include "workflow/StatusTexts.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QMenu>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
@@ -252,17 +252,19 @@ void TfrmMain::CreateControls()
                        static_cast<QWidget*>(cmbUser), static_cast<QWidget*>(cmdChange)})
         w->setEnabled(false);
 
-    const QWidget* order[] = {edtDir,       cmdReadPics, cmdReadFile, cmdReadMemo, cmbUser,
-                              cmdOpenLog,   cmbPairing,  cmdOriginals, vstImages,  edtSeconds,
-                              edtTolerance, cmdAuto,     cmdChange,    cmdClose,   cmdAbout};
+    const QWidget* order[] = {edtDir,       cmdReadPics, cmdReadFile,  cmdReadMemo, cmbUser,
+                              cmdOpenLog,   cmbPairing,  cmdOriginals, vstImages,   edtSeconds,
+                              edtTolerance, cmdAuto,     cmdChange,    cmdClose,    cmdAbout};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
     StatusBar->setFocusPolicy(Qt::NoFocus);
 
     // What a screen reader calls the fields: their labels.
-    const std::pair<QLabel*, QWidget*> labelled[] = {
-        {lblDir, edtDir},         {lblUser, cmbUser},          {lblPairing, cmbPairing},
-        {lblSeconds, edtSeconds}, {lblTolerance, edtTolerance}};
+    const std::pair<QLabel*, QWidget*> labelled[] = {{lblDir, edtDir},
+                                                     {lblUser, cmbUser},
+                                                     {lblPairing, cmbPairing},
+                                                     {lblSeconds, edtSeconds},
+                                                     {lblTolerance, edtTolerance}};
     for (const auto& [label, field] : labelled) {
         label->setBuddy(field);
         field->setAccessibleName(label->text().chopped(1));
@@ -434,8 +436,7 @@ void TfrmMain::StoreSettings()
     WriteAppInteger(store, kSettingsAppName, "Correct", FWorkflow.Offset());
     WriteAppString(store, kSettingsAppName, "LastPath", DirectoryText());
     WriteAppString(store, kSettingsAppName, "User", PalmName(cmbUser->currentIndex()));
-    WriteAppInteger(store, kSettingsAppName, "Alignment",
-                    static_cast<int>(FWorkflow.Alignment()));
+    WriteAppInteger(store, kSettingsAppName, "Alignment", static_cast<int>(FWorkflow.Alignment()));
 }
 
 std::string TfrmMain::PalmName(int index) const

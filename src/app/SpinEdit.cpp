@@ -73,8 +73,9 @@ int TSpinEdit::Value() const
 void TSpinEdit::SetValue(int value)
 {
     const int clamped = Clamp(value);
-    const QString text = FFormat == TSpinFormat::sfDuration ? FromLocal(HoursMinutesSecondsText(clamped))
-                                                            : QString::number(clamped);
+    const QString text = FFormat == TSpinFormat::sfDuration
+                             ? FromLocal(HoursMinutesSecondsText(clamped))
+                             : QString::number(clamped);
     if (text != Text())
         lineEdit()->setText(text);
 }

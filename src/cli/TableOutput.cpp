@@ -233,8 +233,7 @@ std::string JsonAutoOffset(const std::optional<TAutoOffsetReport>& report)
            ", \"best\": " + std::to_string(report->Best) + "}";
 }
 
-void WriteTable(std::ostream& out, const TWorkflow& flow,
-                TOutputFormat format)
+void WriteTable(std::ostream& out, const TWorkflow& flow, TOutputFormat format)
 {
     const TRows rows(flow);
     switch (format) {

@@ -17,8 +17,7 @@ class TWorkflow;
 
 // Writes the table's rows with their check marks and the six column texts
 // (as JSON: the array of row objects).
-void WriteTable(std::ostream& out, const TWorkflow& flow,
-                TOutputFormat format);
+void WriteTable(std::ostream& out, const TWorkflow& flow, TOutputFormat format);
 
 // The "autoOffset" member's value: offset, pairs, runnerUp, runnerUpPairs
 // and best, or null when there was no offset to find.

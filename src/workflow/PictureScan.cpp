@@ -52,9 +52,8 @@ TDirectoryField TWorkflow::ReadPictures(const std::string& directory)
     ClearShots();
     // Where the field is emptied, the bare name is looked for, as the
     // button would find it from there.
-    FLogFileFound = FileExists(
-        JoinPath(field == TDirectoryField::dfEmpty ? std::string() : directory,
-                 std::string(kLogFileName)));
+    FLogFileFound = FileExists(JoinPath(
+        field == TDirectoryField::dfEmpty ? std::string() : directory, std::string(kLogFileName)));
     MatchAll();
     return field;
 }
@@ -76,7 +75,7 @@ TDirectoryField TWorkflow::ScanWithProgress(const std::string& directory)
         FProgress->ShowNow();
     }
     return Scan(directory) == TScanEnd::seNoImages ? TDirectoryField::dfEmpty
-                                                    : TDirectoryField::dfKeep;
+                                                   : TDirectoryField::dfKeep;
 }
 
 std::vector<std::string> ImageFileNames(const std::string& directory, std::string_view suffix)

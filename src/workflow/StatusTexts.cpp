@@ -37,8 +37,8 @@ std::string WriteReportText(const TWorkflow::TWriteReport& report)
 
 std::string SummaryText(std::size_t pairs, std::size_t toWrite)
 {
-    return std::to_string(pairs) + (pairs == 1 ? " Paar, " : " Paare, ") +
-           std::to_string(toWrite) + " zu schreiben";
+    return std::to_string(pairs) + (pairs == 1 ? " Paar, " : " Paare, ") + std::to_string(toWrite) +
+           " zu schreiben";
 }
 
 std::string DeleteOriginalsQuestion(const std::string& directory)
@@ -79,8 +79,7 @@ std::string OriginalsProblemsMessage(const std::vector<TOriginalResult>& results
     return text;
 }
 
-std::string OriginalsReportText(const std::vector<TOriginalResult>& results,
-                                TOriginalAction action)
+std::string OriginalsReportText(const std::vector<TOriginalResult>& results, TOriginalAction action)
 {
     std::size_t done = 0;
     for (const TOriginalResult& result : results)

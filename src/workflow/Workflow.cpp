@@ -251,8 +251,7 @@ TWaitHook TWorkflow::CommandWaitHook()
             if (reports > FSlowWriteReports) {
                 FSlowWriteReports = reports;
                 ShowStatus("Warte auf exiftool: \"" + FWritingName + "\" wird seit " +
-                                 std::to_string(reports * kReportEveryMs / 1000) +
-                                 " s geschrieben.");
+                           std::to_string(reports * kReportEveryMs / 1000) + " s geschrieben.");
             }
         }
         return !(FReadsStoppable && FHost.CancelRequested());

@@ -16,10 +16,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <span>
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -159,8 +159,8 @@ public:
         std::vector<std::string> Written; // took the logged value
         std::vector<TWriteFailure> Failed;
         bool Cancelled = false;
-        bool Refused = false; // another writer held the directory: nothing written
-        bool Stopped = false; // an error ended it at the last image of Failed
+        bool Refused = false;  // another writer held the directory: nothing written
+        bool Stopped = false;  // an error ended it at the last image of Failed
         std::size_t Total = 0; // the checked rows it set out to write
     };
     // "Werte in Bilder eintragen": writes the logged exposure time into the

@@ -227,9 +227,9 @@ void TWorkflow::WriteCheckedImages()
         FWritingName = image.FileName;
         FSlowWriteReports = 0;
         try {
-            Tool().RunWrite(
-                {"-ExposureTime=" + ExposureValueText(logged, FSettings), "-P", ToolArgumentPath(path)},
-                output, errors);
+            Tool().RunWrite({"-ExposureTime=" + ExposureValueText(logged, FSettings), "-P",
+                             ToolArgumentPath(path)},
+                            output, errors);
         } catch (const EToolCallFailed& failure) {
             // Never run again: what the tool left is the user's to look at.
             FLastWrite.Failed.push_back(

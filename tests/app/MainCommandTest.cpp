@@ -11,16 +11,16 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QUrl>
 #include <QStatusBar>
 #include <QTest>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <functional>
+#include <iterator>
 
 namespace zelmaro {
 namespace {
@@ -28,7 +28,7 @@ namespace {
 // Answers every read with a date and 1/250 s; during lets the test look at
 // the window while the command runs.
 std::unique_ptr<test::FakeTool> Tool(std::function<void()> during,
-                                        const std::string& date = "2008:01:05 21:03:07")
+                                     const std::string& date = "2008:01:05 21:03:07")
 {
     auto tool = std::make_unique<test::FakeTool>();
     tool->Fallback = {"Create Date                     : " + date,
@@ -260,8 +260,8 @@ TEST_F(MainCommandTest, OriginalsArePutBackOrDeletedAfterTheQuestion)
 
     rig.boxes.Answer = false;
     frm->actDeleteOriginals->trigger();
-    EXPECT_EQ(rig.Shown(), std::vector<std::string>{"question: " +
-                                                    DeleteOriginalsQuestion(dir.Path())});
+    EXPECT_EQ(rig.Shown(),
+              std::vector<std::string>{"question: " + DeleteOriginalsQuestion(dir.Path())});
     EXPECT_TRUE(std::filesystem::exists(dir.File("a.JPG_original")));
 
     frm->actRestoreOriginals->trigger();

@@ -8,8 +8,8 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QProcess>
 #include <QLabel>
+#include <QProcess>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -75,9 +75,8 @@ TEST(MainWindowSessionTest, ReadPicturesLogAutoOffsetWriteAndReadBack)
     EXPECT_EQ(silver, 1);
     EXPECT_EQ(checked, bold);
     EXPECT_TRUE(frm->cmdChange->isEnabled());
-    EXPECT_EQ(frm->lblSummary->text(), QString("%1 Paare, %2 zu schreiben")
-                                           .arg(bold + green)
-                                           .arg(checked));
+    EXPECT_EQ(frm->lblSummary->text(),
+              QString("%1 Paare, %2 zu schreiben").arg(bold + green).arg(checked));
 
     // Asked first; "Nein" changes nothing.
     const QString question =
@@ -111,7 +110,7 @@ TEST(MainWindowSessionTest, WritesIntoTheScannedDirectoryAfterTheFieldChanged)
     test::TempDir scanned, chosen;
     for (const test::TempDir* dir : {&scanned, &chosen})
         test::WriteTaggedImages(dir->Path(), {{"a.JPG", "2008:01:05 21:03:14", "2"},
-                                                 {"b.JPG", "2008:01:05 21:04:14", "2"}});
+                                              {"b.JPG", "2008:01:05 21:04:14", "2"}});
     scanned.Write("Zelmaro.txt", "Zelmaro\n08010521031430-08010521041430\n");
     const std::string untouched = test::FileBytes(chosen.File("a.JPG"));
 

@@ -104,10 +104,9 @@ TEST_F(MainWindowTest, CaptionsAndTabOrder)
     QApplication::setActiveWindow(frm.get());
     frm->edtDir->setFocus();
     const std::vector<QWidget*> expected = {
-        frm->edtDir->Edit(), frm->cmdReadPics,  frm->cmdReadFile, frm->cmdReadMemo,
-        frm->cmbUser,        frm->cmdOpenLog,   frm->cmbPairing,  frm->cmdOriginals,
-        frm->vstImages,      frm->edtSeconds,   frm->edtTolerance, frm->cmdAuto,
-        frm->cmdChange,      frm->cmdClose,     frm->cmdAbout,
+        frm->edtDir->Edit(), frm->cmdReadPics, frm->cmdReadFile,  frm->cmdReadMemo, frm->cmbUser,
+        frm->cmdOpenLog,     frm->cmbPairing,  frm->cmdOriginals, frm->vstImages,   frm->edtSeconds,
+        frm->edtTolerance,   frm->cmdAuto,     frm->cmdChange,    frm->cmdClose,    frm->cmdAbout,
     };
     std::vector<QWidget*> seen;
     for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -400,8 +399,8 @@ TEST_F(MainWindowTest, OffsetBoxIsNamedForAssistiveTechnology)
 
     // Both boxes tell their value and range.
     frm->edtSeconds->SetValue(3600);
-    const std::tuple<TSpinEdit*, int, int, int> boxes[] = {
-        {frm->edtSeconds, 3600, -86400, 86400}, {frm->edtTolerance, 1, 0, 2}};
+    const std::tuple<TSpinEdit*, int, int, int> boxes[] = {{frm->edtSeconds, 3600, -86400, 86400},
+                                                           {frm->edtTolerance, 1, 0, 2}};
     for (const auto& [spin, value, low, high] : boxes) {
         QAccessibleValueInterface* reading =
             QAccessible::queryAccessibleInterface(spin)->valueInterface();

@@ -6,8 +6,8 @@
 // between. With SHOT.png the screen is saved while file FILE_INDEX (default 5)
 // is in work, and the program ends there.
 #include "app/AppShell.h"
-#include "app/Info.h"
 #include "app/GuiWorkflowHost.h"
+#include "app/Info.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "app/AppCursor.h"
 #include "app/AppShell.h"
+#include "app/GuiWorkflowHost.h"
 #include "app/Info.h"
 #include "app/QtMessageBoxes.h"
-#include "app/GuiWorkflowHost.h"
 #include "common/RecordingMessageBoxes.h"
 
 #include <QAbstractButton>

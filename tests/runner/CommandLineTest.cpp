@@ -153,9 +153,9 @@ TEST(MakeProcessCommand, ArgumentsAreKeptWholeAndQuotedForWindows)
         MakeProcessCommand({TLaunchForm::lfNative, "/usr/bin/exiftool"}, arguments);
     EXPECT_EQ(command.Arguments, (std::vector<std::string>{"/usr/bin/exiftool", arguments[0],
                                                            arguments[1], arguments[2]}));
-    EXPECT_EQ(SplitCommandLine(command.CommandLine),
-              (std::vector<std::string>{"/usr/bin/exiftool", arguments[0], arguments[1],
-                                        arguments[2]}));
+    EXPECT_EQ(
+        SplitCommandLine(command.CommandLine),
+        (std::vector<std::string>{"/usr/bin/exiftool", arguments[0], arguments[1], arguments[2]}));
 }
 
 TEST(SplitCommandLine, WindowsRuntimeRules)

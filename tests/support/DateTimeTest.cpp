@@ -83,9 +83,9 @@ TEST(DateTime, ImpossibleDatesRaiseTheDateError)
 TEST(HoursMinutesSeconds, ReadAndShown)
 {
     const std::pair<const char*, std::optional<long long>> read[] = {
-        {"1:00:00", 3600},  {"-2:03:04", -7384}, {"+0:00:07", 7},  {"999999:59:59", 3599999999},
-        {"1:60:00", {}},    {"1:00:60", {}},     {"1:0:00", {}},   {"1234567:00:00", {}},
-        {":00:00", {}},     {"1:00:00 ", {}},    {"--1:00:00", {}}, {"7", {}},
+        {"1:00:00", 3600}, {"-2:03:04", -7384}, {"+0:00:07", 7},   {"999999:59:59", 3599999999},
+        {"1:60:00", {}},   {"1:00:60", {}},     {"1:0:00", {}},    {"1234567:00:00", {}},
+        {":00:00", {}},    {"1:00:00 ", {}},    {"--1:00:00", {}}, {"7", {}},
     };
     for (const auto& [text, seconds] : read)
         EXPECT_EQ(HoursMinutesSecondsToSeconds(text), seconds) << text;

@@ -1,8 +1,8 @@
+#include "workflow/PictureScan.h"
 #include "ScanRig.h"
 #include "common/System.h"
 #include "support/Conversions.h"
 #include "workflow/ImageData.h"
-#include "workflow/PictureScan.h"
 
 #include <gtest/gtest.h>
 
@@ -276,14 +276,10 @@ TEST(ReadPictures, DrivesTheProgressWindowAndMatchesTheImagesAlone)
     EXPECT_EQ(rig.Flow.ReadPictures(rig.Dir.Path()), TDirectoryField::dfKeep);
 
     const TEventLog expected = {
-        "progress: open",
-        "progress: directory " + rig.Dir.Path(),
-        "progress: show",
-        "progress: found 2",
-        "progress: file line",
-        "progress: file a.JPG",
-        "progress: file b.JPG",
-        "progress: close",
+        "progress: open",       "progress: directory " + rig.Dir.Path(),
+        "progress: show",       "progress: found 2",
+        "progress: file line",  "progress: file a.JPG",
+        "progress: file b.JPG", "progress: close",
     };
     EXPECT_EQ(rig.Host.Log, expected);
     EXPECT_EQ(rig.Host.Status, "");

@@ -1,6 +1,6 @@
+#include "workflow/ShotLog.h"
 #include "ScanRig.h"
 #include "palm/PalmTestSupport.h"
-#include "workflow/ShotLog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
+#include "workflow/WriteBack.h"
 #include "ScanRig.h"
 #include "workflow/StatusTexts.h"
-#include "workflow/WriteBack.h"
 
 #include <gtest/gtest.h>
 
@@ -98,8 +98,7 @@ TEST_F(WriteExposureTimes, WritesCheckedRowsReadsThemBackAndMatches)
     EXPECT_TRUE(Host.WriteFailures.empty());
 
     EXPECT_EQ(TEventLog(Host.Log.begin(), Host.Log.begin() + 9),
-              (TEventLog{"progress: open",
-                         "progress: first caption Bearbeite Verzeichnis:",
+              (TEventLog{"progress: open", "progress: first caption Bearbeite Verzeichnis:",
                          "progress: directory " + Dir.Path(), "progress: file line",
                          "progress: third caption Schreibe Daten in Datei:", "progress: file ",
                          "progress: show", "progress: file a.JPG", "progress: file b.JPG"}));
