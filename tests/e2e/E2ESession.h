@@ -66,7 +66,11 @@ inline void WriteTaggedImages(const std::string& dir, const std::vector<TaggedIm
     if (arguments.empty())
         return;
     arguments.insert(arguments.end(), {"-common_args", "-q", "-overwrite_original"});
-    RunExifTool(arguments);
+    // A write, which no time bound cuts short: thousands of images take long
+    // on a busy machine.
+    std::vector<std::string> lines;
+    std::vector<std::string> errors;
+    TConsoleMetadataTool(ExifToolPath()).RunWrite(arguments, lines, errors);
 }
 
 // The file's bytes.
