@@ -222,7 +222,8 @@ void TfrmMain::CreateControls()
     bar->setMinimumSize(1, 19);
     StatusBar = Place(bar, 0, 682, 751, 19, akLeft | akRight | akBottom);
     lblSummary = new QLabel;
-    lblSummary->setAccessibleName(QStringLiteral("Zusammenfassung"));
+    // Its text is what a screen reader reads; the description says what it is.
+    lblSummary->setAccessibleDescription(QStringLiteral("Zusammenfassung"));
     StatusBar->addPermanentWidget(lblSummary);
 
     cmdAuto->setFont(UiFont(21, true));

@@ -8,7 +8,9 @@
 #include "common/FakeTool.h"
 #include "workflow/StatusTexts.h"
 
+#include <QAccessible>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QStatusBar>
@@ -152,6 +154,9 @@ TEST_F(MainCommandTest, ATypedPathIsReadOnEnterAndADroppedFolderFillsTheField)
     QTest::keyClick(frm->edtDir->Edit(), Qt::Key_Return);
     EXPECT_EQ(frm->Model().rowCount(), 1);
     EXPECT_EQ(frm->StatusBar->currentMessage(), "1 Bild gelesen");
+    // A screen reader reads the summary itself.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(frm->lblSummary)->text(QAccessible::Name),
+              "0 Paare, 0 zu schreiben");
 
     // A folder from the file manager replaces the text; a file does not.
     test::TTempDir other;
