@@ -17,6 +17,17 @@ std::string CancelledAfter(std::size_t done, std::size_t total)
 
 } // namespace
 
+std::string FirstTenLines(const std::vector<std::string>& lines)
+{
+    constexpr std::size_t kShown = 10;
+    std::string text;
+    for (std::size_t i = 0; i < lines.size() && i < kShown; ++i)
+        text += (i == 0 ? "" : "\n") + lines[i];
+    if (lines.size() > kShown)
+        text += "\n... und " + std::to_string(lines.size() - kShown) + " weitere.";
+    return text;
+}
+
 std::string ScanReportText(const TWorkflow::TScanReport& report)
 {
     if (report.Found == 0)
@@ -63,7 +74,6 @@ std::string NoOriginalsText(const std::string& directory)
 std::string OriginalsProblemsMessage(const std::vector<TOriginalResult>& results,
                                      TOriginalAction action)
 {
-    constexpr std::size_t kShown = 10;
     std::vector<std::string> lines;
     for (const TOriginalResult& result : results) {
         if (!result.Done)
@@ -71,12 +81,7 @@ std::string OriginalsProblemsMessage(const std::vector<TOriginalResult>& results
         if (!result.Note.empty())
             lines.push_back(result.Note);
     }
-    std::string text;
-    for (std::size_t i = 0; i < lines.size() && i < kShown; ++i)
-        text += (i == 0 ? "" : "\n") + lines[i];
-    if (lines.size() > kShown)
-        text += "\n... und " + std::to_string(lines.size() - kShown) + " weitere.";
-    return text;
+    return FirstTenLines(lines);
 }
 
 std::string OriginalsReportText(const std::vector<TOriginalResult>& results, TOriginalAction action)

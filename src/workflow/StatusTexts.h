@@ -4,10 +4,14 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace zelmaro {
 
 // What the window's status bar and questions say of the workflow's state.
+
+// The first ten lines, one under the other, and how many more there are.
+std::string FirstTenLines(const std::vector<std::string>& lines);
 
 // "2000 Bilder gelesen", or "Abgebrochen nach 736 von 2000 Bildern"; empty
 // where the directory held no images.

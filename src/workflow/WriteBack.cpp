@@ -5,6 +5,7 @@
 #include "support/MessageBoxes.h"
 #include "support/Paths.h"
 #include "workflow/OperationScope.h"
+#include "workflow/StatusTexts.h"
 #include "workflow/Workflow.h"
 
 #include <chrono>
@@ -36,15 +37,13 @@ void TWorkflow::SetImageExposureTime(const TImageItem& image, double exposureTim
 
 std::string WriteFailureMessage(const std::vector<TWriteFailure>& failures)
 {
-    constexpr std::size_t kShown = 10;
-    std::string text = failures.size() == 1 ? "Ein Bild hat den Wert nicht übernommen:"
-                                            : std::to_string(failures.size()) +
-                                                  " Bilder haben den Wert nicht übernommen:";
-    for (std::size_t i = 0; i < failures.size() && i < kShown; ++i)
-        text += "\n\"" + failures[i].FileName + "\": " + failures[i].Reason;
-    if (failures.size() > kShown)
-        text += "\n... und " + std::to_string(failures.size() - kShown) + " weitere.";
-    return text;
+    std::vector<std::string> lines;
+    for (const TWriteFailure& failure : failures)
+        lines.push_back("\"" + failure.FileName + "\": " + failure.Reason);
+    return (failures.size() == 1
+                ? std::string("Ein Bild hat den Wert nicht übernommen:")
+                : std::to_string(failures.size()) + " Bilder haben den Wert nicht übernommen:") +
+           (lines.empty() ? "" : "\n" + FirstTenLines(lines));
 }
 
 std::string ToolRefusal(const std::vector<std::string>& errorLines, const std::string& path)
