@@ -13,6 +13,8 @@ else()
 endif()
 include(GoogleTest)
 
+set(ZELMARO_TEST_QPA "offscreen:configfile=${PROJECT_SOURCE_DIR}/tests/common/screen-1280x1024.json")
+
 function(add_unit_test)
   cmake_parse_arguments(T "QT" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
   if(T_QT)
@@ -33,7 +35,9 @@ function(add_unit_test)
   if(T_QT)
     target_link_libraries(${T_NAME} PRIVATE Qt6::Test Qt6::Widgets)
     set_target_properties(${T_NAME} PROPERTIES AUTOMOC ON)
-    set(env "QT_QPA_PLATFORM=offscreen")
+    # A screen the window fits at its design size; tests of smaller ones
+    # choose their own.
+    set(env "QT_QPA_PLATFORM=${ZELMARO_TEST_QPA}")
   endif()
   set(label unit)
   if(T_LABELS)

@@ -1,17 +1,15 @@
 #include "app/ImageTableModel.h"
 
 #include "app/QtText.h"
+#include "app/RowColours.h"
 
 #include <QFont>
+#include <QGuiApplication>
 
 #include <vector>
 
 namespace zelmaro {
 namespace {
-
-const QColor kSilver(192, 192, 192);
-const QColor kGreen(0, 128, 0);
-const QColor kLime(0, 255, 0);
 
 const char* const kCaptions[kColumnCount] = {
     "Bildname", "Bilddatum", "Verschlusszeit", "=", "Aufnahmedatum", "Verschlusszeit",
@@ -61,13 +59,16 @@ QVariant TImageTableModel::data(const QModelIndex& index, int role) const
         return QVariant::fromValue(kAlignments[index.column()] | Qt::AlignVCenter);
     case Qt::ToolTipRole:
         return FromLocal(FWorkflow.CheckReason(*item));
-    case Qt::ForegroundRole:
-    case SelectedForegroundRole:
-        if (item->TimeState == TMatchState::msNone && item->ExposureState == TMatchState::msNone)
-            return kSilver;
-        if (item->TimeState == TMatchState::msEqual && item->ExposureState == TMatchState::msEqual)
-            return role == Qt::ForegroundRole ? kGreen : kLime;
-        return {};
+    case RowLookRole:
+        return static_cast<int>(Look(*item));
+    case Qt::ForegroundRole: {
+        // The view colours its rows for its own palette; this is the
+        // colour on the program's palette, for whoever else reads the model.
+        const TRowLook look = Look(*item);
+        if (look == TRowLook::rlPlain)
+            return {};
+        return RowForeground(look, QGuiApplication::palette(), false);
+    }
     case Qt::FontRole: {
         // Only the style: the view's own font is kept otherwise.
         if (item->TimeState == TMatchState::msNear) {
@@ -86,6 +87,15 @@ QVariant TImageTableModel::data(const QModelIndex& index, int role) const
     default:
         return {};
     }
+}
+
+TRowLook TImageTableModel::Look(const TMatchItem& item)
+{
+    if (item.TimeState == TMatchState::msNone && item.ExposureState == TMatchState::msNone)
+        return TRowLook::rlMissing;
+    if (item.TimeState == TMatchState::msEqual && item.ExposureState == TMatchState::msEqual)
+        return TRowLook::rlAgreed;
+    return TRowLook::rlPlain;
 }
 
 bool TImageTableModel::setData(const QModelIndex& index, const QVariant& value, int role)
@@ -158,7 +168,7 @@ std::string TImageTableModel::Legend()
            "Grün: Zeit und Verschlusszeit gleich – nichts zu tun\n"
            "Fett: Zeit gleich, Verschlusszeit anders – eintragen\n"
            "Kursiv: Zeit knapp daneben – von Hand ankreuzbar\n"
-           "Silbern: Bild oder Protokolleintrag fehlt\n"
+           "Grau: Bild oder Protokolleintrag fehlt\n"
            "Normal: Zeit zu weit daneben\n"
            "\n"
            "Leertaste: markierte Zeilen umschalten\n"

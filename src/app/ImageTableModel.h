@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/RowColours.h"
 #include "workflow/Records.h"
 #include "workflow/Workflow.h"
 
@@ -18,8 +19,8 @@ class TImageTableModel : public QAbstractTableModel, private TWorkflowObserver {
     Q_OBJECT
 
 public:
-    // The foreground of a matched row whose exposure times agree, while selected.
-    static constexpr int SelectedForegroundRole = Qt::UserRole + 1;
+    // The row's TRowLook, as an int: the view picks colours for its palette.
+    static constexpr int RowLookRole = Qt::UserRole + 1;
 
     // Observes the workflow, which must outlive the model.
     explicit TImageTableModel(TWorkflow& workflow, QObject* parent = nullptr);
@@ -31,6 +32,8 @@ public:
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    static TRowLook Look(const TMatchItem& item);
 
     // The row's record; null for a row that does not exist.
     const TMatchItem* RowItem(int row) const;

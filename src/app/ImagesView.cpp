@@ -2,6 +2,7 @@
 
 #include "app/AppShell.h"
 #include "app/ImageTableModel.h"
+#include "app/RowColours.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <QStyledItemDelegate>
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 namespace zelmaro {
@@ -55,26 +57,49 @@ public:
         return size;
     }
 
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::paint(painter, option, index);
+        if (!index.data(Qt::CheckStateRole).isValid())
+            return;
+        // Styles draw the box's frame from the window colour, which on a
+        // dark palette is lost on the table's base: it gets a readable one.
+        QStyleOptionViewItem cell = option;
+        initStyleOption(&cell, index);
+        const QWidget* widget = option.widget;
+        const QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
+        const QRect box =
+            style->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &cell, widget);
+        if (!box.isValid())
+            return;
+        const bool selected = (option.state & QStyle::State_Selected) != 0;
+        painter->save();
+        painter->setPen(
+            CheckBoxFrame(widget != nullptr ? widget->palette() : option.palette, selected));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(box.adjusted(0, 0, -1, -1));
+        painter->restore();
+    }
+
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
     {
         QStyledItemDelegate::initStyleOption(option, index);
         const bool selected = (option->state & QStyle::State_Selected) != 0;
-        const QVariant colour =
-            index.data(selected ? TImageTableModel::SelectedForegroundRole : Qt::ForegroundRole);
+        const auto look = static_cast<TRowLook>(index.data(TImageTableModel::RowLookRole).toInt());
         QPalette& palette = option->palette;
-        // While the window waits for a command, a row keeps the colour of its
-        // state instead of the toolkit's grey, which is that of unpaired rows.
-        palette.setColor(QPalette::Disabled, QPalette::Text,
-                         palette.color(QPalette::Active, QPalette::Text));
-        palette.setColor(QPalette::Disabled, QPalette::HighlightedText,
-                         palette.color(QPalette::Active, QPalette::HighlightedText));
-        if (colour.canConvert<QColor>()) {
-            const QColor c = colour.value<QColor>();
-            for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-                palette.setColor(group, QPalette::Text, c);
-                palette.setColor(group, QPalette::HighlightedText, c);
-            }
+        // From the view's own palette: the row's may carry a tint already.
+        const QPalette& source = option->widget != nullptr ? option->widget->palette() : palette;
+        // A row keeps the colour of its state also while the window waits
+        // for a command (the toolkit's grey would be that of unpaired rows),
+        // and selected rows get a background their colours are readable on.
+        const QColor text = RowForeground(look, source, selected);
+        const QColor selection = SelectionBackground(source);
+        for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            palette.setColor(group, QPalette::Text, text);
+            palette.setColor(group, QPalette::HighlightedText, text);
+            palette.setColor(group, QPalette::Highlight, selection);
         }
     }
 };
@@ -162,8 +187,69 @@ void TImagesView::setModel(QAbstractItemModel* model)
 
 void TImagesView::SetUpColumns()
 {
+    FWidths.assign(std::begin(kWidths), std::end(kWidths));
+    FitColumns();
+}
+
+std::vector<int> TImagesView::ColumnWidths() const
+{
+    std::vector<int> widths;
     for (int column = 0; column < kColumnCount; ++column)
-        header()->resizeSection(column, kWidths[column]);
+        widths.push_back(header()->sectionSize(column));
+    return widths;
+}
+
+bool TImagesView::SetColumnWidths(const std::vector<int>& widths)
+{
+    constexpr int kWidest = 10000;
+    if (widths.size() != static_cast<std::size_t>(kColumnCount))
+        return false;
+    for (int column = 0; column < kColumnCount; ++column) {
+        const int width = widths[static_cast<std::size_t>(column)];
+        if (width < MinimumWidth(column) || width > kWidest)
+            return false;
+    }
+    FWidths = widths;
+    FitColumns();
+    return true;
+}
+
+void TImagesView::FitColumns()
+{
+    // Until the view is laid out, its viewport's width means nothing.
+    const int available = isVisible() ? viewport()->width() : 0;
+    if (FWidths.empty())
+        return;
+    const auto width = [this](int column) { return FWidths[static_cast<std::size_t>(column)]; };
+    int shared = 0;
+    for (int column = 0; column < kColumnCount; ++column)
+        if (column != colTimeState)
+            shared += width(column);
+    const double scale =
+        available > 0 && shared > 0
+            ? std::max(0.0, static_cast<double>(available - width(colTimeState))) / shared
+            : 1.0;
+    FFitting = true;
+    int left = available > 0 ? available : 0;
+    for (int column = 0; column < kColumnCount; ++column) {
+        int size = column == colTimeState ? width(column)
+                                          : static_cast<int>(std::lround(width(column) * scale));
+        // The last column takes what rounding left over.
+        if (available > 0 && column == kColumnCount - 1)
+            size = left;
+        size = std::max(size, MinimumWidth(column));
+        header()->resizeSection(column, size);
+        left -= size;
+    }
+    FFitting = false;
+}
+
+bool TImagesView::viewportEvent(QEvent* event)
+{
+    const bool handled = QTreeView::viewportEvent(event);
+    if (event->type() == QEvent::Resize)
+        FitColumns();
+    return handled;
 }
 
 int TImagesView::MinimumWidth(int column)
@@ -174,8 +260,14 @@ int TImagesView::MinimumWidth(int column)
 void TImagesView::KeepMinimumWidth(int column, int /*oldSize*/, int newSize)
 {
     const int minimum = MinimumWidth(column);
-    if (newSize < minimum)
+    if (newSize < minimum) {
         header()->resizeSection(column, minimum);
+        return;
+    }
+    // The widths the user left are the shares the columns keep when the
+    // view's width changes.
+    if (!FFitting)
+        FWidths = ColumnWidths();
 }
 
 int TImagesView::RowAt(int y) const
@@ -195,6 +287,9 @@ void TImagesView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
     // The cells end above the grid line, so that it covers no descender.
     QStyleOptionViewItem cells = option;
     cells.rect.setBottom(cells.rect.bottom() - 1);
+    // What the view paints beside the cells of a selected row matches them.
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        cells.palette.setColor(group, QPalette::Highlight, SelectionBackground(option.palette));
     QTreeView::drawRow(painter, cells, index);
     const QRect r = option.rect;
     painter->save();

@@ -7,6 +7,7 @@
 #include <QTreeView>
 
 #include <functional>
+#include <vector>
 
 class QAction;
 
@@ -61,11 +62,17 @@ public:
     int ColumnAt(int x) const;
 
     static int MinimumWidth(int column);
+    // The columns' widths, left to right. Set ones are the shares the
+    // columns keep of the view's width; refused (false) unless there is one
+    // for each column, none below its minimum.
+    std::vector<int> ColumnWidths() const;
+    bool SetColumnWidths(const std::vector<int>& widths);
     // What a drag of this view carries: names this view in this process, so
     // that no other program's drag is taken for one of ours.
     QByteArray DragPayload() const;
 
 protected:
+    bool viewportEvent(QEvent* event) override;
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                  const QModelIndex& index) const override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -84,6 +91,9 @@ private:
     bool IsOwnDrag(const QDropEvent* event) const;
     void SetUpColumns();
     void KeepMinimumWidth(int column, int oldSize, int newSize);
+    // Spreads the viewport's width over the columns in the shares of
+    // FWidths; the time mark's column keeps its own width.
+    void FitColumns();
 
     TImagesDragHandler* FHandler = nullptr;
     TQtMessageBoxes FOwnBoxes{this};
@@ -93,6 +103,8 @@ private:
     QAction* FLegend = nullptr;
     bool FPressed = false;
     QPoint FPressPos;
+    std::vector<int> FWidths;
+    bool FFitting = false;
 };
 
 } // namespace zelmaro

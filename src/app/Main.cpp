@@ -32,13 +32,18 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QStyle>
+#include <QWindow>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <optional>
+#include <vector>
 
 namespace zelmaro {
 namespace {
@@ -62,6 +67,35 @@ void FitSpan(int& start, int& length, int areaStart, int areaLength, int minimum
         std::max<long long>(areaStart, static_cast<long long>(areaStart) + areaLength - fitted);
     start = static_cast<int>(std::clamp<long long>(start, areaStart, last));
     length = static_cast<int>(fitted);
+}
+
+// The stored column widths: whole numbers separated by commas.
+std::optional<std::vector<int>> ParseColumnWidths(const std::string& text)
+{
+    if (text.empty())
+        return std::nullopt;
+    std::vector<int> widths;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = std::min(text.find(',', start), text.size());
+        int width = 0;
+        const char* first = text.data() + start;
+        const char* last = text.data() + end;
+        const auto [stop, error] = std::from_chars(first, last, width);
+        if (error != std::errc() || stop != last || first == last)
+            return std::nullopt;
+        widths.push_back(width);
+        start = end + 1;
+    }
+    return widths;
+}
+
+std::string ColumnWidthsText(const std::vector<int>& widths)
+{
+    std::string text;
+    for (const int width : widths)
+        text += (text.empty() ? "" : ",") + std::to_string(width);
+    return text;
 }
 
 // A green running figure for the write button; Qt greys it when disabled.
@@ -167,11 +201,19 @@ void TfrmMain::CreateControls()
     setWindowTitle(QStringLiteral("Zelmaro"));
     const QFont font = UiFont();
     setFont(font);
-    resize(kClientWidth, kClientHeight);
-    setMinimumSize(kClientWidth, kClientHeight);
-
-    FClient = new QWidget(this);
-    FClient->setGeometry(0, 0, kClientWidth, kClientHeight);
+    // The controls sit on a client that scrolls where the screen is smaller
+    // than the smallest client; above that, the table gives up height.
+    FScroll = new QScrollArea(this);
+    FScroll->setFrameShape(QFrame::NoFrame);
+    FScroll->setFocusPolicy(Qt::NoFocus);
+    FScroll->setWidgetResizable(true);
+    FClient = new QWidget;
+    FClient->setMinimumSize(kClientWidth, kClientHeight - (kTableHeight - kMinTableHeight));
+    FClient->resize(kClientWidth, kClientHeight);
+    FClient->installEventFilter(this);
+    FScroll->setWidget(FClient);
+    FitMinimumToScreen();
+    resize(minimumSize());
 
     const auto label = [](const char* text) {
         auto* l = new QLabel(QString::fromUtf8(text));
@@ -191,7 +233,8 @@ void TfrmMain::CreateControls()
     lblPairing = Place(label("Zuordnung:"), 270, 88, 71, 24, akLeft | akTop);
     cmbPairing = Place(new QComboBox, 340, 88, 131, 24, akLeft | akTop);
     cmdOriginals = Place(button("Originale"), 490, 88, 241, 25, akLeft | akTop);
-    vstImages = Place(new TImagesView, 10, 125, 731, 506, akLeft | akTop | akRight | akBottom);
+    vstImages =
+        Place(new TImagesView, 10, 125, 731, kTableHeight, akLeft | akTop | akRight | akBottom);
     lblSeconds = Place(label("Versatz:"), 10, 643, 55, 24, akLeft | akBottom);
     // Clocks an hour or more off are set by hand or by dragging; "A" offers
     // such an offset rather than setting it.
@@ -300,14 +343,65 @@ void TfrmMain::CreateControls()
 void TfrmMain::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    ApplyAnchors();
+    FScroll->setGeometry(rect());
+}
+
+void TfrmMain::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (FScreenWatched || windowHandle() == nullptr)
+        return;
+    FScreenWatched = true;
+    // Another screen, or the same one's taskbar moved, gives other room.
+    const auto watch = [this](QScreen* display) {
+        disconnect(FScreenAreaWatch);
+        if (display != nullptr)
+            FScreenAreaWatch = connect(display, &QScreen::availableGeometryChanged, this,
+                                       [this] { FitMinimumToScreen(); });
+        FitMinimumToScreen();
+    };
+    connect(windowHandle(), &QWindow::screenChanged, this, watch);
+    watch(windowHandle()->screen());
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == FClient && event->type() == QEvent::Resize)
+        ApplyAnchors();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TfrmMain::FitMinimumToScreen()
+{
+    const QScreen* display = screen();
+    if (display == nullptr)
+        return;
+    // The window's own size at most, but never more than the screen has
+    // room for once the frame is drawn.
+    const QSize frame =
+        isVisible() ? frameGeometry().size() - size() : QSize(kFrameWidth, kFrameHeight);
+    const QRect area = display->availableGeometry();
+    const QSize smallest(kSmallestWidth, kSmallestHeight);
+    const QSize fitting =
+        QSize(kClientWidth, kClientHeight).boundedTo(area.size() - frame).expandedTo(smallest);
+    setMinimumSize(fitting);
+    // A window that grew to its minimum comes back onto the screen; the new
+    // size may not have reached the window system yet.
+    if (isVisible()) {
+        QRect outer(frameGeometry().topLeft(), size().expandedTo(fitting) + frame);
+        outer.moveRight(std::min(outer.right(), area.right()));
+        outer.moveBottom(std::min(outer.bottom(), area.bottom()));
+        outer.moveLeft(std::max(outer.left(), area.left()));
+        outer.moveTop(std::max(outer.top(), area.top()));
+        if (outer.topLeft() != frameGeometry().topLeft())
+            move(outer.topLeft());
+    }
 }
 
 void TfrmMain::ApplyAnchors()
 {
-    FClient->setGeometry(rect());
-    const int dx = width() - kClientWidth;
-    const int dy = height() - kClientHeight;
+    const int dx = FClient->width() - kClientWidth;
+    const int dy = FClient->height() - kClientHeight;
     for (const TAnchoredControl& a : FAnchored) {
         QRect r = a.Design;
         if ((a.Anchors & akRight) != 0) {
@@ -377,13 +471,16 @@ void TfrmMain::ReadSettings()
         screen = QGuiApplication::primaryScreen();
     if (screen != nullptr) {
         const QRect area = screen->availableGeometry();
-        FitSpan(left, outerWidth, area.x(), area.width(), kClientWidth + kFrameWidth);
-        FitSpan(top, outerHeight, area.y(), area.height(), kClientHeight + kFrameHeight);
+        FitSpan(left, outerWidth, area.x(), area.width(), minimumWidth() + kFrameWidth);
+        FitSpan(top, outerHeight, area.y(), area.height(), minimumHeight() + kFrameHeight);
     }
     if (moved)
         move(left, top);
-    resize(std::max(outerWidth - kFrameWidth, kClientWidth),
-           std::max(outerHeight - kFrameHeight, kClientHeight));
+    resize(std::max(outerWidth - kFrameWidth, minimumWidth()),
+           std::max(outerHeight - kFrameHeight, minimumHeight()));
+    if (const auto widths =
+            ParseColumnWidths(ReadAppString(store, kSettingsAppName, "ColumnWidths", "")))
+        vstImages->SetColumnWidths(*widths);
 
     FWorkflow.SetOffset(readInt("Correct", FWorkflow.Offset()));
     cmbPairing->setCurrentIndex(
@@ -438,6 +535,8 @@ void TfrmMain::StoreSettings()
     WriteAppString(store, kSettingsAppName, "LastPath", DirectoryText());
     WriteAppString(store, kSettingsAppName, "User", PalmName(cmbUser->currentIndex()));
     WriteAppInteger(store, kSettingsAppName, "Alignment", static_cast<int>(FWorkflow.Alignment()));
+    WriteAppString(store, kSettingsAppName, "ColumnWidths",
+                   ColumnWidthsText(vstImages->ColumnWidths()));
 }
 
 std::string TfrmMain::PalmName(int index) const

@@ -17,6 +17,7 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QStatusBar;
 
 namespace zelmaro {
@@ -65,6 +66,13 @@ class TfrmMain : public QWidget,
 public:
     static constexpr int kClientWidth = 751;
     static constexpr int kClientHeight = 701;
+    // The table's height at the size above, and the least it gives up to a
+    // smaller screen before the window's content scrolls.
+    static constexpr int kTableHeight = 506;
+    static constexpr int kMinTableHeight = 120;
+    // Below this no screen shrinks the window.
+    static constexpr int kSmallestWidth = 320;
+    static constexpr int kSmallestHeight = 240;
 
     explicit TfrmMain(TMainEnvironment environment, QWidget* parent = nullptr);
     ~TfrmMain() override;
@@ -111,6 +119,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     enum TAnchor : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
@@ -124,6 +134,9 @@ private:
     template <class T>
     T* Place(T* control, int left, int top, int width, int height, unsigned anchors);
     void ApplyAnchors();
+    // The minimum size: the design's, or the screen's available area where
+    // that is smaller.
+    void FitMinimumToScreen();
 
     void FormCreate();
     void FormCloseQuery();
@@ -167,7 +180,10 @@ private:
     void DragDrop(int row, int column) override;
 
     TMainEnvironment FEnvironment;
+    QScrollArea* FScroll = nullptr;
     QWidget* FClient = nullptr;
+    QMetaObject::Connection FScreenAreaWatch;
+    bool FScreenWatched = false;
     std::vector<TAnchoredControl> FAnchored;
     TWorkflow FWorkflow;
     // A view of FWorkflow's rows, so it goes first.

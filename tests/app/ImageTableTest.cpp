@@ -2,12 +2,14 @@
 
 #include "app/ImageTableModel.h"
 #include "app/ImagesView.h"
+#include "app/RowColours.h"
 #include "app/SpinEdit.h"
 
 #include <QAbstractItemModelTester>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QFont>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QImage>
 #include <QMenu>
@@ -101,32 +103,37 @@ TEST_F(ImageTableTest, CellTextsComeFromTheRecords)
                   frm->Workflow().CellText(*frm->Model().RowItem(1), c));
 }
 
-TEST_F(ImageTableTest, ColourAndFontStylePerRow)
+TEST_F(ImageTableTest, LookAndFontStylePerRow)
 {
     FillFiveLooks(*frm);
     struct Case {
         int row;
         const char* name;
-        QColor colour; // invalid: the table's own
-        QColor selected;
+        TRowLook look;
         bool italic;
         bool bold;
     };
     const Case cases[] = {
-        {0, "green", QColor(0, 128, 0), QColor(0, 255, 0), false, false},
-        {1, "bold", QColor(), QColor(), false, true},
-        {2, "italic", QColor(), QColor(), true, false},
-        {3, "normal", QColor(), QColor(), false, false},
-        {4, "silver", QColor(192, 192, 192), QColor(192, 192, 192), false, false},
+        {0, "green", TRowLook::rlAgreed, false, false},
+        {1, "bold", TRowLook::rlPlain, false, true},
+        {2, "italic", TRowLook::rlPlain, true, false},
+        {3, "normal", TRowLook::rlPlain, false, false},
+        {4, "silver", TRowLook::rlMissing, false, false},
     };
     const TImageTableModel& m = frm->Model();
     for (const Case& c : cases) {
         for (int column = 0; column < 6; ++column) {
             const QModelIndex index = m.index(c.row, column);
-            EXPECT_EQ(index.data(Qt::ForegroundRole).value<QColor>(), c.colour) << c.name;
-            EXPECT_EQ(index.data(TImageTableModel::SelectedForegroundRole).value<QColor>(),
-                      c.selected)
+            EXPECT_EQ(index.data(TImageTableModel::RowLookRole).toInt(), static_cast<int>(c.look))
                 << c.name;
+            const QVariant colour = index.data(Qt::ForegroundRole);
+            if (c.look == TRowLook::rlPlain) {
+                EXPECT_FALSE(colour.isValid()) << c.name;
+            } else {
+                EXPECT_EQ(colour.value<QColor>(),
+                          RowForeground(c.look, QGuiApplication::palette(), false))
+                    << c.name;
+            }
             const QFont font = index.data(Qt::FontRole).value<QFont>().resolve(frm->font());
             EXPECT_EQ(font.italic(), c.italic) << c.name;
             EXPECT_EQ(font.bold(), c.bold) << c.name;
@@ -162,20 +169,96 @@ QImage RenderTable(TfrmMain& frm, bool smoothed = false)
     return image;
 }
 
-TEST_F(ImageTableTest, GreenRowTurnsLimeWhenSelectedInEveryColumn)
+QPalette PaletteOf(QColor base, QColor text, QColor highlight)
 {
+    QPalette p;
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::Window, base);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Highlight, highlight);
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    return p;
+}
+
+TEST_F(ImageTableTest, RowColoursAndCheckBoxesAreReadableOnEveryPalette)
+{
+    const struct {
+        const char* name;
+        QPalette palette;
+    } palettes[] = {
+        {"program's", QGuiApplication::palette()},
+        {"dark", PaletteOf(QColor(30, 30, 32), QColor(230, 230, 230), QColor(42, 130, 218))},
+        {"navy selection", PaletteOf(Qt::white, Qt::black, QColor(0, 0, 128))},
+        {"high contrast", PaletteOf(Qt::black, Qt::white, QColor(26, 235, 255))},
+        {"green selection",
+         PaletteOf(QColor(250, 250, 240), QColor(40, 40, 40), QColor(0, 160, 0))},
+    };
     FillFiveLooks(*frm);
     frm->show();
-    const auto cell = [&](int c) { return frm->vstImages->visualRect(frm->Model().index(0, c)); };
-    QImage image = RenderTable(*frm);
-    for (int c = 0; c < 6; ++c)
-        EXPECT_TRUE(RowHasColour(image, cell(c), QColor(0, 128, 0))) << c;
-    EXPECT_FALSE(RowHasColour(image, cell(1), QColor(0, 255, 0)));
+    TImagesView* view = frm->vstImages;
+    const int rows[] = {0, 3, 4}; // agreed, plain, missing
+    for (const auto& [name, palette] : palettes) {
+        view->setPalette(palette);
+        for (const bool selected : {false, true}) {
+            view->clearSelection();
+            for (const int row : rows) {
+                if (selected)
+                    view->selectionModel()->select(frm->Model().index(row, 0),
+                                                   QItemSelectionModel::Select |
+                                                       QItemSelectionModel::Rows);
+            }
+            const QImage image = RenderTable(*frm);
+            const QColor background =
+                selected ? SelectionBackground(palette) : palette.color(QPalette::Base);
+            const QColor frame = CheckBoxFrame(palette, selected);
+            EXPECT_GE(ContrastRatio(frame, background), kReadableContrast) << name;
+            for (const int row : rows) {
+                const auto look = static_cast<TRowLook>(
+                    frm->Model().index(row, 0).data(TImageTableModel::RowLookRole).toInt());
+                const QColor text = RowForeground(look, palette, selected);
+                SCOPED_TRACE(::testing::Message() << name << " row " << row << " selected "
+                                                  << selected << " " << text.name().toStdString());
+                EXPECT_GE(ContrastRatio(text, background), kReadableContrast);
+                for (int c = 0; c < 6; ++c) {
+                    const QModelIndex cell = frm->Model().index(row, c);
+                    if (!cell.data().toString().isEmpty()) {
+                        EXPECT_TRUE(RowHasColour(image, view->visualRect(cell), text)) << c;
+                    }
+                }
+                EXPECT_TRUE(
+                    RowHasColour(image, view->visualRect(frm->Model().index(row, 0)), frame));
+                if (look == TRowLook::rlAgreed) {
+                    EXPECT_NEAR(text.hslHue(), 120, 1) << "stays green";
+                }
+            }
+        }
+    }
+}
 
-    frm->vstImages->setCurrentIndex(frm->Model().index(0, 1));
-    image = RenderTable(*frm);
-    for (int c = 0; c < 6; ++c)
-        EXPECT_TRUE(RowHasColour(image, cell(c), QColor(0, 255, 0))) << c;
+TEST(RowColours, ReadableOnMovesOnlyTheLightnessAndOnlyWhereNeeded)
+{
+    const struct {
+        QColor wanted, background;
+        bool kept;
+    } cases[] = {
+        {QColor(0, 128, 0), Qt::white, true},
+        {QColor(192, 192, 192), Qt::white, false},
+        {QColor(0, 128, 0), QColor(30, 30, 32), false},
+        {Qt::white, Qt::white, false},
+        {QColor(255, 128, 0), QColor(128, 128, 128), false},
+    };
+    for (const auto& c : cases) {
+        const QColor got = ReadableOn(c.wanted, c.background);
+        SCOPED_TRACE(c.wanted.name().toStdString() + " on " + c.background.name().toStdString());
+        EXPECT_GE(ContrastRatio(got, c.background), kReadableContrast);
+        EXPECT_EQ(got == c.wanted, c.kept);
+        if (!c.kept && c.wanted.hslSaturation() > 0 && got.hslSaturation() > 0) {
+            EXPECT_NEAR(got.hslHue(), c.wanted.hslHue(), 2);
+        }
+    }
+    EXPECT_NEAR(ContrastRatio(Qt::black, Qt::white), 21.0, 1e-9);
+    EXPECT_NEAR(ContrastRatio(QColor(118, 118, 118), Qt::white), 4.54, 0.01);
 }
 
 TEST_F(ImageTableTest, RowsShowDescendersAndKeepCheckBoxesOffTheGridLines)
@@ -218,12 +301,13 @@ TEST_F(ImageTableTest, RowsKeepTheirLookWhileTheWindowIsDisabled)
     const auto cell = [&](int row) {
         return frm->vstImages->visualRect(frm->Model().index(row, 1)).adjusted(0, 0, 0, -1);
     };
-    EXPECT_TRUE(RowHasColour(image, cell(0), QColor(0, 128, 0)));     // green
-    EXPECT_TRUE(RowHasColour(image, cell(1), text));                  // bold, checked
-    EXPECT_TRUE(RowHasColour(image, cell(2), text));                  // italic
-    EXPECT_TRUE(RowHasColour(image, cell(3), text));                  // normal
-    EXPECT_TRUE(RowHasColour(image, cell(4), QColor(192, 192, 192))); // silver
-    EXPECT_FALSE(RowHasColour(image, cell(1), QColor(192, 192, 192)));
+    const QPalette& palette = frm->vstImages->palette();
+    EXPECT_TRUE(RowHasColour(image, cell(0), RowForeground(TRowLook::rlAgreed, palette, false)));
+    EXPECT_TRUE(RowHasColour(image, cell(1), text)); // bold, checked
+    EXPECT_TRUE(RowHasColour(image, cell(2), text)); // italic
+    EXPECT_TRUE(RowHasColour(image, cell(3), text)); // normal
+    EXPECT_TRUE(RowHasColour(image, cell(4), RowForeground(TRowLook::rlMissing, palette, false)));
+    EXPECT_FALSE(RowHasColour(image, cell(1), grey));
 }
 
 TEST_F(ImageTableTest, OnlyRowsToBeWrittenCanBeChecked)

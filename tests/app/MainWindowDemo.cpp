@@ -1,7 +1,8 @@
 // Drives the main window over a directory like a user would and saves a
 // screenshot of the whole screen at each state, for looking at the layout in a
 // real window (not run by CTest):
-//   main_window_demo SESSION_DIR OUT_DIR
+//   main_window_demo SESSION_DIR OUT_DIR [dark]
+// "dark" gives the program a dark palette, as a dark desktop theme would.
 #include "about/AboutArt.h"
 #include "app/AppShell.h"
 #include "app/ImageTableModel.h"
@@ -9,13 +10,40 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QPalette>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyleFactory>
 #include <QTimer>
 
 #include <cstdio>
 
 namespace {
+
+QPalette DarkPalette()
+{
+    QPalette p;
+    const QColor window(45, 45, 48);
+    const QColor base(30, 30, 32);
+    const QColor text(230, 230, 230);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, window);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, window);
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::ToolTipBase, window);
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::PlaceholderText, QColor(150, 150, 150));
+    p.setColor(QPalette::Mid, QColor(90, 90, 94));
+    p.setColor(QPalette::Disabled, QPalette::Text, QColor(130, 130, 130));
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(130, 130, 130));
+    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(130, 130, 130));
+    return p;
+}
 
 void Shoot(const QString& outDir, const char* name)
 {
@@ -35,6 +63,10 @@ int main(int argc, char* argv[])
         return 2;
     }
     zelmaro::InitApplication(app);
+    if (argc > 3 && QString::fromLatin1(argv[3]) == QLatin1String("dark")) {
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        QApplication::setPalette(DarkPalette());
+    }
     QApplication::setWindowIcon(zelmaro::ZelmaroIcon());
     const QString session = QString::fromLocal8Bit(argv[1]);
     const QString out = QString::fromLocal8Bit(argv[2]);

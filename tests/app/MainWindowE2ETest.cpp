@@ -46,7 +46,8 @@ TEST(MainWindowSessionTest, ReadPicturesLogAutoOffsetWriteAndReadBack)
     EXPECT_EQ(m.index(0, 0).data().toString(), "IMG_0001.JPG");
     EXPECT_EQ(m.index(0, 1).data().toString(), "05.01.2008 21:03:14");
     for (int row = 0; row < 36; ++row)
-        ASSERT_EQ(m.index(row, 0).data(Qt::ForegroundRole).value<QColor>(), QColor(192, 192, 192));
+        ASSERT_EQ(m.index(row, 0).data(TImageTableModel::RowLookRole).toInt(),
+                  static_cast<int>(TRowLook::rlMissing));
     EXPECT_TRUE(frm->cmdReadFile->isEnabled());
     EXPECT_FALSE(frm->cmdChange->isEnabled());
 

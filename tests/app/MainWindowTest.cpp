@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
@@ -16,7 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <tuple>
+#include <vector>
 
 namespace zelmaro {
 namespace {
@@ -158,29 +161,84 @@ TEST_F(MainWindowTest, StoredSettingsAreAppliedAtStart)
     EXPECT_EQ(frm->edtTolerance->Text(), "1");
 }
 
-TEST_F(MainWindowTest, StoredBoundsComeBackOntoTheScreen)
+// Also run on a laptop's screen at 200 %, where the window is smaller than
+// its design.
+TEST_F(MainWindowTest, FitsTheScreenWhateverBoundsWereStored)
 {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     const struct {
+        bool stored;
         int left, top, width, height;
     } cases[] = {
-        {0, 0, 2147483647, 2147483647},
-        {-2147483647 - 1, 2147483647, 900, 800},
-        {area.right() - 10, area.bottom() - 10, 759, 735},
+        {false, 0, 0, 0, 0},
+        {true, 0, 0, 2147483647, 2147483647},
+        {true, -2147483647 - 1, 2147483647, 900, 800},
+        {true, area.right() - 10, area.bottom() - 10, 759, 735},
     };
     for (const auto& c : cases) {
-        rig.StoreInts({{"Left", c.left}, {"Top", c.top}, {"Width", c.width}, {"Height", c.height}});
+        if (c.stored)
+            rig.StoreInts(
+                {{"Left", c.left}, {"Top", c.top}, {"Width", c.width}, {"Height", c.height}});
         frm = rig.Make();
-        const QRect outer(frm->pos(), frm->size() + QSize(8, 34));
+        frm->show();
+        QCoreApplication::processEvents();
+        const QRect outer = frm->frameGeometry();
         SCOPED_TRACE(::testing::Message()
-                     << c.left << "," << c.top << " " << c.width << "x" << c.height);
-        EXPECT_GE(frm->width(), TfrmMain::kClientWidth);
-        EXPECT_GE(frm->height(), TfrmMain::kClientHeight);
-        // The smallest window may be larger than a tiny screen; then it
-        // starts at the screen's corner.
-        const bool fits = area.width() >= 759 && area.height() >= 735;
-        EXPECT_TRUE(fits ? area.contains(outer) : area.contains(outer.topLeft()))
-            << outer.x() << "," << outer.y() << " " << outer.width() << "x" << outer.height();
+                     << c.left << "," << c.top << " " << c.width << "x" << c.height << " on "
+                     << area.width() << "x" << area.height() << " -> " << outer.x() << ","
+                     << outer.y() << " " << outer.width() << "x" << outer.height());
+        EXPECT_TRUE(area.contains(outer));
+        if (area.width() >= 800 && area.height() >= 800) {
+            EXPECT_GE(frm->width(), TfrmMain::kClientWidth);
+            EXPECT_GE(frm->height(), TfrmMain::kClientHeight);
+        }
+        // The offset, the tolerance and the write button stay in sight.
+        for (QWidget* w : Widgets{frm->edtSeconds, frm->edtTolerance, frm->cmdAuto, frm->cmdChange})
+            EXPECT_TRUE(frm->rect().contains(QRect(w->mapTo(frm.get(), QPoint()), w->size())))
+                << w->metaObject()->className();
+        EXPECT_GE(frm->vstImages->height(), TfrmMain::kMinTableHeight);
+    }
+}
+
+TEST_F(MainWindowTest, ColumnsShareTheWidthAndComeBackNextTime)
+{
+    const auto widths = [](TfrmMain& window) { return window.vstImages->ColumnWidths(); };
+    const auto total = [](const std::vector<int>& w) {
+        return std::accumulate(w.begin(), w.end(), 0);
+    };
+    const auto expectShares = [&](TfrmMain& window, double first, double second) {
+        const std::vector<int> w = widths(window);
+        EXPECT_EQ(total(w), window.vstImages->viewport()->width());
+        EXPECT_EQ(w[colTimeState], 30);
+        EXPECT_NEAR(static_cast<double>(w[0]) / w[1], first / second, 0.02);
+    };
+    frm->show();
+    expectShares(*frm, 200, 140);
+    frm->resize(1100, 701);
+    expectShares(*frm, 200, 140);
+    // A divider dragged by the user sets that column's share.
+    frm->vstImages->header()->resizeSection(0, 420);
+    const std::vector<int> chosen = widths(*frm);
+    frm->resize(900, 701);
+    expectShares(*frm, 420, chosen[1]);
+    EXPECT_TRUE(frm->close());
+    std::vector<int> stored;
+    for (const QString& part : QString::fromStdString(rig.StoredString("ColumnWidths")).split(','))
+        stored.push_back(part.toInt());
+    EXPECT_EQ(stored, widths(*frm));
+
+    auto again = rig.Make();
+    again->show();
+    expectShares(*again, stored[0], stored[1]);
+
+    // What cannot be widths is passed over.
+    for (const char* text : {"", "1,2", "abc", "200,140,100,30,140,10", "200,140,100,30,140,100,7",
+                             "200,,100,30,140,100", "200,140,100,30,140,100 "}) {
+        rig.StoreString("ColumnWidths", text);
+        auto other = rig.Make();
+        other->show();
+        SCOPED_TRACE(text);
+        expectShares(*other, 200, 140);
     }
 }
 
