@@ -125,8 +125,8 @@ TAbout::TAbout(const TVersionBlockSource& source, Platform& platform, QWidget* p
         panImage, [this](QPainter& p, const QRect& box) { p.drawPixmap(box.topLeft(), FLogo); });
     PaintBoxLogo->setGeometry(40, 2, 100, 56);
     txtOwner = MakeLabel(panImage, QString(), QRect(180, 6, 0, 0), true);
-    lblMail = MakeLabel(panImage, QStringLiteral("E-Mail:"), QRect(180, 25, 0, 0));
-    lblInternet = MakeLabel(panImage, QStringLiteral("Internet:"), QRect(180, 40, 0, 0));
+    lblMail = MakeLabel(panImage, tr("E-Mail:"), QRect(180, 25, 0, 0));
+    lblInternet = MakeLabel(panImage, tr("Internet:"), QRect(180, 40, 0, 0));
     txtMail = MakeLink(panImage, TLabelStyle::lsEMailAddress, QPoint(230, 25));
     txtInternet = MakeLink(panImage, TLabelStyle::lsWWWAddress, QPoint(230, 40));
 
@@ -152,10 +152,10 @@ TAbout::TAbout(const TVersionBlockSource& source, Platform& platform, QWidget* p
     txtTitle->SetTextStyle(TTextStyle::tsHeavyRecessed);
     txtTitle->SetShift(1);
 
-    txtVersion = MakeLabel(this, QStringLiteral("Version "), QRect(70, 130, 320, 15), true);
+    txtVersion = MakeLabel(this, tr("Version "), QRect(70, 130, 320, 15), true);
     txtCopyright = MakeLabel(this, QStringLiteral("Copyright "), QRect(70, 145, 320, 15));
     txtDescription = MakeLabel(this, QString(), QRect(70, 180, 320, 45), false, true);
-    txtLicenceTitle = new QLabel(QStringLiteral("Lizenz:"), this);
+    txtLicenceTitle = new QLabel(tr("Lizenz:"), this);
     txtLicenceTitle->setTextFormat(Qt::PlainText);
     txtLicenceTitle->move(70, 235);
     txtLicenceTitle->adjustSize();
@@ -169,13 +169,12 @@ TAbout::TAbout(const TVersionBlockSource& source, Platform& platform, QWidget* p
         p.drawLine(box.left(), 1, box.right(), 1);
     });
     Bevel->setGeometry(70, 298 - lift, 320, 5);
-    lblMemory = MakeLabel(this, QStringLiteral("Verfügbarer Arbeitsspeicher:"),
-                          QRect(70, 308 - lift, 150, 15));
+    lblMemory = MakeLabel(this, tr("Verfügbarer Arbeitsspeicher:"), QRect(70, 308 - lift, 150, 15));
     txtMemory = MakeLabel(this, QString(), QRect(230, 308 - lift, 170, 15));
-    lblCPU = MakeLabel(this, QStringLiteral("Plattform, CPU:"), QRect(70, 323 - lift, 150, 15));
+    lblCPU = MakeLabel(this, tr("Plattform, CPU:"), QRect(70, 323 - lift, 150, 15));
     txtCPU = MakeLabel(this, QString(), QRect(230, 323 - lift, 170, 15));
 
-    cmdClose = new QPushButton(QStringLiteral("OK"), this);
+    cmdClose = new QPushButton(tr("OK"), this);
     QFont bold = cmdClose->font();
     bold.setBold(true);
     cmdClose->setFont(bold);
@@ -193,7 +192,7 @@ void TAbout::FillInfo()
     InfoVersion.ReadVersionInfo();
 
     const QString title = QCoreApplication::applicationName();
-    setWindowTitle(QStringLiteral("Info über ") + title);
+    setWindowTitle(tr("Info über ") + title);
 
     txtOwner->setText(FromLocal(InfoVersion.CompanyName));
     txtOwner->adjustSize();
@@ -218,7 +217,7 @@ void TAbout::FillInfo()
     // Only the Windows 95 line reported free resources; everywhere else the
     // processor line is shown.
     if (platform_.OsVersion().PlatformId == 1) {
-        lblCPU->setText(QStringLiteral("Systemressourcen:"));
+        lblCPU->setText(tr("Systemressourcen:"));
         txtCPU->setText(FromLocal(FreeResourcesText(GetFreeResources(0))));
         return;
     }

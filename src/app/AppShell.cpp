@@ -15,26 +15,39 @@ void InitApplication(QApplication& app)
     QApplication::setApplicationName(QStringLiteral("Zelmaro"));
     QApplication::setApplicationDisplayName(QStringLiteral("Zelmaro"));
     QGuiApplication::setDesktopFileName(QStringLiteral(ZELMARO_APP_ID));
-    LoadQtTranslations(app);
+    LoadTranslations(app, WindowLanguage());
 }
 
-QTranslator* LoadQtTranslations(QCoreApplication& app, const QLocale& locale)
+TLanguage WindowLanguage(const QStringList& uiLanguages)
 {
-    // Qt's installed translations first, then a folder beside the program,
-    // where a Windows installation keeps them.
-    const QString folders[] = {
-        QLibraryInfo::path(QLibraryInfo::TranslationsPath),
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("translations")),
-    };
-    auto translator = std::make_unique<QTranslator>();
-    for (const QString& folder : folders) {
-        if (translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"), folder)) {
-            QCoreApplication::installTranslator(translator.get());
-            translator->setParent(&app);
-            return translator.release();
+    return uiLanguages.isEmpty() ? TLanguage::lgEnglish
+                                 : LanguageOf(uiLanguages.front().toStdString());
+}
+
+std::vector<QTranslator*> LoadTranslations(QCoreApplication& app, TLanguage language)
+{
+    std::vector<QTranslator*> installed;
+    const auto install = [&](const QString& name, const QStringList& folders) {
+        auto translator = std::make_unique<QTranslator>();
+        for (const QString& folder : folders) {
+            if (translator->load(name, folder)) {
+                QCoreApplication::installTranslator(translator.get());
+                translator->setParent(&app);
+                installed.push_back(translator.release());
+                return;
+            }
         }
+    };
+    if (language == TLanguage::lgGerman) {
+        // Qt's installed translations first, then a folder beside the
+        // program, where a Windows installation keeps them.
+        install(QStringLiteral("qtbase_de"), {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                                              QDir(QCoreApplication::applicationDirPath())
+                                                  .filePath(QStringLiteral("translations"))});
+    } else {
+        install(QStringLiteral("zelmaro_en"), {QStringLiteral(":/i18n")});
     }
-    return nullptr;
+    return installed;
 }
 
 void ProcessPendingEvents()
@@ -49,7 +62,10 @@ void RunCommand(MessageBoxes& boxes, const std::function<void()>& command)
     } catch (const std::exception& error) {
         boxes.ShowError(error.what(), kAppCaption);
     } catch (...) {
-        boxes.ShowError("Unbekannter Fehler", kAppCaption);
+        boxes.ShowError(QCoreApplication::translate("zelmaro", "Unbekannter Fehler")
+                            .toLocal8Bit()
+                            .toStdString(),
+                        kAppCaption);
     }
 }
 

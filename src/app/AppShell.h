@@ -1,10 +1,13 @@
 #pragma once
 
+#include "support/Language.h"
 #include "support/MessageBoxes.h"
 
 #include <QLocale>
+#include <QStringList>
 
 #include <functional>
+#include <vector>
 
 class QApplication;
 class QCoreApplication;
@@ -12,13 +15,18 @@ class QTranslator;
 
 namespace zelmaro {
 
-// Sets the application title "Zelmaro" and loads Qt's own translations for the
-// user's language, so that stock buttons read "Schließen" on a German system.
+// Sets the application title "Zelmaro" and makes the window speak the
+// user's language (WindowLanguage), Qt's stock buttons included.
 void InitApplication(QApplication& app);
 
-// Installs Qt's translations for the locale; the translator belongs to app.
-// Null when no translation for that language is installed.
-QTranslator* LoadQtTranslations(QCoreApplication& app, const QLocale& locale = QLocale());
+// German where the user's first interface language is German, English
+// otherwise.
+TLanguage WindowLanguage(const QStringList& uiLanguages = QLocale::system().uiLanguages());
+
+// Installs the translators for the language: for German Qt's own (the
+// program's texts are German), for English the program's. They belong to
+// app; the ones installed are returned.
+std::vector<QTranslator*> LoadTranslations(QCoreApplication& app, TLanguage language);
 
 // Lets the toolkit handle pending events (painting, clicks on the progress
 // window) in the middle of a long operation.

@@ -12,7 +12,12 @@ namespace zelmaro {
 namespace {
 
 const char* const kCaptions[kColumnCount] = {
-    "Bildname", "Bilddatum", "Verschlusszeit", "=", "Aufnahmedatum", "Verschlusszeit",
+    QT_TRANSLATE_NOOP("zelmaro::TImageTableModel", "Bildname"),
+    QT_TRANSLATE_NOOP("zelmaro::TImageTableModel", "Bilddatum"),
+    QT_TRANSLATE_NOOP("zelmaro::TImageTableModel", "Verschlusszeit"),
+    "=",
+    QT_TRANSLATE_NOOP("zelmaro::TImageTableModel", "Aufnahmedatum"),
+    QT_TRANSLATE_NOOP("zelmaro::TImageTableModel", "Verschlusszeit"),
 };
 
 const Qt::Alignment kAlignments[kColumnCount] = {
@@ -112,7 +117,7 @@ QVariant TImageTableModel::headerData(int section, Qt::Orientation orientation, 
     if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount)
         return {};
     if (role == Qt::DisplayRole)
-        return QString::fromLatin1(kCaptions[section]);
+        return tr(kCaptions[section]);
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(kAlignments[section] | Qt::AlignVCenter);
     if (role == Qt::ToolTipRole)
@@ -163,18 +168,18 @@ void TImageTableModel::ToggleChecked(const QList<int>& rows)
 
 std::string TImageTableModel::Legend()
 {
-    return "Angekreuzte Zeilen werden eingetragen.\n"
-           "\n"
-           "Grün: Zeit und Verschlusszeit gleich – nichts zu tun\n"
-           "Fett: Zeit gleich, Verschlusszeit anders – eintragen\n"
-           "Kursiv: Zeit knapp daneben – von Hand ankreuzbar\n"
-           "Grau: Bild oder Protokolleintrag fehlt\n"
-           "Normal: Zeit zu weit daneben\n"
-           "\n"
-           "Leertaste: markierte Zeilen umschalten\n"
-           "Strg+Umschalt+A: alle schreibbaren ankreuzen\n"
-           "Strg+Umschalt+K: keine ankreuzen\n"
-           "Der Tooltip einer Zeile nennt den Grund.";
+    return ToLocal(tr("Angekreuzte Zeilen werden eingetragen.\n"
+                      "\n"
+                      "Grün: Zeit und Verschlusszeit gleich – nichts zu tun\n"
+                      "Fett: Zeit gleich, Verschlusszeit anders – eintragen\n"
+                      "Kursiv: Zeit knapp daneben – von Hand ankreuzbar\n"
+                      "Grau: Bild oder Protokolleintrag fehlt\n"
+                      "Normal: Zeit zu weit daneben\n"
+                      "\n"
+                      "Leertaste: markierte Zeilen umschalten\n"
+                      "Strg+Umschalt+A: alle schreibbaren ankreuzen\n"
+                      "Strg+Umschalt+K: keine ankreuzen\n"
+                      "Der Tooltip einer Zeile nennt den Grund."));
 }
 
 void TImageTableModel::RowsReplacing()

@@ -136,16 +136,16 @@ TImagesView::TImagesView(QWidget* parent) : QTreeView(parent)
     connect(head, &QHeaderView::sectionResized, this, &TImagesView::KeepMinimumWidth);
 
     // Ctrl+A stays the view's "select all"; with Shift it is about the marks.
-    const auto action = [this](const char* text, const QKeySequence& keys) {
-        auto* a = new QAction(QString::fromUtf8(text), this);
+    const auto action = [this](const QString& text, const QKeySequence& keys) {
+        auto* a = new QAction(text, this);
         a->setShortcut(keys);
         a->setShortcutContext(Qt::WidgetShortcut);
         addAction(a);
         return a;
     };
-    FCheckAll = action("Alle ankreuzen", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
-    FCheckNone = action("Keine ankreuzen", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K));
-    FLegend = action("Legende...", QKeySequence());
+    FCheckAll = action(tr("Alle ankreuzen"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
+    FCheckNone = action(tr("Keine ankreuzen"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K));
+    FLegend = action(tr("Legende..."), QKeySequence());
     const auto allRows = [this] {
         QList<int> rows(model() != nullptr ? model()->rowCount() : 0);
         std::iota(rows.begin(), rows.end(), 0);

@@ -21,9 +21,9 @@ namespace zelmaro {
 namespace {
 
 // A label that takes exactly the room of its text.
-void SetSizedCaption(QLabel* label, std::string_view caption)
+void SetSizedCaption(QLabel* label, const QString& caption)
 {
-    label->setText(FromLocal(caption));
+    label->setText(caption);
     label->adjustSize();
 }
 
@@ -54,7 +54,7 @@ QIcon CancelIcon()
     return icon;
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* caption, int left, int top)
+QLabel* MakeLabel(QWidget* parent, const QString& caption, int left, int top)
 {
     auto* label = new QLabel(parent);
     label->setTextFormat(Qt::PlainText);
@@ -76,12 +76,11 @@ TFileStaticText* MakePathLabel(QWidget* parent, int top)
 TfrmInfo::TfrmInfo(QWidget* mainWindow)
     : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
-      lblInfo1(MakeLabel(this, "Lese Verzeichnis:", 10, 10)), txtInfo1(MakePathLabel(this, 30)),
-      lblInfo2(MakeLabel(this, "Gefundene Dateien:", 10, 70)), txtInfo2(new QLabel(this)),
-      lblInfo3(MakeLabel(this, "Lese Daten von Datei:", 10, 110)),
+      lblInfo1(MakeLabel(this, tr("Lese Verzeichnis:"), 10, 10)), txtInfo1(MakePathLabel(this, 30)),
+      lblInfo2(MakeLabel(this, tr("Gefundene Dateien:"), 10, 70)), txtInfo2(new QLabel(this)),
+      lblInfo3(MakeLabel(this, tr("Lese Daten von Datei:"), 10, 110)),
       txtInfo3(MakePathLabel(this, 130)),
-      cmdCancel(new QPushButton(CancelIcon(), QStringLiteral("Abbrechen"), this)),
-      FMainWindow(mainWindow)
+      cmdCancel(new QPushButton(CancelIcon(), tr("Abbrechen"), this)), FMainWindow(mainWindow)
 {
     setWindowTitle(QStringLiteral("Zelmaro"));
     setFont(UiFont());
@@ -113,7 +112,7 @@ void TfrmInfo::cmdCancelClick()
 
 void TfrmInfo::SetFirstCaption(std::string_view caption)
 {
-    SetSizedCaption(lblInfo1, caption);
+    SetSizedCaption(lblInfo1, FromLocal(caption));
 }
 
 void TfrmInfo::SetDirectory(std::string_view path)
@@ -140,7 +139,7 @@ void TfrmInfo::ShowFileLine()
 
 void TfrmInfo::SetThirdCaption(std::string_view caption)
 {
-    SetSizedCaption(lblInfo3, caption);
+    SetSizedCaption(lblInfo3, FromLocal(caption));
 }
 
 void TfrmInfo::SetFileName(std::string_view name)

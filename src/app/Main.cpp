@@ -215,40 +215,41 @@ void TfrmMain::CreateControls()
     FitMinimumToScreen();
     resize(minimumSize());
 
-    const auto label = [](const char* text) {
-        auto* l = new QLabel(QString::fromUtf8(text));
+    const auto label = [](const QString& text) {
+        auto* l = new QLabel(text);
         l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         return l;
     };
-    const auto button = [](const char* text) { return new QPushButton(QString::fromUtf8(text)); };
+    const auto button = [](const QString& text) { return new QPushButton(text); };
 
-    lblDir = Place(label("Verzeichnis:"), 10, 10, 81, 21, akLeft | akTop);
+    lblDir = Place(label(tr("Verzeichnis:")), 10, 10, 81, 21, akLeft | akTop);
     edtDir = Place(new TDirectoryEdit, 90, 10, 571, 21, akLeft | akTop | akRight);
-    cmdReadPics = Place(button("Auslesen"), 670, 8, 71, 25, akTop | akRight);
-    cmdReadFile = Place(button("\"Zelmaro.txt\" auslesen"), 10, 50, 201, 25, akLeft | akTop);
-    cmdReadMemo = Place(button("PalmDesktop Memo auslesen"), 270, 50, 201, 25, akLeft | akTop);
-    lblUser = Place(label("User:"), 490, 50, 41, 24, akLeft | akTop);
+    cmdReadPics = Place(button(tr("Auslesen")), 670, 8, 71, 25, akTop | akRight);
+    cmdReadFile = Place(button(tr("\"Zelmaro.txt\" auslesen")), 10, 50, 201, 25, akLeft | akTop);
+    cmdReadMemo = Place(button(tr("PalmDesktop Memo auslesen")), 270, 50, 201, 25, akLeft | akTop);
+    lblUser = Place(label(tr("User:")), 490, 50, 41, 24, akLeft | akTop);
     cmbUser = Place(new QComboBox, 530, 50, 201, 24, akLeft | akTop);
-    cmdOpenLog = Place(button("Protokoll öffnen…"), 10, 88, 201, 25, akLeft | akTop);
-    lblPairing = Place(label("Zuordnung:"), 270, 88, 71, 24, akLeft | akTop);
+    cmdOpenLog = Place(button(tr("Protokoll öffnen…")), 10, 88, 201, 25, akLeft | akTop);
+    lblPairing = Place(label(tr("Zuordnung:")), 270, 88, 71, 24, akLeft | akTop);
     cmbPairing = Place(new QComboBox, 340, 88, 131, 24, akLeft | akTop);
-    cmdOriginals = Place(button("Originale"), 490, 88, 241, 25, akLeft | akTop);
+    cmdOriginals = Place(button(tr("Originale")), 490, 88, 241, 25, akLeft | akTop);
     vstImages =
         Place(new TImagesView, 10, 125, 731, kTableHeight, akLeft | akTop | akRight | akBottom);
-    lblSeconds = Place(label("Versatz:"), 10, 643, 55, 24, akLeft | akBottom);
+    lblSeconds = Place(label(tr("Versatz:")), 10, 643, 55, 24, akLeft | akBottom);
     // Clocks an hour or more off are set by hand or by dragging; "A" offers
     // such an offset rather than setting it.
     FWorkflow.SetMaxOffset(kMaxWideOffset, kMaxOffset);
     const int maxOffset = FWorkflow.MaxOffset();
     edtSeconds = Place(new TSpinEdit(-maxOffset, maxOffset, 9, nullptr, TSpinFormat::sfDuration),
                        70, 643, 61, 24, akLeft | akBottom);
-    edtSeconds->setAccessibleName(QStringLiteral("Versatz"));
-    edtSeconds->setAccessibleDescription(QStringLiteral("Sekunden oder [-]H:MM:SS"));
-    lblTolerance = Place(label("Toleranz:"), 150, 643, 55, 24, akLeft | akBottom);
+    edtSeconds->setAccessibleName(tr("Versatz"));
+    edtSeconds->setAccessibleDescription(tr("Sekunden oder [-]H:MM:SS"));
+    lblTolerance = Place(label(tr("Toleranz:")), 150, 643, 55, 24, akLeft | akBottom);
     edtTolerance =
         Place(new TSpinEdit(kMinTolerance, kMaxTolerance, 1), 210, 643, 51, 24, akLeft | akBottom);
-    cmdAuto = Place(button("A"), 280, 640, 31, 31, akLeft | akBottom);
-    cmdChange = Place(button("Werte in Bilder eintragen"), 330, 640, 191, 31, akLeft | akBottom);
+    cmdAuto = Place(button(QStringLiteral("A")), 280, 640, 31, 31, akLeft | akBottom);
+    cmdChange =
+        Place(button(tr("Werte in Bilder eintragen")), 330, 640, 191, 31, akLeft | akBottom);
     {
         // The toolkit's own close button, with its translated caption.
         QDialogButtonBox box(QDialogButtonBox::Close);
@@ -259,14 +260,14 @@ void TfrmMain::CreateControls()
         close->setAutoDefault(false);
         cmdClose = Place(close, 540, 640, 101, 31, akLeft | akBottom);
     }
-    cmdAbout = Place(button("Über..."), 660, 640, 81, 31, akLeft | akBottom);
+    cmdAbout = Place(button(tr("Über...")), 660, 640, 81, 31, akLeft | akBottom);
     auto* bar = new QStatusBar;
     // Its layout would ask for more than the 19 pixels it gets.
     bar->setMinimumSize(1, 19);
     StatusBar = Place(bar, 0, 682, 751, 19, akLeft | akRight | akBottom);
     lblSummary = new QLabel;
     // Its text is what a screen reader reads; the description says what it is.
-    lblSummary->setAccessibleDescription(QStringLiteral("Zusammenfassung"));
+    lblSummary->setAccessibleDescription(tr("Zusammenfassung"));
     StatusBar->addPermanentWidget(lblSummary);
 
     cmdAuto->setFont(UiFont(21, true));
@@ -274,11 +275,11 @@ void TfrmMain::CreateControls()
     cmdAbout->setIcon(HelpIcon());
     cmbUser->setEditable(false);
     // In the order of TRowAlignment.
-    cmbPairing->addItems({QStringLiteral("der Reihe nach"), QStringLiteral("nach Zeit")});
+    cmbPairing->addItems({tr("der Reihe nach"), tr("nach Zeit")});
     {
         auto* menu = new QMenu(cmdOriginals);
-        actRestoreOriginals = menu->addAction(QStringLiteral("Originale wiederherstellen"));
-        actDeleteOriginals = menu->addAction(QString::fromUtf8("Originale löschen"));
+        actRestoreOriginals = menu->addAction(tr("Originale wiederherstellen"));
+        actDeleteOriginals = menu->addAction(tr("Originale löschen"));
         cmdOriginals->setMenu(menu);
         cmdOriginals->setEnabled(false);
     }
@@ -314,7 +315,7 @@ void TfrmMain::CreateControls()
         field->setAccessibleName(label->text().chopped(1));
     }
     edtDir->Edit()->setAccessibleName(lblDir->text().chopped(1));
-    cmdAuto->setAccessibleName(QStringLiteral("Versatz automatisch finden"));
+    cmdAuto->setAccessibleName(tr("Versatz automatisch finden"));
 
     connect(cmdReadPics, &QPushButton::clicked, this, [this] { cmdReadPicsClick(); });
     connect(cmdReadFile, &QPushButton::clicked, this, [this] { cmdReadFileClick(); });
@@ -621,12 +622,11 @@ void TfrmMain::cmdOpenLogClick()
     Run([this] {
         const std::string start =
             FWorkflow.ImagesDirectory().empty() ? DirectoryText() : FWorkflow.ImagesDirectory();
-        const std::string path =
-            FEnvironment.ChooseLogFile
-                ? FEnvironment.ChooseLogFile(start)
-                : ToLocal(QFileDialog::getOpenFileName(
-                      this, QString::fromUtf8("Protokoll öffnen"), FromLocal(start),
-                      QStringLiteral("Protokolle (*.txt);;Alle Dateien (*)")));
+        const std::string path = FEnvironment.ChooseLogFile
+                                     ? FEnvironment.ChooseLogFile(start)
+                                     : ToLocal(QFileDialog::getOpenFileName(
+                                           this, tr("Protokoll öffnen"), FromLocal(start),
+                                           tr("Protokolle (*.txt);;Alle Dateien (*)")));
         if (path.empty())
             return;
         FWorkflow.ReadShotFile(path);
@@ -694,7 +694,7 @@ void TfrmMain::cmdAutoClick()
     Run([this] {
         const auto report = FWorkflow.FindAutoOffset();
         if (report && FWorkflow.OffersBestOffset(*report) &&
-            AskYesNo(AutoOffsetText(*report) + "\nÜbernehmen?", kAppCaption))
+            AskYesNo(AutoOffsetText(*report) + '\n' + ToLocal(tr("Übernehmen?")), kAppCaption))
             FWorkflow.TakeBestOffset(*report);
     });
 }

@@ -84,18 +84,35 @@ TEST(ShellTest, BusyPointerIsOneApplicationSetting)
     EXPECT_EQ(AppCursor(), TCursorKind::crDefault);
 }
 
-TEST(ShellTest, GermanTranslationsGiveTheStockCaptions)
+TEST(ShellTest, TheWindowSpeaksGermanToGermansAndEnglishToEveryoneElse)
 {
-    QTranslator* translator = LoadQtTranslations(*QCoreApplication::instance(),
-                                                 QLocale(QLocale::German, QLocale::Germany));
-    ASSERT_NE(translator, nullptr) << "qtbase_de.qm is missing (qt6-translations-l10n)";
-    QDialogButtonBox buttons(QDialogButtonBox::Close);
-    EXPECT_EQ(buttons.button(QDialogButtonBox::Close)->text().remove('&'), "Schließen");
-
-    QCoreApplication::removeTranslator(translator);
-    delete translator;
-    QDialogButtonBox english(QDialogButtonBox::Close);
-    EXPECT_EQ(english.button(QDialogButtonBox::Close)->text().remove('&'), "Close");
+    const struct {
+        QStringList languages;
+        TLanguage language;
+        const char* close; // Qt's stock caption
+        const char* read;  // one of the program's own
+    } cases[] = {
+        {{"de-DE", "en-US"}, TLanguage::lgGerman, "Schließen", "Auslesen"},
+        {{"de-AT"}, TLanguage::lgGerman, "Schließen", "Auslesen"},
+        {{"en-GB", "de-DE"}, TLanguage::lgEnglish, "Close", "Read"},
+        {{"fr-FR"}, TLanguage::lgEnglish, "Close", "Read"},
+        {{}, TLanguage::lgEnglish, "Close", "Read"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.languages.join(',').toStdString());
+        ASSERT_EQ(WindowLanguage(c.languages), c.language);
+        const std::vector<QTranslator*> translators =
+            LoadTranslations(*QCoreApplication::instance(), c.language);
+        ASSERT_EQ(translators.size(), 1U)
+            << "qtbase_de.qm (qt6-translations-l10n) or zelmaro_en.qm";
+        QDialogButtonBox buttons(QDialogButtonBox::Close);
+        EXPECT_EQ(buttons.button(QDialogButtonBox::Close)->text().remove('&'), c.close);
+        EXPECT_EQ(QCoreApplication::translate("zelmaro::TfrmMain", "Auslesen"), c.read);
+        for (QTranslator* translator : translators) {
+            QCoreApplication::removeTranslator(translator);
+            delete translator;
+        }
+    }
 }
 
 TEST(ShellTest, RunCommandShowsAnEscapedErrorAndGoesOn)
