@@ -3,6 +3,7 @@
 #include "platform/DirectoryLock.h"
 #include "platform/FormatSettings.h"
 #include "platform/RegistryStore.h"
+#include "shotlog/LogSource.h"
 #include "workflow/ExifToolSession.h"
 #include "workflow/ImageData.h"
 #include "workflow/Matching.h"
@@ -135,10 +136,18 @@ public:
     // ParseShotLog) and tells the status line how many were read and how many
     // lines passed over; false when an impossible moment ended the parse early.
     bool ParseShotLog(const std::vector<std::string>& lines);
-    // Clears the shots and parses the log file, with the status line of
-    // ParseShotLog; false when it is missing or could not be read or parsed
-    // to its end. A file that gives no entry at all is a warning saying why.
+    // Clears the shots and reads the log file by the source that recognises
+    // its content (see LogSources), with the status line of ParseShotLog;
+    // false when it is missing or could not be read or parsed to its end. A
+    // file that gives no entry at all is a warning saying why, and one that
+    // no source knows names what was expected.
     bool ReadShotFile(const std::string& path);
+    // The columns of a table that no known format fits (none: only the
+    // known formats are read).
+    const std::optional<TColumnMapping>& LogColumns() const { return FLogColumns; }
+    void SetLogColumns(std::optional<TColumnMapping> columns) { FLogColumns = std::move(columns); }
+    // The name of the format the last log was read in; empty when none.
+    const std::string& LogFormat() const { return FLogFormat; }
     // "\"Zelmaro.txt\" auslesen": the log file of the directory (the field's
     // text), then the matching.
     TDirectoryField ReadLogFile(const std::string& directory);
@@ -331,8 +340,13 @@ private:
     // automatic offset's report) goes when the offset or tolerance changes.
     void ShowStatus(std::string_view text, bool followsOffset = false);
     bool FStatusFollowsOffset = false;
-    // Adds the parse's entries and reports them in the status line.
-    bool AddLogEntries(TShotLogParse parse);
+    // Adds the parse's entries and reports them, with the format that was
+    // read, in the status line.
+    bool AddLogEntries(TShotLogParse parse, std::string_view format = {});
+    // ReadShotFile; besideImages: the directory's own log, looked for by name.
+    bool ReadShotFile(const std::string& path, bool besideImages);
+    std::optional<TColumnMapping> FLogColumns;
+    std::string FLogFormat;
     // The write-back's loop under its progress window, and the matching.
     void WriteCheckedImages();
     // ReadImageData where a failed call of the tool reads as nothing.
