@@ -28,8 +28,10 @@
 namespace zelmaro {
 
 // How the rows pair images and shots: by position around the closest pair,
-// or by the order-keeping alignment of least distance (AlignNearest).
-enum class TRowAlignment { alPositional, alNearest };
+// by the order-keeping alignment of least distance (AlignNearest), by the
+// file name the log gives (AlignByName) or by the frame number
+// (AlignByFrame); the last two need no clock. The values are stored.
+enum class TRowAlignment { alPositional, alNearest, alName, alFrame };
 
 // What the directory field shows after a reading command: its text, or
 // nothing where the directory held no images or no log file.
@@ -212,6 +214,9 @@ public:
     void MatchAll();
     TRowAlignment Alignment() const { return FAlignment; }
     void SetAlignment(TRowAlignment alignment) { FAlignment = alignment; }
+    // The frame the first image holds when frames are counted (alFrame); 1 at first.
+    std::uint32_t FirstFrame() const { return FFirstFrame; }
+    void SetFirstFrame(std::uint32_t frame) { FFirstFrame = frame; }
     // A row for the image and shot graded under the offset and the tolerance.
     TMatchItem MakeMatch(const TImageItem* image, const TShotItem* shot, std::int32_t offset) const;
     // Puts the offset with the most exact pairs into the offset field and its
@@ -286,6 +291,7 @@ private:
     std::string FWritingName;
     long long FSlowWriteReports = 0;
     TRowAlignment FAlignment = TRowAlignment::alPositional;
+    std::uint32_t FFirstFrame = 1;
     // The progress window of the running long operation, if any.
     TProgressView* FProgress = nullptr;
     const RegistryStore* FPalmRegistry = nullptr;
