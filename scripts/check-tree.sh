@@ -15,7 +15,7 @@ clashes=$(git ls-files | sort -f | uniq -di)
 $clashes"
 
 # Qt stays in src/app and the about box's widgets.
-qt_free=(src/platform src/support src/runner src/palm src/workflow src/settings src/cli
+qt_free=(src/platform src/support src/runner src/palm src/shotlog src/workflow src/settings src/cli
   src/about/AboutTexts.h src/about/AboutTexts.cpp src/about/InfVer.h src/about/InfVer.cpp
   src/about/VersionBlock.h src/about/VersionBlock.cpp src/about/CompiledVersionBlockSource.cpp
   src/about/win32 src/about/GradientMath.h src/about/GradientMath.cpp

@@ -160,6 +160,12 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
     flow.SetMaxOffset(options.MaxOffset);
     if (options.AlignNearest)
         flow.SetAlignment(TRowAlignment::alNearest);
+    else if (options.AlignName)
+        flow.SetAlignment(TRowAlignment::alName);
+    else if (options.AlignFrame)
+        flow.SetAlignment(TRowAlignment::alFrame);
+    flow.SetFirstFrame(options.FirstFrame);
+    flow.SetLogColumns(options.Columns);
     if (options.Offset)
         flow.SetOffset(*options.Offset);
     if (options.Tolerance)

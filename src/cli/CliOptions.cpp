@@ -1,5 +1,6 @@
 #include "cli/CliOptions.h"
 
+#include "shotlog/LogValues.h"
 #include "support/Conversions.h"
 #include "support/DateTime.h"
 
@@ -40,6 +41,7 @@ std::optional<int> Seconds(const std::string& text)
 TCliParse ParseCliArguments(const std::vector<std::string>& arguments)
 {
     TCliOptions o;
+    std::optional<std::string> timeFormat;
     auto fail = [&](std::string message) -> TCliParse {
         return {Fail(std::move(message)), o.Format};
     };
@@ -94,12 +96,34 @@ TCliParse ParseCliArguments(const std::vector<std::string>& arguments)
             o.MaxOffset = *n;
         } else if (a == "--align") {
             const auto v = value();
-            if (v == "positional")
-                o.AlignNearest = false;
-            else if (v == "nearest")
-                o.AlignNearest = true;
-            else
-                return fail("\"--align\" nimmt positional oder nearest.");
+            o.AlignNearest = v == "nearest";
+            o.AlignName = v == "name";
+            o.AlignFrame = v == "frame";
+            if (v != "positional" && !o.AlignNearest && !o.AlignName && !o.AlignFrame)
+                return fail("\"--align\" nimmt positional, nearest, name oder frame.");
+        } else if (a == "--first-frame") {
+            const auto v = value();
+            const auto n = v ? WholeNumber(*v) : std::nullopt;
+            if (!n || *n < 0)
+                return fail("Zu \"" + a + "\" gehört eine ganze Zahl ab 0.");
+            o.FirstFrame = static_cast<std::uint32_t>(*n);
+        } else if (a == "--columns") {
+            const auto v = value();
+            if (!v)
+                return fail("Zu \"" + a + "\" fehlt der Wert.");
+            TResult<TColumnMapping> mapping = ParseColumnMapping(*v);
+            if (!mapping)
+                return fail(mapping.Error());
+            const std::string format = o.Columns ? o.Columns->TimeFormat : std::string();
+            o.Columns = *mapping;
+            o.Columns->TimeFormat = format;
+        } else if (a == "--time-format") {
+            const auto v = value();
+            if (!v || !IsMomentPattern(*v))
+                return fail("Zu \"" + a +
+                            "\" gehört ein Muster mit YYYY (oder YY), MM, DD, hh "
+                            "und mm, etwa \"DD.MM.YYYY hh:mm:ss\", oder unix.");
+            timeFormat = *v;
         } else if (a == "--format") {
             const auto v = value();
             if (v == "table")
@@ -122,6 +146,11 @@ TCliParse ParseCliArguments(const std::vector<std::string>& arguments)
                 return fail("Nur ein Verzeichnis ist erlaubt.");
             o.Directory = arguments[i];
         }
+    }
+    if (timeFormat) {
+        if (!o.Columns)
+            return fail("\"--time-format\" gilt nur mit \"--columns\".");
+        o.Columns->TimeFormat = *timeFormat;
     }
     if (o.Help || o.ListPalmUsers)
         return {o, o.Format};
@@ -156,11 +185,25 @@ Kamerauhr (EXIF), nie die UTC-Zeit eines Containers.
 
 Optionen:
   --log DATEI          Protokoll aus DATEI lesen (sonst VERZEICHNIS/Zelmaro.txt,
-                       wenn es sie gibt); eine Zeile auf der Fehlerausgabe sagt,
+                       wenn es sie gibt); das Format wird am Inhalt erkannt:
+                       Zelmaro.txt, CHDK rawopint, N.I.N.A. Session Metadata
+                       (CSV, JSON), Lightme Logbook und exiftool -json
+                       (JSON mit exiftool-Namen), Exif Notes, Canon ES-E1
+                       (EOS-1V, EOS-3), Nikon MV-1, exiftool -csv, oder eine
+                       Tabelle nach --columns; eine Zeile auf der Fehlerausgabe sagt,
                        wie viele Einträge gelesen und wie viele Zeilen mit Text
                        übergangen wurden ("35 Einträge gelesen, 2 Zeilen
                        übergangen"); ergibt eine Datei keinen Eintrag, sagt
                        eine Warnung, warum
+  --columns ZUORDNUNG  Spalten einer Tabelle (CSV, durch Komma, Semikolon
+                       oder Tabulator getrennt), die kein bekanntes Format
+                       hat: time=SPALTE,exposure=SPALTE[,date=SPALTE]
+                       [,file=SPALTE][,frame=SPALTE]; mit date= hält time=
+                       die Uhrzeit. Dezimalkomma und -punkt gelten beide
+  --time-format MUSTER wie die Zeit in der Spalte time= (mit date=: Datum,
+                       Leerzeichen, Uhrzeit) steht: YYYY oder YY, MM, DD, hh,
+                       mm, ss, z.B. "DD.MM.YYYY hh:mm:ss", oder unix
+                       (Sekunden seit 1970); ohne wird sie erkannt
   --palm-user NAME     Protokoll aus den "Zelmaro"-Memos dieses
                        Palm-Desktop-Benutzers lesen
   --offset N           Versatz in Sekunden (Bildzeit = Protokollzeit + N) oder
@@ -179,9 +222,18 @@ Optionen:
                        außerhalb mehr Paare ergibt, dass der beste außerhalb
                        des Bereichs liegt
   --align A            Zuordnung der Zeilen: positional (Vorgabe; Zeile für
-                       Zeile um das nächste Paar) oder nearest (jedes Bild zum
+                       Zeile um das nächste Paar), nearest (jedes Bild zum
                        zeitlich nächsten Eintrag, ohne die Reihenfolge zu
-                       ändern; ein fehlender Eintrag verschiebt nichts)
+                       ändern; ein fehlender Eintrag verschiebt nichts),
+                       name (nach dem Dateinamen, den das Protokoll nennt:
+                       ohne Ordner und Endung, Groß- und Kleinschreibung
+                       gleich; ohne Uhr) oder frame (nach der Bildnummer:
+                       Bild N des Protokolls zum N-ten Bild in Namensfolge,
+                       oder zur Nummer im Namen, wenn jeder Name eine hat,
+                       etwa roll12_07.tif; ohne Uhr). "=" heißt dann: Name
+                       oder Nummer stimmen überein
+  --first-frame N      mit --align frame: die Nummer des ersten Bildes in
+                       Namensfolge; Vorgabe 1
   --tolerance T        Toleranz in Sekunden, 0 bis 2 (ein anderer Wert ist ein
                        falscher Aufruf); Vorgabe 1
   --write              die Verschlusszeit des Protokolls in jedes angehakte
@@ -212,6 +264,9 @@ Mit --format json steht auf der Standardausgabe genau ein JSON-Objekt:
   {"offset": N, "tolerance": T, "rows": [{"checked": true|false,
    "image": ..., "imageDate": ..., "imageExposure": ..., "time": ...,
    "shotDate": ..., "shotExposure": ...}, ...]}
+wo das Protokoll sie nennt, hat eine Zeile dazu "shotFile" (die Datei, die
+das Protokoll nennt), "frame", "aperture" (Blendenzahl), "iso",
+"focalLength" (mm) und "lens";
 mit --write zusätzlich "written": [Bildnamen] und
 "failed": [{"image": Bildname, "reason": Grund}]; "rows" ist dann die
 Tabelle nach dem Schreiben. Texte sind die der Tabelle; Bytes eines Namens,

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "shotlog/LogSource.h"
 #include "support/Result.h"
 #include "workflow/Records.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +23,12 @@ struct TCliOptions {
     // Offsets are brought into -MaxOffset..MaxOffset.
     int MaxOffset = kMaxOffset;
     bool AlignNearest = false;
+    // --align name / frame: pairs by the log's file names or frame numbers.
+    bool AlignName = false;
+    bool AlignFrame = false;
+    std::uint32_t FirstFrame = 1;
+    // --columns and --time-format: a table no known format fits.
+    std::optional<TColumnMapping> Columns;
     std::optional<int> Tolerance;
     bool Write = false;
     // Instead of matching: put back or delete the originals the tool kept.

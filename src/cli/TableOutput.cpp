@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <iomanip>
+#include <locale>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -180,6 +182,35 @@ std::string JsonStrings(const std::vector<std::string>& texts)
     return json + "]";
 }
 
+namespace {
+
+// What a log of today says beyond moment and exposure time, where it says it.
+void WriteJsonShotFields(std::ostream& out, const TShotItem* shot)
+{
+    if (!shot)
+        return;
+    const auto number = [](double value) {
+        std::ostringstream text;
+        text.imbue(std::locale::classic());
+        text << std::setprecision(15) << value;
+        return text.str();
+    };
+    if (!shot->FileName.empty())
+        out << ", \"shotFile\": " << JsonString(shot->FileName);
+    if (shot->Frame)
+        out << ", \"frame\": " << *shot->Frame;
+    if (shot->Aperture)
+        out << ", \"aperture\": " << number(*shot->Aperture);
+    if (shot->ISO)
+        out << ", \"iso\": " << *shot->ISO;
+    if (shot->FocalLength)
+        out << ", \"focalLength\": " << number(*shot->FocalLength);
+    if (!shot->Lens.empty())
+        out << ", \"lens\": " << JsonString(shot->Lens);
+}
+
+} // namespace
+
 void WriteJsonRows(std::ostream& out, const TWorkflow& flow)
 {
     const TRows rows(flow);
@@ -189,6 +220,7 @@ void WriteJsonRows(std::ostream& out, const TWorkflow& flow)
         out << (r ? ",\n " : "\n ") << "{\"checked\": " << (row[0].empty() ? "false" : "true");
         for (std::size_t c = 0; c < kJsonKeys.size(); ++c)
             out << ", \"" << kJsonKeys[c] << "\": " << JsonString(row[c + 1]);
+        WriteJsonShotFields(out, flow.Matches()[r].Shot);
         out << "}";
     }
     out << (rows.empty() ? "]" : "\n]");

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <deque>
+#include <map>
 
 namespace zelmaro {
 
@@ -129,6 +131,104 @@ std::vector<TAlignedRow> AlignNearest(std::span<const std::uint32_t> imageDates,
     }
     flush();
     return rows;
+}
+
+std::string NameKey(std::string_view fileName)
+{
+    const auto slash = fileName.find_last_of("/\\");
+    if (slash != std::string_view::npos)
+        fileName.remove_prefix(slash + 1);
+    const auto dot = fileName.find_last_of('.');
+    if (dot != std::string_view::npos && dot > 0)
+        fileName = fileName.substr(0, dot);
+    std::string key(fileName);
+    for (char& c : key)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return key;
+}
+
+namespace {
+
+// Rows for images in their order, each with the entry partner gives it,
+// then the entries no image took.
+template <class Partner>
+std::vector<TAlignedRow> RowsWithPartners(std::size_t images, std::size_t shots, Partner partner)
+{
+    std::vector<TAlignedRow> rows;
+    std::vector<bool> taken(shots, false);
+    for (std::size_t i = 0; i < images; ++i) {
+        const std::optional<std::size_t> shot = partner(i);
+        if (shot)
+            taken[*shot] = true;
+        rows.push_back({i, shot});
+    }
+    for (std::size_t j = 0; j < shots; ++j)
+        if (!taken[j])
+            rows.push_back({std::nullopt, j});
+    return rows;
+}
+
+} // namespace
+
+std::vector<TAlignedRow> AlignByName(std::span<const std::string> imageNames,
+                                     std::span<const std::string> shotNames)
+{
+    std::map<std::string, std::deque<std::size_t>> free;
+    for (std::size_t j = 0; j < shotNames.size(); ++j)
+        if (!shotNames[j].empty())
+            free[NameKey(shotNames[j])].push_back(j);
+    return RowsWithPartners(imageNames.size(), shotNames.size(),
+                            [&](std::size_t i) -> std::optional<std::size_t> {
+                                const auto entries = free.find(NameKey(imageNames[i]));
+                                if (entries == free.end() || entries->second.empty())
+                                    return std::nullopt;
+                                const std::size_t j = entries->second.front();
+                                entries->second.pop_front();
+                                return j;
+                            });
+}
+
+std::optional<std::uint32_t> FrameInName(std::string_view fileName)
+{
+    fileName = fileName.substr(0, fileName.find_last_of('.'));
+    const auto last = fileName.find_last_of("0123456789");
+    if (last == std::string_view::npos)
+        return std::nullopt;
+    std::size_t first = last;
+    while (first > 0 && fileName[first - 1] >= '0' && fileName[first - 1] <= '9')
+        --first;
+    std::uint64_t value = 0;
+    for (std::size_t k = first; k <= last; ++k) {
+        value = value * 10 + static_cast<std::uint64_t>(fileName[k] - '0');
+        if (value > UINT32_MAX)
+            return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(value);
+}
+
+std::vector<TAlignedRow> AlignByFrame(std::span<const std::string> imageNames,
+                                      std::span<const std::optional<std::uint32_t>> shotFrames,
+                                      std::uint32_t firstFrame)
+{
+    std::vector<std::optional<std::uint32_t>> imageFrames;
+    for (const std::string& name : imageNames)
+        imageFrames.push_back(FrameInName(name));
+    const bool named = std::all_of(imageFrames.begin(), imageFrames.end(),
+                                   [](const auto& frame) { return frame.has_value(); });
+    std::map<std::uint64_t, std::deque<std::size_t>> free;
+    for (std::size_t j = 0; j < shotFrames.size(); ++j)
+        free[shotFrames[j] ? *shotFrames[j] : std::uint64_t{firstFrame} + j].push_back(j);
+    return RowsWithPartners(
+        imageNames.size(), shotFrames.size(), [&](std::size_t i) -> std::optional<std::size_t> {
+            const std::uint64_t frame = named ? *imageFrames[i] : std::uint64_t{firstFrame} + i;
+            const auto entries = free.find(frame);
+            if (entries == free.end() || entries->second.empty())
+                return std::nullopt;
+            const std::size_t j = entries->second.front();
+            entries->second.pop_front();
+            return j;
+        });
 }
 
 } // namespace zelmaro

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace zelmaro {
@@ -24,5 +26,28 @@ struct TAlignedRow {
 std::vector<TAlignedRow> AlignNearest(std::span<const std::uint32_t> imageDates,
                                       std::span<const std::uint32_t> shotDates, std::int32_t offset,
                                       std::int32_t tolerance);
+
+// The name an image and a log entry are compared by: without folders (of
+// either system) and extension, in lower case.
+std::string NameKey(std::string_view fileName);
+
+// Pairs images and log entries of the same NameKey, each once, the first
+// free entry of a name going to the first image of it; no clock takes
+// part. Rows in image order, then the entries left alone in log order.
+std::vector<TAlignedRow> AlignByName(std::span<const std::string> imageNames,
+                                     std::span<const std::string> shotNames);
+
+// The frame number in an image's name: its last run of digits
+// ("roll12_07.tif" is 7); none without digits.
+std::optional<std::uint32_t> FrameInName(std::string_view fileName);
+
+// Pairs frame N of the log with an image: by the number in the image's name
+// where every name holds one, else with the image at N - firstFrame in
+// name order. An entry without a frame number counts as the frame its
+// place in the log gives (firstFrame, firstFrame + 1, ...). imageNames in
+// name order; rows in it, then the entries left alone in log order.
+std::vector<TAlignedRow> AlignByFrame(std::span<const std::string> imageNames,
+                                      std::span<const std::optional<std::uint32_t>> shotFrames,
+                                      std::uint32_t firstFrame);
 
 } // namespace zelmaro

@@ -45,6 +45,18 @@ std::string TWorkflow::CheckReason(const TMatchItem& item) const
     if (!item.Shot)
         return "Kein Protokolleintrag";
     const bool timeEqual = item.TimeState == TMatchState::msEqual;
+    // Paired by name or frame, the "=" says that those agree.
+    const char* compared = FAlignment == TRowAlignment::alName    ? "Dateiname"
+                           : FAlignment == TRowAlignment::alFrame ? "Bildnummer"
+                                                                  : nullptr;
+    if (compared) {
+        if (item.ExposureState == TMatchState::msEqual)
+            return std::string(compared) + " und Verschlusszeit gleich – nichts zu tun";
+        const std::string differs = std::string(compared) + " gleich, Verschlusszeit abweichend – ";
+        if (!IsWritableExposureTime(item.Shot->ExposureTime))
+            return differs + "Wert nicht schreibbar";
+        return differs + (item.Checked ? "wird eingetragen" : "nicht angekreuzt");
+    }
     if (timeEqual && item.ExposureState == TMatchState::msEqual)
         return "Zeit und Verschlusszeit gleich – nichts zu tun";
     const std::string time =

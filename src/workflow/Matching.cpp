@@ -136,6 +136,38 @@ void TWorkflow::MatchAll()
     }
 
     std::vector<TMatchItem> matches;
+    if (FAlignment == TRowAlignment::alName || FAlignment == TRowAlignment::alFrame) {
+        // Frames count in name order; names pair in any order.
+        std::sort(images.begin(), images.end(), [](const TImageItem* a, const TImageItem* b) {
+            return a->FileName < b->FileName;
+        });
+        std::vector<std::string> imageNames;
+        for (const TImageItem* image : images)
+            imageNames.push_back(image->FileName);
+        std::vector<TAlignedRow> rows;
+        if (FAlignment == TRowAlignment::alName) {
+            std::vector<std::string> shotNames;
+            for (const TShotItem* shot : shots)
+                shotNames.push_back(shot->FileName);
+            rows = AlignByName(imageNames, shotNames);
+        } else {
+            std::vector<std::optional<std::uint32_t>> frames;
+            for (const TShotItem* shot : shots)
+                frames.push_back(shot->Frame);
+            rows = AlignByFrame(imageNames, frames, FFirstFrame);
+        }
+        matches.reserve(rows.size());
+        for (const TAlignedRow& row : rows) {
+            TMatchItem item = MakeMatch(row.Image ? images[*row.Image] : nullptr,
+                                        row.Shot ? shots[*row.Shot] : nullptr, offset);
+            // The name or the frame was compared, and it agrees.
+            if (item.Image && item.Shot)
+                item.TimeState = TMatchState::msEqual;
+            matches.push_back(item);
+        }
+        ReplaceMatches(Checked(std::move(matches), FMatches));
+        return;
+    }
     if (FAlignment == TRowAlignment::alNearest) {
         const auto rows = AlignNearest(imageDates, shotDates, offset, FTolerance);
         matches.reserve(rows.size());

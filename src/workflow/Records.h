@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shotlog/ShotEntry.h"
+
 #include <cstdint>
 #include <string>
 
@@ -31,12 +33,6 @@ enum class TMatchState : std::uint8_t { msNone, msDifferent, msNear, msEqual };
 // exposure times are seconds (1/250 s is 0.004).
 struct TImageItem {
     std::string FileName;
-    std::uint32_t Date = 0;
-    double ExposureTime = 0;
-};
-
-// One entry of the shot log.
-struct TShotItem {
     std::uint32_t Date = 0;
     double ExposureTime = 0;
 };

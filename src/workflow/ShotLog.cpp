@@ -17,118 +17,30 @@ namespace zelmaro {
 
 namespace {
 
-constexpr std::string_view kLogTitle = "Zelmaro";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-constexpr std::size_t kStampLength = 12;
+constexpr std::string_view kZelmaroFormat = "Zelmaro-Protokoll";
 
-// Editors leave blanks or a CR behind the title where nobody sees them.
-bool IsTitle(std::string_view line)
+std::string LogStatus(std::size_t entries, std::size_t passedOver, std::string_view format)
 {
-    while (!line.empty() && static_cast<unsigned char>(line.back()) <= ' ')
-        line.remove_suffix(1);
-    return line == kLogTitle;
+    std::string status = std::to_string(entries) + (entries == 1 ? " Eintrag" : " Einträge") +
+                         " gelesen, " + std::to_string(passedOver) +
+                         (passedOver == 1 ? " Zeile" : " Zeilen") + " übergangen";
+    // The old log says nothing of its format; a log of today names it.
+    if (!format.empty() && format != kZelmaroFormat)
+        status += " (" + std::string(format) + ")";
+    return status;
 }
 
-// The date part of a piece: six two-digit numbers.
-std::optional<TDateTimeParts> StampParts(std::string_view piece)
-{
-    int values[6] = {};
-    for (int i = 0; i < 6; ++i) {
-        const auto value = TryStrToInt(piece.substr(static_cast<std::size_t>(i) * 2, 2));
-        if (!value)
-            return std::nullopt;
-        values[i] = *value;
-    }
-    TDateTimeParts parts;
-    parts.Year = 2000 + values[0];
-    parts.Month = values[1];
-    parts.Day = values[2];
-    parts.Hour = values[3];
-    parts.Minute = values[4];
-    parts.Second = values[5];
-    parts.MilliSecond = 0;
-    return parts;
-}
-
-} // namespace
-
-std::vector<std::string> SplitTextLines(std::string_view text)
-{
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const auto end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.emplace_back(text.substr(start));
-            break;
-        }
-        lines.emplace_back(text.substr(start, end - start));
-        start = end + 1;
-        if (text[end] == '\r' && start < text.size() && text[start] == '\n')
-            ++start;
-    }
-    return lines;
-}
-
-TShotLogParse ParseShotLog(const std::vector<std::string>& lines, const FormatSettings& settings)
-{
-    TShotLogParse parse;
-    parse.IsLog = !lines.empty() && IsTitle(lines.front());
-    if (!parse.IsLog)
-        return parse;
-    // A line with text that gave no entry; a later title (the next memo's) is none.
-    const auto passedOver = [](const std::string& line) {
-        return !TrimBlanks(line).empty() && !IsTitle(line);
-    };
-    const TSplitOptions options{.SkipRepeated = true, .SkipLeading = true, .SkipEmptyLast = true};
-    for (auto line = std::next(lines.begin()); line != lines.end(); ++line) {
-        const std::size_t before = parse.Shots.size();
-        for (const std::string& piece : SplitString(*line, "-", options)) {
-            if (piece.size() <= kStampLength)
-                continue;
-            const auto parts = StampParts(piece);
-            if (!parts)
-                continue;
-            double moment = 0;
-            try {
-                moment = EncodeDateTime(*parts, settings);
-            } catch (const ConversionError& error) {
-                // An impossible moment ends the whole parse; what is left
-                // unread was passed over.
-                parse.Error = error.what();
-                if (parse.Shots.size() == before && passedOver(*line))
-                    ++parse.PassedOver;
-                parse.PassedOver += static_cast<std::size_t>(
-                    std::count_if(std::next(line), lines.end(), passedOver));
-                return parse;
-            }
-            const auto exposure = TryTextToFloat(std::string_view(piece).substr(kStampLength),
-                                                 settings.DecimalSeparator);
-            if (!exposure)
-                continue;
-            parse.Shots.push_back({static_cast<std::uint32_t>(DaysToSeconds(moment)), *exposure});
-        }
-        if (parse.Shots.size() == before && passedOver(*line))
-            ++parse.PassedOver;
-    }
-    return parse;
-}
-
-namespace {
-
-std::string LogStatus(std::size_t entries, std::size_t passedOver)
-{
-    return std::to_string(entries) + (entries == 1 ? " Eintrag" : " Einträge") + " gelesen, " +
-           std::to_string(passedOver) + (passedOver == 1 ? " Zeile" : " Zeilen") + " übergangen";
-}
-
-// Why a log file gave no entry at all.
-std::string NoEntryReason(const std::string& text, const TShotLogParse& parse)
+// Why a log file gave no entry at all. The directory's own log was looked
+// for by its name, so there the title is what was expected.
+std::string NoEntryReason(const std::string& text, const TShotLogParse& parse, bool besideImages)
 {
     if (TrimBlanks(text).empty())
         return "ist leer.";
+    if (!parse.IsLog && besideImages)
+        return "ist kein Protokoll: die erste Zeile ist nicht \"Zelmaro\".";
     if (!parse.IsLog)
-        return "ist kein Protokoll: die erste Zeile ist nicht \"" + std::string(kLogTitle) + "\".";
+        return "ist kein Protokoll, das Zelmaro kennt: " + ExpectedLogFormats() + ".";
     if (parse.Error)
         return "enthält keinen Eintrag: " + *parse.Error + ".";
     return "enthält keinen Eintrag.";
@@ -138,18 +50,24 @@ std::string NoEntryReason(const std::string& text, const TShotLogParse& parse)
 
 bool TWorkflow::ParseShotLog(const std::vector<std::string>& lines)
 {
-    return AddLogEntries(zelmaro::ParseShotLog(lines, FSettings));
+    return AddLogEntries(zelmaro::ParseShotLog(lines, FSettings), kZelmaroFormat);
 }
 
-bool TWorkflow::AddLogEntries(TShotLogParse parse)
+bool TWorkflow::AddLogEntries(TShotLogParse parse, std::string_view format)
 {
-    ShowStatus(LogStatus(parse.Shots.size(), parse.PassedOver));
+    FLogFormat = format;
+    ShowStatus(LogStatus(parse.Shots.size(), parse.PassedOver, format));
     for (TShotItem& shot : parse.Shots)
         AddShot(std::move(shot));
     return !parse.Error;
 }
 
 bool TWorkflow::ReadShotFile(const std::string& path)
+{
+    return ReadShotFile(path, false);
+}
+
+bool TWorkflow::ReadShotFile(const std::string& path, bool besideImages)
 {
     ClearShots();
     if (!FileExists(path)) {
@@ -175,24 +93,13 @@ bool TWorkflow::ReadShotFile(const std::string& path)
     // Editors on Windows begin a UTF-8 file with a byte-order mark.
     if (text->starts_with(kByteOrderMark))
         text->erase(0, kByteOrderMark.size());
-    TShotLogParse parse = zelmaro::ParseShotLog(SplitTextLines(*text), FSettings);
-    const std::string why = parse.Shots.empty() ? NoEntryReason(*text, parse) : "";
-    const bool complete = AddLogEntries(std::move(parse));
+    TLogTextRead read = ReadLogText(*text, {FSettings, FLogColumns});
+    const std::string why =
+        read.Parse.Shots.empty() ? NoEntryReason(*text, read.Parse, besideImages) : "";
+    const bool complete = AddLogEntries(std::move(read.Parse), read.Format);
     if (!why.empty())
         unusable(why);
     return complete;
-}
-
-std::vector<std::string> LogMemoLines(const std::vector<std::string>& memoTexts)
-{
-    std::vector<std::string> collected;
-    for (const std::string& text : memoTexts) {
-        std::vector<std::string> lines = SplitTextLines(text);
-        if (lines.size() >= 2 && IsTitle(lines.front()))
-            collected.insert(collected.end(), std::make_move_iterator(lines.begin()),
-                             std::make_move_iterator(lines.end()));
-    }
-    return collected;
 }
 
 bool TWorkflow::ReadShotMemo(std::int32_t userID)
@@ -212,7 +119,7 @@ bool TWorkflow::ReadShotMemo(std::int32_t userID)
     texts.reserve(file->Memos.size());
     for (const TPalmDesktopMemo& memo : file->Memos)
         texts.push_back(memo.Text);
-    return ParseShotLog(LogMemoLines(texts));
+    return AddLogEntries(ParseMemoLog(texts, FSettings), kZelmaroFormat);
 }
 
 void TWorkflow::ReadLogMemo(std::optional<std::int32_t> userID)
@@ -227,7 +134,7 @@ TDirectoryField TWorkflow::ReadLogFile(const std::string& directory)
 {
     const std::string path = JoinPath(directory, std::string(kLogFileName));
     const bool missing = !FileExists(path);
-    ReadShotFile(path);
+    ReadShotFile(path, true);
     MatchAll();
     return missing ? TDirectoryField::dfEmpty : TDirectoryField::dfKeep;
 }

@@ -3,6 +3,7 @@
 #include "platform/DirectoryLock.h"
 #include "platform/FormatSettings.h"
 #include "platform/RegistryStore.h"
+#include "shotlog/LogSource.h"
 #include "workflow/ExifToolSession.h"
 #include "workflow/ImageData.h"
 #include "workflow/Matching.h"
@@ -27,8 +28,10 @@
 namespace zelmaro {
 
 // How the rows pair images and shots: by position around the closest pair,
-// or by the order-keeping alignment of least distance (AlignNearest).
-enum class TRowAlignment { alPositional, alNearest };
+// by the order-keeping alignment of least distance (AlignNearest), by the
+// file name the log gives (AlignByName) or by the frame number
+// (AlignByFrame); the last two need no clock. The values are stored.
+enum class TRowAlignment { alPositional, alNearest, alName, alFrame };
 
 // What the directory field shows after a reading command: its text, or
 // nothing where the directory held no images or no log file.
@@ -135,10 +138,18 @@ public:
     // ParseShotLog) and tells the status line how many were read and how many
     // lines passed over; false when an impossible moment ended the parse early.
     bool ParseShotLog(const std::vector<std::string>& lines);
-    // Clears the shots and parses the log file, with the status line of
-    // ParseShotLog; false when it is missing or could not be read or parsed
-    // to its end. A file that gives no entry at all is a warning saying why.
+    // Clears the shots and reads the log file by the source that recognises
+    // its content (see LogSources), with the status line of ParseShotLog;
+    // false when it is missing or could not be read or parsed to its end. A
+    // file that gives no entry at all is a warning saying why, and one that
+    // no source knows names what was expected.
     bool ReadShotFile(const std::string& path);
+    // The columns of a table that no known format fits (none: only the
+    // known formats are read).
+    const std::optional<TColumnMapping>& LogColumns() const { return FLogColumns; }
+    void SetLogColumns(std::optional<TColumnMapping> columns) { FLogColumns = std::move(columns); }
+    // The name of the format the last log was read in; empty when none.
+    const std::string& LogFormat() const { return FLogFormat; }
     // "\"Zelmaro.txt\" auslesen": the log file of the directory (the field's
     // text), then the matching.
     TDirectoryField ReadLogFile(const std::string& directory);
@@ -203,6 +214,9 @@ public:
     void MatchAll();
     TRowAlignment Alignment() const { return FAlignment; }
     void SetAlignment(TRowAlignment alignment) { FAlignment = alignment; }
+    // The frame the first image holds when frames are counted (alFrame); 1 at first.
+    std::uint32_t FirstFrame() const { return FFirstFrame; }
+    void SetFirstFrame(std::uint32_t frame) { FFirstFrame = frame; }
     // A row for the image and shot graded under the offset and the tolerance.
     TMatchItem MakeMatch(const TImageItem* image, const TShotItem* shot, std::int32_t offset) const;
     // Puts the offset with the most exact pairs into the offset field and its
@@ -277,6 +291,7 @@ private:
     std::string FWritingName;
     long long FSlowWriteReports = 0;
     TRowAlignment FAlignment = TRowAlignment::alPositional;
+    std::uint32_t FFirstFrame = 1;
     // The progress window of the running long operation, if any.
     TProgressView* FProgress = nullptr;
     const RegistryStore* FPalmRegistry = nullptr;
@@ -331,8 +346,13 @@ private:
     // automatic offset's report) goes when the offset or tolerance changes.
     void ShowStatus(std::string_view text, bool followsOffset = false);
     bool FStatusFollowsOffset = false;
-    // Adds the parse's entries and reports them in the status line.
-    bool AddLogEntries(TShotLogParse parse);
+    // Adds the parse's entries and reports them, with the format that was
+    // read, in the status line.
+    bool AddLogEntries(TShotLogParse parse, std::string_view format = {});
+    // ReadShotFile; besideImages: the directory's own log, looked for by name.
+    bool ReadShotFile(const std::string& path, bool besideImages);
+    std::optional<TColumnMapping> FLogColumns;
+    std::string FLogFormat;
     // The write-back's loop under its progress window, and the matching.
     void WriteCheckedImages();
     // ReadImageData where a failed call of the tool reads as nothing.

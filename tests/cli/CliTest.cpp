@@ -392,3 +392,22 @@ TEST(CliConsoleText, ControlCharactersBecomeVisibleAndNothingElseChanges)
     for (const auto& [text, shown] : cases)
         EXPECT_EQ(ConsoleText(text), shown) << ::testing::PrintToString(text);
 }
+
+TEST(CliArguments, LogsOfTodayAlignmentsAndColumns)
+{
+    using Line = std::vector<std::string>;
+    for (const Line& bad : {Line{"dir", "--columns", "time=a"}, Line{"dir", "--first-frame", "-1"},
+                            Line{"dir", "--time-format", "DD.MM.YYYY hh:mm"},
+                            Line{"dir", "--columns", "time=a,exposure=b", "--time-format", "hh"},
+                            Line{"dir", "--align", "frames"}})
+        EXPECT_FALSE(ParseCliArguments(bad).Options.Ok()) << ::testing::PrintToString(bad);
+    const TCliOptions o = *ParseCliArguments({"dir", "--time-format", "DD.MM.YYYY hh:mm",
+                                              "--columns", "time=Zeit,exposure=Dauer,frame=Nr",
+                                              "--align", "frame", "--first-frame", "0"})
+                               .Options;
+    EXPECT_TRUE(o.AlignFrame);
+    EXPECT_EQ(o.FirstFrame, 0u);
+    ASSERT_TRUE(o.Columns);
+    EXPECT_EQ(*o.Columns, (TColumnMapping{"Zeit", "", "DD.MM.YYYY hh:mm", "Dauer", "", "Nr"}));
+    EXPECT_TRUE(ParseCliArguments({"dir", "--align", "name"}).Options->AlignName);
+}

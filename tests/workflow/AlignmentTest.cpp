@@ -162,3 +162,27 @@ TEST(AlignNearest, TiesAndEdges)
         EXPECT_EQ(AlignNearest(c.images, c.shots, 0, c.tolerance), c.rows)
             << ::testing::PrintToString(c.images) << " " << ::testing::PrintToString(c.shots);
 }
+
+TEST(AlignByName, PairsByNameWithoutFoldersExtensionOrCase)
+{
+    const std::vector<std::string> images = {"IMG_0001.CR2", "IMG_0002.CR2", "img_0003.jpg"};
+    const std::vector<std::string> shots = {"C:\\Astro\\img_0003.fits", "/x/IMG_0001.dng",
+                                            "other.jpg", ""};
+    EXPECT_EQ(AlignByName(images, shots),
+              (std::vector<TAlignedRow>{
+                  {0, 1}, {1, std::nullopt}, {2, 0}, {std::nullopt, 2}, {std::nullopt, 3}}));
+}
+
+TEST(AlignByFrame, CountsInNameOrderOrTakesTheNumberInEveryName)
+{
+    const std::vector<std::optional<std::uint32_t>> frames = {3, 1, 2, std::nullopt};
+    // Not every name holds a number: the images count from the first frame.
+    EXPECT_EQ(AlignByFrame(std::vector<std::string>{"a.tif", "b.tif", "c1.tif"}, frames, 2),
+              (std::vector<TAlignedRow>{
+                  {0, 2}, {1, 0}, {2, std::nullopt}, {std::nullopt, 1}, {std::nullopt, 3}}));
+    // Every name holds one: its last run of digits is the frame.
+    EXPECT_EQ(AlignByFrame(std::vector<std::string>{"roll12_01.tif", "roll12_03.tif"}, frames, 1),
+              (std::vector<TAlignedRow>{{0, 1}, {1, 0}, {std::nullopt, 2}, {std::nullopt, 3}}));
+    EXPECT_EQ(FrameInName("roll12_07.tif"), 7u);
+    EXPECT_EQ(FrameInName("scan.tif"), std::nullopt);
+}

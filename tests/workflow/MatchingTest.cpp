@@ -381,3 +381,33 @@ TEST(FindAnchor, PureSearch)
     EXPECT_EQ(a.Shot, 0u); // 195 and 205 both 5 away: the earlier shot
     EXPECT_FALSE(FindAnchor(images, {}, 0).Shot.has_value());
 }
+
+// Film scans carry the scan's time: by time nothing pairs, by name and by
+// frame every image finds its entry and is ticked.
+TEST(KeyedAlignment, NameAndFrameAlignmentPairWhereTheClockCannot)
+{
+    for (const TRowAlignment alignment : {TRowAlignment::alName, TRowAlignment::alFrame}) {
+        WorkflowRig rig;
+        rig.Flow.AddImage({"roll12_02.tif", 5000000, 1});
+        rig.Flow.AddImage({"roll12_01.tif", 5000100, 1});
+        TShotItem first{1000, 0.5, "ROLL12_01.jpg", 1u};
+        TShotItem second{2000, 30, "roll12_02", 2u};
+        rig.Flow.AddShot(second);
+        rig.Flow.AddShot(first);
+        rig.Flow.MatchAll();
+        EXPECT_EQ(rig.Flow.ExactPairs(), 0u);
+        rig.Flow.SetAlignment(alignment);
+        rig.Flow.MatchAll();
+        const auto& rows = rig.Flow.Matches();
+        ASSERT_EQ(rows.size(), 2u);
+        EXPECT_EQ(rows[0].Image->FileName, "roll12_01.tif");
+        EXPECT_EQ(rows[0].Shot->ExposureTime, 0.5);
+        EXPECT_EQ(rows[1].Shot->ExposureTime, 30);
+        EXPECT_TRUE(rows[0].Checked && rows[1].Checked);
+        EXPECT_EQ(rig.Flow.CellText(rows[0], colTimeState), "=");
+        EXPECT_NE(rig.Flow.CheckReason(rows[0]).find(alignment == TRowAlignment::alName
+                                                         ? "Dateiname gleich"
+                                                         : "Bildnummer gleich"),
+                  std::string::npos);
+    }
+}
