@@ -99,8 +99,12 @@ TShotLogParse ParseShotLog(const std::vector<std::string>& lines, const FormatSe
                     std::count_if(std::next(line), lines.end(), passedOver));
                 return parse;
             }
-            const auto exposure = TryTextToFloat(std::string_view(piece).substr(kStampLength),
-                                                 settings.DecimalSeparator);
+            // A log written under another locale than the reader's: "0,5"
+            // and "0.5" are both read.
+            const std::string_view number = std::string_view(piece).substr(kStampLength);
+            auto exposure = TryTextToFloat(number, settings.DecimalSeparator);
+            if (!exposure)
+                exposure = TryTextToFloat(number, settings.DecimalSeparator == ',' ? '.' : ',');
             if (!exposure)
                 continue;
             parse.Shots.push_back({static_cast<std::uint32_t>(DaysToSeconds(moment)), *exposure});

@@ -129,7 +129,8 @@ TEST(ParseShotLog, EntriesOfTheLog)
         {"two entries on a line", {"Zelmaro", "-0801052103073,2--0801052104150,5-"},
          {{k210307, 3.2}, {k210415, 0.5}}},
         {"pieces of 12 characters or fewer", {"Zelmaro", "080105210307-08010521030-x"}, {}, 1},
-        {"decimal point", {"Zelmaro", "0801052103070.5"}, {}, 1},
+        {"decimal point, as an English remote writes it", {"Zelmaro", "0801052103070.5"},
+         {{k210307, 0.5}}},
         {"non-numeric date part", {"Zelmaro", "08O1052103071-0801052104150,5"}, {{k210415, 0.5}}},
         {"exposure 0 is taken", {"Zelmaro", "0801052103070"}, {{k210307, 0}}},
         {"blanks and a CR after the title", {"Zelmaro \t\r", "0801052103071"}, {{k210307, 1}}},
@@ -148,6 +149,12 @@ TEST(ParseShotLog, EntriesOfTheLog)
     // clang-format on
     for (const LogCase& c : cases)
         ExpectEntries(c);
+    // A German log read under an English locale, and the reverse.
+    FormatSettings english = FormatSettings::German();
+    english.DecimalSeparator = '.';
+    english.ThousandSeparator = ',';
+    EXPECT_EQ(ShotsOf(ParseShotLog({"Zelmaro", "0801052103070,5-0801052104153.2"}, english).Shots),
+              (std::vector<Shot>{{k210307, 0.5}, {k210415, 3.2}}));
 }
 
 TEST(ParseShotLog, ImpossibleMomentEndsTheParse)
