@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-translations-l10n libgl-dev qt6-tools-dev qt6-l10n-tools gettext
+  qt6-base-dev qt6-translations-l10n libgl-dev qt6-tools-dev qt6-l10n-tools gettext python3
   fonts-liberation2
   libimage-exiftool-perl
   xvfb xauth imagemagick

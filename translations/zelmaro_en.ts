@@ -9,6 +9,49 @@
     </message>
 </context>
 <context>
+    <name>zelmaro::ChooseLogColumns</name>
+    <message>
+        <source>Zeitpunkt:</source>
+        <translation>Moment:</translation>
+    </message>
+    <message>
+        <source>Datum (getrennt):</source>
+        <translation>Date (separate):</translation>
+    </message>
+    <message>
+        <source>Belichtungszeit:</source>
+        <translation>Exposure time:</translation>
+    </message>
+    <message>
+        <source>Dateiname:</source>
+        <translation>File name:</translation>
+    </message>
+    <message>
+        <source>Bildnummer:</source>
+        <translation>Frame number:</translation>
+    </message>
+    <message>
+        <source>Spalten des Protokolls</source>
+        <translation>Columns of the log</translation>
+    </message>
+    <message>
+        <source>(keine)</source>
+        <translation>(none)</translation>
+    </message>
+    <message>
+        <source>Zeitformat:</source>
+        <translation>Time format:</translation>
+    </message>
+    <message>
+        <source>Kein bekanntes Format. Welche Spalten enthalten was?</source>
+        <translation>No known format. Which columns hold what?</translation>
+    </message>
+    <message>
+        <source>von selbst erkannt, sonst z. B. DD.MM.YYYY hh:mm:ss</source>
+        <translation>recognised by itself, else e.g. DD.MM.YYYY hh:mm:ss</translation>
+    </message>
+</context>
+<context>
     <name>zelmaro::TAbout</name>
     <message>
         <source>E-Mail:</source>
@@ -213,12 +256,24 @@ Each row&apos;s tooltip gives the reason.</translation>
         <translation>Open log</translation>
     </message>
     <message>
-        <source>Protokolle (*.txt);;Alle Dateien (*)</source>
-        <translation>Logs (*.txt);;All files (*)</translation>
-    </message>
-    <message>
         <source>Übernehmen?</source>
         <translation>Take it?</translation>
+    </message>
+    <message>
+        <source>Erste Nr.:</source>
+        <translation>First no.:</translation>
+    </message>
+    <message>
+        <source>nach Dateiname</source>
+        <translation>by file name</translation>
+    </message>
+    <message>
+        <source>nach Bildnummer</source>
+        <translation>by frame number</translation>
+    </message>
+    <message>
+        <source>Protokolle (*.txt *.csv *.tsv *.json);;Alle Dateien (*)</source>
+        <translation>Logs (*.txt *.csv *.tsv *.json);;All files (*)</translation>
     </message>
 </context>
 </TS>

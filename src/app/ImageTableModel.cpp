@@ -62,8 +62,11 @@ QVariant TImageTableModel::data(const QModelIndex& index, int role) const
         return item->Checked ? Qt::Checked : Qt::Unchecked;
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(kAlignments[index.column()] | Qt::AlignVCenter);
-    case Qt::ToolTipRole:
-        return FromLocal(FWorkflow.CheckReason(*item));
+    case Qt::ToolTipRole: {
+        const std::string details = FWorkflow.ShotDetails(*item);
+        return FromLocal(FWorkflow.CheckReason(*item) +
+                         (details.empty() ? std::string() : "\n" + details));
+    }
     case RowLookRole:
         return static_cast<int>(Look(*item));
     case Qt::ForegroundRole: {

@@ -5,6 +5,7 @@
 #include "about/QL_About.h"
 #include "app/AppCursor.h"
 #include "app/AppShell.h"
+#include "app/ColumnsDialog.h"
 #include "app/DirectoryEdit.h"
 #include "app/ImageTableModel.h"
 #include "app/Info.h"
@@ -39,6 +40,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
@@ -232,7 +234,9 @@ void TfrmMain::CreateControls()
     cmdOpenLog = Place(button(tr("Protokoll öffnen…")), 10, 88, 201, 25, akLeft | akTop);
     lblPairing = Place(label(tr("Zuordnung:")), 270, 88, 71, 24, akLeft | akTop);
     cmbPairing = Place(new QComboBox, 340, 88, 131, 24, akLeft | akTop);
-    cmdOriginals = Place(button(tr("Originale")), 490, 88, 241, 25, akLeft | akTop);
+    lblFirstFrame = Place(label(tr("Erste Nr.:")), 490, 88, 71, 24, akLeft | akTop);
+    edtFirstFrame = Place(new TSpinEdit(0, kMaxFirstFrame, 1), 560, 88, 61, 24, akLeft | akTop);
+    cmdOriginals = Place(button(tr("Originale")), 640, 88, 91, 25, akLeft | akTop);
     vstImages =
         Place(new TImagesView, 10, 125, 731, kTableHeight, akLeft | akTop | akRight | akBottom);
     lblSeconds = Place(label(tr("Versatz:")), 10, 643, 55, 24, akLeft | akBottom);
@@ -275,7 +279,11 @@ void TfrmMain::CreateControls()
     cmdAbout->setIcon(HelpIcon());
     cmbUser->setEditable(false);
     // In the order of TRowAlignment.
-    cmbPairing->addItems({tr("der Reihe nach"), tr("nach Zeit")});
+    cmbPairing->addItems(
+        {tr("der Reihe nach"), tr("nach Zeit"), tr("nach Dateiname"), tr("nach Bildnummer")});
+    edtFirstFrame->SetValue(static_cast<int>(FWorkflow.FirstFrame()));
+    edtFirstFrame->setEnabled(false);
+    lblFirstFrame->setEnabled(false);
     {
         auto* menu = new QMenu(cmdOriginals);
         actRestoreOriginals = menu->addAction(tr("Originale wiederherstellen"));
@@ -297,19 +305,19 @@ void TfrmMain::CreateControls()
                        static_cast<QWidget*>(cmbUser), static_cast<QWidget*>(cmdChange)})
         w->setEnabled(false);
 
-    const QWidget* order[] = {edtDir,       cmdReadPics, cmdReadFile,  cmdReadMemo, cmbUser,
-                              cmdOpenLog,   cmbPairing,  cmdOriginals, vstImages,   edtSeconds,
-                              edtTolerance, cmdAuto,     cmdChange,    cmdClose,    cmdAbout};
+    const QWidget* order[] = {edtDir,       cmdReadPics, cmdReadFile, cmdReadMemo,
+                              cmbUser,      cmdOpenLog,  cmbPairing,  edtFirstFrame,
+                              cmdOriginals, vstImages,   edtSeconds,  edtTolerance,
+                              cmdAuto,      cmdChange,   cmdClose,    cmdAbout};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
     StatusBar->setFocusPolicy(Qt::NoFocus);
 
     // What a screen reader calls the fields: their labels.
-    const std::pair<QLabel*, QWidget*> labelled[] = {{lblDir, edtDir},
-                                                     {lblUser, cmbUser},
-                                                     {lblPairing, cmbPairing},
-                                                     {lblSeconds, edtSeconds},
-                                                     {lblTolerance, edtTolerance}};
+    const std::pair<QLabel*, QWidget*> labelled[] = {
+        {lblDir, edtDir},         {lblUser, cmbUser},
+        {lblPairing, cmbPairing}, {lblFirstFrame, edtFirstFrame},
+        {lblSeconds, edtSeconds}, {lblTolerance, edtTolerance}};
     for (const auto& [label, field] : labelled) {
         label->setBuddy(field);
         field->setAccessibleName(label->text().chopped(1));
@@ -337,6 +345,7 @@ void TfrmMain::CreateControls()
     });
     connect(edtSeconds, &TSpinEdit::Changed, this, [this] { edtSecondsChange(); });
     connect(edtTolerance, &TSpinEdit::Changed, this, [this] { edtToleranceChange(); });
+    connect(edtFirstFrame, &TSpinEdit::Changed, this, [this] { edtFirstFrameChange(); });
     connect(FModel.get(), &TImageTableModel::CheckMarksChanged, this, [this] { ShowRowState(); });
     ShowRowState();
 }
@@ -484,8 +493,10 @@ void TfrmMain::ReadSettings()
         vstImages->SetColumnWidths(*widths);
 
     FWorkflow.SetOffset(readInt("Correct", FWorkflow.Offset()));
-    cmbPairing->setCurrentIndex(
-        readInt("Alignment", 0) == static_cast<int>(TRowAlignment::alNearest) ? 1 : 0);
+    const int alignment = readInt("Alignment", 0);
+    cmbPairing->setCurrentIndex(alignment >= 0 && alignment < cmbPairing->count() ? alignment : 0);
+    edtFirstFrame->SetValue(std::clamp(
+        readInt("FirstFrame", static_cast<int>(FWorkflow.FirstFrame())), 0, kMaxFirstFrame));
 
     if (cmbUser->count() > 0) {
         const std::string name = ReadAppString(store, kSettingsAppName, "User", PalmName(0));
@@ -536,6 +547,8 @@ void TfrmMain::StoreSettings()
     WriteAppString(store, kSettingsAppName, "LastPath", DirectoryText());
     WriteAppString(store, kSettingsAppName, "User", PalmName(cmbUser->currentIndex()));
     WriteAppInteger(store, kSettingsAppName, "Alignment", static_cast<int>(FWorkflow.Alignment()));
+    WriteAppInteger(store, kSettingsAppName, "FirstFrame",
+                    static_cast<int>(FWorkflow.FirstFrame()));
     WriteAppString(store, kSettingsAppName, "ColumnWidths",
                    ColumnWidthsText(vstImages->ColumnWidths()));
 }
@@ -622,28 +635,96 @@ void TfrmMain::cmdOpenLogClick()
     Run([this] {
         const std::string start =
             FWorkflow.ImagesDirectory().empty() ? DirectoryText() : FWorkflow.ImagesDirectory();
-        const std::string path = FEnvironment.ChooseLogFile
-                                     ? FEnvironment.ChooseLogFile(start)
-                                     : ToLocal(QFileDialog::getOpenFileName(
-                                           this, tr("Protokoll öffnen"), FromLocal(start),
-                                           tr("Protokolle (*.txt);;Alle Dateien (*)")));
+        const std::string path =
+            FEnvironment.ChooseLogFile
+                ? FEnvironment.ChooseLogFile(start)
+                : ToLocal(QFileDialog::getOpenFileName(
+                      this, tr("Protokoll öffnen"), FromLocal(start),
+                      tr("Protokolle (*.txt *.csv *.tsv *.json);;Alle Dateien (*)")));
         if (path.empty())
             return;
+        // A table no format knows is read by the columns the user names,
+        // remembered for tables of the same header.
+        std::optional<TColumnMapping> columns;
+        if (const auto table = FWorkflow.UnknownTable(path)) {
+            const std::optional<TColumnMapping> stored = StoredColumns(table->HeaderLine);
+            columns = FEnvironment.ChooseColumns
+                          ? FEnvironment.ChooseColumns(table->Columns, stored)
+                          : ChooseLogColumns(this, table->Columns, stored);
+            if (!columns)
+                return;
+            StoreColumns(table->HeaderLine, *columns);
+        }
+        FWorkflow.SetLogColumns(columns);
         FWorkflow.ReadShotFile(path);
+        FWorkflow.SetLogColumns(std::nullopt);
         FWorkflow.MatchAll();
     });
+}
+
+namespace {
+
+// The settings' names of a header's columns and time format.
+std::string ColumnsValueName(const std::string& headerLine, const char* what)
+{
+    // FNV-1a: short, stable names for header lines of any length.
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const unsigned char c : headerLine)
+        hash = (hash ^ c) * 1099511628211ULL;
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+    return std::string(what) + ' ' + hex;
+}
+
+} // namespace
+
+std::optional<TColumnMapping> TfrmMain::StoredColumns(const std::string& headerLine) const
+{
+    if (FEnvironment.Registry == nullptr)
+        return std::nullopt;
+    const std::string text = ReadAppString(*FEnvironment.Registry, kSettingsAppName,
+                                           ColumnsValueName(headerLine, "Columns"), "");
+    TResult<TColumnMapping> mapping = ParseColumnMapping(text);
+    if (text.empty() || !mapping)
+        return std::nullopt;
+    mapping->TimeFormat = ReadAppString(*FEnvironment.Registry, kSettingsAppName,
+                                        ColumnsValueName(headerLine, "TimeFormat"), "");
+    return *mapping;
+}
+
+void TfrmMain::StoreColumns(const std::string& headerLine, const TColumnMapping& columns)
+{
+    if (FEnvironment.Registry == nullptr)
+        return;
+    CreateAppKey(*FEnvironment.Registry, kSettingsAppName);
+    WriteAppString(*FEnvironment.Registry, kSettingsAppName,
+                   ColumnsValueName(headerLine, "Columns"), ColumnMappingText(columns));
+    WriteAppString(*FEnvironment.Registry, kSettingsAppName,
+                   ColumnsValueName(headerLine, "TimeFormat"), columns.TimeFormat);
 }
 
 void TfrmMain::cmbPairingChange()
 {
     Run([this] {
-        const TRowAlignment alignment = cmbPairing->currentIndex() == 1
-                                            ? TRowAlignment::alNearest
-                                            : TRowAlignment::alPositional;
+        const auto alignment = static_cast<TRowAlignment>(std::max(0, cmbPairing->currentIndex()));
+        edtFirstFrame->setEnabled(alignment == TRowAlignment::alFrame);
+        lblFirstFrame->setEnabled(alignment == TRowAlignment::alFrame);
         if (alignment == FWorkflow.Alignment())
             return;
         FWorkflow.SetAlignment(alignment);
         FWorkflow.FieldsChanged();
+    });
+}
+
+void TfrmMain::edtFirstFrameChange()
+{
+    Run([this] {
+        const auto frame = static_cast<std::uint32_t>(std::max(0, edtFirstFrame->Value()));
+        if (frame == FWorkflow.FirstFrame())
+            return;
+        FWorkflow.SetFirstFrame(frame);
+        if (FWorkflow.Alignment() == TRowAlignment::alFrame)
+            FWorkflow.FieldsChanged();
     });
 }
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,12 @@ struct TMainEnvironment {
     // Lets the user choose a log file (the path, empty for none); a file
     // dialog over the window when not set.
     std::function<std::string(const std::string& directory)> ChooseLogFile;
+    // Lets the user choose the columns of a log table no known format fits,
+    // starting from the ones chosen for the same header before; a dialog
+    // over the window when not set.
+    std::function<std::optional<TColumnMapping>(const std::vector<std::string>& columns,
+                                                const std::optional<TColumnMapping>& preset)>
+        ChooseColumns;
 
     static TMainEnvironment System();
 };
@@ -72,6 +79,7 @@ public:
     static constexpr int kMinTableHeight = 120;
     // Below this no screen shrinks the window.
     static constexpr int kSmallestWidth = 320;
+    static constexpr int kMaxFirstFrame = 99999;
     static constexpr int kSmallestHeight = 240;
 
     explicit TfrmMain(TMainEnvironment environment, QWidget* parent = nullptr);
@@ -99,6 +107,9 @@ public:
     QPushButton* cmdOpenLog = nullptr;
     QLabel* lblPairing = nullptr;
     QComboBox* cmbPairing = nullptr;
+    // The frame number of the directory's first image, for "nach Bildnummer".
+    QLabel* lblFirstFrame = nullptr;
+    TSpinEdit* edtFirstFrame = nullptr;
     // A menu: "Originale wiederherstellen", "Originale löschen".
     QPushButton* cmdOriginals = nullptr;
     QAction* actRestoreOriginals = nullptr;
@@ -150,6 +161,9 @@ private:
     void cmdReadMemoClick();
     void cmdOpenLogClick();
     void cmbPairingChange();
+    void edtFirstFrameChange();
+    std::optional<TColumnMapping> StoredColumns(const std::string& headerLine) const;
+    void StoreColumns(const std::string& headerLine, const TColumnMapping& columns);
     void OriginalsCommand(TOriginalAction action);
     void cmdAutoClick();
     void cmdChangeClick();

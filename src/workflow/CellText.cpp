@@ -78,4 +78,26 @@ std::string TWorkflow::CheckReason(const TMatchItem& item) const
     return differs + "wird nicht eingetragen";
 }
 
+std::string TWorkflow::ShotDetails(const TMatchItem& item) const
+{
+    const TShotItem* shot = item.Shot;
+    if (!shot)
+        return {};
+    std::string text;
+    const auto add = [&](const std::string& part) { text += (text.empty() ? "" : ", ") + part; };
+    if (!shot->FileName.empty())
+        add("Datei " + shot->FileName);
+    if (shot->Frame)
+        add("Bild " + std::to_string(*shot->Frame));
+    if (shot->Aperture)
+        add("f/" + NumberText(*shot->Aperture, FSettings));
+    if (shot->ISO)
+        add("ISO " + std::to_string(*shot->ISO));
+    if (shot->FocalLength)
+        add(NumberText(*shot->FocalLength, FSettings) + " mm");
+    if (!shot->Lens.empty())
+        add(shot->Lens);
+    return text;
+}
+
 } // namespace zelmaro

@@ -2,6 +2,8 @@
 
 #include "palm/PalmDesktopFile.h"
 #include "platform/DirectoryScan.h"
+#include "shotlog/LogSource.h"
+#include "shotlog/Table.h"
 #include "support/Conversions.h"
 #include "support/DateTime.h"
 #include "support/MessageBoxes.h"
@@ -60,6 +62,28 @@ bool TWorkflow::AddLogEntries(TShotLogParse parse, std::string_view format)
     for (TShotItem& shot : parse.Shots)
         AddShot(std::move(shot));
     return !parse.Error;
+}
+
+std::optional<TWorkflow::TUnknownTable> TWorkflow::UnknownTable(const std::string& path) const
+{
+    std::optional<std::string> text = ReadWholeFile(path);
+    if (!text)
+        return std::nullopt;
+    std::string_view rest = *text;
+    if (rest.starts_with(kByteOrderMark))
+        rest.remove_prefix(kByteOrderMark.size());
+    for (const auto& source : LogSources({FSettings, std::nullopt}))
+        if (source->Recognises(rest))
+            return std::nullopt;
+    // The first line with text is the header.
+    while (!rest.empty() && (rest.front() == '\r' || rest.front() == '\n'))
+        rest.remove_prefix(1);
+    const std::string_view line = rest.substr(0, rest.find_first_of("\r\n"));
+    TTableReader reader(line, GuessSeparator(line));
+    TUnknownTable table{std::string(line), {}};
+    if (!reader.Next(table.Columns) || table.Columns.size() < 2)
+        return std::nullopt;
+    return table;
 }
 
 bool TWorkflow::ReadShotFile(const std::string& path)

@@ -81,6 +81,9 @@ public:
     // lacks, how far apart its moments are under the offset and tolerance,
     // whether the exposure times differ and what the write-back will do.
     std::string CheckReason(const TMatchItem& item) const;
+    // What else the row's log entry tells (file, frame, aperture, ISO, focal
+    // length, lens), in a line; empty where it tells nothing more.
+    std::string ShotDetails(const TMatchItem& item) const;
 
     // Full path of the metadata tool.
     const std::string& ExifTool() const { return FExifTool; }
@@ -144,6 +147,14 @@ public:
     // file that gives no entry at all is a warning saying why, and one that
     // no source knows names what was expected.
     bool ReadShotFile(const std::string& path);
+    // A table no known format reads, for choosing its columns: its header
+    // line and the names in it. Nothing for a file that cannot be read, a
+    // known format, or a first line of fewer than two columns.
+    struct TUnknownTable {
+        std::string HeaderLine;
+        std::vector<std::string> Columns;
+    };
+    std::optional<TUnknownTable> UnknownTable(const std::string& path) const;
     // The columns of a table that no known format fits (none: only the
     // known formats are read).
     const std::optional<TColumnMapping>& LogColumns() const { return FLogColumns; }

@@ -222,17 +222,84 @@ TEST_F(MainCommandTest, TheExitCodeTellsAnEndOnAnErrorFromAClosedWindow)
 
 TEST_F(MainCommandTest, PairingChoiceIsAppliedAndStored)
 {
-    Open({"a.JPG"});
+    Open({"IMG_0007.JPG", "IMG_0008.JPG"});
     frm->Workflow().SetMetadataTool(Tool(nullptr));
     QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
-    frm->cmbPairing->setCurrentIndex(1);
-    EXPECT_EQ(frm->Workflow().Alignment(), TRowAlignment::alNearest);
+    const struct {
+        int item;
+        TRowAlignment alignment;
+    } choices[] = {{1, TRowAlignment::alNearest},
+                   {2, TRowAlignment::alName},
+                   {3, TRowAlignment::alFrame},
+                   {0, TRowAlignment::alPositional}};
+    for (const auto& c : choices) {
+        frm->cmbPairing->setCurrentIndex(c.item);
+        EXPECT_EQ(frm->Workflow().Alignment(), c.alignment);
+        // The first frame number counts only for pairing by frame.
+        EXPECT_EQ(frm->edtFirstFrame->isEnabled(), c.alignment == TRowAlignment::alFrame);
+    }
+    frm->cmbPairing->setCurrentIndex(3);
+    frm->edtFirstFrame->SetValue(7);
+    EXPECT_EQ(frm->Workflow().FirstFrame(), 7u);
     frm->close();
-    EXPECT_EQ(rig.StoredInt("Alignment", -1), 1);
+    EXPECT_EQ(rig.StoredInt("Alignment", -1), 3);
+    EXPECT_EQ(rig.StoredInt("FirstFrame", -1), 7);
 
     auto again = rig.Make();
-    EXPECT_EQ(again->cmbPairing->currentIndex(), 1);
-    EXPECT_EQ(again->Workflow().Alignment(), TRowAlignment::alNearest);
+    EXPECT_EQ(again->cmbPairing->currentIndex(), 3);
+    EXPECT_EQ(again->Workflow().Alignment(), TRowAlignment::alFrame);
+    EXPECT_EQ(again->Workflow().FirstFrame(), 7u);
+    EXPECT_TRUE(again->edtFirstFrame->isEnabled());
+}
+
+TEST_F(MainCommandTest, ATableNoFormatKnowsIsReadByTheColumnsTheUserNames)
+{
+    Open({"IMG_0001.JPG", "IMG_0002.JPG"});
+    frm->Workflow().SetMetadataTool(Tool(nullptr));
+    QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
+    test::TTempDir elsewhere;
+    rig.chosenLog = elsewhere.Write("nacht.csv", "Zeitpunkt;Dauer;Bild;Blende\r\n"
+                                                 "2008-01-05 21:03:07;30;IMG_0001.JPG;2,8\r\n"
+                                                 "2008-01-05 21:04:07;0,5;IMG_0002.JPG;4\r\n");
+    TColumnMapping chosen;
+    chosen.Time = "Zeitpunkt";
+    chosen.Exposure = "Dauer";
+    chosen.File = "Bild";
+    std::vector<std::optional<TColumnMapping>> presets;
+    std::optional<TColumnMapping> answer = chosen;
+    rig.chooseColumns = [&](const std::vector<std::string>& columns,
+                            const std::optional<TColumnMapping>& preset) {
+        EXPECT_EQ(columns, (std::vector<std::string>{"Zeitpunkt", "Dauer", "Bild", "Blende"}));
+        presets.push_back(preset);
+        return answer;
+    };
+    frm = rig.Make();
+    Open({"IMG_0001.JPG", "IMG_0002.JPG"});
+    frm->Workflow().SetMetadataTool(Tool(nullptr));
+    QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
+    frm->cmbPairing->setCurrentIndex(2); // by file name: no clock needed
+    QTest::mouseClick(frm->cmdOpenLog, Qt::LeftButton);
+    ASSERT_EQ(frm->Workflow().Shots().size(), 2u);
+    EXPECT_EQ(std::next(frm->Workflow().Shots().begin())->ExposureTime, 0.5);
+    ASSERT_EQ(frm->Model().rowCount(), 2);
+    EXPECT_EQ(frm->Model().RowItem(0)->Shot->FileName, "IMG_0001.JPG");
+    EXPECT_TRUE(
+        frm->Model().index(0, 0).data(Qt::ToolTipRole).toString().contains("Datei IMG_0001.JPG"));
+
+    // The same header again: the columns chosen before are offered; a
+    // cancelled choice reads nothing.
+    answer.reset();
+    QTest::mouseClick(frm->cmdOpenLog, Qt::LeftButton);
+    ASSERT_EQ(presets.size(), 2u);
+    EXPECT_FALSE(presets[0].has_value());
+    EXPECT_EQ(presets[1], chosen);
+    EXPECT_EQ(frm->Workflow().Shots().size(), 2u);
+
+    // A log of a known format asks nothing.
+    rig.chosenLog = elsewhere.Write("Nacht.log", "Zelmaro\r\n0801052103072\r\n");
+    QTest::mouseClick(frm->cmdOpenLog, Qt::LeftButton);
+    EXPECT_EQ(presets.size(), 2u);
+    EXPECT_EQ(frm->Workflow().Shots().size(), 1u);
 }
 
 TEST_F(MainCommandTest, ALogFromAnyFolderIsReadAndMatched)

@@ -28,6 +28,10 @@ struct MainRig {
     std::string tool = "/usr/bin/exiftool";
     std::vector<TPalmUserEntry> users;
     std::string chosenLog; // what the log file dialog answers
+    // What the columns dialog answers; cancelled when not set.
+    std::function<std::optional<TColumnMapping>(const std::vector<std::string>&,
+                                                const std::optional<TColumnMapping>&)>
+        chooseColumns;
 
     TMainEnvironment Environment()
     {
@@ -38,6 +42,10 @@ struct MainRig {
         e.PalmUsers = [this] { return users; };
         e.Boxes = &boxes;
         e.ChooseLogFile = [this](const std::string&) { return chosenLog; };
+        e.ChooseColumns = [this](const std::vector<std::string>& columns,
+                                 const std::optional<TColumnMapping>& preset) {
+            return chooseColumns ? chooseColumns(columns, preset) : std::nullopt;
+        };
         e.AboutPlatform = &SystemPlatform();
         return e;
     }

@@ -49,7 +49,9 @@ TEST_F(MainWindowTest, ControlsSitWhereTheyBelongAndFollowTheirAnchors)
         {frm->cmdOpenLog, {10, 88, 201, 25}, {10, 88, 201, 25}},
         {frm->lblPairing, {270, 88, 71, 24}, {270, 88, 71, 24}},
         {frm->cmbPairing, {340, 88, 131, 24}, {340, 88, 131, 24}},
-        {frm->cmdOriginals, {490, 88, 241, 25}, {490, 88, 241, 25}},
+        {frm->lblFirstFrame, {490, 88, 71, 24}, {490, 88, 71, 24}},
+        {frm->edtFirstFrame, {560, 88, 61, 24}, {560, 88, 61, 24}},
+        {frm->cmdOriginals, {640, 88, 91, 25}, {640, 88, 91, 25}},
         {frm->vstImages, {10, 125, 731, 506}, {10, 125, 831, 606}},
         {frm->lblSeconds, {10, 643, 55, 24}, {10, 743, 55, 24}},
         {frm->edtSeconds, {70, 643, 61, 24}, {70, 743, 61, 24}},
@@ -84,17 +86,18 @@ TEST_F(MainWindowTest, CaptionsAndTabOrder)
     EXPECT_EQ(frm->lblPairing->text(), "Zuordnung:");
     EXPECT_EQ(frm->cmbPairing->itemText(0), "der Reihe nach");
     EXPECT_EQ(frm->cmbPairing->itemText(1), "nach Zeit");
+    EXPECT_EQ(frm->cmbPairing->itemText(2), "nach Dateiname");
+    EXPECT_EQ(frm->cmbPairing->itemText(3), "nach Bildnummer");
     EXPECT_EQ(frm->actRestoreOriginals->text(), "Originale wiederherstellen");
     EXPECT_EQ(frm->actDeleteOriginals->text(), QString::fromUtf8("Originale löschen"));
     EXPECT_FALSE(frm->cmdClose->text().isEmpty());
     EXPECT_FALSE(frm->cmdChange->icon().isNull());
     EXPECT_FALSE(frm->cmdAbout->icon().isNull());
     // A screen reader names each field by its label.
-    const std::pair<QLabel*, QWidget*> labelled[] = {{frm->lblDir, frm->edtDir->Edit()},
-                                                     {frm->lblUser, frm->cmbUser},
-                                                     {frm->lblPairing, frm->cmbPairing},
-                                                     {frm->lblSeconds, frm->edtSeconds},
-                                                     {frm->lblTolerance, frm->edtTolerance}};
+    const std::pair<QLabel*, QWidget*> labelled[] = {
+        {frm->lblDir, frm->edtDir->Edit()}, {frm->lblUser, frm->cmbUser},
+        {frm->lblPairing, frm->cmbPairing}, {frm->lblFirstFrame, frm->edtFirstFrame},
+        {frm->lblSeconds, frm->edtSeconds}, {frm->lblTolerance, frm->edtTolerance}};
     for (const auto& [label, field] : labelled) {
         EXPECT_EQ(field->accessibleName() + ":", label->text());
         EXPECT_NE(label->buddy(), nullptr) << label->text().toStdString();
@@ -107,9 +110,10 @@ TEST_F(MainWindowTest, CaptionsAndTabOrder)
     QApplication::setActiveWindow(frm.get());
     frm->edtDir->setFocus();
     const std::vector<QWidget*> expected = {
-        frm->edtDir->Edit(), frm->cmdReadPics, frm->cmdReadFile,  frm->cmdReadMemo, frm->cmbUser,
-        frm->cmdOpenLog,     frm->cmbPairing,  frm->cmdOriginals, frm->vstImages,   frm->edtSeconds,
-        frm->edtTolerance,   frm->cmdAuto,     frm->cmdChange,    frm->cmdClose,    frm->cmdAbout,
+        frm->edtDir->Edit(), frm->cmdReadPics, frm->cmdReadFile, frm->cmdReadMemo,
+        frm->cmbUser,        frm->cmdOpenLog,  frm->cmbPairing,  frm->edtFirstFrame,
+        frm->cmdOriginals,   frm->vstImages,   frm->edtSeconds,  frm->edtTolerance,
+        frm->cmdAuto,        frm->cmdChange,   frm->cmdClose,    frm->cmdAbout,
     };
     std::vector<QWidget*> seen;
     for (std::size_t i = 0; i < expected.size(); ++i) {
