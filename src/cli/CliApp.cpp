@@ -217,7 +217,9 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
     if (options.AutoOffset)
         autoOffset = flow.FindAutoOffset();
     document.TableMade(options.AutoOffset ? &autoOffset : nullptr);
-    if (!json)
+    if (options.DryRun)
+        out << flow.WriteArgumentFile();
+    else if (!json)
         WriteTable(out, flow, options.Format);
 
     if (!out.flush()) {

@@ -11,6 +11,10 @@ namespace zelmaro {
 // The exposure time as the tool takes it: the number text with a decimal point.
 std::string ExposureValueText(double exposureTime, const FormatSettings& settings);
 
+// The tool's arguments that write the exposure time into the image at path.
+std::vector<std::string> ExposureWriteArguments(double exposureTime, const std::string& path,
+                                                const FormatSettings& settings);
+
 // The warning about images that did not take their value: the first ten,
 // each with its reason, and how many more there are.
 std::string WriteFailureMessage(const std::vector<TWriteFailure>& failures);

@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <limits>
+#include <mutex>
 #include <stdexcept>
 #include <system_error>
+#include <thread>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -375,4 +378,80 @@ TEST_F(WriteExposureTimes, ReportsHowManyItSetOutToWriteAndHowFarACancelCame)
     Flow.WriteExposureTimes();
     EXPECT_EQ(Flow.LastWrite().Total, 3u);
     EXPECT_EQ(WriteReportText(Flow.LastWrite()), "Abgebrochen nach 1 von 3 Bildern");
+}
+
+// Two writers at once take the images in turns and report them in table
+// order; a read-back that fails, or a cancel, lets the images under way
+// finish and be read back, and no further image is begun.
+TEST(WriteExposureTimesAtOnce, LikeOneWriterAndStopsAsOneDoes)
+{
+    struct Case {
+        const char* what;
+        int vanishing; // the image whose file goes while it is written; -1 none
+        bool cancel;   // requested during the first write
+    } cases[] = {{"all", -1, false}, {"read-back fails", 2, false}, {"cancel", -1, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScanRig rig;
+        std::vector<std::string> names;
+        for (int i = 0; i < 12; ++i) {
+            names.push_back("IMG_" + std::to_string(10 + i) + ".JPG");
+            rig.AddImageFile(names.back(), "2008:01:05 21:" + std::to_string(10 + i) + ":07",
+                             "0.5");
+            rig.Flow.AddShot({kStart + 60 * static_cast<std::uint32_t>(7 + i), 30});
+        }
+        std::mutex mutex;
+        rig.Flow.SetScanReaders(2);
+        rig.Flow.SetScanToolFactory(
+            [&] { return std::make_unique<SharedFakeTool>(*rig.Tool, mutex); });
+        ASSERT_TRUE(rig.Flow.ScanPictures(rig.Dir.Path()));
+        rig.Flow.MatchAll();
+        ASSERT_EQ(rig.Flow.RowsToWrite(), 12u);
+        rig.Tool->BeforeCall = [&](std::size_t) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            const std::vector<std::string>& call = rig.Tool->Calls.back();
+            if (!call[0].starts_with("-ExposureTime="))
+                return;
+            if (c.cancel)
+                rig.Host.RequestCancel();
+            if (c.vanishing >= 0 && call.back() == rig.Dir.File(names[c.vanishing]))
+                fs::remove(call.back());
+        };
+        rig.Flow.WriteExposureTimes();
+
+        const auto writes = rig.Tool->WriteCalls();
+        const auto& report = rig.Flow.LastWrite();
+        // Every image written was read back into its record.
+        std::vector<std::string> written;
+        for (const auto& write : writes) {
+            const std::string name = fs::path(write.back()).filename().string();
+            if (c.vanishing < 0 || name != names[c.vanishing])
+                written.push_back(name);
+        }
+        std::sort(written.begin(), written.end());
+        EXPECT_EQ(report.Written, written);
+        for (const TImageItem& image : rig.Flow.Images()) {
+            const bool done = std::binary_search(written.begin(), written.end(), image.FileName);
+            EXPECT_EQ(image.ExposureTime, done ? 30 : 0.5) << image.FileName;
+        }
+        if (c.vanishing < 0 && !c.cancel) {
+            EXPECT_EQ(report.Written, names);
+            EXPECT_TRUE(report.Failed.empty());
+            EXPECT_FALSE(rig.Flow.HasRowsToWrite());
+            continue;
+        }
+        EXPECT_LT(writes.size(), 10u); // no more than those under way
+        if (c.cancel) {
+            EXPECT_TRUE(report.Cancelled);
+            EXPECT_EQ(rig.Host.TerminateRequests, 0);
+        } else {
+            EXPECT_TRUE(report.Stopped);
+            ASSERT_FALSE(report.Failed.empty());
+            EXPECT_EQ(report.Failed.back().FileName, names[c.vanishing]);
+            EXPECT_EQ(rig.Host.MessageTexts("error"),
+                      std::vector<std::string>{"Fehler beim Auslesen von Bild \"" +
+                                               names[c.vanishing] + "\"!"});
+            EXPECT_EQ(rig.Host.TerminateRequests, 1);
+        }
+    }
 }
