@@ -240,6 +240,8 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
             WriteTable(out, flow, options.Format);
         }
     }
+    for (const TWriteFailure& note : flow.LastWrite().Notes)
+        err << "Hinweis: " << ConsoleText("Bild \"" + note.FileName + "\": " + note.Reason) << '\n';
     if (options.Write) {
         std::vector<TWriteFailure> failed = flow.LastWrite().Failed;
         if (host.TerminateRequested() || host.CancelRequested()) {

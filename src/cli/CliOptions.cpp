@@ -190,9 +190,11 @@ Optionen:
   --tolerance T        Toleranz in Sekunden, 0 bis 2 (ein anderer Wert ist ein
                        falscher Aufruf); Vorgabe 1
   --write              die Verschlusszeit des Protokolls in jedes angehakte
-                       Bild schreiben, es neu lesen und die Tabelle erneut zeigen;
-                       jedes Bild, das den Wert nicht übernommen hat, steht mit
-                       dem Grund auf der Fehlerausgabe
+                       Bild schreiben (ExposureTime und ShutterSpeedValue), es
+                       neu lesen und die Tabelle erneut zeigen; jedes Bild, das
+                       den Wert nicht übernommen hat, steht mit dem Grund auf
+                       der Fehlerausgabe, ebenso ein Hinweis, wo die Datei eine
+                       andere Bulb-Dauer trägt, die manche Programme zeigen
   --dry-run            nichts schreiben, sondern die Argumentdatei für exiftool
                        ausgeben, die --write ausführen würde (statt der
                        Tabelle; "exiftool -@ DATEI" führt sie aus); die

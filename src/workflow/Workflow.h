@@ -159,6 +159,8 @@ public:
     struct TWriteReport {
         std::vector<std::string> Written; // took the logged value
         std::vector<TWriteFailure> Failed;
+        // Took the value, but readers may show another one (a bulb duration)
+        std::vector<TWriteFailure> Notes;
         bool Cancelled = false;
         bool Refused = false;  // another writer held the directory: nothing written
         bool Stopped = false;  // an error ended it at the last image of Failed

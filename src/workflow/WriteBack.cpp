@@ -11,6 +11,7 @@
 #include "workflow/Workflow.h"
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <exception>
 #include <optional>
@@ -31,8 +32,9 @@ std::string ExposureValueText(double exposureTime, const FormatSettings& setting
 std::vector<std::string> ExposureWriteArguments(double exposureTime, const std::string& path,
                                                 const FormatSettings& settings)
 {
-    return {"-ExposureTime=" + ExposureValueText(exposureTime, settings), "-P",
-            ToolArgumentPath(path)};
+    // The APEX value too, so that no reader goes on showing the old time.
+    const std::string value = ExposureValueText(exposureTime, settings);
+    return {"-ExposureTime=" + value, "-ShutterSpeedValue=" + value, "-P", ToolArgumentPath(path)};
 }
 
 void TWorkflow::SetImageExposureTime(const TImageItem& image, double exposureTime)
@@ -44,6 +46,24 @@ void TWorkflow::SetImageExposureTime(const TImageItem& image, double exposureTim
             return;
         }
     }
+}
+
+std::optional<double> BulbDuration(const std::vector<std::string>& lines)
+{
+    std::optional<double> duration;
+    for (const std::string& line : lines) {
+        const auto colon = line.find(':');
+        if (line.find("Bulb Duration") == std::string::npos || colon == std::string::npos)
+            continue;
+        std::string_view text = std::string_view(line).substr(colon + 1);
+        while (!text.empty() && text.front() == ' ')
+            text.remove_prefix(1);
+        double value = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (error == std::errc() && end == text.data() + text.size())
+            duration = value;
+    }
+    return duration;
 }
 
 std::string WriteFailureMessage(const std::vector<TWriteFailure>& failures)
@@ -244,6 +264,14 @@ void TWorkflow::TakeWriteOutcome(const TWriteTask& task, const TImageItem& image
         SetImageExposureTime(image, outcome.ExposureTime);
         if (ExposureTimesEqual(outcome.ExposureTime, task.Logged)) {
             FLastWrite.Written.push_back(image.FileName);
+            // Readers that prefer the camera's bulb duration show that instead.
+            const std::optional<double> bulb = BulbDuration(outcome.ReadBackLines);
+            if (bulb && *bulb > 0 && !ExposureTimesEqual(*bulb, task.Logged))
+                FLastWrite.Notes.push_back(
+                    {image.FileName, "Die Datei trägt außerdem eine Bulb-Dauer von " +
+                                         NumberText(*bulb, FSettings) +
+                                         " s (BulbDuration), die manche Programme statt der "
+                                         "Belichtungszeit zeigen."});
             break;
         }
         std::string reason = ToolRefusal(outcome.ErrorLines, ToolArgumentPath(task.Path));
@@ -319,7 +347,8 @@ TWorkflow::WriteInTurn(const std::vector<TWriteTask>& tasks,
                                            tasks.begin() +
                                                static_cast<std::ptrdiff_t>(handed + count));
         std::vector<TWriteOutcome> outcomes = WriteBatch(
-            Tool(), part, FSettings, [this] { return FHost.CancelRequested(); }, watch);
+            Tool(), part, FSettings, [this] { return FHost.CancelRequested(); }, watch,
+            ReadBackTags());
         for (std::size_t k = 0; k < count; ++k) {
             if (outcomes[k].Kind == TWriteOutcome::TKind::okNotBegun)
                 FLastWrite.Cancelled = true;
@@ -347,7 +376,7 @@ TWorkflow::WriteAtOnce(const std::vector<TWriteTask>& tasks,
     });
     const std::size_t batch =
         together ? std::clamp<std::size_t>(tasks.size() / (2 * writers), 1, kWriteBatch) : 1;
-    TImageWriterPool pool(tools, FSettings);
+    TImageWriterPool pool(tools, FSettings, ReadBackTags());
 
     // Only this thread talks to the host and the lists. It hands batches out
     // while no cancel and no failure stopped the write, and takes the

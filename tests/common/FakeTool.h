@@ -49,9 +49,9 @@ public:
         Calls.push_back(arguments);
         if (BeforeCall)
             BeforeCall(Calls.size() - 1);
-        if (arguments.size() == 3 && arguments[0].starts_with("-ExposureTime=")) {
+        if (arguments.size() >= 3 && arguments[0].starts_with("-ExposureTime=")) {
             if (!RefuseWrites)
-                SetExposure(arguments[2], arguments[0].substr(14));
+                SetExposure(arguments.back(), arguments[0].substr(14));
             outputLines.push_back("    1 image files updated");
             return;
         }
