@@ -78,6 +78,37 @@ BENCHMARK(BM_FindAutoOffset)
     ->Args({2000, kMaxWideOffset})
     ->Unit(benchmark::kMillisecond);
 
+// A season's log: 200,000 shots over 228 days and 20,000 images taken 37 s
+// after some of them. The argument is the search's bound: the command
+// line's default, or the window's day.
+void BM_FindAutoOffsetSeason(benchmark::State& state)
+{
+    FakeHost host;
+    TWorkflow flow(host, FormatSettings::German());
+    flow.AddObserver(host);
+    const int bound = static_cast<int>(state.range(0));
+    flow.SetMaxOffset(bound, kMaxOffset);
+    std::mt19937 random(228);
+    std::uniform_int_distribution<std::uint32_t> moment(0, 228 * 24 * 3600);
+    std::vector<std::uint32_t> shots(200000);
+    for (std::uint32_t& shot : shots) {
+        shot = kEvening + moment(random);
+        flow.AddShot({shot, 30});
+    }
+    for (int i = 0; i < 20000; ++i)
+        flow.AddImage({"IMG.CR2", shots[random() % shots.size()] + 37, 0.5});
+    for (auto _ : state) {
+        flow.FindAutoOffset();
+        host.Log.clear();
+    }
+    if (host.OffsetValue() != 37)
+        state.SkipWithError("wrong offset");
+}
+BENCHMARK(BM_FindAutoOffsetSeason)
+    ->Arg(kMaxOffset)
+    ->Arg(kMaxWideOffset)
+    ->Unit(benchmark::kMillisecond);
+
 // 5,000 shots and images, the second argument the hours they span: twelve
 // is a night, one hour a burst with many shots within reach of each image.
 void BM_AlignNearest(benchmark::State& state)
@@ -98,6 +129,25 @@ void BM_AlignNearest(benchmark::State& state)
         benchmark::DoNotOptimize(AlignNearest(images, shots, 37, 1).data());
 }
 BENCHMARK(BM_AlignNearest)->Args({5000, 12})->Args({5000, 1})->Unit(benchmark::kMillisecond);
+
+// 5,000 images and 200,000 shots crowded into a few seconds, so that every
+// image can pair with every shot: the alignment's memory must not grow
+// with their product.
+void BM_AlignNearestCrowded(benchmark::State& state)
+{
+    std::mt19937 random(6);
+    std::vector<std::uint32_t> shots(200000);
+    std::vector<std::uint32_t> images(5000);
+    for (std::uint32_t& shot : shots)
+        shot = kEvening + random() % 3;
+    for (std::uint32_t& image : images)
+        image = kEvening + random() % 3;
+    std::sort(shots.begin(), shots.end());
+    std::sort(images.begin(), images.end());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(AlignNearest(images, shots, 0, 1).data());
+}
+BENCHMARK(BM_AlignNearestCrowded)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // Moments spread over the whole unsigned range: the search that does not
 // count in an array.

@@ -772,12 +772,16 @@ void TfrmMain::cmdReadMemoClick()
 
 void TfrmMain::cmdAutoClick()
 {
-    Run([this] {
-        const auto report = FWorkflow.FindAutoOffset();
-        if (report && FWorkflow.OffersBestOffset(*report) &&
-            AskYesNo(AutoOffsetText(*report) + '\n' + ToLocal(tr("Übernehmen?")), kAppCaption))
-            FWorkflow.TakeBestOffset(*report);
-    });
+    // A long search shows its progress and lets events run: the other
+    // commands wait.
+    Run(
+        [this] {
+            const auto report = FWorkflow.FindAutoOffset();
+            if (report && FWorkflow.OffersBestOffset(*report) &&
+                AskYesNo(AutoOffsetText(*report) + '\n' + ToLocal(tr("Übernehmen?")), kAppCaption))
+                FWorkflow.TakeBestOffset(*report);
+        },
+        TCommandKind::ckLong);
 }
 
 void TfrmMain::cmdChangeClick()

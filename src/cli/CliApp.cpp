@@ -223,7 +223,9 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
     if (options.AutoOffset)
         autoOffset = flow.FindAutoOffset();
     document.TableMade(options.AutoOffset ? &autoOffset : nullptr);
-    if (!json)
+    if (options.DryRun)
+        out << flow.WriteArgumentFile();
+    else if (!json)
         WriteTable(out, flow, options.Format);
 
     if (!out.flush()) {
@@ -244,6 +246,8 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
             WriteTable(out, flow, options.Format);
         }
     }
+    for (const TWriteFailure& note : flow.LastWrite().Notes)
+        err << "Hinweis: " << ConsoleText("Bild \"" + note.FileName + "\": " + note.Reason) << '\n';
     if (options.Write) {
         std::vector<TWriteFailure> failed = flow.LastWrite().Failed;
         if (host.TerminateRequested() || host.CancelRequested()) {

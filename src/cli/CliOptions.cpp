@@ -56,6 +56,8 @@ TCliParse ParseCliArguments(const std::vector<std::string>& arguments)
             o.Help = true;
         } else if (a == "--write") {
             o.Write = true;
+        } else if (a == "--dry-run") {
+            o.DryRun = true;
         } else if (a == "--restore") {
             o.Restore = true;
         } else if (a == "--delete-originals") {
@@ -158,9 +160,12 @@ TCliParse ParseCliArguments(const std::vector<std::string>& arguments)
         return fail("Das Verzeichnis fehlt.");
     if (o.LogFile && o.PalmUser)
         return fail("\"--log\" und \"--palm-user\" schließen einander aus.");
-    if (o.Restore + o.DeleteOriginals + o.Write > 1)
-        return fail("\"--restore\", \"--delete-originals\" und \"--write\" schließen einander "
-                    "aus.");
+    if (o.Restore + o.DeleteOriginals + o.Write + o.DryRun > 1)
+        return fail("\"--restore\", \"--delete-originals\", \"--write\" und \"--dry-run\" "
+                    "schließen einander aus.");
+    if (o.DryRun && o.Format != TOutputFormat::ofTable)
+        return fail("\"--dry-run\" schreibt die Argumentdatei, keine Tabelle; \"--format\" "
+                    "passt nicht dazu.");
     if (o.Offset && o.AutoOffset)
         return fail("\"--offset\" und \"--auto-offset\" schließen einander aus.");
     return {o, o.Format};
@@ -237,9 +242,15 @@ Optionen:
   --tolerance T        Toleranz in Sekunden, 0 bis 2 (ein anderer Wert ist ein
                        falscher Aufruf); Vorgabe 1
   --write              die Verschlusszeit des Protokolls in jedes angehakte
-                       Bild schreiben, es neu lesen und die Tabelle erneut zeigen;
-                       jedes Bild, das den Wert nicht übernommen hat, steht mit
-                       dem Grund auf der Fehlerausgabe
+                       Bild schreiben (ExposureTime und ShutterSpeedValue), es
+                       neu lesen und die Tabelle erneut zeigen; jedes Bild, das
+                       den Wert nicht übernommen hat, steht mit dem Grund auf
+                       der Fehlerausgabe, ebenso ein Hinweis, wo die Datei eine
+                       andere Bulb-Dauer trägt, die manche Programme zeigen
+  --dry-run            nichts schreiben, sondern die Argumentdatei für exiftool
+                       ausgeben, die --write ausführen würde (statt der
+                       Tabelle; "exiftool -@ DATEI" führt sie aus); die
+                       Prüfungen vor dem Schreiben können noch Bilder auslassen
   --restore            statt zuzuordnen: jedes Bild des Verzeichnisses, dessen
                        Original exiftool beim ersten Schreiben als
                        NAME_original aufbewahrt hat, durch dieses Original

@@ -36,8 +36,8 @@ TResult<TColumnMapping> ParseColumnMapping(std::string_view text);
 std::string ColumnMappingText(const TColumnMapping& mapping);
 
 struct TLogReadOptions {
-    // The Zelmaro text reads its exposure times with the user's decimal
-    // separator; every other format takes "." and "," alike.
+    // The user's date and number settings; exposure times take "." and ","
+    // alike in every format.
     FormatSettings Settings;
     std::optional<TColumnMapping> Columns;
 };

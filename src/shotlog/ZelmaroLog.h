@@ -29,7 +29,8 @@ bool IsZelmaroTitle(std::string_view line);
 // after it do not count);
 // on the further lines every "-"-separated piece longer than 12 characters
 // that starts with six two-digit numbers (YYMMDDhhmmss, year 20YY) followed
-// by a number with the settings' decimal separator is an entry.
+// by a number (with a decimal comma or point, whatever the settings say) is
+// an entry.
 TShotLogParse ParseShotLog(const std::vector<std::string>& lines, const FormatSettings& settings);
 
 // Splits a text into lines at CR LF, a lone CR or a lone LF; a line end at

@@ -18,11 +18,43 @@ struct TBand {
     std::size_t First = 0;
 };
 
+// The largest savings of the images so far by the number of shots, from
+// Base on; past Known they equal the one at Known.
+struct TSavings {
+    std::size_t Base = 0;
+    std::size_t Known = 0;
+    std::vector<std::int64_t> Values; // the saving with j shots at j - Base
+
+    std::int64_t& At(std::size_t j) { return Values[j - Base]; }
+    // The values from Base to Known (at least Base) alone.
+    TSavings From(std::size_t base) const
+    {
+        TSavings part{base, std::max(Known, base), {}};
+        part.Values.reserve(part.Known - base + 1);
+        for (std::size_t j = base; j <= part.Known; ++j)
+            part.Values.push_back(Values[std::min(j, Known) - Base]);
+        return part;
+    }
+};
+
+// Above this many steps the table is kept in blocks of images: only the
+// savings where a block begins stay, and each block's steps are worked out
+// again when the way back reaches it.
+constexpr std::size_t kStepBudget = std::size_t{1} << 26;
+
 } // namespace
 
 std::vector<TAlignedRow> AlignNearest(std::span<const std::uint32_t> imageDates,
                                       std::span<const std::uint32_t> shotDates, std::int32_t offset,
                                       std::int32_t tolerance)
+{
+    return detail::AlignNearest(imageDates, shotDates, offset, tolerance, kStepBudget);
+}
+
+std::vector<TAlignedRow> detail::AlignNearest(std::span<const std::uint32_t> imageDates,
+                                              std::span<const std::uint32_t> shotDates,
+                                              std::int32_t offset, std::int32_t tolerance,
+                                              std::size_t stepBudget)
 {
     const std::size_t n = imageDates.size();
     const std::size_t m = shotDates.size();
@@ -31,33 +63,55 @@ std::vector<TAlignedRow> AlignNearest(std::span<const std::uint32_t> imageDates,
     const std::int64_t gap = reach + 1;
     const auto shot = [&](std::size_t j) { return std::int64_t{shotDates[j]} + offset; };
 
-    // Least cost = gap * (n + m) minus the largest saving, where a pair saves
-    // 2 * gap - its distance (always more than nothing). saving[j] is the
-    // largest saving of the images so far with the first j shots; past
-    // "known" it equals saving[known]. Outside an image's band its row
-    // equals the one before (left of the band) or its own band's end (right).
-    std::vector<std::int64_t> saving(m + 1, 0);
-    std::size_t known = 0;
     std::vector<TBand> bands(n);
+    std::size_t cells = 0;
+    {
+        std::size_t lo = 0;
+        std::size_t hi = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::int64_t x = imageDates[i];
+            while (lo < m && shot(lo) < x - reach)
+                ++lo;
+            hi = std::max(hi, lo);
+            while (hi < m && shot(hi) <= x + reach)
+                ++hi;
+            bands[i] = {lo, hi, 0};
+            cells += hi - lo;
+        }
+    }
+    // Blocks of images, each at most half the budget of steps (or one image).
+    std::vector<std::size_t> blockStarts{0};
+    if (cells > stepBudget) {
+        const std::size_t blockCells = std::max<std::size_t>(stepBudget / 2, 1);
+        std::size_t inBlock = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::size_t width = bands[i].Hi - bands[i].Lo;
+            if (inBlock > 0 && inBlock + width > blockCells) {
+                blockStarts.push_back(i);
+                inBlock = 0;
+            }
+            inBlock += width;
+        }
+    }
+    blockStarts.push_back(n);
+
+    // Least cost = gap * (n + m) minus the largest saving, where a pair saves
+    // 2 * gap - its distance (always more than nothing). Outside an image's
+    // band its row equals the one before (left of the band) or its own
+    // band's end (right).
     std::vector<TStep> steps;
-    std::size_t lo = 0;
-    std::size_t hi = 0;
-    for (std::size_t i = 0; i < n; ++i) {
+    const auto fillRow = [&](TSavings& saving, std::size_t i, bool keepSteps) {
+        TBand& band = bands[i];
+        if (band.Lo == band.Hi)
+            return;
         const std::int64_t x = imageDates[i];
-        while (lo < m && shot(lo) < x - reach)
-            ++lo;
-        hi = std::max(hi, lo);
-        while (hi < m && shot(hi) <= x + reach)
-            ++hi;
-        bands[i] = {lo, hi, steps.size()};
-        if (lo == hi)
-            continue;
-        for (; known < hi; ++known)
-            saving[known + 1] = saving[known];
-        std::int64_t diagonal = saving[lo]; // the row before, one shot less
-        std::int64_t left = saving[lo];     // this row, one shot less
-        for (std::size_t j = lo; j < hi; ++j) {
-            const std::int64_t up = saving[j + 1];
+        for (; saving.Known < band.Hi; ++saving.Known)
+            saving.At(saving.Known + 1) = saving.At(saving.Known);
+        band.First = steps.size();
+        std::int64_t diagonal = saving.At(band.Lo); // the row before, one shot less
+        std::int64_t left = saving.At(band.Lo);     // this row, one shot less
+        for (std::size_t j = band.Lo; j < band.Hi; ++j) {
+            const std::int64_t up = saving.At(j + 1);
             const std::int64_t paired = diagonal + 2 * gap - std::abs(x - shot(j));
             TStep step = stPair;
             std::int64_t value = paired;
@@ -69,12 +123,40 @@ std::vector<TAlignedRow> AlignNearest(std::span<const std::uint32_t> imageDates,
                 step = stShotAlone;
                 value = left;
             }
-            steps.push_back(step);
+            if (keepSteps)
+                steps.push_back(step);
             diagonal = up;
-            saving[j + 1] = value;
+            saving.At(j + 1) = value;
             left = value;
         }
+    };
+    const std::size_t blocks = blockStarts.size() - 1;
+    std::vector<TSavings> blockSavings(blocks);
+    {
+        TSavings saving{0, 0, std::vector<std::int64_t>(m + 1, 0)};
+        for (std::size_t k = 0; k < blocks; ++k) {
+            if (blocks > 1 && blockStarts[k] < n)
+                blockSavings[k] = saving.From(bands[blockStarts[k]].Lo);
+            for (std::size_t i = blockStarts[k]; i < blockStarts[k + 1]; ++i)
+                fillRow(saving, i, blocks == 1);
+        }
     }
+    // The steps of the block of image i, worked out again from its savings;
+    // the way back asks for the blocks from the last to the first.
+    std::size_t loaded = blocks > 1 ? blocks : 0;
+    const auto loadBlockOf = [&](std::size_t i) {
+        if (blocks == 1 || (loaded < blocks && blockStarts[loaded] <= i))
+            return;
+        while (blockStarts[loaded - 1] > i)
+            --loaded;
+        --loaded;
+        TSavings saving = std::move(blockSavings[loaded]);
+        const std::size_t last = blockStarts[loaded + 1] - 1;
+        saving.Values.resize(std::max(bands[last].Hi, saving.Known) - saving.Base + 1);
+        steps.clear();
+        for (std::size_t k = blockStarts[loaded]; k <= last; ++k)
+            fillRow(saving, k, true);
+    };
 
     // Back from the end; images or shots left alone between two pairs are
     // then put in time order.
@@ -86,10 +168,12 @@ std::vector<TAlignedRow> AlignNearest(std::span<const std::uint32_t> imageDates,
         TStep step = stShotAlone;
         if (i > 0) {
             const TBand& band = bands[i - 1];
-            if (j == 0 || j <= band.Lo)
+            if (j == 0 || j <= band.Lo) {
                 step = stImageAlone;
-            else if (j <= band.Hi)
+            } else if (j <= band.Hi) {
+                loadBlockOf(i - 1);
                 step = steps[band.First + (j - 1 - band.Lo)];
+            }
         }
         switch (step) {
         case stPair:

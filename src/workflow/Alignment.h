@@ -50,4 +50,12 @@ std::vector<TAlignedRow> AlignByFrame(std::span<const std::string> imageNames,
                                       std::span<const std::optional<std::uint32_t>> shotFrames,
                                       std::uint32_t firstFrame);
 
+namespace detail {
+// AlignNearest keeping at most about stepBudget steps of its table at once
+// (at the cost of working them out twice), for tests of small budgets.
+std::vector<TAlignedRow> AlignNearest(std::span<const std::uint32_t> imageDates,
+                                      std::span<const std::uint32_t> shotDates, std::int32_t offset,
+                                      std::int32_t tolerance, std::size_t stepBudget);
+} // namespace detail
+
 } // namespace zelmaro

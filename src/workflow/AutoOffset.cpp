@@ -1,4 +1,5 @@
 #include "workflow/Matching.h"
+#include "workflow/OperationScope.h"
 #include "workflow/Workflow.h"
 
 #include <algorithm>
@@ -12,6 +13,10 @@ namespace zelmaro {
 using detail::kCountingSpan;
 using detail::kMaxCountingSpan;
 using detail::kMaxSortedPairs;
+
+// From this many pairs within the window on, the search shows a progress
+// window and hears a cancel.
+constexpr std::uint64_t kLongSearchPairs = std::uint64_t{1} << 24;
 
 // The pairs coincide under offset k exactly when k is their signed 32-bit
 // difference, so the best offset is the most frequent difference.
@@ -192,6 +197,161 @@ TOffsetRanking MostFrequentByMerging(std::span<const std::uint32_t> imageDates,
     return ranking.Ranking();
 }
 
+namespace {
+
+// Both lists in ascending order as signed moments, the shots also a full
+// turn of the 32-bit seconds below and above where that brings them within
+// the window of an image: the signed 32-bit difference of an image and a
+// shot within the window is then a plain difference, found by one sweep.
+class TSortedMoments {
+public:
+    TSortedMoments(std::span<const std::uint32_t> imageDates,
+                   std::span<const std::uint32_t> shotDates, std::int64_t window)
+        : FImages(imageDates.begin(), imageDates.end())
+    {
+        std::sort(FImages.begin(), FImages.end());
+        std::vector<std::uint32_t> shots(shotDates.begin(), shotDates.end());
+        std::sort(shots.begin(), shots.end());
+        constexpr std::int64_t kTurn = std::int64_t{1} << 32;
+        const std::int64_t low = FImages.empty() ? 0 : FImages.front() - window;
+        const std::int64_t high = FImages.empty() ? 0 : FImages.back() + window;
+        FShots.reserve(shots.size());
+        for (std::uint32_t shot : shots) {
+            if (shot - kTurn >= low)
+                FShots.push_back(shot - kTurn);
+        }
+        FShots.insert(FShots.end(), shots.begin(), shots.end());
+        for (std::uint32_t shot : shots) {
+            if (shot + kTurn > high)
+                break;
+            FShots.push_back(shot + kTurn);
+        }
+    }
+
+    bool Empty() const { return FImages.empty() || FShots.empty(); }
+    std::int64_t LowestDifference() const { return FImages.front() - FShots.back(); }
+    std::int64_t HighestDifference() const { return FImages.back() - FShots.front(); }
+
+    // Calls visit(image, first, last) for every image with the shots
+    // first..last-1 whose difference to it lies within low..high; false
+    // when visit did.
+    template <class TVisit> bool Sweep(std::int64_t low, std::int64_t high, TVisit visit) const
+    {
+        std::size_t first = 0;
+        std::size_t last = 0;
+        for (std::int64_t image : FImages) {
+            while (first < FShots.size() && FShots[first] < image - high)
+                ++first;
+            last = std::max(last, first);
+            while (last < FShots.size() && FShots[last] <= image - low)
+                ++last;
+            if (!visit(image, first, last))
+                return false;
+        }
+        return true;
+    }
+    std::int64_t Shot(std::size_t k) const { return FShots[k]; }
+
+private:
+    std::vector<std::int64_t> FImages;
+    std::vector<std::int64_t> FShots;
+};
+
+// Differences are counted this many at a time, so that even the widest
+// window needs no more than 8 MB of counts.
+constexpr std::int64_t kCountChunk = std::int64_t{1} << 20;
+// The caller hears of the search after about this many pairs.
+constexpr std::uint64_t kPairsBetweenChecks = std::uint64_t{1} << 22;
+
+} // namespace
+
+std::uint64_t PairsWithin(std::span<const std::uint32_t> imageDates,
+                          std::span<const std::uint32_t> shotDates, std::int32_t window)
+{
+    const TSortedMoments moments(imageDates, shotDates, window);
+    std::uint64_t pairs = 0;
+    moments.Sweep(-std::int64_t{window}, window,
+                  [&](std::int64_t, std::size_t first, std::size_t last) {
+                      pairs += last - first;
+                      return true;
+                  });
+    return pairs;
+}
+
+std::optional<TOffsetRanking> RankOffsetsWithin(std::span<const std::uint32_t> imageDates,
+                                                std::span<const std::uint32_t> shotDates,
+                                                std::int32_t window, TOffsetRange range,
+                                                const std::function<bool()>& keepGoing)
+{
+    const TSortedMoments moments(imageDates, shotDates, window);
+    if (moments.Empty())
+        return std::nullopt;
+    const std::int64_t lowest =
+        std::max<std::int64_t>(-std::int64_t{window}, moments.LowestDifference());
+    const std::int64_t highest = std::min<std::int64_t>(window, moments.HighestDifference());
+    TRankingBuilder ranking(range);
+    std::uint64_t sinceCheck = 0;
+    const auto heard = [&](std::uint64_t pairs) {
+        sinceCheck += pairs;
+        if (sinceCheck < kPairsBetweenChecks)
+            return true;
+        sinceCheck = 0;
+        return !keepGoing || keepGoing();
+    };
+    std::vector<std::uint64_t> counts;
+    std::vector<std::int64_t> differences;
+    // Chunk by chunk in ascending order, as the ranking takes them: counted
+    // in an array where they are dense, sorted where they are few.
+    for (std::int64_t low = lowest; low <= highest; low += kCountChunk) {
+        const std::int64_t high = std::min(highest, low + kCountChunk - 1);
+        const auto width = static_cast<std::size_t>(high - low + 1);
+        std::uint64_t pairs = 0;
+        moments.Sweep(low, high, [&](std::int64_t, std::size_t first, std::size_t last) {
+            pairs += last - first;
+            return true;
+        });
+        if (pairs == 0)
+            continue;
+        bool finished = true;
+        if (pairs * 8 < width) {
+            differences.clear();
+            moments.Sweep(low, high, [&](std::int64_t image, std::size_t first, std::size_t last) {
+                for (std::size_t k = first; k < last; ++k)
+                    differences.push_back(image - moments.Shot(k));
+                return true;
+            });
+            std::sort(differences.begin(), differences.end());
+            for (std::size_t a = 0; a < differences.size();) {
+                std::size_t b = a + 1;
+                while (b < differences.size() && differences[b] == differences[a])
+                    ++b;
+                ranking.Add(static_cast<std::int32_t>(differences[a]), b - a);
+                a = b;
+            }
+            finished = heard(pairs);
+        } else {
+            counts.assign(width, 0);
+            finished = moments.Sweep(
+                low, high, [&](std::int64_t image, std::size_t first, std::size_t last) {
+                    const std::int64_t base = image - low;
+                    for (std::size_t k = first; k < last; ++k)
+                        ++counts[static_cast<std::size_t>(base - moments.Shot(k))];
+                    return heard(last - first);
+                });
+            for (std::size_t k = 0; finished && k < width; ++k) {
+                if (counts[k] != 0)
+                    ranking.Add(static_cast<std::int32_t>(low + static_cast<std::int64_t>(k)),
+                                counts[k]);
+            }
+        }
+        if (!finished)
+            return std::nullopt;
+    }
+    if (keepGoing && !keepGoing())
+        return std::nullopt;
+    return ranking.Ranking();
+}
+
 std::optional<std::int32_t> BestAutoOffset(std::span<const std::uint32_t> imageDates,
                                            std::span<const std::uint32_t> shotDates)
 {
@@ -282,10 +442,33 @@ std::optional<TAutoOffsetReport> TWorkflow::FindAutoOffset()
     for (const auto& [date, shot] : FShots)
         shotDates.push_back(shot.Date);
 
-    const auto ranking = RankAutoOffsets(imageDates, shotDates, AutoOffsetBound());
-    if (!ranking) {
+    if (imageDates.empty() || shotDates.empty()) {
         ShowStatus("");
         FHost.ShowInfo("Keine Übereinstimmung gefunden!", kAppCaption);
+        return std::nullopt;
+    }
+    // Beyond the range, a better offset is looked for as far as a camera's
+    // time zone or summer time can put it, or the bound reaches.
+    const std::int32_t range = AutoOffsetBound();
+    const std::int32_t window = std::max(range, kMaxWideOffset);
+    std::optional<TOffsetRanking> ranking;
+    if (PairsWithin(imageDates, shotDates, window) < kLongSearchPairs) {
+        ranking = RankOffsetsWithin(imageDates, shotDates, window, range);
+    } else {
+        // Long enough to be watched and cancelled.
+        const TOperationScope operation(FHost, FProgress);
+        if (FProgress) {
+            FProgress->SetFirstCaption("Suche Versatz für:");
+            FProgress->SetDirectory(FImagesDirectory);
+            FProgress->ShowNow();
+        }
+        ranking = RankOffsetsWithin(imageDates, shotDates, window, range, [this] {
+            FHost.ProcessPendingEvents();
+            return !FHost.CancelRequested();
+        });
+    }
+    if (!ranking) {
+        ShowStatus("Suche nach dem Versatz abgebrochen.");
         return std::nullopt;
     }
     // The best offset inside the range: one outside brought to the bound

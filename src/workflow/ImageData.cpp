@@ -147,12 +147,14 @@ std::string ToolArgumentPath(const std::string& path)
 namespace {
 
 // The tool's lines for the files, read in one call.
-std::vector<std::string> RunImageTags(TMetadataTool& tool, std::vector<std::string> toolPaths)
+std::vector<std::string> RunImageTags(TMetadataTool& tool, std::vector<std::string> toolPaths,
+                                      const std::vector<std::string>& extraTags)
 {
     // The EXIF date comes last and so wins: a container's date (CR3, HEIF)
     // is UTC or the computer's zone, not the camera's clock.
     for (const char* tag : {"-CreateDate", "-EXIF:CreateDate", "-ExposureTime", "-ExposureTime#"})
         toolPaths.emplace_back(tag);
+    toolPaths.insert(toolPaths.end(), extraTags.begin(), extraTags.end());
     std::vector<std::string> lines;
     std::vector<std::string> errors;
     tool.RunReportingErrors(toolPaths, lines, errors);
@@ -175,11 +177,12 @@ bool NamesPath(std::string_view head, const std::string& path)
 
 } // namespace
 
-std::optional<std::vector<std::string>> ReadImageLines(TMetadataTool& tool, const std::string& path)
+std::optional<std::vector<std::string>> ReadImageLines(TMetadataTool& tool, const std::string& path,
+                                                       const std::vector<std::string>& extraTags)
 {
     if (!FileExists(path))
         return std::nullopt;
-    return RunImageTags(tool, {ToolArgumentPath(path)});
+    return RunImageTags(tool, {ToolArgumentPath(path)}, extraTags);
 }
 
 std::optional<std::vector<std::vector<std::string>>>
@@ -207,7 +210,8 @@ SplitFileOutput(const std::vector<std::string>& lines, const std::vector<std::st
 }
 
 std::optional<std::vector<std::optional<std::vector<std::string>>>>
-ReadImagesTogether(TMetadataTool& tool, const std::vector<std::string>& paths)
+ReadImagesTogether(TMetadataTool& tool, const std::vector<std::string>& paths,
+                   const std::vector<std::string>& extraTags)
 {
     if (paths.size() < 2 || !tool.SeparatesFiles())
         return std::nullopt;
@@ -224,7 +228,7 @@ ReadImagesTogether(TMetadataTool& tool, const std::vector<std::string>& paths)
         return std::nullopt;
     std::optional<std::vector<std::vector<std::string>>> pieces;
     try {
-        pieces = SplitFileOutput(RunImageTags(tool, toolPaths), toolPaths);
+        pieces = SplitFileOutput(RunImageTags(tool, toolPaths, extraTags), toolPaths);
     } catch (const std::exception&) {
         return std::nullopt; // one by one, each image meets the failure itself
     }

@@ -27,16 +27,18 @@ TImageData ParseImageData(const std::vector<std::string>& lines, const FormatSet
 // The path as the tool gets it: one starting with "-" is no option.
 std::string ToolArgumentPath(const std::string& path);
 
-// The tool's lines for the image at path; nullopt when there is no such file.
-// Throws when the tool cannot be started.
-std::optional<std::vector<std::string>> ReadImageLines(TMetadataTool& tool,
-                                                       const std::string& path);
+// The tool's lines for the image at path, with those of extraTags; nullopt
+// when there is no such file. Throws when the tool cannot be started.
+std::optional<std::vector<std::string>>
+ReadImageLines(TMetadataTool& tool, const std::string& path,
+               const std::vector<std::string>& extraTags = {});
 
 // The same for several images in one call, where the tool separates its
 // files' output and that output can be told apart file by file; nullopt
 // where it cannot (the images are then read one by one, as ReadImageLines).
 std::optional<std::vector<std::optional<std::vector<std::string>>>>
-ReadImagesTogether(TMetadataTool& tool, const std::vector<std::string>& paths);
+ReadImagesTogether(TMetadataTool& tool, const std::vector<std::string>& paths,
+                   const std::vector<std::string>& extraTags = {});
 
 // The lines of one call over several files cut at the tool's
 // "======== <path>" heads, one piece per path; nullopt unless the heads are

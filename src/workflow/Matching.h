@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -78,6 +79,20 @@ std::optional<TOffsetRanking> RankAutoOffsets(std::span<const std::uint32_t> ima
 // does not depend on how far the moments are spread.
 std::optional<std::int32_t> BestAutoOffset(std::span<const std::uint32_t> imageDates,
                                            std::span<const std::uint32_t> shotDates);
+
+// The ranking of the differences within -window..window only: Best and
+// RunnerUp are the most frequent there, InRange within range (which should
+// not exceed the window). Both lists are sorted and swept, so the work grows
+// with the pairs inside the window, not with all pairs. keepGoing, where
+// given, is asked every few million pairs; nullopt when it answered false
+// or either list is empty. window must not be negative.
+std::optional<TOffsetRanking> RankOffsetsWithin(std::span<const std::uint32_t> imageDates,
+                                                std::span<const std::uint32_t> shotDates,
+                                                std::int32_t window, TOffsetRange range,
+                                                const std::function<bool()>& keepGoing = {});
+// How many image-shot pairs differ by at most window seconds.
+std::uint64_t PairsWithin(std::span<const std::uint32_t> imageDates,
+                          std::span<const std::uint32_t> shotDates, std::int32_t window);
 
 // The ways RankAutoOffsets ranks the differences; the smallest of equally
 // frequent ones wins. All take non-empty lists.

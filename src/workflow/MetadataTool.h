@@ -14,6 +14,11 @@ namespace zelmaro {
 // network share must not hang the program.
 inline constexpr int kReadBoundMs = 30000;
 
+// A call under way is let finish for this long before a cancel stops it
+// (a read) or the window hears of it, so that a cancel keeps what is read
+// at the usual speed, and only a hanging read is cut short.
+inline constexpr int kCallGraceMs = 500;
+
 // A call that ended without the tool's answer.
 class EToolCallFailed : public std::runtime_error {
 public:

@@ -43,7 +43,11 @@ std::string WriteReportText(const TWorkflow::TWriteReport& report)
         return {};
     if (report.Cancelled)
         return CancelledAfter(report.Written.size() + report.Failed.size(), report.Total);
-    return Images(report.Written.size()) + " geschrieben";
+    std::string text = Images(report.Written.size()) + " geschrieben";
+    if (!report.Notes.empty())
+        text += "; " + Images(report.Notes.size()) +
+                " mit anderer Bulb-Dauer, die manche Programme statt der Belichtungszeit zeigen";
+    return text;
 }
 
 std::string SummaryText(std::size_t pairs, std::size_t toWrite)

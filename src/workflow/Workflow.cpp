@@ -24,11 +24,6 @@ const Item& InsertOrdered(std::multimap<std::uint32_t, Item>& records, Item item
     return records.emplace(date, std::move(item))->second;
 }
 
-// A call under way is let finish for this long before a cancel stops it
-// (a read) or the window hears of it, so that a cancel keeps what is read
-// at the usual speed, and only a hanging read is cut short.
-constexpr int kCallGraceMs = 500;
-
 } // namespace
 
 TWorkflow::TWorkflow(TWorkflowHost& host, FormatSettings settings)
@@ -244,16 +239,8 @@ TWaitHook TWorkflow::CommandWaitHook()
         if (wait.Waited.count() < kCallGraceMs)
             return true;
         FHost.ProcessPendingEvents();
-        if (wait.Writing) {
-            // A slow share or card is waited for, never cut short: say so.
-            constexpr long long kReportEveryMs = 10000;
-            const long long reports = wait.Waited.count() / kReportEveryMs;
-            if (reports > FSlowWriteReports) {
-                FSlowWriteReports = reports;
-                ShowStatus("Warte auf exiftool: \"" + FWritingName + "\" wird seit " +
-                           std::to_string(reports * kReportEveryMs / 1000) + " s geschrieben.");
-            }
-        }
+        if (wait.Writing)
+            ReportSlowWrite(FWritingName, wait.Waited.count());
         return !(FReadsStoppable && FHost.CancelRequested());
     };
 }

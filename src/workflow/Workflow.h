@@ -6,6 +6,7 @@
 #include "shotlog/LogSource.h"
 #include "workflow/ExifToolSession.h"
 #include "workflow/ImageData.h"
+#include "workflow/ImageWriterPool.h"
 #include "workflow/Matching.h"
 #include "workflow/MetadataTool.h"
 #include "workflow/Originals.h"
@@ -180,6 +181,8 @@ public:
     struct TWriteReport {
         std::vector<std::string> Written; // took the logged value
         std::vector<TWriteFailure> Failed;
+        // Took the value, but readers may show another one (a bulb duration)
+        std::vector<TWriteFailure> Notes;
         bool Cancelled = false;
         bool Refused = false;  // another writer held the directory: nothing written
         bool Stopped = false;  // an error ended it at the last image of Failed
@@ -192,6 +195,9 @@ public:
     // or that the user may not change, is not written.
     void WriteExposureTimes();
     const TWriteReport& LastWrite() const { return FLastWrite; }
+    // The argument file the tool would run to write the checked rows
+    // (--dry-run); the checks before writing may still leave an image out.
+    std::string WriteArgumentFile() const;
     // Sets a record's exposure time after its file was written and read back.
     void SetImageExposureTime(const TImageItem& image, double exposureTime);
 
@@ -368,14 +374,31 @@ private:
     void WriteCheckedImages();
     // ReadImageData where a failed call of the tool reads as nothing.
     std::optional<TImageData> ReadImageDataOrNone(const std::string& path);
-    // Why the image at path must not be written now; nullopt when it may.
-    // holds: it holds the logged value already. Throws when the tool cannot
-    // be started or the reading failed (EToolCallFailed).
-    std::optional<std::string> WriteObstacle(const std::string& path, const TImageItem& image,
-                                             double logged, bool& holds);
     // Tells the user of the image that stopped the write-back and requests
     // the end of the program; the image counts as failed.
     void StopWriting(const TImageItem& image, const std::string& message, std::string reason);
+    // The image that stopped the write-back and what to tell of it.
+    struct TWriteStop {
+        const TImageItem* Image;
+        const char* Message;
+        std::string Reason;
+    };
+    // The checked rows as tasks, with their images.
+    std::vector<TWriteTask> WriteTasks(const std::string& directory,
+                                       std::vector<const TImageItem*>& images) const;
+    // The tasks checked, written and read back batch by batch with the
+    // command's tool, or with several writers at once.
+    std::optional<TWriteStop> WriteInTurn(const std::vector<TWriteTask>& tasks,
+                                          const std::vector<const TImageItem*>& images);
+    std::optional<TWriteStop> WriteAtOnce(const std::vector<TWriteTask>& tasks,
+                                          const std::vector<const TImageItem*>& images,
+                                          std::size_t writers);
+    // Puts an outcome into the record and the report; the first image that
+    // must stop the write-back becomes stop.
+    void TakeWriteOutcome(const TWriteTask& task, const TImageItem& image, TWriteOutcome outcome,
+                          std::optional<TWriteStop>& stop);
+    // The status line's note of a write that takes long, every 10 s.
+    void ReportSlowWrite(const std::string& name, long long waitedMs);
 
     // The picture scan's readers (PictureScan.cpp): with two or more, each
     // reads on a thread of its own with a tool of its own.

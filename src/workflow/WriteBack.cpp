@@ -4,14 +4,19 @@
 #include "support/FormatText.h"
 #include "support/MessageBoxes.h"
 #include "support/Paths.h"
+#include "workflow/ExifToolSession.h"
+#include "workflow/ImageData.h"
 #include "workflow/OperationScope.h"
 #include "workflow/StatusTexts.h"
 #include "workflow/Workflow.h"
 
+#include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <exception>
 #include <optional>
 #include <thread>
+#include <utility>
 
 namespace zelmaro {
 
@@ -24,6 +29,14 @@ std::string ExposureValueText(double exposureTime, const FormatSettings& setting
     return text;
 }
 
+std::vector<std::string> ExposureWriteArguments(double exposureTime, const std::string& path,
+                                                const FormatSettings& settings)
+{
+    // The APEX value too, so that no reader goes on showing the old time.
+    const std::string value = ExposureValueText(exposureTime, settings);
+    return {"-ExposureTime=" + value, "-ShutterSpeedValue=" + value, "-P", ToolArgumentPath(path)};
+}
+
 void TWorkflow::SetImageExposureTime(const TImageItem& image, double exposureTime)
 {
     const auto [first, last] = FImages.equal_range(image.Date);
@@ -33,6 +46,24 @@ void TWorkflow::SetImageExposureTime(const TImageItem& image, double exposureTim
             return;
         }
     }
+}
+
+std::optional<double> BulbDuration(const std::vector<std::string>& lines)
+{
+    std::optional<double> duration;
+    for (const std::string& line : lines) {
+        const auto colon = line.find(':');
+        if (line.find("Bulb Duration") == std::string::npos || colon == std::string::npos)
+            continue;
+        std::string_view text = std::string_view(line).substr(colon + 1);
+        while (!text.empty() && text.front() == ' ')
+            text.remove_prefix(1);
+        double value = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (error == std::errc() && end == text.data() + text.size())
+            duration = value;
+    }
+    return duration;
 }
 
 std::string WriteFailureMessage(const std::vector<TWriteFailure>& failures)
@@ -66,6 +97,11 @@ std::string ToolRefusal(const std::vector<std::string>& errorLines, const std::s
 }
 
 namespace {
+
+// The most images a writer checks, writes and reads back as one batch.
+constexpr std::size_t kWriteBatch = 16;
+// How long the write waits for an outcome before it asks for events again.
+constexpr int kWriteEventsMs = 50;
 
 // How long a writer waits for another to finish with the directory.
 constexpr int kLockWaitMs = 3000;
@@ -109,40 +145,6 @@ std::unique_ptr<TDirectoryLock> TWorkflow::LockDirectory(const std::string& dire
     return nullptr;
 }
 
-std::optional<std::string> TWorkflow::WriteObstacle(const std::string& path,
-                                                    const TImageItem& image, double logged,
-                                                    bool& holds)
-{
-    holds = false;
-    if (!FileExists(path))
-        return "Die Datei gibt es nicht mehr.";
-    // The tool refuses to write beside its own leftover; the user decides.
-    if (const std::string temporary = path + std::string(kToolTemporarySuffix);
-        FileExists(temporary))
-        return "Neben dem Bild liegt noch \"" + image.FileName + std::string(kToolTemporarySuffix) +
-               "\" von einem abgebrochenen Schreiben. Bitte prüfen und entfernen; das Bild "
-               "wurde nicht geändert.";
-    // The same file name may now hold another picture.
-    std::optional<TImageData> data;
-    try {
-        data = ReadImageData(path);
-    } catch (const ConversionError&) {
-        data.reset(); // a date that is no date: not the picture that was read
-    }
-    if (!data || data->Date != image.Date)
-        return "Das Bild hat sich seit dem Auslesen geändert.";
-    // Written since it was read, by a run before this one.
-    if (ExposureTimesEqual(data->ExposureTime, logged)) {
-        holds = true;
-        SetImageExposureTime(image, data->ExposureTime);
-        return std::nullopt;
-    }
-    // The tool would replace the file through its directory all the same.
-    if (IsReadOnly(path))
-        return "Die Datei ist schreibgeschützt.";
-    return std::nullopt;
-}
-
 void TWorkflow::StopWriting(const TImageItem& image, const std::string& message, std::string reason)
 {
     FLastWrite.Failed.push_back({image.FileName, std::move(reason)});
@@ -166,6 +168,122 @@ void TWorkflow::WriteExposureTimes()
         FHost.ShowWriteFailures(failures);
 }
 
+std::vector<TWriteTask> TWorkflow::WriteTasks(const std::string& directory,
+                                              std::vector<const TImageItem*>& images) const
+{
+    std::vector<TWriteTask> tasks;
+    for (const TMatchItem& item : FMatches) {
+        if (!item.Checked || !item.Image || !item.Shot ||
+            !IsWritableExposureTime(item.Shot->ExposureTime))
+            continue;
+        const std::string path = JoinPath(directory, item.Image->FileName);
+        tasks.push_back({path, item.Image->FileName, item.Image->Date, item.Shot->ExposureTime,
+                         ExposureWriteArguments(item.Shot->ExposureTime, path, FSettings)});
+        images.push_back(item.Image);
+    }
+    return tasks;
+}
+
+std::string TWorkflow::WriteArgumentFile() const
+{
+    std::vector<const TImageItem*> images;
+    std::string text;
+    bool first = true;
+    for (const TWriteTask& task : WriteTasks(FImagesDirectory, images)) {
+        // A name the file cannot carry on a line is named in a comment.
+        if (!std::all_of(task.Arguments.begin(), task.Arguments.end(),
+                         TExifToolSession::FitsArgumentLine)) {
+            std::string name = task.FileName;
+            std::replace_if(
+                name.begin(), name.end(),
+                [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }, '?');
+            text += "# " + name + ": passt nicht in eine Argumentdatei\n";
+            continue;
+        }
+        if (!std::exchange(first, false))
+            text += "-execute\n";
+        for (const std::string& argument : task.Arguments)
+            text += argument + '\n';
+    }
+    return text;
+}
+
+void TWorkflow::ReportSlowWrite(const std::string& name, long long waitedMs)
+{
+    // A slow share or card is waited for, never cut short: say so.
+    constexpr long long kReportEveryMs = 10000;
+    if (name != FWritingName) {
+        FWritingName = name;
+        FSlowWriteReports = 0;
+    }
+    const long long reports = waitedMs / kReportEveryMs;
+    if (reports > FSlowWriteReports) {
+        FSlowWriteReports = reports;
+        ShowStatus("Warte auf exiftool: \"" + FWritingName + "\" wird seit " +
+                   std::to_string(reports * kReportEveryMs / 1000) + " s geschrieben.");
+    }
+}
+
+void TWorkflow::TakeWriteOutcome(const TWriteTask& task, const TImageItem& image,
+                                 TWriteOutcome outcome, std::optional<TWriteStop>& stop)
+{
+    using TKind = TWriteOutcome::TKind;
+    const std::string& directory = FImagesDirectory;
+    const auto stopHere = [&](const char* message, std::string reason) {
+        if (stop)
+            FLastWrite.Failed.push_back({image.FileName, std::move(reason)});
+        else
+            stop = TWriteStop{&image, message, std::move(reason)};
+    };
+    switch (outcome.Kind) {
+    case TKind::okNotBegun:
+        break;
+    case TKind::okCheckStopped:
+        FLastWrite.Cancelled = true;
+        break;
+    case TKind::okRefused:
+        FLastWrite.Failed.push_back({image.FileName, std::move(outcome.Reason)});
+        break;
+    case TKind::okHeld:
+        SetImageExposureTime(image, outcome.ExposureTime);
+        FLastWrite.Written.push_back(image.FileName);
+        break;
+    case TKind::okWriteEnded:
+        FLastWrite.Failed.push_back(
+            {image.FileName, outcome.Reason + LeftoverText(directory, image.FileName)});
+        break;
+    case TKind::okNoTool:
+        stopHere("Fehler beim Ändern von Bild", "exiftool ließ sich nicht starten.");
+        break;
+    case TKind::okUnreadable:
+        stopHere("Fehler beim Auslesen von Bild",
+                 "Das Bild ließ sich nach dem Schreiben nicht mehr auslesen." +
+                     LeftoverText(directory, image.FileName));
+        break;
+    case TKind::okWritten: {
+        SetImageExposureTime(image, outcome.ExposureTime);
+        if (ExposureTimesEqual(outcome.ExposureTime, task.Logged)) {
+            FLastWrite.Written.push_back(image.FileName);
+            // Readers that prefer the camera's bulb duration show that instead.
+            const std::optional<double> bulb = BulbDuration(outcome.ReadBackLines);
+            if (bulb && *bulb > 0 && !ExposureTimesEqual(*bulb, task.Logged))
+                FLastWrite.Notes.push_back(
+                    {image.FileName, "Die Datei trägt außerdem eine Bulb-Dauer von " +
+                                         NumberText(*bulb, FSettings) +
+                                         " s (BulbDuration), die manche Programme statt der "
+                                         "Belichtungszeit zeigen."});
+            break;
+        }
+        std::string reason = ToolRefusal(outcome.ErrorLines, ToolArgumentPath(task.Path));
+        if (reason.empty())
+            reason = "Die Datei enthält danach " + NumberText(outcome.ExposureTime, FSettings) +
+                     " statt " + NumberText(task.Logged, FSettings) + ".";
+        FLastWrite.Failed.push_back({image.FileName, std::move(reason)});
+        break;
+    }
+    }
+}
+
 void TWorkflow::WriteCheckedImages()
 {
     TOperationScope operation(FHost, FProgress);
@@ -177,7 +295,6 @@ void TWorkflow::WriteCheckedImages()
         return;
     }
     TToolSessionScope session(*this);
-    std::vector<std::string> output; // collected, never read
     if (FProgress) {
         FProgress->SetFirstCaption("Bearbeite Verzeichnis:");
         FProgress->SetDirectory(directory);
@@ -186,83 +303,122 @@ void TWorkflow::WriteCheckedImages()
         FProgress->SetFileName("");
         FProgress->ShowNow();
     }
-    for (const TMatchItem& item : FMatches) {
-        if (!item.Checked || !item.Image || !item.Shot ||
-            !IsWritableExposureTime(item.Shot->ExposureTime))
-            continue;
-        const TImageItem& image = *item.Image;
-        const double logged = item.Shot->ExposureTime;
+    std::vector<const TImageItem*> images;
+    const std::vector<TWriteTask> tasks = WriteTasks(directory, images);
+    const std::size_t writers = std::min(ScanReaderCount(), tasks.size() / 2);
+    std::optional<TWriteStop> stop =
+        writers > 1 ? WriteAtOnce(tasks, images, writers) : WriteInTurn(tasks, images);
+    if (stop) {
+        StopWriting(*stop->Image, stop->Message, std::move(stop->Reason));
+        return;
+    }
+    MatchAll();
+}
+
+std::optional<TWorkflow::TWriteStop>
+TWorkflow::WriteInTurn(const std::vector<TWriteTask>& tasks,
+                       const std::vector<const TImageItem*>& images)
+{
+    // Images one at a time where the tool cannot read several in one call,
+    // so that each is checked, written and read back before the next.
+    const std::size_t batch =
+        Tool().SeparatesFiles() ? std::clamp<std::size_t>(tasks.size() / 2, 1, kWriteBatch) : 1;
+    TWriteWatch watch;
+    watch.WriteBegins = [this](const std::string& name) {
+        FWritingName = name;
+        FSlowWriteReports = 0;
+    };
+    watch.WriteEnded = [this] {
+        if (FSlowWriteReports > 0)
+            ShowStatus("");
+    };
+    watch.ReadingBack = [this](bool readingBack) { FReadsStoppable = !readingBack; };
+    std::optional<TWriteStop> stop;
+    for (std::size_t handed = 0; handed < tasks.size() && !stop;) {
         if (FProgress)
-            FProgress->SetFileName(image.FileName);
+            FProgress->SetFileName(tasks[handed].FileName);
         FHost.ProcessPendingEvents();
         if (FHost.CancelRequested()) {
             FLastWrite.Cancelled = true;
             break;
         }
-        const std::string path = JoinPath(directory, image.FileName);
-        std::optional<std::string> obstacle;
-        bool holds = false;
-        try {
-            obstacle = WriteObstacle(path, image, logged, holds);
-        } catch (const EToolCallFailed& failure) {
-            if (failure.Reason() == EToolCallFailed::TReason::trStopped) {
+        const std::size_t count = std::min(batch, tasks.size() - handed);
+        const std::vector<TWriteTask> part(tasks.begin() + static_cast<std::ptrdiff_t>(handed),
+                                           tasks.begin() +
+                                               static_cast<std::ptrdiff_t>(handed + count));
+        std::vector<TWriteOutcome> outcomes = WriteBatch(
+            Tool(), part, FSettings, [this] { return FHost.CancelRequested(); }, watch,
+            ReadBackTags());
+        for (std::size_t k = 0; k < count; ++k) {
+            if (outcomes[k].Kind == TWriteOutcome::TKind::okNotBegun)
                 FLastWrite.Cancelled = true;
-                break;
-            }
-            obstacle = failure.what(); // this image only; the next call has a fresh session
-        } catch (const std::exception&) {
-            StopWriting(image, "Fehler beim Ändern von Bild", "exiftool ließ sich nicht starten.");
-            return;
+            TakeWriteOutcome(part[k], *images[handed + k], std::move(outcomes[k]), stop);
         }
-        if (obstacle) {
-            FLastWrite.Failed.push_back({image.FileName, std::move(*obstacle)});
-            continue;
-        }
-        if (holds) {
-            FLastWrite.Written.push_back(image.FileName);
-            continue;
-        }
-        std::vector<std::string> errors;
-        FWritingName = image.FileName;
-        FSlowWriteReports = 0;
-        try {
-            Tool().RunWrite({"-ExposureTime=" + ExposureValueText(logged, FSettings), "-P",
-                             ToolArgumentPath(path)},
-                            output, errors);
-        } catch (const EToolCallFailed& failure) {
-            // Never run again: what the tool left is the user's to look at.
-            FLastWrite.Failed.push_back(
-                {image.FileName, failure.what() + LeftoverText(directory, image.FileName)});
-            continue;
-        } catch (const std::exception&) {
-            StopWriting(image, "Fehler beim Ändern von Bild", "exiftool ließ sich nicht starten.");
-            return;
-        }
-        if (FSlowWriteReports > 0)
-            ShowStatus("");
-        // What was written is read back, cancel or not.
-        FReadsStoppable = false;
-        const std::optional<TImageData> readBack = ReadImageDataOrNone(path);
-        FReadsStoppable = true;
-        if (!readBack) {
-            StopWriting(image, "Fehler beim Auslesen von Bild",
-                        "Das Bild ließ sich nach dem Schreiben nicht mehr auslesen." +
-                            LeftoverText(directory, image.FileName));
-            return;
-        }
-        const double exposure = readBack->ExposureTime;
-        SetImageExposureTime(image, exposure);
-        if (ExposureTimesEqual(exposure, logged)) {
-            FLastWrite.Written.push_back(image.FileName);
-            continue;
-        }
-        std::string reason = ToolRefusal(errors, ToolArgumentPath(path));
-        if (reason.empty())
-            reason = "Die Datei enthält danach " + NumberText(exposure, FSettings) + " statt " +
-                     NumberText(logged, FSettings) + ".";
-        FLastWrite.Failed.push_back({image.FileName, std::move(reason)});
+        handed += count;
     }
-    MatchAll();
+    return stop;
+}
+
+std::optional<TWorkflow::TWriteStop>
+TWorkflow::WriteAtOnce(const std::vector<TWriteTask>& tasks,
+                       const std::vector<const TImageItem*>& images, std::size_t writers)
+{
+    std::vector<std::unique_ptr<TMetadataTool>> owned;
+    std::vector<TMetadataTool*> tools;
+    for (std::size_t k = 0; k < writers; ++k) {
+        owned.push_back(NewReaderTool());
+        tools.push_back(owned.back().get());
+        if (auto* session = dynamic_cast<TExifToolSession*>(tools.back()))
+            session->StartNow();
+    }
+    const bool together = std::all_of(tools.begin(), tools.end(), [](const TMetadataTool* tool) {
+        return tool->SeparatesFiles();
+    });
+    const std::size_t batch =
+        together ? std::clamp<std::size_t>(tasks.size() / (2 * writers), 1, kWriteBatch) : 1;
+    TImageWriterPool pool(tools, FSettings, ReadBackTags());
+
+    // Only this thread talks to the host and the lists. It hands batches out
+    // while no cancel and no failure stopped the write, and takes the
+    // outcomes back in table order, asking for events meanwhile.
+    std::optional<TWriteStop> stop;
+    std::size_t handed = 0;
+    std::size_t taken = 0;
+    bool cancelled = false;
+    bool unbegun = false;
+    for (;;) {
+        FHost.ProcessPendingEvents();
+        cancelled = cancelled || FHost.CancelRequested();
+        if (cancelled || stop)
+            pool.Stop();
+        if (!cancelled && !stop && handed < tasks.size() && pool.HasRoom()) {
+            const std::size_t count = std::min(batch, tasks.size() - handed);
+            if (FProgress && handed == taken)
+                FProgress->SetFileName(tasks[handed].FileName);
+            pool.Write({tasks.begin() + static_cast<std::ptrdiff_t>(handed),
+                        tasks.begin() + static_cast<std::ptrdiff_t>(handed + count)});
+            handed += count;
+            continue;
+        }
+        if (taken == handed)
+            break;
+        if (const auto longest = pool.LongestWrite())
+            ReportSlowWrite(longest->first, longest->second.count());
+        else if (std::exchange(FSlowWriteReports, 0) > 0)
+            ShowStatus("");
+        std::optional<TWriteOutcome> outcome = pool.Take(taken, kWriteEventsMs);
+        if (!outcome)
+            continue;
+        unbegun = unbegun || outcome->Kind == TWriteOutcome::TKind::okNotBegun;
+        TakeWriteOutcome(tasks[taken], *images[taken], std::move(*outcome), stop);
+        ++taken;
+        if (FProgress && taken < handed)
+            FProgress->SetFileName(tasks[taken].FileName);
+    }
+    pool.Finish();
+    if (cancelled && (unbegun || handed < tasks.size()))
+        FLastWrite.Cancelled = true;
+    return stop;
 }
 
 } // namespace zelmaro

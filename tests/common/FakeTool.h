@@ -8,6 +8,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -48,9 +49,9 @@ public:
         Calls.push_back(arguments);
         if (BeforeCall)
             BeforeCall(Calls.size() - 1);
-        if (arguments.size() == 3 && arguments[0].starts_with("-ExposureTime=")) {
+        if (arguments.size() >= 3 && arguments[0].starts_with("-ExposureTime=")) {
             if (!RefuseWrites)
-                SetExposure(arguments[2], arguments[0].substr(14));
+                SetExposure(arguments.back(), arguments[0].substr(14));
             outputLines.push_back("    1 image files updated");
             return;
         }
@@ -88,6 +89,31 @@ private:
         std::erase_if(lines, [](const std::string& l) { return l.starts_with("Exposure Time"); });
         lines.push_back("Exposure Time                   : " + value);
     }
+};
+
+// One FakeTool for several threads, each calling through a tool of its own.
+class SharedFakeTool final : public TMetadataTool {
+public:
+    SharedFakeTool(FakeTool& inner, std::mutex& mutex) : FInner(inner), FMutex(mutex) {}
+
+    void Run(const std::vector<std::string>& arguments,
+             std::vector<std::string>& outputLines) override
+    {
+        const std::lock_guard<std::mutex> lock(FMutex);
+        FInner.Run(arguments, outputLines);
+    }
+    void RunReportingErrors(const std::vector<std::string>& arguments,
+                            std::vector<std::string>& outputLines,
+                            std::vector<std::string>& errorLines) override
+    {
+        const std::lock_guard<std::mutex> lock(FMutex);
+        FInner.RunReportingErrors(arguments, outputLines, errorLines);
+    }
+    bool SeparatesFiles() const override { return FInner.Separates; }
+
+private:
+    FakeTool& FInner;
+    std::mutex& FMutex;
 };
 
 using TempDir = test::TTempDir;

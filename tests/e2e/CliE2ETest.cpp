@@ -156,6 +156,63 @@ TEST_F(CliE2E, WritesWhatDiffersOnceAndNeverAnAbsurdValue)
         EXPECT_EQ(row.substr(0, 2), "0 ") << row;
 }
 
+TEST_F(CliE2E, ADryRunPrintsTheArgumentFileTheWriteWouldRunAndChangesNothing)
+{
+    const Texts names = {"IMG_1.JPG", "IMG_2.JPG", "IMG_3.JPG"};
+    WriteTaggedImages(Dir.Path(), {{"IMG_1.JPG", "2008:01:05 21:03:12", "30"},
+                                   {"IMG_2.JPG", "2008:01:05 21:04:12", "30"},
+                                   {"IMG_3.JPG", "2008:01:05 21:05:12", "2"}});
+    Dir.Write("Zelmaro.txt", "Zelmaro\r\n-0801052103123-0801052104124-0801052105122-\r\n");
+    const auto before = EachFile(Dir, names, FileBytes);
+
+    const CliResult dry = RunCli({Dir.Path(), "--dry-run"});
+    ASSERT_EQ(dry.ExitCode, 0);
+    EXPECT_EQ(Text(dry), "-ExposureTime=3\n-ShutterSpeedValue=3\n-P\n" + Dir.File("IMG_1.JPG") +
+                             "\n-execute\n-ExposureTime=4\n-ShutterSpeedValue=4\n-P\n" +
+                             Dir.File("IMG_2.JPG") + "\n");
+    EXPECT_EQ(EachFile(Dir, names, FileBytes), before);
+    // The tool runs it to the same end as --write.
+    Dir.Write("args.txt", Text(dry));
+    RunExifTool({"-@", Dir.File("args.txt")});
+    EXPECT_EQ(EachFile(Dir, names, StoredExposure), (Texts{"3", "4", "2"}));
+
+    EXPECT_EQ(RunCli({Dir.Path(), "--dry-run", "--format", "json"}).ExitCode, 2);
+    EXPECT_EQ(RunCli({Dir.Path(), "--dry-run", "--write"}).ExitCode, 2);
+}
+
+TEST_F(CliE2E, TheApexValueIsWrittenAlongAndACamerasBulbDurationIsNamed)
+{
+    WriteTaggedImages(Dir.Path(), {{"IMG_1.JPG", "2008:01:05 21:03:12", "2"}});
+    RunExifTool({"-ShutterSpeedValue=2", "-overwrite_original", Dir.File("IMG_1.JPG")});
+    std::string log = "Zelmaro\r\n-08010521031230-";
+    // A camera that keeps a bulb duration of 4 s beside the exposure time.
+    const std::string fixtures = ZELMARO_CAMERA_FIXTURES;
+    const bool camera = std::filesystem::is_directory(fixtures);
+    if (camera) {
+        std::filesystem::copy_file(fixtures + "/Canon.jpg", Dir.File("Canon.jpg"));
+        std::filesystem::permissions(Dir.File("Canon.jpg"), std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add);
+        log += "03120406465230-";
+    }
+    Dir.Write("Zelmaro.txt", log + "\r\n");
+
+    const CliResult result = RunCli({Dir.Path(), "--write"}, {"env"});
+    EXPECT_EQ(result.ExitCode, 0) << Text(result);
+    Texts names = {"IMG_1.JPG"};
+    if (camera)
+        names.push_back("Canon.jpg");
+    for (const std::string& name : names) {
+        EXPECT_EQ(StoredExposure(Dir.File(name)), "30") << name;
+        EXPECT_EQ(RunExifTool({"-s3", "-ShutterSpeedValue", Dir.File(name)}).at(0), "30") << name;
+    }
+    const std::string note = "Hinweis: Bild \"Canon.jpg\": Die Datei trägt außerdem eine "
+                             "Bulb-Dauer von 4 s (BulbDuration)";
+    if (camera)
+        EXPECT_THAT(Text(result), HasSubstr(note));
+    else
+        EXPECT_THAT(Text(result), Not(HasSubstr("Bulb")));
+}
+
 // 123456,789 s is stored as 2345679/19 s and read back as 123456.7895.
 TEST_F(CliE2E, AValueTheFileHoldsAsARationalCountsAsWrittenOnce)
 {

@@ -177,8 +177,8 @@ TEST(ReadLogText, TheZelmaroTextStaysWhatItWas)
     EXPECT_EQ(read.Parse.Shots[1].Date, old.Shots[1].Date);
     EXPECT_EQ(read.Parse.Shots[1].ExposureTime, 0.5);
     EXPECT_EQ(read.Parse.PassedOver, old.PassedOver);
-    // Under a point, "0,5" is no number there, as it always was.
-    EXPECT_EQ(ReadLogText(text, {FormatSettings(), std::nullopt}).Parse.Shots.size(), 0u);
+    // A German log read where the decimal separator is a point.
+    EXPECT_EQ(ReadLogText(text, {FormatSettings(), std::nullopt}).Parse.Shots.size(), 2u);
 }
 
 TEST(ReadLogText, ANameAloneOrAHeaderOfNoFormatIsNotRecognised)

@@ -92,6 +92,30 @@ TEST(AlignNearest, CostsNoMoreThanTheBestAlignmentOfTheFullSquare)
         const auto rows = AlignNearest(images, shots, offset, tolerance);
         EXPECT_EQ(CheckedCost(rows, images, shots, offset, tolerance),
                   LeastCost(images, shots, offset, tolerance));
+        // Kept in blocks of a few steps, down to one image a block, the
+        // table must give the very same rows.
+        for (std::size_t budget : {0u, 5u, 16u})
+            EXPECT_EQ(detail::AlignNearest(images, shots, offset, tolerance, budget), rows)
+                << budget;
+    }
+}
+
+TEST(AlignNearest, CrowdedMomentsInBlocksGiveTheSameRows)
+{
+    // Every image within reach of every shot, and long quiet stretches
+    // between bursts, where bands are empty and blocks begin.
+    std::mt19937 random(1108);
+    for (int trial = 0; trial < 40; ++trial) {
+        std::vector<std::uint32_t> images(random() % 60), shots(random() % 200);
+        for (auto* dates : {&images, &shots}) {
+            for (auto& d : *dates)
+                d = 1000000 + (random() % 3) * 1000 + random() % (trial % 2 ? 3 : 12);
+            std::sort(dates->begin(), dates->end());
+        }
+        SCOPED_TRACE("trial " + std::to_string(trial));
+        const auto rows = detail::AlignNearest(images, shots, 0, 1, std::size_t{1} << 30);
+        for (std::size_t budget : {1u, 64u, 1000u})
+            EXPECT_EQ(detail::AlignNearest(images, shots, 0, 1, budget), rows) << budget;
     }
 }
 

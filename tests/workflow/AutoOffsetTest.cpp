@@ -318,6 +318,79 @@ TEST_F(FindAutoOffset, ReportAgreesWithCountingEveryCandidate)
     }
 }
 
+// Only the differences within the window are ranked; everything else as
+// counting every difference does, also where differences wrap around the
+// 32-bit seconds.
+TEST(RankOffsetsWithin, AgreesWithCountingTheDifferencesInTheWindow)
+{
+    std::mt19937 random(4711);
+    constexpr std::int32_t kWidest = std::numeric_limits<std::int32_t>::max();
+    for (int trial = 0; trial < 300; ++trial) {
+        const int kind = trial % 4;
+        // 0: a night; 1: a few days; 2: across the end of the unsigned range;
+        // 3: anywhere at all.
+        const std::uint32_t base = kind == 2 ? 0xFFFFFFFFu - 2000 : 1000000u;
+        const std::uint32_t width = kind == 0 ? 3600 : kind == 1 ? 4 * 86400 : 4000;
+        std::vector<std::uint32_t> shots(1 + random() % 40), images(1 + random() % 40);
+        for (std::uint32_t& shot : shots)
+            shot = kind == 3 ? static_cast<std::uint32_t>(random()) : base + random() % width;
+        const std::uint32_t shift = random() % 2 ? random() % 600 : 3600 + random() % 90000;
+        for (std::uint32_t& image : images)
+            image = random() % 3 ? shots[random() % shots.size()] + shift : base + random() % width;
+        const std::int32_t windows[] = {0, 300, kMaxWideOffset, kWidest};
+        const std::int32_t window = windows[trial / 4 % 4];
+        SCOPED_TRACE("trial " + std::to_string(trial) + " window " + std::to_string(window));
+
+        std::map<std::int32_t, std::uint64_t> inside;
+        std::uint64_t pairs = 0;
+        for (const auto& [difference, count] : DifferenceCounts(images, shots)) {
+            if (std::abs(static_cast<std::int64_t>(difference)) <= window) {
+                inside[difference] = count;
+                pairs += count;
+            }
+        }
+        TOffsetRanking expected = CountedRanking(inside);
+        expected.InRange = InRangeRanking(inside, std::min(window, 300));
+        EXPECT_EQ(RankOffsetsWithin(images, shots, window, std::min(window, 300)), expected);
+        EXPECT_EQ(PairsWithin(images, shots, window), pairs);
+    }
+    const std::vector<std::uint32_t> none;
+    const std::vector<std::uint32_t> one{5};
+    EXPECT_EQ(RankOffsetsWithin(none, one, 300, 300), std::nullopt);
+    EXPECT_EQ(RankOffsetsWithin(one, none, 300, 300), std::nullopt);
+}
+
+TEST_F(FindAutoOffset, ALongSearchShowsItsProgressAndCanBeCancelled)
+{
+    // 2,000 images against 10,000 shots of one hour: some 20 million pairs.
+    std::mt19937 random(99);
+    std::vector<std::uint32_t> shots(10000), images(2000);
+    for (std::uint32_t& shot : shots)
+        shot = 3408717600u + random() % 3600;
+    for (std::uint32_t& image : images)
+        image = shots[random() % shots.size()] + 7;
+    Fill(*this, images, shots);
+    Host.TypeOffset(3);
+    for (const bool cancel : {true, false}) {
+        SCOPED_TRACE(cancel);
+        Host.Log.clear();
+        Host.OnPendingEvents = [&] { Host.SetCancel(cancel); };
+        const auto report = Flow.FindAutoOffset();
+        EXPECT_EQ(Host.Log.front(), "progress: open");
+        EXPECT_NE(std::find(Host.Log.begin(), Host.Log.end(), "progress: close"), Host.Log.end());
+        EXPECT_TRUE(Host.Messages.empty());
+        if (cancel) {
+            EXPECT_EQ(report, std::nullopt);
+            EXPECT_EQ(Host.OffsetValue(), 3);
+            EXPECT_EQ(Host.Status, "Suche nach dem Versatz abgebrochen.");
+        } else {
+            ASSERT_TRUE(report);
+            EXPECT_EQ(report->Offset, 7);
+            EXPECT_EQ(Host.OffsetValue(), 7);
+        }
+    }
+}
+
 // The window's bound is a day, its search keeps to the narrow range until an
 // offset beyond it is set or taken; the command line searches its whole bound.
 TEST(AutoOffsetBound, WidensOnlyForAnOffsetBeyondTheSearch)

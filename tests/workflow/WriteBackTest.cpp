@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <limits>
+#include <mutex>
 #include <stdexcept>
 #include <system_error>
+#include <thread>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -73,16 +76,19 @@ TEST_F(WriteExposureTimes, WritesCheckedRowsReadsThemBackAndMatches)
 
     const auto writes = Tool->WriteCalls();
     ASSERT_EQ(writes.size(), 3u);
-    EXPECT_EQ(writes[0], (std::vector<std::string>{"-ExposureTime=30", "-P", Dir.File("a.JPG")}));
+    EXPECT_EQ(writes[0], (std::vector<std::string>{"-ExposureTime=30", "-ShutterSpeedValue=30",
+                                                   "-P", Dir.File("a.JPG")}));
     EXPECT_EQ(writes[1][0], "-ExposureTime=3.2");
     EXPECT_EQ(writes[2][0], "-ExposureTime=0.333333333333333");
     // Each write is checked against the record before and read back after.
     const std::vector<std::string> read = {Dir.File("a.JPG"), "-CreateDate", "-EXIF:CreateDate",
                                            "-ExposureTime", "-ExposureTime#"};
+    std::vector<std::string> readBack = read;
+    readBack.push_back("-BulbDuration");
     ASSERT_EQ(Tool->Calls.size(), 9u);
     EXPECT_EQ(Tool->Calls[0], read);
     EXPECT_EQ(Tool->Calls[1], writes[0]);
-    EXPECT_EQ(Tool->Calls[2], read);
+    EXPECT_EQ(Tool->Calls[2], readBack);
 
     EXPECT_EQ(Exposures(), "30|3,2|0,333333333333333|");
     ASSERT_EQ(Flow.Matches().size(), 3u);
@@ -115,8 +121,8 @@ TEST_F(WriteExposureTimes, PassesOverUncheckedAndOneSidedRows)
     Flow.WriteExposureTimes();
     const auto writes = Tool->WriteCalls();
     ASSERT_EQ(writes.size(), 2u);
-    EXPECT_EQ(writes[0][2], Dir.File("a.JPG"));
-    EXPECT_EQ(writes[1][2], Dir.File("c.JPG"));
+    EXPECT_EQ(writes[0].back(), Dir.File("a.JPG"));
+    EXPECT_EQ(writes[1].back(), Dir.File("c.JPG"));
     EXPECT_FALSE(Flow.Matches()[1].Checked); // the user's choice outlives the new matching
 }
 
@@ -128,7 +134,8 @@ TEST_F(WriteExposureTimes, WritesANearRowOnlyWhenTheUserChecksIt)
     Flow.WriteExposureTimes();
     const auto writes = Tool->WriteCalls();
     ASSERT_EQ(writes.size(), 1u);
-    EXPECT_EQ(writes[0], (std::vector<std::string>{"-ExposureTime=3.2", "-P", Dir.File("b.JPG")}));
+    EXPECT_EQ(writes[0], (std::vector<std::string>{"-ExposureTime=3.2", "-ShutterSpeedValue=3.2",
+                                                   "-P", Dir.File("b.JPG")}));
     EXPECT_EQ(Flow.LastWrite().Written, std::vector<std::string>{"b.JPG"});
     EXPECT_EQ(Flow.CellText(Flow.Matches()[1], 3), "~");
     EXPECT_FALSE(Flow.HasRowsToWrite()); // b holds its value now
@@ -233,7 +240,7 @@ TEST_F(WriteExposureTimes, AnImageThatChangedOrMayNotBeChangedIsNotWritten)
         rig.Flow.WriteExposureTimes();
         const auto writes = rig.Tool->WriteCalls();
         ASSERT_EQ(writes.size(), 2u) << c.what;
-        EXPECT_EQ(writes[0][2], rig.Dir.File("b.JPG")) << c.what;
+        EXPECT_EQ(writes[0].back(), rig.Dir.File("b.JPG")) << c.what;
         EXPECT_EQ(rig.Host.WriteFailures, (std::vector<TWriteFailure>{{"a.JPG", c.reason}}))
             << c.what;
         EXPECT_TRUE(rig.Flow.Matches()[0].Checked) << c.what;
@@ -248,7 +255,7 @@ TEST_F(WriteExposureTimes, WritesWhereTheImagesWereReadWhateverTheFieldSaysNow)
     Flow.WriteExposureTimes();
     const auto writes = Tool->WriteCalls();
     ASSERT_EQ(writes.size(), 3u);
-    EXPECT_EQ(writes[0][2], Dir.File("a.JPG"));
+    EXPECT_EQ(writes[0].back(), Dir.File("a.JPG"));
     EXPECT_NE(std::find(Host.Log.begin(), Host.Log.end(), "progress: directory " + Dir.Path()),
               Host.Log.end());
 }
@@ -375,4 +382,114 @@ TEST_F(WriteExposureTimes, ReportsHowManyItSetOutToWriteAndHowFarACancelCame)
     Flow.WriteExposureTimes();
     EXPECT_EQ(Flow.LastWrite().Total, 3u);
     EXPECT_EQ(WriteReportText(Flow.LastWrite()), "Abgebrochen nach 1 von 3 Bildern");
+}
+
+// Two writers at once take the images in turns and report them in table
+// order; a read-back that fails, or a cancel, lets the images under way
+// finish and be read back, and no further image is begun.
+TEST(WriteExposureTimesAtOnce, LikeOneWriterAndStopsAsOneDoes)
+{
+    struct Case {
+        const char* what;
+        int vanishing; // the image whose file goes while it is written; -1 none
+        bool cancel;   // requested during the first write
+    } cases[] = {{"all", -1, false}, {"read-back fails", 2, false}, {"cancel", -1, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScanRig rig;
+        std::vector<std::string> names;
+        for (int i = 0; i < 12; ++i) {
+            names.push_back("IMG_" + std::to_string(10 + i) + ".JPG");
+            rig.AddImageFile(names.back(), "2008:01:05 21:" + std::to_string(10 + i) + ":07",
+                             "0.5");
+            rig.Flow.AddShot({kStart + 60 * static_cast<std::uint32_t>(7 + i), 30});
+        }
+        std::mutex mutex;
+        rig.Flow.SetScanReaders(2);
+        rig.Flow.SetScanToolFactory(
+            [&] { return std::make_unique<SharedFakeTool>(*rig.Tool, mutex); });
+        ASSERT_TRUE(rig.Flow.ScanPictures(rig.Dir.Path()));
+        rig.Flow.MatchAll();
+        ASSERT_EQ(rig.Flow.RowsToWrite(), 12u);
+        rig.Tool->BeforeCall = [&](std::size_t) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            const std::vector<std::string>& call = rig.Tool->Calls.back();
+            if (!call[0].starts_with("-ExposureTime="))
+                return;
+            if (c.cancel)
+                rig.Host.RequestCancel();
+            if (c.vanishing >= 0 && call.back() == rig.Dir.File(names[c.vanishing]))
+                fs::remove(call.back());
+        };
+        rig.Flow.WriteExposureTimes();
+
+        const auto writes = rig.Tool->WriteCalls();
+        const auto& report = rig.Flow.LastWrite();
+        // Every image written was read back into its record.
+        std::vector<std::string> written;
+        for (const auto& write : writes) {
+            const std::string name = fs::path(write.back()).filename().string();
+            if (c.vanishing < 0 || name != names[c.vanishing])
+                written.push_back(name);
+        }
+        std::sort(written.begin(), written.end());
+        EXPECT_EQ(report.Written, written);
+        for (const TImageItem& image : rig.Flow.Images()) {
+            const bool done = std::binary_search(written.begin(), written.end(), image.FileName);
+            EXPECT_EQ(image.ExposureTime, done ? 30 : 0.5) << image.FileName;
+        }
+        if (c.vanishing < 0 && !c.cancel) {
+            EXPECT_EQ(report.Written, names);
+            EXPECT_TRUE(report.Failed.empty());
+            EXPECT_FALSE(rig.Flow.HasRowsToWrite());
+            continue;
+        }
+        EXPECT_LT(writes.size(), 10u); // no more than those under way
+        if (c.cancel) {
+            EXPECT_TRUE(report.Cancelled);
+            EXPECT_EQ(rig.Host.TerminateRequests, 0);
+        } else {
+            EXPECT_TRUE(report.Stopped);
+            ASSERT_FALSE(report.Failed.empty());
+            EXPECT_EQ(report.Failed.back().FileName, names[c.vanishing]);
+            EXPECT_EQ(rig.Host.MessageTexts("error"),
+                      std::vector<std::string>{"Fehler beim Auslesen von Bild \"" +
+                                               names[c.vanishing] + "\"!"});
+            EXPECT_EQ(rig.Host.TerminateRequests, 1);
+        }
+    }
+}
+
+// A camera's bulb duration, which readers show where it is set, is named in
+// the report when it differs from the value written.
+TEST_F(WriteExposureTimes, ABulbDurationThatDiffersIsNamedInTheReport)
+{
+    struct Case {
+        const char* bulb; // the read-back's line, none when empty
+        bool named;
+    } cases[] = {{"", false}, {"0", false}, {"30", false}, {"4", true}, {"1.5", true}};
+    for (const Case& c : cases) {
+        WriteRig rig;
+        ASSERT_TRUE(rig.Flow.SetChecked(1, false));
+        ASSERT_TRUE(rig.Flow.SetChecked(2, false));
+        if (*c.bulb)
+            rig.Tool->Output[rig.Dir.File("a.JPG")].push_back("Bulb Duration                   : " +
+                                                              std::string(c.bulb));
+        rig.Flow.WriteExposureTimes();
+        const auto& report = rig.Flow.LastWrite();
+        EXPECT_EQ(report.Written, std::vector<std::string>{"a.JPG"}) << c.bulb;
+        if (!c.named) {
+            EXPECT_TRUE(report.Notes.empty()) << c.bulb;
+            EXPECT_EQ(WriteReportText(report), "1 Bild geschrieben");
+            continue;
+        }
+        ASSERT_EQ(report.Notes.size(), 1u) << c.bulb;
+        EXPECT_EQ(report.Notes[0].FileName, "a.JPG");
+        EXPECT_EQ(report.Notes[0].Reason,
+                  "Die Datei trägt außerdem eine Bulb-Dauer von " +
+                      std::string(c.bulb[1] ? "1,5" : c.bulb) +
+                      " s (BulbDuration), die manche Programme statt der Belichtungszeit zeigen.");
+        EXPECT_EQ(WriteReportText(report), "1 Bild geschrieben; 1 Bild mit anderer Bulb-Dauer, die "
+                                           "manche Programme statt der Belichtungszeit zeigen");
+    }
 }
