@@ -16,6 +16,7 @@ void InitApplication(QApplication& app)
     QApplication::setApplicationDisplayName(QStringLiteral("Zelmaro"));
     QGuiApplication::setDesktopFileName(QStringLiteral(ZELMARO_APP_ID));
     LoadTranslations(app, WindowLanguage());
+    InitMessages(WindowLanguage());
 }
 
 TLanguage WindowLanguage(const QStringList& uiLanguages)

@@ -8,6 +8,7 @@
 #include "palm/PalmUsersDat.h"
 #include "platform/MemoryRegistryStore.h"
 #include "support/Conversions.h"
+#include "support/Messages.h"
 #include "support/Paths.h"
 #include "workflow/ShotLog.h"
 #include "workflow/StatusTexts.h"
@@ -40,19 +41,19 @@ int RunOriginals(TWorkflow& flow, const TConsoleHost& host, const std::string& d
     if (!results)
         return host.CancelRequested() ? kExitCancelled : kExitError;
     if (results->empty())
-        err << "Hinweis: " << ConsoleText(NoOriginalsText(directory)) << '\n';
+        err << Fill(Tr("Hinweis: %1"), ConsoleText(NoOriginalsText(directory))) << '\n';
     bool failed = false;
     for (const TOriginalResult& result : *results) {
         if (result.Done) {
-            out << ConsoleText(restore ? "Wiederhergestellt: " + result.FileName
-                                       : "Gelöscht: " + result.FileName + "_original")
+            out << ConsoleText(restore ? Fill(Tr("Wiederhergestellt: %1"), result.FileName)
+                                       : Fill(Tr("Gelöscht: %1"), result.FileName + "_original"))
                 << '\n';
         } else {
             failed = true;
-            err << "Fehler: " << ConsoleText(OriginalFailureText(result, action)) << '\n';
+            err << Fill(Tr("Fehler: %1"), ConsoleText(OriginalFailureText(result, action))) << '\n';
         }
         if (!result.Note.empty())
-            err << "Hinweis: " << ConsoleText(result.Note) << '\n';
+            err << Fill(Tr("Hinweis: %1"), ConsoleText(result.Note)) << '\n';
     }
     out.flush();
     return failed ? kExitError : kExitOk;
@@ -143,7 +144,7 @@ std::vector<TWriteFailure> Unreached(const std::vector<std::string>& checked,
     std::vector<TWriteFailure> unreached;
     for (const std::string& name : checked) {
         if (!done.contains(name))
-            unreached.push_back({name, "Der Lauf endete vor diesem Bild."});
+            unreached.push_back({name, Tr("Der Lauf endete vor diesem Bild.")});
     }
     return unreached;
 }
@@ -183,7 +184,8 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
     // Made absolute so that no path reaches the tool looking like an option.
     std::string directory = AbsolutePath(options.Directory);
     if (!DirExists(directory))
-        return fail(kExitUsage, "Das Verzeichnis \"" + options.Directory + "\" existiert nicht!");
+        return fail(kExitUsage,
+                    Fill(Tr("Das Verzeichnis \"%1\" existiert nicht!"), options.Directory));
     while (directory.size() > 1 && directory.back() == kPathDelimiter)
         directory.pop_back();
     if (options.Restore || options.DeleteOriginals)
@@ -192,15 +194,16 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
     if (options.LogFile) {
         logFile = AbsolutePath(*options.LogFile);
         if (!FileExists(*logFile))
-            return fail(kExitUsage, "Die Datei \"" + *options.LogFile + "\" existiert nicht!");
+            return fail(kExitUsage,
+                        Fill(Tr("Die Datei \"%1\" existiert nicht!"), *options.LogFile));
     }
     std::optional<std::int32_t> palmUser;
     if (options.PalmUser) {
         const TPalmUsersDat users(registry);
         palmUser = FindPalmUser(users, *options.PalmUser);
         if (!palmUser)
-            return fail(kExitUsage,
-                        "Einen Palm-Desktop-Benutzer \"" + *options.PalmUser + "\" gibt es nicht!");
+            return fail(kExitUsage, Fill(Tr("Einen Palm-Desktop-Benutzer \"%1\" gibt es nicht!"),
+                                         *options.PalmUser));
     }
 
     const bool imagesFound = flow.ReadPictures(directory) == TDirectoryField::dfKeep;
@@ -230,7 +233,8 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
 
     if (!out.flush()) {
         // Nobody reads on (the output was closed): nothing more is done.
-        err << "Fehler: Die Ausgabe ließ sich nicht schreiben; es wurde nichts geändert.\n";
+        err << Tr("Fehler: Die Ausgabe ließ sich nicht schreiben; es wurde nichts geändert.")
+            << '\n';
         return kExitError;
     }
     const bool write = options.Write && !host.CancelRequested() && !logUnusable;
@@ -247,7 +251,9 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
         }
     }
     for (const TWriteFailure& note : flow.LastWrite().Notes)
-        err << "Hinweis: " << ConsoleText("Bild \"" + note.FileName + "\": " + note.Reason) << '\n';
+        err << Fill(Tr("Hinweis: %1"),
+                    ConsoleText(Fill(Tr("Bild \"%1\": %2"), note.FileName, note.Reason)))
+            << '\n';
     if (options.Write) {
         std::vector<TWriteFailure> failed = flow.LastWrite().Failed;
         if (host.TerminateRequested() || host.CancelRequested()) {
@@ -260,8 +266,8 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
     if (host.TerminateRequested())
         return document.End(kExitError, host.LastError());
     if (host.CancelRequested()) {
-        err << "Abgebrochen.\n";
-        return document.End(kExitCancelled, "Abgebrochen.");
+        err << Tr("Abgebrochen.") << '\n';
+        return document.End(kExitCancelled, Tr("Abgebrochen."));
     }
     if ((write && flow.LastWrite().Refused) || (options.Write && logUnusable))
         return document.End(kExitError, host.LastWarning());
@@ -283,8 +289,8 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
         out.flush();
     };
     if (!parse.Options) {
-        err << "Fehler: " << ConsoleText(parse.Options.Error())
-            << "\n\"zelmaro-cli --help\" erklärt den Aufruf.\n";
+        err << Fill(Tr("Fehler: %1"), ConsoleText(parse.Options.Error())) << '\n'
+            << Tr("\"zelmaro-cli --help\" erklärt den Aufruf.") << '\n';
         if (json)
             errorDocument(parse.Options.Error());
         return kExitUsage;
@@ -299,7 +305,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     if (options.ListPalmUsers) {
         const TPalmUsersDat users(registry);
         if (!users.Installed())
-            err << "Hinweis: Palm Desktop ist nicht eingerichtet.\n";
+            err << Tr("Hinweis: Palm Desktop ist nicht eingerichtet.") << '\n';
         WritePalmUsers(out, users);
         return kExitOk;
     }
@@ -308,7 +314,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
         return Run(options, out, err, environment, registry, documentStarted);
     } catch (const std::exception& e) {
         // What the window's general error box would show.
-        err << "Fehler: " << ConsoleText(e.what()) << '\n';
+        err << Fill(Tr("Fehler: %1"), ConsoleText(e.what())) << '\n';
         if (json && !documentStarted)
             errorDocument(e.what());
         return kExitError;

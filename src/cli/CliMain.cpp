@@ -2,6 +2,7 @@
 
 #include "cli/CliApp.h"
 #include "platform/Platform.h"
+#include "support/Messages.h"
 
 #include <csignal>
 #include <iostream>
@@ -28,6 +29,7 @@ extern "C" void RequestCancel(int signal)
 
 int main(int argc, char** argv)
 {
+    zelmaro::InitMessages(zelmaro::SystemLanguage());
     zelmaro::TCliEnvironment environment;
     zelmaro::Platform& platform = zelmaro::SystemPlatform();
     environment.Settings = platform.UserFormatSettings();

@@ -3,6 +3,7 @@
 #include "shotlog/LogValues.h"
 #include "support/Conversions.h"
 #include "support/DateTime.h"
+#include "support/Messages.h"
 
 #include <cstdint>
 #include <limits>
@@ -69,7 +70,7 @@ TCliParse ParseCliArguments(const std::vector<std::string>& arguments)
         } else if (a == "--log" || a == "--palm-user") {
             const auto v = value();
             if (!v)
-                return fail("Zu \"" + a + "\" fehlt der Wert.");
+                return fail(Fill(Tr("Zu \"%1\" fehlt der Wert."), a));
             (a == "--log" ? o.LogFile : o.PalmUser) = *v;
         } else if (a == "--tolerance") {
             // The window's field keeps to the range; here a value beyond it is
@@ -77,24 +78,23 @@ TCliParse ParseCliArguments(const std::vector<std::string>& arguments)
             const auto v = value();
             const auto n = v ? WholeNumber(*v) : std::nullopt;
             if (!n || *n < kMinTolerance || *n > kMaxTolerance)
-                return fail("Zu \"" + a + "\" gehört eine ganze Zahl von " +
-                            std::to_string(kMinTolerance) + " bis " +
-                            std::to_string(kMaxTolerance) + ".");
+                return fail(Fill(Tr("Zu \"%1\" gehört eine ganze Zahl von %2 bis %3."), a,
+                                 kMinTolerance, kMaxTolerance));
             o.Tolerance = *n;
         } else if (a == "--offset") {
             const auto v = value();
             const auto n = v ? Seconds(*v) : std::nullopt;
             if (!n)
-                return fail("Zu \"" + a + "\" gehört eine ganze Zahl oder [-]H:MM:SS.");
+                return fail(Fill(Tr("Zu \"%1\" gehört eine ganze Zahl oder [-]H:MM:SS."), a));
             o.Offset = *n;
         } else if (a == "--max-offset") {
             // An offset is a signed 32-bit difference of two moments.
             const auto v = value();
             const auto n = v ? Seconds(*v) : std::nullopt;
             if (!n || *n < 0)
-                return fail("Zu \"" + a + "\" gehört eine ganze Zahl von 0 bis " +
-                            std::to_string(kMaxOffsetBound) + " oder H:MM:SS bis " +
-                            kMaxOffsetBoundText + ".");
+                return fail(
+                    Fill(Tr("Zu \"%1\" gehört eine ganze Zahl von 0 bis %2 oder H:MM:SS bis %3."),
+                         a, kMaxOffsetBound, kMaxOffsetBoundText));
             o.MaxOffset = *n;
         } else if (a == "--align") {
             const auto v = value();
@@ -102,17 +102,17 @@ TCliParse ParseCliArguments(const std::vector<std::string>& arguments)
             o.AlignName = v == "name";
             o.AlignFrame = v == "frame";
             if (v != "positional" && !o.AlignNearest && !o.AlignName && !o.AlignFrame)
-                return fail("\"--align\" nimmt positional, nearest, name oder frame.");
+                return fail(Tr("\"--align\" nimmt positional, nearest, name oder frame."));
         } else if (a == "--first-frame") {
             const auto v = value();
             const auto n = v ? WholeNumber(*v) : std::nullopt;
             if (!n || *n < 0)
-                return fail("Zu \"" + a + "\" gehört eine ganze Zahl ab 0.");
+                return fail(Fill(Tr("Zu \"%1\" gehört eine ganze Zahl ab 0."), a));
             o.FirstFrame = static_cast<std::uint32_t>(*n);
         } else if (a == "--columns") {
             const auto v = value();
             if (!v)
-                return fail("Zu \"" + a + "\" fehlt der Wert.");
+                return fail(Fill(Tr("Zu \"%1\" fehlt der Wert."), a));
             TResult<TColumnMapping> mapping = ParseColumnMapping(*v);
             if (!mapping)
                 return fail(mapping.Error());
@@ -122,9 +122,9 @@ TCliParse ParseCliArguments(const std::vector<std::string>& arguments)
         } else if (a == "--time-format") {
             const auto v = value();
             if (!v || !IsMomentPattern(*v))
-                return fail("Zu \"" + a +
-                            "\" gehört ein Muster mit YYYY (oder YY), MM, DD, hh "
-                            "und mm, etwa \"DD.MM.YYYY hh:mm:ss\", oder unix.");
+                return fail(Fill(Tr("Zu \"%1\" gehört ein Muster mit YYYY (oder YY), MM, DD, hh "
+                                    "und mm, etwa \"DD.MM.YYYY hh:mm:ss\", oder unix."),
+                                 a));
             timeFormat = *v;
         } else if (a == "--format") {
             const auto v = value();
@@ -135,45 +135,46 @@ TCliParse ParseCliArguments(const std::vector<std::string>& arguments)
             else if (v == "json")
                 o.Format = TOutputFormat::ofJson;
             else
-                return fail("\"--format\" nimmt table, csv oder json.");
+                return fail(Tr("\"--format\" nimmt table, csv oder json."));
         } else if (a.size() > 1 && a.starts_with("-") && a != "--") {
-            return fail("Unbekannte Option \"" + a + "\".");
+            return fail(Fill(Tr("Unbekannte Option \"%1\"."), a));
         } else {
             if (a == "--") {
                 if (i + 1 >= arguments.size())
-                    return fail("Nach \"--\" fehlt das Verzeichnis.");
+                    return fail(Tr("Nach \"--\" fehlt das Verzeichnis."));
                 ++i;
             }
             if (!o.Directory.empty())
-                return fail("Nur ein Verzeichnis ist erlaubt.");
+                return fail(Tr("Nur ein Verzeichnis ist erlaubt."));
             o.Directory = arguments[i];
         }
     }
     if (timeFormat) {
         if (!o.Columns)
-            return fail("\"--time-format\" gilt nur mit \"--columns\".");
+            return fail(Tr("\"--time-format\" gilt nur mit \"--columns\"."));
         o.Columns->TimeFormat = *timeFormat;
     }
     if (o.Help || o.ListPalmUsers)
         return {o, o.Format};
     if (o.Directory.empty())
-        return fail("Das Verzeichnis fehlt.");
+        return fail(Tr("Das Verzeichnis fehlt."));
     if (o.LogFile && o.PalmUser)
-        return fail("\"--log\" und \"--palm-user\" schließen einander aus.");
+        return fail(Tr("\"--log\" und \"--palm-user\" schließen einander aus."));
     if (o.Restore + o.DeleteOriginals + o.Write + o.DryRun > 1)
-        return fail("\"--restore\", \"--delete-originals\", \"--write\" und \"--dry-run\" "
-                    "schließen einander aus.");
+        return fail(Tr("\"--restore\", \"--delete-originals\", \"--write\" und \"--dry-run\" "
+                       "schließen einander aus."));
     if (o.DryRun && o.Format != TOutputFormat::ofTable)
-        return fail("\"--dry-run\" schreibt die Argumentdatei, keine Tabelle; \"--format\" "
-                    "passt nicht dazu.");
+        return fail(Tr("\"--dry-run\" schreibt die Argumentdatei, keine Tabelle; \"--format\" "
+                       "passt nicht dazu."));
     if (o.Offset && o.AutoOffset)
-        return fail("\"--offset\" und \"--auto-offset\" schließen einander aus.");
+        return fail(Tr("\"--offset\" und \"--auto-offset\" schließen einander aus."));
     return {o, o.Format};
 }
 
 std::string CliUsage()
 {
-    return R"(Aufruf: zelmaro-cli VERZEICHNIS [Optionen]
+    // In parts, each a paragraph or more, so a change shows where it is.
+    return Tr(R"(Aufruf: zelmaro-cli VERZEICHNIS [Optionen]
        zelmaro-cli --list-palm-users
 
 Liest die Bilder des Verzeichnisses mit exiftool (Aufnahmedatum und
@@ -187,7 +188,7 @@ Verschlusszeit trägt als das Protokoll.
 Bilddateien: CR2 CRW DNG JPG JPEG MRW NEF ORF PEF PSD TIF TIFF CR3 ARW SR2 RAF
 RW2 RWL NRW SRW IIQ ERF X3F HEIC HEIF; die Zeit eines Bildes ist die der
 Kamerauhr (EXIF), nie die UTC-Zeit eines Containers.
-
+)") + Tr(R"(
 Optionen:
   --log DATEI          Protokoll aus DATEI lesen (sonst VERZEICHNIS/Zelmaro.txt,
                        wenn es sie gibt); das Format wird am Inhalt erkannt:
@@ -265,12 +266,12 @@ Optionen:
                        Name aus Windows-1252 umgewandelt, das Verzeichnis
                        so, wie es im Dateisystem steht)
   --help               diese Hilfe
-
+)") + Tr(R"(
 Angehakt wird nur, was ein Bild aufnehmen kann: eine Verschlusszeit über 0
 und höchstens 4294967295 Sekunden. Geschrieben wird in das Verzeichnis, aus
 dem die Bilder gelesen wurden, und nur in Bilder, die sich seither nicht
 geändert haben und nicht schreibgeschützt sind.
-
+)") + Tr(R"(
 Mit --format json steht auf der Standardausgabe genau ein JSON-Objekt:
   {"offset": N, "tolerance": T, "rows": [{"checked": true|false,
    "image": ..., "imageDate": ..., "imageExposure": ..., "time": ...,
@@ -302,7 +303,7 @@ etwa \x1b, \xc2\x9b); alles andere, auch ein Backslash, bleibt, wie es ist.
 JSON schreibt sie als \u00XX. Eine CSV-Zelle, die mit =, +, -, @, Tabulator
 oder Wagenrücklauf beginnt, bekommt ein ' vorangestellt, damit eine
 Tabellenkalkulation sie als Text liest (auch die Spalte "=" wird so zu "'=").
-
+)") + Tr(R"(
 Schreiben, --restore und --delete-originals sperren das Verzeichnis (die
 Datei .zelmaro.lock, danach entfernt); ein zweiter Lauf, der dort schreiben
 will, wartet bis zu 3 s und gibt dann mit einer Warnung auf, ohne etwas zu
@@ -329,7 +330,7 @@ Ausgabe, mit --write eine Protokolldatei ohne Eintrag: dann wird nichts
 geschrieben),
 2 bei falschem Aufruf, 130 nach Strg+C (die bis dahin geschriebenen Bilder sind
 neu gelesen).
-)";
+)");
 }
 
 } // namespace zelmaro

@@ -1,6 +1,7 @@
 #include "cli/ConsoleHost.h"
 
 #include "cli/ConsoleText.h"
+#include "support/Messages.h"
 
 namespace zelmaro {
 
@@ -26,7 +27,7 @@ public:
     void SetDirectory(std::string_view path) override { FDirectory = path; }
     void ShowFoundCount(int count) override
     {
-        FErr << "Gefundene Dateien: " << count << '\n' << std::flush;
+        FErr << Fill(Tr("Gefundene Dateien: %1"), count) << '\n' << std::flush;
     }
     void ShowFileLine() override {}
     void SetThirdCaption(std::string_view caption) override { FThirdCaption = caption; }
@@ -51,8 +52,8 @@ private:
     std::ostream& FErr;
     bool FRewrite;
     bool& FOpenLine;
-    std::string FFirstCaption = "Lese Verzeichnis:";
-    std::string FThirdCaption = "Lese Daten von Datei:";
+    std::string FFirstCaption = Tr("Lese Verzeichnis:");
+    std::string FThirdCaption = Tr("Lese Daten von Datei:");
     std::string FDirectory;
 };
 
@@ -67,26 +68,26 @@ void TConsoleHost::Line(std::string_view text)
     FErr << ConsoleText(text) << '\n' << std::flush;
 }
 
-void TConsoleHost::Message(std::string_view kind, std::string_view text)
+void TConsoleHost::Message(std::string_view pattern, std::string_view text)
 {
-    Line(std::string(kind) + ": " + std::string(text));
+    Line(Fill(pattern, text));
 }
 
 void TConsoleHost::ShowError(std::string_view message, std::string_view)
 {
     FLastError = message;
-    Message("Fehler", message);
+    Message(Tr("Fehler: %1"), message);
 }
 
 void TConsoleHost::ShowWarning(std::string_view message, std::string_view)
 {
     FLastWarning = message;
-    Message("Warnung", message);
+    Message(Tr("Warnung: %1"), message);
 }
 
 void TConsoleHost::ShowInfo(std::string_view message, std::string_view)
 {
-    Message("Hinweis", message);
+    Message(Tr("Hinweis: %1"), message);
 }
 
 void TConsoleHost::ShowStatus(std::string_view text)
@@ -98,7 +99,8 @@ void TConsoleHost::ShowStatus(std::string_view text)
 void TConsoleHost::ShowWriteFailures(const std::vector<TWriteFailure>& failures)
 {
     for (const TWriteFailure& failure : failures)
-        Message("Fehler", "Bild \"" + failure.FileName + "\" nicht geändert: " + failure.Reason);
+        Message(Tr("Fehler: %1"),
+                Fill(Tr("Bild \"%1\" nicht geändert: %2"), failure.FileName, failure.Reason));
 }
 
 std::unique_ptr<TProgressView> TConsoleHost::CreateProgress()

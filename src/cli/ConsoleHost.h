@@ -36,7 +36,8 @@ public:
 
 private:
     void Line(std::string_view text);
-    void Message(std::string_view kind, std::string_view text);
+    // A line of the pattern ("Fehler: %1") with the text put in.
+    void Message(std::string_view pattern, std::string_view text);
 
     std::ostream& FErr;
     bool FRewrite;

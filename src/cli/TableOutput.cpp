@@ -2,6 +2,7 @@
 
 #include "cli/ConsoleText.h"
 #include "cli/Utf8.h"
+#include "support/Messages.h"
 #include "workflow/Workflow.h"
 
 #include <algorithm>
@@ -17,8 +18,12 @@ namespace zelmaro {
 
 namespace {
 
-constexpr std::array<const char*, kColumnCount> kHeaders = {
-    "Bildname", "Bilddatum", "Verschlusszeit", "=", "Aufnahmedatum", "Verschlusszeit"};
+// The column titles in the user's language.
+std::array<std::string, kColumnCount> Headers()
+{
+    return {Tr("Bildname"),      Tr("Bilddatum"),     Tr("Verschlusszeit"), "=",
+            Tr("Aufnahmedatum"), Tr("Verschlusszeit")};
+}
 constexpr std::array<const char*, kColumnCount> kJsonKeys = {"image", "imageDate", "imageExposure",
                                                              "time",  "shotDate",  "shotExposure"};
 
@@ -76,7 +81,8 @@ void WritePlain(std::ostream& out, const TRows& rows)
 {
     Row header;
     header[0] = "";
-    std::copy(kHeaders.begin(), kHeaders.end(), header.begin() + 1);
+    const auto headers = Headers();
+    std::copy(headers.begin(), headers.end(), header.begin() + 1);
     std::array<std::size_t, std::tuple_size_v<Row>> widths{};
     for (std::size_t c = 0; c < widths.size(); ++c)
         widths[c] = DisplayWidth(header[c]);
@@ -131,8 +137,8 @@ void WriteCsv(std::ostream& out, const TRows& rows, char decimalSeparator)
 {
     // Where the comma is the decimal separator, spreadsheets expect ";".
     const char separator = decimalSeparator == ',' ? ';' : ',';
-    out << "Eintragen";
-    for (const char* header : kHeaders)
+    out << Tr("Eintragen");
+    for (const std::string& header : Headers())
         out << separator << CsvField(header, separator);
     out << '\n';
     for (const Row& row : rows) {

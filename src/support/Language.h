@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace zelmaro {
@@ -16,5 +17,12 @@ TLanguage LanguageOf(std::string_view tag);
 // LANGUAGE (unless the locale is "C" or "POSIX"), else LC_ALL, LC_MESSAGES,
 // LANG. Without a gettext build (Windows), German.
 TLanguage SystemLanguage();
+
+// Chooses the language of the core's texts (support/Messages.h): binds the
+// catalog folder and sets the C library's message locale. Called once at
+// start, before any thread.
+void InitMessages(TLanguage language);
+// The same with the folder that holds en/LC_MESSAGES/zelmaro.mo.
+void InitMessages(TLanguage language, const std::string& catalogDirectory);
 
 } // namespace zelmaro

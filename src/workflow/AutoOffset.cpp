@@ -1,3 +1,4 @@
+#include "support/Messages.h"
 #include "workflow/Matching.h"
 #include "workflow/OperationScope.h"
 #include "workflow/Workflow.h"
@@ -421,13 +422,15 @@ std::string HoursMinutesSeconds(std::int64_t seconds)
 std::string AutoOffsetText(const TAutoOffsetReport& report)
 {
     if (report.Offset != report.Best)
-        return "Bester Versatz " + HoursMinutesSeconds(report.Best) +
-               " liegt außerhalb des Bereichs – Zeitzone oder Sommerzeit der Kamera?";
-    std::string text = "Versatz " + Seconds(report.Offset) + ": " + std::to_string(report.Pairs) +
-                       (report.Pairs == 1 ? " Bild" : " Bilder") + " genau";
+        return Fill(Tr("Bester Versatz %1 liegt außerhalb des Bereichs – Zeitzone oder "
+                       "Sommerzeit der Kamera?"),
+                    HoursMinutesSeconds(report.Best));
+    std::string text =
+        Fill(TrN("Versatz %1: %2 Bild genau", "Versatz %1: %2 Bilder genau", report.Pairs),
+             Seconds(report.Offset), report.Pairs);
     if (report.RunnerUp)
-        text += "; nächstbester " + Seconds(*report.RunnerUp) + ": " +
-                std::to_string(report.RunnerUpPairs);
+        text = Fill(Tr("%1; nächstbester %2: %3"), text, Seconds(*report.RunnerUp),
+                    report.RunnerUpPairs);
     return text;
 }
 
@@ -444,7 +447,7 @@ std::optional<TAutoOffsetReport> TWorkflow::FindAutoOffset()
 
     if (imageDates.empty() || shotDates.empty()) {
         ShowStatus("");
-        FHost.ShowInfo("Keine Übereinstimmung gefunden!", kAppCaption);
+        FHost.ShowInfo(Tr("Keine Übereinstimmung gefunden!"), kAppCaption);
         return std::nullopt;
     }
     // Beyond the range, a better offset is looked for as far as a camera's
@@ -458,7 +461,7 @@ std::optional<TAutoOffsetReport> TWorkflow::FindAutoOffset()
         // Long enough to be watched and cancelled.
         const TOperationScope operation(FHost, FProgress);
         if (FProgress) {
-            FProgress->SetFirstCaption("Suche Versatz für:");
+            FProgress->SetFirstCaption(Tr("Suche Versatz für:"));
             FProgress->SetDirectory(FImagesDirectory);
             FProgress->ShowNow();
         }
@@ -468,7 +471,7 @@ std::optional<TAutoOffsetReport> TWorkflow::FindAutoOffset()
         });
     }
     if (!ranking) {
-        ShowStatus("Suche nach dem Versatz abgebrochen.");
+        ShowStatus(Tr("Suche nach dem Versatz abgebrochen."));
         return std::nullopt;
     }
     // The best offset inside the range: one outside brought to the bound

@@ -4,6 +4,7 @@
 #include "support/Conversions.h"
 #include "support/FileSearch.h"
 #include "support/MessageBoxes.h"
+#include "support/Messages.h"
 #include "support/Paths.h"
 #include "workflow/ImageReaderPool.h"
 #include "workflow/OperationScope.h"
@@ -41,7 +42,7 @@ constexpr std::size_t kScanBatch = 32;
 
 std::string ReadingError(const std::string& fileName)
 {
-    return "Fehler beim Auslesen von Bild \"" + fileName + "\"!";
+    return Fill(Tr("Fehler beim Auslesen von Bild \"%1\"!"), fileName);
 }
 
 } // namespace
@@ -104,7 +105,7 @@ TWorkflow::TScanEnd TWorkflow::Scan(const std::string& directory)
     if (FProgress)
         FProgress->ShowFoundCount(static_cast<int>(names.size()));
     if (names.empty()) {
-        FHost.ShowWarning("In diesem Verzeichnis existieren keine Bilder!", kAppCaption);
+        FHost.ShowWarning(Tr("In diesem Verzeichnis existieren keine Bilder!"), kAppCaption);
         return TScanEnd::seNoImages;
     }
     if (FProgress)

@@ -7,6 +7,7 @@
 #include "support/Conversions.h"
 #include "support/DateTime.h"
 #include "support/MessageBoxes.h"
+#include "support/Messages.h"
 #include "support/Paths.h"
 #include "support/Strings.h"
 #include "workflow/Workflow.h"
@@ -24,12 +25,12 @@ constexpr std::string_view kZelmaroFormat = "Zelmaro-Protokoll";
 
 std::string LogStatus(std::size_t entries, std::size_t passedOver, std::string_view format)
 {
-    std::string status = std::to_string(entries) + (entries == 1 ? " Eintrag" : " Einträge") +
-                         " gelesen, " + std::to_string(passedOver) +
-                         (passedOver == 1 ? " Zeile" : " Zeilen") + " übergangen";
+    std::string status =
+        Fill(Tr("%1, %2"), Fill(TrN("%1 Eintrag gelesen", "%1 Einträge gelesen", entries), entries),
+             Fill(TrN("%1 Zeile übergangen", "%1 Zeilen übergangen", passedOver), passedOver));
     // The old log says nothing of its format; a log of today names it.
     if (!format.empty() && format != kZelmaroFormat)
-        status += " (" + std::string(format) + ")";
+        status = Fill(Tr("%1 (%2)"), status, format);
     return status;
 }
 
@@ -38,14 +39,14 @@ std::string LogStatus(std::size_t entries, std::size_t passedOver, std::string_v
 std::string NoEntryReason(const std::string& text, const TShotLogParse& parse, bool besideImages)
 {
     if (TrimBlanks(text).empty())
-        return "ist leer.";
+        return Tr("ist leer.");
     if (!parse.IsLog && besideImages)
-        return "ist kein Protokoll: die erste Zeile ist nicht \"Zelmaro\".";
+        return Tr("ist kein Protokoll: die erste Zeile ist nicht \"Zelmaro\".");
     if (!parse.IsLog)
-        return "ist kein Protokoll, das Zelmaro kennt: " + ExpectedLogFormats() + ".";
+        return Fill(Tr("ist kein Protokoll, das Zelmaro kennt: %1."), ExpectedLogFormats());
     if (parse.Error)
-        return "enthält keinen Eintrag: " + *parse.Error + ".";
-    return "enthält keinen Eintrag.";
+        return Fill(Tr("enthält keinen Eintrag: %1."), *parse.Error);
+    return Tr("enthält keinen Eintrag.");
 }
 
 } // namespace
@@ -96,13 +97,13 @@ bool TWorkflow::ReadShotFile(const std::string& path, bool besideImages)
     ClearShots();
     if (!FileExists(path)) {
         AddLogEntries({});
-        FHost.ShowWarning("In diesem Verzeichnis existiert keine Datei \"" +
-                              std::string(kLogFileName) + "\"!",
-                          kAppCaption);
+        FHost.ShowWarning(
+            Fill(Tr("In diesem Verzeichnis existiert keine Datei \"%1\"!"), kLogFileName),
+            kAppCaption);
         return false;
     }
     const auto unusable = [&](const std::string& why) {
-        FHost.ShowWarning("Die Datei \"" + path + "\" " + why, kAppCaption);
+        FHost.ShowWarning(Fill(Tr("Die Datei \"%1\" %2"), path, why), kAppCaption);
     };
     // A FIFO or a device named like the log would never end: only a regular
     // file is opened.
@@ -110,8 +111,9 @@ bool TWorkflow::ReadShotFile(const std::string& path, bool besideImages)
     if (!text) {
         AddLogEntries({});
         std::error_code error;
-        unusable(std::filesystem::is_regular_file(path, error) ? "ließ sich nicht lesen."
-                                                               : "ist keine gewöhnliche Datei.");
+        unusable(std::filesystem::is_regular_file(path, error)
+                     ? Tr("ließ sich nicht lesen.")
+                     : Tr("ist keine gewöhnliche Datei."));
         return false;
     }
     // Editors on Windows begin a UTF-8 file with a byte-order mark.

@@ -1,18 +1,15 @@
 #include "workflow/StatusTexts.h"
 
+#include "support/Messages.h"
+
 namespace zelmaro {
 
 namespace {
 
-std::string Images(std::size_t count)
-{
-    return std::to_string(count) + (count == 1 ? " Bild" : " Bilder");
-}
-
 std::string CancelledAfter(std::size_t done, std::size_t total)
 {
-    return "Abgebrochen nach " + std::to_string(done) + " von " + std::to_string(total) +
-           (total == 1 ? " Bild" : " Bildern");
+    return Fill(TrN("Abgebrochen nach %1 von %2 Bild", "Abgebrochen nach %1 von %2 Bildern", total),
+                done, total);
 }
 
 } // namespace
@@ -24,7 +21,7 @@ std::string FirstTenLines(const std::vector<std::string>& lines)
     for (std::size_t i = 0; i < lines.size() && i < kShown; ++i)
         text += (i == 0 ? "" : "\n") + lines[i];
     if (lines.size() > kShown)
-        text += "\n... und " + std::to_string(lines.size() - kShown) + " weitere.";
+        text += "\n" + Fill(Tr("... und %1 weitere."), lines.size() - kShown);
     return text;
 }
 
@@ -34,7 +31,7 @@ std::string ScanReportText(const TWorkflow::TScanReport& report)
         return {};
     if (report.Cancelled)
         return CancelledAfter(report.Read, report.Found);
-    return Images(report.Read) + " gelesen";
+    return Fill(TrN("%1 Bild gelesen", "%1 Bilder gelesen", report.Read), report.Read);
 }
 
 std::string WriteReportText(const TWorkflow::TWriteReport& report)
@@ -43,36 +40,43 @@ std::string WriteReportText(const TWorkflow::TWriteReport& report)
         return {};
     if (report.Cancelled)
         return CancelledAfter(report.Written.size() + report.Failed.size(), report.Total);
-    std::string text = Images(report.Written.size()) + " geschrieben";
-    if (!report.Notes.empty())
-        text += "; " + Images(report.Notes.size()) +
-                " mit anderer Bulb-Dauer, die manche Programme statt der Belichtungszeit zeigen";
+    const std::size_t written = report.Written.size();
+    std::string text = Fill(TrN("%1 Bild geschrieben", "%1 Bilder geschrieben", written), written);
+    if (const std::size_t notes = report.Notes.size(); notes > 0)
+        text = Fill(Tr("%1; %2"), text,
+                    Fill(TrN("%1 Bild mit anderer Bulb-Dauer, die manche Programme statt der "
+                             "Belichtungszeit zeigen",
+                             "%1 Bilder mit anderer Bulb-Dauer, die manche Programme statt der "
+                             "Belichtungszeit zeigen",
+                             notes),
+                         notes));
     return text;
 }
 
 std::string SummaryText(std::size_t pairs, std::size_t toWrite)
 {
-    return std::to_string(pairs) + (pairs == 1 ? " Paar, " : " Paare, ") + std::to_string(toWrite) +
-           " zu schreiben";
+    return Fill(TrN("%1 Paar, %2 zu schreiben", "%1 Paare, %2 zu schreiben", pairs), pairs,
+                toWrite);
 }
 
 std::string DeleteOriginalsQuestion(const std::string& directory)
 {
-    return "Die Originale (NAME_original) in \"" + directory +
-           "\" werden gelöscht; die Bilder lassen sich danach nicht mehr zurücksetzen. "
-           "Fortfahren?";
+    return Fill(Tr("Die Originale (NAME_original) in \"%1\" werden gelöscht; die Bilder lassen "
+                   "sich danach nicht mehr zurücksetzen. Fortfahren?"),
+                directory);
 }
 
 std::string OriginalFailureText(const TOriginalResult& result, TOriginalAction action)
 {
-    return "Das Original von \"" + result.FileName + "\" ließ sich nicht " +
-           (action == TOriginalAction::oaRestore ? "zurückholen" : "löschen") + ": " +
-           result.Reason;
+    return Fill(action == TOriginalAction::oaRestore
+                    ? Tr("Das Original von \"%1\" ließ sich nicht zurückholen: %2")
+                    : Tr("Das Original von \"%1\" ließ sich nicht löschen: %2"),
+                result.FileName, result.Reason);
 }
 
 std::string NoOriginalsText(const std::string& directory)
 {
-    return "In \"" + directory + "\" liegen keine Originale (NAME_original).";
+    return Fill(Tr("In \"%1\" liegen keine Originale (NAME_original)."), directory);
 }
 
 std::string OriginalsProblemsMessage(const std::vector<TOriginalResult>& results,
@@ -93,14 +97,20 @@ std::string OriginalsReportText(const std::vector<TOriginalResult>& results, TOr
     std::size_t done = 0;
     for (const TOriginalResult& result : results)
         done += result.Done;
-    return std::to_string(done) + (done == 1 ? " Original " : " Originale ") +
-           (action == TOriginalAction::oaRestore ? "wiederhergestellt" : "gelöscht");
+    return Fill(action == TOriginalAction::oaRestore
+                    ? TrN("%1 Original wiederhergestellt", "%1 Originale wiederhergestellt", done)
+                    : TrN("%1 Original gelöscht", "%1 Originale gelöscht", done),
+                done);
 }
 
 std::string WriteQuestion(std::size_t count)
 {
-    return Images(count) + (count == 1 ? " wird" : " werden") +
-           " geändert; die Originale bleiben als _original erhalten. Fortfahren?";
+    return Fill(TrN("%1 Bild wird geändert; die Originale bleiben als _original erhalten. "
+                    "Fortfahren?",
+                    "%1 Bilder werden geändert; die Originale bleiben als _original erhalten. "
+                    "Fortfahren?",
+                    count),
+                count);
 }
 
 } // namespace zelmaro

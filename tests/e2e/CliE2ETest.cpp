@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <regex>
 #include <sstream>
 
 #include <pwd.h>
@@ -17,8 +18,8 @@
 
 using namespace zelmaro;
 using namespace zelmaro::test;
-using ::testing::Contains, ::testing::EndsWith, ::testing::HasSubstr, ::testing::Not,
-    ::testing::StartsWith;
+using ::testing::Contains, ::testing::Each, ::testing::EndsWith, ::testing::HasSubstr,
+    ::testing::Not, ::testing::StartsWith;
 using Texts = std::vector<std::string>;
 
 namespace {
@@ -491,4 +492,97 @@ TEST_F(CliE2E, NamesWithControlCharactersStayOnTheirLines)
     EXPECT_THAT(run.Err, HasSubstr("\nSchreibe Daten in Datei: x\\x1b[2Jy.JPG\n"));
     EXPECT_EQ((run.Out + run.Err).find('\x1b'), std::string::npos);
     EXPECT_EQ(EachFile(Dir, {"a\nb.JPG", "x\x1b[2Jy.JPG"}, StoredExposure), (Texts{"3", "4"}));
+}
+
+// The language follows LANGUAGE and the message locale, also where the
+// locale is not installed; in a plain "C" locale LANGUAGE does not count.
+TEST_F(CliE2E, SpeaksTheLanguageOfTheSystem)
+{
+    struct Case {
+        Texts Env;
+        Texts Arguments;
+        int ExitCode;
+        Texts Lines;
+    };
+    const Texts english = {"LANGUAGE=en", "LC_ALL=C.UTF-8"};
+    const Case cases[] = {
+        {english, {"--help"}, 0, {"Usage: zelmaro-cli DIRECTORY [options]", "Options:"}},
+        {{"LANGUAGE=", "LC_ALL=en_US.UTF-8"},
+         {"--help"},
+         0,
+         {"Usage: zelmaro-cli DIRECTORY [options]"}},
+        {{"LANGUAGE=de", "LC_ALL=C"}, {"--help"}, 0, {"Usage: zelmaro-cli DIRECTORY [options]"}},
+        {{"LANGUAGE=de", "LC_ALL=C.UTF-8"},
+         {"--help"},
+         0,
+         {"Aufruf: zelmaro-cli VERZEICHNIS [Optionen]"}},
+        {{"-u", "LC_ALL", "-u", "LC_MESSAGES", "LANGUAGE=", "LANG=de_AT.UTF-8"},
+         {"--help"},
+         0,
+         {"Optionen:"}},
+        {english,
+         {"--frob"},
+         2,
+         {"Error: Unknown option \"--frob\".", "\"zelmaro-cli --help\" explains how to call it."}},
+        {english,
+         {"x", "--tolerance", "5"},
+         2,
+         {"Error: \"--tolerance\" takes a whole number from 0 to 2."}},
+        {english,
+         {"/no/such/folder"},
+         2,
+         {"Error: The directory \"/no/such/folder\" does not exist!"}},
+    };
+    for (const Case& c : cases) {
+        Texts prefix = {"env"};
+        prefix.insert(prefix.end(), c.Env.begin(), c.Env.end());
+        const CliResult result = RunCli(c.Arguments, prefix);
+        EXPECT_EQ(result.ExitCode, c.ExitCode) << c.Env.back() << " " << c.Arguments[0];
+        for (const std::string& line : c.Lines)
+            EXPECT_THAT(result.Lines, Contains(line)) << c.Env.back() << " " << c.Arguments[0];
+    }
+}
+
+// The sample session pairs alike in every language and locale: what the
+// rows say about which image pairs with what, and the offset found. An
+// English run shows none of the German texts.
+TEST_F(CliE2E, TheSampleSessionPairsAlikeInEveryLocale)
+{
+    ASSERT_EQ(
+        std::system(("bash " ZELMARO_SAMPLE_SESSION " '" + Dir.Path() + "' >/dev/null").c_str()),
+        0);
+    const auto run = [&](const Texts& env) {
+        Texts prefix = {"env"};
+        prefix.insert(prefix.end(), env.begin(), env.end());
+        const CliResult result = RunCli({Dir.Path(), "--auto-offset", "--format", "json"}, prefix);
+        EXPECT_EQ(result.ExitCode, 0) << Text(result);
+        // Dates and numbers follow the locale; checks, names, comparisons not.
+        const std::regex pair(
+            R"re(\{"checked": (true|false), "image": ("[^"]*"), .*"time": ("[^"]*"))re");
+        Texts rows, messages;
+        for (const std::string& line : result.Lines) {
+            std::smatch m;
+            if (std::regex_search(line, m, pair))
+                rows.push_back(m[1].str() + " " + m[2].str() + " " + m[3].str());
+            else if (line.starts_with("\"autoOffset\""))
+                rows.push_back(line);
+            else if (!line.starts_with("{") && !line.starts_with("\"") && line != "]" &&
+                     line != "}")
+                messages.push_back(line);
+        }
+        return std::pair(rows, messages);
+    };
+    const auto [german, germanMessages] = run({"LANGUAGE=de", "LC_ALL=C.UTF-8"});
+    ASSERT_EQ(german.size(), 37u) << ::testing::PrintToString(german);
+    EXPECT_THAT(germanMessages, Contains(HasSubstr("35 Einträge gelesen")));
+    for (const Texts& env :
+         {Texts{"LANGUAGE=", "LC_ALL=C.UTF-8"}, Texts{"LANGUAGE=", "LC_ALL=en_US.UTF-8"},
+          Texts{"LANGUAGE=de", "LC_ALL=de_DE.UTF-8"}}) {
+        const auto [rows, messages] = run(env);
+        EXPECT_EQ(rows, german) << env.back();
+        if (env[0] == "LANGUAGE=") {
+            for (const char* word : {"Lese", "Gefundene", "Einträge", "Versatz", "Bild "})
+                EXPECT_THAT(messages, Each(Not(HasSubstr(word)))) << env.back();
+        }
+    }
 }

@@ -7,13 +7,33 @@
 #include <sys/wait.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zelmaro::test {
+
+// The command lines these tests start speak German, whatever this machine's
+// locale: their texts are what the tests compare. LANGUAGE counts only
+// where the message locale is not "C", so that one is made C.UTF-8 then.
+inline const bool kGermanMessages = [] {
+    const auto plain = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value == nullptr || !*value || std::string_view(value) == "C" ||
+               std::string_view(value) == "POSIX";
+    };
+    const char* all = std::getenv("LC_ALL");
+    if (all != nullptr && *all && plain("LC_ALL"))
+        ::setenv("LC_ALL", "C.UTF-8", 1);
+    else if ((all == nullptr || !*all) && plain("LC_MESSAGES"))
+        ::setenv("LC_MESSAGES", "C.UTF-8", 1);
+    ::setenv("LANGUAGE", "de", 1);
+    return true;
+}();
 
 // An image to write: its name, its CreateDate in the tool's syntax and its
 // ExposureTime in the tool's syntax; empty values are left out.
