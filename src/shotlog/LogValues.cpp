@@ -1,5 +1,7 @@
 #include "shotlog/LogValues.h"
 
+#include "support/Strings.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -19,15 +21,6 @@ bool IsDigit(char c)
 char Lower(char c)
 {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string_view Trim(std::string_view text)
-{
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
-        text.remove_suffix(1);
-    return text;
 }
 
 // The longest decimal at the start of text (digits, one "." or ","),
@@ -97,7 +90,7 @@ std::optional<double> ClockExposure(std::string_view text)
 
 std::optional<double> ParseDecimal(std::string_view text)
 {
-    text = Trim(text);
+    text = TrimBlanks(text);
     bool negative = false;
     if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
         negative = text.front() == '-';
@@ -111,7 +104,7 @@ std::optional<double> ParseDecimal(std::string_view text)
 
 std::optional<double> LeadingNumber(std::string_view text)
 {
-    text = Trim(text);
+    text = TrimBlanks(text);
     if (!text.empty() && Lower(text.front()) == 'f')
         text.remove_prefix(1);
     if (!text.empty() && text.front() == '/')
@@ -121,7 +114,7 @@ std::optional<double> LeadingNumber(std::string_view text)
 
 std::optional<double> ParseExposureText(std::string_view text)
 {
-    text = Trim(text);
+    text = TrimBlanks(text);
     if (text.empty())
         return std::nullopt;
     std::optional<double> seconds;
@@ -217,7 +210,7 @@ struct TNumber {
 
 std::optional<std::uint32_t> ParseMoment(std::string_view text, TDateOrder order)
 {
-    text = Trim(text);
+    text = TrimBlanks(text);
     // The numbers of the date and the time; a fraction after the seconds
     // and a zone are left out.
     std::vector<TNumber> numbers;
@@ -289,7 +282,7 @@ bool IsMomentPattern(std::string_view pattern)
 
 std::optional<std::uint32_t> ParseMomentWithPattern(std::string_view text, std::string_view pattern)
 {
-    text = Trim(text);
+    text = TrimBlanks(text);
     if (pattern == "unix") {
         const auto seconds = ParseDecimal(text);
         constexpr double kUnixEpoch = 25569.0 * 86400;

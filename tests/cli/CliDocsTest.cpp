@@ -45,11 +45,12 @@ std::map<std::string, bool> HelpOptions()
     return options;
 }
 
-// The first line of every .TP block under OPTIONEN, roff's "\-" read as "-".
-Options ManPageOptions()
+// The first line of every .TP block under the page's options heading,
+// roff's "\-" read as "-".
+Options ManPageOptions(const char* path, const char* heading)
 {
-    std::string page = SourceFile("packaging/zelmaro-cli.1.in");
-    page = page.substr(page.find(".SH OPTIONEN"));
+    std::string page = SourceFile(path);
+    page = page.substr(page.find(heading));
     page = page.substr(0, page.find(".SH ", 1));
     page = std::regex_replace(page, std::regex(R"(\\-)"), "-");
     Options options = Matches(page, std::regex(R"(\.TP\n\.[BIR]+ (--[a-z-]+))"));
@@ -84,7 +85,8 @@ TEST(CliDocs, EveryOptionOfTheHelpIsDocumentedAndCompleted)
         if (takesValue)
             withValue.insert(name);
     }
-    EXPECT_EQ(ManPageOptions(), helpNames);
+    EXPECT_EQ(ManPageOptions("packaging/zelmaro-cli.1.in", ".SH OPTIONS"), helpNames);
+    EXPECT_EQ(ManPageOptions("packaging/de/zelmaro-cli.1.in", ".SH OPTIONEN"), helpNames);
     EXPECT_EQ(completed, helpNames);
     EXPECT_EQ(valueBranches, withValue);
 }
