@@ -28,7 +28,8 @@ exiftool, reads the log (Zelmaro.txt or the log memos of a Palm Desktop user),
 pairs images and log entries by time under a clock offset and a tolerance,
 and writes the logged exposure time into the images the user checks.
 
-The package holds the desktop program zelmaro, with a German user interface,
-and zelmaro-cli, the same workflow for scripts and machines without a display.")
+The package holds the desktop program zelmaro and zelmaro-cli, the same
+workflow for scripts and machines without a display; both speak German or
+English after the user's language.")
 
 include(CPack)
