@@ -4,6 +4,7 @@
 #include <string>
 
 namespace zelmaro {
+#ifdef ZELMARO_HAVE_GETTEXT
 namespace {
 
 std::string_view Environment(const char* name)
@@ -13,6 +14,7 @@ std::string_view Environment(const char* name)
 }
 
 } // namespace
+#endif
 
 TLanguage LanguageOf(std::string_view tag)
 {
