@@ -140,6 +140,9 @@ TEST_P(RealToolTest, CancelAfterTheFirstImage)
 {
     WriteTaggedImages(Dir.Path(), {{"a.JPG", "2008:01:05 21:03:14", "1/250"},
                                    {"b.JPG", "2008:01:05 21:04:14", "1/250"}});
+    // In turn, so that the second call for events comes after the first image;
+    // readers side by side call for events at other moments.
+    Rig.Flow.SetScanReaders(1);
     Rig.Host.OnPendingEvents = [this] {
         if (Rig.Host.PendingEventCalls == 2)
             Rig.Host.RequestCancel();
