@@ -19,6 +19,7 @@
 #include "workflow/StatusTexts.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -239,6 +240,9 @@ void TfrmMain::CreateControls()
     cmdOriginals = Place(button(tr("Originale")), 640, 88, 91, 25, akLeft | akTop);
     vstImages =
         Place(new TImagesView, 10, 125, 731, kTableHeight, akLeft | akTop | akRight | akBottom);
+    chkSidecar = Place(new QCheckBox(tr("In XMP-Begleitdatei schreiben")), 10, 608, 211, 24,
+                       akLeft | akBottom);
+    cmbSidecar = Place(new QComboBox, 225, 608, 131, 24, akLeft | akBottom);
     lblSeconds = Place(label(tr("Versatz:")), 10, 643, 55, 24, akLeft | akBottom);
     // Clocks an hour or more off are set by hand or by dragging; "A" offers
     // such an offset rather than setting it.
@@ -284,6 +288,10 @@ void TfrmMain::CreateControls()
     edtFirstFrame->SetValue(static_cast<int>(FWorkflow.FirstFrame()));
     edtFirstFrame->setEnabled(false);
     lblFirstFrame->setEnabled(false);
+    // In the order of TSidecar after svNone.
+    cmbSidecar->addItems({QStringLiteral("NAME.xmp"), QStringLiteral("NAME.EXT.xmp")});
+    cmbSidecar->setEnabled(false);
+    cmbSidecar->setAccessibleName(tr("Name der Begleitdatei"));
     {
         auto* menu = new QMenu(cmdOriginals);
         actRestoreOriginals = menu->addAction(tr("Originale wiederherstellen"));
@@ -305,10 +313,10 @@ void TfrmMain::CreateControls()
                        static_cast<QWidget*>(cmbUser), static_cast<QWidget*>(cmdChange)})
         w->setEnabled(false);
 
-    const QWidget* order[] = {edtDir,       cmdReadPics, cmdReadFile, cmdReadMemo,
-                              cmbUser,      cmdOpenLog,  cmbPairing,  edtFirstFrame,
-                              cmdOriginals, vstImages,   edtSeconds,  edtTolerance,
-                              cmdAuto,      cmdChange,   cmdClose,    cmdAbout};
+    const QWidget* order[] = {edtDir,     cmdReadPics, cmdReadFile,   cmdReadMemo,  cmbUser,
+                              cmdOpenLog, cmbPairing,  edtFirstFrame, cmdOriginals, vstImages,
+                              chkSidecar, cmbSidecar,  edtSeconds,    edtTolerance, cmdAuto,
+                              cmdChange,  cmdClose,    cmdAbout};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
     StatusBar->setFocusPolicy(Qt::NoFocus);
@@ -330,6 +338,8 @@ void TfrmMain::CreateControls()
     connect(cmdReadMemo, &QPushButton::clicked, this, [this] { cmdReadMemoClick(); });
     connect(cmdOpenLog, &QPushButton::clicked, this, [this] { cmdOpenLogClick(); });
     connect(cmbPairing, &QComboBox::currentIndexChanged, this, [this] { cmbPairingChange(); });
+    connect(chkSidecar, &QCheckBox::toggled, this, [this] { SidecarChange(); });
+    connect(cmbSidecar, &QComboBox::currentIndexChanged, this, [this] { SidecarChange(); });
     connect(actRestoreOriginals, &QAction::triggered, this,
             [this] { OriginalsCommand(TOriginalAction::oaRestore); });
     connect(actDeleteOriginals, &QAction::triggered, this,
@@ -497,6 +507,8 @@ void TfrmMain::ReadSettings()
     cmbPairing->setCurrentIndex(alignment >= 0 && alignment < cmbPairing->count() ? alignment : 0);
     edtFirstFrame->SetValue(std::clamp(
         readInt("FirstFrame", static_cast<int>(FWorkflow.FirstFrame())), 0, kMaxFirstFrame));
+    cmbSidecar->setCurrentIndex(readInt("SidecarNaming", 0) == 1 ? 1 : 0);
+    chkSidecar->setChecked(readInt("Sidecar", 0) == 1);
 
     if (cmbUser->count() > 0) {
         const std::string name = ReadAppString(store, kSettingsAppName, "User", PalmName(0));
@@ -549,6 +561,8 @@ void TfrmMain::StoreSettings()
     WriteAppInteger(store, kSettingsAppName, "Alignment", static_cast<int>(FWorkflow.Alignment()));
     WriteAppInteger(store, kSettingsAppName, "FirstFrame",
                     static_cast<int>(FWorkflow.FirstFrame()));
+    WriteAppInteger(store, kSettingsAppName, "Sidecar", chkSidecar->isChecked() ? 1 : 0);
+    WriteAppInteger(store, kSettingsAppName, "SidecarNaming", cmbSidecar->currentIndex());
     WriteAppString(store, kSettingsAppName, "ColumnWidths",
                    ColumnWidthsText(vstImages->ColumnWidths()));
 }
@@ -716,6 +730,24 @@ void TfrmMain::cmbPairingChange()
     });
 }
 
+void TfrmMain::SidecarChange()
+{
+    Run(
+        [this] {
+            cmbSidecar->setEnabled(chkSidecar->isChecked());
+            const TSidecar sidecar = !chkSidecar->isChecked()          ? TSidecar::svNone
+                                     : cmbSidecar->currentIndex() == 1 ? TSidecar::svExtXmp
+                                                                       : TSidecar::svXmp;
+            if (sidecar == FWorkflow.Sidecar())
+                return;
+            FWorkflow.SetSidecar(sidecar);
+            // The table shows what the sidecars now chosen hold.
+            if (!FWorkflow.Images().empty())
+                FWorkflow.ReadPicturesAgain();
+        },
+        TCommandKind::ckLong);
+}
+
 void TfrmMain::edtFirstFrameChange()
 {
     Run([this] {
@@ -788,7 +820,9 @@ void TfrmMain::cmdChangeClick()
 {
     Run(
         [this] {
-            if (!AskYesNo(WriteQuestion(FWorkflow.RowsToWrite()), kAppCaption))
+            if (!AskYesNo(
+                    WriteQuestion(FWorkflow.RowsToWrite(), FWorkflow.Sidecar() != TSidecar::svNone),
+                    kAppCaption))
                 return;
             FWorkflow.WriteExposureTimes();
             if (!TerminateRequested())

@@ -59,6 +59,12 @@ TCliParse ParseCliArguments(const std::vector<std::string>& arguments)
             o.Write = true;
         } else if (a == "--dry-run") {
             o.DryRun = true;
+        } else if (a == "--sidecar" || a.starts_with("--sidecar=")) {
+            const std::optional<TSidecar> naming =
+                a == "--sidecar" ? TSidecar::svXmp : SidecarNamingFromText(a.substr(10));
+            if (!naming)
+                return fail(Tr("\"--sidecar\" nimmt xmp (NAME.xmp) oder ext.xmp (NAME.EXT.xmp)."));
+            o.Sidecar = *naming;
         } else if (a == "--restore") {
             o.Restore = true;
         } else if (a == "--delete-originals") {
@@ -252,11 +258,22 @@ Optionen:
                        ausgeben, die --write ausführen würde (statt der
                        Tabelle; "exiftool -@ DATEI" führt sie aus); die
                        Prüfungen vor dem Schreiben können noch Bilder auslassen
+  --sidecar[=N]        die Werte statt in die Bilder in ihre XMP-Begleitdateien
+                       schreiben, die Raw-Entwickler lesen: N ist xmp
+                       (NAME.xmp, Vorgabe) oder ext.xmp (NAME.EXT.xmp). Eine
+                       vorhandene wird ergänzt, alles andere darin bleibt,
+                       eine fehlende wird angelegt; ein Bild wird nie zum
+                       Schreiben geöffnet. Hält die Begleitdatei eines Bildes
+                       eine Verschlusszeit, zeigt die Tabelle diese (mit
+                       --format json: "imageExposureFromSidecar": true), und
+                       nach dem Schreiben wird sie neu gelesen
   --restore            statt zuzuordnen: jedes Bild des Verzeichnisses, dessen
                        Original exiftool beim ersten Schreiben als
                        NAME_original aufbewahrt hat, durch dieses Original
-                       ersetzen, auch ein fehlendes Bild; nennt jedes Bild
-                       auf der Ausgabe
+                       ersetzen, auch ein fehlendes Bild, ebenso jede
+                       XMP-Begleitdatei durch NAME.xmp_original (eine, die
+                       --sidecar angelegt hat, wird wieder entfernt); nennt
+                       jedes auf der Ausgabe
   --delete-originals   statt zuzuordnen: diese Originale ohne Rückfrage löschen,
                        doch nur, wo ihr Bild als Datei daneben liegt (sonst
                        bleibt es und wird genannt); nennt jedes auf der Ausgabe

@@ -3,6 +3,7 @@
 #include "shotlog/LogSource.h"
 #include "support/Result.h"
 #include "workflow/Records.h"
+#include "workflow/Sidecar.h"
 
 #include <cstdint>
 #include <optional>
@@ -31,6 +32,9 @@ struct TCliOptions {
     std::optional<TColumnMapping> Columns;
     std::optional<int> Tolerance;
     bool Write = false;
+    // --sidecar: the values go into the images' XMP sidecars, and where one
+    // holds an exposure time, the table shows it.
+    TSidecar Sidecar = TSidecar::svNone;
     // Prints the tool's argument file of --write instead of the table.
     bool DryRun = false;
     // Instead of matching: put back or delete the originals the tool kept.

@@ -226,6 +226,8 @@ void WriteJsonRows(std::ostream& out, const TWorkflow& flow)
         out << (r ? ",\n " : "\n ") << "{\"checked\": " << (row[0].empty() ? "false" : "true");
         for (std::size_t c = 0; c < kJsonKeys.size(); ++c)
             out << ", \"" << kJsonKeys[c] << "\": " << JsonString(row[c + 1]);
+        if (const TImageItem* image = flow.Matches()[r].Image; image && image->ExposureFromSidecar)
+            out << ", \"imageExposureFromSidecar\": true";
         WriteJsonShotFields(out, flow.Matches()[r].Shot);
         out << "}";
     }

@@ -30,6 +30,12 @@ bool DirExists(const std::string& path)
     return attributes && (*attributes & kFileAttributeDirectory) != 0;
 }
 
+std::string FileNamePart(std::string_view path, TPathStyle style)
+{
+    const auto slash = path.find_last_of(style == TPathStyle::psWindows ? "\\/:" : "/");
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
 bool FileExists(const std::string& path)
 {
     auto attributes = SystemPlatform().FileAttributes(path);

@@ -23,6 +23,9 @@ inline constexpr char kPathDelimiter = '/';
 std::string JoinPath(std::string_view directory, std::string_view name,
                      TPathStyle style = kNativePathStyle);
 
+// What follows the path's last separator (or drive colon on Windows).
+std::string FileNamePart(std::string_view path, TPathStyle style = kNativePathStyle);
+
 // True when the path names an existing directory; false otherwise, also for "".
 bool DirExists(const std::string& path);
 

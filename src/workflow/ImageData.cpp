@@ -137,6 +137,18 @@ TImageData ParseImageData(const std::vector<std::string>& lines, const FormatSet
     return data;
 }
 
+double SidecarExposureTime(const std::optional<std::vector<std::string>>& lines,
+                           const FormatSettings& settings)
+{
+    // Its dates are none of ours: only the exposure lines count.
+    std::vector<std::string> exposures;
+    if (lines)
+        for (const std::string& line : *lines)
+            if (line.find("Exposure Time") != std::string::npos)
+                exposures.push_back(line);
+    return ParseImageData(exposures, settings).ExposureTime;
+}
+
 std::string ToolArgumentPath(const std::string& path)
 {
     if (!path.empty() && path.front() == '-')

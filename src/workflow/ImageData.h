@@ -24,6 +24,10 @@ struct TImageData {
 // one with a part that is no number throws ConversionError.
 TImageData ParseImageData(const std::vector<std::string>& lines, const FormatSettings& settings);
 
+// The exposure time a sidecar's lines hold; 0 where there is none or no lines.
+double SidecarExposureTime(const std::optional<std::vector<std::string>>& lines,
+                           const FormatSettings& settings);
+
 // The path as the tool gets it: one starting with "-" is no option.
 std::string ToolArgumentPath(const std::string& path);
 

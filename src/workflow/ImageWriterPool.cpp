@@ -5,6 +5,7 @@
 #include "workflow/ImageData.h"
 #include "workflow/Originals.h"
 #include "workflow/Records.h"
+#include "workflow/Sidecar.h"
 
 #include <algorithm>
 #include <exception>
@@ -93,11 +94,36 @@ std::optional<std::string> ObstacleBeforeReading(const TWriteTask& task)
     if (!FileExists(task.Path))
         return "Die Datei gibt es nicht mehr.";
     // The tool refuses to write beside its own leftover; the user decides.
-    if (FileExists(task.Path + std::string(kToolTemporarySuffix)))
-        return "Neben dem Bild liegt noch \"" + task.FileName + std::string(kToolTemporarySuffix) +
+    const std::string leftover = FileNamePart(task.Target()) + std::string(kToolTemporarySuffix);
+    if (FileExists(task.Target() + std::string(kToolTemporarySuffix)))
+        return "Neben dem Bild liegt noch \"" + leftover +
                "\" von einem abgebrochenen Schreiben. Bitte prüfen und entfernen; das Bild "
                "wurde nicht geändert.";
     return std::nullopt;
+}
+
+// The exposure times the tasks' existing sidecars hold, 0 where none does or
+// it cannot be read: the write then goes ahead and is read back.
+std::vector<double> SidecarExposures(TMetadataTool& tool, const std::vector<TWriteTask>& tasks,
+                                     const std::vector<std::size_t>& which,
+                                     const FormatSettings& settings)
+{
+    std::vector<double> exposures(tasks.size(), 0);
+    std::vector<std::size_t> read;
+    std::vector<std::string> paths;
+    for (const std::size_t k : which) {
+        if (!tasks[k].Sidecar.empty() && FileExists(tasks[k].Sidecar)) {
+            read.push_back(k);
+            paths.push_back(tasks[k].Sidecar);
+        }
+    }
+    if (paths.empty())
+        return exposures;
+    const std::vector<TReading> readings = ReadAll(tool, paths, {});
+    for (std::size_t r = 0; r < read.size(); ++r)
+        if (!readings[r].Failure)
+            exposures[read[r]] = SidecarExposureTime(readings[r].Lines, settings);
+    return exposures;
 }
 
 } // namespace
@@ -122,6 +148,7 @@ std::vector<TWriteOutcome> WriteBatch(TMetadataTool& tool, const std::vector<TWr
     for (std::size_t k : toRead)
         paths.push_back(tasks[k].Path);
     const std::vector<TReading> checks = ReadAll(tool, paths, {});
+    const std::vector<double> sidecars = SidecarExposures(tool, tasks, toRead, settings);
     // Nothing at or after a tool that cannot start, or a cancel, is written.
     std::size_t end = tasks.size();
     std::vector<std::size_t> toWrite;
@@ -142,11 +169,12 @@ std::vector<TWriteOutcome> WriteBatch(TMetadataTool& tool, const std::vector<TWr
         if (!data || data->Date != task.Date) {
             outcome.Kind = TKind::okRefused;
             outcome.Reason = "Das Bild hat sich seit dem Auslesen geändert.";
-        } else if (ExposureTimesEqual(data->ExposureTime, task.Logged)) {
+        } else if (const double held = task.Sidecar.empty() ? data->ExposureTime : sidecars[k];
+                   ExposureTimesEqual(held, task.Logged)) {
             // Written since it was read, by a run before this one.
             outcome.Kind = TKind::okHeld;
-            outcome.ExposureTime = data->ExposureTime;
-        } else if (IsReadOnly(task.Path)) {
+            outcome.ExposureTime = held;
+        } else if (FileExists(task.Target()) && IsReadOnly(task.Target())) {
             // The tool would replace the file through its directory all the same.
             outcome.Kind = TKind::okRefused;
             outcome.Reason = "Die Datei ist schreibgeschützt.";
@@ -154,6 +182,31 @@ std::vector<TWriteOutcome> WriteBatch(TMetadataTool& tool, const std::vector<TWr
             toWrite.push_back(k);
         }
     }
+    // A new sidecar starts empty, which the tool then keeps as its original.
+    std::vector<bool> created(tasks.size(), false);
+    std::erase_if(toWrite, [&](std::size_t k) {
+        const std::string& sidecar = tasks[k].Sidecar;
+        if (k >= end || sidecar.empty() || FileExists(sidecar))
+            return false;
+        created[k] = CreateEmptySidecar(sidecar);
+        if (created[k])
+            return false;
+        outcomes[k].Kind = TKind::okRefused;
+        outcomes[k].Reason =
+            "Die Begleitdatei \"" + FileNamePart(sidecar) + "\" ließ sich nicht anlegen.";
+        return true;
+    });
+    // One that was not written is taken away again.
+    struct TCreatedSidecars {
+        const std::vector<TWriteTask>& Tasks;
+        const std::vector<bool>& Created;
+        ~TCreatedSidecars()
+        {
+            for (std::size_t k = 0; k < Tasks.size(); ++k)
+                if (Created[k])
+                    RemoveEmptySidecar(Tasks[k].Sidecar);
+        }
+    } createdSidecars{tasks, created};
 
     // The writes, never stopped once begun; a stop takes effect between two.
     // Images that take the same value go in one call: the tool's cost is
@@ -215,7 +268,7 @@ std::vector<TWriteOutcome> WriteBatch(TMetadataTool& tool, const std::vector<TWr
         watch.ReadingBack(true);
     paths.clear();
     for (std::size_t k : written)
-        paths.push_back(tasks[k].Path);
+        paths.push_back(tasks[k].Target());
     std::vector<TReading> readBacks;
     try {
         readBacks = ReadAll(tool, paths, extraTags);
@@ -227,7 +280,19 @@ std::vector<TWriteOutcome> WriteBatch(TMetadataTool& tool, const std::vector<TWr
     if (watch.ReadingBack)
         watch.ReadingBack(false);
     for (std::size_t r = 0; r < written.size(); ++r) {
+        const TWriteTask& task = tasks[written[r]];
         TWriteOutcome& outcome = outcomes[written[r]];
+        if (!task.Sidecar.empty()) {
+            // A sidecar has no date of ours; what it holds is the answer.
+            if (!readBacks[r].Lines) {
+                outcome.Kind = TKind::okUnreadable;
+                continue;
+            }
+            outcome.Kind = TKind::okWritten;
+            outcome.ExposureTime = SidecarExposureTime(readBacks[r].Lines, settings);
+            outcome.ReadBackLines = *readBacks[r].Lines;
+            continue;
+        }
         const std::optional<TImageData> data = Complete(readBacks[r].Lines, settings);
         if (!data) {
             outcome.Kind = TKind::okUnreadable;

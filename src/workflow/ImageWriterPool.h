@@ -28,6 +28,11 @@ struct TWriteTask {
     std::uint32_t Date = 0;
     double Logged = 0;
     std::vector<std::string> Arguments;
+    // Where the values go and are read back from when not into the image:
+    // its sidecar (the last argument then names it).
+    std::string Sidecar{};
+    // The file written and read back.
+    const std::string& Target() const { return Sidecar.empty() ? Path : Sidecar; }
 };
 
 // What became of one task.
@@ -36,7 +41,7 @@ struct TWriteOutcome {
         okNotBegun,     // a stop came before it
         okCheckStopped, // a cancel stopped the reading before its write
         okRefused,      // not written; Reason says why
-        okHeld,         // it held the logged value already (ExposureTime)
+        okHeld,         // it (or its sidecar) held the logged value already (ExposureTime)
         okWritten,      // written and read back (ExposureTime; ErrorLines of the write)
         okWriteEnded,   // the tool ended during the write (Reason)
         okNoTool,       // the tool could not be started

@@ -1,8 +1,10 @@
 #include "workflow/Originals.h"
 
+#include "support/FileSearch.h"
 #include "support/Paths.h"
 #include "support/Result.h"
 #include "workflow/PictureScan.h"
+#include "workflow/Sidecar.h"
 #include "workflow/Workflow.h"
 
 #include <filesystem>
@@ -82,7 +84,14 @@ TOriginalResult ActOnOriginal(const std::string& directory, const std::string& o
             result.Reason = NotAFile(result.FileName);
             return result;
         }
-        fs::rename(fs::path(originalPath), fs::path(imagePath), error);
+        if (IsEmptySidecar(originalPath)) {
+            // A sidecar this program made: before it there was none.
+            fs::remove(fs::path(imagePath), error);
+            if (!error)
+                fs::remove(fs::path(originalPath), error);
+        } else {
+            fs::rename(fs::path(originalPath), fs::path(imagePath), error);
+        }
     }
     if (error) {
         result.Reason = SystemReason(error);
@@ -101,7 +110,12 @@ TWorkflow::RestoreOriginals(const std::string& directory, TOriginalAction action
     if (!lock)
         return std::nullopt;
     std::vector<TOriginalResult> results;
-    for (const std::string& original : ImageFileNames(directory, kOriginalSuffix))
+    std::vector<std::string> originals = ImageFileNames(directory, kOriginalSuffix);
+    for (const std::string& path :
+         FindFiles(JoinPath(directory, "*.XMP" + std::string(kOriginalSuffix)), false, false, true,
+                   false))
+        originals.push_back(FileNamePart(path));
+    for (const std::string& original : originals)
         results.push_back(ActOnOriginal(directory, original, action));
     return results;
 }

@@ -9,6 +9,7 @@
 #include "workflow/ImageReaderPool.h"
 #include "workflow/OperationScope.h"
 #include "workflow/ShotLog.h"
+#include "workflow/Sidecar.h"
 #include "workflow/Workflow.h"
 
 #include <algorithm>
@@ -27,12 +28,6 @@ constexpr std::array<const char*, 25> kImageMasks = {
     "*.CR2", "*.CRW", "*.DNG",  "*.JPG", "*.JPEG", "*.MRW",  "*.NEF", "*.ORF", "*.PEF",
     "*.PSD", "*.TIF", "*.TIFF", "*.CR3", "*.ARW",  "*.SR2",  "*.RAF", "*.RW2", "*.RWL",
     "*.NRW", "*.SRW", "*.IIQ",  "*.ERF", "*.X3F",  "*.HEIC", "*.HEIF"};
-
-std::string FileNamePart(const std::string& path)
-{
-    const auto slash = path.find_last_of(kNativePathStyle == TPathStyle::psWindows ? "\\/:" : "/");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // How long the scan waits for a reading before it asks for events again.
 constexpr int kScanEventsMs = 50;
@@ -110,9 +105,23 @@ TWorkflow::TScanEnd TWorkflow::Scan(const std::string& directory)
     }
     if (FProgress)
         FProgress->ShowFileLine();
+    // The sidecars first: they are small, and an image is listed with the
+    // value its raw developer will use or not at all.
+    const std::optional<std::map<std::string, double>> sidecars =
+        ReadSidecarExposures(directory, names);
+    if (!sidecars) {
+        FLastScan.Cancelled = true;
+        return TScanEnd::seRead;
+    }
     const std::size_t readers = ScanReaderCount();
     const bool read = readers > 1 ? ReadImagesAtOnce(directory, names, readers)
                                   : ReadImagesInTurn(directory, names);
+    for (auto& [date, image] : FImages) {
+        if (const auto it = sidecars->find(image.FileName); it != sidecars->end()) {
+            image.ExposureTime = it->second;
+            image.ExposureFromSidecar = true;
+        }
+    }
     FLastScan.Read = FImages.size();
     FLastScan.Cancelled = FHost.CancelRequested() && FLastScan.Read < FLastScan.Found;
     return read ? TScanEnd::seRead : TScanEnd::seUnreadable;
@@ -236,6 +245,53 @@ bool TWorkflow::ReadImagesAtOnce(const std::string& directory,
         if (FProgress && taken < handedOut)
             FProgress->SetFileName(names[taken]);
     }
+}
+
+std::optional<std::map<std::string, double>>
+TWorkflow::ReadSidecarExposures(const std::string& directory, const std::vector<std::string>& names)
+{
+    std::map<std::string, double> exposures;
+    if (FSidecar == TSidecar::svNone)
+        return exposures;
+    const TSidecarFiles sidecars(directory, FSidecar);
+    std::vector<std::string> owners;
+    for (const std::string& name : names)
+        if (sidecars.Exists(name))
+            owners.push_back(name);
+    for (std::size_t first = 0; first < owners.size(); first += kScanBatch) {
+        FHost.ProcessPendingEvents();
+        if (FHost.CancelRequested())
+            return std::nullopt;
+        const std::vector<std::string> part(
+            owners.begin() + static_cast<std::ptrdiff_t>(first),
+            owners.begin() +
+                static_cast<std::ptrdiff_t>(std::min(first + kScanBatch, owners.size())));
+        std::vector<std::string> paths;
+        for (const std::string& name : part)
+            paths.push_back(sidecars.PathFor(name));
+        if (FProgress)
+            FProgress->SetFileName(FileNamePart(paths.front()));
+        std::vector<std::optional<std::vector<std::string>>> lines;
+        try {
+            if (auto together = ReadImagesTogether(Tool(), paths)) {
+                lines = std::move(*together);
+            } else {
+                for (const std::string& path : paths)
+                    lines.push_back(ReadImageLines(Tool(), path));
+            }
+        } catch (const EToolCallFailed& failure) {
+            if (failure.Reason() == EToolCallFailed::TReason::trStopped)
+                return std::nullopt;
+            continue; // these sidecars count as holding nothing
+        } catch (const std::exception&) {
+            return exposures; // no tool: the images' reading tells the user
+        }
+        for (std::size_t k = 0; k < part.size(); ++k) {
+            if (const double exposure = SidecarExposureTime(lines[k], FSettings); exposure > 0)
+                exposures[part[k]] = exposure;
+        }
+    }
+    return exposures;
 }
 
 bool TWorkflow::ReportUnreadable(const std::string& name)

@@ -35,6 +35,8 @@ struct TImageItem {
     std::string FileName;
     std::uint32_t Date = 0;
     double ExposureTime = 0;
+    // The exposure time is the sidecar's, which raw developers use.
+    bool ExposureFromSidecar = false;
 };
 
 // One table row: at most one image and at most one shot, neither owned.

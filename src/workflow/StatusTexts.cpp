@@ -103,8 +103,16 @@ std::string OriginalsReportText(const std::vector<TOriginalResult>& results, TOr
                 done);
 }
 
-std::string WriteQuestion(std::size_t count)
+std::string WriteQuestion(std::size_t count, bool sidecars)
 {
+    if (sidecars)
+        return Fill(TrN("%1 XMP-Begleitdatei wird geschrieben; die Bilder bleiben unverändert, "
+                        "eine vorhandene Begleitdatei bleibt als _original erhalten. Fortfahren?",
+                        "%1 XMP-Begleitdateien werden geschrieben; die Bilder bleiben "
+                        "unverändert, vorhandene Begleitdateien bleiben als _original erhalten. "
+                        "Fortfahren?",
+                        count),
+                    count);
     return Fill(TrN("%1 Bild wird geändert; die Originale bleiben als _original erhalten. "
                     "Fortfahren?",
                     "%1 Bilder werden geändert; die Originale bleiben als _original erhalten. "

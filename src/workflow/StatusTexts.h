@@ -22,7 +22,7 @@ std::string WriteReportText(const TWorkflow::TWriteReport& report);
 // The summary beside the messages: "1999 Paare, 1750 zu schreiben".
 std::string SummaryText(std::size_t pairs, std::size_t toWrite);
 // The question before a write-back of count images.
-std::string WriteQuestion(std::size_t count);
+std::string WriteQuestion(std::size_t count, bool sidecars = false);
 
 // Putting back or deleting the originals the tool kept.
 // The question before deleting those of a directory.

@@ -11,6 +11,7 @@
 #include "workflow/MetadataTool.h"
 #include "workflow/Originals.h"
 #include "workflow/Records.h"
+#include "workflow/Sidecar.h"
 #include "workflow/ValuesView.h"
 #include "workflow/WorkflowHost.h"
 
@@ -199,11 +200,14 @@ public:
     // (--dry-run); the checks before writing may still leave an image out.
     std::string WriteArgumentFile() const;
     // Sets a record's exposure time after its file was written and read back.
-    void SetImageExposureTime(const TImageItem& image, double exposureTime);
+    void SetImageExposureTime(const TImageItem& image, double exposureTime,
+                              bool fromSidecar = false);
 
     // Puts back the original the tool kept ("NAME_original") of every image
     // of the directory, or deletes those originals; the names in the order
-    // of the picture scan. Only files of the directory itself are touched.
+    // of the picture scan, then those of the XMP sidecars ("NAME.xmp_original";
+    // a sidecar this program created goes, as there was none before it).
+    // Only files of the directory itself are touched.
     // An original is deleted only where its image is a file beside it;
     // restoring, it replaces its image, or takes the place of an image that
     // is gone. What a write cut short left ("NAME_exiftool_tmp") is named,
@@ -234,6 +238,11 @@ public:
     // The frame the first image holds when frames are counted (alFrame); 1 at first.
     std::uint32_t FirstFrame() const { return FFirstFrame; }
     void SetFirstFrame(std::uint32_t frame) { FFirstFrame = frame; }
+    // Where the values are written and, where a sidecar holds an exposure
+    // time, read from: the images themselves (svNone, at first) or their
+    // XMP sidecars. Takes effect at the next reading of the pictures.
+    TSidecar Sidecar() const { return FSidecar; }
+    void SetSidecar(TSidecar sidecar) { FSidecar = sidecar; }
     // A row for the image and shot graded under the offset and the tolerance.
     TMatchItem MakeMatch(const TImageItem* image, const TShotItem* shot, std::int32_t offset) const;
     // Puts the offset with the most exact pairs into the offset field and its
@@ -309,6 +318,7 @@ private:
     long long FSlowWriteReports = 0;
     TRowAlignment FAlignment = TRowAlignment::alPositional;
     std::uint32_t FFirstFrame = 1;
+    TSidecar FSidecar = TSidecar::svNone;
     // The progress window of the running long operation, if any.
     TProgressView* FProgress = nullptr;
     const RegistryStore* FPalmRegistry = nullptr;
@@ -423,6 +433,10 @@ private:
     bool ReadImagesInTurn(const std::string& directory, const std::vector<std::string>& names);
     bool ReadImagesAtOnce(const std::string& directory, const std::vector<std::string>& names,
                           std::size_t readers);
+    // The exposure times the sidecars of the named images hold, by image
+    // name; nullopt after a cancel.
+    std::optional<std::map<std::string, double>>
+    ReadSidecarExposures(const std::string& directory, const std::vector<std::string>& names);
     // Tells the user, requests the end of the program and answers false.
     bool ReportUnreadable(const std::string& name);
 };

@@ -7,6 +7,7 @@
 #include "workflow/ExifToolSession.h"
 #include "workflow/ImageData.h"
 #include "workflow/OperationScope.h"
+#include "workflow/Sidecar.h"
 #include "workflow/StatusTexts.h"
 #include "workflow/Workflow.h"
 
@@ -37,12 +38,13 @@ std::vector<std::string> ExposureWriteArguments(double exposureTime, const std::
     return {"-ExposureTime=" + value, "-ShutterSpeedValue=" + value, "-P", ToolArgumentPath(path)};
 }
 
-void TWorkflow::SetImageExposureTime(const TImageItem& image, double exposureTime)
+void TWorkflow::SetImageExposureTime(const TImageItem& image, double exposureTime, bool fromSidecar)
 {
     const auto [first, last] = FImages.equal_range(image.Date);
     for (auto it = first; it != last; ++it) {
         if (&it->second == &image) {
             it->second.ExposureTime = exposureTime;
+            it->second.ExposureFromSidecar = fromSidecar;
             return;
         }
     }
@@ -172,13 +174,18 @@ std::vector<TWriteTask> TWorkflow::WriteTasks(const std::string& directory,
                                               std::vector<const TImageItem*>& images) const
 {
     std::vector<TWriteTask> tasks;
+    const TSidecarFiles sidecars(directory, FSidecar);
     for (const TMatchItem& item : FMatches) {
         if (!item.Checked || !item.Image || !item.Shot ||
             !IsWritableExposureTime(item.Shot->ExposureTime))
             continue;
         const std::string path = JoinPath(directory, item.Image->FileName);
+        const std::string sidecar =
+            FSidecar == TSidecar::svNone ? std::string() : sidecars.PathFor(item.Image->FileName);
         tasks.push_back({path, item.Image->FileName, item.Image->Date, item.Shot->ExposureTime,
-                         ExposureWriteArguments(item.Shot->ExposureTime, path, FSettings)});
+                         ExposureWriteArguments(item.Shot->ExposureTime,
+                                                sidecar.empty() ? path : sidecar, FSettings),
+                         sidecar});
         images.push_back(item.Image);
     }
     return tasks;
@@ -245,23 +252,27 @@ void TWorkflow::TakeWriteOutcome(const TWriteTask& task, const TImageItem& image
         FLastWrite.Failed.push_back({image.FileName, std::move(outcome.Reason)});
         break;
     case TKind::okHeld:
-        SetImageExposureTime(image, outcome.ExposureTime);
+        SetImageExposureTime(image, outcome.ExposureTime, !task.Sidecar.empty());
         FLastWrite.Written.push_back(image.FileName);
         break;
     case TKind::okWriteEnded:
         FLastWrite.Failed.push_back(
-            {image.FileName, outcome.Reason + LeftoverText(directory, image.FileName)});
+            {image.FileName,
+             outcome.Reason + LeftoverText(directory, FileNamePart(task.Target()))});
         break;
     case TKind::okNoTool:
         stopHere("Fehler beim Ändern von Bild", "exiftool ließ sich nicht starten.");
         break;
     case TKind::okUnreadable:
         stopHere("Fehler beim Auslesen von Bild",
-                 "Das Bild ließ sich nach dem Schreiben nicht mehr auslesen." +
-                     LeftoverText(directory, image.FileName));
+                 (task.Sidecar.empty()
+                      ? std::string("Das Bild ließ sich nach dem Schreiben nicht mehr auslesen.")
+                      : "Die Begleitdatei \"" + FileNamePart(task.Sidecar) +
+                            "\" ließ sich nach dem Schreiben nicht mehr auslesen.") +
+                     LeftoverText(directory, FileNamePart(task.Target())));
         break;
     case TKind::okWritten: {
-        SetImageExposureTime(image, outcome.ExposureTime);
+        SetImageExposureTime(image, outcome.ExposureTime, !task.Sidecar.empty());
         if (ExposureTimesEqual(outcome.ExposureTime, task.Logged)) {
             FLastWrite.Written.push_back(image.FileName);
             // Readers that prefer the camera's bulb duration show that instead.
@@ -274,10 +285,13 @@ void TWorkflow::TakeWriteOutcome(const TWriteTask& task, const TImageItem& image
                                          "Belichtungszeit zeigen."});
             break;
         }
-        std::string reason = ToolRefusal(outcome.ErrorLines, ToolArgumentPath(task.Path));
+        std::string reason = ToolRefusal(outcome.ErrorLines, ToolArgumentPath(task.Target()));
         if (reason.empty())
-            reason = "Die Datei enthält danach " + NumberText(outcome.ExposureTime, FSettings) +
-                     " statt " + NumberText(task.Logged, FSettings) + ".";
+            reason =
+                (task.Sidecar.empty() ? std::string("Die Datei")
+                                      : "Die Begleitdatei \"" + FileNamePart(task.Sidecar) + "\"") +
+                " enthält danach " + NumberText(outcome.ExposureTime, FSettings) + " statt " +
+                NumberText(task.Logged, FSettings) + ".";
         FLastWrite.Failed.push_back({image.FileName, std::move(reason)});
         break;
     }

@@ -410,4 +410,10 @@ TEST(CliArguments, LogsOfTodayAlignmentsAndColumns)
     ASSERT_TRUE(o.Columns);
     EXPECT_EQ(*o.Columns, (TColumnMapping{"Zeit", "", "DD.MM.YYYY hh:mm", "Dauer", "", "Nr"}));
     EXPECT_TRUE(ParseCliArguments({"dir", "--align", "name"}).Options->AlignName);
+
+    EXPECT_EQ(ParseCliArguments({"dir"}).Options->Sidecar, TSidecar::svNone);
+    EXPECT_EQ(ParseCliArguments({"dir", "--sidecar"}).Options->Sidecar, TSidecar::svXmp);
+    EXPECT_EQ(ParseCliArguments({"dir", "--sidecar=ext.xmp"}).Options->Sidecar, TSidecar::svExtXmp);
+    for (const char* bad : {"--sidecar=", "--sidecar=XMP", "--sidecars"})
+        EXPECT_FALSE(ParseCliArguments({"dir", bad}).Options.Ok()) << bad;
 }

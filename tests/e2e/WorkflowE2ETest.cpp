@@ -262,6 +262,86 @@ TEST_P(RealToolTest, TodaysRawFilesAreMatchedAndWritten)
               (Texts{"2", "3", "4"}));
 }
 
+// Sidecars beside raw files, under both namings: new ones are created, an
+// existing one (named in other letters) keeps what else it holds, the table
+// shows their values, a second write finds them written, a restore brings
+// back the sidecar that was there and removes the new ones, and no raw file
+// changes by a byte.
+TEST_P(RealToolTest, RawFilesGetSidecarsAndStayAsTheyAre)
+{
+    const std::string fixtures = ZELMARO_CAMERA_FIXTURES;
+    if (!fs::is_directory(fixtures))
+        GTEST_SKIP() << "no camera files (ZELMARO_CAMERA_FIXTURES: \"" << fixtures << "\")";
+    const Texts raws = {"FujiFilm.raf", "Panasonic.rw2", "CanonRaw.cr3",
+                        "filetype-fixture-sony-zv-e10.arw"};
+    for (const std::string& name : raws)
+        fs::copy_file(fixtures + "/" + name, Dir.File(name));
+    const auto rawBytes = [&] { return EachFile(Dir, raws, FileBytes); };
+    const Texts before = rawBytes();
+    Dir.Write("Zelmaro.txt", "Zelmaro\r\n-0705221358302-0808061521563-1802211208564-"
+                             "2107241423065-\r\n");
+    const test::TScopedEnv zone("TZ", "JST-9");
+    const auto title = [](const std::string& path) {
+        const Texts lines = RunExifTool({"-s3", "-XMP-dc:Title", path});
+        return lines.empty() ? std::string() : lines.front();
+    };
+
+    struct Naming {
+        TSidecar sidecar;
+        Texts names; // of the raws' sidecars, the Panasonic's existing one second
+    } namings[] = {
+        {TSidecar::svXmp,
+         {"FujiFilm.xmp", "Panasonic.XMP", "CanonRaw.xmp", "filetype-fixture-sony-zv-e10.xmp"}},
+        {TSidecar::svExtXmp,
+         {"FujiFilm.raf.xmp", "Panasonic.rw2.XMP", "CanonRaw.cr3.xmp",
+          "filetype-fixture-sony-zv-e10.arw.xmp"}},
+    };
+    for (const Naming& naming : namings) {
+        SCOPED_TRACE(std::string(SidecarNamingText(naming.sidecar)));
+        const std::string existing = Dir.File(naming.names[1]);
+        RunExifTool({"-q", "-XMP-dc:Title=Nacht am See", "-XMP-exif:ExposureTime=1/100", existing});
+        const std::string existingBytes = FileBytes(existing);
+        ASSERT_EQ(title(existing), "Nacht am See");
+
+        Rig.Flow.SetSidecar(naming.sidecar);
+        Rig.Flow.ReadPictures(Dir.Path());
+        Rig.Flow.ReadLogFile(Dir.Path());
+        // The existing sidecar's value is the one shown.
+        EXPECT_EQ(Column(2), (Texts{"0,004", "0,01", "0,0125", "0,00625"}));
+        EXPECT_EQ(Checks(), (std::vector<bool>{true, true, true, true}));
+        Rig.Flow.WriteExposureTimes();
+        EXPECT_TRUE(Rig.Host.WriteFailures.empty());
+        EXPECT_EQ(Rig.Flow.LastWrite().Written, raws);
+        EXPECT_EQ(Column(2), (Texts{"2", "3", "4", "5"}));
+        EXPECT_EQ(EachFile(Dir, naming.names, StoredExposure), (Texts{"2", "3", "4", "5"}));
+        EXPECT_EQ(title(existing), "Nacht am See");
+        EXPECT_EQ(FileBytes(existing + "_original"), existingBytes);
+        EXPECT_EQ(rawBytes(), before);
+
+        // Read afresh, the sidecars' values stand, and nothing is left to write.
+        Rig.Flow.ReadPictures(Dir.Path());
+        Rig.Flow.ReadLogFile(Dir.Path());
+        EXPECT_EQ(Column(2), (Texts{"2", "3", "4", "5"}));
+        EXPECT_EQ(Rig.Flow.RowsToWrite(), 0u);
+        for (const TMatchItem& row : Rig.Flow.Matches())
+            EXPECT_TRUE(row.Image->ExposureFromSidecar);
+
+        const auto restored = Rig.Flow.RestoreOriginals(Dir.Path(), TOriginalAction::oaRestore);
+        ASSERT_TRUE(restored);
+        EXPECT_EQ(restored->size(), 4u);
+        for (const TOriginalResult& result : *restored)
+            EXPECT_TRUE(result.Done) << result.FileName << ": " << result.Reason;
+        for (const std::string& name : naming.names) {
+            EXPECT_EQ(fs::exists(Dir.File(name)), name == naming.names[1]) << name;
+            EXPECT_FALSE(fs::exists(Dir.File(name + "_original"))) << name;
+        }
+        EXPECT_EQ(FileBytes(existing), existingBytes);
+        EXPECT_EQ(rawBytes(), before);
+        fs::remove(existing);
+    }
+    EXPECT_EQ(Rig.Host.TerminateRequests, 0);
+}
+
 // The sample session, then with an image in the middle that has no tags:
 // the rows, messages and end requests with every number of readers are
 // those of one.

@@ -1,5 +1,6 @@
 #include "workflow/WriteBack.h"
 #include "ScanRig.h"
+#include "workflow/Sidecar.h"
 #include "workflow/StatusTexts.h"
 
 #include <gtest/gtest.h>
@@ -492,4 +493,53 @@ TEST_F(WriteExposureTimes, ABulbDurationThatDiffersIsNamedInTheReport)
         EXPECT_EQ(WriteReportText(report), "1 Bild geschrieben; 1 Bild mit anderer Bulb-Dauer, die "
                                            "manche Programme statt der Belichtungszeit zeigen");
     }
+}
+
+TEST(Sidecars, AreNamedAsChosenAndFoundInAnyLetterCase)
+{
+    const struct {
+        const char* image;
+        TSidecar naming;
+        const char* sidecar;
+    } names[] = {
+        {"IMG_0001.CR2", TSidecar::svXmp, "IMG_0001.xmp"},
+        {"IMG_0001.CR2", TSidecar::svExtXmp, "IMG_0001.CR2.xmp"},
+        {"roll.12.tif", TSidecar::svXmp, "roll.12.xmp"},
+        {"bare", TSidecar::svXmp, "bare.xmp"},
+    };
+    for (const auto& c : names)
+        EXPECT_EQ(SidecarName(c.image, c.naming), c.sidecar) << c.image;
+    for (const TSidecar naming : {TSidecar::svXmp, TSidecar::svExtXmp})
+        EXPECT_EQ(SidecarNamingFromText(SidecarNamingText(naming)), naming);
+    for (const char* text : {"", "XMP", "ext", ".xmp"})
+        EXPECT_EQ(SidecarNamingFromText(text), std::nullopt) << text;
+
+    TempDir dir;
+    dir.Write("A.XMP");
+    dir.Write("b.cr2.xmp");
+    const TSidecarFiles plain(dir.Path(), TSidecar::svXmp);
+    EXPECT_TRUE(plain.Exists("a.cr2"));
+    EXPECT_EQ(plain.PathFor("a.cr2"), dir.File("A.XMP"));
+    EXPECT_FALSE(plain.Exists("b.cr2"));
+    EXPECT_EQ(plain.PathFor("b.cr2"), dir.File("b.xmp"));
+    const TSidecarFiles withExtension(dir.Path(), TSidecar::svExtXmp);
+    EXPECT_TRUE(withExtension.Exists("B.CR2"));
+    EXPECT_FALSE(withExtension.Exists("a.cr2"));
+    EXPECT_FALSE(TSidecarFiles(dir.Path(), TSidecar::svNone).Exists("a.cr2"));
+}
+
+TEST(Sidecars, OnlyTheEmptyOneThisProgramMadeIsTakenAway)
+{
+    TempDir dir;
+    const std::string made = dir.File("a.xmp");
+    EXPECT_TRUE(CreateEmptySidecar(made));
+    EXPECT_FALSE(CreateEmptySidecar(made)); // never over a file that is there
+    EXPECT_TRUE(IsEmptySidecar(made));
+    const std::string edited = dir.File("b.xmp");
+    dir.Write("b.xmp", std::string(kEmptySidecar) + " ");
+    EXPECT_FALSE(IsEmptySidecar(edited));
+    RemoveEmptySidecar(edited);
+    RemoveEmptySidecar(made);
+    EXPECT_TRUE(fs::exists(edited));
+    EXPECT_FALSE(fs::exists(made));
 }
