@@ -9,6 +9,7 @@
 #include "workflow/StatusTexts.h"
 
 #include <QAccessible>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -250,6 +251,30 @@ TEST_F(MainCommandTest, PairingChoiceIsAppliedAndStored)
     EXPECT_EQ(again->Workflow().Alignment(), TRowAlignment::alFrame);
     EXPECT_EQ(again->Workflow().FirstFrame(), 7u);
     EXPECT_TRUE(again->edtFirstFrame->isEnabled());
+}
+
+TEST_F(MainCommandTest, SidecarChoiceIsAppliedAndStored)
+{
+    Open({"IMG_0007.JPG", "IMG_0008.JPG"});
+    frm->Workflow().SetMetadataTool(Tool(nullptr));
+    QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
+    EXPECT_FALSE(frm->cmbSidecar->isEnabled());
+    frm->chkSidecar->setChecked(true);
+    EXPECT_TRUE(frm->cmbSidecar->isEnabled());
+    EXPECT_EQ(frm->Workflow().Sidecar(), TSidecar::svXmp);
+    frm->cmbSidecar->setCurrentIndex(1);
+    EXPECT_EQ(frm->Workflow().Sidecar(), TSidecar::svExtXmp);
+    // Read again for the sidecars now chosen: the images are still listed.
+    EXPECT_EQ(frm->Workflow().Images().size(), 2u);
+    frm->close();
+    EXPECT_EQ(rig.StoredInt("Sidecar", -1), 1);
+    EXPECT_EQ(rig.StoredInt("SidecarNaming", -1), 1);
+
+    auto again = rig.Make();
+    EXPECT_TRUE(again->chkSidecar->isChecked());
+    EXPECT_EQ(again->Workflow().Sidecar(), TSidecar::svExtXmp);
+    again->chkSidecar->setChecked(false);
+    EXPECT_EQ(again->Workflow().Sidecar(), TSidecar::svNone);
 }
 
 TEST_F(MainCommandTest, ATableNoFormatKnowsIsReadByTheColumnsTheUserNames)
