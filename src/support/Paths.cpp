@@ -2,6 +2,9 @@
 
 #include "platform/Platform.h"
 
+#include <filesystem>
+#include <system_error>
+
 namespace zelmaro {
 
 std::string JoinPath(std::string_view directory, std::string_view name, TPathStyle style)
@@ -46,6 +49,19 @@ bool IsReadOnly(const std::string& path)
 {
     auto attributes = SystemPlatform().FileAttributes(path);
     return attributes && (*attributes & kFileAttributeReadOnly) != 0;
+}
+
+std::optional<TFileStamp> FileStampOf(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path file(path);
+    const std::uintmax_t size = std::filesystem::file_size(file, error);
+    if (error)
+        return std::nullopt;
+    const auto changed = std::filesystem::last_write_time(file, error);
+    if (error)
+        return std::nullopt;
+    return TFileStamp{size, static_cast<std::int64_t>(changed.time_since_epoch().count())};
 }
 
 } // namespace zelmaro

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,5 +36,14 @@ bool FileExists(const std::string& path);
 
 // True when the file or directory exists but the user may not change it.
 bool IsReadOnly(const std::string& path);
+
+// A file's size and last change, which any rewrite or replacement moves.
+struct TFileStamp {
+    std::uintmax_t Size = 0;
+    std::int64_t Changed = 0; // in the file system's own ticks
+    bool operator==(const TFileStamp&) const = default;
+};
+// The stamp of the file at path; nullopt where there is none to be had.
+std::optional<TFileStamp> FileStampOf(const std::string& path);
 
 } // namespace zelmaro

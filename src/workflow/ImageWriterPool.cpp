@@ -28,6 +28,8 @@ std::vector<TReading> ReadAll(TMetadataTool& tool, const std::vector<std::string
                               const std::vector<std::string>& extraTags)
 {
     std::vector<TReading> readings(paths.size());
+    if (paths.empty())
+        return readings;
     if (const auto together = ReadImagesTogether(tool, paths, extraTags)) {
         for (std::size_t k = 0; k < paths.size(); ++k)
             readings[k].Lines = (*together)[k];
@@ -136,18 +138,27 @@ std::vector<TWriteOutcome> WriteBatch(TMetadataTool& tool, const std::vector<TWr
     std::vector<TWriteOutcome> outcomes(tasks.size());
     // The checks: the image must still be the picture that was read.
     std::vector<std::size_t> toRead;
+    std::vector<bool> asRead(tasks.size(), false);
+    std::vector<std::string> paths;
     for (std::size_t k = 0; k < tasks.size(); ++k) {
-        if (auto obstacle = ObstacleBeforeReading(tasks[k])) {
+        const TWriteTask& task = tasks[k];
+        if (auto obstacle = ObstacleBeforeReading(task)) {
             outcomes[k].Kind = TKind::okRefused;
             outcomes[k].Reason = std::move(*obstacle);
-        } else {
-            toRead.push_back(k);
+            continue;
         }
+        toRead.push_back(k);
+        // An image only its sidecar is written for, still as it was read,
+        // needs no reading.
+        asRead[k] = !task.Sidecar.empty() && task.Stamp && FileStampOf(task.Path) == task.Stamp;
+        if (!asRead[k])
+            paths.push_back(task.Path);
     }
-    std::vector<std::string> paths;
-    for (std::size_t k : toRead)
-        paths.push_back(tasks[k].Path);
-    const std::vector<TReading> checks = ReadAll(tool, paths, {});
+    const std::vector<TReading> read = ReadAll(tool, paths, {});
+    std::vector<TReading> checks(toRead.size());
+    for (std::size_t r = 0, c = 0; r < toRead.size(); ++r)
+        if (!asRead[toRead[r]])
+            checks[r] = read[c++];
     const std::vector<double> sidecars = SidecarExposures(tool, tasks, toRead, settings);
     // Nothing at or after a tool that cannot start, or a cancel, is written.
     std::size_t end = tasks.size();
@@ -165,7 +176,8 @@ std::vector<TWriteOutcome> WriteBatch(TMetadataTool& tool, const std::vector<TWr
             }
             continue;
         }
-        const std::optional<TImageData> data = Complete(checks[r].Lines, settings);
+        const std::optional<TImageData> data =
+            asRead[k] ? TImageData{task.Date, task.Logged} : Complete(checks[r].Lines, settings);
         if (!data || data->Date != task.Date) {
             outcome.Kind = TKind::okRefused;
             outcome.Reason = "Das Bild hat sich seit dem Auslesen geändert.";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FormatSettings.h"
+#include "support/Paths.h"
 #include "workflow/MetadataTool.h"
 
 #include <atomic>
@@ -31,6 +32,9 @@ struct TWriteTask {
     // Where the values go and are read back from when not into the image:
     // its sidecar (the last argument then names it).
     std::string Sidecar{};
+    // The image as it was read: with a sidecar to write, an image that still
+    // bears it needs no reading to tell that it is the picture that was read.
+    std::optional<TFileStamp> Stamp{};
     // The file written and read back.
     const std::string& Target() const { return Sidecar.empty() ? Path : Sidecar; }
 };

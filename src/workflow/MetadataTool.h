@@ -92,6 +92,29 @@ private:
     TWaitHook FWaitHook;
 };
 
+// Gives a tool its wait hook back when it goes: a tool lent to workers on
+// other threads hears its own again after.
+class TWaitHookLoan {
+public:
+    explicit TWaitHookLoan(TMetadataTool* tool) : FTool(tool)
+    {
+        if (FTool)
+            FHook = FTool->WaitHook();
+    }
+    ~TWaitHookLoan()
+    {
+        if (FTool)
+            FTool->SetWaitHook(std::move(FHook));
+    }
+    TWaitHookLoan(const TWaitHookLoan&) = delete;
+    TWaitHookLoan& operator=(const TWaitHookLoan&) = delete;
+    TMetadataTool* Tool() const { return FTool; }
+
+private:
+    TMetadataTool* FTool;
+    TWaitHook FHook;
+};
+
 // A tool that runs exiftool itself: every kind of call goes to Call, told
 // whether it writes; exiftool heads each file's lines in a call of several.
 class TExifToolCalls : public TMetadataTool {

@@ -113,6 +113,12 @@ TWorkflow::TScanEnd TWorkflow::Scan(const std::string& directory)
         FLastScan.Cancelled = true;
         return TScanEnd::seRead;
     }
+    // Taken before the reading, so that a change while it reads shows later.
+    std::map<std::string, TFileStamp> stamps;
+    if (FSidecar != TSidecar::svNone)
+        for (const std::string& name : names)
+            if (const auto stamp = FileStampOf(JoinPath(directory, name)))
+                stamps.emplace(name, *stamp);
     const std::size_t readers = ScanReaderCount();
     const bool read = readers > 1 ? ReadImagesAtOnce(directory, names, readers)
                                   : ReadImagesInTurn(directory, names);
@@ -121,6 +127,8 @@ TWorkflow::TScanEnd TWorkflow::Scan(const std::string& directory)
             image.ExposureTime = it->second;
             image.ExposureFromSidecar = true;
         }
+        if (const auto it = stamps.find(image.FileName); it != stamps.end())
+            image.Stamp = it->second;
     }
     FLastScan.Read = FImages.size();
     FLastScan.Cancelled = FHost.CancelRequested() && FLastScan.Read < FLastScan.Found;
@@ -167,19 +175,10 @@ bool TWorkflow::ReadImagesAtOnce(const std::string& directory,
     // once the pool is done.
     std::atomic<bool> stop = false;
     const TWaitHook readerHook = ReaderWaitHook(stop);
-    struct THookBack {
-        TMetadataTool* Tool;
-        TWaitHook Hook;
-        ~THookBack()
-        {
-            if (Tool)
-                Tool->SetWaitHook(std::move(Hook));
-        }
-    } hookBack{FSession && !FScanToolFactory ? FSession.get() : nullptr,
-               FSession ? FSession->WaitHook() : TWaitHook()};
+    const TWaitHookLoan lent(FSession && !FScanToolFactory ? FSession.get() : nullptr);
     for (std::size_t k = 0; k < readers; ++k) {
-        if (k == 0 && FSession && !FScanToolFactory) {
-            tools.push_back(FSession.get());
+        if (k == 0 && lent.Tool()) {
+            tools.push_back(lent.Tool());
         } else {
             owned.push_back(NewReaderTool());
             tools.push_back(owned.back().get());

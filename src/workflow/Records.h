@@ -1,8 +1,10 @@
 #pragma once
 
 #include "shotlog/ShotEntry.h"
+#include "support/Paths.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace zelmaro {
@@ -37,6 +39,8 @@ struct TImageItem {
     double ExposureTime = 0;
     // The exposure time is the sidecar's, which raw developers use.
     bool ExposureFromSidecar = false;
+    // The file as it was when it was read, where the scan could tell.
+    std::optional<TFileStamp> Stamp{};
 };
 
 // One table row: at most one image and at most one shot, neither owned.

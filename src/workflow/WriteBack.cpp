@@ -185,7 +185,7 @@ std::vector<TWriteTask> TWorkflow::WriteTasks(const std::string& directory,
         tasks.push_back({path, item.Image->FileName, item.Image->Date, item.Shot->ExposureTime,
                          ExposureWriteArguments(item.Shot->ExposureTime,
                                                 sidecar.empty() ? path : sidecar, FSettings),
-                         sidecar});
+                         sidecar, sidecar.empty() ? std::nullopt : item.Image->Stamp});
         images.push_back(item.Image);
     }
     return tasks;
@@ -377,9 +377,16 @@ std::optional<TWorkflow::TWriteStop>
 TWorkflow::WriteAtOnce(const std::vector<TWriteTask>& tasks,
                        const std::vector<const TImageItem*>& images, std::size_t writers)
 {
+    // The command's session is the first writer, as it is the scan's first
+    // reader: one start of the tool fewer. It hears the command again after.
     std::vector<std::unique_ptr<TMetadataTool>> owned;
     std::vector<TMetadataTool*> tools;
+    const TWaitHookLoan lent(FSession && !FScanToolFactory ? FSession.get() : nullptr);
     for (std::size_t k = 0; k < writers; ++k) {
+        if (k == 0 && lent.Tool()) {
+            tools.push_back(lent.Tool());
+            continue;
+        }
         owned.push_back(NewReaderTool());
         tools.push_back(owned.back().get());
         if (auto* session = dynamic_cast<TExifToolSession*>(tools.back()))
