@@ -1,6 +1,7 @@
 #include "workflow/ImageWriterPool.h"
 
 #include "support/Conversions.h"
+#include "support/Messages.h"
 #include "support/Paths.h"
 #include "workflow/ImageData.h"
 #include "workflow/Originals.h"
@@ -91,12 +92,12 @@ std::vector<std::string> ErrorsOf(const std::vector<std::string>& errors,
 std::optional<std::string> ObstacleBeforeReading(const TWriteTask& task)
 {
     if (!FileExists(task.Path))
-        return "Die Datei gibt es nicht mehr.";
+        return Tr("Die Datei gibt es nicht mehr.");
     // The tool refuses to write beside its own leftover; the user decides.
     if (FileExists(task.Path + std::string(kToolTemporarySuffix)))
-        return "Neben dem Bild liegt noch \"" + task.FileName + std::string(kToolTemporarySuffix) +
-               "\" von einem abgebrochenen Schreiben. Bitte prüfen und entfernen; das Bild "
-               "wurde nicht geändert.";
+        return Fill(Tr("Neben dem Bild liegt noch \"%1\" von einem abgebrochenen Schreiben. Bitte "
+                       "prüfen und entfernen; das Bild wurde nicht geändert."),
+                    task.FileName + std::string(kToolTemporarySuffix));
     return std::nullopt;
 }
 
@@ -141,7 +142,7 @@ std::vector<TWriteOutcome> WriteBatch(TMetadataTool& tool, const std::vector<TWr
         const std::optional<TImageData> data = Complete(checks[r].Lines, settings);
         if (!data || data->Date != task.Date) {
             outcome.Kind = TKind::okRefused;
-            outcome.Reason = "Das Bild hat sich seit dem Auslesen geändert.";
+            outcome.Reason = Tr("Das Bild hat sich seit dem Auslesen geändert.");
         } else if (ExposureTimesEqual(data->ExposureTime, task.Logged)) {
             // Written since it was read, by a run before this one.
             outcome.Kind = TKind::okHeld;
@@ -149,7 +150,7 @@ std::vector<TWriteOutcome> WriteBatch(TMetadataTool& tool, const std::vector<TWr
         } else if (IsReadOnly(task.Path)) {
             // The tool would replace the file through its directory all the same.
             outcome.Kind = TKind::okRefused;
-            outcome.Reason = "Die Datei ist schreibgeschützt.";
+            outcome.Reason = Tr("Die Datei ist schreibgeschützt.");
         } else {
             toWrite.push_back(k);
         }
