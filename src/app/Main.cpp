@@ -495,7 +495,9 @@ void TfrmMain::FitTexts()
             next->Design.translate(push, 0);
         }
     }
-    ApplyAnchors();
+    // As placed; the anchors take over when the client is laid out.
+    for (const TAnchoredControl& a : FAnchored)
+        a.Control->setGeometry(a.Design);
 }
 
 void TfrmMain::FormCreate()
