@@ -2,6 +2,7 @@
 
 #include "about/InfVer.h"
 #include "platform/Platform.h"
+#include "support/Messages.h"
 
 #include <algorithm>
 
@@ -15,8 +16,8 @@ std::string VersionLine(std::string_view prefix, const TInfoVersion& info)
 {
     std::string line(prefix);
     line += info.ShortFileVersion;
-    line += info.PreRelease ? "   (Beta-Build " : "   (Build ";
-    line += info.FileVersion;
+    line += "   (";
+    line += Fill(info.PreRelease ? Tr("Beta-Build %1") : Tr("Build %1"), info.FileVersion);
     line += ')';
     return line;
 }
@@ -72,7 +73,7 @@ std::string ProcessorTypeName(std::uint32_t type)
 
 std::string ProcessorLine(std::uint32_t count, std::string_view name)
 {
-    return std::to_string(count) + "x " + std::string(name) + " oder kompatibel";
+    return Fill(Tr("%1x %2 oder kompatibel"), count, name);
 }
 
 std::string ProcessorTypeLine(std::uint32_t count, std::uint32_t type)
@@ -97,7 +98,7 @@ std::string SystemProcessorLine(const Platform& platform)
 
 std::string FreeResourcesText(int percent)
 {
-    return std::to_string(percent) + "% frei";
+    return Fill(Tr("%1% frei"), percent);
 }
 
 } // namespace zelmaro

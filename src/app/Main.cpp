@@ -358,6 +358,7 @@ void TfrmMain::CreateControls()
     connect(edtFirstFrame, &TSpinEdit::Changed, this, [this] { edtFirstFrameChange(); });
     connect(FModel.get(), &TImageTableModel::CheckMarksChanged, this, [this] { ShowRowState(); });
     ShowRowState();
+    FitTexts();
 }
 
 void TfrmMain::resizeEvent(QResizeEvent* event)
@@ -438,6 +439,75 @@ void TfrmMain::ApplyAnchors()
         }
         a.Control->setGeometry(r);
     }
+}
+
+namespace {
+
+// The width a label's or button's text takes in its control; 0 for others.
+int TextRoom(const QWidget& control)
+{
+    if (const auto* label = qobject_cast<const QLabel*>(&control)) {
+        const QMargins margins = label->contentsMargins();
+        return label->fontMetrics().horizontalAdvance(label->text()) + margins.left() +
+               margins.right() + 2 * label->margin();
+    }
+    if (const auto* button = qobject_cast<const QAbstractButton*>(&control)) {
+        QString text = button->text();
+        text.remove(QLatin1Char('&'));
+        const int icon = button->icon().isNull() ? 0 : button->iconSize().width() + 4;
+        const auto* push = qobject_cast<const QPushButton*>(button);
+        const int arrow =
+            push != nullptr && push->menu() != nullptr
+                ? button->style()->pixelMetric(QStyle::PM_MenuButtonIndicator, nullptr, button)
+                : 0;
+        const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+        const int frame =
+            button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+        return button->fontMetrics().horizontalAdvance(text) + icon + arrow + 2 * (margin + frame);
+    }
+    return 0;
+}
+
+} // namespace
+
+void TfrmMain::FitTexts()
+{
+    // The design's sizes hold the German texts. A longer text widens its
+    // control; the controls to its right in the same row move along, the
+    // move taken up first by the wider gaps between them and then by a
+    // control that stretches with the window.
+    constexpr int kTightGap = 8;
+    for (TAnchoredControl& grown : FAnchored) {
+        const int extra = TextRoom(*grown.Control) - grown.Design.width();
+        if (extra <= 0)
+            continue;
+        int right = grown.Design.right();
+        grown.Design.setWidth(grown.Design.width() + extra);
+        std::vector<TAnchoredControl*> row;
+        for (TAnchoredControl& other : FAnchored) {
+            if (other.Design.left() > right && other.Design.top() <= grown.Design.bottom() &&
+                other.Design.bottom() >= grown.Design.top())
+                row.push_back(&other);
+        }
+        std::sort(row.begin(), row.end(),
+                  [](const auto* a, const auto* b) { return a->Design.left() < b->Design.left(); });
+        int push = extra;
+        for (TAnchoredControl* next : row) {
+            const int gap = next->Design.left() - right - 1;
+            push -= std::min(push, std::max(0, gap - kTightGap));
+            right = next->Design.right();
+            if (push == 0)
+                break;
+            if ((next->Anchors & akRight) != 0 && (next->Anchors & akLeft) != 0) {
+                next->Design.setLeft(next->Design.left() + push);
+                break;
+            }
+            next->Design.translate(push, 0);
+        }
+    }
+    // As placed; the anchors take over when the client is laid out.
+    for (const TAnchoredControl& a : FAnchored)
+        a.Control->setGeometry(a.Design);
 }
 
 void TfrmMain::FormCreate()

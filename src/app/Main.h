@@ -149,6 +149,8 @@ private:
     template <class T>
     T* Place(T* control, int left, int top, int width, int height, unsigned anchors);
     void ApplyAnchors();
+    // Widens the controls whose text needs more room than the design gives.
+    void FitTexts();
     // The minimum size: the design's, or the screen's available area where
     // that is smaller.
     void FitMinimumToScreen();

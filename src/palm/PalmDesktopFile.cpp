@@ -3,6 +3,7 @@
 #include "palm/PalmPaths.h"
 #include "palm/PalmString.h"
 #include "palm/PalmUsersDat.h"
+#include "support/Messages.h"
 #include "support/Paths.h"
 
 #include <algorithm>
@@ -36,7 +37,7 @@ TResult<void> TPalmDesktopFile::Load()
     std::optional<ByteStream> stream = ByteStream::FromFile(FileName);
     LoadFrom(stream ? &*stream : nullptr);
     if (!stream)
-        return Fail("Die Palm-Desktop-Datei \"" + FileName + "\" ließ sich nicht lesen.");
+        return Fail(Fill(Tr("Die Palm-Desktop-Datei \"%1\" ließ sich nicht lesen."), FileName));
     return {};
 }
 

@@ -2,6 +2,7 @@
 
 #include "palm/PalmPaths.h"
 #include "support/FileSearch.h"
+#include "support/Messages.h"
 #include "support/Paths.h"
 #include "support/Registry.h"
 
@@ -75,7 +76,7 @@ TResult<void> TPalmUsersDat::ReadList()
     path_.clear();
     users_.clear();
 
-    const TFailure notInstalled = Fail("Palm Desktop ist nicht eingerichtet.");
+    const TFailure notInstalled = Fail(Tr("Palm Desktop ist nicht eingerichtet."));
     pimVersion_ = ReadRegistryString(registry_, kPalmDesktopKey, "PIMVersion", "");
     if (pimVersion_.empty())
         return notInstalled;
@@ -89,30 +90,31 @@ TResult<void> TPalmUsersDat::ReadList()
 
     const std::string fileName = FindPathIgnoringCase(path_, "users.dat");
     if (!FileExists(fileName))
-        return Fail("In \"" + path_ + "\" fehlt die Palm-Desktop-Benutzerliste users.dat.");
+        return Fail(Fill(Tr("In \"%1\" fehlt die Palm-Desktop-Benutzerliste users.dat."), path_));
     // An unreadable users.dat leaves an installed Palm Desktop without users.
     std::optional<ByteStream> stream = ByteStream::FromFile(fileName);
     if (!stream)
-        return Fail("Die Palm-Desktop-Benutzerliste \"" + fileName + "\" ließ sich nicht lesen.");
+        return Fail(
+            Fill(Tr("Die Palm-Desktop-Benutzerliste \"%1\" ließ sich nicht lesen."), fileName));
     return ReadUsers(*stream, "\"" + fileName + "\"");
 }
 
 TResult<void> TPalmUsersDat::ReadUsers(ByteStream& stream, const std::string& shownName)
 {
     users_.clear();
-    const std::string list = "Die Palm-Desktop-Benutzerliste " + shownName;
     // The count is kept whatever follows, so a damaged file still lists its
     // users; 16 bits bound it.
     const std::int16_t count = ReadInt16(stream);
     if (count <= 0)
-        return Fail(list + " nennt keinen Benutzer.");
+        return Fail(
+            Fill(Tr("Die Palm-Desktop-Benutzerliste %1 nennt keinen Benutzer."), shownName));
     users_.resize(static_cast<std::size_t>(count));
     // Users are read again after every nested class header: each directory
     // is looked up once per load.
     lookup_ = TPathLookup();
     directories_.clear();
     if (ReadUInt16(stream) != kTagClassHeader || !ReadClassHeader(stream))
-        return Fail(list + " ist beschädigt.");
+        return Fail(Fill(Tr("Die Palm-Desktop-Benutzerliste %1 ist beschädigt."), shownName));
     return {};
 }
 

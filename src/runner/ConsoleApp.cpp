@@ -2,6 +2,7 @@
 
 #include "platform/ChildProcess.h"
 #include "runner/CommandLine.h"
+#include "support/Messages.h"
 
 #include <array>
 
@@ -9,7 +10,7 @@ namespace zelmaro {
 
 std::string SystemErrorMessage(int errorCode)
 {
-    return "Systemfehler. Code: " + std::to_string(errorCode) + ".\n" + SystemErrorText(errorCode);
+    return Fill(Tr("Systemfehler. Code: %1."), errorCode) + "\n" + SystemErrorText(errorCode);
 }
 
 std::int32_t RunConsoleApp(const std::string& fileName, const std::string& parameters,

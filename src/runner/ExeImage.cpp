@@ -1,6 +1,7 @@
 #include "runner/ExeImage.h"
 
 #include "runner/RunnerErrors.h"
+#include "support/Messages.h"
 
 #include <array>
 #include <cerrno>
@@ -10,8 +11,6 @@
 namespace zelmaro {
 
 namespace {
-
-constexpr const char* kReadBeyondEnd = "Versuch hinter dem Dateiende zu lesen";
 
 std::uint16_t Word(const unsigned char* bytes)
 {
@@ -38,7 +37,7 @@ bool ReadAt(std::istream& image, std::uint64_t offset, unsigned char* buffer, st
 void ReadOrFail(std::istream& image, std::uint64_t offset, unsigned char* buffer, std::size_t size)
 {
     if (!ReadAt(image, offset, buffer, size))
-        throw EInOutError(kReadBeyondEnd);
+        throw EInOutError(Tr("Versuch hinter dem Dateiende zu lesen"));
 }
 
 std::string OpenFailureText(int error)
@@ -46,12 +45,12 @@ std::string OpenFailureText(int error)
     switch (error) {
     case ENOENT:
     case ENOTDIR:
-        return "Datei nicht gefunden";
+        return Tr("Datei nicht gefunden");
     case EACCES:
     case EPERM:
-        return "Zugriff verweigert";
+        return Tr("Zugriff verweigert");
     default:
-        return "E/A-Fehler " + std::to_string(error);
+        return Fill(Tr("E/A-Fehler %1"), error);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "shotlog/LogValues.h"
 #include "shotlog/Table.h"
+#include "support/Messages.h"
 
 #include <array>
 #include <cmath>
@@ -299,7 +300,7 @@ std::vector<TLayout> KnownLayouts()
                        true,
                        {"ExposureNumber", "ExposureStart|ExposureStartUTC", "Duration"},
                        nina});
-    layouts.push_back({"JSON mit exiftool-Namen (Lightme Logbook, exiftool -json)",
+    layouts.push_back({Tr("JSON mit exiftool-Namen (Lightme Logbook, exiftool -json)"),
                        true,
                        {"DateTimeOriginal|CreateDate", "ExposureTime"},
                        exifTags});
@@ -355,7 +356,7 @@ std::vector<TLayout> KnownLayouts()
 
 TLayout MappedLayout(const TColumnMapping& mapping)
 {
-    TLayout layout{"Tabelle mit zugeordneten Spalten", false, {mapping.Time, mapping.Exposure}};
+    TLayout layout{Tr("Tabelle mit zugeordneten Spalten"), false, {mapping.Time, mapping.Exposure}};
     if (mapping.Date.empty()) {
         layout.Columns[fdMoment] = mapping.Time;
     } else {
@@ -387,8 +388,9 @@ TResult<TColumnMapping> ParseColumnMapping(std::string_view text)
         const std::string_view key = item.substr(0, equals);
         const std::string value(equals == std::string_view::npos ? "" : item.substr(equals + 1));
         if (value.empty())
-            return Fail("In der Spaltenzuordnung fehlt zu \"" + std::string(key) +
-                        "\" der Spaltenname (SCHLÜSSEL=SPALTE).");
+            return Fail(Fill(Tr("In der Spaltenzuordnung fehlt zu \"%1\" der Spaltenname "
+                                "(SCHLÜSSEL=SPALTE)."),
+                             key));
         std::string* field = key == "time"       ? &mapping.Time
                              : key == "date"     ? &mapping.Date
                              : key == "exposure" ? &mapping.Exposure
@@ -396,12 +398,13 @@ TResult<TColumnMapping> ParseColumnMapping(std::string_view text)
                              : key == "frame"    ? &mapping.Frame
                                                  : nullptr;
         if (!field)
-            return Fail("Die Spaltenzuordnung kennt \"" + std::string(key) +
-                        "\" nicht; sie nimmt time, date, exposure, file und frame.");
+            return Fail(Fill(Tr("Die Spaltenzuordnung kennt \"%1\" nicht; sie nimmt time, date, "
+                                "exposure, file und frame."),
+                             key));
         *field = value;
     }
     if (mapping.Time.empty() || mapping.Exposure.empty())
-        return Fail("Die Spaltenzuordnung braucht time=SPALTE und exposure=SPALTE.");
+        return Fail(Tr("Die Spaltenzuordnung braucht time=SPALTE und exposure=SPALTE."));
     return mapping;
 }
 
@@ -444,8 +447,9 @@ std::string ExpectedLogFormats()
     std::string names;
     for (const TLayout& layout : KnownLayouts())
         names += (names.empty() ? "" : ", ") + layout.Name;
-    return "erwartet wird die erste Zeile \"Zelmaro\", eines der Formate " + names +
-           " oder eine Tabelle mit zugeordneten Spalten (time=…, exposure=…)";
+    return Fill(Tr("erwartet wird die erste Zeile \"Zelmaro\", eines der Formate %1 oder eine "
+                   "Tabelle mit zugeordneten Spalten (time=…, exposure=…)"),
+                names);
 }
 
 } // namespace zelmaro

@@ -1,6 +1,7 @@
 #include "support/Conversions.h"
 
 #include "platform/Ascii.h"
+#include "support/Messages.h"
 
 #include <charconv>
 #include <cstdint>
@@ -60,7 +61,7 @@ std::int32_t StrToInt(std::string_view text)
 {
     if (auto value = TryStrToInt(text))
         return *value;
-    throw ConversionError("'" + std::string(text) + "' ist kein gültiger Integerwert");
+    throw ConversionError(Fill(Tr("'%1' ist kein gültiger Integerwert"), text));
 }
 
 std::optional<double> TryTextToFloat(std::string_view text, char decimalSeparator)

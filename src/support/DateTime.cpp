@@ -1,6 +1,7 @@
 #include "support/DateTime.h"
 
 #include "support/Conversions.h"
+#include "support/Messages.h"
 
 #include <cmath>
 #include <limits>
@@ -86,7 +87,7 @@ double EncodeDateTime(const TDateTimeParts& p, const FormatSettings& settings)
             settings.DateSeparator + std::to_string(p.Day) + ' ' + std::to_string(p.Hour) +
             settings.TimeSeparator + std::to_string(p.Minute) + settings.TimeSeparator +
             std::to_string(p.Second) + settings.DecimalSeparator + std::to_string(p.MilliSecond);
-        throw ConversionError("''" + shown + "'' ist kein gültiges Datum und Zeit");
+        throw ConversionError(Fill(Tr("''%1'' ist kein gültiges Datum und Zeit"), shown));
     }
     const double date = static_cast<double>(DaysFromCivil(p.Year, p.Month, p.Day) + kUnixEpochDay);
     const double time =

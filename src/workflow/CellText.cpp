@@ -1,5 +1,6 @@
 #include "support/DateTime.h"
 #include "support/FormatText.h"
+#include "support/Messages.h"
 #include "workflow/Workflow.h"
 
 namespace zelmaro {
@@ -41,41 +42,45 @@ std::string TWorkflow::CellText(const TMatchItem& item, int column) const
 std::string TWorkflow::CheckReason(const TMatchItem& item) const
 {
     if (!item.Image)
-        return "Kein Bild";
+        return Tr("Kein Bild");
     if (!item.Shot)
-        return "Kein Protokolleintrag";
+        return Tr("Kein Protokolleintrag");
     const bool timeEqual = item.TimeState == TMatchState::msEqual;
     // Paired by name or frame, the "=" says that those agree.
-    const char* compared = FAlignment == TRowAlignment::alName    ? "Dateiname"
-                           : FAlignment == TRowAlignment::alFrame ? "Bildnummer"
-                                                                  : nullptr;
-    if (compared) {
+    const std::string compared = FAlignment == TRowAlignment::alName    ? Tr("Dateiname")
+                                 : FAlignment == TRowAlignment::alFrame ? Tr("Bildnummer")
+                                                                        : std::string();
+    if (!compared.empty()) {
         if (item.ExposureState == TMatchState::msEqual)
-            return std::string(compared) + " und Verschlusszeit gleich – nichts zu tun";
-        const std::string differs = std::string(compared) + " gleich, Verschlusszeit abweichend – ";
+            return Fill(Tr("%1 und Verschlusszeit gleich – nichts zu tun"), compared);
+        const auto differs = [&](const std::string& outcome) {
+            return Fill(Tr("%1 gleich, Verschlusszeit abweichend – %2"), compared, outcome);
+        };
         if (!IsWritableExposureTime(item.Shot->ExposureTime))
-            return differs + "Wert nicht schreibbar";
-        return differs + (item.Checked ? "wird eingetragen" : "nicht angekreuzt");
+            return differs(Tr("Wert nicht schreibbar"));
+        return differs(item.Checked ? Tr("wird eingetragen") : Tr("nicht angekreuzt"));
     }
     if (timeEqual && item.ExposureState == TMatchState::msEqual)
-        return "Zeit und Verschlusszeit gleich – nichts zu tun";
+        return Tr("Zeit und Verschlusszeit gleich – nichts zu tun");
     const std::string time =
-        timeEqual
-            ? std::string("Zeit gleich")
-            : "Zeit " + std::to_string(TimeDistance(item.Image->Date, item.Shot->Date, FOffset)) +
-                  " s daneben (Toleranz " + std::to_string(FTolerance) + " s)";
+        timeEqual ? Tr("Zeit gleich")
+                  : Fill(Tr("Zeit %1 s daneben (Toleranz %2 s)"),
+                         std::to_string(TimeDistance(item.Image->Date, item.Shot->Date, FOffset)),
+                         std::to_string(FTolerance));
     if (item.ExposureState == TMatchState::msEqual)
-        return time + ", Verschlusszeit gleich – nichts zu tun";
-    const std::string differs = time + ", Verschlusszeit abweichend – ";
+        return Fill(Tr("%1, Verschlusszeit gleich – nichts zu tun"), time);
+    const auto differs = [&](const std::string& outcome) {
+        return Fill(Tr("%1, Verschlusszeit abweichend – %2"), time, outcome);
+    };
     if (!IsWritableExposureTime(item.Shot->ExposureTime))
-        return differs + "Wert nicht schreibbar";
+        return differs(Tr("Wert nicht schreibbar"));
     if (item.Checked)
-        return differs + "wird eingetragen";
+        return differs(Tr("wird eingetragen"));
     if (timeEqual)
-        return differs + "nicht angekreuzt";
+        return differs(Tr("nicht angekreuzt"));
     if (item.TimeState == TMatchState::msNear)
-        return differs + "von Hand ankreuzbar";
-    return differs + "wird nicht eingetragen";
+        return differs(Tr("von Hand ankreuzbar"));
+    return differs(Tr("wird nicht eingetragen"));
 }
 
 std::string TWorkflow::ShotDetails(const TMatchItem& item) const
@@ -86,9 +91,10 @@ std::string TWorkflow::ShotDetails(const TMatchItem& item) const
     std::string text;
     const auto add = [&](const std::string& part) { text += (text.empty() ? "" : ", ") + part; };
     if (!shot->FileName.empty())
-        add("Datei " + shot->FileName);
+        add(Fill(Tr("Datei %1"), shot->FileName));
     if (shot->Frame)
-        add("Bild " + std::to_string(*shot->Frame));
+        // TRANSLATORS: the frame number of the shot in the log.
+        add(Fill(Tr("Bild %1"), std::to_string(*shot->Frame)));
     if (shot->Aperture)
         add("f/" + NumberText(*shot->Aperture, FSettings));
     if (shot->ISO)

@@ -1,6 +1,7 @@
 #include "workflow/ImageWriterPool.h"
 
 #include "support/Conversions.h"
+#include "support/Messages.h"
 #include "support/Paths.h"
 #include "workflow/ImageData.h"
 #include "workflow/Originals.h"
@@ -94,13 +95,12 @@ std::vector<std::string> ErrorsOf(const std::vector<std::string>& errors,
 std::optional<std::string> ObstacleBeforeReading(const TWriteTask& task)
 {
     if (!FileExists(task.Path))
-        return "Die Datei gibt es nicht mehr.";
+        return Tr("Die Datei gibt es nicht mehr.");
     // The tool refuses to write beside its own leftover; the user decides.
-    const std::string leftover = FileNamePart(task.Target()) + std::string(kToolTemporarySuffix);
     if (FileExists(task.Target() + std::string(kToolTemporarySuffix)))
-        return "Neben dem Bild liegt noch \"" + leftover +
-               "\" von einem abgebrochenen Schreiben. Bitte prüfen und entfernen; das Bild "
-               "wurde nicht geändert.";
+        return Fill(Tr("Neben dem Bild liegt noch \"%1\" von einem abgebrochenen Schreiben. Bitte "
+                       "prüfen und entfernen; das Bild wurde nicht geändert."),
+                    FileNamePart(task.Target()) + std::string(kToolTemporarySuffix));
     return std::nullopt;
 }
 
@@ -180,7 +180,7 @@ std::vector<TWriteOutcome> WriteBatch(TMetadataTool& tool, const std::vector<TWr
             asRead[k] ? TImageData{task.Date, task.Logged} : Complete(checks[r].Lines, settings);
         if (!data || data->Date != task.Date) {
             outcome.Kind = TKind::okRefused;
-            outcome.Reason = "Das Bild hat sich seit dem Auslesen geändert.";
+            outcome.Reason = Tr("Das Bild hat sich seit dem Auslesen geändert.");
         } else if (const double held = task.Sidecar.empty() ? data->ExposureTime : sidecars[k];
                    ExposureTimesEqual(held, task.Logged)) {
             // Written since it was read, by a run before this one.
@@ -189,7 +189,7 @@ std::vector<TWriteOutcome> WriteBatch(TMetadataTool& tool, const std::vector<TWr
         } else if (FileExists(task.Target()) && IsReadOnly(task.Target())) {
             // The tool would replace the file through its directory all the same.
             outcome.Kind = TKind::okRefused;
-            outcome.Reason = "Die Datei ist schreibgeschützt.";
+            outcome.Reason = Tr("Die Datei ist schreibgeschützt.");
         } else {
             toWrite.push_back(k);
         }
@@ -205,7 +205,7 @@ std::vector<TWriteOutcome> WriteBatch(TMetadataTool& tool, const std::vector<TWr
             return false;
         outcomes[k].Kind = TKind::okRefused;
         outcomes[k].Reason =
-            "Die Begleitdatei \"" + FileNamePart(sidecar) + "\" ließ sich nicht anlegen.";
+            Fill(Tr("Die Begleitdatei \"%1\" ließ sich nicht anlegen."), FileNamePart(sidecar));
         return true;
     });
     // One that was not written is taken away again.

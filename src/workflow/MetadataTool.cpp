@@ -5,6 +5,7 @@
 #include "runner/ConsoleApp.h"
 #include "runner/OutputLineSplitter.h"
 #include "runner/RunnerErrors.h"
+#include "support/Messages.h"
 #include "support/Paths.h"
 #include "support/SystemInfo.h"
 #include "workflow/ToolWait.h"
@@ -96,7 +97,7 @@ std::optional<std::string> FindExifTool()
 
 std::string MissingExifToolMessage()
 {
-    return std::string("\"") + ExifToolFileName() + "\" ist nicht vorhanden!";
+    return Fill(Tr("\"%1\" ist nicht vorhanden!"), ExifToolFileName());
 }
 
 } // namespace zelmaro

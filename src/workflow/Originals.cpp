@@ -1,6 +1,7 @@
 #include "workflow/Originals.h"
 
 #include "support/FileSearch.h"
+#include "support/Messages.h"
 #include "support/Paths.h"
 #include "support/Result.h"
 #include "workflow/PictureScan.h"
@@ -18,12 +19,12 @@ namespace fs = std::filesystem;
 
 std::string NotAFile(const std::string& name)
 {
-    return "\"" + name + "\" ist keine gewöhnliche Datei; das Original bleibt, wie es ist.";
+    return Fill(Tr("\"%1\" ist keine gewöhnliche Datei; das Original bleibt, wie es ist."), name);
 }
 
 std::string SystemReason(const std::error_code& error)
 {
-    return "Das Dateisystem meldet: " + error.message() + ".";
+    return Fill(Tr("Das Dateisystem meldet: %1."), error.message());
 }
 
 // What the entry of that name is, a link taken as itself; not_found when there
@@ -48,9 +49,10 @@ TOriginalResult ActOnOriginal(const std::string& directory, const std::string& o
     const std::string imagePath = JoinPath(directory, result.FileName);
     const std::string temporary = result.FileName + std::string(kToolTemporarySuffix);
     if (FileExists(JoinPath(directory, temporary)))
-        result.Note = "\"" + temporary +
-                      "\" von einem abgebrochenen Schreiben liegt noch im Verzeichnis; es wurde "
-                      "nicht angerührt.";
+        result.Note =
+            Fill(Tr("\"%1\" von einem abgebrochenen Schreiben liegt noch im Verzeichnis; es "
+                    "wurde nicht angerührt."),
+                 temporary);
     const TResult<fs::file_type> originalType = EntryType(originalPath);
     if (!originalType) {
         result.Reason = originalType.Error();
@@ -70,7 +72,7 @@ TOriginalResult ActOnOriginal(const std::string& directory, const std::string& o
     if (action == TOriginalAction::oaDelete) {
         // Never the only copy, never anything but a file of this directory.
         if (image == fs::file_type::not_found) {
-            result.Reason = "Das Bild fehlt; sein Original ist die einzige Kopie und bleibt.";
+            result.Reason = Tr("Das Bild fehlt; sein Original ist die einzige Kopie und bleibt.");
             return result;
         }
         if (image != fs::file_type::regular) {

@@ -1,5 +1,7 @@
 #include "workflow/ToolWait.h"
 
+#include "support/Messages.h"
+
 #include <algorithm>
 
 namespace zelmaro {
@@ -49,22 +51,22 @@ TAwaitEnd AwaitTool(TPipedChildProcess& child, std::string& pending, std::string
 
 EToolCallFailed ReadTimedOut(int boundMs)
 {
-    return EToolCallFailed(EToolCallFailed::TReason::trTimedOut,
-                           "exiftool hat in " + std::to_string((boundMs + 999) / 1000) +
-                               " s nicht geantwortet.");
+    return EToolCallFailed(
+        EToolCallFailed::TReason::trTimedOut,
+        Fill(Tr("exiftool hat in %1 s nicht geantwortet."), (boundMs + 999) / 1000));
 }
 
 EToolCallFailed ReadStopped()
 {
-    return EToolCallFailed(EToolCallFailed::TReason::trStopped, "Abgebrochen.");
+    return EToolCallFailed(EToolCallFailed::TReason::trStopped, Tr("Abgebrochen."));
 }
 
 EToolCallFailed EndedWhileWriting(int exitCode)
 {
-    const std::string how = exitCode > 128 ? "durch Signal " + std::to_string(exitCode - 128)
-                                           : "mit Code " + std::to_string(exitCode);
+    const std::string how = exitCode > 128 ? Fill(Tr("durch Signal %1"), exitCode - 128)
+                                           : Fill(Tr("mit Code %1"), exitCode);
     return EToolCallFailed(EToolCallFailed::TReason::trEnded,
-                           "exiftool wurde beim Schreiben beendet (" + how + ").");
+                           Fill(Tr("exiftool wurde beim Schreiben beendet (%1)."), how));
 }
 
 } // namespace zelmaro

@@ -390,7 +390,7 @@ private:
     // The image that stopped the write-back and what to tell of it.
     struct TWriteStop {
         const TImageItem* Image;
-        const char* Message;
+        std::string Message;
         std::string Reason;
     };
     // The checked rows as tasks, with their images.

@@ -3,6 +3,7 @@
 #include "support/Conversions.h"
 #include "support/FormatText.h"
 #include "support/MessageBoxes.h"
+#include "support/Messages.h"
 #include "support/Paths.h"
 #include "workflow/ExifToolSession.h"
 #include "workflow/ImageData.h"
@@ -73,9 +74,9 @@ std::string WriteFailureMessage(const std::vector<TWriteFailure>& failures)
     std::vector<std::string> lines;
     for (const TWriteFailure& failure : failures)
         lines.push_back("\"" + failure.FileName + "\": " + failure.Reason);
-    return (failures.size() == 1
-                ? std::string("Ein Bild hat den Wert nicht übernommen:")
-                : std::to_string(failures.size()) + " Bilder haben den Wert nicht übernommen:") +
+    return Fill(TrN("Ein Bild hat den Wert nicht übernommen:",
+                    "%1 Bilder haben den Wert nicht übernommen:", failures.size()),
+                failures.size()) +
            (lines.empty() ? "" : "\n" + FirstTenLines(lines));
 }
 
@@ -115,11 +116,12 @@ std::string LeftoverText(const std::string& directory, const std::string& name)
     std::string text;
     const std::string original = name + std::string(kOriginalSuffix);
     if (!FileExists(JoinPath(directory, name)) && FileExists(JoinPath(directory, original)))
-        text += " Das Bild fehlt; sein Original liegt als \"" + original +
-                "\" bereit und lässt sich wiederherstellen.";
+        text += " " + Fill(Tr("Das Bild fehlt; sein Original liegt als \"%1\" bereit und lässt "
+                              "sich wiederherstellen."),
+                           original);
     const std::string temporary = name + std::string(kToolTemporarySuffix);
     if (FileExists(JoinPath(directory, temporary)))
-        text += " \"" + temporary + "\" blieb übrig und wurde nicht gelöscht.";
+        text += " " + Fill(Tr("\"%1\" blieb übrig und wurde nicht gelöscht."), temporary);
     return text;
 }
 
@@ -140,9 +142,9 @@ std::unique_ptr<TDirectoryLock> TWorkflow::LockDirectory(const std::string& dire
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(kLockRetryMs));
     }
-    FHost.ShowWarning("In \"" + directory +
-                          "\" schreibt gerade ein anderes Zelmaro. Es wurde nichts geändert; "
-                          "bitte später noch einmal versuchen.",
+    FHost.ShowWarning(Fill(Tr("In \"%1\" schreibt gerade ein anderes Zelmaro. Es wurde nichts "
+                              "geändert; bitte später noch einmal versuchen."),
+                           directory),
                       kAppCaption);
     return nullptr;
 }
@@ -151,7 +153,8 @@ void TWorkflow::StopWriting(const TImageItem& image, const std::string& message,
 {
     FLastWrite.Failed.push_back({image.FileName, std::move(reason)});
     FLastWrite.Stopped = true;
-    FHost.ShowError(message + " \"" + image.FileName + "\"!", kAppCaption);
+    // TRANSLATORS: what went wrong ("Fehler beim Ändern von Bild") and the image.
+    FHost.ShowError(Fill(Tr("%1 \"%2\"!"), message, image.FileName), kAppCaption);
     FHost.RequestTerminate();
 }
 
@@ -204,7 +207,7 @@ std::string TWorkflow::WriteArgumentFile() const
             std::replace_if(
                 name.begin(), name.end(),
                 [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }, '?');
-            text += "# " + name + ": passt nicht in eine Argumentdatei\n";
+            text += Fill(Tr("# %1: passt nicht in eine Argumentdatei"), name) + '\n';
             continue;
         }
         if (!std::exchange(first, false))
@@ -226,8 +229,8 @@ void TWorkflow::ReportSlowWrite(const std::string& name, long long waitedMs)
     const long long reports = waitedMs / kReportEveryMs;
     if (reports > FSlowWriteReports) {
         FSlowWriteReports = reports;
-        ShowStatus("Warte auf exiftool: \"" + FWritingName + "\" wird seit " +
-                   std::to_string(reports * kReportEveryMs / 1000) + " s geschrieben.");
+        ShowStatus(Fill(Tr("Warte auf exiftool: \"%1\" wird seit %2 s geschrieben."), FWritingName,
+                        std::to_string(reports * kReportEveryMs / 1000)));
     }
 }
 
@@ -236,11 +239,11 @@ void TWorkflow::TakeWriteOutcome(const TWriteTask& task, const TImageItem& image
 {
     using TKind = TWriteOutcome::TKind;
     const std::string& directory = FImagesDirectory;
-    const auto stopHere = [&](const char* message, std::string reason) {
+    const auto stopHere = [&](std::string message, std::string reason) {
         if (stop)
             FLastWrite.Failed.push_back({image.FileName, std::move(reason)});
         else
-            stop = TWriteStop{&image, message, std::move(reason)};
+            stop = TWriteStop{&image, std::move(message), std::move(reason)};
     };
     switch (outcome.Kind) {
     case TKind::okNotBegun:
@@ -261,14 +264,15 @@ void TWorkflow::TakeWriteOutcome(const TWriteTask& task, const TImageItem& image
              outcome.Reason + LeftoverText(directory, FileNamePart(task.Target()))});
         break;
     case TKind::okNoTool:
-        stopHere("Fehler beim Ändern von Bild", "exiftool ließ sich nicht starten.");
+        stopHere(Tr("Fehler beim Ändern von Bild"), Tr("exiftool ließ sich nicht starten."));
         break;
     case TKind::okUnreadable:
-        stopHere("Fehler beim Auslesen von Bild",
+        stopHere(Tr("Fehler beim Auslesen von Bild"),
                  (task.Sidecar.empty()
-                      ? std::string("Das Bild ließ sich nach dem Schreiben nicht mehr auslesen.")
-                      : "Die Begleitdatei \"" + FileNamePart(task.Sidecar) +
-                            "\" ließ sich nach dem Schreiben nicht mehr auslesen.") +
+                      ? Tr("Das Bild ließ sich nach dem Schreiben nicht mehr auslesen.")
+                      : Fill(Tr("Die Begleitdatei \"%1\" ließ sich nach dem Schreiben nicht mehr "
+                                "auslesen."),
+                             FileNamePart(task.Sidecar))) +
                      LeftoverText(directory, FileNamePart(task.Target())));
         break;
     case TKind::okWritten: {
@@ -279,19 +283,22 @@ void TWorkflow::TakeWriteOutcome(const TWriteTask& task, const TImageItem& image
             const std::optional<double> bulb = BulbDuration(outcome.ReadBackLines);
             if (bulb && *bulb > 0 && !ExposureTimesEqual(*bulb, task.Logged))
                 FLastWrite.Notes.push_back(
-                    {image.FileName, "Die Datei trägt außerdem eine Bulb-Dauer von " +
-                                         NumberText(*bulb, FSettings) +
-                                         " s (BulbDuration), die manche Programme statt der "
-                                         "Belichtungszeit zeigen."});
+                    {image.FileName,
+                     Fill(Tr("Die Datei trägt außerdem eine Bulb-Dauer von %1 s (BulbDuration), "
+                             "die manche Programme statt der Belichtungszeit zeigen."),
+                          NumberText(*bulb, FSettings))});
             break;
         }
         std::string reason = ToolRefusal(outcome.ErrorLines, ToolArgumentPath(task.Target()));
         if (reason.empty())
             reason =
-                (task.Sidecar.empty() ? std::string("Die Datei")
-                                      : "Die Begleitdatei \"" + FileNamePart(task.Sidecar) + "\"") +
-                " enthält danach " + NumberText(outcome.ExposureTime, FSettings) + " statt " +
-                NumberText(task.Logged, FSettings) + ".";
+                task.Sidecar.empty()
+                    ? Fill(Tr("Die Datei enthält danach %1 statt %2."),
+                           NumberText(outcome.ExposureTime, FSettings),
+                           NumberText(task.Logged, FSettings))
+                    : Fill(Tr("Die Begleitdatei \"%1\" enthält danach %2 statt %3."),
+                           FileNamePart(task.Sidecar), NumberText(outcome.ExposureTime, FSettings),
+                           NumberText(task.Logged, FSettings));
         FLastWrite.Failed.push_back({image.FileName, std::move(reason)});
         break;
     }
@@ -310,10 +317,10 @@ void TWorkflow::WriteCheckedImages()
     }
     TToolSessionScope session(*this);
     if (FProgress) {
-        FProgress->SetFirstCaption("Bearbeite Verzeichnis:");
+        FProgress->SetFirstCaption(Tr("Bearbeite Verzeichnis:"));
         FProgress->SetDirectory(directory);
         FProgress->ShowFileLine();
-        FProgress->SetThirdCaption("Schreibe Daten in Datei:");
+        FProgress->SetThirdCaption(Tr("Schreibe Daten in Datei:"));
         FProgress->SetFileName("");
         FProgress->ShowNow();
     }
