@@ -44,6 +44,8 @@ std::string TWorkflow::CheckReason(const TMatchItem& item) const
         return "Kein Bild";
     if (!item.Shot)
         return "Kein Protokolleintrag";
+    if (item.ValuesDiffer)
+        return SetCheckReason(item);
     const bool timeEqual = item.TimeState == TMatchState::msEqual;
     // Paired by name or frame, the "=" says that those agree.
     const char* compared = FAlignment == TRowAlignment::alName    ? "Dateiname"

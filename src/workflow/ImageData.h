@@ -2,6 +2,7 @@
 
 #include "platform/FormatSettings.h"
 #include "workflow/MetadataTool.h"
+#include "workflow/Records.h"
 
 #include <cstdint>
 #include <optional>
@@ -15,6 +16,7 @@ namespace zelmaro {
 struct TImageData {
     std::uint32_t Date = 0;
     double ExposureTime = 0;
+    TImageValues Values{}; // where the lines hold them
     // Both were found: the image can be paired.
     bool Complete() const { return Date != 0 && ExposureTime != 0; }
 };

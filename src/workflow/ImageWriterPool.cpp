@@ -2,6 +2,7 @@
 
 #include "support/Conversions.h"
 #include "support/Paths.h"
+#include "workflow/ExposureSet.h"
 #include "workflow/ImageData.h"
 #include "workflow/Originals.h"
 #include "workflow/Records.h"
@@ -121,7 +122,11 @@ std::vector<TWriteOutcome> WriteBatch(TMetadataTool& tool, const std::vector<TWr
     std::vector<std::string> paths;
     for (std::size_t k : toRead)
         paths.push_back(tasks[k].Path);
-    const std::vector<TReading> checks = ReadAll(tool, paths, {});
+    // The whole set is compared, so read, where a task writes one.
+    const bool wholeSet = std::any_of(
+        tasks.begin(), tasks.end(), [](const TWriteTask& task) { return HasValues(task.Values); });
+    const std::vector<std::string> setTags = wholeSet ? SetReadTags() : std::vector<std::string>();
+    const std::vector<TReading> checks = ReadAll(tool, paths, setTags);
     // Nothing at or after a tool that cannot start, or a cancel, is written.
     std::size_t end = tasks.size();
     std::vector<std::size_t> toWrite;
@@ -142,10 +147,12 @@ std::vector<TWriteOutcome> WriteBatch(TMetadataTool& tool, const std::vector<TWr
         if (!data || data->Date != task.Date) {
             outcome.Kind = TKind::okRefused;
             outcome.Reason = "Das Bild hat sich seit dem Auslesen geändert.";
-        } else if (ExposureTimesEqual(data->ExposureTime, task.Logged)) {
+        } else if (ExposureTimesEqual(data->ExposureTime, task.Logged) &&
+                   DifferingValues(task.Values, data->Values).empty()) {
             // Written since it was read, by a run before this one.
             outcome.Kind = TKind::okHeld;
             outcome.ExposureTime = data->ExposureTime;
+            outcome.Values = data->Values;
         } else if (IsReadOnly(task.Path)) {
             // The tool would replace the file through its directory all the same.
             outcome.Kind = TKind::okRefused;
@@ -218,7 +225,9 @@ std::vector<TWriteOutcome> WriteBatch(TMetadataTool& tool, const std::vector<TWr
         paths.push_back(tasks[k].Path);
     std::vector<TReading> readBacks;
     try {
-        readBacks = ReadAll(tool, paths, extraTags);
+        std::vector<std::string> tags = extraTags;
+        tags.insert(tags.end(), setTags.begin(), setTags.end());
+        readBacks = ReadAll(tool, paths, tags);
     } catch (...) {
         if (watch.ReadingBack)
             watch.ReadingBack(false);
@@ -236,6 +245,7 @@ std::vector<TWriteOutcome> WriteBatch(TMetadataTool& tool, const std::vector<TWr
         outcome.Kind = TKind::okWritten;
         outcome.ExposureTime = data->ExposureTime;
         outcome.ReadBackLines = *readBacks[r].Lines;
+        outcome.Values = data->Values;
     }
     return outcomes;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/FormatSettings.h"
 #include "workflow/MetadataTool.h"
+#include "workflow/Records.h"
 
 #include <atomic>
 #include <chrono>
@@ -28,6 +29,8 @@ struct TWriteTask {
     std::uint32_t Date = 0;
     double Logged = 0;
     std::vector<std::string> Arguments;
+    // The logged values written along (the whole set), if any.
+    TImageValues Values{};
 };
 
 // What became of one task.
@@ -47,6 +50,7 @@ struct TWriteOutcome {
     double ExposureTime = 0;
     std::vector<std::string> ErrorLines;
     std::vector<std::string> ReadBackLines; // for what else the file tells
+    TImageValues Values{}; // the set's values it holds (okHeld, okWritten), where a set was written
 };
 
 // Who hears of a batch's phases, on the thread that runs it.

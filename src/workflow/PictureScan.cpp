@@ -100,6 +100,7 @@ TWorkflow::TScanEnd TWorkflow::Scan(const std::string& directory)
     ClearImages();
     FImagesDirectory = directory;
     FLastScan = {};
+    FScanReadSet = FWriteAll;
     const std::vector<std::string> names = ImageFileNames(directory);
     FLastScan.Found = names.size();
     if (FProgress)
@@ -141,7 +142,7 @@ bool TWorkflow::ReadImagesInTurn(const std::string& directory,
                 break; // the cancel stopped this reading
             return ReportUnreadable(name);
         }
-        AddImage({name, data->Date, data->ExposureTime});
+        AddImage({name, data->Date, data->ExposureTime, data->Values});
     }
     return true;
 }
@@ -180,7 +181,7 @@ bool TWorkflow::ReadImagesAtOnce(const std::string& directory,
         if (auto* session = dynamic_cast<TExifToolSession*>(tools.back()))
             session->StartNow();
     }
-    TImageReaderPool pool(tools, FSettings);
+    TImageReaderPool pool(tools, FSettings, ScanTags());
 
     // Only this thread talks to the host and the lists. It hands an image out
     // only after asking for a cancel, gathers them into batches for tools that
@@ -231,7 +232,8 @@ bool TWorkflow::ReadImagesAtOnce(const std::string& directory,
             pool.Finish(); // none reads on behind the message
             return ReportUnreadable(names[taken]);
         }
-        AddImage({names[taken], reading->Data.Date, reading->Data.ExposureTime});
+        AddImage(
+            {names[taken], reading->Data.Date, reading->Data.ExposureTime, reading->Data.Values});
         ++taken;
         if (FProgress && taken < handedOut)
             FProgress->SetFileName(names[taken]);
@@ -247,7 +249,7 @@ bool TWorkflow::ReportUnreadable(const std::string& name)
 
 std::optional<TImageData> TWorkflow::ReadImageData(const std::string& path)
 {
-    const std::optional<std::vector<std::string>> lines = ReadImageLines(Tool(), path);
+    const std::optional<std::vector<std::string>> lines = ReadImageLines(Tool(), path, ScanTags());
     if (!lines)
         return std::nullopt;
     TImageData data = ParseImageData(*lines, FSettings);

@@ -5,6 +5,7 @@
 #include "support/MessageBoxes.h"
 #include "support/Paths.h"
 #include "workflow/ExifToolSession.h"
+#include "workflow/ExposureSet.h"
 #include "workflow/ImageData.h"
 #include "workflow/OperationScope.h"
 #include "workflow/StatusTexts.h"
@@ -177,8 +178,12 @@ std::vector<TWriteTask> TWorkflow::WriteTasks(const std::string& directory,
             !IsWritableExposureTime(item.Shot->ExposureTime))
             continue;
         const std::string path = JoinPath(directory, item.Image->FileName);
-        tasks.push_back({path, item.Image->FileName, item.Image->Date, item.Shot->ExposureTime,
-                         ExposureWriteArguments(item.Shot->ExposureTime, path, FSettings)});
+        const TImageValues set = LoggedSet(*item.Shot);
+        tasks.push_back(
+            {path, item.Image->FileName, item.Image->Date, item.Shot->ExposureTime,
+             WithSetArguments(ExposureWriteArguments(item.Shot->ExposureTime, path, FSettings), set,
+                              FSettings),
+             set});
         images.push_back(item.Image);
     }
     return tasks;
@@ -246,6 +251,8 @@ void TWorkflow::TakeWriteOutcome(const TWriteTask& task, const TImageItem& image
         break;
     case TKind::okHeld:
         SetImageExposureTime(image, outcome.ExposureTime);
+        if (HasValues(task.Values))
+            SetImageValues(image, outcome.Values);
         FLastWrite.Written.push_back(image.FileName);
         break;
     case TKind::okWriteEnded:
@@ -262,7 +269,13 @@ void TWorkflow::TakeWriteOutcome(const TWriteTask& task, const TImageItem& image
         break;
     case TKind::okWritten: {
         SetImageExposureTime(image, outcome.ExposureTime);
-        if (ExposureTimesEqual(outcome.ExposureTime, task.Logged)) {
+        std::string setFailures;
+        if (HasValues(task.Values)) {
+            SetImageValues(image, outcome.Values);
+            setFailures = ReadBackFailures(task.Values, outcome.Values, FSettings);
+        }
+        const bool exposureHeld = ExposureTimesEqual(outcome.ExposureTime, task.Logged);
+        if (exposureHeld && setFailures.empty()) {
             FLastWrite.Written.push_back(image.FileName);
             // Readers that prefer the camera's bulb duration show that instead.
             const std::optional<double> bulb = BulbDuration(outcome.ReadBackLines);
@@ -275,9 +288,11 @@ void TWorkflow::TakeWriteOutcome(const TWriteTask& task, const TImageItem& image
             break;
         }
         std::string reason = ToolRefusal(outcome.ErrorLines, ToolArgumentPath(task.Path));
-        if (reason.empty())
+        if (reason.empty() && !exposureHeld)
             reason = "Die Datei enthält danach " + NumberText(outcome.ExposureTime, FSettings) +
                      " statt " + NumberText(task.Logged, FSettings) + ".";
+        if (!setFailures.empty())
+            reason += (reason.empty() ? "" : " ") + setFailures;
         FLastWrite.Failed.push_back({image.FileName, std::move(reason)});
         break;
     }
