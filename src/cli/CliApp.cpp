@@ -166,6 +166,7 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
     else if (options.AlignFrame)
         flow.SetAlignment(TRowAlignment::alFrame);
     flow.SetFirstFrame(options.FirstFrame);
+    flow.SetWriteAll(options.WriteAll);
     flow.SetLogColumns(options.Columns);
     if (options.Offset)
         flow.SetOffset(*options.Offset);

@@ -31,6 +31,8 @@ struct TCliOptions {
     std::optional<TColumnMapping> Columns;
     std::optional<int> Tolerance;
     bool Write = false;
+    // --write-all: the whole logged set is written along (ExposureSet.h).
+    bool WriteAll = false;
     // Prints the tool's argument file of --write instead of the table.
     bool DryRun = false;
     // Instead of matching: put back or delete the originals the tool kept.
