@@ -19,6 +19,7 @@
 #include "workflow/StatusTexts.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -239,6 +240,8 @@ void TfrmMain::CreateControls()
     cmdOriginals = Place(button(tr("Originale")), 640, 88, 91, 25, akLeft | akTop);
     vstImages =
         Place(new TImagesView, 10, 125, 731, kTableHeight, akLeft | akTop | akRight | akBottom);
+    chkWriteAll = Place(new QCheckBox(tr("Alle protokollierten Werte eintragen")), 370, 608, 281,
+                        24, akLeft | akBottom);
     lblSeconds = Place(label(tr("Versatz:")), 10, 643, 55, 24, akLeft | akBottom);
     // Clocks an hour or more off are set by hand or by dragging; "A" offers
     // such an offset rather than setting it.
@@ -305,10 +308,10 @@ void TfrmMain::CreateControls()
                        static_cast<QWidget*>(cmbUser), static_cast<QWidget*>(cmdChange)})
         w->setEnabled(false);
 
-    const QWidget* order[] = {edtDir,       cmdReadPics, cmdReadFile, cmdReadMemo,
-                              cmbUser,      cmdOpenLog,  cmbPairing,  edtFirstFrame,
-                              cmdOriginals, vstImages,   edtSeconds,  edtTolerance,
-                              cmdAuto,      cmdChange,   cmdClose,    cmdAbout};
+    const QWidget* order[] = {edtDir,      cmdReadPics, cmdReadFile,   cmdReadMemo,  cmbUser,
+                              cmdOpenLog,  cmbPairing,  edtFirstFrame, cmdOriginals, vstImages,
+                              chkWriteAll, edtSeconds,  edtTolerance,  cmdAuto,      cmdChange,
+                              cmdClose,    cmdAbout};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
     StatusBar->setFocusPolicy(Qt::NoFocus);
@@ -324,12 +327,14 @@ void TfrmMain::CreateControls()
     }
     edtDir->Edit()->setAccessibleName(lblDir->text().chopped(1));
     cmdAuto->setAccessibleName(tr("Versatz automatisch finden"));
+    chkWriteAll->setAccessibleName(chkWriteAll->text());
 
     connect(cmdReadPics, &QPushButton::clicked, this, [this] { cmdReadPicsClick(); });
     connect(cmdReadFile, &QPushButton::clicked, this, [this] { cmdReadFileClick(); });
     connect(cmdReadMemo, &QPushButton::clicked, this, [this] { cmdReadMemoClick(); });
     connect(cmdOpenLog, &QPushButton::clicked, this, [this] { cmdOpenLogClick(); });
     connect(cmbPairing, &QComboBox::currentIndexChanged, this, [this] { cmbPairingChange(); });
+    connect(chkWriteAll, &QCheckBox::toggled, this, [this] { chkWriteAllClick(); });
     connect(actRestoreOriginals, &QAction::triggered, this,
             [this] { OriginalsCommand(TOriginalAction::oaRestore); });
     connect(actDeleteOriginals, &QAction::triggered, this,
@@ -497,6 +502,7 @@ void TfrmMain::ReadSettings()
     cmbPairing->setCurrentIndex(alignment >= 0 && alignment < cmbPairing->count() ? alignment : 0);
     edtFirstFrame->SetValue(std::clamp(
         readInt("FirstFrame", static_cast<int>(FWorkflow.FirstFrame())), 0, kMaxFirstFrame));
+    chkWriteAll->setChecked(readInt("WriteAll", 0) != 0);
 
     if (cmbUser->count() > 0) {
         const std::string name = ReadAppString(store, kSettingsAppName, "User", PalmName(0));
@@ -549,6 +555,7 @@ void TfrmMain::StoreSettings()
     WriteAppInteger(store, kSettingsAppName, "Alignment", static_cast<int>(FWorkflow.Alignment()));
     WriteAppInteger(store, kSettingsAppName, "FirstFrame",
                     static_cast<int>(FWorkflow.FirstFrame()));
+    WriteAppInteger(store, kSettingsAppName, "WriteAll", FWorkflow.WriteAll() ? 1 : 0);
     WriteAppString(store, kSettingsAppName, "ColumnWidths",
                    ColumnWidthsText(vstImages->ColumnWidths()));
 }
@@ -726,6 +733,20 @@ void TfrmMain::edtFirstFrameChange()
         if (FWorkflow.Alignment() == TRowAlignment::alFrame)
             FWorkflow.FieldsChanged();
     });
+}
+
+void TfrmMain::chkWriteAllClick()
+{
+    Run(
+        [this] {
+            const bool writeAll = chkWriteAll->isChecked();
+            if (writeAll == FWorkflow.WriteAll())
+                return;
+            // Images read without the set must be read again to compare it.
+            if (FWorkflow.SetWriteAll(writeAll))
+                FWorkflow.ReadPicturesAgain();
+        },
+        TCommandKind::ckLong);
 }
 
 void TfrmMain::OriginalsCommand(TOriginalAction action)

@@ -15,6 +15,7 @@
 #include <vector>
 
 class QAction;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -75,7 +76,7 @@ public:
     static constexpr int kClientHeight = 701;
     // The table's height at the size above, and the least it gives up to a
     // smaller screen before the window's content scrolls.
-    static constexpr int kTableHeight = 506;
+    static constexpr int kTableHeight = 473;
     static constexpr int kMinTableHeight = 120;
     // Below this no screen shrinks the window.
     static constexpr int kSmallestWidth = 320;
@@ -115,6 +116,8 @@ public:
     QAction* actRestoreOriginals = nullptr;
     QAction* actDeleteOriginals = nullptr;
     TImagesView* vstImages = nullptr;
+    // "Alle protokollierten Werte eintragen": the whole logged set is written.
+    QCheckBox* chkWriteAll = nullptr;
     QLabel* lblSeconds = nullptr;
     TSpinEdit* edtSeconds = nullptr;
     QLabel* lblTolerance = nullptr;
@@ -162,6 +165,7 @@ private:
     void cmdOpenLogClick();
     void cmbPairingChange();
     void edtFirstFrameChange();
+    void chkWriteAllClick();
     std::optional<TColumnMapping> StoredColumns(const std::string& headerLine) const;
     void StoreColumns(const std::string& headerLine, const TColumnMapping& columns);
     void OriginalsCommand(TOriginalAction action);

@@ -5,6 +5,7 @@
 #include "app/SpinEdit.h"
 
 #include <QAccessible>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -52,7 +53,8 @@ TEST_F(MainWindowTest, ControlsSitWhereTheyBelongAndFollowTheirAnchors)
         {frm->lblFirstFrame, {490, 88, 71, 24}, {490, 88, 71, 24}},
         {frm->edtFirstFrame, {560, 88, 61, 24}, {560, 88, 61, 24}},
         {frm->cmdOriginals, {640, 88, 91, 25}, {640, 88, 91, 25}},
-        {frm->vstImages, {10, 125, 731, 506}, {10, 125, 831, 606}},
+        {frm->vstImages, {10, 125, 731, 473}, {10, 125, 831, 573}},
+        {frm->chkWriteAll, {370, 608, 281, 24}, {370, 708, 281, 24}},
         {frm->lblSeconds, {10, 643, 55, 24}, {10, 743, 55, 24}},
         {frm->edtSeconds, {70, 643, 61, 24}, {70, 743, 61, 24}},
         {frm->lblTolerance, {150, 643, 55, 24}, {150, 743, 55, 24}},
@@ -90,6 +92,8 @@ TEST_F(MainWindowTest, CaptionsAndTabOrder)
     EXPECT_EQ(frm->cmbPairing->itemText(3), "nach Bildnummer");
     EXPECT_EQ(frm->actRestoreOriginals->text(), "Originale wiederherstellen");
     EXPECT_EQ(frm->actDeleteOriginals->text(), QString::fromUtf8("Originale löschen"));
+    EXPECT_EQ(frm->chkWriteAll->text(), "Alle protokollierten Werte eintragen");
+    EXPECT_EQ(frm->chkWriteAll->accessibleName(), frm->chkWriteAll->text());
     EXPECT_FALSE(frm->cmdClose->text().isEmpty());
     EXPECT_FALSE(frm->cmdChange->icon().isNull());
     EXPECT_FALSE(frm->cmdAbout->icon().isNull());
@@ -112,8 +116,9 @@ TEST_F(MainWindowTest, CaptionsAndTabOrder)
     const std::vector<QWidget*> expected = {
         frm->edtDir->Edit(), frm->cmdReadPics, frm->cmdReadFile, frm->cmdReadMemo,
         frm->cmbUser,        frm->cmdOpenLog,  frm->cmbPairing,  frm->edtFirstFrame,
-        frm->cmdOriginals,   frm->vstImages,   frm->edtSeconds,  frm->edtTolerance,
-        frm->cmdAuto,        frm->cmdChange,   frm->cmdClose,    frm->cmdAbout,
+        frm->cmdOriginals,   frm->vstImages,   frm->chkWriteAll, frm->edtSeconds,
+        frm->edtTolerance,   frm->cmdAuto,     frm->cmdChange,   frm->cmdClose,
+        frm->cmdAbout,
     };
     std::vector<QWidget*> seen;
     for (std::size_t i = 0; i < expected.size(); ++i) {
