@@ -122,7 +122,8 @@ std::vector<TWriteOutcome> WriteBatch(TMetadataTool& tool, const std::vector<TWr
     std::vector<std::string> paths;
     for (std::size_t k : toRead)
         paths.push_back(tasks[k].Path);
-    // The whole set is compared, so read, where a task writes one.
+    // Where a task writes the whole set the check reads it too: an image
+    // that holds all of it needs no write.
     const bool wholeSet = std::any_of(
         tasks.begin(), tasks.end(), [](const TWriteTask& task) { return HasValues(task.Values); });
     const std::vector<std::string> setTags = wholeSet ? SetReadTags() : std::vector<std::string>();
