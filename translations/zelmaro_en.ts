@@ -248,6 +248,10 @@ Each row&apos;s tooltip gives the reason.</translation>
         <translation>Delete originals</translation>
     </message>
     <message>
+        <source>Alle protokollierten Werte eintragen</source>
+        <translation>Write all logged values</translation>
+    </message>
+    <message>
         <source>Versatz automatisch finden</source>
         <translation>Find offset automatically</translation>
     </message>

@@ -243,6 +243,8 @@ void TfrmMain::CreateControls()
     chkSidecar = Place(new QCheckBox(tr("In XMP-Begleitdatei schreiben")), 10, 608, 211, 24,
                        akLeft | akBottom);
     cmbSidecar = Place(new QComboBox, 225, 608, 131, 24, akLeft | akBottom);
+    chkWriteAll = Place(new QCheckBox(tr("Alle protokollierten Werte eintragen")), 370, 608, 281,
+                        24, akLeft | akBottom);
     lblSeconds = Place(label(tr("Versatz:")), 10, 643, 55, 24, akLeft | akBottom);
     // Clocks an hour or more off are set by hand or by dragging; "A" offers
     // such an offset rather than setting it.
@@ -315,8 +317,8 @@ void TfrmMain::CreateControls()
 
     const QWidget* order[] = {edtDir,     cmdReadPics, cmdReadFile,   cmdReadMemo,  cmbUser,
                               cmdOpenLog, cmbPairing,  edtFirstFrame, cmdOriginals, vstImages,
-                              chkSidecar, cmbSidecar,  edtSeconds,    edtTolerance, cmdAuto,
-                              cmdChange,  cmdClose,    cmdAbout};
+                              chkSidecar, cmbSidecar,  chkWriteAll,   edtSeconds,   edtTolerance,
+                              cmdAuto,    cmdChange,   cmdClose,      cmdAbout};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
     StatusBar->setFocusPolicy(Qt::NoFocus);
@@ -332,6 +334,7 @@ void TfrmMain::CreateControls()
     }
     edtDir->Edit()->setAccessibleName(lblDir->text().chopped(1));
     cmdAuto->setAccessibleName(tr("Versatz automatisch finden"));
+    chkWriteAll->setAccessibleName(chkWriteAll->text());
 
     connect(cmdReadPics, &QPushButton::clicked, this, [this] { cmdReadPicsClick(); });
     connect(cmdReadFile, &QPushButton::clicked, this, [this] { cmdReadFileClick(); });
@@ -340,6 +343,7 @@ void TfrmMain::CreateControls()
     connect(cmbPairing, &QComboBox::currentIndexChanged, this, [this] { cmbPairingChange(); });
     connect(chkSidecar, &QCheckBox::toggled, this, [this] { SidecarChange(); });
     connect(cmbSidecar, &QComboBox::currentIndexChanged, this, [this] { SidecarChange(); });
+    connect(chkWriteAll, &QCheckBox::toggled, this, [this] { chkWriteAllClick(); });
     connect(actRestoreOriginals, &QAction::triggered, this,
             [this] { OriginalsCommand(TOriginalAction::oaRestore); });
     connect(actDeleteOriginals, &QAction::triggered, this,
@@ -579,6 +583,7 @@ void TfrmMain::ReadSettings()
         readInt("FirstFrame", static_cast<int>(FWorkflow.FirstFrame())), 0, kMaxFirstFrame));
     cmbSidecar->setCurrentIndex(readInt("SidecarNaming", 0) == 1 ? 1 : 0);
     chkSidecar->setChecked(readInt("Sidecar", 0) == 1);
+    chkWriteAll->setChecked(readInt("WriteAll", 0) != 0);
 
     if (cmbUser->count() > 0) {
         const std::string name = ReadAppString(store, kSettingsAppName, "User", PalmName(0));
@@ -633,6 +638,7 @@ void TfrmMain::StoreSettings()
                     static_cast<int>(FWorkflow.FirstFrame()));
     WriteAppInteger(store, kSettingsAppName, "Sidecar", chkSidecar->isChecked() ? 1 : 0);
     WriteAppInteger(store, kSettingsAppName, "SidecarNaming", cmbSidecar->currentIndex());
+    WriteAppInteger(store, kSettingsAppName, "WriteAll", FWorkflow.WriteAll() ? 1 : 0);
     WriteAppString(store, kSettingsAppName, "ColumnWidths",
                    ColumnWidthsText(vstImages->ColumnWidths()));
 }
@@ -828,6 +834,20 @@ void TfrmMain::edtFirstFrameChange()
         if (FWorkflow.Alignment() == TRowAlignment::alFrame)
             FWorkflow.FieldsChanged();
     });
+}
+
+void TfrmMain::chkWriteAllClick()
+{
+    Run(
+        [this] {
+            const bool writeAll = chkWriteAll->isChecked();
+            if (writeAll == FWorkflow.WriteAll())
+                return;
+            // Images read without the set must be read again to compare it.
+            if (FWorkflow.SetWriteAll(writeAll))
+                FWorkflow.ReadPicturesAgain();
+        },
+        TCommandKind::ckLong);
 }
 
 void TfrmMain::OriginalsCommand(TOriginalAction action)

@@ -119,6 +119,8 @@ public:
     // Writing into XMP sidecars, and their naming (NAME.xmp, NAME.EXT.xmp).
     QCheckBox* chkSidecar = nullptr;
     QComboBox* cmbSidecar = nullptr;
+    // "Alle protokollierten Werte eintragen": the whole logged set is written.
+    QCheckBox* chkWriteAll = nullptr;
     QLabel* lblSeconds = nullptr;
     TSpinEdit* edtSeconds = nullptr;
     QLabel* lblTolerance = nullptr;
@@ -169,6 +171,7 @@ private:
     void cmbPairingChange();
     void SidecarChange();
     void edtFirstFrameChange();
+    void chkWriteAllClick();
     std::optional<TColumnMapping> StoredColumns(const std::string& headerLine) const;
     void StoreColumns(const std::string& headerLine, const TColumnMapping& columns);
     void OriginalsCommand(TOriginalAction action);

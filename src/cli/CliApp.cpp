@@ -167,6 +167,7 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
         flow.SetAlignment(TRowAlignment::alFrame);
     flow.SetFirstFrame(options.FirstFrame);
     flow.SetSidecar(options.Sidecar);
+    flow.SetWriteAll(options.WriteAll);
     flow.SetLogColumns(options.Columns);
     if (options.Offset)
         flow.SetOffset(*options.Offset);

@@ -57,6 +57,8 @@ TCliParse ParseCliArguments(const std::vector<std::string>& arguments)
             o.Help = true;
         } else if (a == "--write") {
             o.Write = true;
+        } else if (a == "--write-all") {
+            o.WriteAll = true;
         } else if (a == "--dry-run") {
             o.DryRun = true;
         } else if (a == "--sidecar" || a.starts_with("--sidecar=")) {
@@ -254,6 +256,13 @@ Optionen:
                        den Wert nicht übernommen hat, steht mit dem Grund auf
                        der Fehlerausgabe, ebenso ein Hinweis, wo die Datei eine
                        andere Bulb-Dauer trägt, die manche Programme zeigen
+  --write-all          mit der Verschlusszeit alle Werte des Protokolls
+                       eintragen, wo es sie nennt: Blende (FNumber und
+                       ApertureValue), ISO, FocalLength, LensModel und, bei
+                       --align name oder frame (Filmscans), den Zeitpunkt als
+                       DateTimeOriginal; angehakt wird dann auch eine Zeile,
+                       in der nur einer dieser Werte abweicht, und jeder Wert
+                       wird zurückgelesen; auch mit --dry-run
   --dry-run            nichts schreiben, sondern die Argumentdatei für exiftool
                        ausgeben, die --write ausführen würde (statt der
                        Tabelle; "exiftool -@ DATEI" führt sie aus); die
@@ -295,7 +304,11 @@ Mit --format json steht auf der Standardausgabe genau ein JSON-Objekt:
    "shotDate": ..., "shotExposure": ...}, ...]}
 wo das Protokoll sie nennt, hat eine Zeile dazu "shotFile" (die Datei, die
 das Protokoll nennt), "frame", "aperture" (Blendenzahl), "iso",
-"focalLength" (mm) und "lens";
+"focalLength" (mm) und "lens"; mit --write-all, wo das Bild sie trägt,
+"imageAperture", "imageIso", "imageFocalLength", "imageLens" und
+"imageDateTimeOriginal", und "differs": die Schlüssel ("aperture", "iso",
+"focalLength", "lens", "dateTimeOriginal") der Werte des Protokolls, die
+das Bild nicht trägt;
 mit --write zusätzlich "written": [Bildnamen] und
 "failed": [{"image": Bildname, "reason": Grund}]; "rows" ist dann die
 Tabelle nach dem Schreiben. Texte sind die der Tabelle; Bytes eines Namens,

@@ -35,6 +35,8 @@ struct TCliOptions {
     // --sidecar: the values go into the images' XMP sidecars, and where one
     // holds an exposure time, the table shows it.
     TSidecar Sidecar = TSidecar::svNone;
+    // --write-all: the whole logged set is written along (ExposureSet.h).
+    bool WriteAll = false;
     // Prints the tool's argument file of --write instead of the table.
     bool DryRun = false;
     // Instead of matching: put back or delete the originals the tool kept.

@@ -2,7 +2,10 @@
 
 #include "cli/ConsoleText.h"
 #include "cli/Utf8.h"
+#include "support/DateTime.h"
+#include "support/FormatText.h"
 #include "support/Messages.h"
+#include "workflow/ExposureSet.h"
 #include "workflow/Workflow.h"
 
 #include <algorithm>
@@ -190,17 +193,20 @@ std::string JsonStrings(const std::vector<std::string>& texts)
 
 namespace {
 
+std::string JsonNumber(double value)
+{
+    std::ostringstream text;
+    text.imbue(std::locale::classic());
+    text << std::setprecision(15) << value;
+    return text.str();
+}
+
 // What a log of today says beyond moment and exposure time, where it says it.
 void WriteJsonShotFields(std::ostream& out, const TShotItem* shot)
 {
     if (!shot)
         return;
-    const auto number = [](double value) {
-        std::ostringstream text;
-        text.imbue(std::locale::classic());
-        text << std::setprecision(15) << value;
-        return text.str();
-    };
+    const auto number = JsonNumber;
     if (!shot->FileName.empty())
         out << ", \"shotFile\": " << JsonString(shot->FileName);
     if (shot->Frame)
@@ -213,6 +219,49 @@ void WriteJsonShotFields(std::ostream& out, const TShotItem* shot)
         out << ", \"focalLength\": " << number(*shot->FocalLength);
     if (!shot->Lens.empty())
         out << ", \"lens\": " << JsonString(shot->Lens);
+}
+
+// What the image holds of the whole set, where it was read (--write-all),
+// and which logged values differ from it.
+void WriteJsonImageValues(std::ostream& out, const TWorkflow& flow, const TMatchItem& item)
+{
+    if (!item.Image || !flow.WriteAll())
+        return;
+    const TImageValues& values = item.Image->Values;
+    if (values.Aperture)
+        out << ", \"imageAperture\": " << JsonNumber(*values.Aperture);
+    if (values.ISO)
+        out << ", \"imageIso\": " << *values.ISO;
+    if (values.FocalLength)
+        out << ", \"imageFocalLength\": " << JsonNumber(*values.FocalLength);
+    if (!values.Lens.empty())
+        out << ", \"imageLens\": " << JsonString(values.Lens);
+    if (values.ShotDate != 0)
+        out << ", \"imageDateTimeOriginal\": "
+            << JsonString(DateTimeText(SecondsToDays(values.ShotDate), flow.Settings()));
+    if (!item.ValuesDiffer)
+        return;
+    std::vector<std::string> keys;
+    for (TSetValue value : DifferingValues(flow.LoggedSet(*item.Shot), values)) {
+        switch (value) {
+        case TSetValue::svAperture:
+            keys.emplace_back("aperture");
+            break;
+        case TSetValue::svISO:
+            keys.emplace_back("iso");
+            break;
+        case TSetValue::svFocalLength:
+            keys.emplace_back("focalLength");
+            break;
+        case TSetValue::svLens:
+            keys.emplace_back("lens");
+            break;
+        case TSetValue::svShotDate:
+            keys.emplace_back("dateTimeOriginal");
+            break;
+        }
+    }
+    out << ", \"differs\": " << JsonStrings(keys);
 }
 
 } // namespace
@@ -229,6 +278,7 @@ void WriteJsonRows(std::ostream& out, const TWorkflow& flow)
         if (const TImageItem* image = flow.Matches()[r].Image; image && image->ExposureFromSidecar)
             out << ", \"imageExposureFromSidecar\": true";
         WriteJsonShotFields(out, flow.Matches()[r].Shot);
+        WriteJsonImageValues(out, flow, flow.Matches()[r]);
         out << "}";
     }
     out << (rows.empty() ? "]" : "\n]");

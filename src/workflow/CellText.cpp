@@ -45,6 +45,8 @@ std::string TWorkflow::CheckReason(const TMatchItem& item) const
         return Tr("Kein Bild");
     if (!item.Shot)
         return Tr("Kein Protokolleintrag");
+    if (item.ValuesDiffer)
+        return SetCheckReason(item);
     const bool timeEqual = item.TimeState == TMatchState::msEqual;
     // Paired by name or frame, the "=" says that those agree.
     const std::string compared = FAlignment == TRowAlignment::alName    ? Tr("Dateiname")

@@ -74,7 +74,7 @@ bool IsTickable(const TMatchItem& item)
 {
     return item.Image && item.Shot &&
            (item.TimeState == TMatchState::msEqual || item.TimeState == TMatchState::msNear) &&
-           item.ExposureState == TMatchState::msDifferent &&
+           (item.ExposureState == TMatchState::msDifferent || item.ValuesDiffer) &&
            IsWritableExposureTime(item.Shot->ExposureTime);
 }
 

@@ -121,6 +121,50 @@ double ExactExposureTime(const std::vector<std::string_view>& values,
     return number;
 }
 
+// The leading number of "5.6", "50.0 mm" or "400", as the tool prints it
+// with a decimal point; nothing where there is none.
+std::optional<double> LeadingNumber(std::string_view value, const FormatSettings& settings)
+{
+    std::string text(value.substr(0, value.find(' ')));
+    if (const auto dot = text.find('.'); dot != std::string::npos)
+        text[dot] = settings.DecimalSeparator;
+    const std::optional<double> number = TryTextToFloat(text, settings.DecimalSeparator);
+    if (number && *number > 0)
+        return number;
+    return std::nullopt;
+}
+
+// Takes a line of the lens settings and the shot's moment into values;
+// false for any other line. Matched by the whole tag name, so that no such
+// line is taken for a date or an exposure time.
+bool TakeValueLine(std::string_view line, const FormatSettings& settings, TImageValues& values)
+{
+    const auto colon = line.find(':');
+    if (colon == std::string_view::npos)
+        return false;
+    const std::string_view name = TrimBlanks(line.substr(0, colon));
+    const std::string_view value = TagValue(line);
+    if (name == "F Number") {
+        values.Aperture = LeadingNumber(value, settings);
+    } else if (name == "Focal Length") {
+        values.FocalLength = LeadingNumber(value, settings);
+    } else if (name == "ISO") {
+        const auto iso = TryStrToInt(value.substr(0, value.find(' ')));
+        values.ISO = iso && *iso > 0 ? std::optional<std::uint32_t>(*iso) : std::nullopt;
+    } else if (name == "Lens Model") {
+        values.Lens = std::string(value);
+    } else if (name == "Date/Time Original") {
+        try {
+            values.ShotDate = ParseCreateDate(value, settings);
+        } catch (const ConversionError&) {
+            values.ShotDate = 0; // not the image's date: it stays readable
+        }
+    } else {
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 TImageData ParseImageData(const std::vector<std::string>& lines, const FormatSettings& settings)
@@ -128,6 +172,8 @@ TImageData ParseImageData(const std::vector<std::string>& lines, const FormatSet
     TImageData data;
     std::vector<std::string_view> exposures;
     for (const std::string& line : lines) {
+        if (TakeValueLine(line, settings, data.Values))
+            continue;
         if (line.find("Create Date") != std::string::npos)
             data.Date = ParseCreateDate(TagValue(line), settings);
         else if (line.find("Exposure Time") != std::string::npos)
@@ -137,16 +183,15 @@ TImageData ParseImageData(const std::vector<std::string>& lines, const FormatSet
     return data;
 }
 
-double SidecarExposureTime(const std::optional<std::vector<std::string>>& lines,
-                           const FormatSettings& settings)
+TImageData ParseSidecarData(const std::optional<std::vector<std::string>>& lines,
+                            const FormatSettings& settings)
 {
-    // Its dates are none of ours: only the exposure lines count.
-    std::vector<std::string> exposures;
+    std::vector<std::string> taken;
     if (lines)
         for (const std::string& line : *lines)
-            if (line.find("Exposure Time") != std::string::npos)
-                exposures.push_back(line);
-    return ParseImageData(exposures, settings).ExposureTime;
+            if (line.find("Create Date") == std::string::npos)
+                taken.push_back(line);
+    return ParseImageData(taken, settings);
 }
 
 std::string ToolArgumentPath(const std::string& path)

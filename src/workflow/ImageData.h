@@ -2,6 +2,7 @@
 
 #include "platform/FormatSettings.h"
 #include "workflow/MetadataTool.h"
+#include "workflow/Records.h"
 
 #include <cstdint>
 #include <optional>
@@ -15,6 +16,7 @@ namespace zelmaro {
 struct TImageData {
     std::uint32_t Date = 0;
     double ExposureTime = 0;
+    TImageValues Values{}; // where the lines hold them
     // Both were found: the image can be paired.
     bool Complete() const { return Date != 0 && ExposureTime != 0; }
 };
@@ -24,9 +26,10 @@ struct TImageData {
 // one with a part that is no number throws ConversionError.
 TImageData ParseImageData(const std::vector<std::string>& lines, const FormatSettings& settings);
 
-// The exposure time a sidecar's lines hold; 0 where there is none or no lines.
-double SidecarExposureTime(const std::optional<std::vector<std::string>>& lines,
-                           const FormatSettings& settings);
+// The exposure time and the set's values a sidecar's lines hold (Date stays
+// 0: its dates are none of ours); nothing where there are no lines.
+TImageData ParseSidecarData(const std::optional<std::vector<std::string>>& lines,
+                            const FormatSettings& settings);
 
 // The path as the tool gets it: one starting with "-" is no option.
 std::string ToolArgumentPath(const std::string& path);

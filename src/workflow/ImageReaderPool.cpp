@@ -22,11 +22,11 @@ TImageReading Parse(const std::optional<std::vector<std::string>>& lines,
 }
 
 TImageReading ReadImage(TMetadataTool& tool, const std::string& path,
-                        const FormatSettings& settings)
+                        const FormatSettings& settings, const std::vector<std::string>& extraTags)
 {
     std::optional<std::vector<std::string>> lines;
     try {
-        lines = ReadImageLines(tool, path);
+        lines = ReadImageLines(tool, path, extraTags);
     } catch (const std::exception&) {
         return {}; // a tool that cannot be started reads nothing
     } catch (...) {
@@ -41,12 +41,13 @@ TImageReading ReadImage(TMetadataTool& tool, const std::string& path,
 // output could not be cut once reads image by image from then on, rather
 // than paying for each batch twice.
 std::vector<TImageReading> ReadImages(TMetadataTool& tool, const std::vector<std::string>& paths,
-                                      const FormatSettings& settings, bool& together)
+                                      const FormatSettings& settings,
+                                      const std::vector<std::string>& extraTags, bool& together)
 {
     std::optional<std::vector<std::optional<std::vector<std::string>>>> lines;
     if (together && paths.size() > 1) {
         try {
-            lines = ReadImagesTogether(tool, paths);
+            lines = ReadImagesTogether(tool, paths, extraTags);
         } catch (...) {
             lines.reset();
         }
@@ -55,15 +56,16 @@ std::vector<TImageReading> ReadImages(TMetadataTool& tool, const std::vector<std
     std::vector<TImageReading> readings;
     for (std::size_t k = 0; k < paths.size(); ++k)
         readings.push_back(lines ? Parse((*lines)[k], settings)
-                                 : ReadImage(tool, paths[k], settings));
+                                 : ReadImage(tool, paths[k], settings, extraTags));
     return readings;
 }
 
 } // namespace
 
 TImageReaderPool::TImageReaderPool(const std::vector<TMetadataTool*>& tools,
-                                   const FormatSettings& settings)
-    : FSettings(settings)
+                                   const FormatSettings& settings,
+                                   std::vector<std::string> extraTags)
+    : FSettings(settings), FExtraTags(std::move(extraTags))
 {
     try {
         for (TMetadataTool* tool : tools) {
@@ -132,7 +134,7 @@ void TImageReaderPool::Serve(TReader& reader)
         reader.Jobs.pop_front();
         lock.unlock();
         std::vector<TImageReading> readings =
-            ReadImages(*reader.Tool, job.Paths, FSettings, reader.Together);
+            ReadImages(*reader.Tool, job.Paths, FSettings, FExtraTags, reader.Together);
         lock.lock();
         for (std::size_t k = 0; k < readings.size(); ++k)
             FReadings.emplace(job.First + k, std::move(readings[k]));

@@ -34,8 +34,9 @@ struct TImageReading {
 // tool reads a batch in one call where it can.
 class TImageReaderPool {
 public:
-    // The tools must outlive the pool.
-    TImageReaderPool(const std::vector<TMetadataTool*>& tools, const FormatSettings& settings);
+    // The tools must outlive the pool; extraTags are read too.
+    TImageReaderPool(const std::vector<TMetadataTool*>& tools, const FormatSettings& settings,
+                     std::vector<std::string> extraTags = {});
     // Finish().
     ~TImageReaderPool();
     TImageReaderPool(const TImageReaderPool&) = delete;
@@ -66,6 +67,7 @@ private:
     void Serve(TReader& reader);
 
     FormatSettings FSettings;
+    std::vector<std::string> FExtraTags;
     std::mutex FMutex;
     std::condition_variable FReady;
     std::vector<std::unique_ptr<TReader>> FReaders;

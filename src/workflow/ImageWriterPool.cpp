@@ -3,6 +3,7 @@
 #include "support/Conversions.h"
 #include "support/Messages.h"
 #include "support/Paths.h"
+#include "workflow/ExposureSet.h"
 #include "workflow/ImageData.h"
 #include "workflow/Originals.h"
 #include "workflow/Records.h"
@@ -104,13 +105,14 @@ std::optional<std::string> ObstacleBeforeReading(const TWriteTask& task)
     return std::nullopt;
 }
 
-// The exposure times the tasks' existing sidecars hold, 0 where none does or
-// it cannot be read: the write then goes ahead and is read back.
-std::vector<double> SidecarExposures(TMetadataTool& tool, const std::vector<TWriteTask>& tasks,
-                                     const std::vector<std::size_t>& which,
-                                     const FormatSettings& settings)
+// What the tasks' existing sidecars hold, nothing where none does or it
+// cannot be read: the write then goes ahead and is read back.
+std::vector<TImageData> SidecarData(TMetadataTool& tool, const std::vector<TWriteTask>& tasks,
+                                    const std::vector<std::size_t>& which,
+                                    const std::vector<std::string>& setTags,
+                                    const FormatSettings& settings)
 {
-    std::vector<double> exposures(tasks.size(), 0);
+    std::vector<TImageData> held(tasks.size());
     std::vector<std::size_t> read;
     std::vector<std::string> paths;
     for (const std::size_t k : which) {
@@ -119,13 +121,11 @@ std::vector<double> SidecarExposures(TMetadataTool& tool, const std::vector<TWri
             paths.push_back(tasks[k].Sidecar);
         }
     }
-    if (paths.empty())
-        return exposures;
-    const std::vector<TReading> readings = ReadAll(tool, paths, {});
+    const std::vector<TReading> readings = ReadAll(tool, paths, setTags);
     for (std::size_t r = 0; r < read.size(); ++r)
         if (!readings[r].Failure)
-            exposures[read[r]] = SidecarExposureTime(readings[r].Lines, settings);
-    return exposures;
+            held[read[r]] = ParseSidecarData(readings[r].Lines, settings);
+    return held;
 }
 
 } // namespace
@@ -154,12 +154,17 @@ std::vector<TWriteOutcome> WriteBatch(TMetadataTool& tool, const std::vector<TWr
         if (!asRead[k])
             paths.push_back(task.Path);
     }
-    const std::vector<TReading> read = ReadAll(tool, paths, {});
+    // Where a task writes the whole set the check reads it too: an image
+    // (or sidecar) that holds all of it needs no write.
+    const bool wholeSet = std::any_of(
+        tasks.begin(), tasks.end(), [](const TWriteTask& task) { return HasValues(task.Values); });
+    const std::vector<std::string> setTags = wholeSet ? SetReadTags() : std::vector<std::string>();
+    const std::vector<TReading> read = ReadAll(tool, paths, setTags);
     std::vector<TReading> checks(toRead.size());
     for (std::size_t r = 0, c = 0; r < toRead.size(); ++r)
         if (!asRead[toRead[r]])
             checks[r] = read[c++];
-    const std::vector<double> sidecars = SidecarExposures(tool, tasks, toRead, settings);
+    const std::vector<TImageData> sidecars = SidecarData(tool, tasks, toRead, setTags, settings);
     // Nothing at or after a tool that cannot start, or a cancel, is written.
     std::size_t end = tasks.size();
     std::vector<std::size_t> toWrite;
@@ -181,11 +186,13 @@ std::vector<TWriteOutcome> WriteBatch(TMetadataTool& tool, const std::vector<TWr
         if (!data || data->Date != task.Date) {
             outcome.Kind = TKind::okRefused;
             outcome.Reason = Tr("Das Bild hat sich seit dem Auslesen geändert.");
-        } else if (const double held = task.Sidecar.empty() ? data->ExposureTime : sidecars[k];
-                   ExposureTimesEqual(held, task.Logged)) {
+        } else if (const TImageData& held = task.Sidecar.empty() ? *data : sidecars[k];
+                   ExposureTimesEqual(held.ExposureTime, task.Logged) &&
+                   DifferingValues(task.Values, held.Values).empty()) {
             // Written since it was read, by a run before this one.
             outcome.Kind = TKind::okHeld;
-            outcome.ExposureTime = held;
+            outcome.ExposureTime = held.ExposureTime;
+            outcome.Values = held.Values;
         } else if (FileExists(task.Target()) && IsReadOnly(task.Target())) {
             // The tool would replace the file through its directory all the same.
             outcome.Kind = TKind::okRefused;
@@ -283,7 +290,9 @@ std::vector<TWriteOutcome> WriteBatch(TMetadataTool& tool, const std::vector<TWr
         paths.push_back(tasks[k].Target());
     std::vector<TReading> readBacks;
     try {
-        readBacks = ReadAll(tool, paths, extraTags);
+        std::vector<std::string> tags = extraTags;
+        tags.insert(tags.end(), setTags.begin(), setTags.end());
+        readBacks = ReadAll(tool, paths, tags);
     } catch (...) {
         if (watch.ReadingBack)
             watch.ReadingBack(false);
@@ -300,8 +309,10 @@ std::vector<TWriteOutcome> WriteBatch(TMetadataTool& tool, const std::vector<TWr
                 outcome.Kind = TKind::okUnreadable;
                 continue;
             }
+            const TImageData held = ParseSidecarData(readBacks[r].Lines, settings);
             outcome.Kind = TKind::okWritten;
-            outcome.ExposureTime = SidecarExposureTime(readBacks[r].Lines, settings);
+            outcome.ExposureTime = held.ExposureTime;
+            outcome.Values = held.Values;
             outcome.ReadBackLines = *readBacks[r].Lines;
             continue;
         }
@@ -313,6 +324,7 @@ std::vector<TWriteOutcome> WriteBatch(TMetadataTool& tool, const std::vector<TWr
         outcome.Kind = TKind::okWritten;
         outcome.ExposureTime = data->ExposureTime;
         outcome.ReadBackLines = *readBacks[r].Lines;
+        outcome.Values = data->Values;
     }
     return outcomes;
 }

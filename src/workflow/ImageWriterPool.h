@@ -3,6 +3,7 @@
 #include "platform/FormatSettings.h"
 #include "support/Paths.h"
 #include "workflow/MetadataTool.h"
+#include "workflow/Records.h"
 
 #include <atomic>
 #include <chrono>
@@ -37,6 +38,8 @@ struct TWriteTask {
     std::optional<TFileStamp> Stamp{};
     // The file written and read back.
     const std::string& Target() const { return Sidecar.empty() ? Path : Sidecar; }
+    // The logged values written along (the whole set), if any.
+    TImageValues Values{};
 };
 
 // What became of one task.
@@ -56,6 +59,7 @@ struct TWriteOutcome {
     double ExposureTime = 0;
     std::vector<std::string> ErrorLines;
     std::vector<std::string> ReadBackLines; // for what else the file tells
+    TImageValues Values{}; // the set's values it holds (okHeld, okWritten), where a set was written
 };
 
 // Who hears of a batch's phases, on the thread that runs it.

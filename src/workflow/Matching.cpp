@@ -1,6 +1,7 @@
 #include "workflow/Matching.h"
 
 #include "workflow/Alignment.h"
+#include "workflow/ExposureSet.h"
 #include "workflow/Workflow.h"
 
 #include <algorithm>
@@ -78,6 +79,7 @@ TMatchItem TWorkflow::MakeMatch(const TImageItem* image, const TShotItem* shot,
     item.ExposureState = ExposureTimesEqual(image->ExposureTime, shot->ExposureTime)
                              ? TMatchState::msEqual
                              : TMatchState::msDifferent;
+    item.ValuesDiffer = FWriteAll && !DifferingValues(LoggedSet(*shot), image->Values).empty();
     return item;
 }
 

@@ -95,6 +95,7 @@ TWorkflow::TScanEnd TWorkflow::Scan(const std::string& directory)
     ClearImages();
     FImagesDirectory = directory;
     FLastScan = {};
+    FScanReadSet = FWriteAll;
     const std::vector<std::string> names = ImageFileNames(directory);
     FLastScan.Found = names.size();
     if (FProgress)
@@ -107,8 +108,8 @@ TWorkflow::TScanEnd TWorkflow::Scan(const std::string& directory)
         FProgress->ShowFileLine();
     // The sidecars first: they are small, and an image is listed with the
     // value its raw developer will use or not at all.
-    const std::optional<std::map<std::string, double>> sidecars =
-        ReadSidecarExposures(directory, names);
+    const std::optional<std::map<std::string, TImageData>> sidecars =
+        ReadSidecars(directory, names);
     if (!sidecars) {
         FLastScan.Cancelled = true;
         return TScanEnd::seRead;
@@ -124,8 +125,19 @@ TWorkflow::TScanEnd TWorkflow::Scan(const std::string& directory)
                                   : ReadImagesInTurn(directory, names);
     for (auto& [date, image] : FImages) {
         if (const auto it = sidecars->find(image.FileName); it != sidecars->end()) {
-            image.ExposureTime = it->second;
-            image.ExposureFromSidecar = true;
+            const TImageData& held = it->second;
+            if (held.ExposureTime > 0) {
+                image.ExposureTime = held.ExposureTime;
+                image.ExposureFromSidecar = true;
+            }
+            // What the sidecar holds of the set is what the raw developer shows.
+            TImageValues& values = image.Values;
+            const TImageValues& side = held.Values;
+            values.Aperture = side.Aperture ? side.Aperture : values.Aperture;
+            values.ISO = side.ISO ? side.ISO : values.ISO;
+            values.FocalLength = side.FocalLength ? side.FocalLength : values.FocalLength;
+            values.Lens = side.Lens.empty() ? values.Lens : side.Lens;
+            values.ShotDate = side.ShotDate ? side.ShotDate : values.ShotDate;
         }
         if (const auto it = stamps.find(image.FileName); it != stamps.end())
             image.Stamp = it->second;
@@ -158,7 +170,7 @@ bool TWorkflow::ReadImagesInTurn(const std::string& directory,
                 break; // the cancel stopped this reading
             return ReportUnreadable(name);
         }
-        AddImage({name, data->Date, data->ExposureTime});
+        AddImage({name, data->Date, data->ExposureTime, data->Values});
     }
     return true;
 }
@@ -188,7 +200,7 @@ bool TWorkflow::ReadImagesAtOnce(const std::string& directory,
         if (auto* session = dynamic_cast<TExifToolSession*>(tools.back()))
             session->StartNow();
     }
-    TImageReaderPool pool(tools, FSettings);
+    TImageReaderPool pool(tools, FSettings, ScanTags());
 
     // Only this thread talks to the host and the lists. It hands an image out
     // only after asking for a cancel, gathers them into batches for tools that
@@ -239,17 +251,18 @@ bool TWorkflow::ReadImagesAtOnce(const std::string& directory,
             pool.Finish(); // none reads on behind the message
             return ReportUnreadable(names[taken]);
         }
-        AddImage({names[taken], reading->Data.Date, reading->Data.ExposureTime});
+        AddImage(
+            {names[taken], reading->Data.Date, reading->Data.ExposureTime, reading->Data.Values});
         ++taken;
         if (FProgress && taken < handedOut)
             FProgress->SetFileName(names[taken]);
     }
 }
 
-std::optional<std::map<std::string, double>>
-TWorkflow::ReadSidecarExposures(const std::string& directory, const std::vector<std::string>& names)
+std::optional<std::map<std::string, TImageData>>
+TWorkflow::ReadSidecars(const std::string& directory, const std::vector<std::string>& names)
 {
-    std::map<std::string, double> exposures;
+    std::map<std::string, TImageData> exposures;
     if (FSidecar == TSidecar::svNone)
         return exposures;
     const TSidecarFiles sidecars(directory, FSidecar);
@@ -272,11 +285,11 @@ TWorkflow::ReadSidecarExposures(const std::string& directory, const std::vector<
             FProgress->SetFileName(FileNamePart(paths.front()));
         std::vector<std::optional<std::vector<std::string>>> lines;
         try {
-            if (auto together = ReadImagesTogether(Tool(), paths)) {
+            if (auto together = ReadImagesTogether(Tool(), paths, ScanTags())) {
                 lines = std::move(*together);
             } else {
                 for (const std::string& path : paths)
-                    lines.push_back(ReadImageLines(Tool(), path));
+                    lines.push_back(ReadImageLines(Tool(), path, ScanTags()));
             }
         } catch (const EToolCallFailed& failure) {
             if (failure.Reason() == EToolCallFailed::TReason::trStopped)
@@ -286,8 +299,7 @@ TWorkflow::ReadSidecarExposures(const std::string& directory, const std::vector<
             return exposures; // no tool: the images' reading tells the user
         }
         for (std::size_t k = 0; k < part.size(); ++k) {
-            if (const double exposure = SidecarExposureTime(lines[k], FSettings); exposure > 0)
-                exposures[part[k]] = exposure;
+            exposures[part[k]] = ParseSidecarData(lines[k], FSettings);
         }
     }
     return exposures;
@@ -302,7 +314,7 @@ bool TWorkflow::ReportUnreadable(const std::string& name)
 
 std::optional<TImageData> TWorkflow::ReadImageData(const std::string& path)
 {
-    const std::optional<std::vector<std::string>> lines = ReadImageLines(Tool(), path);
+    const std::optional<std::vector<std::string>> lines = ReadImageLines(Tool(), path, ScanTags());
     if (!lines)
         return std::nullopt;
     TImageData data = ParseImageData(*lines, FSettings);

@@ -31,13 +31,27 @@ enum TColumn : int {
 // Result of comparing the two sides of a row.
 enum class TMatchState : std::uint8_t { msNone, msDifferent, msNear, msEqual };
 
+// The lens settings an image holds, or a log entry gives, beyond the
+// exposure time; nothing where there is no such value. ShotDate is the
+// moment of the shot (DateTimeOriginal), 0 where there is none.
+struct TImageValues {
+    std::optional<double> Aperture{}; // f-number
+    std::optional<std::uint32_t> ISO{};
+    std::optional<double> FocalLength{}; // millimetres
+    std::string Lens{};
+    std::uint32_t ShotDate = 0;
+};
+
 // One image file that was read: moments are seconds since 1899-12-30,
 // exposure times are seconds (1/250 s is 0.004).
 struct TImageItem {
     std::string FileName;
     std::uint32_t Date = 0;
     double ExposureTime = 0;
-    // The exposure time is the sidecar's, which raw developers use.
+    // Read only where the whole logged set is written.
+    TImageValues Values{};
+    // The exposure time (and what it holds of the set) is the sidecar's,
+    // which raw developers use.
     bool ExposureFromSidecar = false;
     // The file as it was when it was read, where the scan could tell.
     std::optional<TFileStamp> Stamp{};
@@ -54,6 +68,9 @@ struct TMatchItem {
     // (IsTickable), and matching again keeps the user's mark on the pair.
     bool Checked = false;
     bool CheckChangedByUser = false;
+    // Where the whole logged set is written: a logged value beyond the
+    // exposure time differs from the image's.
+    bool ValuesDiffer = false;
 };
 
 // |imageDate - (shotDate + offset)| in unsigned 32-bit arithmetic: the shot
@@ -80,7 +97,8 @@ double StoredExposureTime(double seconds);
 bool IsWritableExposureTime(double seconds);
 
 // A row the user may check: image and shot, their moments agree or are near,
-// the exposure times differ and the logged one can be written.
+// the exposure times (or, where the whole set is written, other logged
+// values) differ and the logged exposure time can be written.
 bool IsTickable(const TMatchItem& item);
 
 // A row checked without asking: a tickable one whose moments agree.

@@ -202,6 +202,20 @@ public:
     // Sets a record's exposure time after its file was written and read back.
     void SetImageExposureTime(const TImageItem& image, double exposureTime,
                               bool fromSidecar = false);
+    // The same for the set's values.
+    void SetImageValues(const TImageItem& image, const TImageValues& values);
+
+    // Whether the write-back writes the whole logged set along with the
+    // exposure time (ExposureSet.h); rows where only another logged value
+    // differs are then to write too. False at first.
+    bool WriteAll() const { return FWriteAll; }
+    // Sets it and matches again; true where the listed images were read
+    // without the set, so that they must be read again (ReadPicturesAgain)
+    // for their values to be compared.
+    bool SetWriteAll(bool writeAll);
+    // The shot's values the write-back writes along: none unless WriteAll;
+    // its moment only where the rows pair by name or frame (film scans).
+    TImageValues LoggedSet(const TShotItem& shot) const;
 
     // Puts back the original the tool kept ("NAME_original") of every image
     // of the directory, or deletes those originals; the names in the order
@@ -317,6 +331,12 @@ private:
     std::string FWritingName;
     long long FSlowWriteReports = 0;
     TRowAlignment FAlignment = TRowAlignment::alPositional;
+    bool FWriteAll = false;
+    bool FScanReadSet = false; // the listed images were read with the set
+    // What a scan reads beyond date and exposure time: the set, with WriteAll.
+    std::vector<std::string> ScanTags() const;
+    // CheckReason of a row where another logged value differs, naming those.
+    std::string SetCheckReason(const TMatchItem& item) const;
     std::uint32_t FFirstFrame = 1;
     TSidecar FSidecar = TSidecar::svNone;
     // The progress window of the running long operation, if any.
@@ -433,10 +453,10 @@ private:
     bool ReadImagesInTurn(const std::string& directory, const std::vector<std::string>& names);
     bool ReadImagesAtOnce(const std::string& directory, const std::vector<std::string>& names,
                           std::size_t readers);
-    // The exposure times the sidecars of the named images hold, by image
-    // name; nullopt after a cancel.
-    std::optional<std::map<std::string, double>>
-    ReadSidecarExposures(const std::string& directory, const std::vector<std::string>& names);
+    // What the sidecars of the named images hold, by image name; nullopt
+    // after a cancel.
+    std::optional<std::map<std::string, TImageData>>
+    ReadSidecars(const std::string& directory, const std::vector<std::string>& names);
     // Tells the user, requests the end of the program and answers false.
     bool ReportUnreadable(const std::string& name);
 };

@@ -6,6 +6,7 @@
 #include "support/Messages.h"
 #include "support/Paths.h"
 #include "workflow/ExifToolSession.h"
+#include "workflow/ExposureSet.h"
 #include "workflow/ImageData.h"
 #include "workflow/OperationScope.h"
 #include "workflow/Sidecar.h"
@@ -185,10 +186,17 @@ std::vector<TWriteTask> TWorkflow::WriteTasks(const std::string& directory,
         const std::string path = JoinPath(directory, item.Image->FileName);
         const std::string sidecar =
             FSidecar == TSidecar::svNone ? std::string() : sidecars.PathFor(item.Image->FileName);
-        tasks.push_back({path, item.Image->FileName, item.Image->Date, item.Shot->ExposureTime,
-                         ExposureWriteArguments(item.Shot->ExposureTime,
-                                                sidecar.empty() ? path : sidecar, FSettings),
-                         sidecar, sidecar.empty() ? std::nullopt : item.Image->Stamp});
+        const TImageValues set = LoggedSet(*item.Shot);
+        TWriteTask task{
+            path, item.Image->FileName, item.Image->Date, item.Shot->ExposureTime,
+            WithSetArguments(ExposureWriteArguments(item.Shot->ExposureTime,
+                                                    sidecar.empty() ? path : sidecar, FSettings),
+                             set, FSettings)};
+        task.Sidecar = sidecar;
+        if (!sidecar.empty())
+            task.Stamp = item.Image->Stamp;
+        task.Values = set;
+        tasks.push_back(std::move(task));
         images.push_back(item.Image);
     }
     return tasks;
@@ -256,6 +264,8 @@ void TWorkflow::TakeWriteOutcome(const TWriteTask& task, const TImageItem& image
         break;
     case TKind::okHeld:
         SetImageExposureTime(image, outcome.ExposureTime, !task.Sidecar.empty());
+        if (HasValues(task.Values))
+            SetImageValues(image, outcome.Values);
         FLastWrite.Written.push_back(image.FileName);
         break;
     case TKind::okWriteEnded:
@@ -277,7 +287,13 @@ void TWorkflow::TakeWriteOutcome(const TWriteTask& task, const TImageItem& image
         break;
     case TKind::okWritten: {
         SetImageExposureTime(image, outcome.ExposureTime, !task.Sidecar.empty());
-        if (ExposureTimesEqual(outcome.ExposureTime, task.Logged)) {
+        std::string setFailures;
+        if (HasValues(task.Values)) {
+            SetImageValues(image, outcome.Values);
+            setFailures = ReadBackFailures(task.Values, outcome.Values, FSettings);
+        }
+        const bool exposureHeld = ExposureTimesEqual(outcome.ExposureTime, task.Logged);
+        if (exposureHeld && setFailures.empty()) {
             FLastWrite.Written.push_back(image.FileName);
             // Readers that prefer the camera's bulb duration show that instead.
             const std::optional<double> bulb = BulbDuration(outcome.ReadBackLines);
@@ -290,7 +306,7 @@ void TWorkflow::TakeWriteOutcome(const TWriteTask& task, const TImageItem& image
             break;
         }
         std::string reason = ToolRefusal(outcome.ErrorLines, ToolArgumentPath(task.Target()));
-        if (reason.empty())
+        if (reason.empty() && !exposureHeld)
             reason =
                 task.Sidecar.empty()
                     ? Fill(Tr("Die Datei enthält danach %1 statt %2."),
@@ -299,6 +315,8 @@ void TWorkflow::TakeWriteOutcome(const TWriteTask& task, const TImageItem& image
                     : Fill(Tr("Die Begleitdatei \"%1\" enthält danach %2 statt %3."),
                            FileNamePart(task.Sidecar), NumberText(outcome.ExposureTime, FSettings),
                            NumberText(task.Logged, FSettings));
+        if (!setFailures.empty())
+            reason += (reason.empty() ? "" : " ") + setFailures;
         FLastWrite.Failed.push_back({image.FileName, std::move(reason)});
         break;
     }

@@ -277,6 +277,30 @@ TEST_F(MainCommandTest, SidecarChoiceIsAppliedAndStored)
     EXPECT_EQ(again->Workflow().Sidecar(), TSidecar::svNone);
 }
 
+TEST_F(MainCommandTest, WritingAllValuesReadsTheImagesAgainAndIsStored)
+{
+    Open({"IMG_0007.JPG", "IMG_0008.JPG"});
+    auto tool = Tool(nullptr);
+    test::FakeTool& fake = *tool;
+    frm->Workflow().SetMetadataTool(std::move(tool));
+    QTest::mouseClick(frm->cmdReadPics, Qt::LeftButton);
+    fake.Calls.clear();
+    // The images were read without the set: ticking reads them again with it.
+    QTest::mouseClick(frm->chkWriteAll, Qt::LeftButton);
+    EXPECT_TRUE(frm->Workflow().WriteAll());
+    ASSERT_EQ(fake.Calls.size(), 2u);
+    EXPECT_EQ(fake.Calls[0].back(), "-DateTimeOriginal");
+    QTest::mouseClick(frm->chkWriteAll, Qt::LeftButton);
+    QTest::mouseClick(frm->chkWriteAll, Qt::LeftButton);
+    EXPECT_EQ(fake.Calls.size(), 2u) << "read with the set already";
+    frm->close();
+    EXPECT_EQ(rig.StoredInt("WriteAll", -1), 1);
+
+    auto again = rig.Make();
+    EXPECT_TRUE(again->chkWriteAll->isChecked());
+    EXPECT_TRUE(again->Workflow().WriteAll());
+}
+
 TEST_F(MainCommandTest, ATableNoFormatKnowsIsReadByTheColumnsTheUserNames)
 {
     Open({"IMG_0001.JPG", "IMG_0002.JPG"});

@@ -56,6 +56,7 @@ TEST_F(MainWindowTest, ControlsSitWhereTheyBelongAndFollowTheirAnchors)
         {frm->vstImages, {10, 125, 731, 473}, {10, 125, 831, 573}},
         {frm->chkSidecar, {10, 608, 211, 24}, {10, 708, 211, 24}},
         {frm->cmbSidecar, {225, 608, 131, 24}, {225, 708, 131, 24}},
+        {frm->chkWriteAll, {370, 608, 281, 24}, {370, 708, 281, 24}},
         {frm->lblSeconds, {10, 643, 55, 24}, {10, 743, 55, 24}},
         {frm->edtSeconds, {70, 643, 61, 24}, {70, 743, 61, 24}},
         {frm->lblTolerance, {150, 643, 55, 24}, {150, 743, 55, 24}},
@@ -97,6 +98,8 @@ TEST_F(MainWindowTest, CaptionsAndTabOrder)
     EXPECT_EQ(frm->cmbSidecar->itemText(0), "NAME.xmp");
     EXPECT_EQ(frm->cmbSidecar->itemText(1), "NAME.EXT.xmp");
     EXPECT_FALSE(frm->cmbSidecar->accessibleName().isEmpty());
+    EXPECT_EQ(frm->chkWriteAll->text(), "Alle protokollierten Werte eintragen");
+    EXPECT_EQ(frm->chkWriteAll->accessibleName(), frm->chkWriteAll->text());
     EXPECT_FALSE(frm->cmdClose->text().isEmpty());
     EXPECT_FALSE(frm->cmdChange->icon().isNull());
     EXPECT_FALSE(frm->cmdAbout->icon().isNull());
@@ -117,11 +120,11 @@ TEST_F(MainWindowTest, CaptionsAndTabOrder)
     QApplication::setActiveWindow(frm.get());
     frm->edtDir->setFocus();
     const std::vector<QWidget*> expected = {
-        frm->edtDir->Edit(), frm->cmdReadPics,  frm->cmdReadFile, frm->cmdReadMemo,
-        frm->cmbUser,        frm->cmdOpenLog,   frm->cmbPairing,  frm->edtFirstFrame,
-        frm->cmdOriginals,   frm->vstImages,    frm->chkSidecar,  frm->cmbSidecar,
-        frm->edtSeconds,     frm->edtTolerance, frm->cmdAuto,     frm->cmdChange,
-        frm->cmdClose,       frm->cmdAbout,
+        frm->edtDir->Edit(), frm->cmdReadPics, frm->cmdReadFile,  frm->cmdReadMemo,
+        frm->cmbUser,        frm->cmdOpenLog,  frm->cmbPairing,   frm->edtFirstFrame,
+        frm->cmdOriginals,   frm->vstImages,   frm->chkSidecar,   frm->cmbSidecar,
+        frm->chkWriteAll,    frm->edtSeconds,  frm->edtTolerance, frm->cmdAuto,
+        frm->cmdChange,      frm->cmdClose,    frm->cmdAbout,
     };
     std::vector<QWidget*> seen;
     for (std::size_t i = 0; i < expected.size(); ++i) {

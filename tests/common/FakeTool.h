@@ -4,6 +4,7 @@
 #include "support/Paths.h"
 #include "workflow/MetadataTool.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -18,9 +19,11 @@ namespace zelmaro::test {
 // A metadata tool that answers from a table of output lines per path and
 // keeps every call. Writing "-ExposureTime=V" stores "Exposure Time : V" for
 // the path unless the file refuses values; a refused write reports
-// RefusalLines on the error stream.
+// RefusalLines on the error stream. The whole set's tags ("-FNumber=8", ...)
+// are stored along as the lines the tool prints, except RefusedTags.
 class FakeTool final : public TMetadataTool {
 public:
+    std::vector<std::string> RefusedTags;
     std::map<std::string, std::vector<std::string>> Output;
     // The answer for a path without Output of its own.
     std::vector<std::string> Fallback;
@@ -50,8 +53,10 @@ public:
         if (BeforeCall)
             BeforeCall(Calls.size() - 1);
         if (arguments.size() >= 3 && arguments[0].starts_with("-ExposureTime=")) {
-            if (!RefuseWrites)
+            if (!RefuseWrites) {
                 SetExposure(arguments.back(), arguments[0].substr(14));
+                SetValues(arguments);
+            }
             outputLines.push_back("    1 image files updated");
             return;
         }
@@ -83,6 +88,29 @@ public:
     }
 
 private:
+    void SetValues(const std::vector<std::string>& arguments)
+    {
+        static const std::map<std::string, std::string> kLines = {
+            {"FNumber", "F Number"},
+            {"ISO", "ISO"},
+            {"FocalLength", "Focal Length"},
+            {"LensModel", "Lens Model"},
+            {"DateTimeOriginal", "Date/Time Original"}};
+        auto& lines = Output[arguments.back()];
+        for (const std::string& argument : arguments) {
+            const auto equals = argument.find('=');
+            if (!argument.starts_with("-") || equals == std::string::npos)
+                continue;
+            const std::string tag = argument.substr(1, equals - 1);
+            const auto line = kLines.find(tag);
+            if (line == kLines.end() || std::count(RefusedTags.begin(), RefusedTags.end(), tag))
+                continue;
+            const std::string head = line->second + " : ";
+            std::erase_if(lines, [&](const std::string& l) { return l.starts_with(head); });
+            lines.push_back(head + argument.substr(equals + 1));
+        }
+    }
+
     void SetExposure(const std::string& path, const std::string& value)
     {
         auto& lines = Output[path];

@@ -232,6 +232,77 @@ TEST_F(CliE2E, AValueTheFileHoldsAsARationalCountsAsWrittenOnce)
     EXPECT_EQ(FileBytes(Dir.File("A.JPG")), written);
 }
 
+// A film roll: scans dated by the scanner, and a log that gives each
+// frame's lens settings and moment.
+TEST_F(CliE2E, WriteAllPutsTheWholeLoggedSetIntoFilmScansOnceAndRestoreTakesItBack)
+{
+    const Texts names = {"roll_01.jpg", "roll_02.jpg"};
+    WriteTaggedImages(Dir.Path(), {{names[0], "2024:03:01 10:00:00", "1"},
+                                   {names[1], "2024:03:01 10:00:05", "1"}});
+    // The second frame's exposure time agrees; only its f-number does not.
+    const std::string log = Dir.Write(
+        "roll.json",
+        "[{\"SourceFile\": \"roll/01.jpg\", \"DateTimeOriginal\": \"2023:10:14 21:03:07\","
+        " \"ExposureTime\": \"1/250\", \"FNumber\": 5.6, \"FocalLength\": \"50 mm\", \"ISO\": 400,"
+        " \"ImageNumber\": 1, \"LensModel\": \"Summicron 50 \\u00e9\"},"
+        " {\"SourceFile\": \"roll/02.jpg\", \"DateTimeOriginal\": \"2023:10:14 21:05:00\","
+        " \"ExposureTime\": 1, \"FNumber\": 8, \"ImageNumber\": 2}]");
+    const Texts scans = EachFile(Dir, names, FileBytes);
+    const Texts film = {Dir.Path(), "--log", log, "--align", "frame"};
+    const auto with = [&](Texts more) {
+        Texts arguments = film;
+        arguments.insert(arguments.end(), more.begin(), more.end());
+        return RunInProcess(arguments);
+    };
+
+    EXPECT_THAT(with({"--dry-run"}).Out, Not(HasSubstr(names[1])));
+    const auto dry = with({"--dry-run", "--write-all"});
+    EXPECT_THAT(dry.Out, HasSubstr("-ExposureTime=0.004\n-ShutterSpeedValue=0.004\n-FNumber=5.6\n"
+                                   "-ApertureValue=5.6\n-ISO=400\n-FocalLength=50\n"
+                                   "-LensModel=Summicron 50 \xC3\xA9\n"
+                                   "-DateTimeOriginal=2023:10:14 21:03:07\n-P\n"));
+    EXPECT_THAT(dry.Out, HasSubstr("-FNumber=8\n-ApertureValue=8\n-DateTimeOriginal=2023:10:14 "
+                                   "21:05:00\n-P\n" +
+                                   Dir.File(names[1])));
+    const auto before = with({"--write-all", "--format", "json"});
+    EXPECT_THAT(before.Out, HasSubstr("\"differs\": [\"aperture\", \"dateTimeOriginal\"]"));
+
+    const auto first = with({"--write-all", "--write", "--format", "json"});
+    EXPECT_EQ(first.ExitCode, 0) << first.Err;
+    EXPECT_THAT(first.Out, EndsWith("\"written\": [\"roll_01.jpg\", \"roll_02.jpg\"],\n"
+                                    "\"failed\": []\n}\n"));
+    EXPECT_THAT(first.Out, Not(HasSubstr("\"checked\": true")));
+    EXPECT_THAT(first.Out, HasSubstr("\"imageAperture\": 5.6, \"imageIso\": 400, "
+                                     "\"imageFocalLength\": 50, \"imageLens\": \"Summicron 50 "
+                                     "\xC3\xA9\", \"imageDateTimeOriginal\": \"14.10.2023 "
+                                     "21:03:07\"}"));
+    // What the files hold, as the tool itself reads them.
+    const auto held = [](const std::string& path) {
+        std::string values;
+        for (const std::string& line :
+             RunExifTool({"-s3", "-FNumber", "-ApertureValue", "-ISO", "-FocalLength", "-LensModel",
+                          "-DateTimeOriginal", "-ExposureTime", "-CreateDate", path}))
+            values += line.empty() ? "" : line + "|";
+        return values;
+    };
+    EXPECT_EQ(EachFile(Dir, names, held),
+              (Texts{"5.6|5.6|400|50.0 mm|Summicron 50 \xC3\xA9|2023:10:14 21:03:07|1/250|"
+                     "2024:03:01 10:00:00|",
+                     "8.0|8.0|2023:10:14 21:05:00|1|2024:03:01 10:00:05|"}));
+
+    // Our own write is no change of the picture, and nothing is left to write.
+    const Texts written = EachFile(Dir, names, FileBytes);
+    const auto second = with({"--write-all", "--write", "--format", "json"});
+    EXPECT_EQ(second.ExitCode, 0) << second.Err;
+    EXPECT_THAT(second.Out, EndsWith("\"written\": [],\n\"failed\": []\n}\n"));
+    EXPECT_THAT(second.Err, Not(HasSubstr("geändert")));
+    EXPECT_EQ(EachFile(Dir, names, FileBytes), written);
+
+    const auto restored = RunInProcess({Dir.Path(), "--restore"});
+    EXPECT_EQ(restored.ExitCode, 0) << restored.Err;
+    EXPECT_EQ(EachFile(Dir, names, FileBytes), scans);
+}
+
 TEST_F(CliE2E, AReadOnlyDirectoryIsReportedAndLeftAlone)
 {
     WriteTaggedImages(
