@@ -279,5 +279,13 @@ Each row&apos;s tooltip gives the reason.</translation>
         <source>Protokolle (*.txt *.csv *.tsv *.json);;Alle Dateien (*)</source>
         <translation>Logs (*.txt *.csv *.tsv *.json);;All files (*)</translation>
     </message>
+    <message>
+        <source>In XMP-Begleitdatei schreiben</source>
+        <translation>Write into XMP sidecar</translation>
+    </message>
+    <message>
+        <source>Name der Begleitdatei</source>
+        <translation>Sidecar name</translation>
+    </message>
 </context>
 </TS>
