@@ -234,21 +234,42 @@ TEST_F(CliE2E, AValueTheFileHoldsAsARationalCountsAsWrittenOnce)
 
 // A film roll: scans dated by the scanner, and a log that gives each
 // frame's lens settings and moment.
-TEST_F(CliE2E, WriteAllPutsTheWholeLoggedSetIntoFilmScansOnceAndRestoreTakesItBack)
+namespace {
+
+// Two film scans and their roll's log: the second frame's exposure time
+// agrees, only its f-number does not. The arguments that pair them.
+Texts FilmRoll(const TempDir& dir, const Texts& names)
 {
-    const Texts names = {"roll_01.jpg", "roll_02.jpg"};
-    WriteTaggedImages(Dir.Path(), {{names[0], "2024:03:01 10:00:00", "1"},
+    WriteTaggedImages(dir.Path(), {{names[0], "2024:03:01 10:00:00", "1"},
                                    {names[1], "2024:03:01 10:00:05", "1"}});
-    // The second frame's exposure time agrees; only its f-number does not.
-    const std::string log = Dir.Write(
+    const std::string log = dir.Write(
         "roll.json",
         "[{\"SourceFile\": \"roll/01.jpg\", \"DateTimeOriginal\": \"2023:10:14 21:03:07\","
         " \"ExposureTime\": \"1/250\", \"FNumber\": 5.6, \"FocalLength\": \"50 mm\", \"ISO\": 400,"
         " \"ImageNumber\": 1, \"LensModel\": \"Summicron 50 \\u00e9\"},"
         " {\"SourceFile\": \"roll/02.jpg\", \"DateTimeOriginal\": \"2023:10:14 21:05:00\","
         " \"ExposureTime\": 1, \"FNumber\": 8, \"ImageNumber\": 2}]");
+    return {dir.Path(), "--log", log, "--align", "frame"};
+}
+
+// What a file holds of the set, as the tool itself reads it.
+std::string HeldSet(const std::string& path)
+{
+    std::string values;
+    for (const std::string& line :
+         RunExifTool({"-s3", "-FNumber", "-ApertureValue", "-ISO", "-FocalLength", "-LensModel",
+                      "-DateTimeOriginal", "-ExposureTime", "-CreateDate", path}))
+        values += line.empty() ? "" : line + "|";
+    return values;
+}
+
+} // namespace
+
+TEST_F(CliE2E, WriteAllPutsTheWholeLoggedSetIntoFilmScansOnceAndRestoreTakesItBack)
+{
+    const Texts names = {"roll_01.jpg", "roll_02.jpg"};
+    const Texts film = FilmRoll(Dir, names);
     const Texts scans = EachFile(Dir, names, FileBytes);
-    const Texts film = {Dir.Path(), "--log", log, "--align", "frame"};
     const auto with = [&](Texts more) {
         Texts arguments = film;
         arguments.insert(arguments.end(), more.begin(), more.end());
@@ -276,16 +297,7 @@ TEST_F(CliE2E, WriteAllPutsTheWholeLoggedSetIntoFilmScansOnceAndRestoreTakesItBa
                                      "\"imageFocalLength\": 50, \"imageLens\": \"Summicron 50 "
                                      "\xC3\xA9\", \"imageDateTimeOriginal\": \"14.10.2023 "
                                      "21:03:07\"}"));
-    // What the files hold, as the tool itself reads them.
-    const auto held = [](const std::string& path) {
-        std::string values;
-        for (const std::string& line :
-             RunExifTool({"-s3", "-FNumber", "-ApertureValue", "-ISO", "-FocalLength", "-LensModel",
-                          "-DateTimeOriginal", "-ExposureTime", "-CreateDate", path}))
-            values += line.empty() ? "" : line + "|";
-        return values;
-    };
-    EXPECT_EQ(EachFile(Dir, names, held),
+    EXPECT_EQ(EachFile(Dir, names, HeldSet),
               (Texts{"5.6|5.6|400|50.0 mm|Summicron 50 \xC3\xA9|2023:10:14 21:03:07|1/250|"
                      "2024:03:01 10:00:00|",
                      "8.0|8.0|2023:10:14 21:05:00|1|2024:03:01 10:00:05|"}));
@@ -300,6 +312,32 @@ TEST_F(CliE2E, WriteAllPutsTheWholeLoggedSetIntoFilmScansOnceAndRestoreTakesItBa
 
     const auto restored = RunInProcess({Dir.Path(), "--restore"});
     EXPECT_EQ(restored.ExitCode, 0) << restored.Err;
+    EXPECT_EQ(EachFile(Dir, names, FileBytes), scans);
+}
+
+// The same set into NAME.EXT.xmp sidecars: the scans stay as they are, the
+// sidecars hold the values, a second run finds them there, and a restore
+// takes the sidecars away again.
+TEST_F(CliE2E, WriteAllIntoSidecarsLeavesTheScansAlone)
+{
+    const Texts names = {"roll_01.jpg", "roll_02.jpg"};
+    Texts arguments = FilmRoll(Dir, names);
+    arguments.insert(arguments.end(), {"--write-all", "--sidecar=ext.xmp", "--write"});
+    const Texts scans = EachFile(Dir, names, FileBytes);
+    const auto first = RunInProcess(arguments);
+    EXPECT_EQ(first.ExitCode, 0) << first.Err;
+    EXPECT_EQ(EachFile(Dir, names, FileBytes), scans);
+    EXPECT_EQ(EachFile(Dir, {"roll_01.jpg.xmp", "roll_02.jpg.xmp"}, HeldSet),
+              (Texts{"5.6|5.6|400|50.0 mm|Summicron 50 \xC3\xA9|2023:10:14 21:03:07|1/250|",
+                     "8.0|8.0|2023:10:14 21:05:00|1|"}));
+    const Texts sidecars = EachFile(Dir, {"roll_01.jpg.xmp", "roll_02.jpg.xmp"}, FileBytes);
+    const auto second = RunInProcess(arguments);
+    EXPECT_EQ(second.ExitCode, 0) << second.Err;
+    EXPECT_THAT(second.Out, Not(HasSubstr("[x]")));
+    EXPECT_EQ(EachFile(Dir, {"roll_01.jpg.xmp", "roll_02.jpg.xmp"}, FileBytes), sidecars);
+    EXPECT_EQ(RunInProcess({Dir.Path(), "--restore"}).ExitCode, 0);
+    EXPECT_FALSE(std::filesystem::exists(Dir.File("roll_01.jpg.xmp")));
+    EXPECT_FALSE(std::filesystem::exists(Dir.File("roll_02.jpg.xmp_original")));
     EXPECT_EQ(EachFile(Dir, names, FileBytes), scans);
 }
 
