@@ -211,9 +211,9 @@ TEST(MainWindowLanguageTest, TextsFitTheirControlsAndEnglishShowsNoGerman)
         int german = 0;
         for (const auto& [where, text] : WindowTexts(*frm)) {
             const bool windowText = germanWindow.contains(text);
-            const auto fragment =
-                std::find_if(germanCore.begin(), germanCore.end(),
-                             [&text](const QString& piece) { return text.contains(piece); });
+            const auto fragment = std::find_if(
+                germanCore.begin(), germanCore.end(),
+                [&shown = text](const QString& piece) { return shown.contains(piece); });
             if (!windowText && fragment == germanCore.end())
                 continue;
             ++german;
