@@ -528,6 +528,24 @@ TEST(Sidecars, AreNamedAsChosenAndFoundInAnyLetterCase)
     EXPECT_FALSE(TSidecarFiles(dir.Path(), TSidecar::svNone).Exists("a.cr2"));
 }
 
+TEST(Sidecars, TheirOriginalsAreDeletedOnlyBesideTheSidecar)
+{
+    ScanRig rig;
+    rig.Dir.Write("a.xmp", "new");
+    rig.Dir.Write("a.xmp_original", "old");
+    rig.Dir.Write("b.CR2.XMP_original", "the only copy");
+    const auto results = rig.Flow.RestoreOriginals(rig.Dir.Path(), TOriginalAction::oaDelete);
+    ASSERT_TRUE(results);
+    ASSERT_EQ(results->size(), 2u);
+    EXPECT_EQ((*results)[0].FileName, "a.xmp");
+    EXPECT_TRUE((*results)[0].Done);
+    EXPECT_EQ((*results)[1].FileName, "b.CR2.XMP");
+    EXPECT_FALSE((*results)[1].Done);
+    EXPECT_FALSE(fs::exists(rig.Dir.File("a.xmp_original")));
+    EXPECT_TRUE(fs::exists(rig.Dir.File("a.xmp")));
+    EXPECT_TRUE(fs::exists(rig.Dir.File("b.CR2.XMP_original")));
+}
+
 TEST(Sidecars, OnlyTheEmptyOneThisProgramMadeIsTakenAway)
 {
     TempDir dir;
