@@ -137,6 +137,21 @@ bool HasValues(const TImageValues& values)
                        [&](TSetValue value) { return Logged(values, value); });
 }
 
+TImageValues Overlaid(TImageValues base, const TImageValues& over)
+{
+    if (over.Aperture)
+        base.Aperture = over.Aperture;
+    if (over.ISO)
+        base.ISO = over.ISO;
+    if (over.FocalLength)
+        base.FocalLength = over.FocalLength;
+    if (!over.Lens.empty())
+        base.Lens = over.Lens;
+    if (over.ShotDate != 0)
+        base.ShotDate = over.ShotDate;
+    return base;
+}
+
 std::vector<std::string> SetWriteArguments(const TImageValues& values,
                                            const FormatSettings& settings)
 {

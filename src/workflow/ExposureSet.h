@@ -24,6 +24,9 @@ TImageValues LoggedValues(const TShotItem& shot, bool filmScan);
 // Whether there is any value in it.
 bool HasValues(const TImageValues& values);
 
+// The values of base, each replaced by over's where over holds one.
+TImageValues Overlaid(TImageValues base, const TImageValues& over);
+
 // The values as the tool's arguments "-Tag=value", by plain tag names so
 // that the tool picks the group, in an image or a sidecar: FNumber and
 // ApertureValue from the f-number, ISO, FocalLength, LensModel and

@@ -6,6 +6,7 @@
 #include "support/MessageBoxes.h"
 #include "support/Messages.h"
 #include "support/Paths.h"
+#include "workflow/ExposureSet.h"
 #include "workflow/ImageReaderPool.h"
 #include "workflow/OperationScope.h"
 #include "workflow/ShotLog.h"
@@ -131,13 +132,7 @@ TWorkflow::TScanEnd TWorkflow::Scan(const std::string& directory)
                 image.ExposureFromSidecar = true;
             }
             // What the sidecar holds of the set is what the raw developer shows.
-            TImageValues& values = image.Values;
-            const TImageValues& side = held.Values;
-            values.Aperture = side.Aperture ? side.Aperture : values.Aperture;
-            values.ISO = side.ISO ? side.ISO : values.ISO;
-            values.FocalLength = side.FocalLength ? side.FocalLength : values.FocalLength;
-            values.Lens = side.Lens.empty() ? values.Lens : side.Lens;
-            values.ShotDate = side.ShotDate ? side.ShotDate : values.ShotDate;
+            image.Values = Overlaid(image.Values, held.Values);
         }
         if (const auto it = stamps.find(image.FileName); it != stamps.end())
             image.Stamp = it->second;
