@@ -21,16 +21,20 @@ bool AgreeToTheToolsDigits(double a, double b)
 
 } // namespace
 
-double StoredExposureTime(double seconds)
+TToolRational ToolRational(double value)
 {
-    if (!(seconds > 0) || !std::isfinite(seconds))
-        return seconds;
+    if (value < 0) {
+        const TToolRational positive = ToolRational(-value);
+        return {-positive.Numerator, positive.Denominator};
+    }
+    if (!(value > 0) || !std::isfinite(value))
+        return {};
     // The tool's own search: continued-fraction terms until the fraction is
     // within 1e-8 of the value, the last term rounded, numerator and
     // denominator within 32 bits.
     std::vector<double> terms; // the whole parts so far, outermost first
-    double rest = seconds;
-    std::optional<double> kept;
+    double rest = value;
+    std::optional<TToolRational> kept;
     for (int round = 0; round < 64; ++round) {
         double numerator = std::floor(rest + 0.5);
         double denominator = 1;
@@ -39,10 +43,10 @@ double StoredExposureTime(double seconds)
         if (numerator > kRationalLimit || denominator > kRationalLimit) {
             if (kept)
                 break;
-            return seconds < 1 ? 1 / kRationalLimit : kRationalLimit;
+            return value < 1 ? TToolRational{1, kRationalLimit} : TToolRational{kRationalLimit, 1};
         }
-        kept = numerator / denominator;
-        if (std::fabs((*kept - seconds) / seconds) < 1e-8)
+        kept = TToolRational{numerator, denominator};
+        if (std::fabs((numerator / denominator - value) / value) < 1e-8)
             break;
         const double whole = std::floor(rest);
         terms.push_back(whole);
@@ -52,6 +56,14 @@ double StoredExposureTime(double seconds)
         rest = 1 / rest;
     }
     return *kept;
+}
+
+double StoredExposureTime(double seconds)
+{
+    if (!(seconds > 0) || !std::isfinite(seconds))
+        return seconds;
+    const TToolRational stored = ToolRational(seconds);
+    return stored.Numerator / stored.Denominator;
 }
 
 bool ExposureTimesEqual(double a, double b)

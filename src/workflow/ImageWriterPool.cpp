@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
+#include <utility>
 
 namespace zelmaro {
 
@@ -201,7 +203,40 @@ std::vector<TWriteOutcome> WriteBatch(TMetadataTool& tool, const std::vector<TWr
             toWrite.push_back(k);
         }
     }
-    // A new sidecar starts empty, which the tool then keeps as its original.
+    // A new sidecar this program can put itself is made without the tool,
+    // whose cost per call is most of a sidecar's; the read-back below
+    // checks it all the same. A stop takes effect between two.
+    std::vector<std::size_t> written;
+    bool begun = false; // the batch's first write asks no stop
+    bool stopped = false;
+    std::erase_if(toWrite, [&](std::size_t k) {
+        const TWriteTask& task = tasks[k];
+        if (stopped || k >= end || task.Sidecar.empty() || FileExists(task.Sidecar) ||
+            FileExists(task.Sidecar + std::string(kOriginalSuffix)))
+            return false;
+        const std::optional<std::string> packet = SidecarPacket(task.Logged, task.Values);
+        if (!packet)
+            return false;
+        if (std::exchange(begun, true) && stop && stop()) {
+            stopped = true;
+            return false;
+        }
+        if (watch.WriteBegins)
+            watch.WriteBegins(task.FileName);
+        if (WriteNewSidecar(task.Sidecar, *packet)) {
+            written.push_back(k);
+        } else {
+            outcomes[k].Kind = TKind::okRefused;
+            outcomes[k].Reason = Fill(Tr("Die Begleitdatei \"%1\" ließ sich nicht anlegen."),
+                                      FileNamePart(task.Sidecar));
+        }
+        if (watch.WriteEnded)
+            watch.WriteEnded();
+        return true;
+    });
+    if (stopped)
+        toWrite.clear();
+    // A new sidecar the tool writes starts empty, which it then keeps as its original.
     std::vector<bool> created(tasks.size(), false);
     std::erase_if(toWrite, [&](std::size_t k) {
         const std::string& sidecar = tasks[k].Sidecar;
@@ -230,14 +265,13 @@ std::vector<TWriteOutcome> WriteBatch(TMetadataTool& tool, const std::vector<TWr
     // The writes, never stopped once begun; a stop takes effect between two.
     // Images that take the same value go in one call: the tool's cost is
     // mostly per call, not per image.
-    std::vector<std::size_t> written;
     std::vector<bool> grouped(tasks.size(), false);
     for (std::size_t first : toWrite) {
         if (first >= end)
             break;
         if (grouped[first])
             continue;
-        if (first != toWrite.front() && stop && stop())
+        if (std::exchange(begun, true) && stop && stop())
             break;
         const std::vector<std::string>& arguments = tasks[first].Arguments;
         std::vector<std::size_t> group;

@@ -91,6 +91,14 @@ bool ExposureTimesEqual(double a, double b);
 // (123456.789 s becomes 2345679/19 s); anything not above 0 as it is.
 double StoredExposureTime(double seconds);
 
+// The fraction the tool writes for a finite value: the sign on the
+// numerator, both parts whole numbers within 32 bits (0 is 0/1).
+struct TToolRational {
+    double Numerator = 0;
+    double Denominator = 1;
+};
+TToolRational ToolRational(double value);
+
 // Whether an image can hold the exposure time: an EXIF rational takes no
 // more than 4294967295 s and rounds what is below 1/4294967295 s to 0, which
 // makes the image unreadable.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "workflow/Records.h"
+
 #include <map>
 #include <optional>
 #include <string>
@@ -51,5 +53,17 @@ bool CreateEmptySidecar(const std::string& path);
 bool IsEmptySidecar(const std::string& path);
 // Removes the file at path where it still is the empty sidecar.
 void RemoveEmptySidecar(const std::string& path);
+
+// A new sidecar's text as the tool would write it for these values: the
+// exposure time with its APEX value and the logged set, as XMP exif
+// properties. Nullopt where a value is one the tool had better handle (not
+// finite, a lens name that is no plain UTF-8 text).
+std::optional<std::string> SidecarPacket(double exposureTime, const TImageValues& values);
+
+// Makes a new sidecar at path holding packet, with the empty sidecar beside
+// it as its original ("NAME.xmp_original"), just as the tool leaves a new
+// one. False, with nothing left behind, where either is there already or
+// cannot be made.
+bool WriteNewSidecar(const std::string& path, std::string_view packet);
 
 } // namespace zelmaro

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <tuple>
+
 #include <algorithm>
 #include <random>
 #include <tuple>
@@ -149,4 +152,17 @@ TEST(Records, StoredExposureTimeIsTheToolsRational)
     };
     for (const auto& [value, stored] : cases)
         EXPECT_EQ(StoredExposureTime(value), stored) << value;
+
+    // Signed ones, as the tool wrote the APEX values of 60 s, 1/250 s and f/5.6.
+    const std::tuple<double, double, double> fractions[] = {
+        {-std::log2(60.0), -23917, 4049},
+        {std::log2(250.0), 56573, 7102},
+        {2 * std::log2(5.6), 40761, 8200},
+        {0, 0, 1},
+    };
+    for (const auto& [value, numerator, denominator] : fractions) {
+        const TToolRational rational = ToolRational(value);
+        EXPECT_EQ(rational.Numerator, numerator) << value;
+        EXPECT_EQ(rational.Denominator, denominator) << value;
+    }
 }

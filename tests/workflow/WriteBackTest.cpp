@@ -7,8 +7,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <limits>
 #include <mutex>
 #include <stdexcept>
@@ -544,6 +547,51 @@ TEST(Sidecars, TheirOriginalsAreDeletedOnlyBesideTheSidecar)
     EXPECT_FALSE(fs::exists(rig.Dir.File("a.xmp_original")));
     EXPECT_TRUE(fs::exists(rig.Dir.File("a.xmp")));
     EXPECT_TRUE(fs::exists(rig.Dir.File("b.CR2.XMP_original")));
+}
+
+TEST(Sidecars, ANewOneIsWrittenWithItsEmptyOriginalOrLeftToTheTool)
+{
+    TImageValues set;
+    set.Aperture = 5.6;
+    set.ISO = 400;
+    set.Lens = "Zeiss <50> & \"x\" \xC3\xA9";
+    const std::optional<std::string> packet = SidecarPacket(0.004, set);
+    ASSERT_TRUE(packet);
+    for (const char* part : {"<exif:ExposureTime>1/250</exif:ExposureTime>",
+                             "<exif:FNumber>28/5</exif:FNumber>", "<rdf:li>400</rdf:li>",
+                             "Zeiss &lt;50&gt; &amp; &quot;x&quot; \xC3\xA9</exifEX:LensModel>"})
+        EXPECT_NE(packet->find(part), std::string::npos) << part;
+
+    // What the tool had better write: values no rational holds, texts no XML carries.
+    const auto lens = [](std::string text) {
+        TImageValues values;
+        values.Lens = std::move(text);
+        return values;
+    };
+    TImageValues noAperture;
+    noAperture.Aperture = 0;
+    const std::pair<double, TImageValues> refused[] = {
+        {std::nan(""), {}},        {0, {}},
+        {1, noAperture},           {1, lens("a\x01b")},
+        {1, lens("\xC3(")},        {1, lens("\xC0\xAF")},
+        {1, lens("\xED\xA0\x80")}, {1, lens("\xF4\x90\x80\x80")},
+    };
+    for (const auto& [exposure, values] : refused)
+        EXPECT_FALSE(SidecarPacket(exposure, values)) << values.Lens;
+
+    TempDir dir;
+    ASSERT_TRUE(WriteNewSidecar(dir.File("a.xmp"), *packet));
+    std::ifstream written(dir.File("a.xmp"), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), *packet);
+    EXPECT_TRUE(IsEmptySidecar(dir.File("a.xmp_original")));
+    // Never over what is there, and nothing left behind.
+    EXPECT_FALSE(WriteNewSidecar(dir.File("a.xmp"), *packet));
+    dir.Write("b.xmp");
+    EXPECT_FALSE(WriteNewSidecar(dir.File("b.xmp"), *packet));
+    EXPECT_FALSE(fs::exists(dir.File("b.xmp_original")));
+    dir.Write("c.xmp_original", "kept");
+    EXPECT_FALSE(WriteNewSidecar(dir.File("c.xmp"), *packet));
+    EXPECT_FALSE(fs::exists(dir.File("c.xmp")));
 }
 
 TEST(Sidecars, OnlyTheEmptyOneThisProgramMadeIsTakenAway)
