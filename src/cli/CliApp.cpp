@@ -182,6 +182,8 @@ int Run(const TCliOptions& options, std::ostream& out, std::ostream& err,
     };
     if (!flow.LocateExifTool())
         return document.End(kExitError, host.LastError());
+    // The scan's sessions go on to write: no second start of the tool.
+    const TWorkflow::TToolSessionsHold sessions(flow);
 
     // Made absolute so that no path reaches the tool looking like an option.
     std::string directory = AbsolutePath(options.Directory);

@@ -174,8 +174,9 @@ bool TWorkflow::ReadImagesAtOnce(const std::string& directory,
                                  const std::vector<std::string>& names, std::size_t readers)
 {
     // The command's session is the first reader's, so that it ends with the
-    // command as before; the others are the pool's own and end with it.
-    std::vector<std::unique_ptr<TMetadataTool>> owned;
+    // command as before; the others are the pool's own and end with it (or
+    // wait for the next command while sessions are held).
+    TPoolTools owned(*this);
     std::vector<TMetadataTool*> tools;
     // The readers' threads must not touch the host: a cancel reaches their
     // calls through this flag. The command's session hears the command again
@@ -187,8 +188,7 @@ bool TWorkflow::ReadImagesAtOnce(const std::string& directory,
         if (k == 0 && lent.Tool()) {
             tools.push_back(lent.Tool());
         } else {
-            owned.push_back(NewReaderTool());
-            tools.push_back(owned.back().get());
+            tools.push_back(owned.Add());
         }
         tools.back()->SetWaitHook(readerHook);
         // Side by side, rather than each at its first image.

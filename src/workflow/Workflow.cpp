@@ -224,13 +224,50 @@ TMetadataTool& TWorkflow::Tool()
     return *FPerCall;
 }
 
-std::unique_ptr<TMetadataTool> TWorkflow::NewReaderTool() const
+TWorkflow::TToolSessionsHold::TToolSessionsHold(TWorkflow& flow) : FFlow(flow)
+{
+    FOwner = !std::exchange(FFlow.FHoldSessions, true);
+    if (FOwner && FFlow.FUseSession && !FFlow.FTool && !FFlow.FSession && !FFlow.FExifTool.empty())
+        FFlow.FSession = std::make_unique<TExifToolSession>(FFlow.FExifTool, FFlow.FReadBoundMs);
+}
+
+TWorkflow::TToolSessionsHold::~TToolSessionsHold()
+{
+    if (!FOwner)
+        return;
+    FFlow.FHoldSessions = false;
+    FFlow.FSpareTools.clear();
+    FFlow.FSession.reset();
+}
+
+std::unique_ptr<TMetadataTool> TWorkflow::NewReaderTool()
 {
     if (FScanToolFactory)
         return FScanToolFactory();
+    if (!FSpareTools.empty()) {
+        std::unique_ptr<TMetadataTool> tool = std::move(FSpareTools.back());
+        FSpareTools.pop_back();
+        return tool;
+    }
     if (FSession)
         return std::make_unique<TExifToolSession>(FExifTool, FReadBoundMs);
     return std::make_unique<TConsoleMetadataTool>(FExifTool, FReadBoundMs);
+}
+
+TMetadataTool* TWorkflow::TPoolTools::Add()
+{
+    FTools.push_back(FFlow.NewReaderTool());
+    return FTools.back().get();
+}
+
+TWorkflow::TPoolTools::~TPoolTools()
+{
+    if (!FFlow.FHoldSessions || FFlow.FScanToolFactory)
+        return;
+    for (std::unique_ptr<TMetadataTool>& tool : FTools) {
+        tool->SetWaitHook({}); // the pool's hook ends with it
+        FFlow.FSpareTools.push_back(std::move(tool));
+    }
 }
 
 TWaitHook TWorkflow::CommandWaitHook()

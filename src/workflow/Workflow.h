@@ -105,6 +105,21 @@ public:
     void SetToolSessionEnabled(bool enabled) { FUseSession = enabled; }
     // The running command's tool session, if any (for tests).
     const TExifToolSession* ToolSession() const { return FSession.get(); }
+    // While it lives, the tool's sessions run on from one command to the
+    // next rather than start anew for each (a program that runs its commands
+    // one after the other, like the command line): every start saved is a
+    // tenth of a second. They end with it.
+    class TToolSessionsHold {
+    public:
+        explicit TToolSessionsHold(TWorkflow& flow);
+        ~TToolSessionsHold();
+        TToolSessionsHold(const TToolSessionsHold&) = delete;
+        TToolSessionsHold& operator=(const TToolSessionsHold&) = delete;
+
+    private:
+        TWorkflow& FFlow;
+        bool FOwner = false;
+    };
     // How long one reading call of the tool may take (kReadBoundMs until
     // set); a write is never bounded.
     void SetReadBoundMs(int ms) { FReadBoundMs = ms; }
@@ -322,6 +337,10 @@ private:
     std::unique_ptr<TMetadataTool> FTool;
     std::unique_ptr<TExifToolSession> FSession;
     bool FUseSession = true;
+    // The readers' and writers' own sessions kept for the next command while
+    // a TToolSessionsHold lives.
+    bool FHoldSessions = false;
+    std::vector<std::unique_ptr<TMetadataTool>> FSpareTools;
     // The tool for calls without a session, kept for its wait hook.
     std::unique_ptr<TMetadataTool> FPerCall;
     int FReadBoundMs = kReadBoundMs;
@@ -384,7 +403,22 @@ private:
     TWaitHook CommandWaitHook();
     // A tool of its own for a scan reader on another thread, and what it
     // hears: the scan's stop flag only, never the host.
-    std::unique_ptr<TMetadataTool> NewReaderTool() const;
+    std::unique_ptr<TMetadataTool> NewReaderTool();
+    // The tools a reader or writer pool gets besides the command's own: made
+    // or taken from the spares, and kept for the next command while sessions
+    // are held, else ended. Declared before the pool, it outlives it.
+    class TPoolTools {
+    public:
+        explicit TPoolTools(TWorkflow& flow) : FFlow(flow) {}
+        ~TPoolTools();
+        TPoolTools(const TPoolTools&) = delete;
+        TPoolTools& operator=(const TPoolTools&) = delete;
+        TMetadataTool* Add();
+
+    private:
+        TWorkflow& FFlow;
+        std::vector<std::unique_ptr<TMetadataTool>> FTools;
+    };
     static TWaitHook ReaderWaitHook(const std::atomic<bool>& stop);
     // The writers' lock on the directory, waited for a short while; null
     // when the user cancelled, or (with the user told) another writer keeps it.

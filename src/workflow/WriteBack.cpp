@@ -404,7 +404,7 @@ TWorkflow::WriteAtOnce(const std::vector<TWriteTask>& tasks,
 {
     // The command's session is the first writer, as it is the scan's first
     // reader: one start of the tool fewer. It hears the command again after.
-    std::vector<std::unique_ptr<TMetadataTool>> owned;
+    TPoolTools owned(*this);
     std::vector<TMetadataTool*> tools;
     const TWaitHookLoan lent(FSession && !FScanToolFactory ? FSession.get() : nullptr);
     for (std::size_t k = 0; k < writers; ++k) {
@@ -412,8 +412,7 @@ TWorkflow::WriteAtOnce(const std::vector<TWriteTask>& tasks,
             tools.push_back(lent.Tool());
             continue;
         }
-        owned.push_back(NewReaderTool());
-        tools.push_back(owned.back().get());
+        tools.push_back(owned.Add());
         if (auto* session = dynamic_cast<TExifToolSession*>(tools.back()))
             session->StartNow();
     }

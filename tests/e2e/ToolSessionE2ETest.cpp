@@ -5,6 +5,8 @@
 #include <signal.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 using namespace zelmaro;
 using namespace zelmaro::test;
@@ -12,6 +14,24 @@ using namespace zelmaro::test;
 namespace {
 
 using Texts = std::vector<std::string>;
+
+// How many processes this test has started that still run.
+std::size_t ChildProcesses()
+{
+    const std::string parent = std::to_string(::getpid());
+    std::size_t count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line) || line.rfind(") ") == std::string::npos)
+            continue;
+        std::istringstream fields(line.substr(line.rfind(") ") + 2));
+        std::string state, ppid;
+        fields >> state >> ppid;
+        count += ppid == parent;
+    }
+    return count;
+}
 
 class ToolSessionTest : public ::testing::Test {
 protected:
@@ -224,6 +244,40 @@ TEST_F(ToolSessionTest, TheSessionEndsWithTheCommandOnEveryWayOut)
     };
     rig.Flow.ReadPictures(Dir.Path());
     EXPECT_FALSE(HasChildProcess());
+}
+
+TEST_F(ToolSessionTest, HeldSessionsGoOnFromTheScanToTheWriteAndEndWithTheHold)
+{
+    WriteTaggedImages(Dir.Path(), {{"a.JPG", "2008:01:05 21:03:14", "1/250"},
+                                   {"b.JPG", "2008:01:05 21:04:14", "1/250"},
+                                   {"c.JPG", "2008:01:05 21:05:14", "1/250"},
+                                   {"d.JPG", "2008:01:05 21:06:14", "1/250"}});
+    Dir.Write("Zelmaro.txt",
+              "Zelmaro\r\n-0801052103142-0801052104142-0801052105142-0801052106142-\r\n");
+    WorkflowRig rig;
+    ASSERT_TRUE(rig.Flow.LocateExifTool());
+    rig.Flow.SetScanReaders(2);
+    {
+        const TWorkflow::TToolSessionsHold hold(rig.Flow);
+        rig.Flow.ReadPictures(Dir.Path());
+        rig.Flow.ReadLogFile(Dir.Path());
+        ASSERT_NE(rig.Flow.ToolSession(), nullptr);
+        const TProcessHandle handle = rig.Flow.ToolSession()->SessionHandle();
+        EXPECT_EQ(ChildProcesses(), 2u); // the command's session and the other reader's
+
+        rig.Flow.WriteExposureTimes();
+        EXPECT_EQ(rig.Flow.LastWrite().Written.size(), 4u);
+        EXPECT_TRUE(rig.Host.Messages.empty());
+        ASSERT_NE(rig.Flow.ToolSession(), nullptr);
+        EXPECT_EQ(rig.Flow.ToolSession()->SessionHandle(), handle);
+        EXPECT_EQ(rig.Flow.ToolSession()->SessionsStarted(), 1);
+        EXPECT_EQ(ChildProcesses(), 2u); // the writers were the readers
+    }
+    EXPECT_EQ(rig.Flow.ToolSession(), nullptr);
+    EXPECT_FALSE(HasChildProcess());
+    // Without a hold each command has sessions of its own, as before.
+    rig.Flow.ReadPictures(Dir.Path());
+    EXPECT_EQ(rig.Flow.ToolSession(), nullptr);
 }
 
 } // namespace
