@@ -26,17 +26,6 @@ int IndexOf(const std::vector<std::string>& columns, const std::string& name)
     return -1;
 }
 
-// The first column whose name holds one of the words.
-int Suggested(const std::vector<std::string>& columns, std::initializer_list<const char*> words)
-{
-    for (std::size_t i = 0; i < columns.size(); ++i)
-        for (const char* word : words)
-            if (QString::fromStdString(columns[i])
-                    .contains(QLatin1String(word), Qt::CaseInsensitive))
-                return static_cast<int>(i);
-    return -1;
-}
-
 } // namespace
 
 std::optional<TColumnMapping> ChooseLogColumns(QWidget* parent,
@@ -50,36 +39,37 @@ std::optional<TColumnMapping> ChooseLogColumns(QWidget* parent,
     form->addRow(new QLabel(QCoreApplication::translate(
         "zelmaro::ChooseLogColumns", "Kein bekanntes Format. Welche Spalten enthalten was?")));
     // A required choice lists the columns; an optional one starts with "(keine)".
-    const auto combo = [&](const char* label, bool optional, const std::string& chosen,
-                           std::initializer_list<const char*> words) {
+    const TColumnMapping start = preset.value_or(SuggestedColumns(columns));
+    const auto combo = [&](const char* label, bool optional, const std::string& chosen) {
         auto* box = new QComboBox;
         if (optional)
             box->addItem(QCoreApplication::translate("zelmaro::ChooseLogColumns", "(keine)"));
         for (const std::string& column : columns)
             box->addItem(FromLocal(column));
-        int index = preset ? IndexOf(columns, chosen) : Suggested(columns, words);
+        int index = IndexOf(columns, chosen);
         if (index < 0 && !optional)
             index = 0;
         box->setCurrentIndex(index < 0 ? 0 : index + (optional ? 1 : 0));
         form->addRow(QCoreApplication::translate(kContext, label), box);
         return box;
     };
-    const TColumnMapping start = preset.value_or(TColumnMapping{});
-    QComboBox* time = combo(QT_TRANSLATE_NOOP("zelmaro::ChooseLogColumns", "Zeitpunkt:"), false,
-                            start.Time, {"start", "time", "zeit", "date"});
+    QComboBox* time =
+        combo(QT_TRANSLATE_NOOP("zelmaro::ChooseLogColumns", "Zeitpunkt:"), false, start.Time);
     QComboBox* date = combo(QT_TRANSLATE_NOOP("zelmaro::ChooseLogColumns", "Datum (getrennt):"),
-                            true, start.Date, {});
+                            true, start.Date);
     auto* format = new QLineEdit(FromLocal(start.TimeFormat));
     format->setPlaceholderText(QCoreApplication::translate(
         "zelmaro::ChooseLogColumns", "von selbst erkannt, sonst z. B. DD.MM.YYYY hh:mm:ss"));
+    // The hint is the example to follow: shown whole.
+    format->setMinimumWidth(format->fontMetrics().horizontalAdvance(format->placeholderText()) +
+                            2 * format->fontMetrics().averageCharWidth() + 12);
     form->addRow(QCoreApplication::translate("zelmaro::ChooseLogColumns", "Zeitformat:"), format);
-    QComboBox* exposure =
-        combo(QT_TRANSLATE_NOOP("zelmaro::ChooseLogColumns", "Belichtungszeit:"), false,
-              start.Exposure, {"exposure", "duration", "belicht", "shutter", "tv", "exp"});
-    QComboBox* file = combo(QT_TRANSLATE_NOOP("zelmaro::ChooseLogColumns", "Dateiname:"), true,
-                            start.File, {"file", "datei", "name"});
-    QComboBox* frame = combo(QT_TRANSLATE_NOOP("zelmaro::ChooseLogColumns", "Bildnummer:"), true,
-                             start.Frame, {"frame", "nummer", "number"});
+    QComboBox* exposure = combo(QT_TRANSLATE_NOOP("zelmaro::ChooseLogColumns", "Belichtungszeit:"),
+                                false, start.Exposure);
+    QComboBox* file =
+        combo(QT_TRANSLATE_NOOP("zelmaro::ChooseLogColumns", "Dateiname:"), true, start.File);
+    QComboBox* frame =
+        combo(QT_TRANSLATE_NOOP("zelmaro::ChooseLogColumns", "Bildnummer:"), true, start.Frame);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     form->addRow(buttons);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);

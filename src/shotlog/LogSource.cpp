@@ -4,8 +4,11 @@
 #include "shotlog/Table.h"
 #include "support/Messages.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <iterator>
+#include <string_view>
 #include <utility>
 
 namespace zelmaro {
@@ -419,6 +422,53 @@ std::string ColumnMappingText(const TColumnMapping& mapping)
     if (!mapping.Frame.empty())
         text += ",frame=" + mapping.Frame;
     return text;
+}
+
+TColumnMapping SuggestedColumns(const std::vector<std::string>& columns)
+{
+    TColumnMapping mapping;
+    // Per use, the words its column's name may hold, the most telling first.
+    const std::pair<std::string*, std::vector<std::string_view>> uses[] = {
+        {&mapping.File, {"file", "datei", "path", "pfad", "name"}},
+        {&mapping.Exposure,
+         {"exposuretime", "exposure time", "belichtungszeit", "duration", "dauer", "shutter",
+          "belicht", "exposure", "tv", "exp"}},
+        {&mapping.Time,
+         {"zeitpunkt", "aufnahme", "timestamp", "datetime", "start", "time", "zeit", "datum",
+          "date", "moment"}},
+        {&mapping.Frame, {"frame", "nummer", "number", "nr", "no."}},
+    };
+    struct TCandidate {
+        std::size_t Rank, Use, Column;
+    };
+    std::vector<TCandidate> candidates;
+    for (std::size_t column = 0; column < columns.size(); ++column) {
+        std::string name = columns[column];
+        for (char& c : name)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        for (std::size_t use = 0; use < std::size(uses); ++use) {
+            const auto& words = uses[use].second;
+            for (std::size_t rank = 0; rank < words.size(); ++rank)
+                if (name.find(words[rank]) != std::string::npos) {
+                    candidates.push_back({rank, use, column});
+                    break;
+                }
+        }
+    }
+    // The closest fits choose first, each column to one use: "ExposureStart"
+    // beside "Duration" is the moment, "Datei" a file and no date.
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const TCandidate& a, const TCandidate& b) { return a.Rank < b.Rank; });
+    std::vector<bool> taken(columns.size(), false);
+    for (const TCandidate& candidate : candidates) {
+        std::string& chosen = *uses[candidate.Use].first;
+        if (chosen.empty() && !taken[candidate.Column]) {
+            chosen = columns[candidate.Column];
+            taken[candidate.Column] = true;
+        }
+    }
+    return mapping;
 }
 
 std::vector<std::unique_ptr<TLogSource>> LogSources(const TLogReadOptions& options)

@@ -34,6 +34,10 @@ struct TColumnMapping {
 TResult<TColumnMapping> ParseColumnMapping(std::string_view text);
 // The same syntax back (without the format), for storing a mapping.
 std::string ColumnMappingText(const TColumnMapping& mapping);
+// The columns whose names suggest each use ("Aufnahme" the moment, "Dauer"
+// the exposure time, "Datei" the file, "Nr" the frame), each column to one
+// use at most; empty where no name does.
+TColumnMapping SuggestedColumns(const std::vector<std::string>& columns);
 
 struct TLogReadOptions {
     // The user's date and number settings; exposure times take "." and ","

@@ -212,3 +212,20 @@ TEST(ParseColumnMapping, NamesWhatIsWrong)
               std::string::npos);
     EXPECT_NE(ParseColumnMapping("time=,exposure=b").Error().find("\"time\""), std::string::npos);
 }
+
+TEST(SuggestedColumns, EachUseTakesTheColumnThatFitsItBest)
+{
+    // TColumnMapping: time, date, format, exposure, file, frame.
+    const std::pair<std::vector<std::string>, TColumnMapping> cases[] = {
+        {{"Nr", "Aufnahme", "Dauer", "Datei"}, {"Aufnahme", "", "", "Dauer", "Datei", "Nr"}},
+        {{"ExposureStart", "Duration"}, {"ExposureStart", "", "", "Duration"}},
+        {{"ExposureTime", "DateTime"}, {"DateTime", "", "", "ExposureTime"}},
+        {{"Exposure time (s)", "Date"}, {"Date", "", "", "Exposure time (s)"}},
+        {{"Shot", "Timestamp", "Exposure (s)", "Filename"},
+         {"Timestamp", "", "", "Exposure (s)", "Filename"}},
+        {{"Bildname", "Uhrzeit", "Belichtung"}, {"Uhrzeit", "", "", "Belichtung", "Bildname"}},
+        {{"a", "b"}, {}},
+    };
+    for (const auto& [columns, suggested] : cases)
+        EXPECT_EQ(SuggestedColumns(columns), suggested) << columns.front();
+}
