@@ -1,5 +1,6 @@
 #include "workflow/WriteBack.h"
 #include "ScanRig.h"
+#include "workflow/ImageWriterPool.h"
 #include "workflow/Sidecar.h"
 #include "workflow/StatusTexts.h"
 
@@ -592,6 +593,52 @@ TEST(Sidecars, ANewOneIsWrittenWithItsEmptyOriginalOrLeftToTheTool)
     dir.Write("c.xmp_original", "kept");
     EXPECT_FALSE(WriteNewSidecar(dir.File("c.xmp"), *packet));
     EXPECT_FALSE(fs::exists(dir.File("c.xmp")));
+}
+
+TEST(Sidecars, NewOnesAreWrittenWithoutTheToolAndAStopComesBetweenTwo)
+{
+    TempDir dir;
+    FakeTool tool;
+    tool.Fallback = {"Exposure Time                   : 30"};
+    std::vector<TWriteTask> tasks;
+    for (const char* name : {"a.CR2", "b.CR2", "c.CR2"}) {
+        const std::string path = dir.Write(name, "raw");
+        const std::string sidecar = dir.File(SidecarName(name, TSidecar::svXmp));
+        TWriteTask task{path, name, kStart, 30, ExposureWriteArguments(30, sidecar, {})};
+        task.Sidecar = sidecar;
+        task.Stamp = FileStampOf(path);
+        tasks.push_back(std::move(task));
+    }
+    // b's sidecar is there already: the tool updates it.
+    dir.Write("b.xmp", std::string(kEmptySidecar));
+    using TKind = TWriteOutcome::TKind;
+    const struct {
+        int stopAtAsk; // the stop's answer turns true at this asking (from 1)
+        std::vector<TKind> kinds;
+        std::vector<bool> made; // a.xmp, c.xmp
+        std::size_t toolWrites;
+    } cases[] = {
+        {0, {TKind::okWritten, TKind::okWritten, TKind::okWritten}, {true, true}, 1},
+        {1, {TKind::okWritten, TKind::okNotBegun, TKind::okNotBegun}, {true, false}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stopAtAsk);
+        for (const char* name : {"a.xmp", "a.xmp_original", "c.xmp", "c.xmp_original"})
+            fs::remove(dir.File(name));
+        tool.Calls.clear();
+        tool.SetImage(dir.File("b.xmp"), "", "2");
+        int asked = 0;
+        const std::vector<TWriteOutcome> outcomes = WriteBatch(
+            tool, tasks, {}, [&] { return c.stopAtAsk != 0 && ++asked >= c.stopAtAsk; }, {});
+        std::vector<TKind> kinds;
+        for (const TWriteOutcome& outcome : outcomes)
+            kinds.push_back(outcome.Kind);
+        EXPECT_EQ(kinds, c.kinds);
+        EXPECT_EQ((std::vector<bool>{fs::exists(dir.File("a.xmp")), fs::exists(dir.File("c.xmp"))}),
+                  c.made);
+        EXPECT_EQ(fs::exists(dir.File("c.xmp_original")), c.made[1]);
+        EXPECT_EQ(tool.WriteCalls().size(), c.toolWrites);
+    }
 }
 
 TEST(Sidecars, OnlyTheEmptyOneThisProgramMadeIsTakenAway)
