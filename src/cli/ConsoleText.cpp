@@ -1,6 +1,6 @@
 #include "cli/ConsoleText.h"
 
-#include "cli/Utf8.h"
+#include "support/Utf8.h"
 
 namespace zelmaro {
 

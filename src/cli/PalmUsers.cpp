@@ -1,11 +1,11 @@
 #include "cli/PalmUsers.h"
 
 #include "cli/ConsoleText.h"
-#include "cli/Utf8.h"
 #include "palm/PalmPaths.h"
 #include "palm/PalmUsersDat.h"
 #include "platform/Ascii.h"
 #include "support/Paths.h"
+#include "support/Utf8.h"
 
 namespace zelmaro {
 

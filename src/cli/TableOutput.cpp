@@ -1,10 +1,10 @@
 #include "cli/TableOutput.h"
 
 #include "cli/ConsoleText.h"
-#include "cli/Utf8.h"
 #include "support/DateTime.h"
 #include "support/FormatText.h"
 #include "support/Messages.h"
+#include "support/Utf8.h"
 #include "workflow/ExposureSet.h"
 #include "workflow/Workflow.h"
 

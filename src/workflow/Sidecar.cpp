@@ -3,6 +3,7 @@
 #include "support/DateTime.h"
 #include "support/FileSearch.h"
 #include "support/Paths.h"
+#include "support/Utf8.h"
 #include "support/Wildcard.h"
 #include "workflow/Originals.h"
 
@@ -96,24 +97,8 @@ bool IsPlainText(std::string_view text)
 {
     for (std::size_t i = 0; i < text.size();) {
         const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte < 0x80) {
-            if (byte < 0x20 || byte == 0x7f)
-                return false;
-            ++i;
-            continue;
-        }
-        const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC2 ? 2 : 0;
-        if (length == 0 || byte > 0xF4 || i + length > text.size())
-            return false;
-        char32_t code = byte & (0x7F >> length);
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            code = code << 6 | (next & 0x3F);
-        }
-        const char32_t least = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
-        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        const std::size_t length = Utf8SequenceLength(text, i);
+        if (length == 0 || byte < 0x20 || byte == 0x7f)
             return false;
         i += length;
     }

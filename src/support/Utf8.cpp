@@ -1,4 +1,4 @@
-#include "cli/Utf8.h"
+#include "support/Utf8.h"
 
 namespace zelmaro {
 
