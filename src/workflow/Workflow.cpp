@@ -195,13 +195,18 @@ bool TWorkflow::LocateExifTool()
     return false;
 }
 
-TWorkflow::TToolSessionScope::TToolSessionScope(TWorkflow& flow) : FFlow(flow)
+bool TWorkflow::MakeSession()
 {
     // A replaced tool stays as it is; the session itself starts at first use.
-    if (FFlow.FUseSession && !FFlow.FTool && !FFlow.FSession && !FFlow.FExifTool.empty()) {
-        FFlow.FSession = std::make_unique<TExifToolSession>(FFlow.FExifTool, FFlow.FReadBoundMs);
-        FOwner = true;
-    }
+    if (!FUseSession || FTool || FSession || FExifTool.empty())
+        return false;
+    FSession = std::make_unique<TExifToolSession>(FExifTool, FReadBoundMs);
+    return true;
+}
+
+TWorkflow::TToolSessionScope::TToolSessionScope(TWorkflow& flow)
+    : FFlow(flow), FOwner(flow.MakeSession())
+{
     FFlow.Tool().SetWaitHook(FFlow.CommandWaitHook());
 }
 
@@ -227,8 +232,8 @@ TMetadataTool& TWorkflow::Tool()
 TWorkflow::TToolSessionsHold::TToolSessionsHold(TWorkflow& flow) : FFlow(flow)
 {
     FOwner = !std::exchange(FFlow.FHoldSessions, true);
-    if (FOwner && FFlow.FUseSession && !FFlow.FTool && !FFlow.FSession && !FFlow.FExifTool.empty())
-        FFlow.FSession = std::make_unique<TExifToolSession>(FFlow.FExifTool, FFlow.FReadBoundMs);
+    if (FOwner)
+        FFlow.MakeSession();
 }
 
 TWorkflow::TToolSessionsHold::~TToolSessionsHold()

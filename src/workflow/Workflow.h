@@ -381,6 +381,9 @@ private:
     void ReplaceMatches(std::vector<TMatchItem> matches);
     void NotifyChecks(std::size_t first, std::size_t last);
 
+    // Makes the command's session where the tool is exiftool and none runs
+    // yet; whether it did.
+    bool MakeSession();
     // Gives the running command one tool session and ends it with the
     // command, on every way out.
     class TToolSessionScope {
