@@ -1,7 +1,5 @@
 #include "workflow/ImageReaderPool.h"
 
-#include <chrono>
-
 namespace zelmaro {
 
 namespace {
@@ -87,24 +85,16 @@ TImageReaderPool::~TImageReaderPool()
 
 void TImageReaderPool::Read(std::vector<std::string> paths)
 {
+    const std::size_t first = FReadings.Number(paths.size());
     const std::lock_guard<std::mutex> lock(FMutex);
     TReader& reader = *FReaders[FBatches++ % FReaders.size()];
-    const std::size_t first = FQueued;
-    FQueued += paths.size();
     reader.Jobs.push_back({first, std::move(paths)});
     reader.Wake.notify_one();
 }
 
 std::optional<TImageReading> TImageReaderPool::Take(std::size_t number, int timeoutMs)
 {
-    std::unique_lock<std::mutex> lock(FMutex);
-    if (!FReady.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                         [&] { return FReadings.count(number) != 0; }))
-        return std::nullopt;
-    const auto found = FReadings.find(number);
-    TImageReading reading = std::move(found->second);
-    FReadings.erase(found);
-    return reading;
+    return FReadings.Take(number, timeoutMs);
 }
 
 void TImageReaderPool::Finish()
@@ -135,10 +125,8 @@ void TImageReaderPool::Serve(TReader& reader)
         lock.unlock();
         std::vector<TImageReading> readings =
             ReadImages(*reader.Tool, job.Paths, FSettings, FExtraTags, reader.Together);
+        FReadings.Put(job.First, std::move(readings));
         lock.lock();
-        for (std::size_t k = 0; k < readings.size(); ++k)
-            FReadings.emplace(job.First + k, std::move(readings[k]));
-        FReady.notify_all();
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FormatSettings.h"
+#include "support/NumberedResults.h"
 #include "workflow/ImageData.h"
 #include "workflow/MetadataTool.h"
 
@@ -8,7 +9,6 @@
 #include <cstddef>
 #include <deque>
 #include <exception>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -68,11 +68,9 @@ private:
 
     FormatSettings FSettings;
     std::vector<std::string> FExtraTags;
-    std::mutex FMutex;
-    std::condition_variable FReady;
+    std::mutex FMutex; // the readers' queues and FStopping
     std::vector<std::unique_ptr<TReader>> FReaders;
-    std::map<std::size_t, TImageReading> FReadings;
-    std::size_t FQueued = 0;
+    TNumberedResults<TImageReading> FReadings;
     std::size_t FBatches = 0;
     bool FStopping = false;
 };

@@ -403,28 +403,20 @@ bool TImageWriterPool::HasRoom()
 
 void TImageWriterPool::Write(std::vector<TWriteTask> tasks)
 {
+    const std::size_t first = FOutcomes.Number(tasks.size());
     const std::lock_guard<std::mutex> lock(FMutex);
     TWriter* least = FWriters.front().get();
     for (const auto& writer : FWriters) {
         if (writer->Jobs.size() + writer->Busy < least->Jobs.size() + least->Busy)
             least = writer.get();
     }
-    const std::size_t first = FQueued;
-    FQueued += tasks.size();
     least->Jobs.push_back({first, std::move(tasks)});
     least->Wake.notify_one();
 }
 
 std::optional<TWriteOutcome> TImageWriterPool::Take(std::size_t number, int timeoutMs)
 {
-    std::unique_lock<std::mutex> lock(FMutex);
-    if (!FReady.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                         [&] { return FOutcomes.count(number) != 0; }))
-        return std::nullopt;
-    const auto found = FOutcomes.find(number);
-    TWriteOutcome outcome = std::move(found->second);
-    FOutcomes.erase(found);
-    return outcome;
+    return FOutcomes.Take(number, timeoutMs);
 }
 
 std::optional<std::pair<std::string, std::chrono::milliseconds>> TImageWriterPool::LongestWrite()
@@ -496,9 +488,7 @@ void TImageWriterPool::Serve(TWriter& writer)
             lock.lock();
             writer.Busy = false;
         }
-        for (std::size_t k = 0; k < outcomes.size(); ++k)
-            FOutcomes.emplace(job.First + k, std::move(outcomes[k]));
-        FReady.notify_all();
+        FOutcomes.Put(job.First, std::move(outcomes));
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FormatSettings.h"
+#include "support/NumberedResults.h"
 #include "support/Paths.h"
 #include "workflow/MetadataTool.h"
 #include "workflow/Records.h"
@@ -12,7 +13,6 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -128,11 +128,9 @@ private:
 
     FormatSettings FSettings;
     std::vector<std::string> FExtraTags;
-    std::mutex FMutex;
-    std::condition_variable FReady;
+    std::mutex FMutex; // the writers' queues and states, and FEnding
     std::vector<std::unique_ptr<TWriter>> FWriters;
-    std::map<std::size_t, TWriteOutcome> FOutcomes;
-    std::size_t FQueued = 0;
+    TNumberedResults<TWriteOutcome> FOutcomes;
     std::atomic<bool> FStop = false;
     bool FEnding = false;
 };
